@@ -1,0 +1,49 @@
+// The only way the core talks to the user: the GUI implements it with dialogs, the command
+// line with stderr, tests with a scripted fake. Every text passed here is Windows-1252.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvaro {
+
+enum class MessageKind { Error, Warning, Information, Question };
+enum class MessageButtons { Ok, OkHelp, OkCancel, YesNo };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct Message {
+  MessageKind kind = MessageKind::Information;
+  std::string text;
+  MessageButtons buttons = MessageButtons::Ok;
+  int helpContext = 0;  // 0 = no help topic
+};
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+
+  // A modal message box; returns the button the user chose.
+  virtual MessageAnswer showMessage(const Message& message) = 0;
+
+  // The input box: nothing when the user cancels.
+  virtual std::optional<std::string> inputBox(std::string_view caption, std::string_view prompt,
+                                              std::string_view value) = 0;
+
+  // File dialogs; filter in the form "Projekte (*.SPG)". Nothing when cancelled.
+  virtual std::optional<std::string> openFileName(std::string_view title, std::string_view filter,
+                                                  std::string_view directory) = 0;
+  virtual std::optional<std::string> saveFileName(std::string_view title, std::string_view filter,
+                                                  std::string_view directory) = 0;
+
+  virtual void playSound(std::string_view /*file*/) {}
+  virtual void beep() {}
+};
+
+// Shorthands for the message boxes the Parts of the program show most.
+inline MessageAnswer showError(UserInterface& ui, std::string text, MessageButtons buttons = MessageButtons::Ok,
+                               int helpContext = 0) {
+  return ui.showMessage({MessageKind::Error, std::move(text), buttons, helpContext});
+}
+
+}  // namespace kelvaro

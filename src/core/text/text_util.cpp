@@ -1,0 +1,60 @@
+// Text helpers shared by the model, the project file and the settings file.
+#include "text/text_util.h"
+
+#include <charconv>
+
+#include "text/cp1252.h"
+
+namespace kelvaro {
+
+std::string shortText(std::string_view text, std::size_t capacity) {
+  return std::string(text.substr(0, capacity));
+}
+
+std::string trimRight(std::string_view text) {
+  std::size_t end = text.size();
+  while (end > 0 && text[end - 1] == ' ') --end;
+  return std::string(text.substr(0, end));
+}
+
+std::string trimLeft(std::string_view text) {
+  std::size_t begin = 0;
+  while (begin < text.size() && text[begin] == ' ') ++begin;
+  return std::string(text.substr(begin));
+}
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (upperChar(a[i]) != upperChar(b[i])) return false;
+  return true;
+}
+
+int compareNoCase(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(upperChar(a[i]));
+    const auto y = static_cast<unsigned char>(upperChar(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+std::optional<int> parseInt(std::string_view text) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && text[begin] == ' ') ++begin;
+  while (end > begin && text[end - 1] == ' ') --end;
+  if (begin < end && text[begin] == '+') ++begin;
+  if (begin == end) return std::nullopt;
+  int value = 0;
+  const char* first = text.data() + begin;
+  const char* last = text.data() + end;
+  const auto [ptr, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || ptr != last) return std::nullopt;
+  return value;
+}
+
+int intOr0(std::string_view text) { return parseInt(text).value_or(0); }
+
+}  // namespace kelvaro
