@@ -1,0 +1,364 @@
+// The model's algorithms: name rule, type-state look-ups, state bitmaps, shutter codes,
+// hardware assignment and the small list operations.
+#include <gtest/gtest.h>
+
+#include "model/hardware_assignment.h"
+#include "model/name_rule.h"
+#include "model/object_types.h"
+#include "model/project.h"
+#include "model/type_states.h"
+#include "support/fake_user_interface.h"
+#include "text/cp1252.h"
+
+namespace kelvaro {
+namespace {
+
+std::vector<TypeStateEntry> typeStates(std::initializer_list<const char*> entries) {
+  std::vector<TypeStateEntry> list;
+  for (const char* e : entries) list.push_back({e, std::nullopt});
+  return list;
+}
+
+TEST(NameRule, AcceptsAndRefusesWithTheRightMessage) {
+  struct Case {
+    int line;
+    std::string name;
+    NameCheck expected;
+  };
+  const Case cases[] = {
+      {__LINE__, "Lampe1", NameCheck::Valid},
+      {__LINE__, std::string(32, 'a'), NameCheck::Valid},
+      {__LINE__, std::string(33, 'a'), NameCheck::TooLong},
+      {__LINE__, "1Lampe", NameCheck::Invalid},
+      {__LINE__, "Lampe Flur", NameCheck::Invalid},
+      {__LINE__, fromUtf8("Küche"), NameCheck::Invalid},
+      {__LINE__, "", NameCheck::Invalid},
+      {__LINE__, "Tuer_1", NameCheck::Invalid},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(checkName(c.name), c.expected);
+    test::FakeUserInterface ui;
+    EXPECT_EQ(validName(ui, c.name), c.expected == NameCheck::Valid);
+    if (c.expected == NameCheck::Valid) {
+      EXPECT_TRUE(ui.messages.empty());
+      continue;
+    }
+    ASSERT_EQ(ui.messages.size(), 1u);
+    const Message& m = ui.messages[0];
+    EXPECT_EQ(m.kind, MessageKind::Error);
+    EXPECT_EQ(m.buttons, MessageButtons::OkHelp);
+    EXPECT_EQ(m.helpContext, 100);
+    EXPECT_EQ(toUtf8(m.text), c.expected == NameCheck::TooLong ? std::string("Maximal 32 Zeichen zulässig")
+                                                               : toUtf8(c.name) + "\r ist kein gültiger Name");
+  }
+}
+
+TEST(NameRule, AskNameRepeatsUntilValidAndTrimsBlanks) {
+  test::FakeUserInterface ui;
+  ui.inputs = {std::string("1x"), std::string("Flur  ")};
+  std::string name = "alt";
+  EXPECT_TRUE(askName(ui, "Name:", name));
+  EXPECT_EQ(name, "Flur");
+  EXPECT_EQ(ui.inputPrompts.size(), 2u);
+  EXPECT_EQ(ui.messages.size(), 1u);  // the refusal of "1x"
+
+  test::FakeUserInterface cancelled;
+  cancelled.inputs = {std::nullopt};
+  EXPECT_FALSE(askName(cancelled, "Name:", name));
+  test::FakeUserInterface blank;
+  blank.inputs = {std::string("   ")};
+  EXPECT_FALSE(askName(blank, "Name:", name));
+  EXPECT_EQ(name, "Flur");
+}
+
+TEST(TypeStates, LookupsWalkTheListInOrder) {
+  const auto list = typeStates({"Lampe:aus", "Lampe:an", "Tuer:zu", "Tuer:offen", "Dimmer:aus", "Dimmer:halb",
+                                "Dimmer:voll", "Dimmer:hell", "Dimmer:max"});
+  struct Case {
+    int line;
+    const char* type;
+    const char* state;
+    int index;
+    int position;
+  };
+  const Case cases[] = {
+      {__LINE__, "Lampe", "aus", 0, 1},     {__LINE__, "Lampe", "an", 1, 2},
+      {__LINE__, "Tuer", "offen", 1, 4},    {__LINE__, "Dimmer", "*max", 4, 9},
+      {__LINE__, "Dimmer", "dunkel", -1, 9}, {__LINE__, "lampe", "aus", -1, 9},  // type names compare exactly
+      {__LINE__, "Fehlt", "*max", -1, 9},   {__LINE__, "Tuer", "zu  ", 0, 3},  // trailing blanks ignored
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(stateIndex(list, c.type, c.state), c.index);
+    // "*max" is no real state, so the position look-up never finds it.
+    if (std::string_view(c.state) != "*max") EXPECT_EQ(statePosition(list, c.type, c.state), c.position);
+  }
+  EXPECT_EQ(statePosition(list, "Dimmer", "*max"), 9);
+  EXPECT_EQ(typeOrdinal(list, "Lampe"), 1);
+  EXPECT_EQ(typeOrdinal(list, "Tuer"), 2);
+  EXPECT_EQ(typeOrdinal(list, "Dimmer"), 3);
+  EXPECT_EQ(typeOrdinal(list, "Fehlt"), 3);
+  EXPECT_EQ(stateAt(list, "Tuer", 1), "offen");
+  EXPECT_EQ(stateAt(list, "Tuer", 2), "");  // the entry belongs to Dimmer
+  EXPECT_EQ(stateAt(list, "Dimmer", 5), "");  // past the end of the list
+  EXPECT_EQ(stateAt(list, "Fehlt", 0), "");
+}
+
+TEST(TypeStates, RunsCountAgainWhenATypeReturns) {
+  const auto list = typeStates({"A:x", "B:x", "A:y", "C:x"});
+  EXPECT_EQ(typeOrdinal(list, "C"), 4);
+  EXPECT_EQ(stateIndex(list, "A", "y"), 1);
+}
+
+TEST(TypeStates, OnlyTheFirstTwentyCharactersOfAStateCount) {
+  const auto list = typeStates({"T:Abcdefghijklmnopqrst1", "T:Abcdefghijklmnopqrst2"});
+  EXPECT_EQ(stateIndex(list, "T", "Abcdefghijklmnopqrst2"), 0);
+  EXPECT_EQ(statePosition(list, "T", "Abcdefghijklmnopqrst9"), 1);
+}
+
+TEST(StateBitmaps, SyncSetsCountAndTypeClass) {
+  struct Case {
+    int line;
+    const char* type;
+    std::vector<TypeStateEntry> states;
+    int ctZust;
+    int objTypO;
+  };
+  const Case cases[] = {
+      {__LINE__, "Lampe", typeStates({"Lampe:aus", "Lampe:an"}), 2, kTypeClassTwoState},
+      {__LINE__, "Dimmer", typeStates({"Dimmer:aus", "Dimmer:halb", "Dimmer:an"}), 3, kTypeClassGeneral},
+      {__LINE__, "Jalousie", typeStates({"Jalousie:oben", "Jalousie:unten"}), 2, kTypeClassShutter},
+      {__LINE__, "Jalousie", typeStates({"Jalousie:a", "Jalousie:b", "Jalousie:c", "Jalousie:d"}), 4,
+       kTypeClassShutter},
+      {__LINE__, "jalousie", typeStates({"jalousie:oben", "jalousie:unten"}), 2, kTypeClassTwoState},
+      {__LINE__, "jalousie", typeStates({"jalousie:a", "jalousie:b", "jalousie:c"}), 3, kTypeClassGeneral},
+      {__LINE__, "Tuer", typeStates({"Tuer:zu", "Tuer:offen"}), 2, kTypeClassDoor},
+      {__LINE__, "Gatter", typeStates({"Gatter:zu"}), 1, kTypeClassDoor},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    TPSObj object = createObject("X");
+    object.Typ = c.type;
+    syncStateBitmaps(object, c.states, c.type);
+    EXPECT_EQ(object.CtZust, c.ctZust);
+    EXPECT_EQ(object.ObjTypO, c.objTypO);
+  }
+}
+
+TEST(StateBitmaps, ResyncKeepsOwnBitmapsOfRemainingStatesAndCopiesStandardOnes) {
+  std::vector<TypeStateEntry> states = {
+      {"Lampe:aus", TBitmapNam{"AUS.BMP", 1, 0}},
+      {"Lampe:an", TBitmapNam{"AN.BMP", 1, 0}},
+      {"Lampe:blinkt", std::nullopt},
+  };
+  TPSObj object = createObject("Flur");
+  object.Typ = "Lampe";
+  object.stateBitmaps = {{"AN", TBitmapNam{"/home/x/MEIN.BMP", 0, 1}}, {"blinkt", TBitmapNam{"B.BMP", 1, 1}}};
+  states.erase(states.begin() + 2);  // the type lost its state "blinkt"
+  syncStateBitmaps(object, states, "Lampe");
+
+  ASSERT_EQ(object.stateBitmaps.size(), 2u);
+  EXPECT_EQ(object.stateBitmaps[0].state, "aus");
+  ASSERT_TRUE(object.stateBitmaps[0].bitmap);
+  EXPECT_EQ(object.stateBitmaps[0].bitmap->BitmapName, "AUS.BMP");
+  EXPECT_EQ(object.stateBitmaps[0].bitmap->ObjectOwn, 0);
+  // The object's own bitmap survives, found ignoring case, and keeps its entry's name.
+  EXPECT_EQ(object.stateBitmaps[1].state, "AN");
+  EXPECT_EQ(object.stateBitmaps[1].bitmap->BitmapName, "/home/x/MEIN.BMP");
+  EXPECT_EQ(object.stateBitmaps[1].bitmap->ObjectOwn, 1);
+  EXPECT_EQ(object.CtZust, 2);
+
+  keepOwnBitmaps(object);
+  ASSERT_EQ(object.stateBitmaps.size(), 1u);
+  EXPECT_EQ(object.stateBitmaps[0].state, "AN");
+}
+
+TEST(StateBitmaps, ShutterCodesFollowTheStates) {
+  TPSObj object = createObject("Rollo");
+  object.Typ = "Rolllade";
+  const auto states = typeStates({"Rolllade:oben", "Rolllade:halb", "Rolllade:unten"});
+  syncStateBitmaps(object, states, "Rolllade");
+  setUpShutterCodes(object);
+  setUpShutterCodes(object);  // twice: no stale codes pile up
+  EXPECT_EQ(object.StartVal, "oben");
+  EXPECT_TRUE(object.ExtTrans);
+  EXPECT_EQ(object.ExtTransList, (std::vector<std::string>{"253", "4", "252"}));
+
+  TPSObj lamp = createObject("L");
+  lamp.Typ = "Lampe";
+  syncStateBitmaps(lamp, typeStates({"Lampe:aus", "Lampe:an"}), "Lampe");
+  setUpShutterCodes(lamp);
+  EXPECT_FALSE(lamp.ExtTrans);
+  EXPECT_TRUE(lamp.ExtTransList.empty());
+}
+
+TEST(ObjectKinds, KindAndRoleFromTheType) {
+  EXPECT_EQ(objectKindForType("Zahl"), 'Z');
+  EXPECT_EQ(objectKindForType("Zeichen"), 'S');
+  EXPECT_EQ(objectKindForType("Knopf"), 'B');
+  EXPECT_EQ(objectKindForType("(Undefiniert)"), ' ');
+  EXPECT_EQ(objectKindForType("Lampe"), 'U');
+  const std::vector<std::string> types = {"Lampe;1", "Taster;0", "Kaputt"};
+  EXPECT_EQ(hardwareRoleOfType(types, "Lampe"), 1);
+  EXPECT_EQ(hardwareRoleOfType(types, "taster"), 0);
+  EXPECT_EQ(hardwareRoleOfType(types, "Kaputt"), 4);
+}
+
+TPSContr station(const char* name, const char* kind, std::uint8_t address,
+                 std::initializer_list<std::pair<const char*, int>> slots) {
+  TPSContr s = createStation(name);
+  s.CKind = kind;
+  s.CMPKind = "Schalten";
+  s.CPLeitg = 3;
+  s.CPAdrA = 2;
+  s.CPAdr = {address, 7, 0, 0};
+  int k = 0;
+  for (const auto& [device, channel] : slots) {
+    s.slots[static_cast<std::size_t>(k)].CNam = device;
+    s.slots[static_cast<std::size_t>(k)].CZAnOn = channel;
+    s.slots[static_cast<std::size_t>(k)].CFkt = 40 + k;
+    ++k;
+  }
+  s.CPDevAnz = k;
+  return s;
+}
+
+TEST(HardwareAssignment, DeviceCodesChannelsAndHeaders) {
+  struct Case {
+    int line;
+    const char* kind;
+    bool send;
+    int deviceCode;
+    int channel;
+  };
+  const Case cases[] = {
+      {__LINE__, "MXB2", true, 1, 5},          {__LINE__, "MXB2", false, 2, 5},
+      {__LINE__, "DSP32", true, 6, 0},         {__LINE__, "MFB1", false, 7, 0},
+      {__LINE__, "40612x", false, 26, 5},      {__LINE__, "FS20 Dimmer", true, 221, 0},
+      {__LINE__, "HMS100 TF", false, 551, 5},  {__LINE__, "HMS100 T", false, 552, 0},
+      {__LINE__, "Unbekannt", true, 0, 0},     {__LINE__, "MFB1", true, 0, 0},  // a receive-only model
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    TPSObj object = createObject("O");
+    (c.send ? object.SndDev : object.RcvDev) = "Dev";
+    const std::vector<TPSContr> stations = {station("S", c.kind, 9, {{"Other", 1}, {"Dev", 5}})};
+    assignHardware(object, stations);
+    EXPECT_EQ(object.hardware.deviceCode, c.deviceCode);
+    EXPECT_EQ(c.send ? object.hardware.sendChannel : object.hardware.receiveChannel, c.channel);
+    const ObjectAddress& header = c.send ? object.Snd : object.Rcv;
+    EXPECT_EQ(header.LineNo, 3);
+    EXPECT_EQ(header.AdrA, 2);
+    EXPECT_EQ(header.Adr[0], 9);
+    EXPECT_EQ(object.Extern, c.deviceCode != 0 ? 1 : 0);
+    EXPECT_EQ(object.hardware.channelMode, 1);
+  }
+}
+
+TEST(HardwareAssignment, LaterMatchesOverwriteAndReceiveFollowsSend) {
+  TPSObj object = createObject("O");
+  object.SndDev = "Dev";
+  object.RcvDev = "Dev";
+  std::vector<TPSContr> stations = {station("A", "MXB2", 1, {{"Dev", 2}}), station("B", "40612x", 4, {{"Dev", 6}})};
+  stations[1].CMPKind = "Daten";
+  assignHardware(object, stations);
+  // Station B matched last; its receive side (26 with the further count) was applied after its send side.
+  EXPECT_EQ(object.hardware.deviceCode, 26);
+  EXPECT_EQ(object.Snd.Adr[0], 4);
+  EXPECT_EQ(object.Rcv.Adr[0], 4);
+  EXPECT_EQ(object.hardware.sendChannel, 6);
+  EXPECT_EQ(object.hardware.receiveChannel, 6);
+  EXPECT_EQ(object.hardware.furtherCount, 40);
+  EXPECT_EQ(object.hardware.channelMode, 0);
+}
+
+TEST(HardwareAssignment, SlotsBeyondTheDeviceCountAndOtherCaseDoNotMatch) {
+  TPSObj object = createObject("O");
+  object.SndDev = "Dev";
+  std::vector<TPSContr> stations = {station("A", "MXB2", 1, {{"x", 0}, {"Dev", 2}})};
+  stations[0].CPDevAnz = 1;
+  assignHardware(object, stations);
+  EXPECT_EQ(object.hardware.deviceCode, 0);
+  EXPECT_EQ(object.Extern, 0);
+
+  stations[0].CPDevAnz = 2;
+  object.SndDev = "dev";
+  assignHardware(object, stations);
+  EXPECT_EQ(object.hardware.deviceCode, 0);
+}
+
+TEST(HardwareAssignment, WithoutDevicesTheFlagsKeepTheirValues) {
+  TPSObj object = createObject("O");
+  object.Extern = 1;
+  object.hardware.timeoutFlag = true;
+  object.Snd.LineNo = 5;
+  assignHardware(object, {});
+  EXPECT_EQ(object.Extern, 1);
+  EXPECT_TRUE(object.hardware.timeoutFlag);
+  EXPECT_EQ(object.Snd.LineNo, 0);
+}
+
+TEST(ProjectLists, TypesStaySortedAndUniqueIgnoringCase) {
+  Project project;
+  EXPECT_TRUE(addType(project, "Tuer;2"));
+  EXPECT_TRUE(addType(project, "lampe;1"));
+  EXPECT_TRUE(addType(project, "Rolllade;1"));
+  EXPECT_FALSE(addType(project, "LAMPE;1"));
+  EXPECT_TRUE(addType(project, "Lampe;0"));  // another entry text, so a new entry
+  EXPECT_EQ(project.types, (std::vector<std::string>{"Lampe;0", "lampe;1", "Rolllade;1", "Tuer;2"}));
+  rebuildTypeNames(project);
+  EXPECT_EQ(project.typeNames, (std::vector<std::string>{"Lampe", "lampe", "Rolllade", "Tuer"}));
+}
+
+TEST(ProjectLists, LookupsIgnoreCaseAndClearResets) {
+  Project project;
+  EXPECT_TRUE(addView(project, "Erdgeschoss"));
+  EXPECT_FALSE(addView(project, "ERDGESCHOSS"));
+  project.objects.push_back(createObject("Flur"));
+  project.stations.push_back(createStation("Station1"));
+  EXPECT_EQ(findObject(project, "FLUR"), 0);
+  EXPECT_EQ(findStation(project, "station1"), 0);
+  EXPECT_EQ(findView(project, "Keller"), -1);
+  project.BackColor = 3;
+  project.Extern = true;
+  project.ExeWinStat = 2;
+  clearProject(project);
+  EXPECT_TRUE(project.objects.empty());
+  EXPECT_TRUE(project.views.empty());
+  EXPECT_EQ(project.BackColor, -1);
+  EXPECT_FALSE(project.Extern);
+  EXPECT_EQ(project.ExeWinStat, 0);
+}
+
+TEST(ProjectLists, NewObjectDefaults) {
+  const TPSObj o = createObject(std::string(70, 'N'));
+  EXPECT_EQ(o.Name.size(), 64u);
+  EXPECT_EQ(o.OName, o.Name);
+  EXPECT_EQ(o.Typ, "Undefiniert");
+  EXPECT_EQ(o.ACode, 254);
+  EXPECT_EQ(o.HdwTyp, 4);
+  EXPECT_EQ(o.GgeCol, 2);
+  EXPECT_TRUE(o.ExtActiv);
+  for (const TPlan& p : o.plans) {
+    EXPECT_TRUE(p.ViewName.empty());
+    EXPECT_EQ(p.Left, 10);
+    EXPECT_EQ(p.Height, 50);
+  }
+}
+
+TEST(ProjectLists, SplitAndStem) {
+  const auto s = split("Lampe:an:aus", ':');
+  EXPECT_TRUE(s.found);
+  EXPECT_EQ(s.left, "Lampe");
+  EXPECT_EQ(s.right, "an:aus");
+  EXPECT_EQ(split("x;" + std::string(300, 'r'), ';').right.size(), 255u);
+  const auto none = split("Lampe", ':');
+  EXPECT_FALSE(none.found);
+  EXPECT_TRUE(none.left.empty());
+  EXPECT_EQ(fileNameStem("HAUS.V2.SPG"), "HAUS");
+  EXPECT_EQ(fileNameStem("HAUS"), "HAUS");
+}
+
+}  // namespace
+}  // namespace kelvaro
