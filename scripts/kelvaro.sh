@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine for kelvaro, builds it, then runs the demo ("demo") or
+# every test ("test"). Safe to run again: packages already present are not installed twice.
+set -euo pipefail
+
+mode=${1:-demo}
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build"
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-qpa-plugins
+  libcli11-dev nlohmann-json3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+install_missing_packages() {
+  local missing=() p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+build_all() {
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$build" --parallel "$(nproc)"
+}
+
+install_missing_packages
+build_all
+
+case "$mode" in
+  demo)
+    "$build/src/cli/kelvaro-cli" info "$root/examples/demo/DEMO.SPG"
+    ;;
+  test)
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
+    ;;
+  *)
+    echo "usage: $0 demo|test" >&2
+    exit 2
+    ;;
+esac
