@@ -16,10 +16,11 @@ enum class ReadStatus {
   Complete,        // the whole file was read
   Stopped,         // a non-numeric BackColor, ExeWinStat or ObjIDNr ended the load there
   MissingSilent,   // "INIT.SPI" does not exist: nothing reported, model unchanged
-  Missing,         // the file does not exist: the user was told
+  Missing,         // the file does not exist or could not be read: the user was told
 };
 
-// Adds the content of file bytes to the project (lines ended by CR LF or LF).
+// Adds the content of file bytes to the project (lines ended by CR LF or LF) and rebuilds the
+// shown type list. Never fails on content; Stopped keeps what was read up to that line.
 ReadStatus readProjectText(Project& project, std::string_view bytes);
 
 // The whole project as file bytes, in writing order, lines ended by CR LF.
@@ -27,6 +28,8 @@ std::string projectFileText(const Project& project);
 
 // Reads a file; a name that does not exist as given is looked up in projectDir.
 // Rebuilds the shown type list afterwards. Does not touch the modified flag.
+// Tells the user itself about Missing ("Datei ... nicht gefunden", or that it could not be
+// read) and about Stopped (which line and key ended the load); MissingSilent is INIT.SPI.
 ReadStatus readProject(Project& project, std::string_view fileName, std::string_view projectDir, UserInterface& ui);
 
 // Writes the project; a name without directory goes to projectDir. The old file is replaced

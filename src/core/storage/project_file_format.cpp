@@ -1,0 +1,77 @@
+// Number groups, padded columns and key lines of the project file.
+#include "storage/project_file_format.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+#include "text/text_util.h"
+
+namespace kelvaro::projectfile {
+
+std::optional<std::int32_t> parseNumber(std::string_view text) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && text[begin] == ' ') ++begin;
+  while (end > begin && text[end - 1] == ' ') --end;
+  bool negative = false;
+  if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
+    negative = text[begin] == '-';
+    ++begin;
+  }
+  if (begin == end) return std::nullopt;
+  for (std::size_t i = begin; i < end; ++i)
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+  // Digits only from here, so the one failure left is a value too large for 64 bits.
+  std::int64_t magnitude = 0;
+  const auto [ptr, ec] = std::from_chars(text.data() + begin, text.data() + end, magnitude);
+  if (ec != std::errc() || ptr != text.data() + end) return 0;
+  const std::int64_t value = negative ? -magnitude : magnitude;
+  if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) return 0;
+  return static_cast<std::int32_t>(value);
+}
+
+std::uint8_t lowByte(std::int32_t value) { return static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) & 0xFFu); }
+
+void appendGroup(std::string& out, const NumberGroup& numbers) {
+  for (const std::int32_t n : numbers) {
+    const std::int32_t held = std::clamp<std::int32_t>(n, -9999, 99999);
+    char digits[8];
+    const auto [ptr, ec] = std::to_chars(digits, digits + sizeof digits, held);
+    const auto length = static_cast<std::size_t>(ptr - digits);
+    out.append(kGroupFieldWidth - length, '0');  // the blanks of right alignment, written as "0"
+    out.append(digits, length);
+  }
+}
+
+std::array<std::optional<std::int32_t>, kGroupFields> parseGroup(std::string_view text) {
+  std::array<std::optional<std::int32_t>, kGroupFields> fields{};
+  for (std::size_t i = 0; i < kGroupFields; ++i) {
+    const std::size_t at = i * kGroupFieldWidth;
+    if (at < text.size()) fields[i] = parseNumber(text.substr(at, kGroupFieldWidth));
+  }
+  return fields;
+}
+
+void appendPadded(std::string& out, std::string_view name, std::size_t column) {
+  out += name;
+  if (name.size() < column) out.append(column - name.size(), ' ');
+}
+
+ColumnSplit splitColumn(std::string_view text, std::size_t column) {
+  ColumnSplit parts;
+  parts.name = trimRight(text.substr(0, column));
+  if (text.size() > column) parts.file = trimRight(text.substr(column));
+  return parts;
+}
+
+std::optional<KeyLine> splitKeyLine(std::string_view line) {
+  const std::size_t eq = line.find('=');
+  if (eq == std::string_view::npos) return std::nullopt;
+  KeyLine keyLine{line.substr(0, eq), trimRight(line.substr(eq + 1))};
+  if (keyLine.value == ";") keyLine.value.clear();
+  return keyLine;
+}
+
+bool offlineBehaviourWritten(char c) { return c != ' ' && c != '\0' && c != '\r' && c != '\n'; }
+
+}  // namespace kelvaro::projectfile
