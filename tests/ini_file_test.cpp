@@ -1,0 +1,349 @@
+// The INI file: private-profile look-ups, line-preserving edits, safe saving, any bytes.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "storage/ini_file.h"
+#include "support/temp_dir.h"
+
+namespace kelvaro {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+// A small file with everything a hand-edited settings file may hold.
+constexpr std::string_view kSample =
+    "; kelvaro settings\r\n"
+    "[INITALL]\r\n"
+    "DIRBMP=/home/u/BMP/\r\n"
+    "  ComPort = 2  \r\n"
+    "Quoted=\"  a b  \"\r\n"
+    "Empty=\r\n"
+    "not a key line\r\n"
+    "\r\n"
+    "[ports]\r\n"
+    "COM1=/dev/ttyUSB0\r\n"
+    "[ astro ]\r\n"
+    "GEOLANG=105\r\n"
+    ";PLZ=3\r\n";
+
+TEST(IniFile, ReadsValuesIgnoringCaseAndBlanks) {
+  const IniFile ini = IniFile::fromText(kSample);
+  struct Case {
+    int line;
+    std::string_view section, key;
+    std::optional<std::string> value;
+  };
+  const Case cases[] = {
+      {__LINE__, "INITALL", "DIRBMP", "/home/u/BMP/"},
+      {__LINE__, "initall", "dirbmp", "/home/u/BMP/"},
+      {__LINE__, "INITALL", "COMPORT", "2"},       // blanks around key and value
+      {__LINE__, "INITALL", "Quoted", "  a b  "},  // one pair of quotes dropped
+      {__LINE__, "INITALL", "Empty", ""},          // present but empty: not the default
+      {__LINE__, "INITALL", "not a key line", std::nullopt},
+      {__LINE__, "INITALL", "COM1", std::nullopt},  // belongs to another section
+      {__LINE__, "PORTS", "com1", "/dev/ttyUSB0"},
+      {__LINE__, "ASTRO", "GEOLANG", "105"},  // blanks inside the brackets
+      {__LINE__, "ASTRO", "PLZ", std::nullopt},  // commented out
+      {__LINE__, "ASTRO", ";PLZ", std::nullopt},
+      {__LINE__, "MISSING", "DIRBMP", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(ini.value(c.section, c.key), c.value);
+  }
+  EXPECT_EQ(ini.readString("INITALL", "Nope", "dflt"), "dflt");
+  EXPECT_EQ(ini.readString("INITALL", "Empty", "dflt"), "");
+  EXPECT_TRUE(ini.hasSection("Ports"));
+  EXPECT_FALSE(ini.hasSection("PORT"));
+}
+
+TEST(IniFile, ReadIntGivesTheDefaultForAbsentOrMalformedNumbers) {
+  const IniFile ini = IniFile::fromText("[S]\nA=12\nB= -3 \nC=12a\nD=\nE=99999999999\n");
+  struct Case {
+    int line;
+    std::string_view key;
+    int expected;
+  };
+  const Case cases[] = {
+      {__LINE__, "A", 12}, {__LINE__, "B", -3}, {__LINE__, "C", 7},
+      {__LINE__, "D", 7},  {__LINE__, "E", 7},  {__LINE__, "F", 7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(ini.readInt("S", c.key, 7), c.expected);
+  }
+}
+
+TEST(IniFile, FirstOfDuplicateSectionsAndKeysIsRead) {
+  const IniFile ini = IniFile::fromText("K=0\n[A]\nK=1\nK=2\n[B]\nK=3\n[a]\nK=4\nL=5\n");
+  EXPECT_EQ(ini.value("A", "K"), "1");
+  EXPECT_EQ(ini.value("A", "L"), "5");  // found in the second section of that name
+  EXPECT_EQ(ini.value("B", "K"), "3");
+}
+
+TEST(IniFile, WritesInPlaceAndKeepsEveryOtherLineByteForByte) {
+  IniFile ini = IniFile::fromText(kSample);
+  ASSERT_TRUE(ini.writeString("initall", "comport", "5"));
+  ASSERT_TRUE(ini.writeString("PORTS", "COM1", "/dev/ttyS0"));
+  EXPECT_EQ(ini.text(),
+            "; kelvaro settings\r\n"
+            "[INITALL]\r\n"
+            "DIRBMP=/home/u/BMP/\r\n"
+            "ComPort=5\r\n"
+            "Quoted=\"  a b  \"\r\n"
+            "Empty=\r\n"
+            "not a key line\r\n"
+            "\r\n"
+            "[ports]\r\n"
+            "COM1=/dev/ttyS0\r\n"
+            "[ astro ]\r\n"
+            "GEOLANG=105\r\n"
+            ";PLZ=3\r\n");
+}
+
+TEST(IniFile, NewKeyGoesAfterTheLastKeyOfItsSection) {
+  IniFile ini = IniFile::fromText(kSample);
+  ASSERT_TRUE(ini.writeString("INITALL", "LOADFILE", "a.SPG"));
+  ASSERT_TRUE(ini.writeString("Astro", "PLZ", "4"));
+  EXPECT_EQ(ini.text(),
+            "; kelvaro settings\r\n"
+            "[INITALL]\r\n"
+            "DIRBMP=/home/u/BMP/\r\n"
+            "  ComPort = 2  \r\n"
+            "Quoted=\"  a b  \"\r\n"
+            "Empty=\r\n"
+            "LOADFILE=a.SPG\r\n"
+            "not a key line\r\n"
+            "\r\n"
+            "[ports]\r\n"
+            "COM1=/dev/ttyUSB0\r\n"
+            "[ astro ]\r\n"
+            "GEOLANG=105\r\n"
+            "PLZ=4\r\n"
+            ";PLZ=3\r\n");
+}
+
+TEST(IniFile, MissingSectionIsAddedAtTheEnd) {
+  IniFile ini = IniFile::fromText("[A]\r\nX=1");
+  ASSERT_TRUE(ini.writeString("REMOTE", "REMOTEPORT", "2"));
+  ASSERT_TRUE(ini.writeString("remote", "REMOTEINIT", "ATZ"));
+  EXPECT_EQ(ini.text(), "[A]\r\nX=1\r\n\r\n[REMOTE]\r\nREMOTEPORT=2\r\nREMOTEINIT=ATZ\r\n");
+
+  IniFile empty;
+  ASSERT_TRUE(empty.writeString("STARTPGM", "AUTOEXEC", "HAUS.SPG-P"));
+  EXPECT_EQ(empty.text(), "[STARTPGM]\r\nAUTOEXEC=HAUS.SPG-P\r\n");
+}
+
+TEST(IniFile, HeaderOnlySectionTakesItsFirstKeyRightBelow) {
+  IniFile ini = IniFile::fromText("[A]\r\n; note\r\n[B]\r\n");
+  ASSERT_TRUE(ini.writeString("A", "K", "v"));
+  EXPECT_EQ(ini.text(), "[A]\r\nK=v\r\n; note\r\n[B]\r\n");
+}
+
+TEST(IniFile, DeleteKeyRemovesItFromEverySectionOfThatName) {
+  IniFile ini = IniFile::fromText("[A]\nK=1\nk = 2\nL=3\n[B]\nK=4\n[a]\nK=5\n");
+  EXPECT_TRUE(ini.deleteKey("A", "K"));
+  EXPECT_EQ(ini.text(), "[A]\r\nL=3\r\n[B]\r\nK=4\r\n[a]\r\n");
+  EXPECT_FALSE(ini.value("A", "K"));
+  EXPECT_FALSE(ini.deleteKey("A", "K"));
+  EXPECT_FALSE(ini.deleteKey("C", "K"));
+}
+
+TEST(IniFile, EraseSectionRemovesItsLinesAndNothingElse) {
+  IniFile ini = IniFile::fromText("; top\n[INITSPG]\nINITFILE=X.SPI\n; inside\n\n[PORTS]\nCOM1=x\n[initspg]\nY=1\n");
+  EXPECT_TRUE(ini.eraseSection("InitSpg"));
+  EXPECT_EQ(ini.text(), "; top\r\n[PORTS]\r\nCOM1=x\r\n");
+  EXPECT_FALSE(ini.hasSection("INITSPG"));
+  EXPECT_FALSE(ini.eraseSection("INITSPG"));
+}
+
+TEST(IniFile, RefusesMalformedNamesAndKeepsValuesOnOneLine) {
+  IniFile ini = IniFile::fromText("[A]\nK=1\n");
+  const std::string before = ini.text();
+  struct Case {
+    int line;
+    std::string_view section, key;
+  };
+  const Case cases[] = {
+      {__LINE__, "", "K"},     {__LINE__, "  ", "K"},    {__LINE__, "A]", "K"},  {__LINE__, "A\n", "K"},
+      {__LINE__, "A", ""},     {__LINE__, "A", "K=1"},   {__LINE__, "A", ";K"},  {__LINE__, "A", "[K]"},
+      {__LINE__, "A", "K\r"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_FALSE(ini.writeString(c.section, c.key, "x"));
+    EXPECT_EQ(ini.text(), before);
+  }
+  ASSERT_TRUE(ini.writeString("A", "K", "two\r\nlines\n[B]"));
+  EXPECT_EQ(ini.text(), "[A]\r\nK=two  lines [B]\r\n");
+  EXPECT_FALSE(ini.hasSection("B"));
+}
+
+TEST(IniFile, AcceptsLfAndCrLfAndWritesCrLf) {
+  const IniFile lf = IniFile::fromText("[A]\nK=1\n\nL=2");
+  const IniFile crlf = IniFile::fromText("[A]\r\nK=1\r\n\r\nL=2\r\n");
+  EXPECT_EQ(lf.text(), crlf.text());
+  EXPECT_EQ(lf.text(), "[A]\r\nK=1\r\n\r\nL=2\r\n");
+  EXPECT_EQ(lf.value("A", "L"), "2");
+  EXPECT_EQ(crlf.value("A", "K"), "1");  // no CR left on the value
+}
+
+TEST(IniFile, ByteOrderMarkDoesNotHideTheFirstSection) {
+  IniFile ini = IniFile::fromText("\xEF\xBB\xBF[A]\nK=1\n");
+  EXPECT_EQ(ini.value("A", "K"), "1");
+  ASSERT_TRUE(ini.writeString("A", "K", "2"));
+  EXPECT_EQ(ini.text(), "\xEF\xBB\xBF[A]\r\nK=2\r\n");
+}
+
+TEST(IniFile, KeepsWindows1252BytesAsTheyAre) {
+  IniFile ini = IniFile::fromText("[ASTRO]\nORT=M\xFCnchen\n[\xC4]\nK=\x80\n");
+  EXPECT_EQ(ini.value("astro", "ort"), "M\xFCnchen");
+  EXPECT_EQ(ini.value("\xE4", "K"), "\x80");  // ä and Ä are one letter
+  ASSERT_TRUE(ini.writeString("ASTRO", "ORT", "K\xF6ln"));
+  EXPECT_EQ(ini.text(), "[ASTRO]\r\nORT=K\xF6ln\r\n[\xC4]\r\nK=\x80\r\n");
+}
+
+TEST(IniFile, AnyBytesReadAndEditWithoutHarm) {
+  // Arbitrary bytes, including NUL, lone CRs and stray brackets: a key written into such a
+  // file reads back, and every line it did not touch comes out as it went in.
+  std::mt19937 random(20240611u);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<int> pick(0, 9);
+  const char specials[] = {'[', ']', '=', ';', '\n', '\r', ' ', '\0', 'K', '"'};
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    std::string bytes;
+    const int length = round * 3;
+    for (int i = 0; i < length; ++i)
+      bytes += pick(random) < 4 ? specials[pick(random)] : static_cast<char>(byte(random));
+    IniFile ini = IniFile::fromText(bytes);
+    const std::string before = ini.text();
+    ASSERT_TRUE(ini.writeString("ZZTEST", "KEY", "value"));
+    EXPECT_EQ(ini.value("zztest", "key"), "value");
+    // The section was new (no such name in random bytes), so the old text is a prefix.
+    EXPECT_EQ(ini.text().substr(0, before.size()), before);
+    EXPECT_TRUE(ini.eraseSection("ZZTEST"));
+    EXPECT_EQ(ini.text().substr(0, before.size()), before);
+    // Reading back what was written gives the same lines.
+    EXPECT_EQ(IniFile::fromText(before).text(), before);
+  }
+}
+
+TEST(IniFile, MissingFileLoadsEmptyAndSaveCreatesItsDirectory) {
+  TempDir dir;
+  const std::string path = dir.file("config/kelvaro/kelvaro.INI");
+  IniFile ini(path);
+  EXPECT_EQ(ini.load(), IniFile::LoadResult::Missing);
+  EXPECT_EQ(ini.text(), "");
+  ASSERT_TRUE(ini.writeString("INITALL", "COMPORT", "1"));
+  ASSERT_TRUE(ini.save());
+  EXPECT_EQ(readFile(path), "[INITALL]\r\nCOMPORT=1\r\n");
+  // Only the file itself is left; the temporary one was renamed over it.
+  int files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path() / "config/kelvaro")) ++files;
+  EXPECT_EQ(files, 1);
+}
+
+TEST(IniFile, SaveReplacesTheFileAndKeepsItsAccessRights) {
+  TempDir dir;
+  const std::string path = dir.file("kelvaro.INI");
+  writeFile(path, "[A]\nK=1\n[PORTS]\nCOM1=/dev/ttyUSB0\n");
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  IniFile ini(path);
+  ASSERT_EQ(ini.load(), IniFile::LoadResult::Loaded);
+  ASSERT_TRUE(ini.writeString("A", "K", "2"));
+  ASSERT_TRUE(ini.save());
+  EXPECT_EQ(readFile(path), "[A]\r\nK=2\r\n[PORTS]\r\nCOM1=/dev/ttyUSB0\r\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(IniFile, SaveThroughASymbolicLinkKeepsTheLink) {
+  TempDir dir;
+  const std::string real = dir.file("dotfiles/kelvaro.INI");
+  const std::string link = dir.file("kelvaro.INI");
+  std::filesystem::create_directories(dir.path() / "dotfiles");
+  writeFile(real, "[A]\nK=1\n");
+  std::filesystem::create_symlink(real, link);
+  IniFile ini(link);
+  ASSERT_EQ(ini.load(), IniFile::LoadResult::Loaded);
+  ASSERT_TRUE(ini.writeString("A", "K", "2"));
+  ASSERT_TRUE(ini.save());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(readFile(real), "[A]\r\nK=2\r\n");
+}
+
+TEST(IniFile, FailedSaveReportsFalseAndLeavesNothingBehind) {
+  TempDir dir;
+  writeFile(dir.file("plain"), "x");
+  // The directory cannot be created: a file is in the way.
+  IniFile blocked(dir.file("plain/kelvaro.INI"));
+  ASSERT_TRUE(blocked.writeString("A", "K", "1"));
+  EXPECT_FALSE(blocked.save());
+  EXPECT_EQ(readFile(dir.file("plain")), "x");
+
+  // The target is a directory: the rename fails and the temporary file is removed again.
+  std::filesystem::create_directories(dir.path() / "isdir");
+  IniFile onDirectory(dir.file("isdir"));
+  EXPECT_EQ(onDirectory.load(), IniFile::LoadResult::Unreadable);
+  ASSERT_TRUE(onDirectory.writeString("A", "K", "1"));
+  EXPECT_FALSE(onDirectory.save());
+  int files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
+  EXPECT_EQ(files, 2);  // "plain" and "isdir", no temporary file
+
+  IniFile noPath;
+  EXPECT_FALSE(noPath.save());
+}
+
+TEST(IniFile, UnreadableFileIsNeverOverwritten) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  TempDir dir;
+  const std::string path = dir.file("kelvaro.INI");
+  writeFile(path, "[A]\nK=1\n");
+  ASSERT_EQ(::chmod(path.c_str(), 0200), 0);
+  IniFile ini(path);
+  EXPECT_EQ(ini.load(), IniFile::LoadResult::Unreadable);
+  ASSERT_TRUE(ini.writeString("B", "L", "2"));
+  EXPECT_FALSE(ini.save());
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  EXPECT_EQ(readFile(path), "[A]\nK=1\n");
+}
+
+TEST(IniFile, FarTooLargeFileIsNotOursToRewrite) {
+  TempDir dir;
+  const std::string path = dir.file("kelvaro.INI");
+  writeFile(path, "[A]\nK=1\n");
+  std::filesystem::resize_file(path, 64u * 1024u * 1024u);  // sparse: costs no disk space
+  IniFile ini(path);
+  EXPECT_EQ(ini.load(), IniFile::LoadResult::Unreadable);
+  EXPECT_FALSE(ini.value("A", "K"));
+  ASSERT_TRUE(ini.writeString("B", "L", "2"));
+  EXPECT_FALSE(ini.save());
+  EXPECT_EQ(std::filesystem::file_size(path), 64u * 1024u * 1024u);
+  EXPECT_EQ(readFile(path).substr(0, 8), std::string("[A]\nK=1\n"));
+}
+
+TEST(IniFile, LoadAfterUnreadableStartsAfresh) {
+  TempDir dir;
+  const std::string path = dir.file("kelvaro.INI");
+  std::filesystem::create_directories(path);
+  IniFile ini(path);
+  EXPECT_EQ(ini.load(), IniFile::LoadResult::Unreadable);
+  std::filesystem::remove(path);
+  writeFile(path, "[A]\nK=1\n");
+  EXPECT_EQ(ini.load(), IniFile::LoadResult::Loaded);
+  EXPECT_EQ(ini.value("A", "K"), "1");
+  EXPECT_TRUE(ini.save());
+}
+
+}  // namespace
+}  // namespace kelvaro
