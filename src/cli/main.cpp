@@ -1,9 +1,46 @@
-// kelvaro-cli: the headless tool.
+// kelvaro-cli: the headless tool. Each subcommand prints what other tools read; keep it stable.
 #include <CLI/CLI.hpp>
+
+#include "language_commands.h"
+#include "project_commands.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"kelvaro-cli - headless tool of kelvaro"};
   app.require_subcommand(1);
+  int status = 0;
+
+  std::string in, out;
+  auto* roundtrip = app.add_subcommand("roundtrip", "Read a project and write it again");
+  roundtrip->add_option("IN", in, "project file to read")->required();
+  roundtrip->add_option("OUT", out, "project file to write")->required();
+  roundtrip->callback([&] { status = kelvaro::cli::roundtripCommand(in, out); });
+
+  std::string project;
+  bool json = false;
+  auto* info = app.add_subcommand("info", "Show a project: a summary, or every stored field as JSON");
+  info->add_option("PROJECT", project, "project file")->required();
+  info->add_flag("--json", json, "print the model as JSON");
+  info->callback([&] { status = kelvaro::cli::infoCommand(project, json); });
+
+  auto* check = app.add_subcommand("check", "Compile for the PC: OK and counts, or OBJECT:LINE: MESSAGE");
+  check->add_option("PROJECT", project, "project file")->required();
+  check->callback([&] { status = kelvaro::cli::checkCommand(project); });
+
+  std::string objectName, line;
+  auto* translate = app.add_subcommand("translate", "Translate one line of an object: token bytes, then the result");
+  translate->add_option("PROJECT", project, "project file")->required();
+  translate->add_option("OBJECT", objectName, "object whose program the line belongs to")->required();
+  translate->add_option("LINE", line, "the program line")->required();
+  translate->callback([&] { status = kelvaro::cli::translateCommand(project, objectName, line); });
+
+  int mode = 1;
+  bool dumpJson = false;
+  auto* dump = app.add_subcommand("dump", "Compile and print code, symbols, line map and object order");
+  dump->add_option("PROJECT", project, "project file")->required();
+  dump->add_option("--mode", mode, "1 (PC code) or 9 (symbols only)")->check(CLI::IsMember({1, 9}));
+  dump->add_flag("--json", dumpJson, "one line of JSON");
+  dump->callback([&] { status = kelvaro::cli::dumpCommand(project, mode, dumpJson); });
+
   CLI11_PARSE(app, argc, argv);
-  return 0;
+  return status;
 }
