@@ -1,0 +1,991 @@
+// The project file: exact writer output, lossless round trips, the reader's rules for every
+// section, merging, missing files, failed saves and robustness against arbitrary bytes.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+#include "model/project.h"
+#include "storage/project_file.h"
+#include "support/fake_user_interface.h"
+#include "support/temp_dir.h"
+#include "text/cp1252.h"
+#include "text/text_util.h"
+
+namespace kelvaro {
+namespace {
+
+using test::FakeUserInterface;
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+std::string pad(std::string_view text, std::size_t width) {
+  std::string out(text);
+  if (out.size() < width) out.append(width - out.size(), ' ');
+  return out;
+}
+
+// Lines joined with CR LF, each line ended, as the writer produces them.
+std::string crlf(std::initializer_list<std::string_view> lines) {
+  std::string out;
+  for (auto l : lines) (out += l) += "\r\n";
+  return out;
+}
+
+Project readText(std::string_view text, ReadStatus expected = ReadStatus::Complete) {
+  Project p;
+  EXPECT_EQ(readProjectText(p, text), expected);
+  return p;
+}
+
+// Every stored field of the model as text, one line each, so a difference reads like a diff.
+// Written independently of the file format: a field the writer forgets shows up here.
+std::string describe(const Project& p) {
+  std::ostringstream s;
+  for (const auto& v : p.views) s << "view [" << v.name << "] bmp [" << v.info.BitmapName << "] " << +v.info.NoPath << "\n";
+  s << "BackColor " << p.BackColor << " ExeWinStat " << +p.ExeWinStat << " ExeWinPos " << p.ExeWinPos.left << ","
+    << p.ExeWinPos.top << "," << p.ExeWinPos.width << "," << p.ExeWinPos.height << " Extern " << p.Extern << "\n";
+  for (const auto& t : p.types) s << "type [" << t << "]\n";
+  for (const auto& t : p.typeNames) s << "typeName [" << t << "]\n";
+  for (const auto& t : p.typeStates) {
+    s << "typeState [" << t.entry << "]";
+    if (t.bitmap) s << " bmp [" << t.bitmap->BitmapName << "] " << +t.bitmap->NoPath << " " << +t.bitmap->ObjectOwn;
+    s << "\n";
+  }
+  for (const auto& c : p.constants) s << "const [" << c << "]\n";
+  for (const auto& o : p.objects) {
+    s << "object [" << o.Name << "] OName [" << o.OName << "] Typ [" << o.Typ << "] StartVal [" << o.StartVal
+      << "] VoiceContr [" << o.VoiceContr << "] OKind [" << o.OKind << "] Group [" << o.Group << "]\n";
+    s << "  HdwTyp " << o.HdwTyp << " CtZust " << o.CtZust << " ObjTypO " << o.ObjTypO << " ObjIDNr " << o.ObjIDNr
+      << " ACode " << +o.ACode << " Extern " << o.Extern << "\n";
+    s << "  flags Activ " << o.Activ << " visible " << o.visible << " InputExec " << o.InputExec << " AutoSize "
+      << o.AutoSize << " Beep " << o.Beep << " SpecSt " << o.SpecSt << " ExtActiv " << o.ExtActiv << " RckMsg "
+      << o.RckMsg << " ExtTrans " << o.ExtTrans << " Stretch " << o.Stretch << "\n";
+    s << "  SndDev [" << o.SndDev << "] RcvDev [" << o.RcvDev << "]\n";
+    for (const auto* a : {&o.Snd, &o.Rcv})
+      s << "  address " << a->LineNo << " " << a->AdrA << " " << +a->Adr[0] << " " << +a->Adr[1] << " " << +a->Adr[2]
+        << " " << +a->Adr[3] << "\n";
+    for (const auto& b : o.stateBitmaps) {
+      s << "  stateBitmap [" << b.state << "]";
+      if (b.bitmap) s << " bmp [" << b.bitmap->BitmapName << "] " << +b.bitmap->NoPath << " " << +b.bitmap->ObjectOwn;
+      s << "\n";
+    }
+    for (const auto& l : o.program) s << "  pgm [" << l << "]\n";
+    for (const auto& l : o.varDefs) s << "  var [" << l << "]\n";
+    for (const auto& l : o.ExtTransList) s << "  ext [" << l << "]\n";
+    s << "  gauge " << o.GgeFrom << " " << o.GgeTo << " " << o.GgeCol << " panel " << o.PanelCh << " " << o.PanelRo
+      << " rb " << o.OutpRB << " " << o.OutpWrtRB << " " << o.BSInputRB << " " << o.NoBitMapRB << " " << o.GaugeDirRB
+      << "\n";
+    for (const auto& pl : o.plans)
+      s << "  plan [" << pl.ViewName << "] " << pl.Left << " " << pl.Top << " " << pl.Width << " " << pl.Height << "\n";
+  }
+  for (const auto& st : p.stations) {
+    s << "station [" << st.CName << "] CKind [" << st.CKind << "] CMPKind [" << st.CMPKind << "] CKindi " << st.CKindi
+      << " CLine " << st.CLine << " CPArt " << +st.CPArt << " CPAdrTyp " << +st.CPAdrTyp << " CPLeitg " << st.CPLeitg
+      << " CPAdrA " << st.CPAdrA << " CPAdr " << +st.CPAdr[0] << " " << +st.CPAdr[1] << " " << +st.CPAdr[2] << " "
+      << +st.CPAdr[3] << " CPDevAnz " << st.CPDevAnz << "\n";
+    for (const auto& d : st.slots)
+      s << "  slot " << +d.CDevArt << " COfflB " << +static_cast<unsigned char>(d.COfflB) << " " << d.CCon << " "
+        << d.CFkt << " " << d.CZAnOn << " adr " << +d.adr[0] << " " << d.CEIntW1 << " " << d.CEIntW2 << " ["
+        << d.CNam << "]\n";
+  }
+  for (const auto& g : p.groupDefs) s << "groupDef [" << g << "]\n";
+  for (const auto& g : p.groupNames) s << "groupName [" << g << "]\n";
+  return s.str();
+}
+
+// The small project of the exact-output test.
+Project smallProject() {
+  Project p;
+  p.views = {{"Erdgeschoss", {"EG.BMP", 1}}, {"Keller", {}}};
+  p.BackColor = 3;
+  p.ExeWinPos = {-8, 20, 640, 480};
+  p.Extern = true;
+  p.types = {"Lampe;1", "Sensor;0"};
+  p.typeStates = {{"Lampe:Aus", TBitmapNam{"LAMPAUS.BMP", 1, 0}}, {"Lampe:An", std::nullopt}};
+  p.constants = {"MAX = 10"};
+
+  TPSObj o = createObject("Lampe1");
+  o.OName = "Flurlampe";
+  o.OKind = kKindUser;
+  o.Typ = "Lampe";
+  o.StartVal = "Aus";
+  o.Group = "Flur";
+  o.ObjIDNr = 12;
+  o.Activ = false;
+  o.Beep = true;
+  o.ExtActiv = false;
+  o.ExtTrans = true;
+  o.ExtTransList = {"1", "2"};
+  o.Snd = {1, 2, {5, 6, 0, 0}};
+  o.stateBitmaps = {{"An", TBitmapNam{"C:\\BMP\\AN.BMP", 0, 1}}, {"Aus", TBitmapNam{"LAMPAUS.BMP", 1, 0}}};
+  o.program = {"-WENN x DANN", "-&EINSCHALTEN"};
+  o.varDefs = {"Zaehler"};
+  o.plans[0] = {"Erdgeschoss", 100, 200, 80, 50};
+  o.plans[2] = {"Keller", 5, 6, 7, 8};
+  p.objects.push_back(o);
+
+  TPSContr s = createStation("Station1");
+  s.CKind = "MXB2";
+  s.CKindi = 1;
+  s.CMPKind = "Daten";
+  s.CLine = 2;
+  s.CPArt = 3;
+  s.CPAdrA = 2;
+  s.CPAdr = {7, 8, 0, 0};
+  s.CPDevAnz = 2;
+  s.slots[0].CDevArt = 1;
+  s.slots[0].CCon = 12;
+  s.slots[0].CNam = "Lampe1";
+  s.slots[0].COfflB = 'A';
+  s.slots[1].CDevArt = 2;
+  s.slots[1].CZAnOn = 100;  // COfflB stays NUL, as in a station not yet configured
+  p.stations.push_back(s);
+  p.groupDefs = {"Flur=Lampe1"};
+  return p;
+}
+
+TEST(ProjectFileWriter, SmallProjectByteExact) {
+  const std::string expected = crlf({
+      "@Init",
+      " View=" + pad("Erdgeschoss", 48) + "EG.BMP",
+      " View=Keller",
+      " BackColor=3",
+      " ExeWinPos=000-8000200064000480",
+      " Extern=1",
+      "@Typs",
+      " Lampe;1",
+      " Sensor;0",
+      "@TypState",
+      " " + pad("Lampe:Aus", 64) + "LAMPAUS.BMP",
+      " Lampe:An",
+      "@ConstList",
+      " MAX = 10",
+      "@Object=Lampe1",
+      " OName=Flurlampe",
+      " OKind=U",
+      " VoiceContr=",
+      " ObjIDNr=12",
+      " Group=Flur",
+      " SndDev=",
+      " RcvDev=",
+      " Activ=0",
+      " Beep=1",
+      " ExtActiv=0",
+      " ExtTrans=1",
+      " SndLineNo=1",
+      " SndAdrA=2",
+      " SndAdr=5",
+      " SndAdr2=6",
+      " Extern=0",
+      " Typ=Lampe",
+      " StartVal=Aus",
+      " +ZBM=" + pad("An", 48) + "C:\\BMP\\AN.BMP",
+      " GgeCol=2",
+      " OutpRB=0",
+      " OutpWrtRB=1",
+      " BSInputRB=0",
+      " NoBitMapRB=2",
+      " GaugeDirRB=0",
+      " HdwTyp=4",
+      " CtZust=0",
+      " ObjTypO=0",
+      " ACode=254",
+      " *Pgm=WENN x DANN",
+      " *Pgm=&EINSCHALTEN",
+      " *VarDef=Zaehler",
+      "@ExtTransList",
+      " 1",
+      " 2",
+      "@Plan",
+      " Erdgeschoss;00100002000008000050",
+      " Keller;00005000060000700008",
+      "@ContObj",
+      "@C",
+      "@Controller",
+      " CName=Station1",
+      " CKind=MXB2",
+      " CKindi=1",
+      " CMPKind=Daten",
+      " CLine=2",
+      " CPArt=3",
+      " CPDevAnz=2",
+      " CPAdrA=2",
+      " CPAdr=7",
+      " CPAdr2=8",
+      " CDevArt=1  1",
+      " CCon=1 12",
+      " CNam=1Lampe1",
+      " COfflB=1A",
+      " CDevArt=2  2",
+      " CZAnOn=2100",
+      "@ContrNext",
+      "@C",
+      "@GrpList",
+      " Flur=Lampe1",
+      "@E",
+  });
+  EXPECT_EQ(projectFileText(smallProject()), expected);
+}
+
+TEST(ProjectFileWriter, EmptyProjectHasEverySectionButTheStations) {
+  EXPECT_EQ(projectFileText(Project{}),
+            crlf({"@Init", " BackColor=-1", "@Typs", "@TypState", "@ConstList", "@GrpList", "@E"}));
+}
+
+TEST(ProjectFileWriter, WindowStateWinsOverPositionAndWidthZeroWritesNoPosition) {
+  Project p;
+  p.ExeWinStat = 2;
+  p.ExeWinPos = {1, 2, 3, 4};
+  EXPECT_NE(projectFileText(p).find(" ExeWinStat=2\r\n@Typs"), std::string::npos);
+  EXPECT_EQ(projectFileText(p).find("ExeWinPos"), std::string::npos);
+  p.ExeWinStat = 0;
+  p.ExeWinPos = {1, 2, 0, 4};
+  EXPECT_EQ(projectFileText(p).find("ExeWin"), std::string::npos);
+}
+
+TEST(ProjectFileWriter, NumberGroupsHoldFiveCharactersEach) {
+  struct Case {
+    int line;
+    WindowPosition pos;
+    std::string written;
+  };
+  const Case cases[] = {
+      {__LINE__, {80, 0, 600, 400}, "00080000000060000400"},
+      {__LINE__, {-8, -80, 1, 99999}, "000-800-800000199999"},
+      {__LINE__, {-1234, 12345, 1, 1}, "-12341234500001" "00001"},
+      // Beyond five characters a number is held at the edge instead of shifting its neighbours.
+      {__LINE__, {123456, -10000, 7, 8}, "99999-99990000700008"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Project p;
+    p.ExeWinPos = c.pos;
+    EXPECT_NE(projectFileText(p).find(" ExeWinPos=" + c.written + "\r\n"), std::string::npos);
+  }
+}
+
+TEST(ProjectFileWriter, LineBreaksInsideTextsBecomeBlanks) {
+  Project p;
+  p.constants = {"a\r\n@Object=Evil"};
+  TPSObj o = createObject("X");
+  o.OName = "two\nlines";
+  p.objects.push_back(o);
+  const std::string text = projectFileText(p);
+  EXPECT_NE(text.find(" a  @Object=Evil\r\n"), std::string::npos);
+  EXPECT_NE(text.find(" OName=two lines\r\n"), std::string::npos);
+  const Project back = readText(text);
+  ASSERT_EQ(back.objects.size(), 1u);
+  EXPECT_EQ(back.objects[0].Name, "X");
+}
+
+TEST(ProjectFileWriter, NameLongerThanItsColumnIsNotCutAndReadsBackWrongly) {
+  Project p;
+  const std::string longName(50, 'v');
+  p.views = {{longName, {"B.BMP", 1}}};
+  const std::string text = projectFileText(p);
+  EXPECT_NE(text.find(" View=" + longName + "B.BMP\r\n"), std::string::npos);
+  const Project back = readText(text);
+  ASSERT_EQ(back.views.size(), 1u);
+  EXPECT_EQ(back.views[0].name, std::string(48, 'v'));
+  EXPECT_EQ(back.views[0].info.BitmapName, "vvB.BMP");
+}
+
+TEST(ProjectFileWriter, OfflineBehaviourNulOrBlankWritesNothing) {
+  Project p;
+  TPSContr s = createStation("S");
+  s.slots[0].CDevArt = 1;  // COfflB NUL
+  s.slots[1].CDevArt = 1;
+  s.slots[1].COfflB = ' ';
+  s.slots[2].COfflB = 'x';
+  p.stations.push_back(s);
+  const std::string text = projectFileText(p);
+  EXPECT_EQ(text.find('\0'), std::string::npos);
+  EXPECT_EQ(text.find("COfflB=1"), std::string::npos);
+  EXPECT_EQ(text.find("COfflB=2"), std::string::npos);
+  EXPECT_NE(text.find(" COfflB=3x\r\n"), std::string::npos);
+}
+
+TEST(ProjectFileReader, OfflineBehaviourNulInAFileStillLoads) {
+  const std::string file =
+      crlf({"@Controller", " CName=S", std::string(" CDevArt=1  4"), std::string(" COfflB=1\0", 10), " COfflB=2",
+            "@ContrNext", "@C"});
+  const Project p = readText(file);
+  ASSERT_EQ(p.stations.size(), 1u);
+  EXPECT_EQ(p.stations[0].slots[0].CDevArt, 4);
+  EXPECT_EQ(p.stations[0].slots[0].COfflB, '\0');
+  EXPECT_EQ(p.stations[0].slots[1].COfflB, ' ');  // the blank was trimmed away with the value
+}
+
+// A project with a value other than the default in every stored field.
+Project fullProject() {
+  Project p;
+  p.views = {{"Wohnen", {"WOHNEN.BMP", 1}}, {"Garten", {"/bmp/garten.bmp", 0}}, {"Dach", {}}};
+  p.BackColor = 9;
+  p.ExeWinPos = {12, 34, 800, 600};
+  p.Extern = true;
+  p.types = {"Jalousie;1", "Lampe;1", "Melder;0"};
+  p.typeStates = {{"Lampe:Aus", TBitmapNam{"AUS.BMP", 1, 0}},
+                  {"Lampe:An", TBitmapNam{"C:\\B\\AN.BMP", 0, 0}},
+                  {"Jalousie:oben", std::nullopt}};
+  p.constants = {"PI = 3", "", "  eingerueckt"};
+  for (int i = 0; i < 2; ++i) {
+    TPSObj o = createObject(i == 0 ? "Rollo" : "Melder1");
+    o.OName = "Rollo im Wohnzimmer " + std::to_string(i);
+    o.Typ = "Jalousie";
+    o.StartVal = "oben";
+    o.VoiceContr = "Rollo hoch";
+    o.OKind = kKindUser;
+    o.Group = "Unten" + std::to_string(i);
+    o.HdwTyp = 1;
+    o.CtZust = 3;
+    o.ObjTypO = 3;
+    o.ObjIDNr = static_cast<std::uint16_t>(65535 - i);
+    o.Activ = o.visible = o.InputExec = o.AutoSize = o.ExtActiv = false;
+    o.Beep = o.SpecSt = o.RckMsg = o.ExtTrans = o.Stretch = true;
+    o.SndDev = "Kanal1";
+    o.RcvDev = "Kanal2";
+    o.Snd = {3, 4, {1, 2, 3, 255}};
+    o.Rcv = {4, 3, {9, 8, 7, 0}};
+    o.ACode = 16;
+    o.stateBitmaps = {{"oben", TBitmapNam{"OBEN.BMP", 1, 1}}, {"unten", TBitmapNam{"D:\\X\\UNTEN.BMP", 0, 1}}};
+    o.program = {"-WENN Rollo = oben DANN", "-&  AUSSCHALTEN Lampe", "-ENDEWENN"};
+    o.varDefs = {pad("Zaehler", 20) + pad("Zahl", 20) + "0"};
+    o.ExtTransList = {"253", "4", "252"};
+    o.GgeFrom = -5;
+    o.GgeTo = 100;
+    o.GgeCol = 7;
+    o.PanelCh = 20;
+    o.PanelRo = 3;
+    o.OutpRB = 2;
+    o.OutpWrtRB = 2;
+    o.BSInputRB = 1;
+    o.NoBitMapRB = 0;
+    o.GaugeDirRB = 1;
+    o.plans[0] = {"Wohnen", 0, 99999, 1, 2, 0, 0};
+    o.plans[1] = {"Garten", 1000, 2000, 300, 400, 0, 0};
+    o.plans[2] = {"Dach", -1000, 7, 8, 9, 0, 0};
+    o.Extern = 1;
+    p.objects.push_back(o);
+  }
+  for (int i = 0; i < 2; ++i) {
+    TPSContr s = createStation("Modul" + std::to_string(i));
+    s.CKind = "40611x";
+    s.CMPKind = "Daten";
+    s.CKindi = 21;
+    s.CLine = 2;
+    s.CPArt = 5;
+    s.CPAdrTyp = 6;
+    s.CPLeitg = -3;
+    s.CPAdrA = 4;
+    s.CPAdr = {10, 20, 30, 40};
+    s.CPDevAnz = 8;
+    for (int k = 0; k < kSlotsPerStation; ++k) {
+      DeviceSlot& d = s.slots[static_cast<std::size_t>(k)];
+      d.CDevArt = static_cast<std::uint8_t>(200 + k);
+      d.COfflB = static_cast<char>('a' + k);
+      d.CCon = 1000 * k + 1;
+      d.CFkt = -k - 1;
+      d.CZAnOn = k + 5;
+      d.adr[0] = static_cast<std::uint8_t>(k + 1);
+      d.CEIntW1 = 123456;
+      d.CEIntW2 = -7;
+      d.CNam = " Kanal" + std::to_string(k);
+    }
+    p.stations.push_back(s);
+  }
+  p.groupDefs = {"Unten0=Rollo", "Unten1=Melder1"};
+  p.groupNames = {"Unten0", "Unten1"};
+  rebuildTypeNames(p);
+  return p;
+}
+
+TEST(ProjectFileRoundTrip, EveryStoredFieldSurvives) {
+  const Project original = fullProject();
+  const Project back = readText(projectFileText(original));
+  EXPECT_EQ(describe(back), describe(original));
+}
+
+TEST(ProjectFileRoundTrip, WindowStateSurvives) {
+  Project p;
+  p.ExeWinStat = 2;
+  EXPECT_EQ(readText(projectFileText(p)).ExeWinStat, 2);
+}
+
+TEST(ProjectFileRoundTrip, WriteReadWriteReproducesTheBytes) {
+  Project small = smallProject();
+  small.ExeWinPos.left = 8;  // -8 would come back at the default position (tested on its own)
+  for (const Project& p : {small, fullProject()}) {
+    const std::string first = projectFileText(p);
+    EXPECT_EQ(projectFileText(readText(first)), first);
+  }
+}
+
+TEST(ProjectFileRoundTrip, ExtActivSurvivesInBothStatesAndOldFilesLoad) {
+  struct Case {
+    int line;
+    std::string keyLines;  // object key lines in the file
+    bool expected;
+  };
+  const Case cases[] = {
+      {__LINE__, "", true},  // older files write nothing for a set flag
+      {__LINE__, " ExtActiv=1\r\n", true},
+      {__LINE__, " ExtActiv=0\r\n", false},
+      {__LINE__, " ExtActiv=0\r\n ExtActiv=1\r\n", true},
+      {__LINE__, " ExtActiv=yes\r\n", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const Project p = readText("@Object=A\r\n" + c.keyLines + "@ContObj\r\n@C\r\n");
+    ASSERT_EQ(p.objects.size(), 1u);
+    EXPECT_EQ(p.objects[0].ExtActiv, c.expected);
+    EXPECT_EQ(readText(projectFileText(p)).objects[0].ExtActiv, c.expected);
+  }
+}
+
+TEST(ProjectFileRoundTrip, LongStatementsComeBackCutTo250Characters) {
+  Project p;
+  TPSObj o = createObject("A");
+  const std::string s250(250, 'x');
+  o.program = {"-" + s250, "-" + s250 + "yz", "-&" + std::string(300, 'q')};
+  p.objects.push_back(o);
+  const Project back = readText(projectFileText(p));
+  ASSERT_EQ(back.objects.size(), 1u);
+  EXPECT_EQ(back.objects[0].program,
+            (std::vector<std::string>{"-" + s250, "-" + s250, "-&" + std::string(249, 'q')}));
+}
+
+TEST(ProjectFileRoundTrip, ExtTransListIsLostWhenExtTransIsOff) {
+  Project p;
+  TPSObj o = createObject("A");
+  o.ExtTransList = {"1", "2"};
+  p.objects.push_back(o);
+  const std::string text = projectFileText(p);
+  EXPECT_EQ(text.find("@ExtTransList"), std::string::npos);
+  EXPECT_TRUE(readText(text).objects.at(0).ExtTransList.empty());
+}
+
+TEST(ProjectFileRoundTrip, NegativeWindowLeftEdgeComesBackAtTheDefaultPosition) {
+  Project p;
+  p.ExeWinPos = {-8, 0, 640, 480};
+  const Project back = readText(projectFileText(p));
+  EXPECT_EQ(back.ExeWinPos.left, 10);
+  EXPECT_EQ(back.ExeWinPos.top, 10);
+  EXPECT_EQ(back.ExeWinPos.width, 600);
+  EXPECT_EQ(back.ExeWinPos.height, 400);
+}
+
+// Read a whole file text; the summary prints what the case is about.
+struct ReaderCase {
+  int line;
+  std::string file;
+  std::string summary;
+};
+
+void runReaderCases(const std::vector<ReaderCase>& cases, std::string (*summarise)(const Project&)) {
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Project p;
+    readProjectText(p, c.file);
+    EXPECT_EQ(summarise(p), c.summary);
+  }
+}
+
+std::string initSummary(const Project& p) {
+  std::ostringstream s;
+  for (const auto& v : p.views) s << "[" << v.name << "|" << v.info.BitmapName << "|" << +v.info.NoPath << "]";
+  s << " back " << p.BackColor << " stat " << +p.ExeWinStat << " pos " << p.ExeWinPos.left << "," << p.ExeWinPos.top
+    << "," << p.ExeWinPos.width << "," << p.ExeWinPos.height << " ext " << p.Extern;
+  return s.str();
+}
+
+TEST(ProjectFileReader, InitSection) {
+  const std::string v48 = pad("Halle", 48);
+  runReaderCases(
+      {
+          {__LINE__, "@Init\r\n View=" + v48 + "HALLE.BMP   \r\n", "[Halle|HALLE.BMP|1] back -1 stat 0 pos 0,0,0,0 ext 0"},
+          {__LINE__, "@Init\r\n View=" + v48 + "c:\\b\\h.bmp\r\n", "[Halle|c:\\b\\h.bmp|0] back -1 stat 0 pos 0,0,0,0 ext 0"},
+          {__LINE__, "@Init\r\n View=Halle   \r\n View=HALLE\r\n View=Hof\r\n",
+           "[Halle||0][Hof||0] back -1 stat 0 pos 0,0,0,0 ext 0"},
+          {__LINE__, "@Init\r\n View=\r\n View=;\r\n View=" + pad("", 48) + "X.BMP\r\n",
+           " back -1 stat 0 pos 0,0,0,0 ext 0"},
+          {__LINE__, "@Init\r\n BackColor=7\r\n ExeWinStat=300\r\n Extern=\r\n",
+           " back 7 stat 44 pos 0,0,0,0 ext 1"},
+          {__LINE__, "@Init\r\n BackColor=99999999999\r\n", " back 0 stat 0 pos 0,0,0,0 ext 0"},
+          {__LINE__, "@Init\r\n BackColor= -2 \r\n", " back -2 stat 0 pos 0,0,0,0 ext 0"},
+          {__LINE__, "@Init\r\n ExeWinPos=00080000090064000480\r\n", " back -1 stat 0 pos 80,9,640,480 ext 0"},
+          {__LINE__, "@Init\r\n ExeWinPos=-10000000900640004807777\r\n", " back -1 stat 0 pos -1000,9,640,480 ext 0"},
+          {__LINE__, "@Init\r\n ExeWinPos=000-800090006400480\r\n", " back -1 stat 0 pos 10,10,600,400 ext 0"},
+          {__LINE__, "@Init\r\n ExeWinPos=000800000900064\r\n", " back -1 stat 0 pos 10,10,600,400 ext 0"},
+          {__LINE__, "@Init\r\n ExeWinPos=\r\n", " back -1 stat 0 pos 10,10,600,400 ext 0"},
+          {__LINE__, "@Init\r\n backcolor=5\r\n BackColor\r\n =5\r\n", " back -1 stat 0 pos 0,0,0,0 ext 0"},
+      },
+      initSummary);
+}
+
+std::string listSummary(const Project& p) {
+  std::ostringstream s;
+  for (const auto& t : p.types) s << "T[" << t << "]";
+  for (const auto& t : p.typeNames) s << "N[" << t << "]";
+  for (const auto& t : p.typeStates) {
+    s << "S[" << t.entry;
+    if (t.bitmap) s << "|" << t.bitmap->BitmapName << "|" << +t.bitmap->NoPath;
+    s << "]";
+  }
+  for (const auto& c : p.constants) s << "C[" << c << "]";
+  for (const auto& g : p.groupDefs) s << "G[" << g << "]";
+  return s.str();
+}
+
+TEST(ProjectFileReader, ListSections) {
+  const std::string s64 = pad("Tor:auf", 64);
+  runReaderCases(
+      {
+          {__LINE__, "@Typs\r\n Zaun;1\r\n Auto;0\r\n ZAUN;1\r\n Bad\r\n", "T[Auto;0]T[Bad]T[Zaun;1]N[Auto]N[Bad]N[Zaun]"},
+          {__LINE__, "@TypState\r\n " + s64 + "TOR.BMP\r\n tor:AUF\r\n Tor:zu  \r\n", "S[Tor:auf|TOR.BMP|1]S[Tor:zu]"},
+          {__LINE__, "@TypState\r\n Tor:zu\r\n " + pad("TOR:ZU", 64) + "X.BMP\r\n", "S[Tor:zu]"},
+          {__LINE__, "@ConstList\r\n A = 1  \r\n\r\n;\r\n", "C[A = 1  ]C[]C[]"},
+          {__LINE__, "@GrpList\r\n G1=A\r\n@E\r\n G2=B\r\n", "G[G1=A]G[G2=B]"},
+          {__LINE__, "@InitList\r\n X;1\r\n@SwitchListABC\r\n Y;1\r\n@C\r\n Z;1\r\n", ""},
+          {__LINE__, "@Typs\r\n A;1\r\n@Unknown\r\n B;1\r\n", "T[A;1]T[B;1]N[A]N[B]"},
+          {__LINE__, " A;1\r\n@typs\r\n B;1\r\n", ""},  // lines before any section, header case matters
+      },
+      listSummary);
+}
+
+std::string objectSummary(const Project& p) {
+  std::ostringstream s;
+  for (const auto& o : p.objects) {
+    s << "[" << o.Name << " OName=" << o.OName << " OKind=" << o.OKind << " Id=" << o.ObjIDNr << " Grp=" << o.Group
+      << " ACode=" << +o.ACode << " Snd=" << o.Snd.LineNo << "/" << o.Snd.AdrA << "/" << +o.Snd.Adr[0] << "/"
+      << +o.Snd.Adr[3] << " Hdw=" << o.HdwTyp << " Act=" << o.Activ << o.Beep;
+    for (const auto& b : o.stateBitmaps) {
+      s << " Z(" << b.state;
+      if (b.bitmap) s << "|" << b.bitmap->BitmapName << "|" << +b.bitmap->NoPath << +b.bitmap->ObjectOwn;
+      s << ")";
+    }
+    for (const auto& l : o.program) s << " P(" << l << ")";
+    for (const auto& l : o.varDefs) s << " V(" << l << ")";
+    for (const auto& l : o.ExtTransList) s << " E(" << l << ")";
+    for (const auto& pl : o.plans)
+      if (!pl.ViewName.empty())
+        s << " @(" << pl.ViewName << " " << pl.Left << "," << pl.Top << "," << pl.Width << "," << pl.Height << ")";
+    s << "]";
+  }
+  for (const auto& g : p.groupNames) s << " group(" << g << ")";
+  return s.str();
+}
+
+TEST(ProjectFileReader, ObjectKeys) {
+  const std::string head = "@Object=A\r\n";
+  const std::string plain = " OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10";
+  runReaderCases(
+      {
+          {__LINE__, head, "[A" + plain + "]"},
+          {__LINE__, head + " OName=Lampe  \r\n OKind=Zahl\r\n ObjIDNr=42\r\n", "[A OName=Lampe OKind=Z Id=42 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+          {__LINE__, head + " OKind=\r\n OName=;\r\n", "[A OName= OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+          // ObjIDNr keeps its low 16 bits; a number beyond int32 reads as 0.
+          {__LINE__, head + " ObjIDNr=70000\r\n", "[A OName=A OKind=  Id=4464 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+          {__LINE__, head + " ObjIDNr=-1\r\n", "[A OName=A OKind=  Id=65535 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+          {__LINE__, head + " ObjIDNr=123456789012\r\n", "[A" + plain + "]"},
+          {__LINE__, head + " ACode=300\r\n SndLineNo=2\r\n SndAdrA=4\r\n SndAdr=-1\r\n SndAdr4=257\r\n",
+           "[A OName=A OKind=  Id=0 Grp= ACode=44 Snd=2/4/255/1 Hdw=4 Act=10]"},
+          {__LINE__, head + " HdwTyp=x\r\n Activ=1\r\n Beep=0\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=0 Act=10]"},
+          {__LINE__, head + " Activ=0\r\n Beep=1\r\n Activ=yes\r\n Beep=2\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=01]"},
+          {__LINE__, head + " Group=Keller  \r\n", "[A OName=A OKind=  Id=0 Grp=Keller ACode=254 Snd=0/0/0/0 Hdw=4 Act=10] group(Keller)"},
+          {__LINE__, head + " Group=;\r\n", "[A" + plain + "]"},
+          {__LINE__, head + " Group=" + std::string(40, 'g') + "\r\n",
+           "[A OName=A OKind=  Id=0 Grp=" + std::string(32, 'g') + " ACode=254 Snd=0/0/0/0 Hdw=4 Act=10] group(" + std::string(32, 'g') + ")"},
+          {__LINE__, head + " *Pgm=WENN  \r\n *Pgm=&X\r\n *Pgm=\r\n *VarDef=v  \r\n",
+           "[A" + plain + " P(-WENN) P(-&X) P(-) V(v)]"},
+          {__LINE__, head + " +ZBM=an\r\n +ZBM=" + pad("aus", 48) + "AUS.BMP\r\n +ZBM=" + pad("zu", 48) + "/b/ZU.BMP\r\n",
+           "[A" + plain + " Z(an) Z(aus|AUS.BMP|11) Z(zu|/b/ZU.BMP|01)]"},
+          {__LINE__, head + " ExtTrans=1\r\n@ExtTransList\r\n 253\r\n 4\r\n@Plan\r\n",
+           "[A" + plain + " E(253) E(4)]"},
+          {__LINE__, head + "@Plan\r\n V1;00001000020000300004\r\n V2;000-8000x0\r\n V3\r\n V4;00001000010000100001\r\n",
+           "[A" + plain + " @(V1 1,2,3,4) @(V2 0,0,0,0)]"},
+          {__LINE__, head + "@Plan\r\n V1;00001000020000300004\r\n@Plan\r\n V9;00009000090000900009\r\n",
+           "[A" + plain + " @(V9 9,9,9,9)]"},
+          {__LINE__, head + "@C\r\n OName=Nein\r\n@ContObj\r\n OName=Doch\r\n", "[A OName=Doch OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+          {__LINE__, "@Object=" + std::string(70, 'n') + "\r\n", "[" + std::string(64, 'n') + " OName=" + std::string(64, 'n') + " OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+          // Before any object: keys, placements and conversion entries have nowhere to go.
+          {__LINE__, "@ContObj\r\n OName=X\r\n@Plan\r\n V;00001000010000100001\r\n@ExtTransList\r\n 1\r\n", ""},
+          {__LINE__, head + " OName\r\n =x\r\n\r\n oname=y\r\n", "[A" + plain + "]"},
+      },
+      objectSummary);
+}
+
+TEST(ProjectFileReader, DuplicateObjectBlockChangesNothing) {
+  const std::string file = crlf({
+      "@Object=Lampe", " OName=Erste", "@ExtTransList", " 1", "@Plan", " V;00001000010000100001", "@ContObj", "@C",
+      "@Object=LAMPE", " OName=Zweite", " *Pgm=X", "@ExtTransList", " 2", "@Plan", " W;00002000020000200002",
+      "@ContObj", " Group=G", "@C",
+      "@Object=Lampe", " OName=Dritte", "@ContObj", " OName=Vierte", "@C",
+  });
+  EXPECT_EQ(objectSummary(readText(file)),
+            "[Lampe OName=Erste OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10 E(1) @(V 1,1,1,1)]");
+}
+
+std::string stationSummary(const Project& p) {
+  std::ostringstream s;
+  for (const auto& st : p.stations) {
+    s << "[" << st.CName << " " << st.CKind << " A=" << st.CPAdrA << " adr=" << +st.CPAdr[0] << "," << +st.CPAdr[3]
+      << " art=" << +st.CPArt;
+    for (std::size_t k = 0; k < st.slots.size(); ++k) {
+      const DeviceSlot& d = st.slots[k];
+      if (d.CDevArt || d.CCon || d.CZAnOn || !d.CNam.empty() || d.COfflB || d.adr[0])
+        s << " " << k + 1 << "(" << +d.CDevArt << "," << d.CCon << "," << d.CZAnOn << "," << +d.adr[0] << ",["
+          << d.CNam << "]," << (d.COfflB ? std::string(1, d.COfflB) : "") << ")";
+    }
+    s << "]";
+  }
+  return s.str();
+}
+
+TEST(ProjectFileReader, StationSection) {
+  runReaderCases(
+      {
+          {__LINE__, "@Controller\r\n CName=S1\r\n CKind=MXB2\r\n@ContrNext\r\n@C\r\n", "[S1 MXB2 A=1 adr=0,0 art=0]"},
+          // A station joins the list only at @ContrNext.
+          {__LINE__, "@Controller\r\n CName=S1\r\n@C\r\n", ""},
+          {__LINE__, "@Controller\r\n CName=S1\r\n@ContrNext\r\n CName=S2\r\n", "[S1  A=1 adr=0,0 art=0]"},
+          {__LINE__, "@Controller\r\n CKind=X\r\n CName=S1\r\n CPAdrA=0\r\n CPAdr=300\r\n CPAdr4=-1\r\n CPArt=9\r\n@ContrNext\r\n",
+           "[S1  A=0 adr=44,255 art=9]"},
+          // Duplicate names, ignoring case: the second station's lines change nothing.
+          {__LINE__, "@Controller\r\n CName=S1\r\n@ContrNext\r\n CName=s1\r\n CKind=Neu\r\n@ContrNext\r\n CKind=Auch\r\n@ContrNext\r\n",
+           "[S1  A=1 adr=0,0 art=0]"},
+          // Key lines after @ContrNext and before the next CName belong to no station.
+          {__LINE__, "@Controller\r\n CName=S1\r\n@ContrNext\r\n CKind=Weg\r\n@ContrNext\r\n", "[S1  A=1 adr=0,0 art=0]"},
+          {__LINE__, "@Controller\r\n CName=S1\r\n CDevArt=1  7\r\n CCon=8 1234\r\n CZAnOn=2-5\r\n CNam=3 Lampe  \r\n COfflB=4Z\r\n CAdr=5300\r\n@ContrNext\r\n",
+           "[S1  A=1 adr=0,0 art=0 1(7,0,0,0,[],) 2(0,0,-5,0,[],) 3(0,0,0,0,[ Lampe],) 4(0,0,0,0,[],Z) 5(0,0,0,44,[],) 8(0,1234,0,0,[],)]"},
+          // A slot digit outside 1..8, or none at all, names no slot.
+          {__LINE__, "@Controller\r\n CName=S1\r\n CDevArt=0  7\r\n CDevArt=9  7\r\n CDevArt=x\r\n CDevArt=\r\n CNam=;\r\n@ContrNext\r\n",
+           "[S1  A=1 adr=0,0 art=0]"},
+          {__LINE__, "@Controller\r\n CName=S1\r\n CDevArt=1abc\r\n@ContrNext\r\n", "[S1  A=1 adr=0,0 art=0]"},
+      },
+      stationSummary);
+}
+
+TEST(ProjectFileReader, LineEndingsAndLengths) {
+  const std::string lf = "@Object=A\n OName=B\n@Plan\n V;00001000020000300004\n@C\n";
+  const std::string crlfText = "@Object=A\r\n OName=B\r\n@Plan\r\n V;00001000020000300004\r\n@C\r\n";
+  const std::string noFinalBreak = "@Object=A\r\n OName=B\r\n@Plan\r\n V;00001000020000300004";
+  const std::string expected = "[A OName=B OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10 @(V 1,2,3,4)]";
+  EXPECT_EQ(objectSummary(readText(lf)), expected);
+  EXPECT_EQ(objectSummary(readText(crlfText)), expected);
+  EXPECT_EQ(objectSummary(readText(noFinalBreak)), expected);
+  // Only the one CR before the line break goes; one inside the line is a character of it.
+  EXPECT_EQ(readText("@ConstList\r\n a\rb\r\r\n").constants, (std::vector<std::string>{"a\rb\r"}));
+  // A line keeps 255 characters after its first.
+  const Project p = readText("@ConstList\r\n " + std::string(100000, 'k') + "\r\n");
+  ASSERT_EQ(p.constants.size(), 1u);
+  EXPECT_EQ(p.constants[0], std::string(255, 'k'));
+  // The first character is dropped whatever it is.
+  EXPECT_EQ(readText("@ConstList\r\nXabc\r\n\tdef\r\n").constants, (std::vector<std::string>{"abc", "def"}));
+}
+
+TEST(ProjectFileReader, NonNumericKeyNumberStopsTheLoadKeepingWhatWasRead) {
+  struct Case {
+    int line;
+    std::string file;
+    std::string summary;
+  };
+  const Case cases[] = {
+      {__LINE__, "@Object=A\r\n@C\r\n@Object=B\r\n ObjIDNr=12a\r\n OName=Nie\r\n@C\r\n@Object=C\r\n",
+       "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10][B OName=B OKind=  Id=0 Grp= ACode=254 "
+       "Snd=0/0/0/0 Hdw=4 Act=10]"},
+      {__LINE__, "@Object=A\r\n ObjIDNr=\r\n@Object=B\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+      {__LINE__, "@Object=A\r\n ObjIDNr=000-8\r\n@Object=B\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+      {__LINE__, "@Init\r\n BackColor=Rot\r\n@Object=A\r\n", ""},
+      {__LINE__, "@Init\r\n ExeWinStat=;\r\n@Object=A\r\n", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Project p;
+    EXPECT_EQ(readProjectText(p, c.file), ReadStatus::Stopped);
+    EXPECT_EQ(objectSummary(p), c.summary);
+  }
+}
+
+TEST(ProjectFileReader, SecondFileMergesIntoTheFirst) {
+  Project p;
+  const std::string first = crlf({"@Init", " View=EG", " BackColor=1", "@Typs", " Lampe;1", "@TypState", " Lampe:an",
+                                  "@ConstList", " A=1", "@Object=Lampe", " OName=Alt", " Group=Flur", "@C", "@Controller",
+                                  " CName=S1", " CKind=Alt", "@ContrNext", "@C", "@GrpList", " G1", "@E"});
+  const std::string second = crlf({"@Init", " View=eg", " View=OG", " BackColor=2", "@Typs", " LAMPE;1", " Tor;2",
+                                   "@TypState", " lampe:AN", " Tor:zu", "@ConstList", " B=2", "@Object=lampe",
+                                   " OName=Neu", "@C", "@Object=Tor", " Group=FLUR", "@C", "@Controller", " CName=s1",
+                                   " CKind=Neu", "@ContrNext", " CName=S2", "@ContrNext", "@C", "@GrpList", " G2", "@E"});
+  EXPECT_EQ(readProjectText(p, first), ReadStatus::Complete);
+  EXPECT_EQ(readProjectText(p, second), ReadStatus::Complete);
+  EXPECT_EQ(describe(p), describe(readText(crlf({
+                             "@Init", " View=EG", " View=OG", " BackColor=2", "@Typs", " Lampe;1", " Tor;2",
+                             "@TypState", " Lampe:an", " Tor:zu", "@ConstList", " A=1", " B=2", "@Object=Lampe",
+                             " OName=Alt", " Group=Flur", "@C", "@Object=Tor", " Group=FLUR", "@C", "@Controller",
+                             " CName=S1", " CKind=Alt", "@ContrNext", " CName=S2", "@ContrNext", "@C", "@GrpList",
+                             " G1", " G2", "@E"}))));
+  EXPECT_EQ(p.groupNames, (std::vector<std::string>{"Flur"}));
+  EXPECT_EQ(p.typeNames, (std::vector<std::string>{"Lampe", "Tor"}));
+}
+
+TEST(ProjectFile, MissingInitFileIsSilentInAnyCaseAndDirectory) {
+  TempDir dir;
+  for (const std::string name : {"INIT.SPI", "init.spi", "Init.Spi", "/no/such/dir/INIT.SPI", "sub\\init.SPI"}) {
+    SCOPED_TRACE(name);
+    FakeUserInterface ui;
+    Project p;
+    p.constants = {"bleibt"};
+    EXPECT_EQ(readProject(p, name, dir.path().string(), ui), ReadStatus::MissingSilent);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(p.constants, (std::vector<std::string>{"bleibt"}));
+  }
+}
+
+TEST(ProjectFile, MissingOtherFileIsReportedWithTheNameAsGiven) {
+  TempDir dir;
+  for (const std::string name : {"Haus.SPG", "/no/such/dir/Haus.SPG", "INIT.SPI.bak", "INIT.SP"}) {
+    SCOPED_TRACE(name);
+    FakeUserInterface ui;
+    Project p;
+    EXPECT_EQ(readProject(p, name, dir.path().string(), ui), ReadStatus::Missing);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(ui.messageTexts()[0], "Datei " + name + " nicht gefunden");
+  }
+}
+
+TEST(ProjectFile, NameNotFoundAsGivenIsLookedUpInTheProjectDirectory) {
+  TempDir dir;
+  writeFile(dir.file("Haus.SPG"), "@Typs\r\n Lampe;1\r\n");
+  for (const std::string& projectDir : {dir.path().string(), dir.path().string() + "/"}) {
+    SCOPED_TRACE(projectDir);
+    FakeUserInterface ui;
+    Project p;
+    EXPECT_EQ(readProject(p, "Haus.SPG", projectDir, ui), ReadStatus::Complete);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(p.typeNames, (std::vector<std::string>{"Lampe"}));
+  }
+  // A name that exists as given is read from there, whatever the project directory.
+  FakeUserInterface ui;
+  Project p;
+  EXPECT_EQ(readProject(p, dir.file("Haus.SPG"), "/no/such/dir", ui), ReadStatus::Complete);
+  EXPECT_EQ(p.types.size(), 1u);
+}
+
+TEST(ProjectFile, StoppedLoadTellsTheUserWhereAndKeepsWhatWasRead) {
+  TempDir dir;
+  writeFile(dir.file("Haus.SPG"), "@Object=A\r\n ObjIDNr=1\r\n@C\r\n@Object=B\r\n ObjIDNr=zwei\r\n@Object=C\r\n");
+  FakeUserInterface ui;
+  Project p;
+  EXPECT_EQ(readProject(p, "Haus.SPG", dir.path().string(), ui), ReadStatus::Stopped);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messageTexts()[0],
+            "Datei Haus.SPG, Zeile 5: ObjIDNr enthält keine gültige Zahl. Der Rest der Datei wurde nicht gelesen.");
+  ASSERT_EQ(p.objects.size(), 2u);
+  EXPECT_EQ(p.objects[0].ObjIDNr, 1);
+}
+
+TEST(ProjectFile, WriteThenReadThroughRealFiles) {
+  TempDir dir;
+  FakeUserInterface ui;
+  Project p = fullProject();
+  p.modified = true;
+  const auto written = writeProject(p, "Haus.SPG", dir.path().string(), ui);
+  ASSERT_TRUE(written);
+  EXPECT_EQ(*written, dir.file("Haus.SPG"));
+  EXPECT_FALSE(p.modified);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(readFile(*written), projectFileText(p));
+
+  Project back;
+  EXPECT_EQ(readProject(back, "Haus.SPG", dir.path().string(), ui), ReadStatus::Complete);
+  EXPECT_EQ(describe(back), describe(p));
+  // Nothing but the project file is left in the directory.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(ProjectFile, SaveReplacesTheOldFileAndKeepsItsPermissions) {
+  TempDir dir;
+  const std::string path = dir.file("Haus.SPG");
+  writeFile(path, "alt");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  FakeUserInterface ui;
+  Project p = smallProject();
+  ASSERT_TRUE(writeProject(p, path, "/no/such/dir", ui));
+  EXPECT_EQ(readFile(path), projectFileText(p));
+  EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(ProjectFile, EmptyFileNameIsRefusedAndNothingWritten) {
+  TempDir dir;
+  FakeUserInterface ui;
+  Project p = smallProject();
+  p.modified = true;
+  EXPECT_FALSE(writeProject(p, "", dir.path().string(), ui));
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Ungültiger Name"}));
+  EXPECT_TRUE(p.modified);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+TEST(ProjectFile, SaveFailureReportsAndKeepsTheProjectModified) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.file("Ordner.SPG"));
+  writeFile(dir.file("Ordner.SPG/inhalt"), "x");
+  struct Case {
+    int line;
+    std::string name;
+  };
+  const Case cases[] = {
+      {__LINE__, dir.file("fehlt/Haus.SPG")},  // the directory does not exist
+      {__LINE__, dir.file("Ordner.SPG")},      // the target is a directory
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    FakeUserInterface ui;
+    Project p = smallProject();
+    p.modified = true;
+    EXPECT_FALSE(writeProject(p, c.name, "", ui));
+    EXPECT_TRUE(p.modified);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+    EXPECT_EQ(ui.messageTexts()[0], "Datei " + c.name + " konnte nicht gespeichert werden");
+  }
+  EXPECT_EQ(readFile(dir.file("Ordner.SPG/inhalt")), "x");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// A disk that fills up half-way: the file size limit makes the write fail for root as well.
+TEST(ProjectFile, SaveThatRunsOutOfSpaceKeepsTheOldFile) {
+  TempDir dir;
+  const std::string path = dir.file("Haus.SPG");
+  const std::string old = projectFileText(smallProject());
+  writeFile(path, old);
+
+  Project p = fullProject();
+  p.modified = true;
+  ASSERT_GT(projectFileText(p).size(), old.size() + 100);
+
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = old.size() + 50;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  FakeUserInterface ui;
+  const auto written = writeProject(p, "Haus.SPG", dir.path().string(), ui);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, savedSignal);
+
+  EXPECT_FALSE(written);
+  EXPECT_TRUE(p.modified);
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Datei Haus.SPG konnte nicht gespeichert werden"}));
+  EXPECT_EQ(readFile(path), old);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+// Invariants that any read must leave, whatever it was given.
+void expectSaneModel(const Project& p) {
+  for (std::size_t i = 0; i < p.objects.size(); ++i) {
+    const TPSObj& o = p.objects[i];
+    ASSERT_LE(o.Name.size(), kShortText64);
+    ASSERT_LE(o.OName.size(), kShortText64);
+    ASSERT_LE(o.Group.size(), kShortText32);
+    ASSERT_LE(o.SndDev.size(), kShortText32);
+    ASSERT_EQ(findObject(p, o.Name), static_cast<int>(i));  // names unique ignoring case
+    for (const auto& l : o.program) ASSERT_TRUE(!l.empty() && l[0] == '-' && l.size() <= 256);
+  }
+  for (std::size_t i = 0; i < p.stations.size(); ++i) {
+    ASSERT_EQ(findStation(p, p.stations[i].CName), static_cast<int>(i));
+    for (const auto& d : p.stations[i].slots) ASSERT_LE(d.CNam.size(), kShortText32);
+  }
+  for (std::size_t i = 0; i < p.views.size(); ++i) ASSERT_EQ(findView(p, p.views[i].name), static_cast<int>(i));
+  for (std::size_t i = 1; i < p.types.size(); ++i) ASSERT_LT(compareNoCase(p.types[i - 1], p.types[i]), 0);
+  ASSERT_EQ(p.typeNames.size(), p.types.size());
+  for (const auto& c : p.constants) ASSERT_LE(c.size(), 255u);
+}
+
+// Random lines from the format's own vocabulary, so that the fuzzing reaches every section.
+std::string randomProjectText(std::mt19937& rng) {
+  static const char* const kHeaders[] = {"@Init", "@Typs", "@TypState", "@InitList", "@ConstList", "@Controller",
+                                         "@Plan", "@ContrNext", "@Object=", "@Object=A", "@object=a", "@ContObj",
+                                         "@SwitchList", "@ExtTransList", "@GrpList", "@C", "@E", "@", "@Objec"};
+  static const char* const kKeys[] = {"View", "BackColor", "ExeWinStat", "ExeWinPos", "Extern", "OName", "OKind",
+                                      "ObjIDNr", "Group", "Activ", "ExtActiv", "SndLineNo", "SndAdrA", "SndAdr4",
+                                      "+ZBM", "*Pgm", "*VarDef", "ACode", "HdwTyp", "CName", "CPAdrA", "CPAdr3",
+                                      "CDevArt", "CNam", "COfflB", "CAdr", "Typ"};
+  static const char* const kValues[] = {"", ";", "0", "1", "-1", "300", "70000", "99999999999999999999", "x", "1 12",
+                                        "9", "1\x00z", "000-80001000020000300", "A", "a", "8Name", " ", "\x80\xff"};
+  std::uniform_int_distribution<int> pick(0, 99);
+  std::string text;
+  const int lines = pick(rng) * 3;
+  for (int i = 0; i < lines; ++i) {
+    const int kind = pick(rng);
+    if (kind < 25) {
+      text += kHeaders[static_cast<std::size_t>(pick(rng)) % std::size(kHeaders)];
+      if (pick(rng) < 30) text += static_cast<char>('A' + pick(rng) % 4);
+    } else if (kind < 85) {
+      text += pick(rng) < 90 ? ' ' : static_cast<char>(pick(rng) + 20);
+      text += kKeys[static_cast<std::size_t>(pick(rng)) % std::size(kKeys)];
+      text += '=';
+      text += kValues[static_cast<std::size_t>(pick(rng)) % std::size(kValues)];
+      if (pick(rng) < 10) text.append(static_cast<std::size_t>(pick(rng) * 4), static_cast<char>(pick(rng) + 1));
+    } else {
+      const int n = pick(rng) * 3;
+      for (int j = 0; j < n; ++j) text += static_cast<char>(rng());
+    }
+    text += pick(rng) < 50 ? "\r\n" : "\n";
+  }
+  return text;
+}
+
+TEST(ProjectFileReader, ArbitraryBytesNeverBreakTheReader) {
+  std::mt19937 rng(20240611);
+  const std::string valid = projectFileText(fullProject());
+  std::uniform_int_distribution<int> percent(0, 99);
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes;
+    switch (round % 3) {
+      case 0: {  // noise
+        bytes.resize(static_cast<std::size_t>(rng() % 3000));
+        for (char& c : bytes) c = static_cast<char>(rng());
+        break;
+      }
+      case 1:  // a valid file with damaged bytes
+        bytes = valid;
+        for (int i = 0; i < 20; ++i) {
+          const std::size_t at = rng() % bytes.size();
+          if (percent(rng) < 50) bytes[at] = static_cast<char>(rng());
+          else bytes.erase(at, rng() % 40);
+        }
+        break;
+      default:
+        bytes = randomProjectText(rng);
+    }
+    SCOPED_TRACE(round);
+    Project p;
+    const ReadStatus status = readProjectText(p, bytes);
+    ASSERT_TRUE(status == ReadStatus::Complete || status == ReadStatus::Stopped);
+    expectSaneModel(p);
+
+    // Whatever was read is written so that it reads back completely, and after one round trip
+    // the text no longer changes.
+    const std::string written = projectFileText(p);
+    Project again;
+    ASSERT_EQ(readProjectText(again, written), ReadStatus::Complete);
+    expectSaneModel(again);
+    ASSERT_LE(again.objects.size(), p.objects.size());
+    const std::string second = projectFileText(again);
+    Project third;
+    ASSERT_EQ(readProjectText(third, second), ReadStatus::Complete);
+    ASSERT_EQ(projectFileText(third), second);
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro
