@@ -1,0 +1,268 @@
+// The compiler over whole small projects: code bytes, symbols, line map, structure errors,
+// jumps, object order and the limits.
+#include <gtest/gtest.h>
+
+#include "language/compiler.h"
+#include "language/line_map.h"
+#include "model/project.h"
+#include "support/token_text.h"
+#include "text/cp1252.h"
+
+namespace kelvaro {
+namespace {
+
+TPSObj lampObject(const char* name, std::vector<std::string> lines) {
+  TPSObj o = createObject(name);
+  o.Typ = "Lampe";
+  o.StartVal = "aus";
+  for (auto& line : lines) o.program.push_back("-" + line);
+  return o;
+}
+
+Project projectWith(std::vector<TPSObj> objects) {
+  Project p;
+  p.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
+  p.objects = std::move(objects);
+  return p;
+}
+
+CompileOutput compileRun(Project& p) { return compile(p, p.constants, CompileMode::Run); }
+
+std::string objectCode(const CompileOutput& out, int object) {
+  const ObjectCode& oc = out.objects[static_cast<std::size_t>(object)];
+  return test::codeText(out.code, oc.codeStart, oc.codeEnd);
+}
+
+TEST(Compiler, IfElseStructureWithItsJumps) {
+  Project p = projectWith({lampObject("Lampe", {"WENN Lampe EINGESCHALTET DANN", "  Lampe AUSSCHALTEN", "SONST",
+                                                "  Lampe EINSCHALTEN", "ENDEWENN"})});
+  const CompileOutput out = compileRun(p);
+  ASSERT_EQ(out.result.code, 0);
+  EXPECT_EQ(objectCode(out, 0),
+            "BD BE 0E 00 18 00 26 01 00 3D 26 03 00 BF "  // WENN, then at 14, else at 24
+            "BD B4 26 01 00 B8 "
+            "BD FA 1F 00 "  // SONST: jump behind ENDEWENN
+            "BD B4 26 01 00 B9 "
+            "C1 BD FC");
+  std::vector<std::string> map;
+  for (const auto& e : out.lineMap) map.push_back(lineMapText(e));
+  EXPECT_EQ(map, (std::vector<std::string>{"0000000000", "0001400001", "0002000002", "0002400003", "0003000004"}));
+  ASSERT_EQ(out.symbols.size(), 4u);
+  EXPECT_EQ(out.symbols[0].key, "LAMPE.CT");
+  EXPECT_EQ(out.symbols[1].key, "LAMPE.LAMPE");
+  EXPECT_EQ(out.symbols[2].key, "LAMPE.#");
+  EXPECT_EQ(out.symbols[3].key, "Konst");
+  EXPECT_EQ(std::get<TVarInt>(out.symbols[3].value).Value, 1);
+  EXPECT_EQ(out.codeSize, 33);
+}
+
+TEST(Compiler, IfWithoutElseJumpsBehindEndIf) {
+  Project p = projectWith({lampObject("Lampe", {"WENN PCAKTIV DANN ABBRUCH ENDEWENN"})});
+  const CompileOutput out = compileRun(p);
+  ASSERT_EQ(out.result.code, 0);
+  EXPECT_EQ(objectCode(out, 0), "BD BE 09 00 0C 00 7C E8 BF BD FE C1 BD FC");
+}
+
+TEST(Compiler, StructureErrorsNameTheirLine) {
+  struct Case {
+    int line;
+    std::vector<std::string> program;
+    int code;
+    int errorLine;
+  };
+  const Case cases[] = {
+      {__LINE__, {"Lampe:=AN", "SONST"}, -96, 1},
+      {__LINE__, {"ENDEWENN"}, -98, 0},
+      {__LINE__, {"DANN"}, -120, 0},  // DANN is no statement
+      {__LINE__, {"Lampe:=AN", "Lampe:=PCAKTIV DANN"}, -97, 1},
+      {__LINE__, {"WENN Lampe EINGESCHALTET DANN", "Lampe:=AUS"}, -99, 1},
+      {__LINE__, {"WENN Lampe EINGESCHALTET", "Lampe:=AUS", "ENDEWENN"}, -94, 1},
+      {__LINE__, {"WENN Lampe EINGESCHALTET DANN Lampe:=AUS", "ENDEWENN"}, -120, 0},
+      {__LINE__, {"Lampe", "Lampe:=AN"}, -120, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Project p = projectWith({lampObject("A", {}), lampObject("Lampe", c.program)});
+    const CompileOutput out = compileRun(p);
+    EXPECT_EQ(out.result.code, c.code);
+    EXPECT_EQ(out.result.object, 1);
+    EXPECT_EQ(out.result.line, c.errorLine);
+  }
+}
+
+TEST(Compiler, NineteenOpenIfsCompileTheTwentiethDoesNot) {
+  for (int depth : {19, 20}) {
+    SCOPED_TRACE(depth);
+    std::vector<std::string> program;
+    for (int i = 0; i < depth; ++i) program.push_back("WENN Lampe EINGESCHALTET DANN");
+    for (int i = 0; i < depth; ++i) program.push_back("ENDEWENN");
+    Project p = projectWith({lampObject("Lampe", program)});
+    const CompileOutput out = compileRun(p);
+    EXPECT_EQ(out.result.code, depth == 19 ? 0 : -93);
+    if (depth == 20) EXPECT_EQ(out.result.line, 19);
+  }
+}
+
+TEST(Compiler, ObjectStatementsAndCallsPassTheSequenceCheck) {
+  Project p = projectWith({lampObject("Lampe", {
+                                                   "AKTIVIEREN(Lampe)",
+                                                   "WENN GESCHALTET(Lampe) UND (Lampe=1 ODER FEHLER(Lampe)) DANN",
+                                                   "  SETZEPOSITION(Lampe,10,20)",
+                                                   "  STARTUHR(CT)",
+                                                   "  ANRUFEN(CT,CT)",
+                                                   "  STARTWIN(CT)",
+                                                   "  EINGABE(\"Wert\",CT)",
+                                                   "  LAUT(1)",
+                                                   "ENDEWENN",
+                                                   "CT := ZEIT",
+                                                   "VERLASSEN",
+                                               })});
+  const CompileOutput out = compileRun(p);
+  EXPECT_EQ(out.result.code, 0) << languageErrorMessage(out.result.code) << " line " << out.result.line;
+}
+
+TEST(Compiler, GotoJumpsToTheLabelsLineOrLeaves) {
+  Project p = projectWith({lampObject("Lampe", {"GEHEZU Weiter", "Lampe:=AN", "Weiter:", "Lampe:=AUS", "GEHEZU Ende",
+                                                "Ende:"})});
+  const CompileOutput out = compileRun(p);
+  ASSERT_EQ(out.result.code, 0);
+  // The first jump goes to the code of line 3; the label on the last line has no code, so
+  // its jump becomes VERLASSEN.
+  EXPECT_EQ(objectCode(out, 0), "BD FA 0A 00 BD B4 26 01 00 B9 BD B4 26 01 00 B8 BD FC 05 00 BD FC");
+}
+
+TEST(Compiler, CommentsMarkersAndEmptyPrograms) {
+  TPSObj a = lampObject("A", {"**--/A4/--**Block mit 4 Anweisungen", "", "   ", "&A EINSCHALTEN      /&/System-Information LO:x;"});
+  TPSObj b = lampObject("B", {"** nur ein Kommentar"});
+  TPSObj c = lampObject("C", {});
+  Project p = projectWith({a, b, c});
+  const CompileOutput out = compileRun(p);
+  ASSERT_EQ(out.result.code, 0);
+  EXPECT_EQ(objectCode(out, 0), "BD B4 26 01 00 B9 BD FC");
+  EXPECT_EQ(out.lineMap.size(), 1u);
+  EXPECT_EQ(out.lineMap[0].line, 3);
+  for (int object : {1, 2}) {
+    EXPECT_EQ(out.objects[static_cast<std::size_t>(object)].codeEnd, 0);
+    EXPECT_EQ(out.objects[static_cast<std::size_t>(object)].codeStart, 8);
+  }
+}
+
+TEST(Compiler, SharedLiteralsTypedByTheirContext) {
+  Project p = projectWith({lampObject("A", {"WENN UHRZEIT = \"07:30:00\" DANN", "ENDEWENN"}),
+                           lampObject("B", {"WENN DATUM = \"24.12.26\" ODER UHRZEIT = \"07:30:00\" DANN", "ENDEWENN"})});
+  const CompileOutput out = compileRun(p);
+  ASSERT_EQ(out.result.code, 0);
+  int times = 0;
+  for (std::size_t n = 0; n < out.symbols.size(); ++n) {
+    const auto* text = std::get_if<TVarStr>(&out.symbols[n].value);
+    if (!text || out.symbols[n].key != "Konst") continue;
+    if (text->Value == "07:30:00") {
+      ++times;
+      EXPECT_EQ(out.symbols[n].literalType, "Z");
+    }
+    if (text->Value == "24.12.26") EXPECT_EQ(out.symbols[n].literalType, "D");
+  }
+  EXPECT_EQ(times, 1);
+}
+
+TEST(Compiler, VariablesFromTheirDefinitions) {
+  TPSObj o = lampObject("Heizung", {});
+  auto def = [](std::string name, std::string type, std::string start) {
+    name.resize(20, ' ');
+    type.resize(20, ' ');
+    return name + type + start;
+  };
+  o.varDefs = {def("Soll", "Zahl", "21,5"), def("Stufe", "Zahl", "3"), def("Start", "Uhr", "06:30:00"),
+               def("Tag", "Datum", "24.12.26"), def("Name", "Zeichen", "Bad"), def("Licht", "Lampe", "an"),
+               def("Init", "Lampe", "*max")};
+  Project p = projectWith({o});
+  const CompileOutput out = compileRun(p);
+  ASSERT_EQ(out.result.code, 0);
+  ASSERT_EQ(out.symbols.size(), 10u);
+  const auto& soll = std::get<TVarReal>(out.symbols[3].value);
+  EXPECT_DOUBLE_EQ(soll.Value, 21.5);
+  EXPECT_EQ(soll.Decimals, 1);
+  EXPECT_EQ(std::get<TVarInt>(out.symbols[4].value).Value, 3);
+  EXPECT_EQ(std::get<TVarTime>(out.symbols[5].value).TypeName, "Uhr");
+  EXPECT_NEAR(std::get<TVarTime>(out.symbols[5].value).Value, 6.5 / 24, 1e-9);
+  EXPECT_EQ(out.symbols[6].key, "HEIZUNG.TAG");
+  EXPECT_EQ(std::get<TVarStr>(out.symbols[7].value).Value, "Bad");
+  EXPECT_EQ(std::get<TVarUser>(out.symbols[8].value).State, 1);
+  EXPECT_EQ(std::get<TVarUser>(out.symbols[8].value).MaxState, 1);
+  EXPECT_EQ(std::get<TVarUser>(out.symbols[9].value).State, 1);  // "*max" as a start state
+
+  Project bad = projectWith({lampObject("X", {})});
+  bad.objects[0].varDefs = {def("Start", "Uhr", "halb acht")};
+  EXPECT_EQ(compileRun(bad).result.code, kCompileAborted);
+  EXPECT_EQ(compileRun(bad).result.object, -1);
+}
+
+TEST(Compiler, UnitNumbersSelectionNumbersAndOrder) {
+  std::vector<TPSObj> objects;
+  const std::uint8_t priorities[] = {254, 1, 8, 1, 2};
+  for (int i = 0; i < 5; ++i) {
+    objects.push_back(lampObject(("O" + std::to_string(i)).c_str(), {}));
+    objects.back().ACode = priorities[i];
+  }
+  objects[1].ObjIDNr = 1234;
+  objects[2].ObjIDNr = 12000;
+  Project p = projectWith(objects);
+  const CompileOutput out = compileRun(p);
+  ASSERT_EQ(out.result.code, 0);
+  EXPECT_EQ(out.objects[0].unit, 0xA000);
+  EXPECT_EQ(out.objects[1].unit, 0x1234);
+  EXPECT_EQ(out.objects[2].unit, 0xA002);
+  EXPECT_EQ(p.objects[0].ObjIDNr, 10000);
+  EXPECT_EQ(p.objects[1].ObjIDNr, 1234);
+  EXPECT_EQ(p.objects[2].ObjIDNr, 10002);
+  EXPECT_EQ(out.order, (std::vector<int>{1, 3, 4, 2, 0}));
+}
+
+TEST(Compiler, TranslationErrorsCarryObjectLineAndPosition) {
+  Project p = projectWith({lampObject("A", {}), lampObject("B", {"  Lampe", "B:=AN", "B := Unbekannt"})});
+  p.objects[1].program[0] = "-** Kommentar";
+  const CompileOutput out = compileRun(p);
+  EXPECT_EQ(out.result.code, kErrUnknownName);
+  EXPECT_EQ(out.result.object, 1);
+  EXPECT_EQ(out.result.line, 2);
+  EXPECT_EQ(out.result.name, "UNBEKANNT");
+  // Earlier lines count with their length without leading blanks plus 3: 15 + 8.
+  EXPECT_EQ(out.result.position, 15 + 8 + 10);
+  EXPECT_EQ(toUtf8(languageErrorMessage(out.result.code, out.result.name)), "Unbekannter Bezeichner ->UNBEKANNT");
+}
+
+TEST(Compiler, LimitsGiveOverflowInsteadOfWritingPastThem) {
+  // More labels than the table holds.
+  std::vector<std::string> labels;
+  for (int i = 0; i < 65; ++i) labels.push_back("L" + std::to_string(i) + ":");
+  Project manyLabels = projectWith({lampObject("A", labels)});
+  EXPECT_EQ(compileRun(manyLabels).result.code, kErrOverflow);
+
+  // More symbols than the list holds: 4100 different numbers.
+  std::vector<std::string> numbers;
+  for (int i = 0; i < 4100; ++i) numbers.push_back("A:=" + std::to_string(100000 + i));
+  Project manySymbols = projectWith({lampObject("A", numbers)});
+  EXPECT_EQ(compileRun(manySymbols).result.code, kErrOverflow);
+
+  // More code than the buffer holds: 6000 lines of 6 bytes.
+  Project bigCode = projectWith({lampObject("A", std::vector<std::string>(6000, "A:=AN"))});
+  EXPECT_EQ(compileRun(bigCode).result.code, kErrOverflow);
+
+  std::vector<TPSObj> objects(1026, lampObject("X", {}));
+  Project manyObjects = projectWith(objects);
+  EXPECT_EQ(compileRun(manyObjects).result.code, kErrOverflow);
+}
+
+TEST(Compiler, SymbolsOnlyModeBuildsNoCodeAndSyncsObjects) {
+  TPSObj o = lampObject("Lampe", {"WENN Fehlt DANN"});
+  o.varDefs = {"Soll                Zahl                1"};
+  Project p = projectWith({o});
+  const CompileOutput out = compile(p, {}, CompileMode::SymbolsOnly);
+  EXPECT_EQ(out.result.code, 0);
+  EXPECT_TRUE(out.code.empty());
+  EXPECT_EQ(out.symbols.size(), 3u);  // no variables in this mode
+  EXPECT_EQ(p.objects[0].CtZust, 2);
+}
+
+}  // namespace
+}  // namespace kelvaro
