@@ -1,0 +1,128 @@
+// kelvaro-cli as other tools use it: exit codes, the round trip and the JSON keys.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "model/project.h"
+#include "storage/project_file.h"
+#include "support/temp_dir.h"
+
+namespace kelvaro {
+namespace {
+
+struct RunResult {
+  int status = -1;
+  std::string output;  // stdout and stderr together
+};
+
+RunResult runCli(const std::string& arguments) {
+  const std::string command = std::string(KELVARO_CLI_PATH) + " " + arguments + " 2>&1";
+  RunResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  std::array<char, 4096> buffer{};
+  std::size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
+  const int raw = pclose(pipe);
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return result;
+}
+
+const std::string kDemo = std::string(KELVARO_SOURCE_DIR) + "/examples/demo/DEMO.SPG";
+
+TEST(Cli, RoundtripOfTheDemoIsByteIdentical) {
+  test::TempDir dir;
+  const std::string once = dir.file("ONCE.SPG"), twice = dir.file("TWICE.SPG");
+  ASSERT_EQ(runCli("roundtrip '" + kDemo + "' '" + once + "'").status, 0);
+  ASSERT_EQ(runCli("roundtrip '" + once + "' '" + twice + "'").status, 0);
+  EXPECT_EQ(test::readFile(once), test::readFile(kDemo));
+  EXPECT_EQ(test::readFile(twice), test::readFile(once));
+}
+
+TEST(Cli, InfoJsonCarriesTheStableKeys) {
+  const RunResult r = runCli("info --json '" + kDemo + "'");
+  ASSERT_EQ(r.status, 0) << r.output;
+  for (const char* key : {"\"views\"", "\"types\"", "\"typeStates\"", "\"constants\"", "\"objects\"",
+                          "\"stations\"", "\"groups\"", "\"slots\"", "\"program\"", "\"ExeWinPos\""})
+    EXPECT_NE(r.output.find(key), std::string::npos) << key;
+}
+
+TEST(Cli, UnreadableInputGivesExitTwoAndOneLine) {
+  test::TempDir dir;
+  const RunResult r = runCli("info '" + dir.file("FEHLT.SPG") + "'");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.output, "Datei " + dir.file("FEHLT.SPG") + " nicht gefunden\n");
+  const RunResult init = runCli("roundtrip '" + dir.file("INIT.SPI") + "' '" + dir.file("X.SPG") + "'");
+  EXPECT_EQ(init.status, 2);
+  EXPECT_EQ(init.output, "Datei " + dir.file("INIT.SPI") + " nicht gefunden\n");
+}
+
+TEST(Cli, UnwritableOutputGivesExitOne) {
+  test::TempDir dir;
+  const RunResult r = runCli("roundtrip '" + kDemo + "' '" + dir.file("fehlt/X.SPG") + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.output.find("konnte nicht gespeichert werden"), std::string::npos) << r.output;
+}
+
+// A project with one lamp whose program is given.
+std::string writeLampProject(const test::TempDir& dir, std::vector<std::string> program) {
+  Project p;
+  p.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
+  TPSObj lamp = createObject("Lampe");
+  lamp.Typ = "Lampe";
+  for (auto& line : program) lamp.program.push_back("-" + line);
+  p.objects.push_back(lamp);
+  const std::string file = dir.file("LAMPE.SPG");
+  test::writeFile(file, projectFileText(p));
+  return file;
+}
+
+TEST(Cli, CheckPrintsOkOrTheFirstErrorWithItsLine) {
+  test::TempDir dir;
+  const RunResult ok = runCli("check '" + writeLampProject(dir, {"Lampe EINSCHALTEN"}) + "'");
+  EXPECT_EQ(ok.status, 0);
+  EXPECT_EQ(ok.output, "OK 1 Objekte, 3 Symbole, 8 Bytes Code, 1 Zeilen\n");
+
+  const RunResult bad =
+      runCli("check '" + writeLampProject(dir, {"** Kommentar", "Lampe EINSCHALTEN", "Lampe := Blau"}) + "'");
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.output, "Lampe:3: Unbekannter Bezeichner ->BLAU\n");
+
+  const RunResult structure = runCli("check '" + writeLampProject(dir, {"WENN Lampe EINGESCHALTET DANN"}) + "'");
+  EXPECT_EQ(structure.output, "Lampe:1: Fehler in WENN-Anweisung - ENDEWENN fehlt\n");
+
+  const RunResult demo = runCli("check '" + kDemo + "'");
+  EXPECT_EQ(demo.status, 0) << demo.output;
+}
+
+TEST(Cli, TranslatePrintsHexTokensAndResult) {
+  test::TempDir dir;
+  const std::string file = writeLampProject(dir, {"Lampe:=\"x\""});
+  RunResult r = runCli("translate '" + file + "' lampe 'Lampe AUSSCHALTEN'");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "BD B4 26 30 30 30 30 31 B8\n0\n");
+  // The literal "x" is known from the collect pass over the project: symbol 3.
+  r = runCli("translate '" + file + "' Lampe 'WENN Lampe = \"x\" DANN'");
+  EXPECT_EQ(r.output, "BD BE 26 30 30 30 30 31 3D 26 30 30 30 30 33 BF\n0\n");
+  r = runCli("translate '" + file + "' Fehlt 'Lampe AUSSCHALTEN'");
+  EXPECT_EQ(r.status, 2);
+}
+
+TEST(Cli, DumpJsonHasTheStableKeys) {
+  test::TempDir dir;
+  const RunResult r = runCli("dump '" + writeLampProject(dir, {"Lampe EINSCHALTEN"}) + "' --mode 1 --json");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output,
+            "{\"code\":\"BDB4260100B9BDFC\",\"symbols\":["
+            "{\"n\":0,\"key\":\"LAMPE.CT\",\"kind\":\"Time\",\"value\":0.0,\"type\":\"Zeit\"},"
+            "{\"n\":1,\"key\":\"LAMPE.LAMPE\",\"kind\":\"User\",\"value\":-1,\"type\":\"Lampe\"},"
+            "{\"n\":2,\"key\":\"LAMPE.#\",\"kind\":\"User\",\"value\":-1,\"type\":\"Lampe\"}],"
+            "\"linemap\":[\"0000000000\"],"
+            "\"objects\":[{\"name\":\"Lampe\",\"index\":0,\"codeStart\":0,\"codeEnd\":8,\"unit\":40960,"
+            "\"priority\":254}],\"order\":[0],\"error\":{\"code\":0,\"object\":-1,\"position\":0}}\n");
+}
+
+}  // namespace
+}  // namespace kelvaro
