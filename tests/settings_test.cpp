@@ -1,5 +1,6 @@
 // The settings file: defaults, every key read and written back, the write-back rules, and
 // where the file lives.
+#include <cmath>
 #include <filesystem>
 #include <map>
 
@@ -201,6 +202,12 @@ TEST(Settings, LongitudeAndLatitudeAreTenthsOfADegreeInTheFile) {
   writeSettings(s, out);
   EXPECT_EQ(out.value("ASTRO", "GEOLANG"), "105");
   EXPECT_EQ(out.value("ASTRO", "GEOBREIT"), "514");
+  // No entry, however wild, makes the conversion undefined.
+  s.GEOLANG = 1e300;
+  s.GEOBREIT = std::nan("");
+  writeSettings(s, out);
+  EXPECT_EQ(out.value("ASTRO", "GEOLANG"), "2147483647");
+  EXPECT_EQ(out.value("ASTRO", "GEOBREIT"), "0");
 }
 
 TEST(Settings, DirectoriesKeepTheirCaseAndGetOneTrailingSeparator) {

@@ -4,6 +4,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -37,7 +38,12 @@ double readTenths(const IniFile& ini, std::string_view key, int defaultTenths) {
   return ini.readInt(kAstro, key, defaultTenths) / 10.0;
 }
 
-std::string tenthsText(double degrees) { return std::to_string(std::lround(degrees * 10.0)); }
+// Rounded to whole tenths; kept inside the range of an int so that no entry, however wild,
+// makes the conversion undefined.
+std::string tenthsText(double degrees) {
+  const double tenths = std::isfinite(degrees) ? std::clamp(degrees * 10.0, -2147483648.0, 2147483647.0) : 0.0;
+  return std::to_string(std::lround(tenths));
+}
 
 // A time field that holds no digit is the empty template (or was never filled in).
 bool isEmptyTime(std::string_view time) {
