@@ -215,13 +215,13 @@ TEST(IniFile, AnyBytesReadAndEditWithoutHarm) {
   std::mt19937 random(20240611u);
   std::uniform_int_distribution<int> byte(0, 255);
   std::uniform_int_distribution<int> pick(0, 9);
-  const char specials[] = {'[', ']', '=', ';', '\n', '\r', ' ', '\0', 'K', '"'};
+  const char awkward[] = {'[', ']', '=', ';', '\n', '\r', ' ', '\0', 'K', '"'};
   for (int round = 0; round < 300; ++round) {
     SCOPED_TRACE(round);
     std::string bytes;
     const int length = round * 3;
     for (int i = 0; i < length; ++i)
-      bytes += pick(random) < 4 ? specials[pick(random)] : static_cast<char>(byte(random));
+      bytes += pick(random) < 4 ? awkward[pick(random)] : static_cast<char>(byte(random));
     IniFile ini = IniFile::fromText(bytes);
     const std::string before = ini.text();
     ASSERT_TRUE(ini.writeString("ZZTEST", "KEY", "value"));
