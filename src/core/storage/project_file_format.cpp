@@ -67,9 +67,10 @@ ColumnSplit splitColumn(std::string_view text, std::size_t column) {
 std::optional<KeyLine> splitKeyLine(std::string_view line) {
   const std::size_t eq = line.find('=');
   if (eq == std::string_view::npos) return std::nullopt;
-  KeyLine keyLine{line.substr(0, eq), trimRight(line.substr(eq + 1))};
-  if (keyLine.value == ";") keyLine.value.clear();
-  return keyLine;
+  std::string_view value = line.substr(eq + 1);
+  while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+  if (value == ";") value = {};
+  return KeyLine{line.substr(0, eq), value};
 }
 
 bool offlineBehaviourWritten(char c) { return c != ' ' && c != '\0' && c != '\r' && c != '\n'; }

@@ -51,8 +51,8 @@ struct ColumnSplit {
 ColumnSplit splitColumn(std::string_view text, std::size_t column);
 
 struct KeyLine {
-  std::string_view key;  // the text before the first "="
-  std::string value;     // after it, trailing blanks removed; ";" alone reads as empty
+  std::string_view key;    // the text before the first "="
+  std::string_view value;  // after it, trailing blanks removed; ";" alone reads as empty
 };
 // Nothing when the line has no "=".
 std::optional<KeyLine> splitKeyLine(std::string_view line);

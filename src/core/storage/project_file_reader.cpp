@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <unordered_set>
 
 #include "app/user_interface.h"
 #include "storage/project_file.h"
@@ -168,7 +169,13 @@ class Reader {
   }
 
   void startObject(std::string name) {
-    if (findObject(m_project, name) >= 0) {
+    // A project of a thousand objects would spend most of its load time comparing each new
+    // name with every earlier one, so the names are kept upper-cased in a set while reading.
+    if (!m_objectNamesReady) {
+      for (const TPSObj& o : m_project.objects) m_objectNames.insert(upperCase(o.Name));
+      m_objectNamesReady = true;
+    }
+    if (!m_objectNames.insert(upperCase(name)).second) {
       // A second block of an existing object changes nothing: its key lines, conversion list
       // and placements all find no current object.
       m_object = kNone;
@@ -287,7 +294,7 @@ class Reader {
     if (!o) return true;  // key lines before any object
     auto kv = splitKeyLine(text);
     if (!kv) return true;
-    std::string& value = kv->value;
+    const std::string_view value = kv->value;
 
     if (const FlagKey* flag = findRow(kObjectFlags, kv->key)) {
       const bool readsZero = flag->rule != FlagRule::WrittenAsOne;
@@ -357,10 +364,11 @@ class Reader {
         break;
       case ObjectKey::ACode: o->ACode = lowByte(n); break;
       case ObjectKey::Pgm:
-        o->program.push_back("-" + value);
+        o->program.emplace_back().reserve(value.size() + 1);
+        o->program.back().append(1, '-').append(value);
         break;
       case ObjectKey::VarDef:
-        o->varDefs.push_back(std::move(value));
+        o->varDefs.emplace_back(value);
         break;
     }
     return true;
@@ -381,7 +389,7 @@ class Reader {
   void stationLine(std::string_view text) {
     const auto kv = splitKeyLine(text);
     if (!kv) return;
-    const std::string& value = kv->value;
+    const std::string_view value = kv->value;
     if (kv->key == "CName") {
       std::string name = shortText(value, kShortText32);
       if (findStation(m_project, name) >= 0) {
@@ -453,6 +461,8 @@ class Reader {
 
   Project& m_project;
   Section m_section = Section::None;
+  std::unordered_set<std::string> m_objectNames;  // upper case, the look-up of findObject
+  bool m_objectNamesReady = false;
   std::size_t m_object = kNone;      // index into the objects list; kNone = no current object
   std::optional<TPSContr> m_station;  // read so far; joins the list at "@ContrNext"
   std::size_t m_placement = 0;  // 1-based placement of the next @Plan line
