@@ -653,6 +653,8 @@ TEST(ProjectFileReader, StationSection) {
           // A station joins the list only at @ContrNext.
           {__LINE__, "@Controller\r\n CName=S1\r\n@C\r\n", ""},
           {__LINE__, "@Controller\r\n CName=S1\r\n@ContrNext\r\n CName=S2\r\n", "[S1  A=1 adr=0,0 art=0]"},
+          // ... and only while the station section is current.
+          {__LINE__, "@Controller\r\n CName=S1\r\n@GrpList\r\n@ContrNext\r\n", ""},
           {__LINE__, "@Controller\r\n CKind=X\r\n CName=S1\r\n CPAdrA=0\r\n CPAdr=300\r\n CPAdr4=-1\r\n CPArt=9\r\n@ContrNext\r\n",
            "[S1  A=0 adr=44,255 art=9]"},
           // Duplicate names, ignoring case: the second station's lines change nothing.
