@@ -232,6 +232,18 @@ TEST(ProjectFileWriter, SmallProjectByteExact) {
   EXPECT_EQ(projectFileText(smallProject()), expected);
 }
 
+// The name fills the first 48 characters of the value, so the bitmap starts at character 49
+// of the value: column 55 of the line, after " View=".
+TEST(ProjectFileWriter, ViewBitmapStartsAfter48NameColumnsAndABareViewIsNotPadded) {
+  Project p;
+  p.views = {{"EG", {"EG.BMP", 1}}, {"Keller", {}}};
+  const std::string text = projectFileText(p);
+  const std::size_t line = text.find(" View=EG");
+  ASSERT_NE(line, std::string::npos);
+  EXPECT_EQ(text.find("EG.BMP") - line + 1, 55u);  // columns count from 1
+  EXPECT_NE(text.find("\r\n View=Keller\r\n"), std::string::npos);
+}
+
 TEST(ProjectFileWriter, EmptyProjectHasEverySectionButTheStations) {
   EXPECT_EQ(projectFileText(Project{}),
             crlf({"@Init", " BackColor=-1", "@Typs", "@TypState", "@ConstList", "@GrpList", "@E"}));
