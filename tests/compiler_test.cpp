@@ -99,7 +99,9 @@ TEST(Compiler, NineteenOpenIfsCompileTheTwentiethDoesNot) {
     Project p = projectWith({lampObject("Lampe", program)});
     const CompileOutput out = compileRun(p);
     EXPECT_EQ(out.result.code, depth == 19 ? 0 : -93);
-    if (depth == 20) EXPECT_EQ(out.result.line, 19);
+    if (depth == 20) {
+      EXPECT_EQ(out.result.line, 19);
+    }
   }
 }
 
@@ -160,7 +162,9 @@ TEST(Compiler, SharedLiteralsTypedByTheirContext) {
       ++times;
       EXPECT_EQ(out.symbols[n].literalType, "Z");
     }
-    if (text->Value == "24.12.26") EXPECT_EQ(out.symbols[n].literalType, "D");
+    if (text->Value == "24.12.26") {
+      EXPECT_EQ(out.symbols[n].literalType, "D");
+    }
   }
   EXPECT_EQ(times, 1);
 }
@@ -262,6 +266,24 @@ TEST(Compiler, SymbolsOnlyModeBuildsNoCodeAndSyncsObjects) {
   EXPECT_TRUE(out.code.empty());
   EXPECT_EQ(out.symbols.size(), 3u);  // no variables in this mode
   EXPECT_EQ(p.objects[0].CtZust, 2);
+}
+
+}  // namespace
+}  // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+// Found by fuzzing: a program naming an object by a number compiled into a reference to
+// object 12345, which the engine and the image's object table would look up past the list.
+TEST(Compiler, ObjectReferenceBeyondTheObjectListIsAnError) {
+  Project p = projectWith({lampObject("Lampe", {"Lampe EINSCHALTEN", "AKTIVIEREN(12345)"})});
+  const CompileOutput out = compileRun(p);
+  EXPECT_EQ(out.result.code, kErrUnknownName);
+  EXPECT_EQ(out.result.object, 0);
+  EXPECT_EQ(out.result.line, 1);
+  EXPECT_EQ(out.result.name, "12345");
+  EXPECT_EQ(toUtf8(languageErrorMessage(out.result.code, out.result.name)), "Unbekannter Bezeichner ->12345");
 }
 
 }  // namespace

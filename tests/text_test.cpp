@@ -67,7 +67,7 @@ TEST(TextUtil, ParseIntAcceptsOnlyWholeNumbers) {
   const Case cases[] = {
       {__LINE__, "12", 12},          {__LINE__, " -8 ", -8},       {__LINE__, "+5", 5},
       {__LINE__, "000-8", std::nullopt}, {__LINE__, "", std::nullopt}, {__LINE__, "12a", std::nullopt},
-      {__LINE__, "99999999999", std::nullopt}, {__LINE__, "-", std::nullopt},
+      {__LINE__, "99999999999", std::nullopt}, {__LINE__, "-", std::nullopt}, {__LINE__, "+-5", std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);

@@ -13,8 +13,7 @@ bool loadProject(Project& project, const std::string& fileName, ConsoleUserInter
   switch (readProject(project, name, "", ui)) {
     case ReadStatus::Complete:
       return true;
-    case ReadStatus::Stopped:
-      std::cerr << "Datei " << fileName << " nur teilweise gelesen: ein Zahlenwert ist ungültig\n";
+    case ReadStatus::Stopped:  // the reader has told where and why
       return false;
     case ReadStatus::MissingSilent:
       std::cerr << "Datei " << fileName << " nicht gefunden\n";

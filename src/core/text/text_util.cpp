@@ -45,7 +45,8 @@ std::optional<int> parseInt(std::string_view text) {
   std::size_t begin = 0, end = text.size();
   while (begin < end && text[begin] == ' ') ++begin;
   while (end > begin && text[end - 1] == ' ') --end;
-  if (begin < end && text[begin] == '+') ++begin;
+  // A plus sign only in front of a digit: "+-5" is no number.
+  if (begin + 1 < end && text[begin] == '+' && text[begin + 1] >= '0' && text[begin + 1] <= '9') ++begin;
   if (begin == end) return std::nullopt;
   int value = 0;
   const char* first = text.data() + begin;
