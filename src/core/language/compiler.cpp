@@ -3,8 +3,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <span>
 
 #include "language/code_emitter.h"
+#include "language/image.h"
 #include "language/program_lines.h"
 #include "language/structure_walk.h"
 #include "language/translator.h"
@@ -60,8 +63,14 @@ class CompileRun {
     if (m_mode == CompileMode::SymbolsOnly) return std::move(m_out);
     if (!collectConstants() || !firstEmission()) return std::move(m_out);
     progress("Initialisierung");
+    if (m_mode == CompileMode::Image) {
+      m_image.emplace(m_project, m_out, m_options);
+      if (const int error = m_image->writeDataArea()) return fail(error, -1, 0);
+    }
     if (!finalEmission()) return std::move(m_out);
     buildOrder();
+    if (m_image)
+      if (const int error = m_image->finish(m_objectReferences)) return fail(error, -1, 0);
     return std::move(m_out);
   }
 
@@ -162,6 +171,7 @@ class CompileRun {
           return failed(error, static_cast<int>(i), emitter.position(), line.line);
       }
     }
+    m_out.codeSize = emitter.position();
     return true;
   }
 
@@ -169,7 +179,9 @@ class CompileRun {
   bool finalEmission() {
     std::fill(m_out.code.begin(), m_out.code.end(), 0);
     m_out.lineMap.clear();
-    CodeEmitter emitter(m_mode, m_out.symbols, m_out.code);
+    std::span<const std::uint16_t> addresses;
+    if (m_image) addresses = m_image->symbolAddresses();
+    CodeEmitter emitter(m_mode, m_out.symbols, m_out.code, addresses);
     for (std::size_t i = 0; i < m_project.objects.size(); ++i) {
       ObjectCode& oc = m_out.objects[i];
       oc.codeStart = emitter.position();
@@ -185,7 +197,8 @@ class CompileRun {
         if (!emitter.put(0xBD) || !emitter.put(0xFC)) return failed(kErrOverflow, static_cast<int>(i), emitter.position());
         oc.codeEnd = emitter.position();
         const WalkResult walk =
-            walkStructure({m_out.code, oc.codeStart, oc.codeEnd, m_out.lineMap, oc.lineMapFirst, oc.lineMapEnd});
+            walkStructure({m_out.code, oc.codeStart, oc.codeEnd, m_out.lineMap, oc.lineMapFirst, oc.lineMapEnd,
+                           m_mode == CompileMode::Image, m_out.codeAddressBase});
         if (walk.code != 0)
           return failed(walk.code, static_cast<int>(i), walk.position,
                         lineAtCodePosition(m_out.lineMap, walk.position, oc.lineMapFirst, oc.lineMapEnd));
@@ -193,6 +206,7 @@ class CompileRun {
       assignHardware(m_project.objects[i], m_project.stations);
     }
     m_out.codeSize = emitter.position();
+    m_objectReferences = emitter.objectReferences();
     return true;
   }
 
@@ -212,6 +226,8 @@ class CompileRun {
   ObjectIndex m_objectIndex;
   CompileOutput m_out;
   std::vector<std::vector<TranslatedLine>> m_lines;
+  std::optional<ImageBuilder> m_image;
+  std::vector<int> m_objectReferences;
 };
 
 }  // namespace

@@ -35,6 +35,16 @@ struct ObjectCode {
   int hashSymbol = -1;
   std::size_t lineMapFirst = 0;  // its entries in the line map: [first, end)
   std::size_t lineMapEnd = 0;
+  // Addresses in the control unit's memory (mode 2).
+  int entryAddress = 0;       // its object-table entry
+  int stateAddress = 0;       // its state variable; 0 for a Knopf
+  int ctAddress = 0;          // its CT variable
+  int nameRecordAddress = 0;
+};
+
+// Sunrise and sunset of one week, as the control unit's table holds them.
+struct SunWeek {
+  int riseHour = 0, riseMinute = 0, setHour = 0, setMinute = 0;
 };
 
 struct CompileResult {
@@ -53,11 +63,22 @@ struct CompileOutput {
   std::vector<ObjectCode> objects;
   std::vector<int> order;  // object indexes by ascending priority, equal ones in project order
   CompileResult result;
+
+  // Mode 2: the control unit's memory from address 4096 to 28671 (index = address - 4096).
+  std::vector<std::uint8_t> image;
+  int imageBase = 0;  // first address of the image
+  int imageSize = 0;  // address of its last byte minus the base
+  int codeAddressBase = 0;  // start-of-code address: code offset k lies at this + 1 + k
 };
 
 struct CompileOptions {
   // Called with the object in work (Windows-1252), and with "Initialisierung".
   std::function<void(std::string_view)> progress;
+  // Mode 2: the type code of the control unit (11 puts the image at 0x3000), the program
+  // name for the trailer (8 characters) and the weekly sun times of the current year.
+  int unitTypeCode = 124;
+  std::string programName;
+  std::vector<SunWeek> sunTable;
 };
 
 // Compiles the project. Changes it as the run requires: automatic selection numbers
