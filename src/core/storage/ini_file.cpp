@@ -2,15 +2,12 @@
 // never leaves a half-written file behind.
 #include "storage/ini_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
+#include "storage/atomic_file.h"
 #include "text/text_util.h"
 
 namespace kelvaro {
@@ -94,18 +91,6 @@ bool validKeyName(std::string_view key) {
          key.find_first_of("=\r\n") == std::string_view::npos;
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
-
 }  // namespace
 
 IniFile IniFile::fromText(std::string_view bytes, std::string path) {
@@ -137,41 +122,8 @@ IniFile::LoadResult IniFile::load() {
 
 bool IniFile::save() const {
   if (m_path.empty() || m_unreadable) return false;
-  std::error_code ec;
-  fs::path target = m_path;
-  if (fs::is_symlink(target, ec)) {
-    const fs::path resolved = fs::weakly_canonical(target, ec);
-    if (ec) return false;
-    target = resolved;
-  }
-  fs::path dir = target.parent_path();
-  if (dir.empty()) dir = ".";
-  fs::create_directories(dir, ec);
-  if (ec) return false;
-
-  std::string temp = (dir / (target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  // A new file stays readable by its owner only (mkstemp's mode): it holds the remote-control
-  // password. A file that exists keeps the access rights its owner gave it.
-  struct stat old {};
-  if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-
-  bool ok = writeAll(fd, text());
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // Make the rename itself durable; failing here loses nothing that was there before.
-  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
-  return true;
+  // A new settings file stays readable by its owner only: it holds the remote-control password.
+  return replaceFile(m_path, text(), {.newFileMode = 0600, .createDirectories = true});
 }
 
 std::string IniFile::text() const {

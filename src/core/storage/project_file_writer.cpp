@@ -1,17 +1,13 @@
 // Writing the project file. The text is built whole in memory, then written to a temporary file
 // beside the target that replaces the old file only after every byte reached the disk, so a full
 // disk or a lost permission leaves the previous project as it was.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 
 #include "app/user_interface.h"
+#include "storage/atomic_file.h"
 #include "storage/project_file.h"
 #include "storage/project_file_format.h"
 #include "text/cp1252.h"
@@ -290,57 +286,6 @@ std::string projectFileText(const Project& project) {
   return out;
 }
 
-namespace {
-
-// Writes all bytes to a fresh file beside the target and renames it over the target; on any
-// failure the temporary file is removed and the target is untouched.
-bool replaceFile(const std::filesystem::path& target, std::string_view bytes) {
-  std::error_code ec;
-  std::filesystem::path finalPath = target;
-  // Saving through a link replaces the file it points to, not the link.
-  if (std::filesystem::is_symlink(target, ec)) {
-    const auto resolved = std::filesystem::weakly_canonical(target, ec);
-    if (ec) return false;
-    finalPath = resolved;
-  }
-
-  // The new file keeps the permissions of the one it replaces; a first save gets the usual
-  // permissions of a new file.
-  std::optional<mode_t> oldMode;
-  struct stat old {};
-  if (::stat(finalPath.c_str(), &old) == 0) {
-    if (!S_ISREG(old.st_mode)) return false;
-    oldMode = old.st_mode & 07777;
-  }
-
-  std::random_device seed;
-  std::mt19937 random(seed());
-  std::string tempPath;
-  int fd = -1;
-  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    tempPath = finalPath.string() + ".~" + std::to_string(random() % 1000000) + ".tmp";
-    fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-
-  bool ok = true;
-  std::size_t done = 0;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) ok = false;
-    else done += static_cast<std::size_t>(n);
-  }
-  if (oldMode) ok = ok && ::fchmod(fd, *oldMode) == 0;
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  ok = ok && std::rename(tempPath.c_str(), finalPath.c_str()) == 0;
-  if (!ok) ::unlink(tempPath.c_str());
-  return ok;
-}
-
-}  // namespace
 
 std::optional<std::string> writeProject(Project& project, std::string_view fileName, std::string_view projectDir,
                                         UserInterface& ui) {
