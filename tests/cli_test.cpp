@@ -1,6 +1,7 @@
 // kelvaro-cli as other tools use it: exit codes, the round trip and the JSON keys.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <string>
@@ -18,7 +19,9 @@ struct RunResult {
 };
 
 RunResult runCli(const std::string& arguments) {
-  const std::string command = std::string(KELVARO_CLI_PATH) + " " + arguments + " 2>&1";
+  // No settings file of whoever runs the tests may change what the tool prints.
+  const std::string command =
+      "KELVARO_INI=/nonexistent/kelvaro.INI " + std::string(KELVARO_CLI_PATH) + " " + arguments + " 2>&1";
   RunResult result;
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return result;
@@ -122,6 +125,36 @@ TEST(Cli, DumpJsonHasTheStableKeys) {
             "\"linemap\":[\"0000000000\"],"
             "\"objects\":[{\"name\":\"Lampe\",\"index\":0,\"codeStart\":0,\"codeEnd\":8,\"unit\":40960,"
             "\"priority\":254}],\"order\":[0],\"error\":{\"code\":0,\"object\":-1,\"position\":0}}\n");
+}
+
+TEST(Cli, CompileWritesTheImageByItsExtension) {
+  test::TempDir dir;
+  RunResult r = runCli("compile '" + kDemo + "' -o '" + dir.file("DEMO.SPA") + "' --today 2026-12-06");
+  EXPECT_EQ(r.status, 0) << r.output;
+  EXPECT_EQ(r.output.rfind("Speicherauslastung ", 0), 0u) << r.output;
+  EXPECT_EQ(test::readFile(dir.file("DEMO.SPA")).size(), 65501u);
+
+  r = runCli("compile '" + kDemo + "' -o '" + dir.file("demo.bin") + "' --unit CU-A1 --name TEST");
+  EXPECT_EQ(r.status, 0) << r.output;
+  const std::string image = test::readFile(dir.file("demo.bin"));
+  ASSERT_GT(image.size(), 12u);
+  EXPECT_EQ(image.substr(image.size() - 12, 10), "XXTEST    ");
+
+  r = runCli("compile '" + writeLampProject(dir, {"Lampe := Blau"}) + "' -o '" + dir.file("X.SPA") + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.output, "Lampe:1: Unbekannter Bezeichner ->BLAU\n");
+}
+
+TEST(Cli, SunTimesForADateAndTheWeeklyTable) {
+  RunResult r = runCli("sun --lat 51.5 --lon 10.5 --date 2026-06-21 --summer --earliest-rise 05:00:00");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output, "sunrise 05:00 sunset 22:27\n");
+  r = runCli("sun --lat 51.5 --lon 10.5 --table --year 2026");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 52);
+  EXPECT_EQ(r.output.rfind("2026-01-01 sunrise ", 0), 0u);
+  r = runCli("sun --lat 51.5 --lon 10.5 --date 2026-02-30");
+  EXPECT_EQ(r.status, 2);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // kelvaro-cli: the headless tool. Each subcommand prints what other tools read; keep it stable.
 #include <CLI/CLI.hpp>
 
+#include "image_commands.h"
 #include "language_commands.h"
 #include "project_commands.h"
 
@@ -40,6 +41,31 @@ int main(int argc, char** argv) {
   dump->add_option("--mode", mode, "1 (PC code) or 9 (symbols only)")->check(CLI::IsMember({1, 9}));
   dump->add_flag("--json", dumpJson, "one line of JSON");
   dump->callback([&] { status = kelvaro::cli::dumpCommand(project, mode, dumpJson); });
+
+  kelvaro::cli::CompileArguments compileArgs;
+  auto* compileCmd = app.add_subcommand("compile", "Build the control unit's program image");
+  compileCmd->add_option("PROJECT", compileArgs.project, "project file")->required();
+  compileCmd->add_option("-o", compileArgs.output, "image file: .SPA by address, else the plain image")->required();
+  compileCmd->add_option("--unit", compileArgs.unit, "control-unit type name");
+  compileCmd->add_option("--name", compileArgs.name, "program name (8 characters)");
+  compileCmd->add_option("--today", compileArgs.today, "YYYY-MM-DD: the year of the sun tables");
+  compileCmd->callback([&] { status = kelvaro::cli::compileCommand(compileArgs); });
+
+  kelvaro::cli::SunArguments sunArgs;
+  auto* sun = app.add_subcommand("sun", "Sunrise and sunset: for a date, or the weekly table of a year");
+  sun->add_option("--lat", sunArgs.latitude, "latitude in degrees north");
+  sun->add_option("--lon", sunArgs.longitude, "longitude in degrees east");
+  sun->add_option("--date", sunArgs.date, "YYYY-MM-DD (default: today)");
+  sun->add_flag("--summer", sunArgs.summer, "apply summer time");
+  sun->add_option("--rise-corr", sunArgs.riseCorrection, "minutes added to sunrise");
+  sun->add_option("--set-corr", sunArgs.setCorrection, "minutes added to sunset");
+  sun->add_option("--earliest-rise", sunArgs.earliestRise, "hh:mm:ss");
+  sun->add_option("--latest-rise", sunArgs.latestRise, "hh:mm:ss");
+  sun->add_option("--earliest-set", sunArgs.earliestSet, "hh:mm:ss");
+  sun->add_option("--latest-set", sunArgs.latestSet, "hh:mm:ss");
+  sun->add_flag("--table", sunArgs.table, "the 52 weekly entries of a year");
+  sun->add_option("--year", sunArgs.year, "year of the table (default: this year)");
+  sun->callback([&] { status = kelvaro::cli::sunCommand(sunArgs); });
 
   CLI11_PARSE(app, argc, argv);
   return status;

@@ -1,0 +1,146 @@
+// The image and sun commands of kelvaro-cli.
+#include "image_commands.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "astro/sun_times.h"
+#include "console_user_interface.h"
+#include "hardware/unit_types.h"
+#include "language/compiler.h"
+#include "language/image.h"
+#include "project_loading.h"
+#include "storage/atomic_file.h"
+#include "storage/ini_file.h"
+#include "storage/settings.h"
+#include "text/cp1252.h"
+#include "time/clock.h"
+#include "time/date_time.h"
+
+namespace kelvaro::cli {
+namespace {
+
+// The ASTRO settings of kelvaro.INI; the defaults when there is none.
+SunSettings configuredSunSettings() {
+  IniFile ini(settingsFilePath().value_or(std::string()));
+  if (!ini.path().empty()) ini.load();
+  return sunSettingsFrom(readSettings(ini, std::filesystem::current_path().string()));
+}
+
+std::optional<DateTime> dateArgument(const std::optional<std::string>& text) {
+  if (!text) return SystemClock().now();
+  return parseIsoDate(*text);
+}
+
+std::string twoDigits(int v) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02d", v);
+  return buf;
+}
+
+}  // namespace
+
+int compileCommand(const CompileArguments& args) {
+  ConsoleUserInterface ui;
+  Project project;
+  if (!loadProject(project, args.project, ui)) return 2;
+  const auto today = dateArgument(args.today);
+  if (!today) {
+    std::cerr << "Ungültiges Datum: " << *args.today << "\n";
+    return 2;
+  }
+  const SunSettings sun = configuredSunSettings();
+  const SunTableResult table = SunTable(decodeDate(*today).year, true, sun);
+  if (!table.error.empty()) {
+    std::cerr << messageLine(table.error) << "\n";
+    return 2;
+  }
+  CompileOptions options;
+  options.unitTypeCode = unitTypeCode(args.unit);
+  options.programName =
+      fromUtf8(args.name.value_or(fileNameStem(std::filesystem::path(args.project).filename().string())));
+  for (const auto& week : table.entries)
+    options.sunTable.push_back({week.sunriseHour, week.sunriseMinute, week.sunsetHour, week.sunsetMinute});
+
+  const CompileOutput out = compile(project, project.constants, CompileMode::Image, options);
+  if (out.result.code != 0) {
+    if (out.result.code == kErrOverflow) {
+      std::cout << "Speicherüberlauf - Programm zu groß\n";
+    } else if (out.result.object >= 0) {
+      std::cout << toUtf8(project.objects[static_cast<std::size_t>(out.result.object)].Name) << ":"
+                << out.result.line + 1 << ": " << messageLine(languageErrorMessage(out.result.code, out.result.name))
+                << "\n";
+    } else {
+      std::cout << messageLine(languageErrorMessage(out.result.code)) << "\n";
+    }
+    return 1;
+  }
+  if (!replaceFile(args.output, imageFileBytes(out, args.output))) {
+    std::cerr << "Datei " << args.output << " konnte nicht gespeichert werden\n";
+    return 1;
+  }
+  std::cout << "Speicherauslastung " << memoryUsePercent(out) << " % (" << out.imageSize + 1 << " Bytes ab 0x"
+            << std::hex << out.imageBase << std::dec << ")\n";
+  return 0;
+}
+
+int sunCommand(const SunArguments& args) {
+  const bool explicitOptions = args.latitude || args.longitude || args.riseCorrection || args.setCorrection ||
+                               args.earliestRise || args.latestRise || args.earliestSet || args.latestSet;
+  SunSettings settings = explicitOptions ? SunSettings{} : configuredSunSettings();
+  if (args.latitude) settings.latitude = *args.latitude;
+  if (args.longitude) settings.longitude = *args.longitude;
+  if (args.riseCorrection) settings.sunriseCorrection = *args.riseCorrection;
+  if (args.setCorrection) settings.sunsetCorrection = *args.setCorrection;
+  const std::pair<const std::optional<std::string>*, std::optional<DateTime>*> limits[] = {
+      {&args.earliestRise, &settings.earliestSunrise},
+      {&args.latestRise, &settings.latestSunrise},
+      {&args.earliestSet, &settings.earliestSunset},
+      {&args.latestSet, &settings.latestSunset},
+  };
+  for (const auto& [text, limit] : limits) {
+    if (!*text) continue;
+    *limit = readLimitTime(**text);
+    if (!*limit) {
+      std::cerr << "Ungültige Uhrzeit: " << **text << "\n";
+      return 2;
+    }
+  }
+  if (const auto error = sunSettingsError(settings)) {
+    std::cerr << messageLine(*error) << "\n";
+    return 2;
+  }
+
+  if (args.table) {
+    const int year = args.year.value_or(decodeDate(SystemClock().now()).year);
+    const SunTableResult table = SunTable(year, args.summer, settings);
+    if (!table.error.empty()) {
+      std::cerr << messageLine(table.error) << "\n";
+      return 2;
+    }
+    DateTime day = encodeDate(year, 1, 1).value_or(0.0);
+    for (const auto& e : table.entries) {
+      std::cout << isoDateTimeText(day).substr(0, 10) << " sunrise " << twoDigits(e.sunriseHour) << ":"
+                << twoDigits(e.sunriseMinute) << " sunset " << twoDigits(e.sunsetHour) << ":"
+                << twoDigits(e.sunsetMinute) << "\n";
+      day += 7;
+    }
+    return 0;
+  }
+
+  const auto date = dateArgument(args.date);
+  if (!date) {
+    std::cerr << "Ungültiges Datum: " << *args.date << "\n";
+    return 2;
+  }
+  const SunTimesResult r = SunTimes(*date, args.summer, settings);
+  if (!r.error.empty()) {
+    std::cerr << messageLine(r.error) << "\n";
+    return 2;
+  }
+  std::cout << "sunrise " << hourMinuteText(r.sunrise) << " sunset " << hourMinuteText(r.sunset) << "\n";
+  return 0;
+}
+
+}  // namespace kelvaro::cli
