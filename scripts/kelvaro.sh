@@ -37,7 +37,12 @@ build_all
 
 case "$mode" in
   demo)
-    "$build/src/cli/kelvaro-cli" info "$root/examples/demo/DEMO.SPG"
+    cli="$build/src/cli/kelvaro-cli"
+    demo="$root/examples/demo/DEMO.SPG"
+    "$cli" info "$demo"
+    "$cli" check "$demo"
+    "$cli" compile "$demo" -o "$build/DEMO.SPA"
+    "$cli" sun
     ;;
   test)
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
