@@ -1,0 +1,211 @@
+// The interpreter of the PC code: runs the objects' token code straight from the compiler's
+// code buffer, keeps the variables' values in the symbol list and drives the clock and queue.
+// Everything it does to the outside world goes through EngineHost, UserInterface and Clock.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/user_interface.h"
+#include "astro/sun_times.h"
+#include "language/compiler.h"
+#include "model/project.h"
+#include "time/clock.h"
+
+namespace kelvaro {
+
+// Runtime error codes; the compiler's -12 and -13 are reused for a bad assignment value.
+namespace runerr {
+inline constexpr int kBadArithmetic = -12;   // "|" without the arithmetic byte
+inline constexpr int kBadValue = -13;        // an assignment value the engine cannot read
+inline constexpr int kNoVariable = -2011;
+inline constexpr int kNoTimeVariable = -2012;
+inline constexpr int kNoTextVariable = -2013;
+inline constexpr int kObjectExpected = -2111;
+inline constexpr int kBadVisibleObject = -2211;
+inline constexpr int kBadActiveObject = -2213;
+inline constexpr int kBadInputObject = -2215;
+inline constexpr int kBadDoneObject = -2223;
+}  // namespace runerr
+
+// The line a runtime error box shows for a code; empty for codes without a line of their own.
+std::string_view runtimeErrorLine(int code);
+
+inline constexpr std::size_t kQueueSlots = 255;
+inline constexpr int kUnsetClockField = 255;
+inline constexpr int kInitLevel = 255;
+inline constexpr int kQueueLevel = 254;
+
+// What the engine keeps per run-list entry, beside the project's own TPSObj.
+struct ObjectRunState {
+  bool active = true;
+  bool visible = true;
+  bool switched = false;
+  bool changePending = false;
+  bool refreshRequest = false;
+  bool fromHardware = false;
+  DateTime lastChange = 0.0;
+  std::int32_t left = 0, top = 0;  // the visual element's position
+  std::int32_t gaugeColor = -1;    // BALKENFARBE: index in the colour names; -1 = the object's own
+};
+
+// The operands of a reference as the engine reads them: a symbol or system value number and,
+// for the system values that take one ("STOPPZEIT(var)"), the number of the argument.
+struct CodeOperand {
+  int number = -1;
+  int argument = -1;
+};
+
+struct NumericResult {
+  int kind = -1;  // 3 real, 2 integer, 1 state, 4 text, 5 time, -1 none
+  std::int32_t integer = 0;
+  double real = 0.0;
+};
+
+// The window side of the engine: what a statement asks of the execution window. The run
+// session implements it; the defaults do nothing, which is what a bare engine in a test wants.
+class EngineHost {
+ public:
+  virtual ~EngineHost() = default;
+  // Lets the window handle pending input while a program runs ("Abbruch" must work).
+  virtual void processInput() {}
+  virtual void showStatusMessage(std::string_view /*text*/) {}
+  // The EINGABE statement: the value arrives later, between timer ticks.
+  virtual void inputStatement(std::string_view /*prompt*/, int /*symbol*/) {}
+  // Redraw one object now (SICHTBAR, BALKENFARBE).
+  virtual void redrawObject(int /*object*/) {}
+  // Cycle step 3: the display refresh of every object.
+  virtual void refreshDisplay() {}
+  // Modem text for the control unit's modem; only with hardware attached.
+  virtual void sendModemText(std::string_view /*text*/) {}
+  virtual void modemSupervision() {}
+  // Debugger: called at the start of every object program and before every statement.
+  // beforeStatement returns false when the run is to end.
+  virtual void objectStarted(int /*object*/) {}
+  virtual bool beforeStatement(int /*object*/, int /*codePosition*/) { return true; }
+};
+
+struct EngineOptions {
+  bool visualisation = false;  // the control unit runs the programs; the PC only shows
+  SunSettings sun;
+  bool applySummerTime = true;
+  std::uint32_t randomSeed = 5489u;
+  // Statements one program may run before the engine ends it as a runaway loop; 0 = no
+  // limit (the window's "Abbruch" is then the only way out of a GEHEZU loop).
+  std::uint64_t statementLimit = 0;
+  // STARTWIN: starts a program given as its words; the default spawns it without a shell.
+  std::function<bool(const std::vector<std::string>&)> startProgram;
+};
+
+// Splits a command line into its words: blanks separate, double quotes group.
+std::vector<std::string> splitCommandLine(std::string_view text);
+// Starts a program without a shell and without waiting; false when it cannot be started.
+bool spawnProgram(const std::vector<std::string>& words);
+
+class Engine {
+ public:
+  // The project and the compile output must outlive the engine; the symbols' values change.
+  Engine(Project& project, CompileOutput& compiled, const Clock& clock, UserInterface& ui,
+         EngineOptions options = {});
+
+  void setHost(EngineHost* host) { m_host = host ? host : &m_noHost; }
+
+  // Reset: at the start of a run and at every "Start".
+  void reset();
+  // The start-of-run settings of every object and variable.
+  void startOfRun();
+
+  void clockPass();
+  void cycle();
+  void enqueue(int object);
+  void runQueue();
+  void runObject(int object, int& level);
+
+  int setVariable(int symbol, std::int32_t i, double r);
+  void markChanged(int object);
+
+  NumericResult numericValue(const CodeOperand& operand) const;
+  std::string textValue(const CodeOperand& operand) const;
+  DateTime timeValue(const CodeOperand& operand) const;
+  // -1, 0 or 1 (true); `third` only for ZWISCHEN.
+  int compare(const CodeOperand& left, const CodeOperand& right, std::uint8_t op, const CodeOperand& third = {}) const;
+
+  // The text of a symbol as the views show it: the state name, the number, the text.
+  std::string symbolText(int symbol) const { return textValue({symbol, -1}); }
+
+  // Engine state, read by the run session, the debugger and tests.
+  std::vector<ObjectRunState>& objects() { return m_objects; }
+  const std::vector<ObjectRunState>& objects() const { return m_objects; }
+  const std::deque<int>& queue() const { return m_queue; }
+  int owner(int symbol) const;
+  const Project& project() const { return m_project; }
+  Project& project() { return m_project; }
+  const CompileOutput& compiled() const { return m_compiled; }
+  SymbolList& symbols() { return m_compiled.symbols; }
+  const Clock& clock() const { return m_clock; }
+  UserInterface& ui() { return m_ui; }
+
+  bool stopFlag = false;
+  bool abortFlag = false;
+  bool modemReady = false;
+  bool firstPass = true;
+  int errorCode = 0;
+  int errorPosition = 0;
+  int errorObject = -1;
+  int errorHandlerObject = -1;
+  int objectErrorCount = 0;
+  int errorObjectIndex = -1;
+  int runLevel = 0;
+  int pendingLevel = 2;
+  // The clock.
+  int lastSecond = 99, lastMinute = kUnsetClockField, lastHour = kUnsetClockField, lastDay = kUnsetClockField;
+  std::string clockText = "99:99:99";
+  DateTime clockTime = 0.0;
+  int clockSecond = 99;  // SEC5
+  // Telephone: the number ANRUFEN dials and the repeats still to come.
+  std::string dialNumber;
+  int dialRepeats = 0;
+  // Statements run since the start; for the benchmarks and the runaway guard.
+  std::uint64_t statementsRun = 0;
+
+ private:
+  void execute(int object, int statement, int& pc, int end);
+  int assign(int pc, int end);
+  bool condition(int pc, int end, int thenAddress);
+  double arithmetic(int& pc, int end) const;
+  std::string textExpression(int pc, int end) const;
+  DateTime timeExpression(int pc, int end) const;
+  bool readOperand(int& pc, int end, CodeOperand& operand) const;
+  bool readObject(int& pc, int end, int& object) const;
+  void reportError(int object);
+  void setError(int code, int position);
+  DateTime sunTime(const CodeOperand& operand, bool sunrise) const;
+  DateTime randomTime(const CodeOperand& operand) const;
+  bool validObject(int object) const { return object >= 0 && static_cast<std::size_t>(object) < m_objects.size(); }
+  bool validSymbol(int symbol) const { return symbol >= 0 && static_cast<std::size_t>(symbol) < m_compiled.symbols.size(); }
+
+  struct OperandInfo;
+  OperandInfo describe(const CodeOperand& operand) const;
+
+  Project& m_project;
+  CompileOutput& m_compiled;
+  const Clock& m_clock;
+  UserInterface& m_ui;
+  EngineOptions m_options;
+  EngineHost m_noHost;
+  EngineHost* m_host = &m_noHost;
+  std::vector<ObjectRunState> m_objects;
+  std::vector<int> m_owner;
+  std::deque<int> m_queue;
+  int m_initObject = -1;
+  bool m_clockBusy = false;
+  bool m_cycleBusy = false;
+  mutable std::mt19937 m_random;
+};
+
+}  // namespace kelvaro
