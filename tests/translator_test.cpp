@@ -170,3 +170,36 @@ TEST(Translator, AnyBytesAreSafe) {
 
 }  // namespace
 }  // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+// Found by fuzzing: digits where an object name belongs, or an object reference typed as
+// such, passed the translator as a reference to an object the project does not have.
+TEST(Translator, ObjectReferencesToNoObjectAreUnknownNames) {
+  struct Case {
+    int line;
+    const char* source;
+    int position;
+    const char* name;
+  };
+  const Case cases[] = {
+      {__LINE__, "AKTIVIEREN(12345)", 5, "12345"},
+      {__LINE__, "WENN GESCHALTET(00004) DANN", 7, "00004"},
+      {__LINE__, "%00100", 2, "00100"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Fixture f;
+    const Translation t = f.translate(c.source);
+    EXPECT_EQ(t.result, kErrUnknownName);
+    EXPECT_EQ(t.position, c.position);
+    EXPECT_EQ(t.name, c.name);
+  }
+  // The last object of the fixture is still found by its index.
+  Fixture f;
+  EXPECT_EQ(test::tokenText(f.translate("AKTIVIEREN(00003)").tokens), "[BD][D5](%00003)");
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -10,7 +10,7 @@
 
 namespace kelvaro {
 
-ObjectIndex::ObjectIndex(const std::vector<TPSObj>& objects) {
+ObjectIndex::ObjectIndex(const std::vector<TPSObj>& objects) : m_count(objects.size()) {
   for (std::size_t i = 0; i < objects.size(); ++i) m_index.try_emplace(upperCase(objects[i].Name), static_cast<int>(i));
 }
 
@@ -97,6 +97,12 @@ bool isReferenceAt(const std::string& line, std::size_t i) {
   for (std::size_t k = i + 1; k < i + 6; ++k)
     if (!isDigit(line[k])) return false;
   return true;
+}
+
+int fiveDigitNumber(const std::string& line, std::size_t at) {
+  int value = 0;
+  for (std::size_t k = at; k < at + 5; ++k) value = value * 10 + (line[k] - '0');
+  return value;
 }
 
 bool isGotoAt(const std::string& line, std::size_t i) {
@@ -296,6 +302,13 @@ class LineTranslator {
     while (i < m_line.size()) {
       if (isGotoAt(m_line, i)) return true;
       if (isReferenceAt(m_line, i)) {
+        // Digits where an object name belongs ("AKTIVIEREN(12345)") look like an object
+        // reference; one that names no object must not reach the code.
+        if (m_line[i] == tok::kObjectRef &&
+            static_cast<std::size_t>(fiveDigitNumber(m_line, i + 1)) >= m_context.objects.size()) {
+          m_out.name = m_line.substr(i + 1, 5);
+          return fail(kErrUnknownName, i + 1);
+        }
         i += 6;
         continue;
       }

@@ -31,9 +31,11 @@ class ObjectIndex {
  public:
   explicit ObjectIndex(const std::vector<TPSObj>& objects);
   int find(std::string_view name) const;  // -1 when absent
+  std::size_t size() const { return m_count; }
 
  private:
   std::unordered_map<std::string, int> m_index;
+  std::size_t m_count = 0;
 };
 
 struct TranslatorContext {
