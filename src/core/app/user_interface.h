@@ -38,6 +38,20 @@ class UserInterface {
 
   virtual void playSound(std::string_view /*file*/) {}
   virtual void beep() {}
+
+  // The wait dialog of the hardware commands: shown with a text, polled for its "Abbruch"
+  // button while the command waits, closed at the end.
+  virtual void showWait(std::string_view /*text*/) {}
+  virtual void closeWait() {}
+  virtual bool cancelRequested() { return false; }
+  // The status line of the control-unit page; an empty text clears it.
+  virtual void showStatus(std::string_view /*text*/) {}
+  // Progress of a long transfer: done of total steps.
+  virtual void showProgress(int /*done*/, int /*total*/) {}
+  // The non-modal message window: a note that does not stop the command.
+  virtual void showNote(std::string_view text) {
+    showMessage({MessageKind::Information, std::string(text), MessageButtons::Ok, 0});
+  }
 };
 
 // Shorthands for the message boxes the Parts of the program show most.

@@ -32,4 +32,32 @@ constexpr int unitTypeCode(std::string_view name) {
   return kOtherUnitTypeCode;
 }
 
+// The type code a device gives in its identification reply, and the type it stands for.
+struct ReplyType {
+  int replyCode;
+  int typeCode;
+};
+inline constexpr std::array<ReplyType, 7> kReplyTypes = {{
+    {1, 1}, {2, 2}, {11, 11}, {12, 122}, {13, 123}, {14, 124}, {15, 125},
+}};
+
+// The type of a reply code; nullptr for a code not in the table.
+constexpr const UnitType* unitTypeForReply(int replyCode) {
+  for (const auto& r : kReplyTypes)
+    if (r.replyCode == replyCode)
+      for (const auto& t : kUnitTypes)
+        if (t.typeCode == r.typeCode) return &t;
+  return nullptr;
+}
+
+// The reply code a device of this type code gives; 0 for none.
+constexpr int replyCodeOf(int typeCode) {
+  for (const auto& r : kReplyTypes)
+    if (r.typeCode == typeCode) return r.replyCode;
+  return 0;
+}
+
+// The older units that wait for DTR low and answer with CTS and DCD before each frame.
+constexpr bool usesHandshake(int typeCode) { return typeCode > 10 && typeCode < 123; }
+
 }  // namespace kelvaro

@@ -1,0 +1,196 @@
+// The simulated control unit.
+#include "control_unit.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace kelvaro::sim {
+namespace {
+
+std::uint8_t sum(std::span<const std::uint8_t> bytes) {
+  unsigned s = 0;
+  for (auto b : bytes) s += b;
+  return static_cast<std::uint8_t>(s);
+}
+
+// 9600 baud, ten bits a byte.
+std::uint64_t byteArrivalMs(std::uint64_t start, std::size_t index) { return start + ((index + 1) * 1042 + 999) / 1000; }
+
+}  // namespace
+
+ControlUnit::ControlUnit(UnitConfig config) : m_config(std::move(config)), m_random(m_config.faults.seed) {}
+
+void ControlUnit::pcLines(bool dtr, bool, std::uint64_t nowMs) {
+  if (dtr != m_dtr) m_dtrChangedMs = nowMs;
+  m_dtr = dtr;
+}
+
+int ControlUnit::modemLines(std::uint64_t nowMs) {
+  if (m_config.faults.silent) return 0;
+  if (!usesHandshake()) return 1 | 2;  // CTS and DSR: ready, never the hand-shake answer
+  // The older units hold carrier and answer DTR low with CTS a moment later.
+  int lines = 8;
+  if (!m_dtr && nowMs - m_dtrChangedMs >= 2) lines |= 1;
+  return lines;
+}
+
+void ControlUnit::toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) {
+  while (!m_out.empty() && m_out.front().atMs <= nowMs) {
+    out.push_back(m_out.front().byte);
+    m_out.pop_front();
+  }
+}
+
+void ControlUnit::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowMs) {
+  for (std::uint8_t b : bytes) {
+    if (m_rx.empty()) {
+      if (b == 0x81) m_rx.push_back(b);
+      continue;
+    }
+    m_rx.push_back(b);
+    if (m_rx.size() == 2) {
+      if (b < 2) m_rx.clear();
+      m_rxNeed = static_cast<std::size_t>(b) + 2;
+      continue;
+    }
+    if (m_rx.size() == m_rxNeed) {
+      const std::vector<std::uint8_t> frame = std::move(m_rx);
+      m_rx.clear();
+      if (frame[3] != sum(std::span<const std::uint8_t>(frame).subspan(4))) {
+        ++badFrames;
+        continue;
+      }
+      frames.push_back(frame);
+      handleFrame(frame, nowMs);
+    }
+  }
+}
+
+void ControlUnit::reply(std::vector<std::uint8_t> data, std::uint64_t nowMs) {
+  if (m_config.faults.silent) return;
+  std::vector<std::uint8_t> frame = {0x81, static_cast<std::uint8_t>(data.size() + 4), 0xC9, 0, 1, 2};
+  frame.insert(frame.end(), data.begin(), data.end());
+  frame[3] = sum(std::span<const std::uint8_t>(frame).subspan(4));
+  if (m_config.faults.wrongChecksum) ++frame[3];
+  std::vector<std::uint8_t> wire;
+  if (m_config.faults.noise) {
+    const int count = static_cast<int>(m_random() % 8) + 1;
+    for (int i = 0; i < count; ++i) {
+      std::uint8_t n = static_cast<std::uint8_t>(m_random());
+      wire.push_back(n == 0x81 ? 0x7E : n);
+    }
+  }
+  wire.insert(wire.end(), frame.begin(), frame.end());
+  std::uint64_t start = std::max(nowMs + m_config.replyDelayMs, m_out.empty() ? 0 : m_out.back().atMs);
+  std::uniform_real_distribution<double> chance(0.0, 1.0);
+  std::size_t index = 0;
+  for (std::uint8_t b : wire) {
+    const std::uint64_t at = byteArrivalMs(start, index++);
+    if (m_config.faults.dropRate > 0 && chance(m_random) < m_config.faults.dropRate) continue;
+    m_out.push_back({at, b});
+  }
+}
+
+void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint64_t nowMs) {
+  // handleFrame: the commands of the control unit, by their first data byte
+  if (frame.size() < 7 || frame[2] != 0xC9) return;
+  const std::span<const std::uint8_t> data = std::span<const std::uint8_t>(frame).subspan(6);
+  switch (data[0]) {
+    case 0x1F: {
+      std::vector<std::uint8_t> r = {0x1F, static_cast<std::uint8_t>(m_config.replyCode), m_config.versionByte};
+      r.insert(r.end(), m_config.extra.begin(), m_config.extra.end());
+      r.insert(r.end(), m_config.capability.begin(), m_config.capability.end());
+      reply(std::move(r), nowMs);
+      break;
+    }
+    case 0x20:
+      clock.assign(data.begin() + 1, data.end());
+      break;
+    case 0x29:
+      prepared = true;
+      loadEnded = false;
+      programBlocks = 0;
+      break;
+    case 0x36:
+      if (data.size() >= 3) loadBase = data[1] << 8 | data[2];
+      loadEnd = loadBase;
+      break;
+    case 0x37:
+      if (data.size() == 75) {
+        std::copy(data.begin() + 1, data.end(), configuration.begin() + 1);
+        configurationWritten = true;
+      } else if (loadEnd >= 0) {
+        for (std::size_t i = 1; i < data.size() && loadEnd < 0x10000; ++i)
+          memory[static_cast<std::size_t>(loadEnd++)] = data[i];
+        ++programBlocks;
+      }
+      break;
+    case 0x38:
+      loadEnded = true;
+      break;
+    case 0x39:
+      programName.assign(data.begin() + 1, data.end());
+      break;
+    case 0x50:
+      if (data.size() >= 2) configuration[1] = data[1];
+      break;
+    case 0x51: {
+      std::vector<std::uint8_t> r = {'Q'};
+      r.insert(r.end(), configuration.begin() + 1, configuration.end());
+      reply(std::move(r), nowMs);
+      break;
+    }
+    case 0x30: case 0x31: case 0x32: case 0x33: case 0x48:
+      actions.push_back(data[0]);
+      reply({0x0A, 0}, nowMs);
+      break;
+    case 0x3F: {
+      std::vector<std::uint8_t> r(83, 0);
+      r[0] = '?';
+      r[5] = 7;
+      r[6] = m_config.versionByte;
+      r[7] = 24, r[8] = 12, r[9] = 6, r[10] = 1;
+      for (std::size_t i = 0; i < 7; ++i)
+        r[76 + i] = i < m_config.firmwareText.size() ? static_cast<std::uint8_t>(m_config.firmwareText[i]) : ' ';
+      reply(std::move(r), nowMs);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+std::vector<std::uint8_t> ControlUnit::programImage() const {
+  if (loadBase < 0 || loadEnd <= loadBase) return {};
+  return {memory.begin() + loadBase, memory.begin() + loadEnd};
+}
+
+std::string ControlUnit::dumpText() const {
+  char line[128];
+  std::string text;
+  std::snprintf(line, sizeof line, "frames %zu bad %d\n", frames.size(), badFrames);
+  text += line;
+  std::snprintf(line, sizeof line, "load base 0x%04X end 0x%04X blocks %d prepared %d ended %d name \"%s\"\n",
+                loadBase < 0 ? 0 : loadBase, loadEnd < 0 ? 0 : loadEnd, programBlocks, prepared ? 1 : 0,
+                loadEnded ? 1 : 0, programName.c_str());
+  text += line;
+  text += "configuration";
+  for (std::size_t i = 1; i < configuration.size(); ++i) {
+    std::snprintf(line, sizeof line, " %02X", configuration[i]);
+    text += line;
+  }
+  text += "\nclock";
+  for (auto b : clock) {
+    std::snprintf(line, sizeof line, " %u", static_cast<unsigned>(b));
+    text += line;
+  }
+  text += "\nactions";
+  for (auto b : actions) {
+    std::snprintf(line, sizeof line, " %02X", b);
+    text += line;
+  }
+  text += "\n";
+  return text;
+}
+
+}  // namespace kelvaro::sim

@@ -1,0 +1,85 @@
+// A control unit (or radio PC interface) in software: it answers the frames the PC sends the
+// way the real devices do as far as the PC relies on it, keeps what it was sent, and can be
+// told to misbehave, so that the PC side can be tested without hardware.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <random>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "hardware/in_process_port.h"
+
+namespace kelvaro::sim {
+
+struct Faults {
+  double dropRate = 0.0;       // share of reply bytes lost on the way to the PC
+  bool noise = false;          // random bytes (never 0x81) before every reply
+  bool wrongChecksum = false;  // replies carry a checksum one too high
+  bool silent = false;         // no replies and no modem lines: a unit switched off
+  std::uint32_t seed = 1;
+};
+
+struct UnitConfig {
+  int replyCode = 14;                  // type code in the identification reply (14 = "CU-A2-3.20")
+  std::uint8_t versionByte = 53;       // as sent: 53 stands for version 3.50
+  std::array<std::uint8_t, 3> extra{};  // reply data bytes 3 to 5 (5: summer-time mode)
+  std::array<std::uint8_t, 8> capability{0, 0x5F, 0, 0xFF, 0, 0, 0, 0};
+  std::uint32_t replyDelayMs = 20;     // from the end of a request to the first reply byte
+  std::string firmwareText = "SIMUNIT";  // 7 characters of the firmware information
+  Faults faults;
+};
+
+class ControlUnit final : public SimulatedDevice {
+ public:
+  explicit ControlUnit(UnitConfig config = {});
+
+  void fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowMs) override;
+  void pcLines(bool dtr, bool rts, std::uint64_t nowMs) override;
+  void toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) override;
+  int modemLines(std::uint64_t nowMs) override;
+
+  UnitConfig& config() { return m_config; }
+  bool usesHandshake() const { return m_config.replyCode == 11 || m_config.replyCode == 12; }
+
+  // What the unit was sent.
+  std::vector<std::vector<std::uint8_t>> frames;  // every whole frame with a good checksum
+  int badFrames = 0;                              // frames dropped for their checksum
+  std::vector<std::uint8_t> memory = std::vector<std::uint8_t>(0x10000, 0xFF);
+  int loadBase = -1;      // address of the last 0x36 "set load address"
+  int loadEnd = -1;       // one past the last program byte loaded
+  int programBlocks = 0;
+  bool prepared = false;  // 0x29 seen
+  bool loadEnded = false; // 0x38 seen
+  std::string programName;
+  std::array<std::uint8_t, 75> configuration{};  // positions 1 to 74 as sent
+  bool configurationWritten = false;
+  std::vector<std::uint8_t> clock;  // the 7 bytes of the last 0x20
+  std::vector<std::uint8_t> actions;  // command bytes acknowledged with 0x0A
+
+  // The program bytes loaded, from the load address on.
+  std::vector<std::uint8_t> programImage() const;
+  // A short text of all of the above, for tests and the --dump option.
+  std::string dumpText() const;
+
+ private:
+  void handleFrame(const std::vector<std::uint8_t>& frame, std::uint64_t nowMs);
+  void reply(std::vector<std::uint8_t> data, std::uint64_t nowMs);
+
+  UnitConfig m_config;
+  std::mt19937 m_random;
+  std::vector<std::uint8_t> m_rx;
+  std::size_t m_rxNeed = 0;
+  struct Pending {
+    std::uint64_t atMs;
+    std::uint8_t byte;
+  };
+  std::deque<Pending> m_out;
+  bool m_dtr = false;
+  std::uint64_t m_dtrChangedMs = 0;
+};
+
+}  // namespace kelvaro::sim

@@ -1,0 +1,117 @@
+// kelvaro-sim: a simulated control unit on a pseudo-terminal. The PC side opens the link
+// PATH like any serial device; what the unit received is written out with --dump/--image.
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "control_unit.h"
+#include "hardware/unit_types.h"
+#include "storage/atomic_file.h"
+#include "time/clock.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+void onSignal(int) { g_stop = 1; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"kelvaro-sim: a simulated control unit on a pseudo-terminal"};
+  std::string ptyLink;
+  std::string typeName = "CU-A2-3.20";
+  int version = 53;
+  std::string dumpFile, imageFile;
+  kelvaro::sim::UnitConfig config;
+  app.add_option("--pty", ptyLink, "path of the symbolic link to the pseudo-terminal")->required();
+  app.add_option("--type", typeName, "type name of the unit");
+  app.add_option("--version", version, "version byte of the identification reply")->check(CLI::Range(0, 255));
+  app.add_option("--dump", dumpFile, "text summary of what the unit received, kept up to date");
+  app.add_option("--image", imageFile, "the program bytes received, kept up to date");
+  app.add_option("--drop", config.faults.dropRate, "share of reply bytes lost")->check(CLI::Range(0.0, 1.0));
+  app.add_flag("--noise", config.faults.noise, "random bytes before every reply");
+  app.add_flag("--bad-checksum", config.faults.wrongChecksum, "replies with a wrong checksum");
+  app.add_flag("--silent", config.faults.silent, "never answer");
+  app.add_option("--seed", config.faults.seed, "seed of the fault dice");
+  CLI11_PARSE(app, argc, argv);
+
+  const int typeCode = kelvaro::unitTypeCode(typeName);
+  config.replyCode = kelvaro::replyCodeOf(typeCode);
+  if (config.replyCode == 0) {
+    std::cerr << "unknown unit type: " << typeName << "\n";
+    return 2;
+  }
+  if (config.replyCode == 11 || config.replyCode == 12)
+    std::cerr << "note: a pseudo-terminal has no modem lines, so the hand-shake of " << typeName
+              << " cannot be carried; the PC side will time out\n";
+  config.versionByte = static_cast<std::uint8_t>(version);
+  kelvaro::sim::ControlUnit unit(config);
+
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    std::perror("posix_openpt");
+    return 1;
+  }
+  const char* slaveName = ptsname(master);
+  // Keep the slave open ourselves: without it the master reads EIO between two PC sessions.
+  const int slave = ::open(slaveName, O_RDWR | O_NOCTTY);
+  if (slave < 0) {
+    std::perror(slaveName);
+    return 1;
+  }
+  termios tio{};
+  tcgetattr(slave, &tio);
+  cfmakeraw(&tio);
+  tcsetattr(slave, TCSANOW, &tio);
+  std::error_code ec;
+  std::filesystem::remove(ptyLink, ec);
+  std::filesystem::create_symlink(slaveName, ptyLink, ec);
+  if (ec) {
+    std::cerr << "cannot create " << ptyLink << ": " << ec.message() << "\n";
+    return 1;
+  }
+  std::signal(SIGINT, onSignal);
+  std::signal(SIGTERM, onSignal);
+  std::cout << slaveName << std::endl;
+
+  kelvaro::SystemClock clock;
+  std::size_t framesWritten = 0;
+  while (!g_stop) {
+    pollfd p{master, POLLIN, 0};
+    ::poll(&p, 1, 1);
+    if (p.revents & POLLIN) {
+      std::uint8_t buf[512];
+      const ssize_t n = ::read(master, buf, sizeof buf);
+      if (n > 0) unit.fromPc(std::span<const std::uint8_t>(buf, static_cast<std::size_t>(n)), clock.monotonicMs());
+    }
+    std::vector<std::uint8_t> out;
+    unit.toPc(clock.monotonicMs(), out);
+    std::size_t done = 0;
+    while (done < out.size()) {
+      const ssize_t w = ::write(master, out.data() + done, out.size() - done);
+      if (w <= 0) break;
+      done += static_cast<std::size_t>(w);
+    }
+    if (unit.frames.size() != framesWritten) {
+      framesWritten = unit.frames.size();
+      if (!dumpFile.empty()) kelvaro::replaceFile(dumpFile, unit.dumpText());
+      if (!imageFile.empty()) {
+        const auto image = unit.programImage();
+        kelvaro::replaceFile(imageFile, std::string(image.begin(), image.end()));
+      }
+    }
+  }
+  std::filesystem::remove(ptyLink, ec);
+  ::close(slave);
+  ::close(master);
+  return 0;
+}
