@@ -4,6 +4,7 @@
 #include "image_commands.h"
 #include "language_commands.h"
 #include "project_commands.h"
+#include "run_commands.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"kelvaro-cli - headless tool of kelvaro"};
@@ -66,6 +67,20 @@ int main(int argc, char** argv) {
   sun->add_flag("--table", sunArgs.table, "the 52 weekly entries of a year");
   sun->add_option("--year", sunArgs.year, "year of the table (default: this year)");
   sun->callback([&] { status = kelvaro::cli::sunCommand(sunArgs); });
+
+  kelvaro::cli::RunArguments runArgs;
+  auto* run = app.add_subcommand("run", "Run the project headless on the PC, in real or virtual time");
+  run->add_option("PROJECT", runArgs.project, "project file")->required();
+  run->add_option("--start", runArgs.start, "\"YYYY-MM-DD hh:mm:ss\": the clock at the start (default: now)");
+  run->add_option("--for", runArgs.duration, "how long to run: 90s, 15m, 2h, 7d");
+  run->add_flag("--fast", runArgs.fast, "virtual time in 10 ms ticks, as fast as the machine allows");
+  run->add_flag("--trace", runArgs.trace, "one JSON line per change of an object's shown value");
+  run->add_option("--click", runArgs.clicks, "OBJECT@TIME: a click on the object's element (repeatable)");
+  run->add_option("--input", runArgs.inputs, "OBJECT=VALUE@TIME: an entry in the input dialog (repeatable)");
+  run->add_flag("--continue-on-error", runArgs.continueOnError, "answer runtime errors with OK instead of Cancel");
+  run->add_option("--lat", runArgs.latitude, "latitude of the sun times in degrees north");
+  run->add_option("--lon", runArgs.longitude, "longitude of the sun times in degrees east");
+  run->callback([&] { status = kelvaro::cli::runCommand(runArgs); });
 
   CLI11_PARSE(app, argc, argv);
   return status;

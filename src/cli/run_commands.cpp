@@ -1,0 +1,238 @@
+// kelvaro-cli run: drives the same run session as the execution window, with scripted clicks
+// and entries instead of a mouse, and a JSON line for every change of what a view would show.
+#include "run_commands.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "console_user_interface.h"
+#include "language/compiler.h"
+#include "language/errors.h"
+#include "project_loading.h"
+#include "runtime/run_session.h"
+#include "text/cp1252.h"
+#include "time/clock.h"
+
+namespace kelvaro::cli {
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+
+extern "C" void onInterrupt(int) { g_interrupted = true; }
+
+// Messages go to stderr; a runtime error box is answered Cancel (the run ends) unless the
+// caller asked to go on, since nobody is there to choose.
+class RunUserInterface final : public UserInterface {
+ public:
+  RunUserInterface(bool continueOnError, const Clock& clock) : m_continue(continueOnError), m_clock(clock) {}
+  MessageAnswer showMessage(const Message& message) override {
+    std::cerr << isoDateTimeText(m_clock.now()) << " " << messageLine(message.text) << '\n';
+    if (message.kind == MessageKind::Error) ++errors;
+    switch (message.buttons) {
+      case MessageButtons::YesNo: return MessageAnswer::No;
+      case MessageButtons::OkCancel: return m_continue ? MessageAnswer::Ok : MessageAnswer::Cancel;
+      default: return MessageAnswer::Ok;
+    }
+  }
+  std::optional<std::string> inputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
+  std::optional<std::string> openFileName(std::string_view, std::string_view, std::string_view) override { return {}; }
+  std::optional<std::string> saveFileName(std::string_view, std::string_view, std::string_view) override { return {}; }
+  int errors = 0;
+
+ private:
+  bool m_continue;
+  const Clock& m_clock;
+};
+
+// Real time shifted to the start the caller gave.
+class ShiftedClock final : public Clock {
+ public:
+  explicit ShiftedClock(DateTime start) : m_start(start), m_startMs(m_system.monotonicMs()) {}
+  DateTime now() const override {
+    return m_start + static_cast<double>(m_system.monotonicMs() - m_startMs) / (kSecondsPerDay * 1000.0);
+  }
+  std::uint64_t monotonicMs() const override { return m_system.monotonicMs(); }
+
+ private:
+  SystemClock m_system;
+  DateTime m_start;
+  std::uint64_t m_startMs;
+};
+
+struct ScriptedEvent {
+  DateTime when = 0.0;
+  int object = -1;
+  bool input = false;
+  std::string value;  // Windows-1252
+};
+
+// TIME: "YYYY-MM-DD hh:mm:ss", or "hh:mm:ss" for the first such time at or after the start.
+std::optional<DateTime> eventTime(const std::string& text, DateTime start) {
+  if (auto full = parseIsoDateTime(text)) return full;
+  const auto time = parseTime(text);
+  if (!time) return std::nullopt;
+  DateTime when = std::floor(start) + *time;
+  if (when < start) when += 1.0;
+  return when;
+}
+
+bool scriptEvents(const RunArguments& a, const Project& project, DateTime start, std::vector<ScriptedEvent>& events) {
+  auto object = [&](const std::string& name) {
+    const int index = findObject(project, fromUtf8(name));
+    if (index < 0) std::cerr << "Objekt " << name << " nicht gefunden\n";
+    return index;
+  };
+  for (const auto& click : a.clicks) {
+    const auto at = click.rfind('@');
+    const auto when = at == std::string::npos ? std::nullopt : eventTime(click.substr(at + 1), start);
+    if (!when) {
+      std::cerr << "--click erwartet OBJEKT@ZEIT: " << click << "\n";
+      return false;
+    }
+    const int index = object(click.substr(0, at));
+    if (index < 0) return false;
+    events.push_back({*when, index, false, {}});
+  }
+  for (const auto& input : a.inputs) {
+    const auto at = input.rfind('@');
+    const auto eq = input.find('=');
+    const auto when = at == std::string::npos ? std::nullopt : eventTime(input.substr(at + 1), start);
+    if (!when || eq == std::string::npos || eq > at) {
+      std::cerr << "--input erwartet OBJEKT=WERT@ZEIT: " << input << "\n";
+      return false;
+    }
+    const int index = object(input.substr(0, eq));
+    if (index < 0) return false;
+    events.push_back({*when, index, true, fromUtf8(input.substr(eq + 1, at - eq - 1))});
+  }
+  std::stable_sort(events.begin(), events.end(), [](const auto& x, const auto& y) { return x.when < y.when; });
+  return true;
+}
+
+}  // namespace
+
+std::optional<long long> parseDuration(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  long long unit = 1000;
+  std::string digits = text;
+  switch (text.back()) {
+    case 's': unit = 1000; digits.pop_back(); break;
+    case 'm': unit = 60'000; digits.pop_back(); break;
+    case 'h': unit = 3'600'000; digits.pop_back(); break;
+    case 'd': unit = 86'400'000; digits.pop_back(); break;
+    default: break;
+  }
+  if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  return std::stoll(digits) * unit;
+}
+
+int runCommand(const RunArguments& a) {
+  DateTime start = SystemClock().now();
+  if (!a.start.empty()) {
+    const auto parsed = parseIsoDateTime(a.start);
+    if (!parsed) {
+      std::cerr << "--start erwartet \"YYYY-MM-DD hh:mm:ss\": " << a.start << "\n";
+      return 2;
+    }
+    start = *parsed;
+  }
+  std::optional<long long> durationMs;
+  if (!a.duration.empty()) {
+    durationMs = parseDuration(a.duration);
+    if (!durationMs) {
+      std::cerr << "--for erwartet eine Dauer wie 90s, 15m, 2h oder 7d: " << a.duration << "\n";
+      return 2;
+    }
+  }
+
+  ConsoleUserInterface loadUi;
+  Project project;
+  if (!loadProject(project, a.project, loadUi)) return 2;
+  if (project.objects.empty()) {
+    std::cerr << "Keine Objekte definiert\n";
+    return 2;
+  }
+  CompileOutput compiled = compile(project, project.constants, CompileMode::Run);
+  if (compiled.result.code != 0) {
+    const auto& r = compiled.result;
+    std::cerr << (r.object >= 0 && static_cast<std::size_t>(r.object) < project.objects.size()
+                      ? toUtf8(project.objects[static_cast<std::size_t>(r.object)].Name) + ":" + std::to_string(r.line + 1) + ": "
+                      : std::string())
+              << messageLine(languageErrorMessage(r.code, r.name)) << "\n";
+    return 1;
+  }
+
+  std::vector<ScriptedEvent> events;
+  if (!scriptEvents(a, project, start, events)) return 2;
+
+  ManualClock virtualClock(start);
+  ShiftedClock realClock(start);
+  const Clock& clock = a.fast ? static_cast<const Clock&>(virtualClock) : realClock;
+  RunUserInterface ui(a.continueOnError, clock);
+
+  RunSessionOptions options;
+  options.engine.sun.latitude = a.latitude;
+  options.engine.sun.longitude = a.longitude;
+  options.engine.applySummerTime = a.summerTime;
+  // Headless nobody can press "Abbruch": a program caught in a GEHEZU loop ends after this many statements.
+  options.engine.statementLimit = 1'000'000;
+  RunSession session(project, compiled, clock, ui, options);
+  if (a.trace) {
+    session.onShownChange = [&](int object, const std::string& text) {
+      nlohmann::ordered_json line;
+      line["t"] = isoDateTimeText(clock.now());
+      line["object"] = toUtf8(project.objects[static_cast<std::size_t>(object)].Name);
+      line["value"] = toUtf8(text);
+      std::cout << line.dump() << '\n';
+    };
+  }
+  std::string lastStatus;
+
+  std::signal(SIGINT, onInterrupt);
+  std::signal(SIGTERM, onInterrupt);
+  session.initialise();
+  session.start();
+  const DateTime end = durationMs ? start + static_cast<double>(*durationMs) / (kSecondsPerDay * 1000.0) : 0.0;
+  std::size_t next = 0;
+  long long tick = 0;
+  const auto realStart = std::chrono::steady_clock::now();
+  while (!session.closing() && !g_interrupted) {
+    const DateTime now = clock.now();
+    if (durationMs && now >= end) break;
+    while (next < events.size() && events[next].when <= now) {
+      const ScriptedEvent& e = events[next++];
+      if (e.input) {
+        session.openInputFor(e.object);
+        session.postInput(e.value);
+      } else {
+        session.click(e.object);
+      }
+    }
+    session.clockTimer();
+    if (session.statusShown() && session.statusText() != lastStatus) {
+      lastStatus = session.statusText();
+      std::cerr << isoDateTimeText(clock.now()) << " " << messageLine(lastStatus) << '\n';
+    } else if (!session.statusShown()) {
+      lastStatus.clear();
+    }
+    ++tick;
+    if (a.fast) {
+      // Each tick's time is computed from the start, so that a week of ticks does not drift.
+      virtualClock.set(start + static_cast<double>(tick) * 10.0 / (kSecondsPerDay * 1000.0));
+    } else {
+      std::this_thread::sleep_until(realStart + std::chrono::milliseconds(10 * tick));
+    }
+  }
+  std::cout.flush();
+  if (session.engine().abortFlag) return 1;
+  return 0;
+}
+
+}  // namespace kelvaro::cli

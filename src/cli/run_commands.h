@@ -1,0 +1,28 @@
+// kelvaro-cli run: a headless PC execution of a project, in real or in virtual time.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvaro::cli {
+
+struct RunArguments {
+  std::string project;
+  std::string start;     // "YYYY-MM-DD hh:mm:ss"; empty = now
+  std::string duration;  // "90s", "2h", "7d"; empty = until Ctrl+C or the program ends
+  bool fast = false;     // virtual time in 10 ms ticks without sleeping
+  bool trace = false;    // one JSON line per change of a shown value
+  std::vector<std::string> clicks;  // OBJECT@TIME
+  std::vector<std::string> inputs;  // OBJECT=VALUE@TIME
+  bool continueOnError = false;
+  double latitude = 51.5, longitude = 10.5;
+  bool summerTime = true;
+};
+
+int runCommand(const RunArguments& arguments);
+
+// "90s", "15m", "2h", "7d" or plain seconds → milliseconds; nothing when malformed.
+std::optional<long long> parseDuration(const std::string& text);
+
+}  // namespace kelvaro::cli

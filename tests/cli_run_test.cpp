@@ -1,0 +1,166 @@
+// kelvaro-cli run on the demo project: a simulated day in virtual time, with its switching
+// times, clicks, entries, and the runtime error handling of a headless run.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "astro/sun_times.h"
+#include "model/project.h"
+#include "storage/project_file.h"
+#include "support/fake_user_interface.h"
+#include "support/temp_dir.h"
+#include "time/date_time.h"
+
+namespace kelvaro {
+namespace {
+
+struct CliResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CliResult runCli(const std::string& arguments) {
+  test::TempDir dir;
+  const std::string errFile = dir.file("stderr.txt");
+  const std::string command = "KELVARO_INI=/nonexistent/kelvaro.INI " + std::string(KELVARO_CLI_PATH) + " " +
+                              arguments + " 2>'" + errFile + "'";
+  CliResult result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return result;
+  std::array<char, 4096> buffer{};
+  std::size_t n = 0;
+  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
+  const int raw = pclose(pipe);
+  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  result.err = test::readFile(errFile);
+  return result;
+}
+
+const std::string kDemo = std::string(KELVARO_SOURCE_DIR) + "/examples/demo/DEMO.SPG";
+
+struct Change {
+  std::string t, object, value;
+};
+
+std::vector<Change> changes(const std::string& out) {
+  std::vector<Change> result;
+  std::istringstream in(out);
+  std::string line;
+  while (std::getline(in, line)) {
+    const auto j = nlohmann::json::parse(line);
+    EXPECT_EQ(j.size(), 3u) << line;
+    result.push_back({j.at("t"), j.at("object"), j.at("value")});
+  }
+  return result;
+}
+
+std::vector<std::string> timesOf(const std::vector<Change>& all, const std::string& object, const std::string& value) {
+  std::vector<std::string> times;
+  for (const auto& c : all)
+    if (c.object == object && c.value == value) times.push_back(c.t);
+  return times;
+}
+
+// "YYYY-MM-DD hh:mm:00" of the day's sunset at the demo's default place, with summer time.
+std::string sunsetOn(int y, int m, int d) {
+  const SunTimesResult sun = SunTimes(*encodeDate(y, m, d), true, SunSettings{});
+  EXPECT_TRUE(sun.sunset.has_value());
+  return isoDateTimeText(*encodeDate(y, m, d) + *encodeTime(sun.sunset->hour, sun.sunset->minute, 0));
+}
+
+TEST(CliRun, DemoDaySwitchesAtItsTimes) {
+  struct Row {
+    int line;
+    int y, m, d;
+  };
+  const Row rows[] = {{__LINE__, 2026, 6, 15}, {__LINE__, 2026, 12, 1}, {__LINE__, 2026, 3, 20}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    char start[32];
+    std::snprintf(start, sizeof start, "%04d-%02d-%02d 12:00:00", row.y, row.m, row.d);
+    const CliResult r = runCli("run '" + kDemo + "' --start '" + start + "' --for 1d --fast --trace");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const auto all = changes(r.out);
+    char day[16], next[16];
+    std::snprintf(day, sizeof day, "%04d-%02d-%02d", row.y, row.m, row.d);
+    const DateTime tomorrow = *encodeDate(row.y, row.m, row.d) + 1;
+    const CalendarDate n = decodeDate(tomorrow);
+    std::snprintf(next, sizeof next, "%04d-%02d-%02d", n.year, n.month, n.day);
+    const std::string sunset = sunsetOn(row.y, row.m, row.d);
+    EXPECT_EQ(timesOf(all, "Aussenlicht", "an"), std::vector<std::string>{sunset});
+    EXPECT_EQ(timesOf(all, "Aussenlicht", "aus"), std::vector<std::string>{std::string(day) + " 23:00:00"});
+    EXPECT_EQ(timesOf(all, "RolloWohnen", "unten"), std::vector<std::string>{sunset});
+    EXPECT_EQ(timesOf(all, "RolloWohnen", "oben"), std::vector<std::string>{std::string(next) + " 07:00:00"});
+    EXPECT_EQ(all.size(), 4u) << r.out;
+  }
+}
+
+TEST(CliRun, ClicksAndEntriesRunTheObjectsPrograms) {
+  const CliResult r = runCli("run '" + kDemo +
+                             "' --start '2026-06-15 12:00:00' --for 30m --fast --trace --click Haustuer@12:10:00"
+                             " --click Klingel@12:20:00 --input 'Anzeige=Grüße@12:25:00'");
+  ASSERT_EQ(r.status, 0) << r.err;
+  const auto all = changes(r.out);
+  EXPECT_EQ(timesOf(all, "Haustuer", "offen"), std::vector<std::string>{"2026-06-15 12:10:00"});
+  EXPECT_EQ(timesOf(all, "Besucher", "1"), std::vector<std::string>{"2026-06-15 12:10:00"});
+  EXPECT_EQ(timesOf(all, "Flurlicht", "an"), (std::vector<std::string>{"2026-06-15 12:10:00", "2026-06-15 12:20:00"}));
+  // Flurlicht goes out by itself once more than five minutes have passed, at a 5-second tick.
+  EXPECT_EQ(timesOf(all, "Flurlicht", "aus"), (std::vector<std::string>{"2026-06-15 12:15:05", "2026-06-15 12:25:05"}));
+  EXPECT_EQ(timesOf(all, "Anzeige", "Es hat geklingelt"), std::vector<std::string>{"2026-06-15 12:20:00"});
+  EXPECT_EQ(timesOf(all, "Anzeige", "Grüße"), std::vector<std::string>{"2026-06-15 12:25:00"});
+}
+
+TEST(CliRun, RuntimeErrorsEndTheRunUnlessToldToGoOn) {
+  test::TempDir dir;
+  Project p;
+  test::FakeUserInterface ui;
+  ASSERT_EQ(readProject(p, kDemo, "", ui), ReadStatus::Complete);
+  // Starting a program from a number is a runtime error.
+  const int klingel = findObject(p, "Klingel");
+  ASSERT_GE(klingel, 0);
+  p.objects[static_cast<std::size_t>(klingel)].program.push_back("-STARTWIN(Anzahl)");
+  const std::string file = dir.file("FEHLER.SPG");
+  ASSERT_TRUE(writeProject(p, file, "", ui).has_value());
+
+  const std::string common = "run '" + file + "' --start '2026-06-15 12:00:00' --for 10m --fast --trace"
+                             " --click Klingel@12:01:00 --click Klingel@12:08:00";
+  const CliResult cancel = runCli(common);
+  EXPECT_EQ(cancel.status, 1);
+  EXPECT_EQ(cancel.err,
+            "2026-06-15 12:01:00 Laufzeitfehler 2013 - Keine Stringvariable bei Programmaufruf Programm Klingel in Zeile 4\n");
+  const CliResult goOn = runCli(common + " --continue-on-error");
+  EXPECT_EQ(goOn.status, 0);
+  EXPECT_NE(goOn.err.find("2026-06-15 12:08:00 Laufzeitfehler 2013"), std::string::npos) << goOn.err;
+  EXPECT_EQ(timesOf(changes(goOn.out), "Flurlicht", "an").size(), 2u);
+}
+
+TEST(CliRun, BadArgumentsGiveExitTwo) {
+  struct Row {
+    int line;
+    const char* arguments;
+  };
+  const Row rows[] = {
+      {__LINE__, "--start 2026-13-01 --fast --for 1s"},
+      {__LINE__, "--for 3x --fast"},
+      {__LINE__, "--click Niemand@12:00:00 --fast --for 1s"},
+      {__LINE__, "--click Klingel --fast --for 1s"},
+      {__LINE__, "--input Anzeige@12:00:00 --fast --for 1s"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    const CliResult r = runCli("run '" + kDemo + "' " + row.arguments);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err, "");
+    EXPECT_EQ(r.out, "");
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro
