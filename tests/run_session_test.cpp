@@ -1,0 +1,276 @@
+// The run session: what the window would show, clicks, the input dialog, the status line,
+// views and the commands Start, Stop, Ende and Abbruch.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "language/compiler.h"
+#include "runtime/run_session.h"
+#include "support/fake_user_interface.h"
+#include "support/temp_dir.h"
+#include "text/cp1252.h"
+
+namespace kelvaro {
+namespace {
+
+DateTime at(int h, int mi, int s) { return *encodeDate(2026, 6, 15) + *encodeTime(h, mi, s); }
+
+TPSObj object(const char* name, const char* type, const char* start, std::uint8_t priority,
+              std::vector<std::string> lines = {}) {
+  TPSObj o = createObject(name);
+  o.Typ = type;
+  o.StartVal = start;
+  o.ACode = priority;
+  const std::string_view t = type;
+  o.OKind = t == "Zahl" ? kKindNumber : t == "Zeichen" ? kKindText : t == "Knopf" ? kKindButton : kKindUser;
+  o.plans[0].ViewName = "Haus";
+  for (auto& line : lines) o.program.push_back("-" + line);
+  return o;
+}
+
+struct Session {
+  Project project;
+  CompileOutput out;
+  ManualClock clock{at(10, 0, 2)};
+  test::FakeUserInterface ui;
+  std::unique_ptr<RunSession> session;
+  std::vector<std::pair<std::string, std::string>> shown;  // object, text
+
+  explicit Session(std::vector<TPSObj> objects, RunSessionOptions options = {}) {
+    project.views = {{"Haus", {}}, {"Garten", {}}};
+    project.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}, {"Tuer:offen", {}}, {"Tuer:zu", {}}};
+    project.objects = std::move(objects);
+    out = compile(project, project.constants, CompileMode::Run);
+    EXPECT_EQ(out.result.code, 0);
+    session = std::make_unique<RunSession>(project, out, clock, ui, std::move(options));
+    session->onShownChange = [this](int o, const std::string& text) {
+      shown.emplace_back(project.objects[static_cast<std::size_t>(o)].Name, text);
+    };
+    session->initialise();
+    session->start();
+  }
+  int index(const char* name) const { return findObject(project, name); }
+  std::string text(const char* name) const { return session->shownText(index(name)); }
+  void ticks(int n) {
+    for (int i = 0; i < n; ++i) {
+      session->clockTimer();
+      clock.advanceMs(10);
+    }
+  }
+};
+
+TEST(RunSessionDisplay, WhatEachKindShows) {
+  TPSObj real = object("Temp", "Zahl", "21.50", 254);
+  real.OutpRB = 1;  // a gauge
+  Session s({object("Lampe", "Lampe", "an", 254), object("Zahl", "Zahl", "7", 254), real,
+             object("Text", "Zeichen", "Hallo", 254), object("Knopf", "Knopf", "", 254)});
+  EXPECT_EQ(s.text("Lampe"), "an");
+  EXPECT_EQ(s.text("Zahl"), "7");
+  EXPECT_EQ(s.text("Temp"), "21.50");
+  EXPECT_EQ(s.text("Text"), "Hallo");
+  const ObjectDisplay& lamp = s.session->display(s.index("Lampe"));
+  EXPECT_EQ(lamp.element, ElementKind::Bitmap);
+  EXPECT_TRUE(lamp.shown);
+  EXPECT_EQ(lamp.state, 1);
+  EXPECT_EQ(s.session->display(s.index("Temp")).element, ElementKind::Gauge);
+  EXPECT_DOUBLE_EQ(s.session->display(s.index("Temp")).gaugeValue, 21.5);
+  EXPECT_EQ(s.session->display(s.index("Knopf")).element, ElementKind::Button);
+  EXPECT_TRUE(s.shown.empty());  // the start values are no changes
+}
+
+TEST(RunSessionDisplay, AChangeIsStampedBeepsAndReportedOnce) {
+  TPSObj lamp = object("Lampe", "Lampe", "aus", 254);
+  lamp.Beep = true;
+  Session s({lamp, object("Schalter", "Zahl", "0", 1, {"Lampe EINSCHALTEN"})});
+  s.ticks(1);
+  EXPECT_EQ(s.ui.beeps, 1);
+  EXPECT_EQ(s.shown, (std::vector<std::pair<std::string, std::string>>{{"Lampe", "an"}}));
+  EXPECT_TRUE(s.session->display(0).outputPending);
+  EXPECT_DOUBLE_EQ(s.session->engine().objects()[0].lastChange, at(10, 0, 2));
+  EXPECT_FALSE(s.session->engine().objects()[0].changePending);
+  s.ticks(10);  // switched on again and again: no change, no beep
+  EXPECT_EQ(s.ui.beeps, 1);
+  EXPECT_EQ(s.shown.size(), 1u);
+}
+
+TEST(RunSessionClick, ByScreenInputModeAndActivity) {
+  struct Row {
+    int line;
+    int inputMode;
+    bool inputExec;
+    bool active;
+    const char* expectedState;
+    bool queued;
+    bool dialog;
+  };
+  const Row rows[] = {
+      {__LINE__, 0, true, true, "offen", true, false},  // toggles, wrapping from the last state
+      {__LINE__, 0, false, true, "offen", false, false},
+      {__LINE__, 1, true, true, "zu", false, true},    // the value menu opens
+      {__LINE__, 2, true, true, "zu", false, false},   // no screen input
+      {__LINE__, 0, true, false, "zu", false, false},  // deactivated: nothing
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    TPSObj door = object("Tuer", "Tuer", "zu", 254, {"Zaehler:=Zaehler+1"});
+    door.BSInputRB = row.inputMode;
+    door.InputExec = row.inputExec;
+    door.Activ = row.active;
+    Session s({door, object("Zaehler", "Zahl", "0", 254)});
+    s.session->click(0);
+    EXPECT_EQ(s.text("Tuer"), row.expectedState);
+    EXPECT_EQ(s.session->engine().queue().size(), row.queued ? 1u : 0u);
+    EXPECT_EQ(s.session->input().has_value(), row.dialog);
+    if (row.dialog) {
+      EXPECT_EQ(s.session->input()->choices, (std::vector<std::string>{"offen", "zu"}));
+      s.session->postInput("offen");
+      EXPECT_EQ(s.text("Tuer"), "offen");
+      EXPECT_FALSE(s.session->input().has_value());
+      EXPECT_EQ(s.session->engine().queue().size(), 1u);
+    }
+    s.ticks(1);
+    EXPECT_EQ(s.text("Zaehler"), row.queued || row.dialog ? "1" : "0");
+  }
+}
+
+TEST(RunSessionClick, ButtonsSwitchAndQueue) {
+  TPSObj button = object("Klingel", "Knopf", "", 254, {"Zaehler:=Zaehler+1"});
+  button.Beep = true;
+  Session s({button, object("Zaehler", "Zahl", "0", 254)});
+  s.clock.set(at(11, 0, 0));
+  s.session->click(0);
+  EXPECT_EQ(s.ui.beeps, 1);
+  EXPECT_TRUE(s.session->engine().objects()[0].switched);
+  EXPECT_EQ(s.session->engine().symbolText(s.out.objects[0].ctSymbol), "15.06.26 11:00:00");
+  s.ticks(1);
+  EXPECT_EQ(s.text("Zaehler"), "1");
+}
+
+TEST(RunSessionInput, EntriesByKind) {
+  struct Row {
+    int line;
+    const char* type;
+    const char* start;
+    const char* entry;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {__LINE__, "Zahl", "5", "42", "42"},       {__LINE__, "Zahl", "5", "4x", "5"},  // unreadable: no change
+      {__LINE__, "Zahl", "1.25", "2,5", "2.50"}, {__LINE__, "Zeichen", "a", "Text mit Blank", "Text mit Blank"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    TPSObj o = object("O", row.type, row.start, 254, {"Zaehler:=Zaehler+1"});
+    Session s({o, object("Zaehler", "Zahl", "0", 254)});
+    s.session->click(0);
+    ASSERT_TRUE(s.session->input().has_value());
+    EXPECT_EQ(s.session->input()->prompt, "O");
+    s.session->postInput(row.entry);
+    EXPECT_EQ(s.text("O"), row.expected);
+    s.ticks(1);
+    EXPECT_EQ(s.text("Zaehler"), std::string(row.expected) == row.start ? "0" : "1");
+  }
+}
+
+TEST(RunSessionInput, InputStatementWithABadSymbolSaysSo) {
+  Session s({object("O", "Zahl", "0", 254)});
+  s.session->inputStatement("Wert", 999);
+  ASSERT_EQ(s.ui.messages.size(), 1u);
+  EXPECT_EQ(s.ui.messages[0].text, "Falsche Parameter bei Anweisung >Eingabe<");
+  EXPECT_FALSE(s.session->input().has_value());
+}
+
+TEST(RunSessionStatus, MessagesLiveFourPointThreeTwoSeconds) {
+  Session s({object("O", "Zahl", "0", 254)});
+  s.session->showStatusMessage("\xDC" "berlauf der Ausf\xFChrungswarteschlange");
+  EXPECT_TRUE(s.session->statusShown());
+  s.ticks(430);  // 4.30 s
+  EXPECT_TRUE(s.session->statusShown());
+  s.ticks(5);  // 4.35 s
+  EXPECT_FALSE(s.session->statusShown());
+}
+
+TEST(RunSessionViews, PositionsGoBackIntoTheSlotOfTheViewLeft) {
+  TPSObj lamp = object("Lampe", "Lampe", "aus", 254);
+  lamp.plans[1].ViewName = "Garten";
+  lamp.plans[1].Left = 300;
+  lamp.plans[1].Top = 200;
+  Session s({lamp, object("Mover", "Zahl", "77", 254, {"SETZEPOSITION(Lampe,Mover,Mover)"})});
+  EXPECT_EQ(s.session->viewName(), "Haus");
+  s.session->showView("Garten");
+  EXPECT_EQ(s.session->engine().objects()[0].left, 300);
+  EXPECT_EQ(s.session->display(0).slot, 1);
+  EXPECT_FALSE(s.session->display(1).shown);
+  s.session->engine().enqueue(1);
+  s.ticks(1);
+  EXPECT_EQ(s.session->engine().objects()[0].left, 77);
+  s.session->openViewChoice();
+  ASSERT_TRUE(s.session->input().has_value());
+  EXPECT_EQ(s.session->input()->choices, (std::vector<std::string>{"Haus", "Garten"}));
+  s.session->postInput("Haus");
+  EXPECT_EQ(s.session->viewName(), "Haus");
+  EXPECT_EQ(s.project.objects[0].plans[1].Left, 77);
+  EXPECT_EQ(s.project.objects[0].plans[1].Top, 77);
+  EXPECT_EQ(s.session->engine().objects()[0].left, s.project.objects[0].plans[0].Left);
+  EXPECT_EQ(s.session->display(0).slot, 0);
+}
+
+TEST(RunSessionCommands, StopStartEndAndAbort) {
+  Session s({object("P", "Zahl", "0", 1, {"P:=P+1"})});
+  s.ticks(3);
+  EXPECT_EQ(s.text("P"), "3");
+  s.session->stop();
+  EXPECT_EQ(toUtf8(s.session->caption()), "Haus [Ausführung gestoppt]");
+  s.ticks(3);
+  EXPECT_EQ(s.text("P"), "3");
+  s.session->start();
+  s.ticks(2);
+  EXPECT_EQ(s.text("P"), "5");
+  EXPECT_EQ(s.session->caption(), "Haus");
+  s.session->end();
+  EXPECT_TRUE(s.session->closing());
+  s.ticks(2);
+  EXPECT_EQ(s.text("P"), "5");
+  EXPECT_FALSE(s.session->running());
+
+  Session a({object("P", "Zahl", "0", 1, {"P:=P+1"})});
+  a.session->abort();
+  EXPECT_TRUE(a.session->engine().abortFlag);
+  EXPECT_TRUE(a.session->closing());
+  EXPECT_FALSE(a.session->running());
+}
+
+TEST(RunSessionCommands, StartRunsInitAgain) {
+  Session s({object("*INIT", "Undefiniert", "", 255, {"Z:=Z+1"}), object("Z", "Zahl", "0", 254)});
+  s.ticks(1);
+  EXPECT_EQ(s.text("Z"), "1");
+  s.ticks(5);
+  EXPECT_EQ(s.text("Z"), "1");
+  s.session->start();
+  s.ticks(1);
+  EXPECT_EQ(s.text("Z"), "2");
+}
+
+TEST(RunSessionProtocol, LinesAndOnlyWithHardwareControl) {
+  EXPECT_EQ(RunSession::protocolOutputLine(at(7, 5, 9), "Lampe", "1"), "15.06.26 07:05:09: Ausgabe von Lampe -> 1");
+  EXPECT_EQ(toUtf8(RunSession::protocolInputLine(at(23, 0, 0), "Fenster", "offen")),
+            "15.06.26 23:00:00: Eingabe für Fenster <- offen");
+  EXPECT_EQ(RunSession::protocolOutputLine(at(0, 0, 0), "X", std::string(80, '7')).size(),
+            std::string("15.06.26 00:00:00: Ausgabe von X -> ").size() + 64);
+  test::TempDir dir;
+  for (bool hardware : {false, true}) {
+    SCOPED_TRACE(hardware);
+    RunSessionOptions options;
+    options.hardwareControl = hardware;
+    options.writeProtocol = true;
+    options.protocolPath = dir.file(hardware ? "WITH.TXT" : "WITHOUT.TXT");
+    Session s({object("Lampe", "Lampe", "aus", 254)}, options);
+    EXPECT_EQ(s.session->protocolOpen(), hardware);
+    s.session->protocolInput(0, "an");
+    s.session.reset();
+    EXPECT_EQ(test::readFile(options.protocolPath), hardware ? "15.06.26 10:00:02: Eingabe f\xFCr Lampe <- an\r\n" : "");
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro
