@@ -141,7 +141,9 @@ int Protocol::ReceiveFrame(int lineHandle, ReceivedFrame& frame) {
     while (m_line.InputCount() < 1 && static_cast<std::uint32_t>(m_line.nowMs() - start) < daysToMs(kDays1_728s))
       m_line.pump();
   }
-  if (m_line.InputCount() < 1) return kReceiveNothing;
+  // The length byte may still be on the wire right behind the start byte (a byte takes about
+  // a millisecond at 9600 baud): giving up when it is not queued yet would lose the frame
+  // whose start byte we have just taken, so it gets the same 200 ms as every other byte.
   std::uint8_t lengthByte = 0;
   if (m_line.ReadPort(&lengthByte, 1, 200) != 1) return kReceiveNothing;
   const int L = lengthByte;
