@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "model/type_states.h"
+#include "runtime/debugger.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -386,6 +387,14 @@ void RunSession::postInput(std::string_view value) {
       return;
   }
   queueOwner(r.owner);
+}
+
+void RunSession::objectStarted(int object) {
+  if (m_debugger) m_debugger->objectStarted(object);
+}
+
+bool RunSession::beforeStatement(int object, int codePosition) {
+  return m_debugger ? m_debugger->beforeStatement(object, codePosition) : true;
 }
 
 void RunSession::showStatusMessage(std::string_view text) {

@@ -16,6 +16,8 @@
 
 namespace kelvaro {
 
+class Debugger;
+
 // 4.32 s: how long a status message stays.
 inline constexpr DateTime kStatusMessageLife = 0.00005;
 
@@ -121,7 +123,12 @@ class RunSession final : public EngineHost {
   void protocolInput(int object, std::string_view value);
   bool protocolOpen() const { return m_protocol.is_open(); }
 
+  // The debugger of a PC execution with "Ablaufverfolgung"; nothing = none. Not owned.
+  void setDebugger(Debugger* debugger) { m_debugger = m_options.visualisation ? nullptr : debugger; }
+
   // EngineHost
+  void objectStarted(int object) override;
+  bool beforeStatement(int object, int codePosition) override;
   void showStatusMessage(std::string_view text) override;
   void inputStatement(std::string_view prompt, int symbol) override;
   void redrawObject(int object) override;
@@ -151,6 +158,7 @@ class RunSession final : public EngineHost {
   std::string m_statusText;
   DateTime m_statusTime = 0.0;
   std::ofstream m_protocol;
+  Debugger* m_debugger = nullptr;
 };
 
 }  // namespace kelvaro

@@ -1,0 +1,203 @@
+// The debugger driven by a scripted dialog: single steps with and without a trace list,
+// breakpoints, the selected line, and the watch lines of every kind.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+#include "language/compiler.h"
+#include "runtime/debugger.h"
+#include "runtime/run_session.h"
+#include "support/fake_user_interface.h"
+
+namespace kelvaro {
+namespace {
+
+TPSObj object(const char* name, const char* type, const char* start, std::vector<std::string> lines) {
+  TPSObj o = createObject(name);
+  o.Typ = type;
+  o.StartVal = start;
+  o.ACode = 254;
+  o.OKind = kKindNumber;
+  for (auto& line : lines) o.program.push_back("-" + line);
+  return o;
+}
+
+struct Stop {
+  std::string object;
+  int line;
+  bool operator==(const Stop&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Stop& s) { return os << s.object << ":" << s.line; }
+
+class ScriptedDialog : public DebuggerDialog {
+ public:
+  DebugAnswer show(Debugger& d) override {
+    stops.push_back({d.objectName(), d.selectedLine()});
+    shownLines.push_back(d.lines());
+    selections.emplace_back(d.selectionStart(), d.selectionLength());
+    if (whileShown) whileShown(d);
+    watch.push_back(d.watchLines());
+    if (answers.empty()) return {DebugCommand::Step, -1};
+    const DebugAnswer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::deque<DebugAnswer> answers;
+  std::function<void(Debugger&)> whileShown;
+  std::vector<Stop> stops;
+  std::vector<std::vector<std::string>> shownLines;
+  std::vector<std::pair<int, int>> selections;
+  std::vector<std::vector<std::string>> watch;
+};
+
+struct Traced {
+  Project project;
+  CompileOutput out;
+  ManualClock clock{*encodeDate(2026, 6, 15) + *encodeTime(10, 0, 0)};
+  test::FakeUserInterface ui;
+  ScriptedDialog dialog;
+  std::unique_ptr<RunSession> session;
+  std::unique_ptr<Debugger> debugger;
+
+  explicit Traced(std::vector<std::string> traceList = {}, std::vector<std::string> varDefs = {}) {
+    project.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
+    TPSObj a = object("A", "Zahl", "0", {"A:=1", "** nur ein Kommentar", "A:=A+1"});
+    a.varDefs = std::move(varDefs);
+    project.objects = {a, object("B", "Zahl", "0", {"B:=5"}), object("L", "Lampe", "an", {})};
+    out = compile(project, project.constants, CompileMode::Run);
+    EXPECT_EQ(out.result.code, 0);
+    session = std::make_unique<RunSession>(project, out, clock, ui);
+    debugger = std::make_unique<Debugger>(session->engine(), ui, dialog, std::move(traceList));
+    session->setDebugger(debugger.get());
+    session->initialise();
+    session->start();
+  }
+  void runAB() {
+    session->engine().enqueue(0);
+    session->engine().enqueue(1);
+    session->engine().runQueue();
+  }
+  std::string text(const char* name) const { return session->shownText(findObject(project, name)); }
+};
+
+TEST(DebuggerStops, SingleStepStopsInEveryObjectWithoutATraceList) {
+  Traced t;
+  t.runAB();
+  EXPECT_TRUE(t.dialog.stops.empty());  // not single-stepping, no breakpoint
+  t.debugger->singleStep();
+  t.runAB();
+  EXPECT_EQ(t.dialog.stops, (std::vector<Stop>{{"A", 0}, {"A", 2}, {"B", 0}}));
+  EXPECT_EQ(t.dialog.selections[1], (std::pair<int, int>{5 + 2 + 21 + 2, 7}));  // "-A:=A+1" after two lines
+}
+
+TEST(DebuggerStops, ATraceListLimitsTheStops) {
+  Traced t({"b"});
+  t.debugger->singleStep();
+  t.runAB();
+  EXPECT_EQ(t.dialog.stops, (std::vector<Stop>{{"B", 0}}));
+}
+
+TEST(DebuggerStops, RunGoesOnToTheNextBreakpointInAnyObject) {
+  Traced t;
+  t.project.objects[0].program[2] = ">A:=A+1";
+  t.project.objects[1].program[0] = ">B:=5";
+  t.dialog.answers = {{DebugCommand::Run, -1}, {DebugCommand::Run, -1}};
+  t.runAB();
+  EXPECT_EQ(t.dialog.stops, (std::vector<Stop>{{"A", 2}, {"B", 0}}));
+  EXPECT_FALSE(t.debugger->singleStepping());
+  EXPECT_EQ(t.text("A"), "2");
+  EXPECT_EQ(t.text("B"), "5");
+}
+
+TEST(DebuggerStops, StepAtABreakpointKeepsSingleStepping) {
+  Traced t;
+  t.project.objects[0].program[0] = ">A:=1";
+  t.runAB();  // the breakpoint switches single-stepping on; the scripted answers are Step
+  EXPECT_EQ(t.dialog.stops, (std::vector<Stop>{{"A", 0}, {"A", 2}, {"B", 0}}));
+}
+
+TEST(DebuggerStops, EndStopsTheRunAndLeavesTheProgram) {
+  Traced t;
+  t.debugger->singleStep();
+  t.dialog.answers = {{DebugCommand::Step, -1}, {DebugCommand::End, -1}};
+  t.runAB();
+  EXPECT_EQ(t.dialog.stops, (std::vector<Stop>{{"A", 0}, {"A", 2}}));  // no more stops after the end
+  EXPECT_EQ(t.text("A"), "1");  // the second statement never ran
+  EXPECT_TRUE(t.session->engine().stopFlag);
+  EXPECT_TRUE(t.session->closing());
+}
+
+TEST(DebuggerBreakpoints, TogglingTwiceRestoresTheMarker) {
+  Traced t;
+  t.debugger->singleStep();
+  t.dialog.answers = {{DebugCommand::ToggleBreakpoint, 2}, {DebugCommand::ToggleBreakpoint, 2}, {DebugCommand::Run, -1}};
+  t.runAB();
+  ASSERT_GE(t.dialog.shownLines.size(), 3u);
+  EXPECT_EQ(t.dialog.shownLines[0][2], "-A:=A+1");
+  EXPECT_EQ(t.dialog.shownLines[1][2], ">A:=A+1");  // shown again with the lines refilled
+  EXPECT_EQ(t.dialog.shownLines[2][2], "-A:=A+1");
+  EXPECT_EQ(t.project.objects[0].program[2], "-A:=A+1");
+  EXPECT_EQ(t.dialog.stops.size(), 3u);  // the same statement three times, then Run
+  std::string assistant = "-&Lampe EINSCHALTEN";
+  Debugger::toggleMarker(assistant);
+  EXPECT_EQ(assistant, ">&Lampe EINSCHALTEN");
+  Debugger::toggleMarker(assistant);
+  EXPECT_EQ(assistant, "-&Lampe EINSCHALTEN");
+}
+
+TEST(DebuggerWatch, LookUpRulesAndTheMissingVariable) {
+  Traced t;
+  t.debugger->singleStep();
+  t.ui.inputs = {std::optional<std::string>("auchnicht"), std::optional<std::string>("B")};
+  std::vector<bool> added;
+  t.dialog.whileShown = [&](Debugger& d) {
+    if (!added.empty()) return;
+    added.push_back(d.addWatch("  A"));         // the stopped object's own state: A.A
+    added.push_back(d.addWatch("L"));           // no A.L: the state of the object L
+    added.push_back(d.addWatch("b.b"));         // a full key
+    added.push_back(d.addWatch("Zahl99"));      // asked for, answered with another unknown name
+    added.push_back(d.addWatch("nochmal"));     // asked for, answered with B
+  };
+  t.dialog.answers = {{DebugCommand::Step, -1}, {DebugCommand::Run, -1}};
+  t.runAB();
+  EXPECT_EQ(added, (std::vector<bool>{true, true, true, false, true}));
+  EXPECT_EQ(t.ui.inputPrompts, (std::vector<std::string>{"Variable:", "Variable:"}));
+  ASSERT_EQ(t.ui.messages.size(), 1u);
+  EXPECT_EQ(t.ui.messages[0].text, "Variable nicht vorhanden");
+  ASSERT_EQ(t.dialog.watch.size(), 2u);
+  EXPECT_EQ(t.dialog.watch[0], (std::vector<std::string>{"A.A:           0 (Integer)", "L.L: an [1] (Lampe)",
+                                                         "B.B:           0 (Integer)", "B.B:           0 (Integer)"}));
+  // Recomputed at the next stop: A has become 1.
+  EXPECT_EQ(t.dialog.watch[1][0], "A.A:           1 (Integer)");
+  t.debugger->removeWatch(0);
+  EXPECT_EQ(t.debugger->watchLines().size(), 3u);
+}
+
+TEST(DebuggerWatch, LinesForEveryKind) {
+  Traced t({}, {"R                   Zahl                1.5", "S                   Zeichen             Hallo Welt",
+                "U                   Uhr                 07:30:00", "D                   Datum               24.12.26"});
+  struct Row {
+    int line;
+    const char* key;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {__LINE__, "A.R", "A.R:  1.50000000 (Real)"},
+      {__LINE__, "A.A", "A.A:           0 (Integer)"},
+      {__LINE__, "L.L", "L.L: an [1] (Lampe)"},
+      {__LINE__, "A.S", "A.S: Hallo Welt (Zeichen)"},
+      {__LINE__, "A.U", "A.U: 30.12.99 07:30:00 [Uhr] (Zeit)"},
+      {__LINE__, "A.D", "A.D: 24.12.26 00:00:00 [Datum] (Zeit)"},
+      {__LINE__, "A.NIX", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(t.debugger->watchLine(row.key), row.expected);
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro
