@@ -274,3 +274,44 @@ TEST(RunSessionProtocol, LinesAndOnlyWithHardwareControl) {
 
 }  // namespace
 }  // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+TEST(RunSessionInput, TheInputStatementAsksAndTheEntryQueuesTheOwner) {
+  Session s({object("Frage", "Zahl", "0", 254, {"EINGABE(\"Wert eingeben\",Ziel)"}),
+             object("Ziel", "Zahl", "3", 254, {"Zaehler:=Zaehler+1"}), object("Zaehler", "Zahl", "0", 254)});
+  s.session->engine().enqueue(0);
+  s.ticks(1);
+  ASSERT_TRUE(s.session->input().has_value());
+  EXPECT_EQ(s.session->input()->prompt, "Wert eingeben");
+  EXPECT_EQ(s.session->input()->mode, InputMode::Integer);
+  EXPECT_EQ(s.session->input()->value, "3");
+  EXPECT_EQ(s.session->input()->owner, 1);
+  s.session->postInput("12");
+  s.ticks(1);
+  EXPECT_EQ(s.text("Ziel"), "12");
+  EXPECT_EQ(s.text("Zaehler"), "1");
+}
+
+TEST(RunSessionActions, ItemsForSpecialObjectsActLikeAClickOrQueue) {
+  TPSObj lamp = object("Lampe", "Lampe", "aus", 254);
+  lamp.SpecSt = true;
+  lamp.VoiceContr = "Licht an oder aus";
+  TPSObj hidden = object("Zaehler", "Zahl", "0", 254, {"Zaehler:=Zaehler+1"});
+  hidden.SpecSt = true;
+  hidden.plans[0].ViewName.clear();  // on no view: the item queues the object
+  Session s({lamp, hidden, object("Ohne", "Zahl", "0", 254)});
+  ASSERT_EQ(s.session->actionItems().size(), 2u);
+  EXPECT_EQ(s.session->actionItems()[0].first, "Licht an oder aus");
+  EXPECT_EQ(s.session->actionItems()[1].first, "Zaehler");
+  s.session->actionClick(0);
+  EXPECT_EQ(s.text("Lampe"), "an");
+  s.session->actionClick(1);
+  s.session->actionClick(5);  // no such item
+  s.ticks(1);
+  EXPECT_EQ(s.text("Zaehler"), "1");
+}
+
+}  // namespace
+}  // namespace kelvaro
