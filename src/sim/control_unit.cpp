@@ -26,7 +26,7 @@ void ControlUnit::pcLines(bool dtr, bool, std::uint64_t nowMs) {
 }
 
 int ControlUnit::modemLines(std::uint64_t nowMs) {
-  if (m_config.faults.silent) return 0;
+  if (m_config.faults.silent || m_config.faults.unplugged) return 0;
   if (!usesHandshake()) return 1 | 2;  // CTS and DSR: ready, never the hand-shake answer
   // The older units hold carrier and answer DTR low with CTS a moment later.
   int lines = 8;
@@ -35,6 +35,10 @@ int ControlUnit::modemLines(std::uint64_t nowMs) {
 }
 
 void ControlUnit::toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) {
+  if (m_config.faults.unplugged) {
+    m_out.clear();
+    return;
+  }
   while (!m_out.empty() && m_out.front().atMs <= nowMs) {
     out.push_back(m_out.front().byte);
     m_out.pop_front();
@@ -42,6 +46,7 @@ void ControlUnit::toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) {
 }
 
 void ControlUnit::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowMs) {
+  if (m_config.faults.unplugged) return;
   for (std::uint8_t b : bytes) {
     if (m_rx.empty()) {
       if (b == 0x81) m_rx.push_back(b);
@@ -95,6 +100,7 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
   // handleFrame: the commands of the control unit, by their first data byte
   if (frame.size() < 7 || frame[2] != 0xC9) return;
   const std::span<const std::uint8_t> data = std::span<const std::uint8_t>(frame).subspan(6);
+  if (m_config.faults.identifyOnly && data[0] != 0x1F) return;
   switch (data[0]) {
     case 0x1F: {
       std::vector<std::uint8_t> r = {0x1F, static_cast<std::uint8_t>(m_config.replyCode), m_config.versionByte};
@@ -120,7 +126,8 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
         std::copy(data.begin() + 1, data.end(), configuration.begin() + 1);
         configurationWritten = true;
       } else if (loadEnd >= 0) {
-        for (std::size_t i = 1; i < data.size() && loadEnd < 0x10000; ++i)
+        // 100 program bytes; the frame carries one more, which means nothing.
+        for (std::size_t i = 1; i < data.size() && i <= 100 && loadEnd < 0x10000; ++i)
           memory[static_cast<std::size_t>(loadEnd++)] = data[i];
         ++programBlocks;
       }
@@ -129,7 +136,7 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
       loadEnded = true;
       break;
     case 0x39:
-      programName.assign(data.begin() + 1, data.end());
+      programName.assign(data.begin() + 1, data.begin() + static_cast<long>(std::min<std::size_t>(data.size(), 9)));
       break;
     case 0x50:
       if (data.size() >= 2) configuration[1] = data[1];

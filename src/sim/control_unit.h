@@ -20,6 +20,8 @@ struct Faults {
   bool noise = false;          // random bytes (never 0x81) before every reply
   bool wrongChecksum = false;  // replies carry a checksum one too high
   bool silent = false;         // no replies and no modem lines: a unit switched off
+  bool identifyOnly = false;   // answers identification, ignores every other command
+  bool unplugged = false;      // the cable is pulled: nothing goes either way
   std::uint32_t seed = 1;
 };
 
@@ -41,6 +43,7 @@ class ControlUnit final : public SimulatedDevice {
   void pcLines(bool dtr, bool rts, std::uint64_t nowMs) override;
   void toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) override;
   int modemLines(std::uint64_t nowMs) override;
+  bool accepting() const override { return !m_config.faults.unplugged; }
 
   UnitConfig& config() { return m_config; }
   bool usesHandshake() const { return m_config.replyCode == 11 || m_config.replyCode == 12; }

@@ -84,6 +84,7 @@ long InProcessSerialPort::write(const std::uint8_t* buffer, std::size_t count) {
   if (!m_open) return fail(SerialError::NotOpen, "write"), -1;
   if (count == 0) return 0;
   if (buffer == nullptr) return fail(SerialError::InvalidArgument, "write"), -1;
+  if (!m_device.accepting()) return 0;
   m_device.fromPc(std::span<const std::uint8_t>(buffer, count), m_clock.monotonicMs());
   return static_cast<long>(count);
 }

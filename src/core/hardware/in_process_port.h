@@ -26,6 +26,9 @@ class SimulatedDevice {
   // CTS, DSR, RING and DCD as the PC sees them at nowMs.
   virtual int modemLines(std::uint64_t nowMs) = 0;
 
+  // False when the device takes no bytes now (a pulled cable): writes then make no progress.
+  virtual bool accepting() const { return true; }
+
   // Set while a port holds the line: a second open is refused, as a real port would.
   bool claimed = false;
 };

@@ -1,0 +1,352 @@
+// The control-unit commands against the simulated unit, in virtual time.
+#include <gtest/gtest.h>
+
+#include "hardware/unit_commands.h"
+#include "language/image.h"
+#include "serial_fixture.h"
+#include "storage/project_file.h"
+#include "support/temp_dir.h"
+#include "text/cp1252.h"
+
+namespace kelvaro::test {
+namespace {
+
+struct UnitFixture : SerialFixture {
+  explicit UnitFixture(sim::UnitConfig config = {}) : unit(std::move(config)) {
+    devices["COM1"] = &unit;
+    page.ComPortCoB = "COM1";
+    page.ConvertCoB = "CU-A2-3.20";
+  }
+  sim::ControlUnit unit;
+  UnitPage page;
+  UnitCommands commands{protocol, page};
+};
+
+sim::UnitConfig typed(int replyCode) {
+  sim::UnitConfig c;
+  c.replyCode = replyCode;
+  return c;
+}
+
+Project demoProject(FakeUserInterface& ui) {
+  Project p;
+  EXPECT_EQ(readProject(p, KELVARO_SOURCE_DIR "/examples/demo/DEMO.SPG", "", ui), ReadStatus::Complete);
+  return p;
+}
+
+std::string commandBytes(const sim::ControlUnit& unit) {
+  std::string text;
+  for (const auto& f : unit.frames) {
+    char b[4];
+    std::snprintf(b, sizeof b, " %02X", f.size() > 6 ? f[6] : 0);
+    text += b;
+  }
+  return text;
+}
+
+TEST(UnitCommands, TransferLoadsTheImageIntoTheUnit) {
+  const struct {
+    int line;
+    int replyCode;
+    int loadBase;
+  } kRows[] = {{__LINE__, 14, 0x1000}, {__LINE__, 11, 0x3000}, {__LINE__, 12, 0x1000}, {__LINE__, 15, 0x1000}};
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    UnitFixture f(typed(r.replyCode));
+    f.page.ProjNamLb = "DEMO";
+    Project project = demoProject(f.ui);
+    Project copy = project;
+    CompileOptions options;
+    options.programName = "DEMO";
+    ASSERT_TRUE(f.commands.ProgramTransfer(project, options)) << ::testing::PrintToString(f.ui.messageTexts());
+    EXPECT_TRUE(f.ui.messages.empty());
+    options.unitTypeCode = f.protocol.unit.TypeCode;
+    const CompileOutput expected = compile(copy, copy.constants, CompileMode::Image, options);
+    ASSERT_EQ(expected.result.code, 0);
+    EXPECT_EQ(f.unit.loadBase, r.loadBase);
+    EXPECT_EQ(expected.imageBase, r.loadBase);
+    const std::string image = imageFileBytes(expected, "demo.bin");
+    const auto received = f.unit.programImage();
+    ASSERT_GE(received.size(), image.size());
+    EXPECT_EQ(received.size() % 100, 0u);
+    EXPECT_LT(received.size() - image.size(), 100u);
+    EXPECT_EQ(std::string(received.begin(), received.begin() + static_cast<long>(image.size())), image);
+    EXPECT_TRUE(f.unit.prepared);
+    EXPECT_TRUE(f.unit.loadEnded);
+    EXPECT_EQ(f.unit.programName, "DEMO    ");
+    const int blocks = static_cast<int>(received.size() / 100);
+    EXPECT_EQ(f.unit.programBlocks, blocks);
+    ASSERT_FALSE(f.ui.progress.empty());
+    EXPECT_EQ(f.ui.progress.back(), std::make_pair(blocks, blocks));
+    EXPECT_EQ(commandBytes(f.unit), " 1F 29 36" + [&] {
+      std::string s;
+      for (int i = 0; i < blocks; ++i) s += " 37";
+      return s;
+    }() + " 38 39");
+    EXPECT_FALSE(f.line.portOpen());
+    EXPECT_EQ(f.ui.statusTexts, (std::vector<std::string>{"", fromUtf8("Übertragung läuft"), "Programm wird übertragen", ""}));
+    EXPECT_EQ(f.ui.waitTexts, (std::vector<std::string>{std::string(kConnectingText)}));
+    EXPECT_FALSE(f.ui.waitOpen);
+  }
+}
+
+TEST(UnitCommands, TransferKeepsItsPauses) {
+  UnitFixture f;
+  Project project = demoProject(f.ui);
+  std::vector<std::uint64_t> times;
+  const auto start = f.clock.monotonicMs();
+  f.commands.blockSent = [&](int, int) { times.push_back(f.clock.monotonicMs()); };
+  ASSERT_TRUE(f.commands.ProgramTransfer(project, {}));
+  ASSERT_GE(times.size(), 2u);
+  // 172.8 ms before every block, 17.28 ms inside SendFrame.
+  EXPECT_EQ(times[1] - times[0], 173u + 17u);
+  EXPECT_GT(f.clock.monotonicMs() - start, times.size() * 190u + 1728u);
+}
+
+TEST(UnitCommands, TransferWithClockSetsTheUnitsClock) {
+  UnitFixture f;
+  f.clock.set(*encodeDate(2026, 12, 6) + *encodeTime(9, 41, 7));
+  f.page.StSndTimeCB = true;
+  Project project = demoProject(f.ui);
+  ASSERT_TRUE(f.commands.ProgramTransfer(project, {}));
+  ASSERT_EQ(f.unit.clock.size(), 7u);
+  // Year 26, December 6th, a Sunday (0); the seconds moved on during the transfer.
+  EXPECT_EQ(f.unit.clock[0], 26);
+  EXPECT_EQ(f.unit.clock[1], 12);
+  EXPECT_EQ(f.unit.clock[2], 6);
+  EXPECT_EQ(f.unit.clock[3], 9);
+  EXPECT_EQ(f.unit.clock[6], 0);
+  EXPECT_EQ(hexText(f.unit.frames.back()).substr(0, 9), " 81 0C C9");
+  EXPECT_EQ(f.unit.frames.back()[4], 3);
+}
+
+TEST(UnitCommands, TransferToASilentUnitReportsTheMissingUnit) {
+  sim::UnitConfig config;
+  config.faults.silent = true;
+  UnitFixture f(config);
+  Project project = demoProject(f.ui);
+  EXPECT_FALSE(f.commands.ProgramTransfer(project, {}));
+  EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{"Keine Steuereinheit gefunden an Port COM1"}));
+  EXPECT_FALSE(f.line.portOpen());
+  EXPECT_EQ(f.unit.programBlocks, 0);
+}
+
+TEST(UnitCommands, APulledCableEndsTheTransferWithItsMessage) {
+  UnitFixture f;
+  Project project = demoProject(f.ui);
+  f.commands.blockSent = [&](int done, int) {
+    if (done == 3) f.unit.config().faults.unplugged = true;
+  };
+  const auto start = f.clock.monotonicMs();
+  EXPECT_FALSE(f.commands.ProgramTransfer(project, {}));
+  EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{"Fehler bei der Programm-Übertragung"}));
+  EXPECT_EQ(f.unit.programBlocks, 3);
+  EXPECT_FALSE(f.line.portOpen());
+  // The write gave up after 4.32 s without progress, not later.
+  EXPECT_LT(f.clock.monotonicMs() - start, 20000u);
+  EXPECT_NE(std::find(f.ui.statusTexts.begin(), f.ui.statusTexts.end(), fromUtf8("Abbruch der Programmübertragung")),
+            f.ui.statusTexts.end());
+}
+
+TEST(UnitCommands, TransferToAFileWritesTheImageAndSendsNoProgram) {
+  TempDir dir;
+  UnitFixture f;
+  Project project = demoProject(f.ui);
+  Project copy = project;
+  const std::string file = dir.file("DEMO.SPA");
+  ASSERT_TRUE(f.commands.ProgramTransfer(project, {}, file));
+  CompileOptions options;
+  options.unitTypeCode = 124;
+  const CompileOutput expected = compile(copy, copy.constants, CompileMode::Image, options);
+  EXPECT_EQ(readFile(file), imageFileBytes(expected, file));
+  EXPECT_EQ(commandBytes(f.unit), " 1F");
+  EXPECT_EQ(f.page.InfoPgmGrLb, std::to_string(memoryUsePercent(expected)) + " %");
+}
+
+TEST(UnitCommands, AProjectWithoutObjectsOnlyPreparesTheUnit) {
+  UnitFixture f;
+  Project empty;
+  EXPECT_TRUE(f.commands.ProgramTransfer(empty, {}));
+  EXPECT_FALSE(f.page.StSndPgmCB);
+  EXPECT_EQ(commandBytes(f.unit), " 1F 29");
+  EXPECT_TRUE(f.ui.messages.empty());
+}
+
+TEST(UnitCommands, RemoteAccessSplitting) {
+  const struct {
+    int line;
+    const char* text;
+    const char* number;
+    const char* password;
+  } kRows[] = {
+      {__LINE__, "1234;ABC", "12340", "ABC"},  {__LINE__, "4071", "40710", ""},
+      {__LINE__, "GEHEIM7", "", "GEHEIM"},      {__LINE__, "40718", "40718", ""},
+      {__LINE__, "407189", "40718", ""},        {__LINE__, ";PASSWORT", "", "PASSWO"},
+      {__LINE__, "12;", "12000", ""},           {__LINE__, "", "", ""},
+      {__LINE__, "1234567;X", "12345", "X"},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    const RemoteAccess a = splitRemoteAccess(r.text);
+    EXPECT_EQ(a.number, r.number);
+    EXPECT_EQ(a.password, r.password);
+  }
+}
+
+TEST(UnitCommands, ConfigurationBytesByPosition) {
+  UnitPage page;
+  page.ClockKorEd = "45";
+  page.InitModemEd = "ATZ";
+  page.PasswModemEd = "1234;geh";
+  page.ConnectModemEd = "CONNECT 9600/ARQ/V42BIS/LAPM";  // 28: three go from the front
+  page.rs232Prot = 2;
+  const auto c = configurationBytes(page, 1);
+  ASSERT_EQ(c.size(), 75u);
+  EXPECT_EQ(page.PasswModemEd, "1234;GEH");
+  EXPECT_EQ(page.ConnectModemEd, "NECT 9600/ARQ/V42BIS/LAPM");
+  EXPECT_EQ(hexText(std::span(c).subspan(1, 6)), " 2D 03 41 54 5A 00");
+  EXPECT_EQ(hexText(std::span(c).subspan(34, 6)), " 31 32 33 34 30 19");
+  EXPECT_EQ(std::string(c.begin() + 40, c.begin() + 65), "NECT 9600/ARQ/V42BIS/LAPM");
+  EXPECT_EQ(hexText(std::span(c).subspan(65, 10)), " 03 47 45 48 00 00 00 00 01 02");
+  page.ClockKorEd = "x5";
+  page.InitModemEd = std::string(40, 'A');
+  page.PasswModemEd = "";
+  const auto d = configurationBytes(page, 8);
+  EXPECT_EQ(d[1], 0);
+  EXPECT_EQ(d[2], 31);
+  EXPECT_EQ(d[33], 'A');
+  EXPECT_EQ(d[34], 0);
+  EXPECT_EQ(d[65], 0);
+  EXPECT_EQ(d[73], 8);
+}
+
+TEST(UnitCommands, ConfigurationWrittenIsReadBack) {
+  for (int code : {14, 11}) {
+    SCOPED_TRACE(code);
+    UnitFixture f(typed(code));
+    f.page.ClockKorEd = "52";
+    f.page.InitModemEd = "AT&F E0";
+    f.page.PasswModemEd = "4071;pw";
+    f.page.ConnectModemEd = "VCON";
+    ASSERT_TRUE(f.commands.ConfigWrite());
+    EXPECT_TRUE(f.unit.configurationWritten);
+    EXPECT_EQ(commandBytes(f.unit), " 1F 36 37 50");
+    EXPECT_EQ(f.unit.frames[1][7], code == 11 ? 0x10 : 0x06);
+    EXPECT_EQ(f.ui.statusTexts.back(), "");
+    f.page = UnitPage{};
+    f.page.ComPortCoB = "COM1";
+    f.page.ClockKorEd = "1";
+    ASSERT_TRUE(f.commands.ConfigRead());
+    EXPECT_EQ(f.page.ClockKorEd, "52");
+    EXPECT_EQ(f.page.InitModemEd, "AT&F E0");
+    EXPECT_EQ(f.page.PasswModemEd, "40710;PW");
+    EXPECT_EQ(f.page.ConnectModemEd, "VCON");
+    EXPECT_EQ(f.page.MsgLb, "Konfigurationsdaten wurden gelesen");
+    EXPECT_FALSE(f.line.portOpen());
+  }
+}
+
+TEST(UnitCommands, ConfigReadFailures) {
+  sim::UnitConfig config;
+  config.faults.identifyOnly = true;
+  UnitFixture f(config);
+  EXPECT_FALSE(f.commands.ConfigRead());
+  EXPECT_EQ(f.page.MsgLb, "Fehler bei Empfang 2");
+  EXPECT_FALSE(f.line.portOpen());
+
+  // An implausible reply: an initialisation text of 128 characters or more.
+  UnitFixture g;
+  g.unit.configuration[2] = 200;
+  EXPECT_FALSE(g.commands.ConfigRead());
+  EXPECT_EQ(g.page.MsgLb, "Fehler bei Empfang");
+}
+
+TEST(UnitCommands, EveryActionIsConfirmed) {
+  for (const auto& action : kUnitActions) {
+    SCOPED_TRACE(action.name);
+    UnitFixture f;
+    ASSERT_TRUE(f.commands.UnitAction(action.command, action.name));
+    EXPECT_EQ(f.unit.actions, std::vector<std::uint8_t>{action.command});
+    EXPECT_EQ(toUtf8(f.page.MsgLb), std::string(action.name) + " ausgeführt");
+    EXPECT_EQ(hexText(f.unit.frames.back()).substr(0, 18), " 81 06 C9 " + hexText(std::vector<std::uint8_t>{
+                                                                                static_cast<std::uint8_t>(2 + 1 + action.command)})
+                                                                                .substr(1) +
+                                                                  " 02 01");
+    EXPECT_FALSE(f.line.portOpen());
+  }
+}
+
+TEST(UnitCommands, AnUnconfirmedActionSaysSo) {
+  sim::UnitConfig config;
+  config.faults.identifyOnly = true;
+  UnitFixture f(config);
+  EXPECT_FALSE(f.commands.UnitAction(0x31, "Neustart"));
+  EXPECT_EQ(f.page.MsgLb, fromUtf8("Keine Bestätigung erhalten"));
+  EXPECT_FALSE(f.line.portOpen());
+}
+
+TEST(UnitCommands, FirmwareInformation) {
+  UnitFixture f;
+  ASSERT_TRUE(f.commands.FirmwareInfo());
+  EXPECT_EQ(f.page.RelInfoLb, "SIMUNIT-350-7-24.12.6-1");
+  EXPECT_EQ(hexText(f.unit.frames.back()), " 81 0A C9 B4 02 01 3F 01 01 00 70 00");
+}
+
+TEST(UnitCommands, StartWithoutStoredProgram) {
+  UnitFixture f;
+  ASSERT_TRUE(f.commands.StartWithoutProgram());
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].kind, MessageKind::Information);
+  EXPECT_EQ(f.ui.messageTexts()[0],
+            "Drücken Sie jetzt den RESET-Knopf der Steuereinheit.\rDas in der Steuereinheit gespeicherte Programm "
+            "wird nicht geladen.\rWarten Sie bis die Steuereinheit <PC-Verbindung> oder <Offline> anzeigt.\r"
+            "Drücken Sie dann auf den OK-Knopf.");
+  EXPECT_FALSE(f.line.portOpen());
+
+  UnitFixture g;
+  g.page.ComPortCoB = "COM5";
+  EXPECT_FALSE(g.commands.StartWithoutProgram());
+  EXPECT_EQ(g.ui.messageTexts(), (std::vector<std::string>{"Fehler beim Öffnen der seriellen Schnittstelle COM5"}));
+}
+
+TEST(UnitCommands, AutoDetectMessages) {
+  const struct {
+    int line;
+    int replyCode;
+    bool silent;
+    bool ok;
+    const char* message;
+    std::vector<std::string> memo;
+  } kRows[] = {
+      {__LINE__, 14, false, true, "Steuereinheit CU-A2-3.20 gefunden an COM1",
+       {"Steuereinheit : CU-A2-3.20", "Prog.-Version : 3,50", "PLC-Controller : 0,95"}},
+      {__LINE__, 1, false, true, "Funk-Schnittstelle RFI-RS1 gefunden an COM1",
+       {"Funk-Schnittstelle : RFI-RS1", "Prog.-Version : 3,50"}},
+      {__LINE__, 33, false, false,
+       "Unbekannte Steuereinheit (500) gefunden an COM1 Bitte benutzen Sie eine neuere Programmversion.",
+       {"Unbekannte Steuereinheit 500"}},
+      {__LINE__, 14, true, false, "Keine Steuereinheit gefunden. Bitte überprüfen Sie die Kabelverbindungen.", {}},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    sim::UnitConfig config = typed(r.replyCode);
+    config.faults.silent = r.silent;
+    UnitFixture f(config);
+    f.page.ComPortCoB = "";
+    bool changed = false;
+    f.commands.typeChanged = [&] { changed = true; };
+    EXPECT_EQ(f.commands.AutoDetect(), r.ok);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    std::string text = f.ui.messageTexts()[0];
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    EXPECT_EQ(text, r.message);
+    EXPECT_EQ(f.page.CfgM, r.memo);
+    EXPECT_EQ(changed, !r.silent);
+    if (r.ok) EXPECT_EQ(f.page.ComPortCoB, "COM1");
+    EXPECT_TRUE(f.protocol.receiveTimerRunning);
+    EXPECT_FALSE(f.line.portOpen());
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro::test
