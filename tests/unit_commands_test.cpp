@@ -84,7 +84,7 @@ TEST(UnitCommands, TransferLoadsTheImageIntoTheUnit) {
       return s;
     }() + " 38 39");
     EXPECT_FALSE(f.line.portOpen());
-    EXPECT_EQ(f.ui.statusTexts, (std::vector<std::string>{"", fromUtf8("Übertragung läuft"), "Programm wird übertragen", ""}));
+    EXPECT_EQ(f.ui.statusTexts, (std::vector<std::string>{"", fromUtf8("Übertragung läuft"), fromUtf8("Programm wird übertragen"), ""}));
     EXPECT_EQ(f.ui.waitTexts, (std::vector<std::string>{std::string(kConnectingText)}));
     EXPECT_FALSE(f.ui.waitOpen);
   }

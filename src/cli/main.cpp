@@ -4,6 +4,7 @@
 #include "image_commands.h"
 #include "language_commands.h"
 #include "project_commands.h"
+#include "unit_commands.h"
 #include "run_commands.h"
 
 int main(int argc, char** argv) {
@@ -81,6 +82,30 @@ int main(int argc, char** argv) {
   run->add_option("--lat", runArgs.latitude, "latitude of the sun times in degrees north");
   run->add_option("--lon", runArgs.longitude, "longitude of the sun times in degrees east");
   run->callback([&] { status = kelvaro::cli::runCommand(runArgs); });
+
+  kelvaro::cli::UnitArguments unitArgs;
+  auto* unit = app.add_subcommand("unit", "Talk to the control unit on a serial port");
+  unit->add_option("COMMAND", unitArgs.command, "what to do")
+      ->required()
+      ->check(CLI::IsMember({"identify", "autodetect", "transfer", "clock", "config-read", "config-write", "save",
+                             "restart", "delete", "end", "modem-init", "info", "no-program"}));
+  unit->add_option("PROJECT", unitArgs.project, "transfer: the project file");
+  unit->add_option("--port", unitArgs.port, "COM1 ... (see [PORTS] in kelvaro.INI), SIM, or a device path");
+  unit->add_flag("--simulator", unitArgs.simulator, "use the built-in simulated control unit");
+  unit->add_flag("--log", unitArgs.log, "write the line log RS232LOG.TXT");
+  unit->add_flag("--clock", unitArgs.clock, "transfer: set the unit's clock afterwards");
+  unit->add_option("--unit", unitArgs.unit, "the control-unit type the page has selected");
+  unit->add_option("--init", unitArgs.init, "config-write: modem initialisation text");
+  unit->add_option("--connect", unitArgs.connect, "config-write: modem connect message");
+  unit->add_option("--access", unitArgs.access, "config-write: access number;password");
+  unit->add_option("--clockcor", unitArgs.clockCorrection, "config-write: clock correction");
+  unit->callback([&] {
+    if (unitArgs.command == "transfer" && unitArgs.project.empty()) throw CLI::ValidationError("transfer needs PROJECT");
+    if (unitArgs.port.empty() && unitArgs.command != "autodetect" && !unitArgs.simulator)
+      throw CLI::ValidationError("--port is required");
+    if (unitArgs.port.empty() && unitArgs.simulator) unitArgs.port = "SIM";
+    status = kelvaro::cli::unitCommand(unitArgs);
+  });
 
   CLI11_PARSE(app, argc, argv);
   return status;

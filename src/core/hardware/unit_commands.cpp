@@ -183,7 +183,7 @@ bool UnitCommands::ProgramTransfer(Project& project, const CompileOptions& baseO
     const std::uint8_t address[] = {0x36, loadHigh, 0, 0};
     send(address, 8);
     line.WaitDays(kDays172_8ms);
-    status("Programm wird übertragen");
+    status(fromUtf8("Programm wird übertragen"));
     const int start = m_compiled.imageBase;
     const int end = m_compiled.imageBase + m_compiled.imageSize + 1;
     const int total = (end - start + kBlockSize - 1) / kBlockSize;

@@ -1,0 +1,200 @@
+// kelvaro-cli unit.
+#include "unit_commands.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <thread>
+
+#include "astro/sun_times.h"
+#include "console_user_interface.h"
+#include "control_unit.h"
+#include "hardware/in_process_port.h"
+#include "hardware/posix_serial_port.h"
+#include "hardware/protocol.h"
+#include "hardware/serial_line.h"
+#include "hardware/unit_commands.h"
+#include "hardware/unit_types.h"
+#include "language/errors.h"
+#include "project_loading.h"
+#include "storage/ini_file.h"
+#include "storage/settings.h"
+#include "text/cp1252.h"
+#include "time/clock.h"
+
+namespace kelvaro::cli {
+namespace {
+
+// The console as the hardware commands see it: status lines and notes on stderr, a progress
+// bar when stderr is a terminal, and OK prompts that wait for Enter when someone is there.
+class UnitConsole final : public UserInterface {
+ public:
+  MessageAnswer showMessage(const Message& message) override {
+    const MessageAnswer answer = m_console.showMessage(message);
+    if (message.kind == MessageKind::Information && message.buttons == MessageButtons::Ok && waitForEnter &&
+        ::isatty(STDIN_FILENO)) {
+      std::cerr << "[Enter] " << std::flush;
+      std::string line;
+      std::getline(std::cin, line);
+    }
+    return answer;
+  }
+  std::optional<std::string> inputBox(std::string_view c, std::string_view p, std::string_view v) override {
+    return m_console.inputBox(c, p, v);
+  }
+  std::optional<std::string> openFileName(std::string_view t, std::string_view f, std::string_view d) override {
+    return m_console.openFileName(t, f, d);
+  }
+  std::optional<std::string> saveFileName(std::string_view t, std::string_view f, std::string_view d) override {
+    return m_console.saveFileName(t, f, d);
+  }
+  void showStatus(std::string_view text) override {
+    endProgress();
+    if (!text.empty()) std::cerr << messageLine(text) << "\n";
+  }
+  void showNote(std::string_view text) override {
+    endProgress();
+    std::cerr << messageLine(text) << "\n";
+  }
+  void showProgress(int done, int total) override {
+    if (!m_tty || total <= 0) return;
+    const int width = 40;
+    const int filled = done * width / total;
+    std::cerr << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+              << std::string(static_cast<std::size_t>(width - filled), '.') << "] " << done << "/" << total
+              << std::flush;
+    m_progressShown = true;
+  }
+  void endProgress() {
+    if (m_progressShown) std::cerr << "\n";
+    m_progressShown = false;
+  }
+  bool waitForEnter = false;
+
+ private:
+  ConsoleUserInterface m_console;
+  bool m_tty = ::isatty(STDERR_FILENO) != 0;
+  bool m_progressShown = false;
+};
+
+std::string hundredthsText(int v) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%d.%02d", v / 100, v % 100);
+  return b;
+}
+
+}  // namespace
+
+int unitCommand(const UnitArguments& args) {
+  UnitConsole ui;
+  IniFile ini(settingsFilePath().value_or(std::string()));
+  if (!ini.path().empty()) ini.load();
+  const Settings settings = readSettings(ini, std::filesystem::current_path().string());
+
+  SystemClock clock;
+  sim::ControlUnit builtIn;  // the demo unit behind "SIM"
+  // Every wait polls; a short sleep between polls keeps the busy loops off the processor
+  // while staying far below the shortest pause of the protocol.
+  auto pump = [] { std::this_thread::sleep_for(std::chrono::microseconds(200)); };
+  SerialLine line(
+      clock,
+      [&](const PortTarget& target) -> std::unique_ptr<SerialPort> {
+        if (target.simulator || args.simulator) return std::make_unique<InProcessSerialPort>(builtIn, clock);
+        return std::make_unique<PosixSerialPort>();
+      },
+      pump, &ui);
+  line.resolve = [&](std::string_view name) { return resolvePortName(name, &ini); };
+  line.LineLogOn = args.log;
+  Protocol protocol(line, ui);
+
+  UnitPage page;
+  page.ComPortCoB = args.port;
+  page.ConvertCoB = args.unit.value_or("");
+  page.ClockKorEd = args.clockCorrection ? std::to_string(*args.clockCorrection) : settings.CLOCKCOR;
+  page.InitModemEd = args.init ? fromUtf8(*args.init) : settings.MODEMINIT;
+  page.ConnectModemEd = args.connect ? fromUtf8(*args.connect) : settings.MODEMCON;
+  page.PasswModemEd = args.access ? fromUtf8(*args.access) : settings.REMOTEPW;
+  page.rs232Prot = settings.RS232PROT;
+  UnitCommands commands(protocol, page);
+
+  auto reportOpenError = [&] {
+    if (!line.openError().empty()) std::cerr << args.port << ": " << line.openError() << "\n";
+  };
+
+  const std::string& c = args.command;
+  bool ok = false;
+  if (c == "identify") {
+    ok = protocol.CheckUnit(0, page.ComPortCoB, page.ConvertCoB);
+    if (ok) {
+      const UnitRecord& u = protocol.unit;
+      std::cout << (u.TypeName.empty() ? "?" : u.TypeName) << " (" << u.TypeCode << ") version "
+                << hundredthsText(u.Version) << " at " << u.PortName << "\n";
+      line.CloseLine();
+    } else {
+      reportOpenError();
+    }
+  } else if (c == "autodetect") {
+    ok = commands.AutoDetect();
+    for (const auto& m : page.CfgM) std::cout << messageLine(m) << "\n";
+  } else if (c == "transfer") {
+    ConsoleUserInterface loadUi;
+    Project project;
+    if (!loadProject(project, args.project, loadUi)) return 2;
+    const SunTableResult table = SunTable(decodeDate(clock.now()).year, true, sunSettingsFrom(settings));
+    if (!table.error.empty()) {
+      std::cerr << messageLine(table.error) << "\n";
+      return 2;
+    }
+    CompileOptions options;
+    options.programName = fromUtf8(fileNameStem(std::filesystem::path(args.project).filename().string()));
+    for (const auto& week : table.entries)
+      options.sunTable.push_back({week.sunriseHour, week.sunriseMinute, week.sunsetHour, week.sunsetMinute});
+    page.ProjNamLb = options.programName;
+    page.StSndTimeCB = args.clock;
+    commands.showCompileError = [&](const CompileOutput& out) {
+      std::cerr << (out.result.object >= 0
+                        ? toUtf8(project.objects[static_cast<std::size_t>(out.result.object)].Name) + ":" +
+                              std::to_string(out.result.line + 1) + ": "
+                        : std::string())
+                << messageLine(languageErrorMessage(out.result.code, out.result.name)) << "\n";
+    };
+    ok = commands.ProgramTransfer(project, options);
+    ui.endProgress();
+    if (!ok) reportOpenError();
+  } else if (c == "clock") {
+    ok = protocol.CheckUnit(0, page.ComPortCoB, page.ConvertCoB);
+    if (ok) {
+      ok = commands.SetUnitClock();
+      line.CloseLine();
+    }
+  } else if (c == "config-write") {
+    ok = commands.ConfigWrite();
+  } else if (c == "config-read") {
+    ok = commands.ConfigRead();
+    if (ok) {
+      std::cout << "MODEMINIT=" << toUtf8(page.InitModemEd) << "\nMODEMCON=" << toUtf8(page.ConnectModemEd)
+                << "\nREMOTEPW=" << toUtf8(page.PasswModemEd) << "\nCLOCKCOR=" << page.ClockKorEd << "\n";
+    }
+  } else if (c == "info") {
+    ok = commands.FirmwareInfo();
+    if (ok) std::cout << messageLine(page.RelInfoLb) << "\n";
+  } else if (c == "no-program") {
+    ui.waitForEnter = true;
+    ok = commands.StartWithoutProgram();
+  } else {
+    const std::pair<const char*, int> actions[] = {
+        {"save", 0}, {"restart", 1}, {"delete", 2}, {"end", 3}, {"modem-init", 4},
+    };
+    for (const auto& [name, index] : actions) {
+      if (c != name) continue;
+      const auto& action = kUnitActions[index];
+      ok = commands.UnitAction(action.command, action.name);
+    }
+  }
+  return ok ? 0 : 1;
+}
+
+}  // namespace kelvaro::cli
