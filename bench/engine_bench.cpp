@@ -26,10 +26,10 @@ class SilentUserInterface final : public UserInterface {
 std::vector<std::string> twentyStatements() {
   std::vector<std::string> lines;
   for (int i = 0; i < 10; ++i) {
-    lines.push_back("-WENN O>1000000000 DANN");
-    lines.push_back("-  O:=0");
+    lines.push_back("-WENN O0>1000000000 DANN");
+    lines.push_back("-  O0:=0");
     lines.push_back("-ENDEWENN");
-    lines.push_back("-O:=O+1");
+    lines.push_back("-O0:=O0+1");
   }
   return lines;
 }
@@ -54,7 +54,7 @@ struct Permanent {
       project.objects.push_back(std::move(o));
     }
     out = compile(project, project.constants, CompileMode::Run);
-    if (out.result.code != 0) throw std::runtime_error("compile failed");
+    if (out.result.code != 0) throw std::runtime_error("compile failed: " + std::to_string(out.result.code) + " object " + std::to_string(out.result.object));
     for (auto& oc : out.objects) {
       oc.codeStart = out.objects[0].codeStart;
       oc.codeEnd = out.objects[0].codeEnd;

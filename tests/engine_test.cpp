@@ -640,6 +640,22 @@ TEST(EngineStatements, ObjectStatementsAndGoto) {
   EXPECT_EQ(r.number("B"), 0);
 }
 
+TEST(EngineStatements, ReferenceBytesAreNeverTakenForAStatement) {
+  // SENDESMS (control unit only) with a reference whose bytes are BD FC: a plain byte scan
+  // would read them as VERLASSEN and end the program before the assignment.
+  HandCode h("BD 82 28 26 BD FC 29 BD B4 26 00 00 B9 BD FC");
+  h.run();
+  EXPECT_EQ(std::get<TVarInt>(h.out.symbols[0].value).Value, 1);
+  // The same for a symbol number 189 (low byte BD) in an arithmetic value.
+  HandCode sum("BD B4 26 00 00 7C EF 28 26 BD 00 2B 26 BD 00 29 BD FC");
+  for (int n = 3; n <= 189; ++n) sum.out.symbols.append("K", TVarInt{n == 189 ? 21 : 0, -1});
+  sum.engine = std::make_unique<Engine>(sum.project, sum.out, sum.clock, sum.ui);
+  sum.engine->reset();
+  sum.engine->startOfRun();
+  sum.run();
+  EXPECT_EQ(std::get<TVarInt>(sum.out.symbols[0].value).Value, 42);
+}
+
 // --- code that makes no sense ------------------------------------------------------------
 
 TEST(EngineRobustness, RandomCodeAndSymbolsStopCleanly) {

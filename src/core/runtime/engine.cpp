@@ -373,7 +373,7 @@ DateTime Engine::timeValue(const CodeOperand& operand) const {
   return 0.0;
 }
 
-Engine::OperandInfo Engine::describe(const CodeOperand& operand) const {
+Engine::OperandInfo Engine::describe(const CodeOperand& operand, bool needText) const {
   OperandInfo info;
   const int n = operand.number;
   auto asTime = [&](const char* format) {
@@ -402,7 +402,7 @@ Engine::OperandInfo Engine::describe(const CodeOperand& operand) const {
         info.letter = 'I';
         info.integer = v.integer;
         info.real = v.real;
-        info.text = textValue(operand);
+        if (needText) info.text = textValue(operand);
         return info;
       }
     }
@@ -422,10 +422,11 @@ Engine::OperandInfo Engine::describe(const CodeOperand& operand) const {
       info.letter = v.kind == 3 ? 'R' : v.kind == 1 ? 'U' : 'I';
       info.integer = v.integer;
       info.real = v.real;
-      info.text = textValue(operand);
+      if (needText) info.text = textValue(operand);
       return info;
     }
   }
+  if (!needText) return info;
   // A time compared as text is written by its format. The 5-second clock is written as the
   // time of day it holds, so that «UHRZEIT5 = "07:30:00"» can be true.
   if (info.format == "Uhr" || info.format == "Uhrzeit5") info.text = timeText(info.real);
@@ -436,8 +437,11 @@ Engine::OperandInfo Engine::describe(const CodeOperand& operand) const {
 
 // compare -> the pair of kind letters chooses integers, reals or texts; then the operator
 int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint8_t op, const CodeOperand& third) const {
-  const OperandInfo a = describe(left);
-  const OperandInfo b = describe(right);
+  // The texts of numbers are made only when they are compared as texts: conditions on
+  // numbers run on every tick of every permanent object.
+  const bool special = op == 0xC7 || op == 0xC8 || op == 0xC9;
+  OperandInfo a = describe(left, special);
+  OperandInfo b = describe(right, special);
   if (op == 0xC7) {
     // =#: "*" in either text matches any character
     for (std::size_t i = 0; i < a.text.size(); ++i) {
@@ -458,25 +462,45 @@ int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint
                : 0;
   }
   if (op == 0xC9) {
-    const OperandInfo c = describe(third);
+    const OperandInfo c = describe(third, true);
     const std::string& x = a.text;
     const std::string& lower = b.text;
     const std::string& upper = c.text;
     if (lower <= upper) return lower <= x && x <= upper ? 1 : 0;
     return x >= lower || x <= upper ? 1 : 0;  // a range across midnight
   }
-  const std::string pair{a.letter, b.letter};
+  constexpr auto pairOf = [](char x, char y) { return (static_cast<int>(x) << 8) | static_cast<int>(y); };
+  const int pair = pairOf(a.letter, b.letter);
   enum class As { Integer, Real, Text } as;
-  if (pair == "TT" && a.format != b.format) return -1;
-  if (pair == "UT" || pair == "IT" || pair == "TU" || pair == "TI") return 0;
-  if (a.letter == 'N' || b.letter == 'N') return 0;
-  if (pair == "UU" || pair == "UI" || pair == "UR" || pair == "RU" || pair == "SI") as = As::Integer;
-  else if (pair == "US" || pair == "TS" || pair == "ST" || pair == "TT") as = As::Text;
-  else if (pair == "IR" || pair == "SR" || pair == "TR") as = As::Real;
-  else if (a.letter == 'I' || a.letter == 'U') as = As::Integer;
-  else if (a.letter == 'R') as = As::Real;
-  else as = As::Text;
-
+  if (a.letter == 'N' || b.letter == 'N') return pair == pairOf('T', 'T') ? -1 : 0;
+  switch (pair) {
+    case pairOf('T', 'T'):
+      if (a.format != b.format) return -1;
+      as = As::Text;
+      break;
+    case pairOf('U', 'T'):
+    case pairOf('I', 'T'):
+    case pairOf('T', 'U'):
+    case pairOf('T', 'I'): return 0;
+    case pairOf('U', 'U'):
+    case pairOf('U', 'I'):
+    case pairOf('U', 'R'):
+    case pairOf('R', 'U'):
+    case pairOf('S', 'I'): as = As::Integer; break;
+    case pairOf('U', 'S'):
+    case pairOf('T', 'S'):
+    case pairOf('S', 'T'): as = As::Text; break;
+    case pairOf('I', 'R'):
+    case pairOf('S', 'R'):
+    case pairOf('T', 'R'): as = As::Real; break;
+    default:
+      as = (a.letter == 'I' || a.letter == 'U') ? As::Integer : a.letter == 'R' ? As::Real : As::Text;
+      break;
+  }
+  if (as == As::Text) {
+    a = describe(left, true);
+    b = describe(right, true);
+  }
   int order = 0;  // -1 less, 0 equal, 1 greater
   if (as == As::Integer) {
     const std::int32_t x = a.letter == 'R' ? roundEven(a.real) : a.integer;
@@ -604,7 +628,7 @@ DateTime Engine::timeExpression(int pc, int end) const {
 }
 
 // assign -> «var := value» by the kind of the target; returns the new error code
-int Engine::assign(int pc, int end) {
+int Engine::assign(int& pc, int end) {
   CodeOperand target;
   if (!readOperand(pc, end, target) || !validSymbol(target.number)) return runerr::kNoVariable;
   const auto& code = m_compiled.code;

@@ -175,7 +175,7 @@ class Engine {
 
  private:
   void execute(int object, int statement, int& pc, int end);
-  int assign(int pc, int end);
+  int assign(int& pc, int end);
   bool condition(int pc, int end, int thenAddress);
   double arithmetic(int& pc, int end) const;
   std::string textExpression(int pc, int end) const;
@@ -190,7 +190,7 @@ class Engine {
   bool validSymbol(int symbol) const { return symbol >= 0 && static_cast<std::size_t>(symbol) < m_compiled.symbols.size(); }
 
   struct OperandInfo;
-  OperandInfo describe(const CodeOperand& operand) const;
+  OperandInfo describe(const CodeOperand& operand, bool needText) const;
 
   Project& m_project;
   CompileOutput& m_compiled;
