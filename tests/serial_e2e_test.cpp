@@ -53,11 +53,13 @@ class Simulator {
     argv.push_back(nullptr);
     if (posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) m_pid = -1;
   }
-  ~Simulator() {
+  ~Simulator() { stop(); }
+  void stop() {
     if (m_pid > 0) {
       kill(m_pid, SIGTERM);
       int status = 0;
       waitpid(m_pid, &status, 0);
+      m_pid = -1;
     }
   }
   bool running() const { return m_pid > 0; }
@@ -138,6 +140,27 @@ TEST(SerialEndToEnd, APortHeldByAnotherProgramIsRefused) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.output.find("Keine Steuereinheit gefunden an Port " + link), std::string::npos) << r.output;
   ::close(fd);
+}
+
+TEST(SerialEndToEnd, AUnitThatGoesAwayDuringATransferEndsItWithTheMessage) {
+  const std::string sim = simPath();
+  if (sim.empty() || !std::filesystem::exists(sim)) GTEST_SKIP() << "kelvaro-sim not built: " << sim;
+  TempDir dir;
+  const std::string link = dir.file("ttySIM");
+  Simulator unit({sim, "--pty", link});
+  ASSERT_TRUE(unit.running());
+  ASSERT_TRUE(waitFor(link));
+  RunResult transfer;
+  const auto start = std::chrono::steady_clock::now();
+  std::thread cli([&] { transfer = run("unit transfer " KELVARO_SOURCE_DIR "/examples/demo/DEMO.SPG --port " + link); });
+  // Identification and the first blocks take about a second; then the other end vanishes.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  unit.stop();
+  cli.join();
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(transfer.status, 1) << transfer.output;
+  EXPECT_NE(transfer.output.find("Fehler bei der Programm-Übertragung"), std::string::npos) << transfer.output;
+  EXPECT_LT(seconds, 1.5 + 4.32 + 2.0);
 }
 
 }  // namespace

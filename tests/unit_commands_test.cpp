@@ -350,3 +350,44 @@ TEST(UnitCommands, AutoDetectMessages) {
 
 }  // namespace
 }  // namespace kelvaro::test
+
+namespace kelvaro::test {
+namespace {
+
+TEST(UnitCommands, TheSunTableFollowsTheUnitsSummerTimeMode) {
+  const struct {
+    int line;
+    int replyCode;
+    int versionByte;
+    int mode;
+    bool applied;
+  } kRows[] = {
+      {__LINE__, 15, 53, 0, true}, {__LINE__, 15, 53, 2, true}, {__LINE__, 15, 53, 3, false},
+      {__LINE__, 14, 123, 4, false}, {__LINE__, 14, 53, 4, true},  // mode only read from version "{"
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    sim::UnitConfig config;
+    config.replyCode = r.replyCode;
+    config.versionByte = static_cast<std::uint8_t>(r.versionByte);
+    config.extra[2] = static_cast<std::uint8_t>(r.mode);
+    sim::ControlUnit unit(config);
+    SerialFixture f;
+    f.devices["COM1"] = &unit;
+    UnitPage page;
+    page.ComPortCoB = "COM1";
+    UnitCommands commands(f.protocol, page);
+    std::vector<bool> asked;
+    commands.sunTable = [&](bool apply) {
+      asked.push_back(apply);
+      return std::vector<SunWeek>(52);
+    };
+    Project project;
+    EXPECT_TRUE(readProject(project, KELVARO_SOURCE_DIR "/examples/demo/DEMO.SPG", "", f.ui) == ReadStatus::Complete);
+    ASSERT_TRUE(commands.ProgramTransfer(project, {}));
+    EXPECT_EQ(asked, std::vector<bool>{r.applied});
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro::test

@@ -143,15 +143,20 @@ int unitCommand(const UnitArguments& args) {
     ConsoleUserInterface loadUi;
     Project project;
     if (!loadProject(project, args.project, loadUi)) return 2;
-    const SunTableResult table = SunTable(decodeDate(clock.now()).year, true, sunSettingsFrom(settings));
-    if (!table.error.empty()) {
-      std::cerr << messageLine(table.error) << "\n";
+    const SunSettings sun = sunSettingsFrom(settings);
+    const int year = decodeDate(clock.now()).year;
+    if (const SunTableResult check = SunTable(year, true, sun); !check.error.empty()) {
+      std::cerr << messageLine(check.error) << "\n";
       return 2;
     }
     CompileOptions options;
     options.programName = fromUtf8(fileNameStem(std::filesystem::path(args.project).filename().string()));
-    for (const auto& week : table.entries)
-      options.sunTable.push_back({week.sunriseHour, week.sunriseMinute, week.sunsetHour, week.sunsetMinute});
+    commands.sunTable = [&](bool applySummerTime) {
+      std::vector<SunWeek> weeks;
+      for (const auto& week : SunTable(year, applySummerTime, sun).entries)
+        weeks.push_back({week.sunriseHour, week.sunriseMinute, week.sunsetHour, week.sunsetMinute});
+      return weeks;
+    };
     page.ProjNamLb = options.programName;
     page.StSndTimeCB = args.clock;
     commands.showCompileError = [&](const CompileOutput& out) {

@@ -152,6 +152,7 @@ bool UnitCommands::ProgramTransfer(Project& project, const CompileOptions& baseO
   if (m_page.StSndPgmCB || outputFile) {
     CompileOptions options = baseOptions;
     options.unitTypeCode = m_protocol.unit.TypeCode;
+    if (sunTable) options.sunTable = sunTable(m_protocol.unit.SummerTimeMode < 3);
     m_compiled = compile(project, project.constants, CompileMode::Image, options);
     if (m_compiled.result.code != 0) {
       if (m_compiled.result.code == kErrOverflow) {

@@ -61,6 +61,10 @@ class UnitCommands {
   std::function<void(const CompileOutput&)> showCompileError;
   // The main window's handling of a changed type after AutoDetect.
   std::function<void()> typeChanged;
+  // The weekly sun times for the image; the argument says whether the PC applies summer
+  // time (units whose summer-time mode is below 3 leave it to the PC). Unset: the table of
+  // the options passed to ProgramTransfer is used as it is.
+  std::function<std::vector<SunWeek>(bool applySummerTime)> sunTable;
   // Called after each program block: blocks sent, blocks in all.
   std::function<void(int, int)> blockSent;
 
