@@ -604,6 +604,27 @@ TEST(EngineStatements, StartWinSplitsTheCommandWithoutAShell) {
   EXPECT_TRUE(h.ui.messages.empty());
 }
 
+TEST(EngineStatements, CommandLinesAndTheSpawnItself) {
+  struct Row {
+    int line;
+    const char* text;
+    std::vector<std::string> words;
+  };
+  const Row rows[] = {
+      {__LINE__, "", {}},
+      {__LINE__, "  prog  ", {"prog"}},
+      {__LINE__, "prog \"\" x", {"prog", "", "x"}},
+      {__LINE__, "\"C:\\Programme\\Mal Programm.exe\" bild.bmp", {"C:\\Programme\\Mal Programm.exe", "bild.bmp"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(splitCommandLine(row.text), row.words);
+  }
+  EXPECT_TRUE(spawnProgram({"true"}));
+  EXPECT_FALSE(spawnProgram({"/nonexistent/kelvaro-no-such-program"}));
+  EXPECT_FALSE(spawnProgram({}));
+}
+
 TEST(EngineStatements, ProgramEndFinishesTheProgramAbortDoesNot) {
   Compiled end({object("X", "Zahl", "0", 254, {"PROGRAMMENDE", "X:=1"})});
   end.runQueued("X");

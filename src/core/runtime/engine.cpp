@@ -5,6 +5,7 @@
 
 #include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
@@ -131,12 +132,18 @@ std::vector<std::string> splitCommandLine(std::string_view text) {
 }
 
 bool spawnProgram(const std::vector<std::string>& words) {
+  // Programs started earlier are collected once they have ended, so that they do not linger
+  // as zombies for the rest of the run. Only our own children are waited for.
+  static std::vector<pid_t> started;
+  std::erase_if(started, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
   if (words.empty()) return false;
   std::vector<char*> argv;
   for (const auto& w : words) argv.push_back(const_cast<char*>(w.c_str()));
   argv.push_back(nullptr);
   pid_t pid = 0;
-  return ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0;
+  if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  started.push_back(pid);
+  return true;
 }
 
 // What Compare needs of one operand.
@@ -472,7 +479,7 @@ int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint
   constexpr auto pairOf = [](char x, char y) { return (static_cast<int>(x) << 8) | static_cast<int>(y); };
   const int pair = pairOf(a.letter, b.letter);
   enum class As { Integer, Real, Text } as;
-  if (a.letter == 'N' || b.letter == 'N') return pair == pairOf('T', 'T') ? -1 : 0;
+  if (a.letter == 'N' || b.letter == 'N') return 0;
   switch (pair) {
     case pairOf('T', 'T'):
       if (a.format != b.format) return -1;
