@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "language/compiler.h"
+#include "language/image.h"
 #include "model/project.h"
 
 namespace kelvaro {
@@ -203,6 +204,57 @@ void BM_CompileSymbolsOnly(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_CompileSymbolsOnly)->Unit(benchmark::kMillisecond);
+
+// The control unit holds less than the PC: the largest front part of the limit project, in
+// whole groups of ten so that every reference stays inside, whose image still fits.
+CompileOptions imageOptions() {
+  CompileOptions options;
+  options.unitTypeCode = 124;
+  options.programName = "BENCH";
+  options.sunTable.assign(52, SunWeek{7, 30, 17, 45});
+  return options;
+}
+
+bool imageFits(const Project& full, std::size_t objects) {
+  Project p = full;
+  p.objects.resize(objects);
+  return compile(p, p.constants, CompileMode::Image, imageOptions()).result.code == 0;
+}
+
+Project generateImageProject() {
+  const Project& full = limitProject();
+  std::size_t fits = 1, fails = full.objects.size() / 10 + 1;  // in groups
+  while (fails - fits > 1) {
+    const std::size_t middle = (fits + fails) / 2;
+    (imageFits(full, middle * 10) ? fits : fails) = middle;
+  }
+  Project p = full;
+  p.objects.resize(fits * 10);
+  return p;
+}
+
+Project& imageLimitProject() {
+  static Project project = generateImageProject();
+  return project;
+}
+
+void BM_CompileImage(benchmark::State& state) {
+  Project& p = imageLimitProject();
+  const CompileOptions options = imageOptions();
+  const CompileOutput check = compile(p, p.constants, CompileMode::Image, options);
+  if (check.result.code != 0 || memoryUsePercent(check) < 90) {
+    state.SkipWithError(("image not near the limit: " + std::to_string(check.result.code) + ", " +
+                         std::to_string(memoryUsePercent(check)) + " %").c_str());
+    return;
+  }
+  state.counters["objects"] = static_cast<double>(p.objects.size());
+  state.counters["image_bytes"] = check.imageSize + 1;
+  for (auto _ : state) {
+    CompileOutput out = compile(p, p.constants, CompileMode::Image, options);
+    benchmark::DoNotOptimize(out.imageSize);
+  }
+}
+BENCHMARK(BM_CompileImage)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelvaro

@@ -20,7 +20,7 @@ int ObjectIndex::find(std::string_view name) const {
 }
 
 std::string referenceText(char prefix, int number) {
-  char buf[8];
+  char buf[16];
   std::snprintf(buf, sizeof buf, "%c%05d", prefix, number);
   return buf;
 }
