@@ -315,3 +315,36 @@ TEST(RunSessionActions, ItemsForSpecialObjectsActLikeAClickOrQueue) {
 
 }  // namespace
 }  // namespace kelvaro
+
+namespace kelvaro {
+namespace {
+
+TEST(RunSessionSupervision, ARadioDeviceSilentForAnHourTimesOutOnce) {
+  struct Row {
+    int line;
+    int device;
+    bool timesOut;
+  };
+  const Row rows[] = {{__LINE__, 301, true}, {__LINE__, 551, true}, {__LINE__, 599, true},
+                      {__LINE__, 600, false}, {__LINE__, 0, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    TPSObj sensor = object("Fuehler", "Zahl", "0", 254);
+    sensor.OName = "Fuehler Bad";
+    Session s({sensor});
+    s.project.objects[0].hardware.deviceCode = row.device;
+    s.clock.set(at(10, 57, 0));  // 57 minutes: not yet
+    s.session->supervisionTimer();
+    EXPECT_FALSE(s.session->display(0).timeout);
+    for (int minute = 58; minute < 70; ++minute) {
+      s.clock.set(at(10, minute, 30));
+      s.session->supervisionTimer();
+    }
+    EXPECT_EQ(s.session->display(0).timeout, row.timesOut);
+    EXPECT_EQ(s.ui.beeps, row.timesOut ? 1 : 0);
+    EXPECT_EQ(s.session->caption(), row.timesOut ? "Haus [Ausf\xFChrung aktiv] Zeit\xFC" "berschreitung bei Fuehler Bad" : "Haus");
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro

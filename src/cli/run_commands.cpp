@@ -216,6 +216,7 @@ int runCommand(const RunArguments& a) {
       }
     }
     session.clockTimer();
+    if (tick % 100 == 0) session.supervisionTimer();
     if (session.statusShown() && session.statusText() != lastStatus) {
       lastStatus = session.statusText();
       std::cerr << isoDateTimeText(clock.now()) << " " << messageLine(lastStatus) << '\n';

@@ -97,6 +97,7 @@ void RunSession::abort() {
 
 std::string RunSession::caption() const {
   if (m_stopped && !m_engine.stopFlag) return m_viewName + " [Ausf\xFChrung gestoppt]";
+  if (!m_captionNote.empty()) return m_viewName + " [Ausf\xFChrung aktiv]" + m_captionNote;
   if (m_options.hardwareControl) return m_viewName + (m_options.visualisation ? " [Visualisierung]" : " [Ausf\xFChrung aktiv]");
   return m_viewName;
 }
@@ -113,6 +114,23 @@ void RunSession::clockTimer() {
   m_engine.clockPass();
   if (m_engine.stopFlag) m_running = false;
   m_clockBusy = false;
+}
+
+// supervisionTimer -> at most every 8.64 s: radio devices that have been silent too long
+void RunSession::supervisionTimer() {
+  const DateTime now = m_clock.now();
+  if (m_lastSupervision != 0.0 && now - m_lastSupervision < 0.0001) return;
+  m_lastSupervision = now;
+  const auto& run = m_engine.objects();
+  for (std::size_t i = 0; i < m_project.objects.size(); ++i) {
+    const TPSObj& o = m_project.objects[i];
+    const int device = o.hardware.deviceCode;
+    if (device != 301 && (device < 551 || device > 599)) continue;
+    if (m_display[i].timeout || now - run[i].lastChange <= 0.04) continue;
+    m_display[i].timeout = true;
+    m_captionNote = " Zeit\xFC" "berschreitung bei " + o.OName;
+    m_ui.beep();
+  }
 }
 
 void RunSession::cycleTimer() {

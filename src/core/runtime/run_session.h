@@ -81,6 +81,9 @@ class RunSession final : public EngineHost {
   void clockTimer();
   // The cycle timer of the visualisation.
   void cycleTimer();
+  // The radio timeout supervision (a 1 s timer): a radio device silent for more than 57.6
+  // minutes gets its timeout flag, one caption note and one beep.
+  void supervisionTimer();
   bool running() const { return m_running; }
   // The window closes when a timer sees the stop flag.
   bool closing() const { return m_engine.stopFlag; }
@@ -156,6 +159,8 @@ class RunSession final : public EngineHost {
   bool m_clockBusy = false;
   bool m_statusShown = false;
   std::string m_statusText;
+  std::string m_captionNote;  // " Zeitüberschreitung bei ..." after the running caption
+  DateTime m_lastSupervision = 0.0;
   DateTime m_statusTime = 0.0;
   std::ofstream m_protocol;
   Debugger* m_debugger = nullptr;
