@@ -677,6 +677,19 @@ TEST(EngineStatements, ReferenceBytesAreNeverTakenForAStatement) {
   EXPECT_EQ(std::get<TVarInt>(sum.out.symbols[0].value).Value, 42);
 }
 
+TEST(EngineStatements, ARunawayLoopEndsAtTheStatementLimit) {
+  EngineOptions options;
+  options.statementLimit = 1000;
+  Compiled r({object("X", "Zahl", "0", 254, {"Anfang:", "X:=X+1", "GEHEZU Anfang"})}, options);
+  r.runQueued("X");
+  EXPECT_EQ(r.number("X"), 500);
+  ASSERT_EQ(r.host.messages.size(), 1u);
+  EXPECT_EQ(r.host.messages[0], "Programm X nach 1000 Anweisungen beendet");
+  EXPECT_FALSE(r.engine->stopFlag);  // only that program ended; the run goes on
+  r.runQueued("X");
+  EXPECT_EQ(r.number("X"), 1000);
+}
+
 // --- code that makes no sense ------------------------------------------------------------
 
 TEST(EngineRobustness, RandomCodeAndSymbolsStopCleanly) {
