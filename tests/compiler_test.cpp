@@ -268,12 +268,6 @@ TEST(Compiler, SymbolsOnlyModeBuildsNoCodeAndSyncsObjects) {
   EXPECT_EQ(p.objects[0].CtZust, 2);
 }
 
-}  // namespace
-}  // namespace kelvaro
-
-namespace kelvaro {
-namespace {
-
 // Found by fuzzing: a program naming an object by a number compiled into a reference to
 // object 12345, which the engine and the image's object table would look up past the list.
 TEST(Compiler, ObjectReferenceBeyondTheObjectListIsAnError) {
@@ -284,6 +278,14 @@ TEST(Compiler, ObjectReferenceBeyondTheObjectListIsAnError) {
   EXPECT_EQ(out.result.line, 1);
   EXPECT_EQ(out.result.name, "12345");
   EXPECT_EQ(toUtf8(languageErrorMessage(out.result.code, out.result.name)), "Unbekannter Bezeichner ->12345");
+}
+
+TEST(Compiler, UnknownGotoLabelNamesItsLineByTextPosition) {
+  Project p = projectWith({lampObject("Lampe", {"Lampe:=AN", "  GEHEZU Nirgends"})});
+  const CompileOutput out = compileRun(p);
+  EXPECT_EQ(out.result.code, kErrSyntax);
+  EXPECT_EQ(out.result.line, 1);
+  EXPECT_EQ(out.result.position, 9 + 3 + 1);  // the second line starts after "Lampe:=AN" + 3
 }
 
 }  // namespace

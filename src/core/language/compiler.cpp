@@ -27,6 +27,7 @@ struct TranslatedLine {
   int line = 0;  // index in the stored program
   std::string tokens;
   bool label = false;
+  int offset = 0;  // character position of the line's start in the program text
 };
 
 struct VarDefColumns {
@@ -140,7 +141,7 @@ class CompileRun {
       Translation t = translateLine(text, context);
       if (t.result < 0)
         return failed(t.result, static_cast<int>(index), offset + t.position, static_cast<int>(n), std::move(t.name));
-      if (keep) keep->push_back({static_cast<int>(n), std::move(t.tokens), t.result == kResultLabel});
+      if (keep) keep->push_back({static_cast<int>(n), std::move(t.tokens), t.result == kResultLabel, offset});
       offset += lineLength;
     }
     return true;
@@ -167,12 +168,18 @@ class CompileRun {
       if (!translateObject(i, Pass::Resolve, &m_lines[i])) return false;
       for (const auto& line : m_lines[i]) {
         if (line.label) continue;
-        if (const int error = emitter.emitLine(line.tokens))
-          return failed(error, static_cast<int>(i), emitter.position(), line.line);
+        if (const int error = emitter.emitLine(line.tokens)) return emissionFailed(error, i, line, emitter);
       }
     }
     m_out.codeSize = emitter.position();
     return true;
+  }
+
+  // A malformed reference is a language error and names the line by its text position; a
+  // full buffer names the code position where it ran out.
+  bool emissionFailed(int error, std::size_t object, const TranslatedLine& line, const CodeEmitter& emitter) {
+    const int position = error == kErrSyntax ? line.offset + 1 : emitter.position();
+    return failed(error, static_cast<int>(object), position, line.line);
   }
 
   // step 5 -> the code for good: line map, closing VERLASSEN, structure walk, hardware data
@@ -189,8 +196,7 @@ class CompileRun {
       for (const auto& line : m_lines[i]) {
         if (line.label) continue;
         m_out.lineMap.push_back({emitter.position(), line.line});
-        if (const int error = emitter.emitLine(line.tokens))
-          return failed(error, static_cast<int>(i), emitter.position(), line.line);
+        if (const int error = emitter.emitLine(line.tokens)) return emissionFailed(error, i, line, emitter);
       }
       oc.lineMapEnd = m_out.lineMap.size();
       if (!m_lines[i].empty()) {
