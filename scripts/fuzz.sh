@@ -12,18 +12,7 @@ build="$root/build-fuzz"
 # The CLI is configured in every build, so its libraries are needed even here.
 packages=(cmake ninja-build clang libclang-rt-14-dev libcli11-dev nlohmann-json3-dev)
 
-install_missing_packages() {
-  local missing=() p
-  for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-}
+source "$root/scripts/install_packages.sh"
 
 case "$seconds" in
   ''|*[!0-9]*) echo "usage: $0 [seconds per target]" >&2; exit 2 ;;
