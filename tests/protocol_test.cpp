@@ -159,7 +159,9 @@ TEST(Protocol, ReceiveRules) {
     const auto start = f.clock.monotonicMs();
     EXPECT_EQ(f.protocol.ReceiveFrame(f.line.LineHandle, frame), r.result);
     EXPECT_LE(f.clock.monotonicMs() - start, 3456u + 500u);
-    if (r.result != kReceiveBadLength && r.result != kReceiveNothing) EXPECT_EQ(frame.L, r.L);
+    if (r.result != kReceiveBadLength && r.result != kReceiveNothing) {
+      EXPECT_EQ(frame.L, r.L);
+    }
     EXPECT_EQ(headerText(frame.receiver), r.receiver);
     EXPECT_EQ(headerText(frame.sender), r.sender);
     EXPECT_EQ(hexText(std::span<const std::uint8_t>(frame.data).first(static_cast<std::size_t>(r.dataCount))), r.data);
@@ -440,7 +442,9 @@ TEST(Protocol, FindUnitSearchesThePortsAndPrefersTheHandshakePort) {
     f.devices["COM" + std::to_string(r.simPort)] = &unit;
     EXPECT_EQ(f.protocol.FindUnit(r.preferred, 1), r.found);
     EXPECT_EQ(f.protocol.unit.PortName, r.port);
-    if (!r.found) EXPECT_EQ(f.protocol.unit.TypeCode, 500);
+    if (!r.found) {
+      EXPECT_EQ(f.protocol.unit.TypeCode, 500);
+    }
   }
 }
 

@@ -242,3 +242,23 @@ TEST(SerialLine, HexTextPutsABlankBeforeEveryPair) {
 
 }  // namespace
 }  // namespace kelvaro::test
+
+namespace kelvaro::test {
+namespace {
+
+TEST(SerialLine, ADeviceThatGoesAwayLeavesTheLineClosedNotDangling) {
+  SerialFixture f;
+  auto dev = std::make_unique<ScriptedDevice>();
+  f.devices["COM1"] = dev.get();
+  ASSERT_EQ(f.line.OpenLine("COM1"), 1);
+  dev.reset();
+  f.devices.clear();
+  EXPECT_FALSE(f.line.portOpen());
+  EXPECT_EQ(f.line.InputCount(), 0);
+  std::uint8_t b = 0;
+  EXPECT_EQ(f.line.WritePort(&b, 1), 0);
+  f.line.CloseLine();
+}
+
+}  // namespace
+}  // namespace kelvaro::test

@@ -58,7 +58,9 @@ TEST(UnitCli, CommandsAgainstTheBuiltInSimulator) {
     } else {
       EXPECT_EQ(got.status, r.status) << got.out;
     }
-    if (r.output) EXPECT_EQ(got.out, r.output);
+    if (r.output) {
+      EXPECT_EQ(got.out, r.output);
+    }
   }
 }
 

@@ -342,7 +342,9 @@ TEST(UnitCommands, AutoDetectMessages) {
     EXPECT_EQ(text, r.message);
     EXPECT_EQ(f.page.CfgM, r.memo);
     EXPECT_EQ(changed, !r.silent);
-    if (r.ok) EXPECT_EQ(f.page.ComPortCoB, "COM1");
+    if (r.ok) {
+      EXPECT_EQ(f.page.ComPortCoB, "COM1");
+    }
     EXPECT_TRUE(f.protocol.receiveTimerRunning);
     EXPECT_FALSE(f.line.portOpen());
   }

@@ -13,10 +13,16 @@
 
 namespace kelvaro {
 
+class InProcessSerialPort;
+
 // The far end of an in-process line.
 class SimulatedDevice {
  public:
-  virtual ~SimulatedDevice() = default;
+  SimulatedDevice() = default;
+  SimulatedDevice(const SimulatedDevice&) = delete;
+  SimulatedDevice& operator=(const SimulatedDevice&) = delete;
+  // A device that goes away first leaves the port holding it closed, never dangling.
+  virtual ~SimulatedDevice();
   // Bytes the PC wrote, at nowMs.
   virtual void fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowMs) = 0;
   // The PC's DTR and RTS changed (or were set at open).
@@ -30,12 +36,16 @@ class SimulatedDevice {
   virtual bool accepting() const { return true; }
 
   // Set while a port holds the line: a second open is refused, as a real port would.
-  bool claimed = false;
+  bool claimed() const { return m_holder != nullptr; }
+
+ private:
+  friend class InProcessSerialPort;
+  InProcessSerialPort* m_holder = nullptr;
 };
 
 class InProcessSerialPort final : public SerialPort {
  public:
-  InProcessSerialPort(SimulatedDevice& device, const Clock& clock) : m_device(device), m_clock(clock) {}
+  InProcessSerialPort(SimulatedDevice& device, const Clock& clock) : m_device(&device), m_clock(clock) {}
   InProcessSerialPort(const InProcessSerialPort&) = delete;
   InProcessSerialPort& operator=(const InProcessSerialPort&) = delete;
   ~InProcessSerialPort() override { close(); }
@@ -54,8 +64,10 @@ class InProcessSerialPort final : public SerialPort {
   bool rts() const { return m_rts; }
 
  private:
+  friend class SimulatedDevice;
   void collect();
-  SimulatedDevice& m_device;
+  void deviceGone();
+  SimulatedDevice* m_device;  // null once the device has gone
   const Clock& m_clock;
   bool m_open = false;
   bool m_dtr = false;
