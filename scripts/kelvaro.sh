@@ -32,6 +32,9 @@ case "$mode" in
     "$cli" check "$demo"
     "$cli" compile "$demo" -o "$build/DEMO.SPA"
     "$cli" sun
+    # A day of the installation in virtual time, then its program sent to the simulated unit.
+    "$cli" run "$demo" --fast --for 1d --trace
+    "$cli" unit transfer "$demo" --port SIM
     ;;
   test)
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
