@@ -12,6 +12,7 @@
 #include "astro/sun_times.h"
 #include "model/project.h"
 #include "storage/project_file.h"
+#include "support/cli_runner.h"
 #include "support/fake_user_interface.h"
 #include "support/temp_dir.h"
 #include "time/date_time.h"
@@ -19,28 +20,8 @@
 namespace kelvaro {
 namespace {
 
-struct CliResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CliResult runCli(const std::string& arguments) {
-  test::TempDir dir;
-  const std::string errFile = dir.file("stderr.txt");
-  const std::string command = "KELVARO_INI=/nonexistent/kelvaro.INI " + std::string(KELVARO_CLI_PATH) + " " +
-                              arguments + " 2>'" + errFile + "'";
-  CliResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  std::array<char, 4096> buffer{};
-  std::size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.out.append(buffer.data(), n);
-  const int raw = pclose(pipe);
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.err = test::readFile(errFile);
-  return result;
-}
+// Standard output holds the trace; messages go apart.
+test::CliRun runCli(const std::string& arguments) { return test::runCli(arguments, {}, test::Stderr::Apart); }
 
 const std::string kDemo = std::string(KELVARO_SOURCE_DIR) + "/examples/demo/DEMO.SPG";
 
@@ -84,10 +65,10 @@ TEST(CliRun, DemoDaySwitchesAtItsTimes) {
     SCOPED_TRACE(row.line);
     char start[32];
     std::snprintf(start, sizeof start, "%04d-%02d-%02d 12:00:00", row.y, row.m, row.d);
-    const CliResult r = runCli("run '" + kDemo + "' --start '" + start + "' --for 1d --fast --trace");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err, "");
-    const auto all = changes(r.out);
+    const test::CliRun r = runCli("run '" + kDemo + "' --start '" + start + "' --for 1d --fast --trace");
+    ASSERT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(r.errors, "");
+    const auto all = changes(r.output);
     char day[16], next[16];
     std::snprintf(day, sizeof day, "%04d-%02d-%02d", row.y, row.m, row.d);
     const DateTime tomorrow = *encodeDate(row.y, row.m, row.d) + 1;
@@ -98,16 +79,16 @@ TEST(CliRun, DemoDaySwitchesAtItsTimes) {
     EXPECT_EQ(timesOf(all, "Aussenlicht", "aus"), std::vector<std::string>{std::string(day) + " 23:00:00"});
     EXPECT_EQ(timesOf(all, "RolloWohnen", "unten"), std::vector<std::string>{sunset});
     EXPECT_EQ(timesOf(all, "RolloWohnen", "oben"), std::vector<std::string>{std::string(next) + " 07:00:00"});
-    EXPECT_EQ(all.size(), 4u) << r.out;
+    EXPECT_EQ(all.size(), 4u) << r.output;
   }
 }
 
 TEST(CliRun, ClicksAndEntriesRunTheObjectsPrograms) {
-  const CliResult r = runCli("run '" + kDemo +
+  const test::CliRun r = runCli("run '" + kDemo +
                              "' --start '2026-06-15 12:00:00' --for 30m --fast --trace --click Haustuer@12:10:00"
                              " --click Klingel@12:20:00 --input 'Anzeige=Grüße@12:25:00'");
-  ASSERT_EQ(r.status, 0) << r.err;
-  const auto all = changes(r.out);
+  ASSERT_EQ(r.status, 0) << r.errors;
+  const auto all = changes(r.output);
   EXPECT_EQ(timesOf(all, "Haustuer", "offen"), std::vector<std::string>{"2026-06-15 12:10:00"});
   EXPECT_EQ(timesOf(all, "Besucher", "1"), std::vector<std::string>{"2026-06-15 12:10:00"});
   EXPECT_EQ(timesOf(all, "Flurlicht", "an"), (std::vector<std::string>{"2026-06-15 12:10:00", "2026-06-15 12:20:00"}));
@@ -131,14 +112,14 @@ TEST(CliRun, RuntimeErrorsEndTheRunUnlessToldToGoOn) {
 
   const std::string common = "run '" + file + "' --start '2026-06-15 12:00:00' --for 10m --fast --trace"
                              " --click Klingel@12:01:00 --click Klingel@12:08:00";
-  const CliResult cancel = runCli(common);
+  const test::CliRun cancel = runCli(common);
   EXPECT_EQ(cancel.status, 1);
-  EXPECT_EQ(cancel.err,
+  EXPECT_EQ(cancel.errors,
             "2026-06-15 12:01:00 Laufzeitfehler 2013 - Keine Stringvariable bei Programmaufruf Programm Klingel in Zeile 4\n");
-  const CliResult goOn = runCli(common + " --continue-on-error");
+  const test::CliRun goOn = runCli(common + " --continue-on-error");
   EXPECT_EQ(goOn.status, 0);
-  EXPECT_NE(goOn.err.find("2026-06-15 12:08:00 Laufzeitfehler 2013"), std::string::npos) << goOn.err;
-  EXPECT_EQ(timesOf(changes(goOn.out), "Flurlicht", "an").size(), 2u);
+  EXPECT_NE(goOn.errors.find("2026-06-15 12:08:00 Laufzeitfehler 2013"), std::string::npos) << goOn.errors;
+  EXPECT_EQ(timesOf(changes(goOn.output), "Flurlicht", "an").size(), 2u);
 }
 
 TEST(CliRun, BadArgumentsGiveExitTwo) {
@@ -155,10 +136,10 @@ TEST(CliRun, BadArgumentsGiveExitTwo) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
-    const CliResult r = runCli("run '" + kDemo + "' " + row.arguments);
-    EXPECT_EQ(r.status, 2) << r.err;
-    EXPECT_NE(r.err, "");
-    EXPECT_EQ(r.out, "");
+    const test::CliRun r = runCli("run '" + kDemo + "' " + row.arguments);
+    EXPECT_EQ(r.status, 2) << r.errors;
+    EXPECT_NE(r.errors, "");
+    EXPECT_EQ(r.output, "");
   }
 }
 

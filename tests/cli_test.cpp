@@ -8,30 +8,14 @@
 
 #include "model/project.h"
 #include "storage/project_file.h"
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
 namespace kelvaro {
 namespace {
 
-struct RunResult {
-  int status = -1;
-  std::string output;  // stdout and stderr together
-};
-
-RunResult runCli(const std::string& arguments) {
-  // No settings file of whoever runs the tests may change what the tool prints.
-  const std::string command =
-      "KELVARO_INI=/nonexistent/kelvaro.INI " + std::string(KELVARO_CLI_PATH) + " " + arguments + " 2>&1";
-  RunResult result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return result;
-  std::array<char, 4096> buffer{};
-  std::size_t n = 0;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) result.output.append(buffer.data(), n);
-  const int raw = pclose(pipe);
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return result;
-}
+using RunResult = test::CliRun;
+using test::runCli;
 
 const std::string kDemo = std::string(KELVARO_SOURCE_DIR) + "/examples/demo/DEMO.SPG";
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -27,23 +28,7 @@ std::string simPath() {
   return at == std::string::npos ? std::string() : cli.substr(0, at) + "sim/kelvaro-sim";
 }
 
-struct RunResult {
-  int status = -1;
-  std::string output;
-};
-
-RunResult run(const std::string& arguments) {
-  const std::string command =
-      "KELVARO_INI=/nonexistent/kelvaro.INI " + std::string(KELVARO_CLI_PATH) + " " + arguments + " 2>&1";
-  RunResult r;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, pipe)) r.output += buf;
-  const int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+test::CliRun run(const std::string& arguments) { return test::runCli(arguments); }
 
 class Simulator {
  public:
@@ -88,12 +73,12 @@ TEST(SerialEndToEnd, TransferThroughAPseudoTerminalDeliversTheCompiledImage) {
   ASSERT_TRUE(waitFor(link));
 
   const std::string project = KELVARO_SOURCE_DIR "/examples/demo/DEMO.SPG";
-  const RunResult transfer = run("unit transfer " + project + " --port " + link);
+  const test::CliRun transfer = run("unit transfer " + project + " --port " + link);
   EXPECT_EQ(transfer.status, 0) << transfer.output;
   EXPECT_NE(transfer.output.find("Programm wird übertragen"), std::string::npos) << transfer.output;
 
   const std::string compiled = dir.file("DEMO.bin");
-  const RunResult compile = run("compile " + project + " -o " + compiled);
+  const test::CliRun compile = run("compile " + project + " -o " + compiled);
   ASSERT_EQ(compile.status, 0) << compile.output;
   const std::string expected = readFile(compiled);
   const std::string got = readFile(received);
@@ -103,7 +88,7 @@ TEST(SerialEndToEnd, TransferThroughAPseudoTerminalDeliversTheCompiledImage) {
   EXPECT_EQ(got.substr(0, expected.size()), expected);
 
   // The port was given back: a second command can take it again.
-  const RunResult action = run("unit save --port " + link);
+  const test::CliRun action = run("unit save --port " + link);
   EXPECT_EQ(action.status, 0) << action.output;
   EXPECT_NE(action.output.find("Speichern in Steuereinheit ausgeführt"), std::string::npos) << action.output;
 }
@@ -117,7 +102,7 @@ TEST(SerialEndToEnd, ASilentUnitOnAPseudoTerminalEndsWithTheMessage) {
   ASSERT_TRUE(unit.running());
   ASSERT_TRUE(waitFor(link));
   const auto start = std::chrono::steady_clock::now();
-  const RunResult r = run("unit restart --port " + link);
+  const test::CliRun r = run("unit restart --port " + link);
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.output.find("Keine Steuereinheit gefunden an Port " + link), std::string::npos) << r.output;
@@ -136,7 +121,7 @@ TEST(SerialEndToEnd, APortHeldByAnotherProgramIsRefused) {
   const int fd = ::open(link.c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
-  const RunResult r = run("unit identify --port " + link);
+  const test::CliRun r = run("unit identify --port " + link);
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.output.find("Keine Steuereinheit gefunden an Port " + link), std::string::npos) << r.output;
   ::close(fd);
@@ -150,7 +135,7 @@ TEST(SerialEndToEnd, AUnitThatGoesAwayDuringATransferEndsItWithTheMessage) {
   Simulator unit({sim, "--pty", link});
   ASSERT_TRUE(unit.running());
   ASSERT_TRUE(waitFor(link));
-  RunResult transfer;
+  test::CliRun transfer;
   const auto start = std::chrono::steady_clock::now();
   std::thread cli([&] { transfer = run("unit transfer " KELVARO_SOURCE_DIR "/examples/demo/DEMO.SPG --port " + link); });
   // Identification and the first blocks take about a second; then the other end vanishes.

@@ -6,27 +6,14 @@
 #include <cstdio>
 #include <string>
 
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
 namespace kelvaro::test {
 namespace {
 
-struct CliResult {
-  int status = -1;
-  std::string out;
-};
-
-CliResult cli(const std::string& arguments, const std::string& dir = "/tmp") {
-  const std::string command = "cd " + dir + " && KELVARO_INI=/nonexistent/kelvaro.INI " +
-                              std::string(KELVARO_CLI_PATH) + " " + arguments + " 2>&1";
-  CliResult r;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, pipe)) r.out += buf;
-  const int status = pclose(pipe);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
+test::CliRun cli(const std::string& arguments, const std::string& dir = "/tmp") {
+  return test::runCli(arguments, dir);
 }
 
 constexpr int kAnyFailure = -2;
@@ -52,22 +39,22 @@ TEST(UnitCli, CommandsAgainstTheBuiltInSimulator) {
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
-    const CliResult got = cli(r.arguments);
+    const test::CliRun got = cli(r.arguments);
     if (r.status == kAnyFailure) {
-      EXPECT_NE(got.status, 0) << got.out;
+      EXPECT_NE(got.status, 0) << got.output;
     } else {
-      EXPECT_EQ(got.status, r.status) << got.out;
+      EXPECT_EQ(got.status, r.status) << got.output;
     }
     if (r.output) {
-      EXPECT_EQ(got.out, r.output);
+      EXPECT_EQ(got.output, r.output);
     }
   }
 }
 
 TEST(UnitCli, LogOptionWritesTheLineLogInTheWorkingDirectory) {
   TempDir dir;
-  const CliResult got = cli("unit save --port SIM --log", dir.path().string());
-  ASSERT_EQ(got.status, 0) << got.out;
+  const test::CliRun got = cli("unit save --port SIM --log", dir.path().string());
+  ASSERT_EQ(got.status, 0) << got.output;
   const std::string log = readFile(dir.file("RS232LOG.TXT"));
   EXPECT_NE(log.find(": Ausgabe ->  81 06 C9 22 02 01 1F 00\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(": Eingabe ->  C9 0D 01 02 0A 00\r\n"), std::string::npos) << log;
@@ -76,12 +63,12 @@ TEST(UnitCli, LogOptionWritesTheLineLogInTheWorkingDirectory) {
 
 TEST(UnitCli, ConfigurationRoundTripWithinOneSimulatorIsNotKept) {
   // Each call starts its own built-in unit: what one call writes, the next does not see.
-  const CliResult write = cli("unit config-write --port SIM --init ATZ --access '1234;pw' --clockcor 50");
-  EXPECT_EQ(write.status, 0) << write.out;
-  const CliResult read = cli("unit config-read --port SIM");
-  EXPECT_EQ(read.status, 0) << read.out;
-  EXPECT_NE(read.out.find("MODEMINIT=\n"), std::string::npos) << read.out;
-  EXPECT_NE(read.out.find("CLOCKCOR=0\n"), std::string::npos) << read.out;
+  const test::CliRun write = cli("unit config-write --port SIM --init ATZ --access '1234;pw' --clockcor 50");
+  EXPECT_EQ(write.status, 0) << write.output;
+  const test::CliRun read = cli("unit config-read --port SIM");
+  EXPECT_EQ(read.status, 0) << read.output;
+  EXPECT_NE(read.output.find("MODEMINIT=\n"), std::string::npos) << read.output;
+  EXPECT_NE(read.output.find("CLOCKCOR=0\n"), std::string::npos) << read.output;
 }
 
 }  // namespace

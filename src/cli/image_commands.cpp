@@ -6,27 +6,19 @@
 #include <iostream>
 
 #include "astro/sun_times.h"
+#include "configured_sun.h"
 #include "console_user_interface.h"
 #include "hardware/unit_types.h"
 #include "language/compiler.h"
 #include "language/image.h"
 #include "project_loading.h"
 #include "storage/atomic_file.h"
-#include "storage/ini_file.h"
-#include "storage/settings.h"
 #include "text/cp1252.h"
 #include "time/clock.h"
 #include "time/date_time.h"
 
 namespace kelvaro::cli {
 namespace {
-
-// The ASTRO settings of kelvaro.INI; the defaults when there is none.
-SunSettings configuredSunSettings() {
-  IniFile ini(settingsFilePath().value_or(std::string()));
-  if (!ini.path().empty()) ini.load();
-  return sunSettingsFrom(readSettings(ini, std::filesystem::current_path().string()));
-}
 
 std::optional<DateTime> dateArgument(const std::optional<std::string>& text) {
   if (!text) return SystemClock().now();

@@ -107,6 +107,11 @@ int main(int argc, char** argv) {
     status = kelvaro::cli::unitCommand(unitArgs);
   });
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // Help is a success; every other parse failure is an invalid argument.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
   return status;
 }

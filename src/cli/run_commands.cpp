@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "configured_sun.h"
 #include "console_user_interface.h"
 #include "language/compiler.h"
 #include "language/errors.h"
@@ -178,8 +179,9 @@ int runCommand(const RunArguments& a) {
   RunUserInterface ui(a.continueOnError, clock);
 
   RunSessionOptions options;
-  options.engine.sun.latitude = a.latitude;
-  options.engine.sun.longitude = a.longitude;
+  options.engine.sun = configuredSunSettings();
+  if (a.latitude) options.engine.sun.latitude = *a.latitude;
+  if (a.longitude) options.engine.sun.longitude = *a.longitude;
   options.engine.applySummerTime = a.summerTime;
   // Headless nobody can press "Abbruch": a program caught in a GEHEZU loop ends after this many statements.
   options.engine.statementLimit = 1'000'000;

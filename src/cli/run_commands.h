@@ -16,7 +16,7 @@ struct RunArguments {
   std::vector<std::string> clicks;  // OBJECT@TIME
   std::vector<std::string> inputs;  // OBJECT=VALUE@TIME
   bool continueOnError = false;
-  double latitude = 51.5, longitude = 10.5;
+  std::optional<double> latitude, longitude;  // default: the ASTRO settings
   bool summerTime = true;
 };
 

@@ -1,0 +1,19 @@
+// Runs kelvaro-cli as other tools do, with no settings file of whoever runs the tests.
+#pragma once
+
+#include <string>
+
+namespace kelvaro::test {
+
+struct CliRun {
+  int status = -1;
+  std::string output;  // stdout, and stderr too unless kept apart
+  std::string errors;  // stderr when kept apart
+};
+
+enum class Stderr { Merged, Apart };
+
+// arguments are shell words; dir, when given, is the working directory.
+CliRun runCli(const std::string& arguments, const std::string& dir = {}, Stderr stderrMode = Stderr::Merged);
+
+}  // namespace kelvaro::test
