@@ -117,6 +117,8 @@ TEST(Compiler, ObjectStatementsAndCallsPassTheSequenceCheck) {
                                                    "  LAUT(1)",
                                                    "ENDEWENN",
                                                    "CT := ZEIT",
+                                                   "WENN MODEMOK ODER SMSFEHLER DANN",
+                                                   "ENDEWENN",
                                                    "VERLASSEN",
                                                })});
   const CompileOutput out = compileRun(p);

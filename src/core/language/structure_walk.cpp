@@ -33,6 +33,8 @@ const ByteSet kAfterConditionValue = withRange(setOf({'&', '(', ')', '<', '=', '
 const ByteSet kAfterOperator = setOf({'&', '(', ')', 0x7C});
 const ByteSet kAfterTruthFunction = setOf({0xBF, 0xC2, 0xC3});
 const ByteSet kAfterFunction = setOf({'%', '&', '(', ')', 0xEF});
+// MODEMOK takes no argument, yet may also be written with its empty parentheses.
+const ByteSet kAfterModemOk = kAfterFunction | kAfterTruthFunction;
 // A closing parenthesis may follow an object argument: GESCHALTET(x), AKTIVIEREN(x).
 const ByteSet kAfterConditionObject = withRange(setOf({'<', '=', '>', ')', 0xBF}), 0xC2, 0xC9);
 const ByteSet kAfterStatementObject = setOf({0xBD, ')'});
@@ -248,7 +250,10 @@ class StructureWalk {
       case 0xE8: case 0xF1:
         m_allowed = kAfterTruthFunction;
         break;
-      case 0xE7: case 0xE9: case 0xEA: case 0xEB: case 0xEF:
+      case 0xEB:
+        m_allowed = kAfterModemOk;
+        break;
+      case 0xE7: case 0xE9: case 0xEA: case 0xEF:
         m_allowed = kAfterFunction;
         break;
       default:
