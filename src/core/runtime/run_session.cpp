@@ -2,34 +2,20 @@
 // and what a click or an entry in the input dialog does.
 #include "runtime/run_session.h"
 
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
 
 #include "model/type_states.h"
 #include "runtime/debugger.h"
+#include "runtime/engine_support.h"
 #include "text/cp1252.h"
+#include "text/text_util.h"
 
 namespace kelvaro {
-namespace {
 
-bool fileExists(const std::string& name) {
-  struct stat st {};
-  return !name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool sameName(std::string_view a, std::string_view b) { return upperCase(a) == upperCase(b); }
-
-std::string realValueText(double value, int decimals) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%9.*f", std::clamp(decimals, 0, 15), value);
-  std::string s = buf;
-  s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
-  return s;
-}
-
-}  // namespace
+using engine_detail::fileExists;
+using engine_detail::realText;
 
 RunSession::RunSession(Project& project, CompileOutput& compiled, const Clock& clock, UserInterface& ui,
                        RunSessionOptions options)
@@ -167,7 +153,7 @@ void RunSession::showView(std::string_view name, bool rebuild) {
     d.shown = false;
     d.slot = -1;
     for (std::size_t s = 0; s < o.plans.size(); ++s) {
-      if (!o.plans[s].ViewName.empty() && sameName(o.plans[s].ViewName, name)) {
+      if (!o.plans[s].ViewName.empty() && equalsNoCase(o.plans[s].ViewName, name)) {
         d.shown = true;
         d.slot = static_cast<int>(s);
         run[i].left = o.plans[s].Left;
@@ -358,7 +344,7 @@ void RunSession::inputStatement(std::string_view prompt, int symbol) {
     r.value = std::to_string(v->Value);
   } else if (const auto* v = std::get_if<TVarReal>(&d)) {
     r.mode = InputMode::Real;
-    r.value = realValueText(v->Value, v->Decimals);
+    r.value = realText(v->Value, v->Decimals);
   } else {
     return;
   }

@@ -1,0 +1,46 @@
+// What the parts of the engine share: the operation bytes and system values it reads, and the
+// number and text forms of values it converts between.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "language/token.h"
+#include "time/date_time.h"
+
+namespace kelvaro::engine_detail {
+
+inline constexpr std::uint8_t kBD = 0xBD;
+inline constexpr std::uint8_t kPipe = 0x7C;
+inline constexpr std::uint8_t kArith = 0xEF;
+
+enum SystemValue : int {
+  kZeit = 16395, kDatum, kUhrzeit, kTag, kUhrzeit5, kSec5, kRechne, kStoppzeit, kMonat, kZufallszeit,
+  kObjFehlAnz, kFehlerObjekt, kSonnenaufgang, kSonnenuntergang, kMonatstag, kJahr,
+};
+
+inline bool isSystemValue(int n) { return n >= kFirstSystemValue && n <= kLastSystemValue; }
+inline bool takesArgument(int n) { return n == kStoppzeit || n == kZufallszeit || n == kSonnenaufgang || n == kSonnenuntergang; }
+
+
+inline constexpr std::string_view kWeekdays[] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
+
+// A double as an int32, NaN as 0 and outside values at the bounds.
+std::int32_t clampToInt(double v);
+// Rounded to the nearest integer, halves to the even one.
+std::int32_t roundEven(double v);
+// A real with its number of decimals, the point as separator.
+std::string realText(double value, int decimals);
+std::string trimmed(std::string_view t);
+// A text read as a decimal number (a comma counts as the point); nothing when it does not read.
+std::optional<double> readNumber(std::string_view text);
+// The integer of a text compared as a number: its digits, every other character a "0".
+std::int32_t digitsValue(std::string_view text);
+// A text as a time: a time of day without ".", a date without ":", else date and time.
+DateTime textTime(std::string_view text);
+DateTime timeOfDay(DateTime v);
+bool fileExists(const std::string& name);
+
+}  // namespace kelvaro::engine_detail
