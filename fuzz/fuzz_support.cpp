@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "text/hex_text.h"
+
 namespace kelvaro::fuzz {
 
 void fail(std::string_view invariant, std::string_view detail) {
@@ -12,19 +14,6 @@ void fail(std::string_view invariant, std::string_view detail) {
   std::abort();
 }
 
-std::string shown(std::string_view bytes) {
-  std::string out;
-  for (char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b < 0x7F && c != '[') {
-      out += c;
-    } else {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "[%02X]", b);
-      out += buf;
-    }
-  }
-  return out;
-}
+std::string shown(std::string_view bytes) { return readableBytes(bytes); }
 
 }  // namespace kelvaro::fuzz

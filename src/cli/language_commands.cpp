@@ -1,7 +1,6 @@
 // kelvaro-cli check, translate and dump: the compiler seen from the command line.
 #include "language_commands.h"
 
-#include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
@@ -12,23 +11,13 @@
 #include "language/translator.h"
 #include "project_loading.h"
 #include "text/cp1252.h"
+#include "text/hex_text.h"
 #include "time/date_time.h"
 
 namespace kelvaro::cli {
 namespace {
 
 using Json = nlohmann::ordered_json;
-
-std::string hexBytes(const std::uint8_t* data, std::size_t size, const char* separator) {
-  std::string out;
-  char buf[4];
-  for (std::size_t i = 0; i < size; ++i) {
-    if (i > 0) out += separator;
-    std::snprintf(buf, sizeof buf, "%02X", data[i]);
-    out += buf;
-  }
-  return out;
-}
 
 // "OBJECT:LINE: MESSAGE" with the line counted from 1, or the bare message when no object is named.
 std::string errorLine(const Project& project, const CompileResult& r) {
@@ -59,7 +48,7 @@ std::string symbolType(const Symbol& s) {
 
 Json dumpJson(const Project& project, const CompileOutput& out) {
   Json j;
-  j["code"] = hexBytes(out.code.data(), static_cast<std::size_t>(out.codeSize), "");
+  j["code"] = hexBytes(std::span(out.code.data(), static_cast<std::size_t>(out.codeSize)), "");
   Json symbols = Json::array();
   for (std::size_t n = 0; n < out.symbols.size(); ++n) {
     const Symbol& s = out.symbols[n];
@@ -115,7 +104,7 @@ int translateCommand(const std::string& fileName, const std::string& objectName,
   const ObjectIndex objects(project.objects);
   TranslatorContext context{objects, object.Name, symbols, project.constants, labels, Pass::Collect};
   const Translation t = translateLine(fromUtf8(line), context);
-  std::cout << hexBytes(reinterpret_cast<const std::uint8_t*>(t.tokens.data()), t.tokens.size(), " ") << "\n"
+  std::cout << hexBytes(t.tokens) << "\n"
             << t.result << "\n";
   return t.result < 0 ? 1 : 0;
 }

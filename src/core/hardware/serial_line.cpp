@@ -9,6 +9,7 @@
 #include "hardware/posix_serial_port.h"
 #include "storage/ini_file.h"
 #include "time/date_time.h"
+#include "text/hex_text.h"
 
 namespace kelvaro {
 
@@ -42,15 +43,7 @@ PortTarget resolvePortName(std::string_view name, const IniFile* settings) {
 }
 
 std::string hexText(std::span<const std::uint8_t> bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(bytes.size() * 3);
-  for (std::uint8_t b : bytes) {
-    text += ' ';
-    text += kDigits[b >> 4];
-    text += kDigits[b & 0x0F];
-  }
-  return text;
+  return bytes.empty() ? std::string() : " " + hexBytes(bytes);
 }
 
 SerialLine::SerialLine(const Clock& clock, PortFactory factory, std::function<void()> pump, UserInterface* ui)
