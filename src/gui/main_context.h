@@ -1,0 +1,30 @@
+// What the main window shares with its pages and dialogs: the workspace, the user
+// interface and the hooks by which one part of the window asks another to act.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "app/editor_request.h"
+#include "app/user_interface.h"
+#include "app/workspace.h"
+
+namespace kelvaro::gui {
+
+struct MainContext {
+  MainContext(Workspace& workspace_, UserInterface& ui_) : workspace(workspace_), ui(ui_) {}
+
+  Workspace& workspace;
+  UserInterface& ui;
+
+  // The project was replaced or read: every page shows it anew.
+  std::function<void()> projectChanged;
+  // Opens the help window on a topic ("seitobj", "Inhalt" ...).
+  std::function<void(const QString& topic)> showHelp;
+  // Opens the object editor modally; true when it was closed with OK.
+  std::function<bool(const EditorRequest& request)> editObject;
+  // The main timer (autostart, modem polling) stops while a modal editor or a run is open.
+  std::function<void(bool running)> setMainTimer;
+};
+
+}  // namespace kelvaro::gui

@@ -1,0 +1,126 @@
+// Message boxes, the input box, file dialogs and the wait dialog with German buttons.
+#include "qt_user_interface.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+
+#include "qt_text.h"
+
+namespace kelvaro::gui {
+
+namespace {
+
+QMessageBox::Icon iconOf(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Error: return QMessageBox::Critical;
+    case MessageKind::Warning: return QMessageBox::Warning;
+    case MessageKind::Question: return QMessageBox::Question;
+    case MessageKind::Information: break;
+  }
+  return QMessageBox::Information;
+}
+
+QString captionOf(MessageKind kind) {
+  switch (kind) {
+    case MessageKind::Error: return QStringLiteral("Fehler");
+    case MessageKind::Warning: return QStringLiteral("Warnung");
+    case MessageKind::Question: return QStringLiteral("Bestätigen");
+    case MessageKind::Information: break;
+  }
+  return QStringLiteral("Information");
+}
+
+// The core writes line breaks as CR, as the message texts are stored.
+QString messageText(std::string_view cp1252) {
+  QString text = toQ(cp1252);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+}  // namespace
+
+MessageAnswer QtUserInterface::showMessage(const Message& message) {
+  QMessageBox box(iconOf(message.kind), captionOf(message.kind), messageText(message.text), QMessageBox::NoButton,
+                  m_parent);
+  QAbstractButton* ok = nullptr;
+  QAbstractButton* cancel = nullptr;
+  QAbstractButton* yes = nullptr;
+  switch (message.buttons) {
+    case MessageButtons::Ok:
+      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      break;
+    case MessageButtons::OkHelp:
+      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      box.addButton(QStringLiteral("&Hilfe"), QMessageBox::HelpRole);
+      break;
+    case MessageButtons::OkCancel:
+      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+      break;
+    case MessageButtons::YesNo:
+      yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+      box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+      break;
+  }
+  box.exec();
+  QAbstractButton* clicked = box.clickedButton();
+  if (message.buttons == MessageButtons::YesNo) return clicked == yes ? MessageAnswer::Yes : MessageAnswer::No;
+  if (cancel != nullptr && clicked == cancel) return MessageAnswer::Cancel;
+  (void)ok;
+  return MessageAnswer::Ok;
+}
+
+std::optional<std::string> QtUserInterface::inputBox(std::string_view caption, std::string_view prompt,
+                                                     std::string_view value) {
+  bool accepted = false;
+  const QString text =
+      QInputDialog::getText(m_parent, toQ(caption), messageText(prompt), QLineEdit::Normal, toQ(value), &accepted);
+  if (!accepted) return std::nullopt;
+  return fromQ(text);
+}
+
+std::optional<std::string> QtUserInterface::openFileName(std::string_view title, std::string_view filter,
+                                                         std::string_view directory) {
+  const QString name = QFileDialog::getOpenFileName(m_parent, toQ(title), toQ(directory), toQ(filter));
+  if (name.isEmpty()) return std::nullopt;
+  return fromQ(name);
+}
+
+std::optional<std::string> QtUserInterface::saveFileName(std::string_view title, std::string_view filter,
+                                                         std::string_view directory) {
+  const QString name = QFileDialog::getSaveFileName(m_parent, toQ(title), toQ(directory), toQ(filter));
+  if (name.isEmpty()) return std::nullopt;
+  return fromQ(name);
+}
+
+void QtUserInterface::beep() { QApplication::beep(); }
+
+void QtUserInterface::showWait(std::string_view text) {
+  if (m_wait == nullptr) {
+    m_wait = new QProgressDialog(m_parent);
+    m_wait->setCancelButtonText(QStringLiteral("A&bbruch"));
+    m_wait->setRange(0, 0);
+    m_wait->setMinimumDuration(0);
+    m_wait->setWindowModality(Qt::WindowModal);
+  }
+  m_wait->setLabelText(messageText(text));
+  m_wait->show();
+  QApplication::processEvents();
+}
+
+void QtUserInterface::closeWait() {
+  if (m_wait != nullptr) m_wait->deleteLater();
+  m_wait = nullptr;
+}
+
+bool QtUserInterface::cancelRequested() {
+  QApplication::processEvents();
+  return m_wait != nullptr && m_wait->wasCanceled();
+}
+
+}  // namespace kelvaro::gui
