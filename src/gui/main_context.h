@@ -25,6 +25,10 @@ struct MainContext {
   std::function<bool(const EditorRequest& request)> editObject;
   // The main timer (autostart, modem polling) stops while a modal editor or a run is open.
   std::function<void(bool running)> setMainTimer;
+  // The starts that tool bar, menu and the page "Objekte" share: "PC - Ausführung" and
+  // "Visualisierung" (set by the page "Objekte").
+  std::function<void()> runOnPc;
+  std::function<void()> visualise;
 };
 
 }  // namespace kelvaro::gui
