@@ -4,8 +4,10 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "app/editor_request.h"
+#include "app/execution_request.h"
 #include "app/user_interface.h"
 #include "app/workspace.h"
 
@@ -29,6 +31,10 @@ struct MainContext {
   // "Visualisierung" (set by the page "Objekte").
   std::function<void()> runOnPc;
   std::function<void()> visualise;
+  // Opens the execution window ("Ausführung") modally; set by the execution window's module.
+  // Returns the object editor to open when the run ended with a run-time error. Unset: the
+  // starts end after their checks with an information box.
+  std::function<std::optional<EditorRequest>(ExecutionRequest& request)> openExecutionWindow;
 };
 
 }  // namespace kelvaro::gui
