@@ -24,6 +24,7 @@ struct Workspace {
   bool lineLog = false;       // the serial line log is on
   bool reloadPreview = false; // the drawing program was started: reload the view preview
   bool traceMode = false;     // "&Ablaufverfolgung"
+  bool writeProtocol = false; // "Protokoll schreiben": hardware traffic of a run goes to the protocol file
   std::vector<std::string> traceList;  // the objects to follow step by step
 
   Settings& settings() { return app.settings; }
