@@ -31,6 +31,9 @@ struct MainContext {
   // "Visualisierung" (set by the page "Objekte").
   std::function<void()> runOnPc;
   std::function<void()> visualise;
+  // Opens the layout editor on the view with this index (set by the layout editor's module).
+  // Unset: "Ansicht bearbeiten" says that the editor is not there yet.
+  std::function<void(int view)> editViewLayout;
   // Opens the execution window ("Ausführung") modally; set by the execution window's module.
   // Returns the object editor to open when the run ended with a run-time error. Unset: the
   // starts end after their checks with an information box.
