@@ -38,6 +38,10 @@ struct MainContext {
   // Returns the object editor to open when the run ended with a run-time error. Unset: the
   // starts end after their checks with an information box.
   std::function<std::optional<EditorRequest>(ExecutionRequest& request)> openExecutionWindow;
+  // Checks the attached control unit before a start (CheckUnit with this mode, reporting its
+  // own failures) and puts what it identified into workspace.unit; true when the start may
+  // go on. Set by whoever holds the serial line; unset, the starts use the last identification.
+  std::function<bool(int mode)> checkUnit;
 };
 
 }  // namespace kelvaro::gui
