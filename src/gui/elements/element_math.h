@@ -1,0 +1,97 @@
+// The arithmetic of the visual elements, apart from painting so that it can be tested alone:
+// gauge texts and bar lengths, slider thumb positions, panel rows, shape drag zones, list drops.
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <Qt>
+#include <functional>
+#include <optional>
+
+namespace kelvaro::gui {
+
+// Which way a gauge grows; the numbers are the ones the object stores (GaugeDirRB).
+enum GaugeDirection : int { kGaugeHorizontal = 0, kGaugeVertical = 1 };
+
+// The three layout values of a gauge: border, top of the bar area, text height.
+struct GaugeLayout {
+  int b = 5;
+  int t = 5;
+  int h = 0;
+};
+
+// Border b = bevel width * 2 + 1; the bar starts below the header, and a vertical slider
+// keeps room for the header and the "[value]" line above its track.
+GaugeLayout gaugeLayout(int bevelWidth, int textHeight, bool hasHeader, bool sliderMode, int direction);
+
+// The value a gauge takes when set to newValue: none (ignored) while the maximum is 0,
+// else the value limited to the maximum. The minimum is deliberately not applied here:
+// the value keeps what it was given and only the bar stops at the minimum.
+std::optional<int> acceptedGaugeValue(int newValue, int maxValue);
+
+// The value limited to minValue..maxValue (the bar and the value text use this).
+int limitedGaugeValue(int value, int minValue, int maxValue);
+
+// Length in pixels of the filled bar for value over a span of pixels; 0 when min equals max.
+int gaugeBarLength(int value, int minValue, int maxValue, int span);
+
+// The value text of a gauge: kind ' ' none, 'W' the value, 'P' the percentage of the maximum
+// followed by " %". The value is limited to minValue..maxValue first.
+QString gaugeValueText(char kind, int value, int minValue, int maxValue);
+
+// A number written as with a field width and no decimals, rounded half away from zero,
+// leading blanks removed ("25", "-3").
+QString roundedNumberText(double number);
+
+// The thumb's rectangle when slider mode is switched on (before the value places it).
+QRect sliderThumbRect(int direction, int width, int height, int maxValue, int t);
+
+// Track length the thumb travels: height - t - thumb height, or width - thumb width.
+int sliderTrackLength(int direction, int width, int height, int t, QSize thumb);
+
+// Thumb offset along the track for a value (0 at the start), kept on the track.
+int sliderThumbOffset(int value, int maxValue, int trackLength);
+
+// New thumb coordinate (top or left) while dragging, or none when it would leave the track:
+// it must stay above lowerExclusive and end before extent.
+std::optional<int> sliderDragPosition(int mouse, int pressOffset, int lowerExclusive, int thumbSize, int extent);
+
+// Value for a thumb released at offset position (measured from t or 0) on a track.
+int sliderReleaseValue(int position, int trackLength, int minValue, int maxValue);
+
+// The largest point size from start down to floor for which tooBig is false (floor when none).
+int fittedPointSize(int start, int floor, const std::function<bool(int)>& tooBig);
+
+// Pixel height of a panel's font when it sizes itself to the panel.
+int panelFontPixelHeight(int height, int rows);
+
+// The lines a panel with rows shows: a value "a\b" becomes a padded to 16 characters then b;
+// row r holds the slice from (r - 1) * charsPerRow of charsPerRow characters while it starts
+// inside the text.
+QStringList panelRowTexts(const QString& valueText, int charsPerRow, int rows);
+
+// Drag zones of a shape: 1 left, 2 right, 3 top, 4 bottom edge, 5 whole shape.
+enum ShapeZone : int { kZoneNone = 0, kZoneLeft = 1, kZoneRight = 2, kZoneTop = 3, kZoneBottom = 4, kZoneMove = 5 };
+
+// Smallest width and height a shape keeps while resized.
+inline constexpr int kShapeMinSize = 5;
+
+// The zone under the mouse at (x, y) inside a shape of the given size.
+int shapeZoneAt(int x, int y, int width, int height, bool sizable);
+
+// The cursor that tells the user what a drag in the zone will do.
+Qt::CursorShape shapeZoneCursor(int zone);
+
+// The shape's rectangle while dragging in zone: start is the rectangle at the press, delta the
+// mouse movement since then, previous the rectangle now. A bottom edge keeps at least the
+// minimum height; any other move that would go below the minimum size keeps previous.
+QRect shapeDragRect(int zone, const QRect& start, QPoint delta, const QRect& previous);
+
+// Where a dragged list item lands: top index + drop y / item height (rounded), one less when
+// that lies after the dragged item, at most the last index; -1 for an empty list.
+int listDropIndex(int topIndex, int dropY, int itemHeight, int draggedIndex, int count);
+
+}  // namespace kelvaro::gui
