@@ -35,6 +35,16 @@ case "$mode" in
     # A day of the installation in virtual time, then its program sent to the simulated unit.
     "$cli" run "$demo" --fast --for 1d --trace
     "$cli" unit transfer "$demo" --port SIM
+    # With a display, the main window opens on the demo project, with settings of its own
+    # kept in the build directory.
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      ini="$build/demo-kelvaro.INI"
+      source "$root/scripts/demo_settings.sh"
+      [ -f "$ini" ] || write_demo_settings "$ini"
+      (cd "$root/examples/demo" && KELVARO_INI="$ini" "$build/src/gui/kelvaro" "$demo")
+    else
+      echo "No display: start the window later with  $build/src/gui/kelvaro $demo"
+    fi
     ;;
   test)
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"

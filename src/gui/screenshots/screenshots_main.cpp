@@ -1,0 +1,91 @@
+// kelvaro-screenshots: takes the pictures of the README from the real windows with a project
+// loaded. Run under a display server (scripts/screenshots.sh starts Xvfb for it):
+//   kelvaro-screenshots PROJECT OUTPUT_DIR
+// Message boxes are answered at once and written to stderr, so nothing waits for a user.
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+
+#include "app_start.h"
+#include "main_window.h"
+#include "qt_text.h"
+
+namespace kelvaro::gui {
+namespace {
+
+class UnattendedUserInterface : public UserInterface {
+ public:
+  MessageAnswer showMessage(const Message& message) override {
+    std::fprintf(stderr, "message: %s\n", toUtf8(message.text).c_str());
+    return message.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+  }
+  std::optional<std::string> inputBox(std::string_view, std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> openFileName(std::string_view, std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> saveFileName(std::string_view, std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
+};
+
+// Lets the window lay itself out and paint before it is grabbed.
+void settle(int milliseconds = 300) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+bool save(QWidget& widget, const QDir& dir, const QString& name) {
+  settle();
+  const QString path = dir.filePath(name + QStringLiteral(".png"));
+  const bool saved = widget.grab().save(path);
+  std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "FAILED", path.toLocal8Bit().constData());
+  return saved;
+}
+
+// "E/A-Module" -> "e_a_module", "Einstellungen" -> "einstellungen".
+QString fileNameOf(QString caption) {
+  caption = caption.toLower();
+  caption.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('-'), QLatin1Char('_'));
+  return caption;
+}
+
+int takeScreenshots(const std::string& project, const QDir& dir) {
+  Workspace workspace;
+  UnattendedUserInterface ui;
+  TProDefsF window(workspace, ui);
+  startWorkspace(workspace, ui, {project});
+  window.refreshPages();
+  window.resize(900, 620);
+  window.show();
+  bool allSaved = true;
+  QTabWidget* notebook = window.notebook();
+  for (int i = 0; i < notebook->count(); ++i) {
+    notebook->setCurrentIndex(i);
+    allSaved = save(window, dir, QStringLiteral("main_") + fileNameOf(notebook->tabText(i))) && allSaved;
+  }
+  return allSaved ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace kelvaro::gui
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: kelvaro-screenshots PROJECT OUTPUT_DIR\n");
+    return 2;
+  }
+  QDir dir(QString::fromLocal8Bit(argv[2]));
+  if (!dir.mkpath(QStringLiteral("."))) {
+    std::fprintf(stderr, "cannot create %s\n", argv[2]);
+    return 1;
+  }
+  return kelvaro::gui::takeScreenshots(argv[1], dir);
+}
