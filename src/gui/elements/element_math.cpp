@@ -38,7 +38,8 @@ int limitedGaugeValue(int value, int minValue, int maxValue) {
 }
 
 int gaugeBarLength(int value, int minValue, int maxValue, int span) {
-  if (minValue == maxValue || span <= 0) return 0;
+  // Without a range (or with one turned round) there is nothing to fill.
+  if (maxValue <= minValue || span <= 0) return 0;
   const int v = limitedGaugeValue(value, minValue, maxValue);
   const double length = static_cast<double>(v - minValue) * span / (static_cast<double>(maxValue) - minValue);
   return std::clamp(roundToInt(length), 0, span);

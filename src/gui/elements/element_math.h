@@ -35,7 +35,7 @@ std::optional<int> acceptedGaugeValue(int newValue, int maxValue);
 // The value limited to minValue..maxValue (the bar and the value text use this).
 int limitedGaugeValue(int value, int minValue, int maxValue);
 
-// Length in pixels of the filled bar for value over a span of pixels; 0 when min equals max.
+// Length in pixels of the filled bar for value over a span of pixels; 0 unless min < max.
 int gaugeBarLength(int value, int minValue, int maxValue, int span);
 
 // The value text of a gauge: kind ' ' none, 'W' the value, 'P' the percentage of the maximum

@@ -21,6 +21,10 @@ void drawTextAt(QPainter& painter, int x, int y, const QString& text) {
 
 int textWidth(const QFontMetrics& metrics, const QString& text) { return metrics.horizontalAdvance(text); }
 
+// The outline of the rectangle from (x1, y1) up to, not including, (x2, y2); QPainter would
+// otherwise draw the right and bottom lines one pixel further out.
+QRect outline(int x1, int y1, int x2, int y2) { return QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1); }
+
 }  // namespace
 
 TEGauge::TEGauge(QWidget* parent) : QFrame(parent) {
@@ -179,7 +183,7 @@ void TEGauge::paintEvent(QPaintEvent* event) {
   // Frame from (b, b) to (w - b, h - b), the far corner excluded.
   painter.setPen(Qt::black);
   painter.setBrush(Qt::NoBrush);
-  painter.drawRect(QRect(b, b, w - 2 * b - 1, ht - 2 * b - 1));
+  painter.drawRect(outline(b, b, w - b, ht - b));
 
   // Header, centred and moved left to leave room for a "[value]" after it.
   const int headerX = (w - textWidth(metrics, m_header)) / 2 - textWidth(metrics, QStringLiteral("[333]"));
@@ -193,13 +197,13 @@ void TEGauge::paintEvent(QPaintEvent* event) {
       drawTextAt(painter, b + 2, t, QString::number(m_minValue));
       drawTextAt(painter, b + 2, ht - b - h, QString::number(m_maxValue));
       painter.setPen(Qt::black);
-      painter.drawRect(QRect(QPoint(w / 2 - 2, t + 4), QPoint(w / 2 + 2, ht - b - 4)));
+      painter.drawRect(outline(w / 2 - 2, t + 4, w / 2 + 2, ht - b - 4));
       painter.setPen(textColor);
       drawTextAt(painter, (w - textWidth(metrics, valueText)) / 2, b + h, valueText);
     } else {
       painter.setPen(Qt::black);
       const int trackY = ht / 3 * 2;
-      painter.drawRect(QRect(QPoint(b + 4, trackY - 2), QPoint(w - b - 4, trackY + 2)));
+      painter.drawRect(outline(b + 4, trackY - 2, w - b - 4, trackY + 2));
       painter.setPen(textColor);
       drawTextAt(painter, headerX + textWidth(metrics, m_header), b, QStringLiteral("  ") + valueText);
       drawTextAt(painter, b + 2, b, QString::number(m_minValue));
