@@ -255,6 +255,7 @@ void RunSession::refreshObject(std::size_t i) {
     m_lastShown[i] = text;
     if (onShownChange) onShownChange(static_cast<int>(i), text);
   }
+  if (onRefresh) onRefresh(static_cast<int>(i));
 }
 
 // refreshDisplay -> every object with a change pending or a refresh request

@@ -98,6 +98,10 @@ class RunSession final : public EngineHost {
   const ObjectDisplay& display(int object) const { return m_display[static_cast<std::size_t>(object)]; }
   // Called whenever the text an object shows changes (headless trace, tests).
   std::function<void(int object, const std::string& text)> onShownChange;
+  // Called after every display refresh of an object, so a window redraws only what changed.
+  std::function<void(int object)> onRefresh;
+  // Called while a program runs, so that a window can handle its pending input ("Abbruch").
+  std::function<void()> onProcessInput;
   // The text an object shows: state name, number with its decimals, or text; "" for none.
   std::string shownText(int object) const;
 
@@ -130,6 +134,9 @@ class RunSession final : public EngineHost {
   void setDebugger(Debugger* debugger) { m_debugger = m_options.visualisation ? nullptr : debugger; }
 
   // EngineHost
+  void processInput() override {
+    if (onProcessInput) onProcessInput();
+  }
   void objectStarted(int object) override;
   bool beforeStatement(int object, int codePosition) override;
   void showStatusMessage(std::string_view text) override;

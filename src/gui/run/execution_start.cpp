@@ -1,0 +1,43 @@
+// The execution window as the main window opens it: modal, on the system clock; the copies
+// of the types' bitmaps it attached for the run are dropped again afterwards.
+#include "run/execution_start.h"
+
+#include "astro/sun_times.h"
+#include "model/object_types.h"
+#include "run/execution_window.h"
+#include "time/clock.h"
+
+namespace kelvaro::gui {
+
+void installExecutionWindow(MainContext& context, QWidget* mainWindow) {
+  context.openExecutionWindow = [&context, mainWindow](ExecutionRequest& request) -> std::optional<EditorRequest> {
+    Workspace& workspace = context.workspace;
+    Project& project = workspace.project;
+    ExecutionWindowOptions options;
+    options.visualisation = request.visualisation;
+    options.hardwareControl = request.hardwareControl;
+    options.writeProtocol = request.writeProtocol;
+    options.trace = workspace.traceMode && !request.visualisation;
+    options.traceList = workspace.traceList;
+    options.bitmapDirectory = workspace.settings().DIRBMP;
+    options.showHelp = context.showHelp;
+    // SONNENAUFGANG and SONNENUNTERGANG use the ASTRO settings; unusable ones leave the defaults.
+    options.engine.sun = sunSettingsFrom(workspace.settings());
+    static const SystemClock clock;
+    std::optional<EditorRequest> result;
+    {
+      TIntRunF window(project, request.compiled, clock, context.ui, std::move(options), mainWindow);
+      // In the visualisation the main window steps aside while the unit's state is shown.
+      const bool hideMain = request.visualisation && mainWindow != nullptr && mainWindow->isVisible();
+      if (hideMain) mainWindow->hide();
+      window.exec();
+      if (hideMain) mainWindow->show();
+      result = window.editorRequest();
+    }
+    // The copies of the type's bitmaps belong to the run only.
+    for (TPSObj& object : project.objects) keepOwnBitmaps(object);
+    return result;
+  };
+}
+
+}  // namespace kelvaro::gui
