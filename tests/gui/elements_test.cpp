@@ -243,6 +243,49 @@ class ElementsTest : public QObject {
     QCOMPARE(thumb->y(), 200 - 40);
   }
 
+  void verticalSliderDragsBetweenTopLineAndBottom() {
+    TPSGauge gauge;
+    gauge.resize(60, 200);
+    gauge.setDirection(kGaugeVertical);
+    gauge.setMaxValue(5);
+    gauge.setSliderMode();
+    gauge.layoutGauge();
+    const int t = gauge.gaugeLayoutValues().t;
+    TEValBtn* thumb = gauge.thumb();
+    QSignalSpy released(&gauge, &TEGauge::sliderReleased);
+    auto dragTo = [&](int parentY) {
+      sendMouse(thumb, QEvent::MouseMove, thumb->mapFromParent(QPoint(25, parentY)), {0, parentY}, Qt::NoButton,
+                Qt::LeftButton);
+    };
+    sendMouse(thumb, QEvent::MouseButtonPress, {5, 5}, {0, 0}, Qt::LeftButton, Qt::LeftButton);
+    dragTo(159 + 5);  // the last step: the thumb's bottom one pixel above the gauge's
+    QCOMPARE(thumb->y(), 159);
+    dragTo(160 + 5);
+    QCOMPARE(thumb->y(), 159);
+    sendMouse(thumb, QEvent::MouseButtonRelease, {5, 5}, {0, 0}, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(released.count(), 1);
+    QCOMPARE(released.at(0).at(0).toInt(), 5);
+    QCOMPARE(thumb->y(), 160);  // the value places the maximum at the very end of the track
+
+    sendMouse(thumb, QEvent::MouseButtonPress, {5, 5}, {0, 0}, Qt::LeftButton, Qt::LeftButton);
+    dragTo(t + 5);  // onto the line under the header: refused
+    QCOMPARE(thumb->y(), 160);
+    dragTo(t + 1 + 5);  // the first step
+    QCOMPARE(thumb->y(), t + 1);
+    sendMouse(thumb, QEvent::MouseButtonRelease, {5, 5}, {0, 0}, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(released.at(1).at(0).toInt(), 0);
+    QCOMPARE(gauge.value(), 0);
+  }
+
+  void fittedPointSize() {
+    QCOMPARE(kelvaro::gui::fittedPointSize(12, 6, [](int points) { return points > 9; }), 9);
+    QCOMPARE(kelvaro::gui::fittedPointSize(12, 6, [](int) { return true; }), 6);
+    QCOMPARE(kelvaro::gui::fittedPointSize(12, 6, [](int) { return false; }), 12);
+    QCOMPARE(panelFontPixelHeight(90, 0), 30);
+    QCOMPARE(panelFontPixelHeight(100, 3), 18);
+    QCOMPARE(panelFontPixelHeight(4, 3), 1);
+  }
+
   // ---- gauge painting ----
   void paintsHorizontalBarInBarColour() {
     TPSGauge gauge;

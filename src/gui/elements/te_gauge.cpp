@@ -186,7 +186,9 @@ void TEGauge::paintEvent(QPaintEvent* event) {
   painter.drawRect(outline(b, b, w - b, ht - b));
 
   // Header, centred and moved left to leave room for a "[value]" after it.
-  const int headerX = (w - textWidth(metrics, m_header)) / 2 - textWidth(metrics, QStringLiteral("[333]"));
+  // A header wider than the gauge still starts inside the frame, so its beginning stays readable.
+  const int headerX =
+      std::max((w - textWidth(metrics, m_header)) / 2 - textWidth(metrics, QStringLiteral("[333]")), b + 2);
   painter.setPen(textColor);
   drawTextAt(painter, headerX, b, m_header);
 
