@@ -1,0 +1,519 @@
+// The object editor and the new-object dialog without widgets: error panel and failing line,
+// placements, the object ID, the type choice, the generated statements, OK and Cancel.
+#include <gtest/gtest.h>
+
+#include "app/object_editor.h"
+#include "app/object_editor_keywords.h"
+#include "app/object_editor_new_object.h"
+#include "language/compiler.h"
+#include "support/fake_user_interface.h"
+#include "text/cp1252.h"
+
+namespace kelvaro {
+namespace {
+
+Project sampleProject() {
+  Project p;
+  addView(p, "Erdgeschoss");
+  addView(p, "Keller");
+  addView(p, "Garten");
+  addType(p, "Lampe;1");
+  addType(p, "Jalousie;1");
+  rebuildTypeNames(p);
+  for (const char* e : {"Lampe:Aus", "Lampe:An", "Jalousie:oben", "Jalousie:halb", "Jalousie:unten"})
+    p.typeStates.push_back({e, std::nullopt});
+  p.objects.push_back(createObject("Flur"));
+  p.objects.push_back(createObject("Bad"));
+  p.objects[1].ObjIDNr = 17;
+  return p;
+}
+
+TEST(ObjectEditorError, PanelTextByCode) {
+  struct Case {
+    int line;
+    int code;
+    std::string name;
+    std::string text;  // UTF-8
+  };
+  const Case cases[] = {
+      {__LINE__, -10, "", "Fehler in Zeichenkette"},
+      {__LINE__, -11, "LAMPE", "Unbekannter Bezeichner ->LAMPE"},
+      {__LINE__, -11, std::string(100, 'X'), "Unbekannter Bezeichner ->" + std::string(89 - 25, 'X')},
+      {__LINE__, -12, "", "Bereichsüberschreitung bei Zahl"},
+      {__LINE__, -20, "", "Syntaxfehler"},
+      {__LINE__, -93, "", "Zu viele offene WENN-Anweisungen"},
+      {__LINE__, -94, "", "DANN fehlt in WENN-Anweisung"},
+      {__LINE__, -95, "", "SONST ohne zugehörige DANN-Anweisung"},
+      {__LINE__, -96, "", "SONST ohne zugehörige WENN-Anweisung"},
+      {__LINE__, -97, "", "DANN ohne zugehörige WENN-Anweisung"},
+      {__LINE__, -98, "", "ENDEWENN ohne zugehörige WENN-Anweisung"},
+      {__LINE__, -99, "", "Fehler in WENN-Anweisung - ENDEWENN fehlt"},
+      {__LINE__, -120, "", "Syntaxfehler"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(toUtf8(errorPanelText(c.code, c.name)), c.text);
+  }
+}
+
+TEST(ObjectEditorError, CharacterPositionSelectsTheLineThatHoldsIt) {
+  // Each line counts its length without leading blanks plus three.
+  const std::vector<std::string> program = {"-&A EINSCHALTEN", "-  x:=1", "-", "-y:=22"};
+  // offsets: 0 (13+3=16), 16 (4+3=7), 23 (0+3), 26
+  struct Case {
+    int line;
+    int position;
+    int stored;
+    EditorLine shown;
+  };
+  const Case cases[] = {
+      {__LINE__, 0, 0, {EditorLine::Area::Auto, 0}},
+      {__LINE__, 15, 0, {EditorLine::Area::Auto, 0}},
+      {__LINE__, 16, 1, {EditorLine::Area::Program, 0}},
+      {__LINE__, 22, 1, {EditorLine::Area::Program, 0}},
+      {__LINE__, 23, 2, {EditorLine::Area::Program, 1}},
+      {__LINE__, 27, 3, {EditorLine::Area::Program, 2}},
+      {__LINE__, -1, -1, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const int stored = storedLineAtCharacter(program, c.position);
+    EXPECT_EQ(stored, c.stored);
+    EXPECT_EQ(editorLineOfStored(program, stored), c.shown);
+  }
+  EXPECT_EQ(storedLineAtCharacter({}, 0), -1);
+}
+
+TEST(ObjectEditorError, CodePositionSelectsTheLineTheMapNames) {
+  const LineMap map = {{0, 0}, {10, 1}, {25, 3}};
+  struct Case {
+    int line;
+    int code;
+    int stored;
+  };
+  const Case cases[] = {
+      {__LINE__, 0, 0}, {__LINE__, 9, 0}, {__LINE__, 10, 1}, {__LINE__, 24, 1}, {__LINE__, 25, 3}, {__LINE__, 400, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(storedLineAtCode(map, c.code), c.stored);
+  }
+  EXPECT_EQ(storedLineAtCode({}, 5), -1);
+  EXPECT_EQ(editorLineOfStored({"-a"}, 4), EditorLine{});  // a line that no longer exists
+}
+
+// The editor opened after a real compile run selects the line the compiler names.
+TEST(ObjectEditorError, OpensAtTheFailingLineOfACompileRun) {
+  struct Case {
+    int line;
+    std::vector<std::string> program;
+    int code;
+    EditorLine shown;
+  };
+  const Case cases[] = {
+      {__LINE__, {"-&Flur EINSCHALTEN", "-Flur AUSSCHALTEN", "-Nichtda EINSCHALTEN"}, -11, {EditorLine::Area::Program, 1}},
+      {__LINE__, {"-WENN Flur=1", "-Flur EINSCHALTEN", "-ENDEWENN"}, -94, {EditorLine::Area::Program, 1}},
+      {__LINE__, {"-Flur AUSSCHALTEN", "-ENDEWENN"}, -98, {EditorLine::Area::Program, 1}},
+      {__LINE__, {"-Flur AUSSCHALTEN", "-WENN Flur=1 DANN", "-Flur AUSSCHALTEN"}, -99, {EditorLine::Area::Program, 2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Project p = sampleProject();
+    p.objects[0].Typ = "Lampe";
+    p.objects[0].OKind = kKindUser;
+    p.objects[0].StartVal = "Aus";
+    p.objects[0].program = c.program;
+    const CompileOutput out = compile(p, {}, CompileMode::Run);
+    ASSERT_EQ(out.result.code, c.code);
+    ObjectEditor editor(p, out.result.object, "");
+    editor.showError(out.result.code, out.result.position, out.result.name, out.lineMap);
+    EXPECT_TRUE(editor.fields().errorVisible);
+    EXPECT_EQ(editor.fields().errorLine, c.shown);
+    const auto expected = editorLineOfStored(c.program, out.result.line);
+    EXPECT_EQ(editor.fields().errorLine, expected);
+  }
+}
+
+TEST(ObjectEditorPlacements, FreedSlotTakesTheNextViewAndTheLimitIsThree) {
+  Project p = sampleProject();
+  p.objects[0].plans[0] = {"Erdgeschoss", 1, 2, 3, 4};
+  p.objects[0].plans[1] = {"Keller", 100, 200, 30, 40};
+  test::FakeUserInterface ui;
+  ObjectEditor editor(p, 0, "");
+  EXPECT_EQ(editor.viewListEntries(), (std::vector<std::string>{"->Erdgeschoss", "->Keller", "Garten"}));
+  EXPECT_EQ(editor.viewButtonCaption(0), "Ansicht deaktivieren");
+  EXPECT_EQ(editor.viewButtonCaption(2), "Ansicht aktivieren");
+
+  EXPECT_TRUE(editor.toggleView(ui, 0));  // unmark the first
+  EXPECT_TRUE(editor.toggleView(ui, 2));  // mark the third: goes to the freed slot
+  const auto& plans = editor.fields().plans;
+  EXPECT_EQ(plans[0].ViewName, "Garten");
+  EXPECT_EQ((std::array{plans[0].Left, plans[0].Top, plans[0].Width, plans[0].Height}), (std::array{10, 10, 80, 50}));
+  EXPECT_EQ(plans[1].ViewName, "Keller");
+  EXPECT_EQ(plans[1].Left, 100);
+  EXPECT_EQ(plans[2].ViewName, "");
+
+  addView(p, "Dach");
+  EXPECT_TRUE(editor.toggleView(ui, 0));
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_FALSE(editor.toggleView(ui, 3));
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Es können maximal 3 Pläne ausgewählt werden"});
+  EXPECT_FALSE(editor.viewMarked(3));
+}
+
+TEST(ObjectEditorId, ChecksOnLeavingTheField) {
+  struct Case {
+    int line;
+    std::string entry;
+    std::string message;  // UTF-8; empty = accepted
+  };
+  const Case cases[] = {
+      {__LINE__, "", ""},
+      {__LINE__, "0", ""},
+      {__LINE__, "9999", ""},
+      {__LINE__, "17", "Diese ID wurde schon vergeben für Objekt Bad"},
+      {__LINE__, "10000", "Zahlen grösser 9999 sind nicht erlaubt\r0 eingeben wenn ID-Nr automatisch vergeben werden soll."},
+      {__LINE__, "99999999999", "Zahlen grösser 9999 sind nicht erlaubt\r0 eingeben wenn ID-Nr automatisch vergeben werden soll."},
+      {__LINE__, "12a", "Zahlenwert oder Format ungültig"},
+      {__LINE__, "-5", "Zahlenwert oder Format ungültig"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Project p = sampleProject();
+    test::FakeUserInterface ui;
+    ObjectEditor editor(p, 0, "");
+    editor.fields().objectId = c.entry;
+    EXPECT_EQ(editor.leaveObjectId(ui), c.message.empty());
+    EXPECT_EQ(ui.messageTexts(), c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+  }
+  // The object may keep its own ID; OK refuses an ID that is taken and stores nothing.
+  Project p = sampleProject();
+  test::FakeUserInterface ui;
+  ObjectEditor own(p, 1, "");
+  EXPECT_TRUE(own.leaveObjectId(ui));
+  ObjectEditor other(p, 0, "");
+  other.fields().objectId = "17";
+  other.fields().label = "Neu";
+  EXPECT_FALSE(other.accept(ui));
+  EXPECT_EQ(p.objects[0].OName, "Flur");
+  EXPECT_FALSE(p.modified);
+}
+
+TEST(ObjectEditorType, ChoosingAShutterTypeSetsUpItsCodes) {
+  Project p = sampleProject();
+  test::FakeUserInterface ui;
+  ObjectEditor editor(p, 0, "");
+  editor.chooseType("Jalousie");
+  const auto& f = editor.fields();
+  EXPECT_EQ(f.kind, kKindUser);
+  EXPECT_TRUE(editor.statesPanelVisible());
+  EXPECT_FALSE(editor.numberPanelVisible());
+  EXPECT_EQ(editor.stateNames(), (std::vector<std::string>{"oben", "halb", "unten"}));
+  EXPECT_EQ(f.startState, "oben");
+  EXPECT_TRUE(f.extTrans);
+  EXPECT_EQ(f.hardwareRole, 1);
+  ASSERT_TRUE(editor.accept(ui));
+  const TPSObj& o = p.objects[0];
+  EXPECT_EQ(o.ObjTypO, 3);
+  EXPECT_EQ(o.CtZust, 3);
+  EXPECT_EQ(o.ExtTransList, (std::vector<std::string>{"253", "4", "252"}));
+  EXPECT_EQ(o.StartVal, "oben");
+  EXPECT_EQ(o.OKind, 'U');
+  EXPECT_EQ(o.HdwTyp, 1);
+}
+
+TEST(ObjectEditorType, KindAndPanelsFollowTheChoice) {
+  struct Case {
+    int line;
+    const char* type;
+    char kind;
+    bool number, text, states;
+  };
+  const Case cases[] = {
+      {__LINE__, "Zahl", 'Z', true, false, false},
+      {__LINE__, "Zeichen", 'S', false, true, false},
+      {__LINE__, "Knopf", 'B', false, false, false},
+      {__LINE__, "(Undefiniert)", ' ', false, false, false},
+      {__LINE__, "Lampe", 'U', false, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Project p = sampleProject();
+    ObjectEditor editor(p, 0, "");
+    editor.chooseType(c.type);
+    EXPECT_EQ(editor.fields().kind, c.kind);
+    EXPECT_EQ(editor.numberPanelVisible(), c.number);
+    EXPECT_EQ(editor.textPanelVisible(), c.text);
+    EXPECT_EQ(editor.statesPanelVisible(), c.states);
+  }
+}
+
+TEST(ObjectEditorOk, RebuildsProgramVariablesAndFields) {
+  Project p = sampleProject();
+  p.objects[0].program = {"-&**--/A1/--**Block mit 1 Anweisungen", "-&Bad EINSCHALTEN", "-Flur AUSSCHALTEN"};
+  p.objects[0].varDefs = {"Anzahl              Zahl                3                   "};
+  test::FakeUserInterface ui;
+  ObjectEditor editor(p, 0, "");
+  auto& f = editor.fields();
+  EXPECT_EQ(f.autoStatements, (std::vector<std::string>{"**--/A1/--**Block mit 1 Anweisungen", "Bad EINSCHALTEN"}));
+  EXPECT_EQ(f.programLines, std::vector<std::string>{"Flur AUSSCHALTEN"});
+  ASSERT_EQ(f.variables.size(), 1u);
+  EXPECT_EQ(f.variables[0].start, "3");
+
+  f.programLines = {"WENN Bad=1 DANN", "*&weg", "   ", "  Flur EINSCHALTEN", "ENDEWENN", ""};
+  f.variables.push_back({"Text", "Zeichen", "abc"});
+  f.variables.push_back({"", "Zahl", "1"});  // no name: not stored
+  f.interval = 3;
+  f.label = "";
+  f.group = "Keller  ";
+  f.deactivateAtStart = true;
+  ASSERT_TRUE(editor.accept(ui));
+  const TPSObj& o = p.objects[0];
+  EXPECT_TRUE(p.modified);
+  EXPECT_EQ(o.program, (std::vector<std::string>{"-&**--/A1/--**Block mit 1 Anweisungen", "-&Bad EINSCHALTEN",
+                                                 "-WENN Bad=1 DANN", "-  Flur EINSCHALTEN", "-ENDEWENN"}));
+  EXPECT_EQ(o.varDefs, (std::vector<std::string>{"Anzahl              Zahl                3                   ",
+                                                 "Text                Zeichen             abc                 "}));
+  EXPECT_EQ(o.ACode, 4);
+  EXPECT_EQ(o.OName, "Flur");
+  EXPECT_EQ(o.Group, "Keller");
+  EXPECT_EQ(p.groupNames, std::vector<std::string>{"Keller"});
+  EXPECT_FALSE(o.Activ);
+  EXPECT_TRUE(o.visible);
+}
+
+TEST(ObjectEditorOk, IntervalChoiceMapsToACode) {
+  const std::uint8_t codes[] = {254, 1, 2, 4, 8, 16};
+  for (int row = 0; row < 6; ++row) {
+    SCOPED_TRACE(row);
+    Project p = sampleProject();
+    test::FakeUserInterface ui;
+    ObjectEditor editor(p, 0, "");
+    editor.fields().interval = row;
+    ASSERT_TRUE(editor.accept(ui));
+    EXPECT_EQ(p.objects[0].ACode, codes[row]);
+    ObjectEditor again(p, 0, "");
+    EXPECT_EQ(again.fields().interval, row);
+  }
+}
+
+TEST(ObjectEditorCancel, StoresNothingAndKeepsOnlyOwnBitmaps) {
+  Project p = sampleProject();
+  TPSObj& o = p.objects[0];
+  o.Typ = "Lampe";
+  o.OKind = kKindUser;
+  o.StartVal = "Aus";
+  o.stateBitmaps = {{"Aus", TBitmapNam{"aus.bmp", 1, 0}}, {"An", TBitmapNam{"mein.bmp", 1, 1}}};
+  o.program = {"-Flur AUSSCHALTEN"};
+  const TPSObj before = o;
+  test::FakeUserInterface ui;
+  ObjectEditor editor(p, 0, "/bmp/");
+  editor.chooseType("Jalousie");
+  editor.fields().programLines = {"anders"};
+  editor.fields().label = "Neu";
+  editor.fields().objectId = "5";
+  editor.toggleView(ui, 0);
+  editor.cancel();
+  EXPECT_FALSE(p.modified);
+  EXPECT_EQ(o.Typ, before.Typ);
+  EXPECT_EQ(o.OName, before.OName);
+  EXPECT_EQ(o.ObjIDNr, before.ObjIDNr);
+  EXPECT_EQ(o.program, before.program);
+  EXPECT_EQ(o.plans[0].ViewName, "");
+  EXPECT_TRUE(o.ExtTransList.empty());
+  ASSERT_EQ(o.stateBitmaps.size(), 1u);
+  EXPECT_EQ(o.stateBitmaps[0].state, "An");
+}
+
+TEST(ObjectEditorAids, VisibilityRules) {
+  Project p = sampleProject();
+  ObjectEditor editor(p, 0, "");
+  struct Output {
+    int line;
+    int form;
+    bool bar, value;
+  };
+  for (const Output c : {Output{__LINE__, 0, false, false}, Output{__LINE__, 1, true, true}, Output{__LINE__, 2, true, false}}) {
+    SCOPED_TRACE(c.line);
+    editor.setOutputForm(c.form);
+    EXPECT_EQ(editor.barPanelVisible(), c.bar);
+    EXPECT_EQ(editor.valueChoiceVisible(), c.value);
+  }
+  struct Role {
+    int line;
+    int role;
+    bool receive, send;
+  };
+  for (const Role c : {Role{__LINE__, 0, true, false}, Role{__LINE__, 1, false, true}, Role{__LINE__, 2, true, true},
+                       Role{__LINE__, 3, false, false}}) {
+    SCOPED_TRACE(c.line);
+    editor.fields().receiveDevice = "Ein";
+    editor.fields().sendDevice = "Aus";
+    editor.setHardwareRole(c.role);
+    EXPECT_EQ(editor.receiveDeviceVisible(), c.receive);
+    EXPECT_EQ(editor.sendDeviceVisible(), c.send);
+    EXPECT_EQ(editor.fields().receiveDevice.empty(), !c.receive);  // a hidden choice is emptied
+    EXPECT_EQ(editor.fields().sendDevice.empty(), !c.send);
+  }
+}
+
+TEST(ObjectEditorAids, ActionMenuWarnsOnlyWithSpeechText) {
+  Project p = sampleProject();
+  test::FakeUserInterface ui;
+  ObjectEditor editor(p, 0, "");
+  editor.setInActionMenu(ui, true);
+  editor.setInActionMenu(ui, false);
+  EXPECT_TRUE(ui.messages.empty());
+  editor.fields().voiceControl = "Licht Flur";
+  editor.setInActionMenu(ui, true);
+  editor.setInActionMenu(ui, false);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].kind, MessageKind::Warning);
+  EXPECT_EQ(ui.messageTexts()[0], "Wenn das Objekt nicht im Aktionsmenü erscheint \rkann keine Sprachsteuerung erfolgen !");
+}
+
+TEST(ObjectEditorVariables, TypeChangeAndDeleteKeepTheGridUsable) {
+  Project p = sampleProject();
+  ObjectEditor editor(p, 0, "");
+  auto& rows = editor.fields().variables;
+  rows = {{"a", "Zahl", "5"}, {"b", "Lampe", "An"}};
+  editor.setVariableType(0, "Zahl");
+  EXPECT_EQ(rows[0].start, "5");  // same type: kept
+  editor.setVariableType(0, "Zeichen");
+  EXPECT_EQ(rows[0].start, "");
+  EXPECT_FALSE(editor.startIsStateChoice(0));
+  EXPECT_TRUE(editor.startIsStateChoice(1));
+  editor.deleteVariableRow(0);
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0].name, "b");
+  editor.deleteVariableRow(0);
+  ASSERT_EQ(rows.size(), 1u);  // one empty row stays
+  EXPECT_EQ(rows[0].name, "");
+}
+
+TEST(ObjectEditorAuto, DeleteHandsStatementsToTheRemovalAndFollowsTheObject) {
+  Project p = sampleProject();
+  p.objects.insert(p.objects.begin(), createObject("Hilf"));  // the edited object is now at 1
+  p.objects[1].program = {"-&a", "-&b /&/System-Information LO:Hilf;", "-&c", "-x"};
+  std::vector<std::string> handed;
+  ObjectEditorHooks hooks;
+  hooks.removeAuxiliaryObject = [&](std::string_view s) {
+    handed.emplace_back(s);
+    if (s.find("LO:Hilf") != std::string_view::npos) p.objects.erase(p.objects.begin());
+  };
+  test::FakeUserInterface ui;
+  ObjectEditor editor(p, 1, "", hooks);
+  EXPECT_FALSE(editor.deleteAutoStatements(ui, {}));
+  EXPECT_FALSE(editor.convertAutoStatements(ui, {7}));
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Kein Eintrag ausgewählt", "Kein Eintrag ausgewählt"}));
+  EXPECT_TRUE(editor.deleteAutoStatements(ui, {1}));
+  EXPECT_EQ(handed, std::vector<std::string>{"b /&/System-Information LO:Hilf;"});
+  EXPECT_EQ(editor.objectIndex(), 0);
+  EXPECT_TRUE(editor.convertAutoStatements(ui, {1}));
+  EXPECT_EQ(editor.fields().autoStatements, std::vector<std::string>{"a"});
+  ASSERT_TRUE(editor.accept(ui));
+  EXPECT_EQ(p.objects[0].Name, "Flur");
+  EXPECT_EQ(p.objects[0].program, (std::vector<std::string>{"-&a", "-c", "-x"}));
+}
+
+TEST(ObjectEditorPages, InitObjectShowsOnlyTheProgramPage) {
+  Project p = sampleProject();
+  p.objects.push_back(createObject("*INIT"));
+  test::FakeUserInterface ui;
+  ObjectEditor init(p, 2, "");
+  EXPECT_TRUE(init.isInitObject());
+  EXPECT_TRUE(init.pageAllowed(ui, EditorPage::Program));
+  EXPECT_FALSE(init.pageAllowed(ui, EditorPage::Hardware));
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Beim Init-Objekt steht nur die Seite Programmierung zur Verfügung"});
+  ObjectEditor plain(p, 0, "");
+  EXPECT_TRUE(plain.pageAllowed(ui, EditorPage::Type));
+}
+
+TEST(ObjectEditorBitmaps, ChosenFileIsStoredByNameInTheBitmapDirectory) {
+  Project p = sampleProject();
+  p.objects[0].Typ = "Lampe";
+  p.objects[0].OKind = kKindUser;
+  test::FakeUserInterface ui;
+  ObjectEditor editor(p, 0, "/proj/BMP/");
+  editor.chooseStateBitmap(0, "/proj/BMP/aus.bmp");
+  editor.chooseStateBitmap(1, "/elsewhere/an.bmp");
+  EXPECT_EQ(editor.stateBitmapFile(0), "/proj/BMP/aus.bmp");
+  ASSERT_TRUE(editor.accept(ui));
+  const auto& b = p.objects[0].stateBitmaps;
+  ASSERT_EQ(b.size(), 2u);
+  EXPECT_EQ(b[0].bitmap->BitmapName, "aus.bmp");
+  EXPECT_EQ(b[0].bitmap->NoPath, 1);
+  EXPECT_EQ(b[0].bitmap->ObjectOwn, 1);
+  EXPECT_EQ(b[1].bitmap->BitmapName, "/elsewhere/an.bmp");
+  EXPECT_EQ(b[1].bitmap->NoPath, 0);
+}
+
+TEST(ObjectEditorLists, InsertListsAndChoices) {
+  Project p = sampleProject();
+  p.objects[1].varDefs = {std::string("Zaehler").append(13, ' ') + "Zahl"};
+  ObjectEditor editor(p, 0, "");
+  editor.fields().variables = {{"Mein", "Zahl", ""}};
+  EXPECT_EQ(editor.objectVariableList(), (std::vector<std::string>{"Flur", "Mein", "Bad", "Bad.Zaehler"}));
+  EXPECT_EQ(editor.typeChoices(), (std::vector<std::string>{"Jalousie", "Lampe", "Zahl", "Zeichen", "Knopf", "(Undefiniert)"}));
+  const auto keywords = statementKeywords();
+  for (const char* k : {"wenn ", " dann ", " einschalten", "Sonnenaufgang(", "Aktivieren(", "Programmende"}) {
+    SCOPED_TRACE(k);
+    EXPECT_NE(std::find(keywords.begin(), keywords.end(), k), keywords.end());
+  }
+}
+
+TEST(NewObject, CreatesPlacesAndSetsUpTheType) {
+  Project p = sampleProject();
+  test::FakeUserInterface ui;
+  NewObjectHooks hooks;
+  hooks.textWidth = [](std::string_view t) { return static_cast<int>(t.size()) * 9; };
+  const int index = createNewObject(p, ui, {"Keller", true}, {"Rollo", "", "Jalousie"}, hooks);
+  ASSERT_EQ(index, 2);
+  const TPSObj& o = p.objects[2];
+  EXPECT_EQ(o.OName, "Rollo");
+  EXPECT_EQ(o.plans[0].ViewName, "Keller");
+  EXPECT_EQ(o.plans[0].Width, 90);  // the name is narrower than ten W
+  EXPECT_EQ(o.OKind, 'U');
+  EXPECT_EQ(o.StartVal, "oben");
+  EXPECT_EQ(o.BSInputRB, 1);
+  EXPECT_EQ(o.ObjTypO, 3);
+  EXPECT_EQ(o.ExtTransList, (std::vector<std::string>{"253", "4", "252"}));
+  EXPECT_EQ(o.HdwTyp, 1);
+  EXPECT_TRUE(p.modified);
+
+  const int wide = createNewObject(p, ui, {"Keller", true}, {"SehrLangerObjektname", "Etikett", "Zahl"}, hooks);
+  ASSERT_GE(wide, 0);
+  EXPECT_EQ(p.objects[static_cast<std::size_t>(wide)].plans[0].Width, 20 * 9);
+  EXPECT_EQ(p.objects[static_cast<std::size_t>(wide)].OKind, 'Z');
+  EXPECT_EQ(p.objects[static_cast<std::size_t>(wide)].OName, "Etikett");
+  const int fixed = createNewObject(p, ui, {"Keller", false}, {"Schmal", "", "Knopf"}, hooks);
+  EXPECT_EQ(p.objects[static_cast<std::size_t>(fixed)].plans[0].Width, 80);
+  EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST(NewObject, RefusesWithoutTypeOrWithATakenName) {
+  Project p = sampleProject();
+  test::FakeUserInterface ui;
+  int created = 0;
+  NewObjectHooks hooks;
+  hooks.createObject = [&](std::string_view name) {
+    ++created;
+    if (findObject(p, name) >= 0) return -1;
+    p.objects.push_back(createObject(name));
+    return static_cast<int>(p.objects.size()) - 1;
+  };
+  EXPECT_EQ(createNewObject(p, ui, {"Keller", true}, {"Neu", "", ""}, hooks), -1);
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Es muss ein Typ ausgewählt werden"});
+  EXPECT_EQ(createNewObject(p, ui, {"Keller", true}, {"flur", "", "Zahl"}, hooks), -1);
+  EXPECT_EQ(createNewObject(p, ui, {"Keller", true}, {"1x", "", "Zahl"}, hooks), -1);
+  EXPECT_EQ(created, 1);  // an invalid name never reaches the creation
+  EXPECT_EQ(p.objects.size(), 2u);
+  EXPECT_FALSE(leaveNewObjectName(ui, "a b"));
+  EXPECT_TRUE(leaveNewObjectName(ui, "Lampe2"));
+  test::FakeUserInterface plain;
+  EXPECT_EQ(createNewObject(p, plain, {"Keller", true}, {"Bad", "", "Zahl"}, {}), -1);
+  EXPECT_EQ(plain.messageTexts(), std::vector<std::string>{"Es gibt schon ein Objekt mit diesem Namen"});
+}
+
+}  // namespace
+}  // namespace kelvaro
