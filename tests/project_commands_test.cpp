@@ -1,0 +1,270 @@
+// The project commands of the main window on real files in a temporary project directory:
+// which questions they ask, which file they use and what they do to the modified flag.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/project_commands.h"
+#include "storage/project_file.h"
+#include "support/fake_user_interface.h"
+#include "support/temp_dir.h"
+#include "text/cp1252.h"
+
+namespace kelvaro {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+// Records what the dialogs were opened with, besides answering like the plain fake.
+class RecordingUi : public test::FakeUserInterface {
+ public:
+  struct Dialog {
+    std::string filter, directory;
+  };
+  std::vector<Dialog> dialogs;
+  std::vector<std::string> inputValues;
+
+  std::optional<std::string> openFileName(std::string_view title, std::string_view filter,
+                                          std::string_view directory) override {
+    dialogs.push_back({std::string(filter), std::string(directory)});
+    return FakeUserInterface::openFileName(title, filter, directory);
+  }
+  std::optional<std::string> saveFileName(std::string_view title, std::string_view filter,
+                                          std::string_view directory) override {
+    return openFileName(title, filter, directory);
+  }
+  std::optional<std::string> inputBox(std::string_view caption, std::string_view prompt,
+                                      std::string_view value) override {
+    inputValues.emplace_back(value);
+    return FakeUserInterface::inputBox(caption, prompt, value);
+  }
+};
+
+std::string projectWithView(std::string_view view) { return "@Init\r\n View=" + std::string(view) + "\r\n@E\r\n"; }
+
+std::string viewNames(const Project& project) {
+  std::string names;
+  for (const auto& v : project.views) names += (names.empty() ? "" : ",") + v.name;
+  return names;
+}
+
+class ProjectCommands : public ::testing::Test {
+ protected:
+  ProjectCommands() {
+    std::filesystem::create_directories(projectDir());
+    workspace.workDir = m_dir.path().string();
+    workspace.settings().DIRDAT = projectDir() + "/";
+    workspace.settings().DIRBMP = m_dir.file("BMP") + "/";
+  }
+
+  std::string projectDir() const { return m_dir.file("SPG"); }
+  std::string inProjects(std::string_view name) const { return projectDir() + "/" + std::string(name); }
+
+  Workspace workspace;
+  RecordingUi ui;
+
+ private:
+  TempDir m_dir;
+};
+
+TEST(FileDialogFilter, TurnsPairsIntoQtFiltersWithLowerCasePatterns) {
+  struct Case {
+    int line;
+    std::string_view pairs, filter;
+  };
+  const Case kCases[] = {
+      {__LINE__, "Steuerungsprogramm|*.SPG|Initialisierungsdatei|*.SPI",
+       "Steuerungsprogramm (*.SPG *.spg);;Initialisierungsdatei (*.SPI *.spi)"},
+      {__LINE__, "Projekt|*.SPG", "Projekt (*.SPG *.spg)"},
+      {__LINE__, "Bitmap-Bilder|*.BMP;*.dib", "Bitmap-Bilder (*.BMP *.bmp *.dib)"},
+      {__LINE__, "Alle Dateien|*", "Alle Dateien (*)"},
+      {__LINE__, "Ohne Muster", "Ohne Muster (*)"},
+      {__LINE__, "", ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(fileDialogFilter(c.pairs), c.filter);
+  }
+}
+
+TEST(ProjectNameOf, DropsDirectoryAndEverythingFromTheFirstDot) {
+  EXPECT_EQ(projectNameOf("/p/HAUS.V2.SPG"), "HAUS");
+  EXPECT_EQ(projectNameOf("Garten.SPG"), "Garten");
+  EXPECT_EQ(projectNameOf("/p.x/Keller"), "Keller");
+  EXPECT_EQ(directoryOf("/p/q/a.SPG"), "/p/q/");
+  EXPECT_EQ(directoryOf("a.SPG"), "");
+}
+
+TEST_F(ProjectCommands, NewAsksTheNameAndReadsTheDefaultsFromTheProjectDirectory) {
+  writeFile(inProjects("INIT.SPI"), projectWithView("Vorgabe"));
+  workspace.project.views.push_back({"Alt", {}});
+  workspace.project.modified = true;
+  ui.answers = {MessageAnswer::Yes};
+  ui.inputs = {"Haus"};
+
+  ASSERT_TRUE(newProject(workspace, ui));
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Die aktuelle Definition wird gelöscht !\rIst das richtig ?"}));
+  EXPECT_EQ(ui.messages.at(0).kind, MessageKind::Warning);
+  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Projektname:"}));
+  EXPECT_EQ(viewNames(workspace.project), "Vorgabe");
+  EXPECT_FALSE(workspace.project.modified);
+  EXPECT_EQ(workspace.fileName, inProjects("Haus.SPG"));
+  EXPECT_EQ(workspace.settings().projectNameLabel, "Haus");
+  EXPECT_EQ(workspace.app.selectedView, 0);
+}
+
+TEST_F(ProjectCommands, NewWithCancelledNameIsCalledNeuAndFallsBackToDefaultsOfTheWorkingDirectory) {
+  writeFile(workspace.workDir + "/INIT.SPI", projectWithView("AusStart"));
+  ASSERT_TRUE(newProject(workspace, ui));
+  EXPECT_TRUE(ui.messages.empty());  // an unmodified project is dropped without asking
+  EXPECT_EQ(workspace.fileName, inProjects("NEU.SPG"));
+  EXPECT_EQ(workspace.settings().projectNameLabel, "NEU");
+  EXPECT_EQ(viewNames(workspace.project), "AusStart");
+}
+
+TEST_F(ProjectCommands, NewKeepsAModifiedProjectWhenTheUserSaysNo) {
+  workspace.project.views.push_back({"Alt", {}});
+  workspace.project.modified = true;
+  workspace.fileName = "alt.SPG";
+  ui.answers = {MessageAnswer::No};
+  EXPECT_FALSE(newProject(workspace, ui));
+  EXPECT_EQ(viewNames(workspace.project), "Alt");
+  EXPECT_TRUE(workspace.project.modified);
+  EXPECT_EQ(workspace.fileName, "alt.SPG");
+  EXPECT_TRUE(ui.inputPrompts.empty());
+}
+
+TEST_F(ProjectCommands, OpenReplacesTheProjectAndClearsTheModifiedFlag) {
+  writeFile(inProjects("GARTEN.SPG"), projectWithView("Beet"));
+  workspace.project.views.push_back({"Alt", {}});
+  workspace.project.modified = true;
+  ui.answers = {MessageAnswer::Yes};
+  ui.fileNames = {inProjects("GARTEN.SPG")};
+
+  ASSERT_TRUE(openProject(workspace, ui));
+  EXPECT_EQ(ui.messageTexts(),
+            (std::vector<std::string>{"Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden noch "
+                                      "nicht gespeichert.\rIst das richtig ?"}));
+  ASSERT_EQ(ui.dialogs.size(), 1u);
+  EXPECT_EQ(ui.dialogs[0].filter, "Steuerungsprogramm (*.SPG *.spg);;Initialisierungsdatei (*.SPI *.spi)");
+  EXPECT_EQ(ui.dialogs[0].directory, projectDir() + "/");
+  EXPECT_EQ(viewNames(workspace.project), "Beet");
+  EXPECT_FALSE(workspace.project.modified);
+  EXPECT_EQ(workspace.fileName, inProjects("GARTEN.SPG"));
+  EXPECT_EQ(workspace.settings().projectNameLabel, "GARTEN");
+}
+
+TEST_F(ProjectCommands, OpenRefusedOrCancelledLeavesTheProjectAlone) {
+  workspace.project.views.push_back({"Alt", {}});
+  workspace.project.modified = true;
+  ui.answers = {MessageAnswer::No};
+  EXPECT_FALSE(openProject(workspace, ui));
+  EXPECT_TRUE(ui.dialogs.empty());
+
+  ui.answers = {MessageAnswer::Yes};  // agreed, then the dialog is cancelled
+  EXPECT_FALSE(openProject(workspace, ui));
+  EXPECT_EQ(viewNames(workspace.project), "Alt");
+  EXPECT_TRUE(workspace.project.modified);
+}
+
+TEST_F(ProjectCommands, OpenOfAFileThatStopsPartWayForgetsItsNameSoSavingCannotCutIt) {
+  const std::string file = inProjects("KAPUTT.SPG");
+  writeFile(file, "@Init\r\n View=Erste\r\n BackColor=abc\r\n View=Zweite\r\n@E\r\n");
+  const std::string before = readFile(file);
+  ui.fileNames = {file, std::nullopt};
+  ASSERT_TRUE(openProject(workspace, ui));
+  EXPECT_EQ(viewNames(workspace.project), "Erste");
+  EXPECT_EQ(workspace.fileName, "");
+  EXPECT_FALSE(saveProject(workspace, ui));  // asks for a name; cancelled
+  EXPECT_EQ(ui.dialogs.size(), 2u);
+  EXPECT_EQ(readFile(file), before);
+}
+
+TEST_F(ProjectCommands, AddFileMergesAndMarksTheProjectModifiedEvenWhenCancelled) {
+  writeFile(inProjects("DAZU.SPG"), projectWithView("Keller"));
+  workspace.project.views.push_back({"Erdgeschoss", {}});
+
+  EXPECT_FALSE(addProjectFile(workspace, ui));
+  EXPECT_TRUE(workspace.project.modified);
+
+  workspace.project.modified = false;
+  ui.fileNames = {inProjects("DAZU.SPG")};
+  ASSERT_TRUE(addProjectFile(workspace, ui));
+  EXPECT_EQ(viewNames(workspace.project), "Erdgeschoss,Keller");
+  EXPECT_TRUE(workspace.project.modified);
+  EXPECT_EQ(ui.dialogs.at(1).filter, ui.dialogs.at(0).filter);
+}
+
+TEST_F(ProjectCommands, SaveAsRefusesToOverwriteWhenTheUserSaysNo) {
+  const std::string existing = inProjects("HAUS.SPG");
+  writeFile(existing, "alter Inhalt");
+  workspace.project.views.push_back({"Neu", {}});
+  workspace.project.modified = true;
+  workspace.fileName = "/woanders/ALT.SPG";
+  ui.fileNames = {existing};
+  ui.answers = {MessageAnswer::No};
+
+  EXPECT_FALSE(saveProjectAs(workspace, ui));
+  EXPECT_EQ(ui.messageTexts(),
+            (std::vector<std::string>{"Dieses Projekt existiert schon !\rSoll es überschrieben werden ?"}));
+  EXPECT_EQ(readFile(existing), "alter Inhalt");
+  EXPECT_EQ(workspace.fileName, "/woanders/ALT.SPG");
+  EXPECT_TRUE(workspace.project.modified);
+  // The dialog proposes the current name inside the project directory.
+  EXPECT_EQ(ui.dialogs.at(0).directory, inProjects("ALT.SPG"));
+  EXPECT_EQ(ui.dialogs.at(0).filter, "Projekt (*.SPG *.spg)");
+
+  ui.fileNames = {existing};
+  ui.answers = {MessageAnswer::Yes};
+  ASSERT_TRUE(saveProjectAs(workspace, ui));
+  EXPECT_EQ(workspace.fileName, existing);
+  EXPECT_FALSE(workspace.project.modified);
+  Project reread;
+  ASSERT_EQ(readProject(reread, existing, "", ui), ReadStatus::Complete);
+  EXPECT_EQ(viewNames(reread), "Neu");
+}
+
+TEST_F(ProjectCommands, SaveAsAddsTheExtensionAndSaveWritesToTheCurrentFile) {
+  workspace.project.views.push_back({"Dach", {}});
+  ui.fileNames = {inProjects("DACH")};
+  ASSERT_TRUE(saveProjectAs(workspace, ui));
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(workspace.fileName, inProjects("DACH.SPG"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(inProjects("DACH.SPG")));
+
+  workspace.project.views.push_back({"Boden", {}});
+  workspace.project.modified = true;
+  ASSERT_TRUE(saveProject(workspace, ui));
+  EXPECT_EQ(ui.dialogs.size(), 1u);  // no second dialog
+  EXPECT_FALSE(workspace.project.modified);
+  Project reread;
+  ASSERT_EQ(readProject(reread, inProjects("DACH.SPG"), "", ui), ReadStatus::Complete);
+  EXPECT_EQ(viewNames(reread), "Dach,Boden");
+}
+
+TEST_F(ProjectCommands, RenameProposesTheBareNameAndMovesTheFileIntoTheProjectDirectory) {
+  workspace.fileName = "/irgendwo/HAUS.V2.SPG";
+  ui.inputs = {"Villa"};
+  ASSERT_TRUE(renameProject(workspace, ui));
+  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Neuer Name:"}));
+  EXPECT_EQ(ui.inputValues, (std::vector<std::string>{"HAUS"}));
+  EXPECT_EQ(workspace.fileName, inProjects("Villa.SPG"));
+  EXPECT_EQ(workspace.settings().projectNameLabel, "Villa");
+
+  ui.inputs = {std::nullopt};
+  EXPECT_FALSE(renameProject(workspace, ui));
+  EXPECT_EQ(workspace.fileName, inProjects("Villa.SPG"));
+}
+
+TEST_F(ProjectCommands, RenameInsistsOnTheNameRule) {
+  workspace.fileName = inProjects("HAUS.SPG");
+  ui.inputs = {"2Haus", "Haus2"};
+  ASSERT_TRUE(renameProject(workspace, ui));
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"2Haus\r ist kein gültiger Name"}));
+  EXPECT_EQ(workspace.fileName, inProjects("Haus2.SPG"));
+}
+
+}  // namespace
+}  // namespace kelvaro

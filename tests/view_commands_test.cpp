@@ -1,0 +1,331 @@
+// The view commands: placements that follow a deleted or renamed view, the bitmap choice,
+// the blank bitmap for the drawing program and the preview of a selected view.
+#include <cstdint>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/view_commands.h"
+#include "support/fake_user_interface.h"
+#include "support/temp_dir.h"
+
+namespace kelvaro {
+namespace {
+
+using test::FakeUserInterface;
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+std::uint32_t le32(const std::string& bytes, std::size_t at) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes.at(at))) |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes.at(at + 1))) << 8 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes.at(at + 2))) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes.at(at + 3))) << 24;
+}
+std::uint16_t le16(const std::string& bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes.at(at)) |
+                                    static_cast<unsigned char>(bytes.at(at + 1)) << 8);
+}
+
+// The placements of every object as "object:view,view,view".
+std::string placements(const Project& project) {
+  std::string text;
+  for (const auto& object : project.objects) {
+    text += (text.empty() ? "" : " ") + object.Name + ":";
+    for (std::size_t i = 0; i < object.plans.size(); ++i) text += (i ? "," : "") + object.plans[i].ViewName;
+  }
+  return text;
+}
+
+struct StartedProgram {
+  std::string program;
+  std::vector<std::string> arguments;
+};
+
+class ViewCommands : public ::testing::Test {
+ protected:
+  ViewCommands() {
+    std::filesystem::create_directories(bitmapDir());
+    workspace.settings().DIRBMP = bitmapDir() + "/";
+    workspace.settings().DIRDAT = m_dir.file("SPG") + "/";
+    Project& p = workspace.project;
+    p.views = {{"Erdgeschoss", {}}, {"Keller", {}}};
+    TPSObj lampe = createObject("Lampe");
+    lampe.plans[0].ViewName = "Erdgeschoss";
+    lampe.plans[0].Left = 120;
+    lampe.plans[1].ViewName = "Keller";
+    lampe.plans[2].ViewName = "erdgeschoss";  // another letter case names another view
+    TPSObj pumpe = createObject("Pumpe");
+    pumpe.plans[1].ViewName = "Erdgeschoss";
+    p.objects = {lampe, pumpe};
+  }
+
+  std::string bitmapDir() const { return m_dir.file("BMP"); }
+  std::string file(std::string_view name) const { return m_dir.file(name); }
+
+  DrawEnvironment drawEnvironment() {
+    DrawEnvironment environment;
+    environment.start = [this](const std::string& program, const std::vector<std::string>& arguments) {
+      started.push_back({program, arguments});
+      return true;
+    };
+    environment.paintCandidates = {};
+    return environment;
+  }
+
+  Workspace workspace;
+  FakeUserInterface ui;
+  std::vector<StartedProgram> started;
+
+ private:
+  TempDir m_dir;
+};
+
+TEST_F(ViewCommands, DeleteEmptiesThePlacementsThatNameTheViewExactlyAndKeepsTheObjects) {
+  workspace.app.selectedView = 0;
+  ui.answers = {MessageAnswer::Yes};
+  ASSERT_TRUE(deleteView(workspace, ui));
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Soll die Ansicht wirklich gelöscht werden?"}));
+  EXPECT_EQ(ui.messages.at(0).kind, MessageKind::Warning);
+  EXPECT_EQ(placements(workspace.project), "Lampe:,Keller,erdgeschoss Pumpe:,,");
+  EXPECT_EQ(workspace.project.objects[0].plans[0].Left, 10);  // the emptied placement starts afresh
+  ASSERT_EQ(workspace.project.views.size(), 1u);
+  EXPECT_EQ(workspace.project.views[0].name, "Keller");
+  EXPECT_TRUE(workspace.project.modified);
+}
+
+TEST_F(ViewCommands, DeleteAnsweredNoChangesNothing) {
+  workspace.app.selectedView = 1;
+  ui.answers = {MessageAnswer::No};
+  EXPECT_FALSE(deleteView(workspace, ui));
+  EXPECT_EQ(placements(workspace.project), "Lampe:Erdgeschoss,Keller,erdgeschoss Pumpe:,Erdgeschoss,");
+  EXPECT_EQ(workspace.project.views.size(), 2u);
+  EXPECT_FALSE(workspace.project.modified);
+}
+
+TEST_F(ViewCommands, CommandsWithoutSelectionTakeTheFirstViewOrRefuse) {
+  struct Case {
+    int line;
+    bool (*command)(Workspace&, UserInterface&);
+    bool takesFirst;
+  };
+  const Case kCases[] = {
+      {__LINE__, [](Workspace& w, UserInterface& u) { return deleteView(w, u); }, true},
+      {__LINE__, [](Workspace& w, UserInterface& u) { return viewToEdit(w, u) >= 0; }, true},
+      {__LINE__, [](Workspace& w, UserInterface& u) { return renameView(w, u); }, false},
+      {__LINE__, [](Workspace& w, UserInterface& u) { return removeViewBitmap(w, u); }, false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.line);
+    Workspace w;
+    w.project.views = {{"Erdgeschoss", {"EG.BMP", 1}}};
+    w.app.selectedView = -1;
+    FakeUserInterface u;
+    u.answers = {MessageAnswer::No};
+    c.command(w, u);
+    if (c.takesFirst) {
+      EXPECT_EQ(w.app.selectedView, 0);
+      for (const auto& text : u.messageTexts()) EXPECT_NE(text, "Keine Ansicht ausgewählt");
+    } else {
+      EXPECT_EQ(w.app.selectedView, -1);
+      EXPECT_EQ(u.messageTexts(), (std::vector<std::string>{"Keine Ansicht ausgewählt"}));
+      EXPECT_EQ(w.project.views[0].name, "Erdgeschoss");
+      EXPECT_EQ(w.project.views[0].info.BitmapName, "EG.BMP");
+    }
+    // Without any view every command refuses.
+    Workspace empty;
+    FakeUserInterface v;
+    EXPECT_FALSE(c.command(empty, v));
+    EXPECT_EQ(v.messageTexts(), (std::vector<std::string>{"Keine Ansicht ausgewählt"}));
+  }
+}
+
+TEST_F(ViewCommands, RenameMovesThePlacementsToTheNewName) {
+  workspace.app.selectedView = 0;
+  ui.inputs = {"Parterre"};
+  ASSERT_TRUE(renameView(workspace, ui));
+  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Bitte geben Sie die neue Bezeichnung ein:"}));
+  EXPECT_EQ(workspace.project.views[0].name, "Parterre");
+  EXPECT_EQ(placements(workspace.project), "Lampe:Parterre,Keller,erdgeschoss Pumpe:,Parterre,");
+  EXPECT_TRUE(workspace.project.modified);
+}
+
+TEST_F(ViewCommands, NewAndRenameRefuseTheNameOfAnotherView) {
+  ui.inputs = {"keller"};
+  EXPECT_FALSE(newView(workspace, ui));
+  EXPECT_EQ(workspace.project.views.size(), 2u);
+  workspace.app.selectedView = 0;
+  ui.inputs = {"KELLER"};
+  EXPECT_FALSE(renameView(workspace, ui));
+  EXPECT_EQ(workspace.project.views[0].name, "Erdgeschoss");
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Es gibt schon eine Ansicht mit diesem Namen",
+                                                         "Es gibt schon eine Ansicht mit diesem Namen"}));
+  // Its own name in another letter case is allowed.
+  ui.inputs = {"ERDGESCHOSS"};
+  EXPECT_TRUE(renameView(workspace, ui));
+  EXPECT_EQ(placements(workspace.project), "Lampe:ERDGESCHOSS,Keller,erdgeschoss Pumpe:,ERDGESCHOSS,");
+}
+
+TEST_F(ViewCommands, NewAppendsASelectedViewWithoutBitmap) {
+  ui.inputs = {"Dachboden"};
+  ASSERT_TRUE(newView(workspace, ui));
+  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Bezeichnung f\xFCr neue Ansicht (z.B. Erdgeschoss):"}));
+  ASSERT_EQ(workspace.project.views.size(), 3u);
+  EXPECT_EQ(workspace.project.views[2].name, "Dachboden");
+  EXPECT_EQ(workspace.project.views[2].info.BitmapName, "");
+  EXPECT_EQ(workspace.app.selectedView, 2);
+  EXPECT_TRUE(workspace.project.modified);
+}
+
+TEST_F(ViewCommands, ChosenBitmapInTheBitmapDirectoryIsStoredWithoutPath) {
+  struct Case {
+    int line;
+    std::string chosen;
+    std::string name;
+    int noPath;
+  };
+  const Case kCases[] = {
+      {__LINE__, bitmapDir() + "/EG.BMP", "EG.BMP", 1},
+      {__LINE__, file("andere/EG.bmp"), file("andere/EG.bmp"), 0},
+      // A directory that differs only in letter case is another directory on Linux.
+      {__LINE__, file("bmp/EG.BMP"), file("bmp/EG.BMP"), 0},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.line);
+    workspace.app.selectedView = 0;
+    workspace.project.modified = false;
+    ui.fileNames = {c.chosen};
+    ASSERT_TRUE(chooseViewBitmap(workspace, ui));
+    EXPECT_EQ(workspace.project.views[0].info.BitmapName, c.name);
+    EXPECT_EQ(workspace.project.views[0].info.NoPath, c.noPath);
+    EXPECT_TRUE(workspace.project.modified);
+  }
+}
+
+TEST_F(ViewCommands, DrawWritesABlank256ColourBitmapAndStartsTheProgramOnIt) {
+  const std::string program = file("malen");
+  writeFile(program, "#!/bin/sh\n");
+  workspace.settings().PAINTPATH = "  " + program;
+  workspace.app.selectedView = 1;
+
+  ASSERT_TRUE(drawViewBitmap(workspace, ui, drawEnvironment()));
+  EXPECT_TRUE(ui.messages.empty());
+  const std::string path = bitmapDir() + "/Keller.bmp";
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].program, program);
+  EXPECT_EQ(started[0].arguments, (std::vector<std::string>{path}));
+  EXPECT_EQ(workspace.project.views[1].info.BitmapName, "Keller.bmp");
+  EXPECT_EQ(workspace.project.views[1].info.NoPath, 1);
+  EXPECT_TRUE(workspace.project.modified);
+  EXPECT_TRUE(workspace.reloadPreview);
+
+  const std::string bmp = readFile(path);
+  ASSERT_EQ(bmp.size(), 14u + 40u + 1024u + 600u * 400u);
+  EXPECT_EQ(bmp.substr(0, 2), "BM");
+  EXPECT_EQ(le32(bmp, 2), bmp.size());  // file size
+  EXPECT_EQ(le32(bmp, 10), 1078u);      // pixels after headers and palette
+  EXPECT_EQ(le32(bmp, 14), 40u);        // info header size
+  EXPECT_EQ(le32(bmp, 18), 600u);
+  EXPECT_EQ(le32(bmp, 22), 400u);
+  EXPECT_EQ(le16(bmp, 26), 1u);  // planes
+  EXPECT_EQ(le16(bmp, 28), 8u);  // bits per pixel
+  EXPECT_EQ(le32(bmp, 30), 0u);  // uncompressed
+  EXPECT_EQ(le32(bmp, 46), 256u);
+  // Every pixel is one palette entry, and that entry is white.
+  const auto pixel = static_cast<unsigned char>(bmp[1078]);
+  EXPECT_EQ(bmp.find_first_not_of(bmp[1078], 1078), std::string::npos);
+  EXPECT_EQ(bmp.substr(54 + pixel * 4u, 3), "\xFF\xFF\xFF");
+}
+
+TEST_F(ViewCommands, DrawKeepsAnExistingBitmapAndAPickedOne) {
+  const std::string program = file("malen");
+  writeFile(program, "");
+  workspace.settings().PAINTPATH = program;
+  writeFile(bitmapDir() + "/Keller.bmp", "alte Zeichnung");
+  workspace.app.selectedView = 1;
+  ASSERT_TRUE(drawViewBitmap(workspace, ui, drawEnvironment()));
+  EXPECT_EQ(readFile(bitmapDir() + "/Keller.bmp"), "alte Zeichnung");
+
+  workspace.project.views[0].info = {file("plan.bmp"), 0};
+  workspace.app.selectedView = 0;
+  ASSERT_TRUE(drawViewBitmap(workspace, ui, drawEnvironment()));
+  EXPECT_EQ(started.back().arguments, (std::vector<std::string>{file("plan.bmp")}));
+  EXPECT_FALSE(std::filesystem::exists(bitmapDir() + "/Erdgeschoss.bmp"));
+}
+
+TEST_F(ViewCommands, DrawWithoutUsableProgramSaysSoAndWritesNothing) {
+  struct Case {
+    int line;
+    std::string paintPath;
+    std::string message;
+  };
+  const Case kCases[] = {
+      {__LINE__, "", "Bitte geben Sie zuerst auf der Seite Einstellungen ein Zeichenprogramm an"},
+      {__LINE__, "   ", "Bitte geben Sie zuerst auf der Seite Einstellungen ein Zeichenprogramm an"},
+      {__LINE__, file("fehlt/malen"), "Das auf der Seite Einstellungen angegebene Zeichenprogramm wurde nicht gefunden"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.line);
+    FakeUserInterface u;
+    workspace.settings().PAINTPATH = c.paintPath;
+    workspace.app.selectedView = 0;
+    EXPECT_FALSE(drawViewBitmap(workspace, u, drawEnvironment()));
+    EXPECT_EQ(u.messageTexts(), (std::vector<std::string>{c.message}));
+    EXPECT_TRUE(started.empty());
+    EXPECT_EQ(workspace.project.views[0].info.BitmapName, "");
+    EXPECT_FALSE(std::filesystem::exists(bitmapDir() + "/Erdgeschoss.bmp"));
+  }
+}
+
+TEST_F(ViewCommands, DrawFindsAKnownEditorWhenNoneIsSet) {
+  const std::string editor = file("kolourpaint");
+  writeFile(editor, "");
+  DrawEnvironment environment = drawEnvironment();
+  environment.paintCandidates = {file("gimp"), editor};
+  workspace.app.selectedView = 0;
+  ASSERT_TRUE(drawViewBitmap(workspace, ui, environment));
+  EXPECT_EQ(started.at(0).program, editor);
+}
+
+TEST_F(ViewCommands, SelectingAViewWithAMissingBitmapSaysSo) {
+  workspace.project.views[0].info = {"EG.BMP", 1};
+  workspace.project.views[1].info = {"KELLER.BMP", 1};
+  writeFile(bitmapDir() + "/KELLER.BMP", "x");
+
+  ViewPreview preview = selectView(workspace, 0, &ui);
+  EXPECT_TRUE(preview.missing);
+  EXPECT_EQ(preview.path, "");
+  EXPECT_EQ(preview.label, "EG.BMP");
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Bitmap " + bitmapDir() + "/EG.BMP nicht gefunden."}));
+  EXPECT_EQ(workspace.app.selectedView, 0);
+
+  preview = selectView(workspace, 1, &ui);
+  EXPECT_FALSE(preview.missing);
+  EXPECT_EQ(preview.path, bitmapDir() + "/KELLER.BMP");
+  EXPECT_EQ(ui.messages.size(), 1u);
+
+  // Letter case counts: "eg.bmp" is not "EG.BMP".
+  writeFile(bitmapDir() + "/eg.bmp", "x");
+  EXPECT_TRUE(selectView(workspace, 0, nullptr).missing);
+}
+
+TEST_F(ViewCommands, RemoveBitmapAndBackColour) {
+  workspace.project.views[0].info = {"EG.BMP", 1};
+  workspace.app.selectedView = 0;
+  ASSERT_TRUE(removeViewBitmap(workspace, ui));
+  EXPECT_EQ(workspace.project.views[0].info.BitmapName, "");
+  EXPECT_EQ(selectView(workspace, 0, &ui).label, "");
+  EXPECT_TRUE(ui.messages.empty());
+
+  workspace.project.modified = false;
+  EXPECT_TRUE(setBackColor(workspace.project, 9));
+  EXPECT_EQ(workspace.project.BackColor, 9);
+  EXPECT_TRUE(workspace.project.modified);
+  EXPECT_FALSE(setBackColor(workspace.project, 10));  // only the first ten colours
+  EXPECT_FALSE(setBackColor(workspace.project, -2));
+  EXPECT_EQ(workspace.project.BackColor, 9);
+}
+
+}  // namespace
+}  // namespace kelvaro
