@@ -1,0 +1,383 @@
+// The object commands: new, rename, delete, copy, the auxiliary-object removal and the trace
+// list, on small projects with a scripted user interface.
+#include <gtest/gtest.h>
+
+#include "app/object_commands.h"
+#include "app/workspace.h"
+#include "support/fake_user_interface.h"
+#include "text/cp1252.h"
+
+namespace kelvaro {
+namespace {
+
+using test::FakeUserInterface;
+
+Project projectWith(std::initializer_list<std::pair<const char*, std::vector<std::string>>> objects) {
+  Project project;
+  for (const auto& [name, program] : objects) {
+    TPSObj object = createObject(name);
+    object.program = program;
+    project.objects.push_back(std::move(object));
+  }
+  return project;
+}
+
+std::string names(const Project& project) {
+  std::string text;
+  for (const auto& o : project.objects) text += (text.empty() ? "" : ",") + o.Name;
+  return text;
+}
+
+TEST(NewObjectCommand, InitInAnyCaseBecomesTheInitialisationObjectOnce) {
+  for (const char* typed : {"init", "INIT", "Init"}) {
+    SCOPED_TRACE(typed);
+    Project project;
+    FakeUserInterface ui;
+    ui.inputs = {typed, "iNiT"};
+    EXPECT_EQ(newObject(project, ui), 0);
+    ASSERT_EQ(project.objects.size(), 1u);
+    EXPECT_EQ(project.objects[0].Name, "*INIT");
+    EXPECT_EQ(project.objects[0].ACode, 255);
+    EXPECT_EQ(project.objects[0].ObjIDNr, 0);
+    EXPECT_TRUE(project.modified);
+    EXPECT_EQ(ui.inputPrompts.front(), "Neues Objekt:");
+
+    EXPECT_EQ(newObject(project, ui), -1);
+    EXPECT_EQ(project.objects.size(), 1u);
+    EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Es gibt schon ein Objekt mit diesem Namen"});
+  }
+}
+
+TEST(NewObjectCommand, OrdinaryNamesDuplicatesAndCancel) {
+  Project project = projectWith({{"Lampe", {}}});
+  FakeUserInterface ui;
+  ui.inputs = {"LAMPE", "Licht", std::nullopt};
+  EXPECT_EQ(newObject(project, ui), -1);  // taken, ignoring case
+  EXPECT_FALSE(project.modified);
+  EXPECT_EQ(newObject(project, ui), 1);
+  EXPECT_EQ(project.objects[1].Name, "Licht");
+  EXPECT_EQ(project.objects[1].OName, "Licht");
+  EXPECT_EQ(project.objects[1].ACode, kACodeNone);
+  EXPECT_EQ(newObject(project, ui), -1);  // cancelled
+  EXPECT_EQ(names(project), "Lampe,Licht");
+  EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST(NewObjectCommand, CreateNamedObjectAppliesTheNameRule) {
+  Project project;
+  FakeUserInterface ui;
+  EXPECT_EQ(createNamedObject(project, ui, "2Lampen"), -1);
+  EXPECT_EQ(createNamedObject(project, ui, "*INIT"), -1);
+  EXPECT_TRUE(project.objects.empty());
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"2Lampen\r ist kein gültiger Name", "*INIT\r ist kein gültiger Name"}));
+  EXPECT_EQ(createNamedObject(project, ui, "Tor"), 0);
+}
+
+TEST(RenameInLine, ReplacesWholeNamesOnly) {
+  struct Row {
+    int line;
+    std::string in;
+    std::string out;
+  };
+  const Row kRows[] = {
+      {__LINE__, "-EINSCHALTEN Lampe AUS", "-EINSCHALTEN Licht AUS"},
+      {__LINE__, "-Lampe=1", "-Licht=1"},
+      {__LINE__, "-Lampe2 = 1", "-Lampe2 = 1"},
+      {__LINE__, "-X = (Lampe+Lampe)", "-X = (Licht+Licht)"},
+      {__LINE__, "-X = (lampe*LAMPE)", "-X = (Licht*Licht)"},
+      {__LINE__, "-Stehlampe = 1", "-Stehlampe = 1"},
+      {__LINE__, "-WENN Lampe2 = Lampe DANN", "-WENN Lampe2 = Licht DANN"},
+      {__LINE__, "-X=[Lampe]", "-X=[Licht]"},
+      {__LINE__, "-X=Lampe:Lampe-Lampe/Lampe<Lampe>Lampe", "-X=Licht:Licht-Licht/Licht<Licht>Licht"},
+      {__LINE__, "-X = \"Lampe\"", "-X = \"Lampe\""},
+      // A statement ending in the name, a variable of it and a statement of an assistant all
+      // use the object, so they follow the new name.
+      {__LINE__, "-UMSCHALTEN Lampe", "-UMSCHALTEN Licht"},
+      {__LINE__, "-X = Lampe.Zaehler + 1", "-X = Licht.Zaehler + 1"},
+      {__LINE__, "-&Lampe = EIN", "-&Licht = EIN"},
+      {__LINE__, "-Lampe", "-Licht"},
+      {__LINE__, "Lampe = 1", "Lampe = 1"},  // no marker: the name at the very start is not touched
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.line);
+    std::string line = row.in;
+    EXPECT_EQ(renameInLine(line, "Lampe", "Licht"), row.in != row.out);
+    EXPECT_EQ(line, row.out);
+  }
+}
+
+TEST(RenameInLine, LongAndShortNewNamesMissNoOccurrence) {
+  struct Row {
+    int line;
+    std::string newName;
+    std::string in;
+    std::string out;
+  };
+  const Row kRows[] = {
+      {__LINE__, "Deckenleuchte", "-Lampe2 = Lampe", "-Lampe2 = Deckenleuchte"},
+      {__LINE__, "Deckenleuchte", "-(Lampe+Lampe)", "-(Deckenleuchte+Deckenleuchte)"},
+      {__LINE__, "L", "-(Lampe+Lampe+Lampe)", "-(L+L+L)"},
+      {__LINE__, "LampeLampe", "-Lampe Lampe", "-LampeLampe LampeLampe"},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.line);
+    std::string line = row.in;
+    renameInLine(line, "Lampe", row.newName);
+    EXPECT_EQ(line, row.out);
+  }
+}
+
+TEST(RenameInLine, AChangedLineKeepsItsFirst255Characters) {
+  std::string changed = "-Lampe = 1 " + std::string(300, 'x');
+  EXPECT_TRUE(renameInLine(changed, "Lampe", "Licht"));
+  EXPECT_EQ(changed, "-Licht = 1 " + std::string(255 - 11, 'x'));
+
+  // Untouched lines keep their length; a name only beyond the cut leaves the line alone.
+  std::string untouched = "-X = 1 " + std::string(300, 'x') + " Lampe";
+  const std::string before = untouched;
+  EXPECT_FALSE(renameInLine(untouched, "Lampe", "Licht"));
+  EXPECT_EQ(untouched, before);
+}
+
+TEST(RenameObjectCommand, RenamesAndRewritesEveryProgram) {
+  Project project = projectWith({{"Lampe", {"-Lampe = 0"}}, {"Schalter", {"-WENN Schalter = 1 DANN", "-  EINSCHALTEN Lampe", "-ENDEWENN"}}, {"Lampe2", {"-Lampe2=Lampe"}}});
+  FakeUserInterface ui;
+  ui.inputs = {"Licht"};
+  ASSERT_TRUE(renameObject(project, ui, 0));
+  EXPECT_TRUE(project.modified);
+  EXPECT_EQ(names(project), "Licht,Schalter,Lampe2");
+  EXPECT_EQ(project.objects[0].program, std::vector<std::string>{"-Licht = 0"});
+  EXPECT_EQ(project.objects[1].program[1], "-  EINSCHALTEN Licht");
+  EXPECT_EQ(project.objects[2].program[0], "-Lampe2=Licht");
+  EXPECT_EQ(ui.inputPrompts, std::vector<std::string>{"Neuer Name:"});
+}
+
+TEST(RenameObjectCommand, RefusesANameAnotherObjectHasButNotItsOwnInOtherCase) {
+  Project project = projectWith({{"Lampe", {}}, {"Licht", {"-Lampe = 1"}}});
+  FakeUserInterface ui;
+  ui.inputs = {"LICHT", "LAMPE"};
+  EXPECT_FALSE(renameObject(project, ui, 0));
+  EXPECT_FALSE(project.modified);
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Es gibt schon ein Objekt mit diesem Namen"});
+  EXPECT_EQ(project.objects[1].program[0], "-Lampe = 1");
+  EXPECT_TRUE(renameObject(project, ui, 0));
+  EXPECT_EQ(names(project), "LAMPE,Licht");
+}
+
+TEST(DeleteObjectCommand, RefusalNamesTheFirstReferrerAndCountsTheOthers) {
+  struct Row {
+    int line;
+    std::vector<std::string> referrers;  // programs of Nutzer1, Nutzer2, Nutzer3
+    std::string message;                 // empty: the object may be deleted
+  };
+  const Row kRows[] = {
+      {__LINE__, {"-Lampe = 1", "-X = Lampe.Zaehler", "-UMSCHALTEN Lampe"},
+       "Das Objekt Lampe kann nicht gelöscht werden,\rda es im Programm Nutzer1\rund 2 weiteren Programm(en) verwendet wird."},
+      {__LINE__, {"-X = 1", "-WENN LAMPE=1 DANN", ""},
+       "Das Objekt Lampe kann nicht gelöscht werden,\rda es im Programm Nutzer2\rverwendet wird."},
+      {__LINE__, {"-Lampe2 = 1", "-X = Lampen", ""}, ""},
+      {__LINE__, {"-Lampe2 = Lampe", "", ""},
+       "Das Objekt Lampe kann nicht gelöscht werden,\rda es im Programm Nutzer1\rverwendet wird."},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.line);
+    Project project = projectWith({{"Lampe", {"-Lampe = 1"}},
+                                   {"Nutzer1", {row.referrers[0]}},
+                                   {"Nutzer2", {"-Y = 0", row.referrers[1]}},
+                                   {"Nutzer3", {row.referrers[2]}}});
+    FakeUserInterface ui;
+    const bool deleted = deleteObject(project, ui, 0);
+    if (row.message.empty()) {
+      EXPECT_TRUE(deleted);
+      EXPECT_TRUE(project.modified);
+      EXPECT_EQ(names(project), "Nutzer1,Nutzer2,Nutzer3");
+      EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Soll das Objekt wirklich gelöscht werden?"});
+      EXPECT_EQ(ui.messages[0].kind, MessageKind::Warning);
+    } else {
+      EXPECT_FALSE(deleted);
+      EXPECT_FALSE(project.modified);
+      EXPECT_EQ(names(project), "Lampe,Nutzer1,Nutzer2,Nutzer3");
+      EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{row.message});
+      EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+    }
+  }
+}
+
+TEST(DeleteObjectCommand, NoKeepsTheObject) {
+  Project project = projectWith({{"Lampe", {}}, {"Tor", {}}});
+  FakeUserInterface ui;
+  ui.answers = {MessageAnswer::No};
+  EXPECT_FALSE(deleteObject(project, ui, 1));
+  EXPECT_EQ(names(project), "Lampe,Tor");
+  EXPECT_FALSE(project.modified);
+  EXPECT_FALSE(deleteObject(project, ui, 5));  // no such object
+}
+
+TEST(AuxiliaryObjectRemoval, RemovedOnlyWhenItIsAHelperUsedOnceAtMost) {
+  struct Row {
+    int line;
+    std::string statement;
+    std::vector<std::string> helperProgram;
+    int users;  // other objects whose program uses the helper
+    bool removed;
+  };
+  const Row kRows[] = {
+      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 1, true},
+      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 0, true},
+      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 2, false},
+      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b", "-c"}, 0, false},
+      {__LINE__, "Hilfe1;LO:5", {"-a", "-b"}, 0, false},
+      {__LINE__, "Hilfe1;/&/", {"-a", "-b"}, 0, false},
+      {__LINE__, "Andere;/&/LO:5", {"-a", "-b"}, 0, false},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.line);
+    Project project = projectWith({{"Hilfe1", row.helperProgram}, {"A", {}}, {"B", {}}});
+    for (int i = 0; i < row.users; ++i) project.objects[1 + i].program = {"-EINSCHALTEN Hilfe1"};
+    EXPECT_EQ(removeAuxiliaryObject(project, row.statement), row.removed);
+    EXPECT_EQ(names(project), row.removed ? "A,B" : "Hilfe1,A,B");
+  }
+}
+
+TEST(CopyTextReplacement, ReplacesEveryOccurrenceLeftToRight) {
+  struct Row {
+    int line;
+    std::string text, oldText, newText, out;
+  };
+  const Row kRows[] = {
+      {__LINE__, "Lampe1", "1", "2", "Lampe2"},
+      {__LINE__, "-Lampe1 = Taste1", "1", "2", "-Lampe2 = Taste2"},
+      {__LINE__, "-lampe1", "Lampe", "Licht", "-lampe1"},  // case-sensitive
+      {__LINE__, "Lampe1", "", "x", "Lampe1"},
+      {__LINE__, "Lampe1", "1", "", "Lampe"},
+      {__LINE__, "aaa", "a", "aa", "aaaaaa"},  // inserted text is never looked into again
+      {__LINE__, "-Lampe1 = Lampe1", "1", "12", "-Lampe12 = Lampe12"},
+      {__LINE__, "OG1", "OG1", "EG1", "EG1"},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.line);
+    EXPECT_EQ(replaceText(row.text, row.oldText, row.newText), row.out);
+  }
+  EXPECT_EQ(replaceText(std::string(254, 'x') + "1", "1", "234"), std::string(254, 'x') + "2");
+}
+
+TEST(CopyObjectCommand, CopiesBelowItsSourceWithReplacedTexts) {
+  Project project = projectWith({{"Schalter", {}}, {"Lampe1", {"-WENN Schalter1 EINGESCHALTET DANN", "-  EINSCHALTEN Lampe1"}}});
+  TPSObj& source = project.objects[1];
+  source.OName = "Lampe 1";
+  source.Group = "Gruppe1";
+  source.SndDev = "Aus1";
+  source.RcvDev = "Ein1";
+  source.Typ = "Licht";
+  source.StartVal = "AUS";
+  source.OKind = kKindUser;
+  source.Beep = true;
+  source.Activ = false;
+  source.ACode = 4;
+  source.HdwTyp = 1;
+  source.CtZust = 2;
+  source.ObjTypO = 1;
+  source.GgeCol = 5;
+  source.PanelCh = 12;
+  source.OutpRB = 2;
+  source.VoiceContr = "Licht an";
+  source.Snd.LineNo = 3;
+  source.Rcv.AdrA = 2;
+  source.ObjIDNr = 17;
+  source.stateBitmaps = {{"AUS", TBitmapNam{"aus.bmp", 1, 1}}, {"EIN", std::nullopt}};
+  source.varDefs = {"Zaehler             Zahl                0"};
+  source.ExtTransList = {"0", "1"};
+  source.plans[0] = {"Erdgeschoss", 100, 200, 80, 50};
+  source.plans[2] = {"Keller", 5, 7, 40, 30};
+
+  FakeUserInterface ui;
+  ui.inputs = {"1", "2"};
+  ASSERT_EQ(copyObject(project, ui, 1), 2);
+  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Zu ersetzende Zeichen", "Neue Zeichen"}));
+  EXPECT_TRUE(project.modified);
+  const TPSObj& copy = project.objects[2];
+  const TPSObj& from = project.objects[1];
+  EXPECT_EQ(copy.Name, "Lampe2");
+  EXPECT_EQ(copy.OName, "Lampe 2");
+  EXPECT_EQ(copy.Group, "Gruppe2");
+  EXPECT_EQ(copy.SndDev, "Aus2");
+  EXPECT_EQ(copy.RcvDev, "Ein2");
+  EXPECT_EQ(copy.program, (std::vector<std::string>{"-WENN Schalter2 EINGESCHALTET DANN", "-  EINSCHALTEN Lampe2"}));
+  EXPECT_EQ(copy.ObjIDNr, 10002);
+  EXPECT_EQ(copy.Typ, "Licht");
+  EXPECT_EQ(copy.StartVal, "AUS");
+  EXPECT_EQ(copy.OKind, kKindUser);
+  EXPECT_TRUE(copy.Beep);
+  EXPECT_FALSE(copy.Activ);
+  EXPECT_EQ(copy.ACode, 4);
+  EXPECT_EQ(copy.HdwTyp, 1);
+  EXPECT_EQ(copy.CtZust, 2);
+  EXPECT_EQ(copy.ObjTypO, 1);
+  EXPECT_EQ(copy.GgeCol, 5);
+  EXPECT_EQ(copy.PanelCh, 12);
+  EXPECT_EQ(copy.OutpRB, 2);
+  ASSERT_EQ(copy.stateBitmaps.size(), 2u);
+  EXPECT_EQ(copy.stateBitmaps[0].bitmap->BitmapName, "aus.bmp");
+  EXPECT_EQ(copy.stateBitmaps[0].bitmap->ObjectOwn, 1);
+  EXPECT_EQ(copy.varDefs, from.varDefs);
+  EXPECT_EQ(copy.ExtTransList, from.ExtTransList);
+  // Not copied: the speech text and the addresses, which belong to the source's hardware.
+  EXPECT_EQ(copy.VoiceContr, "");
+  EXPECT_EQ(copy.Snd.LineNo, 0);
+  EXPECT_EQ(copy.Rcv.AdrA, 0);
+  // Placements: same view, left and size, Top + Height + Height / 4.
+  EXPECT_EQ(copy.plans[0].ViewName, "Erdgeschoss");
+  EXPECT_EQ(copy.plans[0].Left, 100);
+  EXPECT_EQ(copy.plans[0].Top, 200 + 50 + 12);
+  EXPECT_EQ(copy.plans[0].Width, 80);
+  EXPECT_EQ(copy.plans[0].Height, 50);
+  EXPECT_EQ(copy.plans[1].ViewName, "");
+  EXPECT_EQ(copy.plans[1].Top, 10);
+  EXPECT_EQ(copy.plans[2].Top, 7 + 30 + 7);
+  // The source is left as it was.
+  EXPECT_EQ(from.Name, "Lampe1");
+  EXPECT_EQ(from.plans[0].Top, 200);
+}
+
+TEST(CopyObjectCommand, CancelTakenAndEmptyNamesMakeNoCopy) {
+  struct Row {
+    int line;
+    std::deque<std::optional<std::string>> inputs;
+    std::vector<std::string> messages;
+  };
+  const Row kRows[] = {
+      {__LINE__, {std::nullopt}, {}},
+      {__LINE__, {"1", std::nullopt}, {}},
+      {__LINE__, {"x", "y"}, {"Es gibt schon ein Objekt mit diesem Namen"}},  // name unchanged
+      {__LINE__, {"1", "3"}, {"Es gibt schon ein Objekt mit diesem Namen"}},
+      {__LINE__, {"Lampe1", ""}, {"\r ist kein gültiger Name"}},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.line);
+    Project project = projectWith({{"Lampe1", {}}, {"Lampe3", {}}});
+    FakeUserInterface ui;
+    ui.inputs = row.inputs;
+    EXPECT_EQ(copyObject(project, ui, 0), -1);
+    EXPECT_EQ(names(project), "Lampe1,Lampe3");
+    EXPECT_FALSE(project.modified);
+    EXPECT_EQ(ui.messageTexts(), row.messages);
+  }
+}
+
+TEST(TraceListCommands, AddRemoveClear) {
+  Workspace workspace;
+  EXPECT_TRUE(addTraceEntry(workspace, "Lampe"));
+  EXPECT_TRUE(addTraceEntry(workspace, "Tor"));
+  EXPECT_FALSE(addTraceEntry(workspace, "LAMPE"));
+  EXPECT_FALSE(addTraceEntry(workspace, ""));
+  EXPECT_EQ(workspace.traceList, (std::vector<std::string>{"Lampe", "Tor"}));
+  EXPECT_FALSE(removeTraceEntry(workspace, 2));
+  EXPECT_FALSE(removeTraceEntry(workspace, -1));
+  EXPECT_TRUE(removeTraceEntry(workspace, 0));
+  EXPECT_EQ(workspace.traceList, std::vector<std::string>{"Tor"});
+  clearTraceList(workspace);
+  EXPECT_TRUE(workspace.traceList.empty());
+}
+
+}  // namespace
+}  // namespace kelvaro
