@@ -1,0 +1,394 @@
+// The commands of the page "Typen": types, states, standard bitmaps and library import.
+#include "app/type_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include "model/object_types.h"
+#include "model/type_states.h"
+#include "support/fake_user_interface.h"
+#include "support/temp_dir.h"
+#include "text/cp1252.h"
+
+namespace kelvaro {
+namespace {
+
+using test::FakeUserInterface;
+using test::TempDir;
+
+// A dialog that answers from a script and records what it was shown.
+struct ScriptedDialog {
+  std::deque<std::optional<TypeDefinition>> answers;
+  std::vector<TypeDefinition> shown;
+  TypeDialog hook() {
+    return [this](const TypeDefinition& initial) -> std::optional<TypeDefinition> {
+      shown.push_back(initial);
+      if (answers.empty()) return std::nullopt;
+      auto a = answers.front();
+      answers.pop_front();
+      return a;
+    };
+  }
+};
+
+std::vector<std::string> entries(const Project& project) {
+  std::vector<std::string> out;
+  for (const auto& e : project.typeStates) out.push_back(e.entry + (e.bitmap ? "=" + e.bitmap->BitmapName : ""));
+  return out;
+}
+
+// Two types whose states interleave, so that a rewrite visibly moves one of them.
+Project lampAndDoor() {
+  Project p;
+  addType(p, "Lampe;1");
+  addType(p, "Tuer;0");
+  rebuildTypeNames(p);
+  p.typeStates = {{"Lampe:aus", TBitmapNam{"LAMPE_AUS.BMP", 1, 0}},
+                  {"Tuer:offen", std::nullopt},
+                  {"Lampe:an", TBitmapNam{"LAMPE_AN.BMP", 1, 0}},
+                  {"Tuer:zu", std::nullopt}};
+  return p;
+}
+
+TEST(TypeEditor, NewTypeStoresNameAndKindDigit) {
+  struct Row {
+    int line;
+    int kind;
+    const char* entry;
+  };
+  const Row rows[] = {
+      {__LINE__, kTypeKindNone, "Lampe;-1"},  {__LINE__, kTypeKindSensor, "Lampe;0"},
+      {__LINE__, kTypeKindActor, "Lampe;1"},  {__LINE__, kTypeKindInOut, "Lampe;2"},
+      {__LINE__, kTypeKindNoInOut, "Lampe;3"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    Project p;
+    addType(p, "Zahl;3");
+    TypeEditorState page;
+    FakeUserInterface ui;
+    ScriptedDialog dialog;
+    dialog.answers.push_back(TypeDefinition{"Lampe", r.kind});
+    ASSERT_TRUE(newType(page, p, ui, dialog.hook()));
+    EXPECT_EQ(p.types, (std::vector<std::string>{r.entry, "Zahl;3"}));
+    EXPECT_EQ(p.typeNames, (std::vector<std::string>{"Lampe", "Zahl"}));
+    EXPECT_EQ(page.currentType, "Lampe");
+    EXPECT_TRUE(p.modified);
+    ASSERT_EQ(dialog.shown.size(), 1u);
+    EXPECT_EQ(dialog.shown[0].name, "");
+    EXPECT_EQ(dialog.shown[0].kind, kTypeKindNone);
+    EXPECT_TRUE(ui.messages.empty());
+  }
+}
+
+TEST(TypeEditor, NewTypeIgnoresEqualEntryAndRefusesSameNameOfOtherKind) {
+  Project p;
+  TypeEditorState page;
+  FakeUserInterface ui;
+  ScriptedDialog dialog;
+  dialog.answers = {TypeDefinition{"Lampe", 1}, TypeDefinition{"LAMPE", 1}, TypeDefinition{"lampe", 2}};
+  EXPECT_TRUE(newType(page, p, ui, dialog.hook()));
+  EXPECT_TRUE(newType(page, p, ui, dialog.hook()));  // equal ignoring case: selected, not added
+  EXPECT_EQ(page.currentType, "Lampe");
+  EXPECT_FALSE(newType(page, p, ui, dialog.hook()));
+  EXPECT_EQ(p.types, std::vector<std::string>{"Lampe;1"});
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Der Typ lampe ist bereits vorhanden"});
+}
+
+TEST(TypeEditor, BadTypeNamesAreRefusedWithAMessage) {
+  struct Row {
+    int line;
+    const char* name;
+    const char* message;
+  };
+  const Row rows[] = {
+      {__LINE__, "", "Keine Bezeichnung eingegeben"},
+      {__LINE__, "   ", "Keine Bezeichnung eingegeben"},
+      {__LINE__, "Tür:Tor", "Die Bezeichnung darf weder \":\" noch \";\" enthalten"},
+      {__LINE__, "A;2", "Die Bezeichnung darf weder \":\" noch \";\" enthalten"},
+      {__LINE__, "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF", "Maximal 31 Zeichen zulässig"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    Project p;
+    TypeEditorState page;
+    FakeUserInterface ui;
+    ScriptedDialog dialog;
+    dialog.answers.push_back(TypeDefinition{fromUtf8(r.name), 1});
+    EXPECT_FALSE(newType(page, p, ui, dialog.hook()));
+    EXPECT_TRUE(p.types.empty());
+    EXPECT_FALSE(p.modified);
+    EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{r.message});
+  }
+}
+
+TEST(TypeEditor, EditTypeReplacesTheEntryOrLeavesItOnCancel) {
+  Project p = lampAndDoor();
+  TypeEditorState page;
+  FakeUserInterface ui;
+  ScriptedDialog dialog;
+
+  // Without a current type there is nothing to edit.
+  EXPECT_FALSE(editType(page, p, ui, dialog.hook()));
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Kein Eintrag ausgewählt"});
+  EXPECT_TRUE(dialog.shown.empty());
+
+  // Cancel after the user typed a new name: the dialog reports nothing, the entry stays.
+  selectType(page, p, "Tuer");
+  dialog.answers.push_back(std::nullopt);
+  EXPECT_FALSE(editType(page, p, ui, dialog.hook()));
+  ASSERT_EQ(dialog.shown.size(), 1u);
+  EXPECT_EQ(dialog.shown[0].name, "Tuer");
+  EXPECT_EQ(dialog.shown[0].kind, 0);
+  EXPECT_EQ(p.types, (std::vector<std::string>{"Lampe;1", "Tuer;0"}));
+  EXPECT_FALSE(p.modified);
+
+  // OK: replaced and sorted; the states keep the type name they had.
+  dialog.answers.push_back(TypeDefinition{"Dachfenster", 2});
+  EXPECT_TRUE(editType(page, p, ui, dialog.hook()));
+  EXPECT_EQ(p.types, (std::vector<std::string>{"Dachfenster;2", "Lampe;1"}));
+  EXPECT_EQ(p.typeNames, (std::vector<std::string>{"Dachfenster", "Lampe"}));
+  EXPECT_EQ(page.currentType, "Dachfenster");
+  EXPECT_TRUE(p.modified);
+  EXPECT_EQ(statesOf(p.typeStates, "Tuer"), (std::vector<std::string>{"offen", "zu"}));
+
+  // Renaming onto another type's name is refused.
+  dialog.answers.push_back(TypeDefinition{"lampe", 2});
+  EXPECT_FALSE(editType(page, p, ui, dialog.hook()));
+  EXPECT_EQ(p.types, (std::vector<std::string>{"Dachfenster;2", "Lampe;1"}));
+}
+
+TEST(TypeEditor, DeletingAUsedTypeLeavesTheObjectsTyp) {
+  Project p = lampAndDoor();
+  TPSObj lamp = createObject("Flurlicht");
+  lamp.Typ = "Lampe";
+  p.objects.push_back(lamp);
+  TypeEditorState page;
+  selectType(page, p, "Lampe");
+
+  EXPECT_TRUE(deleteType(page, p));
+  EXPECT_EQ(p.types, std::vector<std::string>{"Tuer;0"});
+  EXPECT_EQ(p.typeNames, std::vector<std::string>{"Tuer"});
+  EXPECT_EQ(entries(p), (std::vector<std::string>{"Tuer:offen", "Tuer:zu"}));
+  EXPECT_EQ(p.objects[0].Typ, "Lampe");
+  EXPECT_TRUE(page.states.empty());
+  EXPECT_EQ(page.currentType, "");
+  EXPECT_TRUE(p.modified);
+  // Nothing left to delete.
+  EXPECT_FALSE(deleteType(page, p));
+}
+
+TEST(TypeEditor, MovingTheSecondStateUpMakesItStateZero) {
+  Project p = lampAndDoor();
+  TypeEditorState page;
+  selectType(page, p, "Lampe");
+  ASSERT_EQ(page.states.size(), 2u);
+  EXPECT_EQ(page.selectedState, 0);
+  selectState(page, 1);
+
+  EXPECT_FALSE(moveState(page, p, +1));  // already the last
+  EXPECT_TRUE(moveState(page, p, -1));
+  EXPECT_EQ(page.selectedState, 0);
+  EXPECT_EQ(stateIndex(p.typeStates, "Lampe", "an"), 0);
+  EXPECT_EQ(stateIndex(p.typeStates, "Lampe", "aus"), 1);
+  // The type's states moved to the end in the new order; the other type's kept theirs.
+  EXPECT_EQ(entries(p), (std::vector<std::string>{"Tuer:offen", "Tuer:zu", "Lampe:an=LAMPE_AN.BMP",
+                                                  "Lampe:aus=LAMPE_AUS.BMP"}));
+  EXPECT_TRUE(p.modified);
+
+  TPSObj lamp = createObject("Flurlicht");
+  lamp.Typ = "Lampe";
+  syncStateBitmaps(lamp, p.typeStates, "Lampe");
+  ASSERT_EQ(lamp.stateBitmaps.size(), 2u);
+  EXPECT_EQ(lamp.stateBitmaps[0].state, "an");
+  ASSERT_TRUE(lamp.stateBitmaps[0].bitmap);
+  EXPECT_EQ(lamp.stateBitmaps[0].bitmap->BitmapName, "LAMPE_AN.BMP");
+  EXPECT_EQ(lamp.stateBitmaps[1].state, "aus");
+}
+
+TEST(TypeEditor, RewriteMarksTheProjectOnlyWhenTheListChanged) {
+  Project p = lampAndDoor();
+  TypeEditorState page;
+  selectType(page, p, "Lampe");  // interleaved: moves to the end
+  rewriteTypeStates(page, p);
+  EXPECT_TRUE(p.modified);
+  EXPECT_EQ(entries(p), (std::vector<std::string>{"Tuer:offen", "Tuer:zu", "Lampe:aus=LAMPE_AUS.BMP",
+                                                  "Lampe:an=LAMPE_AN.BMP"}));
+  p.modified = false;
+  rewriteTypeStates(page, p);  // already the last entries, in this order
+  EXPECT_FALSE(p.modified);
+
+  // A state list left over from a deleted type writes nothing back.
+  Project q = lampAndDoor();
+  TypeEditorState stale;
+  selectType(stale, q, "Lampe");
+  q.types = {"Tuer;0"};
+  rewriteTypeStates(stale, q);
+  EXPECT_EQ(q.typeStates.size(), 4u);
+}
+
+TEST(TypeEditor, NewStateIsAppendedToTheTypeStateList) {
+  Project p = lampAndDoor();
+  TypeEditorState page;
+  FakeUserInterface ui;
+  EXPECT_FALSE(newState(page, p, ui));
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Kein Typ ausgewählt"});
+
+  selectType(page, p, "Lampe");
+  ui.messages.clear();
+  ui.inputs = {"1dunkel", "gedimmt"};  // the first breaks the name rule: asked again
+  EXPECT_TRUE(newState(page, p, ui));
+  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Neuer Zustand:", "Neuer Zustand:"}));
+  EXPECT_EQ(entries(p).back(), "Lampe:gedimmt");
+  EXPECT_EQ(page.states.back().name, "gedimmt");
+  EXPECT_EQ(page.selectedState, 2);
+  EXPECT_TRUE(p.modified);
+
+  ui.messages.clear();
+  ui.inputs = {"AN"};
+  EXPECT_FALSE(newState(page, p, ui));
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Zustand AN ist bereits vorhanden"});
+  EXPECT_EQ(p.typeStates.size(), 5u);
+
+  ui.inputs = {std::nullopt};
+  EXPECT_FALSE(newState(page, p, ui));
+  EXPECT_EQ(p.typeStates.size(), 5u);
+}
+
+TEST(TypeEditor, DeleteStateRemovesEntryAndLine) {
+  Project p = lampAndDoor();
+  TypeEditorState page;
+  selectType(page, p, "Lampe");
+  selectState(page, 1);
+  EXPECT_TRUE(deleteState(page, p));
+  EXPECT_EQ(entries(p), (std::vector<std::string>{"Lampe:aus=LAMPE_AUS.BMP", "Tuer:offen", "Tuer:zu"}));
+  EXPECT_EQ(page.selectedState, 0);
+  EXPECT_TRUE(deleteState(page, p));
+  EXPECT_EQ(page.selectedState, -1);
+  EXPECT_FALSE(deleteState(page, p));
+  EXPECT_EQ(entries(p), (std::vector<std::string>{"Tuer:offen", "Tuer:zu"}));
+}
+
+TEST(TypeEditor, StandardBitmapNoPathFollowsTheBitmapDirectory) {
+  struct Row {
+    int line;
+    const char* chosen;
+    const char* bitmapDir;
+    const char* name;
+    int noPath;
+  };
+  const Row rows[] = {
+      {__LINE__, "/data/bmp/LAMPE.BMP", "/data/bmp/", "LAMPE.BMP", 1},
+      {__LINE__, "/DATA/BMP/lampe.bmp", "/data/bmp/", "lampe.bmp", 1},  // directory case ignored
+      {__LINE__, "/data/bmp/LAMPE.BMP", "/data/bmp", "LAMPE.BMP", 1},   // directory without separator
+      {__LINE__, "/data/other/LAMPE.BMP", "/data/bmp/", "/data/other/LAMPE.BMP", 0},
+      {__LINE__, "/data/bmp/sub/LAMPE.BMP", "/data/bmp/", "/data/bmp/sub/LAMPE.BMP", 0},
+      {__LINE__, "C:\\Bilder\\TOR.BMP", "c:\\bilder\\", "TOR.BMP", 1},
+      {__LINE__, "/data/bmp/LAMPE.BMP", "", "/data/bmp/LAMPE.BMP", 0},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    const TBitmapNam b = standardBitmapFor(r.chosen, r.bitmapDir);
+    EXPECT_EQ(b.BitmapName, r.name);
+    EXPECT_EQ(b.NoPath, r.noPath);
+    EXPECT_EQ(b.ObjectOwn, 0);
+  }
+}
+
+TEST(TypeEditor, StandardBitmapReachesLineAndEntryAndIsRemovedFromBoth) {
+  TempDir dir;
+  const std::string bmpDir = dir.path().string() + "/";
+  Project p = lampAndDoor();
+  TypeEditorState page;
+  FakeUserInterface ui;
+  selectType(page, p, "Tuer");
+  selectState(page, 1);
+
+  ui.fileNames = {dir.file("TOR_ZU")};  // no extension: the default one is added
+  EXPECT_TRUE(chooseStandardBitmap(page, p, ui, bmpDir));
+  ASSERT_TRUE(page.states[1].bitmap);
+  EXPECT_EQ(page.states[1].bitmap->BitmapName, "TOR_ZU.BMP");
+  EXPECT_EQ(page.states[1].bitmap->NoPath, 1);
+  EXPECT_EQ(entries(p)[3], "Tuer:zu=TOR_ZU.BMP");
+  EXPECT_TRUE(p.modified);
+
+  // Preview: missing file is reported, an existing one is found in the bitmap directory.
+  EXPECT_FALSE(statePreview(page, bmpDir, ui));
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Bitmap TOR_ZU.BMP nicht gefunden."});
+  test::writeFile(dir.file("TOR_ZU.BMP"), "BM");
+  EXPECT_EQ(statePreview(page, bmpDir, ui), dir.file("TOR_ZU.BMP"));
+
+  p.modified = false;
+  EXPECT_TRUE(removeStandardBitmap(page, p));
+  EXPECT_FALSE(page.states[1].bitmap);
+  EXPECT_EQ(entries(p)[3], "Tuer:zu");
+  EXPECT_TRUE(p.modified);
+  EXPECT_FALSE(removeStandardBitmap(page, p));
+  EXPECT_FALSE(statePreview(page, bmpDir, ui));
+  EXPECT_EQ(ui.messages.size(), 1u);  // no bitmap: nothing to report
+
+  // Cancelled dialog changes nothing.
+  ui.fileNames = {std::nullopt};
+  EXPECT_FALSE(chooseStandardBitmap(page, p, ui, bmpDir));
+  EXPECT_FALSE(page.states[1].bitmap);
+}
+
+TEST(TypeEditor, ImportingTheSameLibraryTwiceAddsNothingTheSecondTime) {
+  TempDir dir;
+  const std::string library =
+      "@Typs\r\n Lampe;1\r\n Rollade;1\r\n@TypState\r\n"
+      " lampe:AUS                                                       OTHER.BMP\r\n"
+      " Lampe:gedimmt                                                   DIMM.BMP\r\n"
+      " Rollade:oben\r\n Rollade:unten\r\n@ConstList\r\n HELL=100\r\n@E\r\n";
+  test::writeFile(dir.file("LICHT.OTY"), library);
+  Project p = lampAndDoor();
+  TypeEditorState page;
+  FakeUserInterface ui;
+  selectType(page, p, "Lampe");
+
+  ui.fileNames = {dir.file("LICHT.OTY")};
+  EXPECT_TRUE(importLibrary(page, p, ui, dir.path().string()));
+  EXPECT_EQ(p.types, (std::vector<std::string>{"Lampe;1", "Rollade;1", "Tuer;0"}));
+  // "lampe:AUS" equals "Lampe:aus" ignoring case and is skipped with its bitmap.
+  EXPECT_EQ(entries(p), (std::vector<std::string>{"Lampe:aus=LAMPE_AUS.BMP", "Tuer:offen", "Lampe:an=LAMPE_AN.BMP",
+                                                  "Tuer:zu", "Lampe:gedimmt=DIMM.BMP", "Rollade:oben",
+                                                  "Rollade:unten"}));
+  EXPECT_EQ(page.states.size(), 3u);  // the shown type got its new state
+  EXPECT_TRUE(p.modified);
+
+  const auto typesBefore = p.types;
+  const auto statesBefore = entries(p);
+  ui.fileNames = {dir.file("LICHT")};  // the default extension finds the same file
+  EXPECT_TRUE(importLibrary(page, p, ui, dir.path().string()));
+  EXPECT_EQ(p.types, typesBefore);
+  EXPECT_EQ(entries(p), statesBefore);
+  EXPECT_EQ(p.constants, (std::vector<std::string>{"HELL=100", "HELL=100"}));
+  EXPECT_TRUE(ui.messages.empty());
+
+  ui.fileNames = {dir.file("FEHLT.OTY")};
+  EXPECT_FALSE(importLibrary(page, p, ui, dir.path().string()));
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Datei " + dir.file("FEHLT.OTY") + " nicht gefunden"});
+}
+
+TEST(TypeEditor, TypeEntriesParse) {
+  struct Row {
+    int line;
+    const char* entry;
+    const char* name;
+    int kind;
+  };
+  const Row rows[] = {
+      {__LINE__, "Lampe;1", "Lampe", 1}, {__LINE__, "Lampe;-1", "Lampe", -1}, {__LINE__, "Lampe", "Lampe", -1},
+      {__LINE__, "Lampe;x", "Lampe", -1}, {__LINE__, "Lampe;7", "Lampe", -1}, {__LINE__, "A;3;2", "A", -1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    const TypeDefinition d = parseTypeEntry(r.entry);
+    EXPECT_EQ(d.name, r.name);
+    EXPECT_EQ(d.kind, r.kind);
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro
