@@ -12,8 +12,7 @@
 #include "astro/sun_times.h"
 #include "console_user_interface.h"
 #include "control_unit.h"
-#include "hardware/in_process_port.h"
-#include "hardware/posix_serial_port.h"
+#include "hardware/port_choice.h"
 #include "hardware/protocol.h"
 #include "hardware/serial_line.h"
 #include "hardware/unit_commands.h"
@@ -99,14 +98,8 @@ int unitCommand(const UnitArguments& args) {
   // Every wait polls; a short sleep between polls keeps the busy loops off the processor
   // while staying far below the shortest pause of the protocol.
   auto pump = [] { std::this_thread::sleep_for(std::chrono::microseconds(200)); };
-  SerialLine line(
-      clock,
-      [&](const PortTarget& target) -> std::unique_ptr<SerialPort> {
-        if (target.simulator || args.simulator) return std::make_unique<InProcessSerialPort>(builtIn, clock);
-        return std::make_unique<PosixSerialPort>();
-      },
-      pump, &ui);
-  line.resolve = [&](std::string_view name) { return resolvePortName(name, &ini); };
+  SerialLine line(clock, simulatorOrSerialPort(builtIn, clock, args.simulator), pump, &ui);
+  line.resolve = settingsPortResolver(ini);
   line.LineLogOn = args.log;
   Protocol protocol(line, ui);
 

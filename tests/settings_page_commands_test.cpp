@@ -1,0 +1,295 @@
+// The rules of the page "Einstellungen" and of the sun-time settings window: which edits are
+// written back, the directories' separators, the constants box, the protocol file, the
+// postal region, the line log switches and the checks of the sun-time fields.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/settings_page_commands.h"
+#include "app/sun_settings_form.h"
+#include "app/workspace.h"
+#include "astro/region_table.h"
+#include "support/fake_user_interface.h"
+#include "support/temp_dir.h"
+#include "text/cp1252.h"
+
+namespace kelvaro {
+namespace {
+
+using test::FakeUserInterface;
+using test::TempDir;
+
+TEST(SettingsPageCommands, PathEditsMarkTheSettingsButTheDrawingProgram) {
+  const struct {
+    int line;
+    SettingsPath field;
+    std::string Settings::*setting;
+    bool marks;
+  } kRows[] = {
+      {__LINE__, SettingsPath::BitmapDirectory, &Settings::DIRBMP, true},
+      {__LINE__, SettingsPath::ProjectDirectory, &Settings::DIRDAT, true},
+      {__LINE__, SettingsPath::DefaultDefinitions, &Settings::INITFILE, true},
+      {__LINE__, SettingsPath::Autostart, &Settings::AUTOEXEC, true},
+      {__LINE__, SettingsPath::PaintProgram, &Settings::PAINTPATH, false},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    Settings s;
+    setSettingsPath(s, r.field, s.*r.setting);  // unchanged
+    EXPECT_FALSE(s.settingsChanged);
+    setSettingsPath(s, r.field, "/srv/x");
+    EXPECT_EQ(s.*r.setting, "/srv/x");
+    EXPECT_EQ(settingsPath(s, r.field), "/srv/x");
+    EXPECT_EQ(s.settingsChanged, r.marks);
+  }
+}
+
+TEST(SettingsPageCommands, LeavingThePageCompletesBothDirectories) {
+  const struct {
+    int line;
+    const char* typed;
+    const char* kept;
+  } kRows[] = {
+      {__LINE__, "/home/p/BMP", "/home/p/BMP/"},
+      {__LINE__, "/home/p/BMP/", "/home/p/BMP/"},
+      {__LINE__, "BMP", "BMP/"},
+      {__LINE__, "C:\\Daten\\", "C:\\Daten\\"},  // a Windows path of an old settings file
+      {__LINE__, "", ""},                         // empty stays empty, not the root directory
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    Settings s;
+    s.DIRBMP = r.typed;
+    s.DIRDAT = std::string(r.typed);
+    s.PAINTPATH = "/usr/bin/pinta";
+    EXPECT_EQ(leaveSettingsPage(s), std::string(r.typed) != r.kept);
+    EXPECT_EQ(s.DIRBMP, r.kept);
+    EXPECT_EQ(s.DIRDAT, r.kept);
+    EXPECT_EQ(s.PAINTPATH, "/usr/bin/pinta");
+  }
+}
+
+TEST(SettingsPageCommands, BrowsedPaths) {
+  Settings s;
+  s.DIRDAT = "/home/p/SPG/";
+  const struct {
+    int line;
+    SettingsPath field;
+    const char* chosen;
+    const char* path;
+  } kRows[] = {
+      {__LINE__, SettingsPath::BitmapDirectory, "/home/p/BMP/haus.bmp", "/home/p/BMP/"},
+      {__LINE__, SettingsPath::ProjectDirectory, "/srv/SPG/DEMO.SPG", "/srv/SPG/"},
+      {__LINE__, SettingsPath::DefaultDefinitions, "/home/p/SPG/INIT.SPI", "INIT.SPI"},
+      {__LINE__, SettingsPath::DefaultDefinitions, "/srv/INIT.SPI", "/srv/INIT.SPI"},
+      {__LINE__, SettingsPath::Autostart, "/home/p/SPG/DEMO.SPG", "/home/p/SPG/DEMO.SPG"},
+      {__LINE__, SettingsPath::PaintProgram, "/usr/bin/pinta", "/usr/bin/pinta"},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    EXPECT_EQ(browsedPath(s, r.field, r.chosen), r.path);
+  }
+}
+
+TEST(SettingsPageCommands, ConstantsBoxLines) {
+  using Lines = std::vector<std::string>;
+  const struct {
+    int line;
+    const char* text;
+    Lines lines;
+  } kRows[] = {
+      {__LINE__, "", {}},
+      {__LINE__, "MAX=10", {"MAX=10"}},
+      {__LINE__, "MAX=10\n", {"MAX=10"}},  // the final line break starts no line
+      {__LINE__, "MAX=10\nMIN=2", {"MAX=10", "MIN=2"}},
+      {__LINE__, "MAX=10\r\nMIN=2\r\n", {"MAX=10", "MIN=2"}},
+      {__LINE__, "A=1\n\nB=2", {"A=1", "", "B=2"}},
+      {__LINE__, "\n", {""}},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    EXPECT_EQ(constantsFromText(r.text), r.lines);
+  }
+  EXPECT_EQ(constantsText({"A=1", "", "B=2"}), "A=1\n\nB=2");
+  EXPECT_EQ(constantsFromText(constantsText({"A=1", "B=2"})), (Lines{"A=1", "B=2"}));
+}
+
+TEST(SettingsPageCommands, LeavingTheConstantsBoxMarksTheProjectWhenChanged) {
+  Project p;
+  p.constants = {"MAX=10"};
+  EXPECT_FALSE(leaveConstantsBox(p, {"MAX=10"}));
+  EXPECT_FALSE(p.modified);
+  EXPECT_TRUE(leaveConstantsBox(p, {"MAX=12"}));
+  EXPECT_TRUE(p.modified);
+  EXPECT_EQ(p.constants, (std::vector<std::string>{"MAX=12"}));
+}
+
+TEST(SettingsPageCommands, DeletingTheProtocolFile) {
+  TempDir dir;
+  const std::filesystem::path file = dir.path() / "PROTOCOL.TXT";
+  FakeUserInterface ui;
+
+  test::writeFile(file.string(), "12:00 Lampe 1\r\n");
+  EXPECT_TRUE(deleteProtocolFile(dir.path().string(), ui));
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_TRUE(ui.messages.empty());
+
+  // Nothing there: nothing to delete, nothing to report.
+  EXPECT_TRUE(deleteProtocolFile(dir.path().string(), ui));
+  EXPECT_TRUE(ui.messages.empty());
+
+  // A directory of that name with something in it stays.
+  std::filesystem::create_directory(file);
+  test::writeFile((file / "x").string(), "x");
+  EXPECT_FALSE(deleteProtocolFile(dir.path().string(), ui));
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Datei konnte nicht gelöscht werden"});
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+  EXPECT_TRUE(std::filesystem::exists(file / "x"));
+}
+
+int choiceIndex(std::string_view text) {
+  const auto choices = regionChoices();
+  for (std::size_t i = 0; i < choices.size(); ++i)
+    if (choices[i] == text) return static_cast<int>(i);
+  return -1;
+}
+
+TEST(SettingsPageCommands, PostalRegionSetsTheCoordinates) {
+  const struct {
+    int line;
+    const char* region;
+    double longitude;
+    double latitude;
+  } kRows[] = {
+      {__LINE__, "37xxx", 10.5, 51.5},
+      {__LINE__, "01xxx", 13.5, 51.5},
+      {__LINE__, "99xxx", 10.5, 51.5},
+      {__LINE__, "24xxx", 9.5, 54.5},
+      {__LINE__, "33xxx", 1.25, 2.5},              // listed, but without coordinates
+      {__LINE__, "Benutzerdefiniert", 1.25, 2.5},  // the user's own
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    Settings s;
+    s.GEOLANG = 1.25;
+    s.GEOBREIT = 2.5;
+    const int index = choiceIndex(r.region);
+    ASSERT_GE(index, 0);
+    chooseRegion(s, index);
+    EXPECT_EQ(s.PLZ, index);
+    EXPECT_DOUBLE_EQ(s.GEOLANG, r.longitude);
+    EXPECT_DOUBLE_EQ(s.GEOBREIT, r.latitude);
+    EXPECT_FALSE(s.settingsChanged);  // the region alone does not rewrite the settings file
+  }
+  Settings s;
+  chooseRegion(s, 1000);
+  EXPECT_EQ(s.PLZ, -1);
+}
+
+TEST(SettingsPageCommands, LineLogSwitches) {
+  Workspace ws;
+  // Ctrl+Q: the label shows and the log is on; again: hidden and off.
+  EXPECT_TRUE(toggleLineLogLabel(ws, false));
+  EXPECT_TRUE(ws.lineLog);
+  EXPECT_FALSE(toggleLineLogLabel(ws, true));
+  EXPECT_FALSE(ws.lineLog);
+  // The log follows the label, whatever the port label did meanwhile.
+  toggleLineLog(ws);
+  EXPECT_TRUE(ws.lineLog);
+  EXPECT_EQ(portLabelCaption(ws.lineLog), "COM-Port:");
+  EXPECT_TRUE(toggleLineLogLabel(ws, false));
+  EXPECT_TRUE(ws.lineLog);
+  toggleLineLog(ws);
+  EXPECT_FALSE(ws.lineLog);
+  EXPECT_EQ(portLabelCaption(ws.lineLog), "COM-Port");
+}
+
+TEST(SunSettingsForm, ReadDecimal) {
+  const struct {
+    int line;
+    const char* text;
+    std::optional<double> value;
+  } kRows[] = {
+      {__LINE__, "10,5", 10.5}, {__LINE__, "10.5", 10.5},         {__LINE__, " -3,25 ", -3.25},
+      {__LINE__, "7", 7.0},     {__LINE__, "", std::nullopt},     {__LINE__, "abc", std::nullopt},
+      {__LINE__, "1e3", std::nullopt}, {__LINE__, "inf", std::nullopt}, {__LINE__, "1,2,3", std::nullopt},
+      {__LINE__, "0x10", std::nullopt},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    EXPECT_EQ(readDecimal(r.text), r.value);
+  }
+}
+
+TEST(SunSettingsForm, OkStoresTheFieldsAndChoosesOwnCoordinates) {
+  Settings s;
+  s.PLZ = 37;
+  SunSettingsForm form = sunSettingsForm(s);
+  EXPECT_EQ(form.longitude, "10,5");
+  EXPECT_EQ(form.latitude, "51,5");
+
+  // Nothing changed: the region stays and nothing needs writing back.
+  EXPECT_EQ(applySunSettingsForm(s, form), std::nullopt);
+  EXPECT_EQ(s.PLZ, 37);
+  EXPECT_FALSE(s.settingsChanged);
+
+  form.longitude = "8,25";
+  form.sunriseCorrection = 120;  // beyond the field's range
+  form.sunsetCorrection = -15;
+  form.sunriseEarliest = "06:00:00";
+  form.sunriseLatest = "  :  :  ";
+  form.sunsetLatest = "::";
+  EXPECT_EQ(applySunSettingsForm(s, form), std::nullopt);
+  EXPECT_DOUBLE_EQ(s.GEOLANG, 8.25);
+  EXPECT_DOUBLE_EQ(s.GEOBREIT, 51.5);
+  EXPECT_EQ(s.PLZ, 0);  // "Benutzerdefiniert"
+  EXPECT_EQ(s.SUNRISEK, 90);
+  EXPECT_EQ(s.SUNSETK, -15);
+  EXPECT_EQ(s.SUNRISEZ1, "06:00:00");
+  EXPECT_EQ(s.SUNRISEZ2, "");
+  EXPECT_EQ(s.SUNSETZ2, "");
+  EXPECT_TRUE(s.settingsChanged);
+
+  // A change of the limits alone keeps the region.
+  Settings t;
+  t.PLZ = 37;
+  SunSettingsForm limits = sunSettingsForm(t);
+  limits.sunsetLatest = "22:00:00";
+  EXPECT_EQ(applySunSettingsForm(t, limits), std::nullopt);
+  EXPECT_EQ(t.PLZ, 37);
+  EXPECT_EQ(t.SUNSETZ2, "22:00:00");
+  EXPECT_TRUE(t.settingsChanged);
+}
+
+TEST(SunSettingsForm, BadFieldsStoreNothing) {
+  const struct {
+    int line;
+    void (*change)(SunSettingsForm&);
+    const char* message;  // UTF-8 start of the message
+  } kRows[] = {
+      {__LINE__, [](SunSettingsForm& f) { f.longitude = "zehn"; }, "Die geografische Länge \"zehn\" ist keine Zahl."},
+      {__LINE__, [](SunSettingsForm& f) { f.latitude = ""; }, "Die geografische Breite \"\" ist keine Zahl."},
+      {__LINE__, [](SunSettingsForm& f) { f.latitude = "95"; }, "Geografische Breite"},
+      {__LINE__, [](SunSettingsForm& f) { f.sunriseEarliest = "99:99:99"; },
+       "Sonnenaufgang frühestens: \"99:99:99\" ist keine Uhrzeit."},
+      {__LINE__, [](SunSettingsForm& f) { f.sunsetLatest = "12:77:00"; }, "Sonnenuntergang spätestens"},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    Settings s;
+    const Settings before = s;
+    SunSettingsForm form = sunSettingsForm(s);
+    form.sunsetCorrection = 30;  // a good change that must not be stored either
+    r.change(form);
+    const std::optional<std::string> error = applySunSettingsForm(s, form);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(toUtf8(*error).rfind(r.message, 0), 0u) << toUtf8(*error);
+    EXPECT_EQ(s.SUNSETK, before.SUNSETK);
+    EXPECT_DOUBLE_EQ(s.GEOBREIT, before.GEOBREIT);
+    EXPECT_FALSE(s.settingsChanged);
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro

@@ -1,0 +1,199 @@
+// The rules of the page "Steuereinheit": model choice, what each unit type shows, what the
+// choices do to settings and unit record, and the compile-to-file service function.
+#include <gtest/gtest.h>
+
+#include "app/unit_page_commands.h"
+#include "app/workspace.h"
+
+namespace kelvaro {
+namespace {
+
+TEST(UnitPageCommands, ModelChoiceGivesTheTypeCode) {
+  const struct {
+    int line;
+    const char* model;
+    int typeCode;
+  } kRows[] = {
+      {__LINE__, "CU-A1", 11},         {__LINE__, "CU-A2 Ver.2", 122}, {__LINE__, "CU-A2-3.00-10", 123},
+      {__LINE__, "CU-A2-3.20", 124},   {__LINE__, "CU/F-A2", 125},     {__LINE__, "RFI-RS1", 1},
+      {__LINE__, "ELV-RFI", 99},       {__LINE__, " ", 99},            {__LINE__, "", 99},
+      {__LINE__, "cu-a1", 99},  // the list texts are compared exactly
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    EXPECT_EQ(modelTypeCode(r.model), r.typeCode);
+  }
+  // Every entry of the list has its code; only the radio interface ELV-RFI and the blank
+  // entry fall under "any other".
+  int others = 0;
+  for (std::string_view model : kModelChoices) others += modelTypeCode(model) == 99;
+  EXPECT_EQ(others, 2);
+}
+
+std::string visibilityText(const UnitPageVisibility& v) {
+  return std::string(v.unitGroups ? "G" : "-") + (v.versionInfo ? "V" : "-") + (v.remote ? "R" : "-") +
+         (v.radioSettings ? "F" : "-");
+}
+
+TEST(UnitPageCommands, WhatEachTypeShows) {
+  // G: the three unit groups, V: "Version-Info", R: the remote buttons, F: radio settings.
+  const struct {
+    int line;
+    int typeCode;
+    int featureLevel;
+    const char* shown;
+  } kRows[] = {
+      {__LINE__, 0, 0, "----"},     {__LINE__, 1, 110, "----"},   {__LINE__, 1, 111, "---F"},
+      {__LINE__, 2, 200, "----"},   {__LINE__, 10, 0, "----"},    {__LINE__, 11, 0, "G---"},
+      {__LINE__, 99, 200, "G---"},  {__LINE__, 122, 0, "G---"},   {__LINE__, 123, 0, "GV--"},
+      {__LINE__, 124, 120, "GVR-"}, {__LINE__, 125, 110, "GVR-"}, {__LINE__, 125, 120, "GVRF"},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    EXPECT_EQ(visibilityText(unitPageVisibility(r.typeCode, r.featureLevel)), r.shown);
+  }
+}
+
+TEST(UnitPageCommands, ChoosingPortAndModelSetsTheSettings) {
+  Workspace ws;
+  chooseModel(ws, 6);  // "CU-A1"
+  EXPECT_EQ(ws.settings().CONTR, 6);
+  EXPECT_EQ(ws.unit.TypeCode, 11);
+  EXPECT_TRUE(ws.settings().settingsChanged);
+  EXPECT_FALSE(ws.project.modified);
+
+  ws.settings().settingsChanged = false;
+  choosePort(ws, 2);
+  EXPECT_EQ(ws.settings().COMPORT, 2);
+  EXPECT_TRUE(ws.settings().settingsChanged);
+
+  // Indices outside the lists change nothing.
+  ws.settings().settingsChanged = false;
+  chooseModel(ws, 8);
+  choosePort(ws, -1);
+  choosePort(ws, 6);
+  EXPECT_EQ(ws.settings().CONTR, 6);
+  EXPECT_EQ(ws.settings().COMPORT, 2);
+  EXPECT_FALSE(ws.settings().settingsChanged);
+}
+
+TEST(UnitPageCommands, LeavingAChoiceCopiesItsTextIntoTheUnitRecord) {
+  Workspace ws;
+  leavePortChoice(ws, "COM3");
+  leaveModelChoice(ws, "CU/F-A2");
+  EXPECT_EQ(ws.unit.PortName, "COM3");
+  EXPECT_EQ(ws.unit.TypeName, "CU/F-A2");
+  EXPECT_TRUE(ws.project.modified);
+
+  // Passing through without a change does not mark the project.
+  ws.project.modified = false;
+  leavePortChoice(ws, "COM3");
+  leaveModelChoice(ws, "CU/F-A2");
+  EXPECT_FALSE(ws.project.modified);
+  leaveModelChoice(ws, "CU-A1");
+  EXPECT_TRUE(ws.project.modified);
+}
+
+TEST(UnitPageCommands, SettingsDescribeTheUnitUntilAnIdentificationKnowsBetter) {
+  Workspace ws;
+  applyUnitSettings(ws);  // nothing chosen yet
+  EXPECT_EQ(ws.unit.PortName, "");
+  EXPECT_EQ(ws.unit.TypeName, "");
+  EXPECT_EQ(ws.unit.TypeCode, 0);
+
+  ws.settings().COMPORT = 1;
+  ws.settings().CONTR = 0;  // "CU/F-A2"
+  applyUnitSettings(ws);
+  EXPECT_EQ(ws.unit.PortName, "COM2");
+  EXPECT_EQ(ws.unit.TypeName, "CU/F-A2");
+  EXPECT_EQ(ws.unit.TypeCode, 125);
+
+  // An identification of the same model is kept, with what it found.
+  ws.unit.FeatureLevel = 120;
+  ws.unit.TypeCode = 125;
+  ws.unit.Version = 351;
+  applyUnitSettings(ws);
+  EXPECT_EQ(ws.unit.FeatureLevel, 120);
+  EXPECT_EQ(ws.unit.Version, 351);
+
+  ws.settings().CONTR = 42;  // a settings file from elsewhere
+  applyUnitSettings(ws);
+  EXPECT_EQ(ws.unit.TypeName, "");
+  EXPECT_EQ(ws.unit.TypeCode, 0);
+}
+
+TEST(UnitPageCommands, ConfigurationFieldsMarkTheSettingsOnlyWhenChanged) {
+  const struct {
+    int line;
+    UnitSettingField field;
+    std::string Settings::*setting;
+  } kRows[] = {
+      {__LINE__, UnitSettingField::ModemInit, &Settings::MODEMINIT},
+      {__LINE__, UnitSettingField::ModemConnect, &Settings::MODEMCON},
+      {__LINE__, UnitSettingField::RemotePassword, &Settings::REMOTEPW},
+      {__LINE__, UnitSettingField::ClockCorrection, &Settings::CLOCKCOR},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    Workspace ws;
+    const std::string before = ws.settings().*r.setting;
+    editUnitSetting(ws, r.field, before);
+    EXPECT_FALSE(ws.settings().settingsChanged);
+    editUnitSetting(ws, r.field, before + "X");
+    EXPECT_EQ(ws.settings().*r.setting, before + "X");
+    EXPECT_TRUE(ws.settings().settingsChanged);
+  }
+}
+
+TEST(UnitPageCommands, ServiceCodeIsExact) {
+  EXPECT_TRUE(isServiceCode("WARTUNG"));
+  EXPECT_FALSE(isServiceCode("wartung"));
+  EXPECT_FALSE(isServiceCode("WARTUNG "));
+  EXPECT_FALSE(isServiceCode(""));
+}
+
+TEST(UnitPageCommands, ImageFileNameIsCutAfterTheFirstDot) {
+  const struct {
+    int line;
+    const char* chosen;
+    const char* file;
+  } kRows[] = {
+      {__LINE__, "/home/p/DEMO.SPG", "/home/p/DEMO.SPA"},
+      {__LINE__, "/home/p/demo.bin", "/home/p/demo.SPA"},
+      {__LINE__, "/home/p/demo.tar.gz", "/home/p/demo.SPA"},  // after the FIRST dot
+      {__LINE__, "/home/p/demo.", "/home/p/demo.SPA"},
+      {__LINE__, "/home/p/demo", "/home/p/demo.SPA"},         // no dot: the name is kept
+      {__LINE__, "/home/p.x/demo", "/home/p.x/demo.SPA"},     // a dot of a directory counts not
+      {__LINE__, "/home/p.x/demo.bin", "/home/p.x/demo.SPA"},
+      {__LINE__, "/home/p/.hidden", "/home/p/.hidden.SPA"},
+      {__LINE__, "demo.spa", "demo.SPA"},
+      {__LINE__, "/home/p/", ""},
+      {__LINE__, "", ""},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    EXPECT_EQ(imageFileName(r.chosen), r.file);
+  }
+}
+
+TEST(UnitPageCommands, SunWeeksAreTheWeeklyTableOfTheYear) {
+  SunSettings sun;
+  const std::vector<SunWeek> weeks = sunWeeks(2026, true, sun);
+  ASSERT_EQ(weeks.size(), kSunTableWeeks);
+  const SunTableResult table = SunTable(2026, true, sun);
+  for (std::size_t i = 0; i < kSunTableWeeks; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(weeks[i].riseHour, table.entries[i].sunriseHour);
+    EXPECT_EQ(weeks[i].riseMinute, table.entries[i].sunriseMinute);
+    EXPECT_EQ(weeks[i].setHour, table.entries[i].sunsetHour);
+    EXPECT_EQ(weeks[i].setMinute, table.entries[i].sunsetMinute);
+  }
+  // Winter mornings are later than summer mornings.
+  EXPECT_GT(weeks[0].riseHour * 60 + weeks[0].riseMinute, weeks[25].riseHour * 60 + weeks[25].riseMinute);
+
+  sun.latitude = 123.0;  // off the globe: no table rather than midnight in every week
+  EXPECT_TRUE(sunWeeks(2026, true, sun).empty());
+}
+
+}  // namespace
+}  // namespace kelvaro
