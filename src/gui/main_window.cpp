@@ -1,8 +1,26 @@
-// The main window: builds the pages and connects the hooks they share.
+// The main window: builds the pages, the menus and the tool bar, connects the hooks the pages
+// share, runs the 100 ms timer and asks about unsaved changes on closing.
 #include "main_window.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
 #include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <exception>
+#include <functional>
 
+#include "app/closing.h"
+#include "app/project_commands.h"
+#include "app/startup.h"
 #include "help_window.h"
 #include "object_editor_dialog.h"
 #include "pages/control_unit_page.h"
@@ -11,23 +29,158 @@
 #include "pages/stations_page.h"
 #include "pages/types_page.h"
 #include "pages/views_page.h"
+#include "qt_text.h"
 
 namespace kelvaro::gui {
 
+namespace {
+
+constexpr int kMainTimerMs = 100;
+const char* const kLaterVersion = "Folgt in einer späteren Version";
+
+// The project name in the tool bar; a double click renames the project.
+class ProjectNameLabel : public QLabel {
+ public:
+  ProjectNameLabel(std::function<void()> onDoubleClick, QWidget* parent)
+      : QLabel(parent), m_onDoubleClick(std::move(onDoubleClick)) {}
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override {
+    QLabel::mouseDoubleClickEvent(event);
+    if (m_onDoubleClick) m_onDoubleClick();
+  }
+
+ private:
+  std::function<void()> m_onDoubleClick;
+};
+
+}  // namespace
+
 TProDefsF::TProDefsF(Workspace& workspace, UserInterface& ui, QWidget* parent)
     : QMainWindow(parent), m_context(workspace, ui) {
-  setWindowTitle(QStringLiteral("kelvaro"));
+  setWindowTitle(toQ(workspace.app.caption));
   resize(800, 560);
+
+  m_mainTimer = new QTimer(this);
+  m_mainTimer->setInterval(kMainTimerMs);
+  connect(m_mainTimer, &QTimer::timeout, this, &TProDefsF::mainTimerTick);
+
   m_context.projectChanged = [this] { refreshPages(); };
   m_context.showHelp = [this](const QString& topic) { showHelpTopic(topic, this); };
+  m_context.setMainTimer = [this](bool running) {
+    if (running)
+      m_mainTimer->start();
+    else
+      m_mainTimer->stop();
+  };
   m_context.editObject = [this](const EditorRequest& request) {
-    if (m_context.setMainTimer) m_context.setMainTimer(false);
+    m_context.setMainTimer(false);
     const bool accepted = runObjectEditor(m_context, request, this);
-    if (m_context.setMainTimer) m_context.setMainTimer(true);
+    m_context.setMainTimer(true);
     return accepted;
   };
+
+  buildActions();
+  buildMenus();
+  buildToolBar();
   buildPages();
+  buildHelpButton();
   refreshPages();
+  m_mainTimer->start();
+}
+
+QAction* TProDefsF::action(const QString& objectName, const QString& text, int standardIcon) {
+  auto* a = new QAction(text, this);
+  a->setObjectName(objectName);
+  if (standardIcon >= 0) a->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(standardIcon)));
+  return a;
+}
+
+// Printing and the shutter assistant come with later versions; their controls are there
+// already so that the window keeps its layout, but they cannot be used yet.
+QAction* TProDefsF::laterAction(const QString& objectName, const QString& text, int standardIcon) {
+  QAction* a = action(objectName, text, standardIcon);
+  a->setEnabled(false);
+  const QString tip = QString(text).remove(QLatin1Char('&')) + QStringLiteral(": ") + QString::fromUtf8(kLaterVersion);
+  a->setToolTip(tip);
+  a->setStatusTip(tip);
+  return a;
+}
+
+void TProDefsF::buildActions() {
+  m_newAction = action(QStringLiteral("NeuAct"), QStringLiteral("&Neu"), QStyle::SP_FileIcon);
+  m_openAction = action(QStringLiteral("OeffnenAct"), QStringLiteral("Ö&ffnen"), QStyle::SP_DialogOpenButton);
+  m_addAction = action(QStringLiteral("ZufuegenAct"), QStringLiteral("&Zufügen"), QStyle::SP_FileDialogNewFolder);
+  m_saveAction = action(QStringLiteral("SpeichernAct"), QStringLiteral("&Speichern"), QStyle::SP_DialogSaveButton);
+  m_saveAsAction = action(QStringLiteral("SpeichernUnterAct"), QStringLiteral("Speichern &unter"), -1);
+  m_pcAction = action(QStringLiteral("PcAct"), QStringLiteral("&Ausführung auf PC"), QStyle::SP_MediaPlay);
+  m_visualiseAction = action(QStringLiteral("VisuAct"), QStringLiteral("&Visualisierung"), QStyle::SP_ComputerIcon);
+  m_printAction = laterAction(QStringLiteral("DruckenAct"), QStringLiteral("&Drucken"), QStyle::SP_FileDialogDetailedView);
+  m_printerSetupAction = laterAction(QStringLiteral("DruckerAct"), QStringLiteral("Drucker&einstellung"), -1);
+  m_printFontAction = laterAction(QStringLiteral("DruckSchriftAct"), QStringLiteral("Druckschrift"),
+                                  QStyle::SP_FileDialogInfoView);
+  m_exitAction = action(QStringLiteral("BeendenAct"), QStringLiteral("&Beenden"), QStyle::SP_DialogCloseButton);
+  m_helpAction = action(QStringLiteral("HilfeAct"), QStringLiteral("Hilfe"), QStyle::SP_DialogHelpButton);
+  m_shutterAction = laterAction(QStringLiteral("RolladenAct"), QStringLiteral("Rollladen-Assistent"),
+                                QStyle::SP_ArrowDown);
+  m_contentsAction = action(QStringLiteral("InhaltAct"), QStringLiteral("&Inhalt"), -1);
+  m_infoAction = action(QStringLiteral("InfoAct"), QStringLiteral("Inf&o"), -1);
+
+  connect(m_newAction, &QAction::triggered, this, &TProDefsF::newCommand);
+  connect(m_openAction, &QAction::triggered, this, &TProDefsF::openCommand);
+  connect(m_addAction, &QAction::triggered, this, &TProDefsF::addFileCommand);
+  connect(m_saveAction, &QAction::triggered, this, &TProDefsF::saveCommand);
+  connect(m_saveAsAction, &QAction::triggered, this, &TProDefsF::saveAsCommand);
+  connect(m_exitAction, &QAction::triggered, this, &TProDefsF::exitCommand);
+  connect(m_helpAction, &QAction::triggered, this, &TProDefsF::helpCommand);
+  connect(m_pcAction, &QAction::triggered, this, [this] {
+    if (m_context.runOnPc) m_context.runOnPc();
+  });
+  connect(m_visualiseAction, &QAction::triggered, this, [this] {
+    if (m_context.visualise) m_context.visualise();
+  });
+  connect(m_contentsAction, &QAction::triggered, this, [this] { m_context.showHelp(QStringLiteral("Inhalt")); });
+  connect(m_infoAction, &QAction::triggered, this, &TProDefsF::showAbout);
+
+  // F1 opens the help of the page in front, like the Help button.
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(f1, &QShortcut::activated, this, &TProDefsF::helpCommand);
+}
+
+void TProDefsF::buildMenus() {
+  QMenu* project = menuBar()->addMenu(QStringLiteral("&Projekt"));
+  project->setObjectName(QStringLiteral("ProjektMenu"));
+  project->addActions({m_newAction, m_openAction, m_addAction, m_saveAction, m_saveAsAction});
+  project->addSeparator();
+  project->addActions({m_pcAction, m_visualiseAction});
+  project->addSeparator();
+  project->addActions({m_printAction, m_printerSetupAction});
+  project->addSeparator();
+  project->addAction(m_exitAction);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
+  help->setObjectName(QStringLiteral("HilfeMenu"));
+  help->addActions({m_contentsAction, m_infoAction});
+}
+
+void TProDefsF::buildToolBar() {
+  QToolBar* bar = addToolBar(QStringLiteral("Projekt"));
+  bar->setObjectName(QStringLiteral("ToolBar"));
+  bar->setMovable(false);
+  bar->addActions({m_openAction, m_saveAction, m_exitAction, m_newAction, m_pcAction, m_printAction,
+                   m_printFontAction, m_helpAction, m_visualiseAction});
+  bar->addSeparator();
+  auto* caption = new QLabel(QStringLiteral(" Projekt "), bar);
+  caption->setObjectName(QStringLiteral("ProjektLb"));
+  bar->addWidget(caption);
+  m_projectName = new ProjectNameLabel([this] { renameProjectCommand(); }, bar);
+  m_projectName->setObjectName(QStringLiteral("ProjNameLb"));
+  m_projectName->setMinimumWidth(120);
+  m_projectName->setFrameShape(QFrame::StyledPanel);
+  m_projectName->setToolTip(QStringLiteral("Doppelklick benennt das Projekt um"));
+  bar->addWidget(m_projectName);
+  bar->addSeparator();
+  bar->addActions({m_shutterAction, m_addAction});
 }
 
 void TProDefsF::buildPages() {
@@ -38,7 +191,20 @@ void TProDefsF::buildPages() {
              new StationsPage(m_context, m_notebook),  new SettingsPage(m_context, m_notebook)};
   for (MainPage* page : m_pages) m_notebook->addTab(page, page->caption());
   connect(m_notebook, &QTabWidget::currentChanged, this, &TProDefsF::pageChanging);
-  setCentralWidget(m_notebook);
+}
+
+void TProDefsF::buildHelpButton() {
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->addWidget(m_notebook, 1);
+  auto* row = new QHBoxLayout();
+  row->addStretch(1);
+  m_helpButton = new QPushButton(QStringLiteral("&Hilfe"), central);
+  m_helpButton->setObjectName(QStringLiteral("HilfeBtn"));
+  connect(m_helpButton, &QPushButton::clicked, this, &TProDefsF::helpCommand);
+  row->addWidget(m_helpButton);
+  layout->addLayout(row);
+  setCentralWidget(central);
 }
 
 void TProDefsF::pageChanging(int newIndex) {
@@ -54,8 +220,94 @@ MainPage* TProDefsF::page(const QString& caption) const {
   return nullptr;
 }
 
+MainPage* TProDefsF::currentPage() const {
+  if (m_currentPage < 0 || m_currentPage >= static_cast<int>(m_pages.size())) return nullptr;
+  return m_pages[m_currentPage];
+}
+
 void TProDefsF::refreshPages() {
   for (MainPage* page : m_pages) page->refresh();
+  m_projectName->setText(toQ(m_context.workspace.settings().projectNameLabel));
+}
+
+bool TProDefsF::mainTimerActive() const { return m_mainTimer->isActive(); }
+
+void TProDefsF::projectReplaced() {
+  if (m_context.projectChanged) m_context.projectChanged();
+}
+
+void TProDefsF::newCommand() {
+  if (newProject(m_context.workspace, m_context.ui)) projectReplaced();
+}
+
+void TProDefsF::openCommand() {
+  if (openProject(m_context.workspace, m_context.ui)) projectReplaced();
+}
+
+void TProDefsF::addFileCommand() {
+  if (addProjectFile(m_context.workspace, m_context.ui)) projectReplaced();
+}
+
+void TProDefsF::saveCommand() {
+  // A field being edited on the page in front goes into the project before it is written.
+  if (MainPage* page = currentPage()) page->leavePage();
+  saveProject(m_context.workspace, m_context.ui);
+  m_projectName->setText(toQ(m_context.workspace.settings().projectNameLabel));
+}
+
+void TProDefsF::saveAsCommand() {
+  if (MainPage* page = currentPage()) page->leavePage();
+  saveProjectAs(m_context.workspace, m_context.ui);
+  m_projectName->setText(toQ(m_context.workspace.settings().projectNameLabel));
+}
+
+void TProDefsF::renameProjectCommand() {
+  if (renameProject(m_context.workspace, m_context.ui))
+    m_projectName->setText(toQ(m_context.workspace.settings().projectNameLabel));
+}
+
+void TProDefsF::exitCommand() {
+  if (MainPage* page = currentPage()) page->leavePage();
+  kelvaro::exitCommand(m_context.workspace.project, m_context.ui, [this] { saveAsCommand(); });
+  close();
+}
+
+void TProDefsF::helpCommand() {
+  MainPage* page = currentPage();
+  if (page != nullptr && m_context.showHelp) m_context.showHelp(page->helpTopic());
+}
+
+void TProDefsF::showAbout() {
+  QMessageBox::about(this, QStringLiteral("Info"),
+                     QStringLiteral("kelvaro\n\nPlanung, Programmierung und Ausführung einer Hausautomatisierung"));
+}
+
+void TProDefsF::mainTimerTick() {
+  const AutostartAction start = autostartTick(m_context.workspace.settings());
+  if (start == AutostartAction::None) return;
+  const std::function<void()>& run = start == AutostartAction::PcExecution ? m_context.runOnPc : m_context.visualise;
+  if (!run) return;
+  try {
+    run();
+  } catch (const std::exception&) {
+    showAutostartError(m_context.ui);
+  }
+}
+
+void TProDefsF::closeEvent(QCloseEvent* event) {
+  // A text box being edited reports its change when it loses the focus.
+  if (m_helpButton != nullptr) m_helpButton->setFocus(Qt::OtherFocusReason);
+  if (MainPage* page = currentPage()) page->leavePage();
+  if (!closeQuery(m_context.workspace.project, m_context.ui)) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  if (m_shutDown) return;
+  m_shutDown = true;
+  m_mainTimer->stop();
+  Workspace& w = m_context.workspace;
+  shutDown(w.project, w.settings(), w.ini, m_context.ui);
 }
 
 }  // namespace kelvaro::gui

@@ -1,5 +1,6 @@
 // The main window of kelvaro: the tool bar, the menus and the six notebook pages over the
-// workspace. The commands live in the core; the window binds them to its controls.
+// workspace, its 100 ms timer and the questions on closing. The commands live in the core;
+// the window binds them to its controls.
 #pragma once
 
 #include <QMainWindow>
@@ -7,7 +8,11 @@
 
 #include "main_context.h"
 
+class QAction;
+class QLabel;
+class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace kelvaro::gui {
 
@@ -23,17 +28,61 @@ class TProDefsF : public QMainWindow {
   QTabWidget* notebook() const { return m_notebook; }
   // The page with this caption ("Objekte" ...), for the tests and the screenshots.
   MainPage* page(const QString& caption) const;
-  // Shows the workspace anew on every page.
+  MainPage* currentPage() const;
+  // Shows the workspace anew on every page and the project name in the tool bar.
   void refreshPages();
+  bool mainTimerActive() const;
+
+  // The project commands, as tool bar and menu run them.
+  void newCommand();
+  void openCommand();
+  void addFileCommand();
+  void saveCommand();
+  void saveAsCommand();
+  void renameProjectCommand();
+  void exitCommand();
+  void helpCommand();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void buildPages();
+  void buildActions();
+  void buildMenus();
+  void buildToolBar();
+  void buildHelpButton();
   void pageChanging(int newIndex);
+  void mainTimerTick();
+  void showAbout();
+  void projectReplaced();
+  QAction* action(const QString& objectName, const QString& text, int standardIcon);
+  QAction* laterAction(const QString& objectName, const QString& text, int standardIcon);
 
   MainContext m_context;
   QTabWidget* m_notebook = nullptr;
   std::vector<MainPage*> m_pages;
   int m_currentPage = 0;
+  QTimer* m_mainTimer = nullptr;
+  QLabel* m_projectName = nullptr;
+  QPushButton* m_helpButton = nullptr;
+  bool m_shutDown = false;
+
+  QAction* m_openAction = nullptr;
+  QAction* m_saveAction = nullptr;
+  QAction* m_saveAsAction = nullptr;
+  QAction* m_exitAction = nullptr;
+  QAction* m_newAction = nullptr;
+  QAction* m_addAction = nullptr;
+  QAction* m_pcAction = nullptr;
+  QAction* m_visualiseAction = nullptr;
+  QAction* m_printAction = nullptr;
+  QAction* m_printerSetupAction = nullptr;
+  QAction* m_printFontAction = nullptr;
+  QAction* m_helpAction = nullptr;
+  QAction* m_shutterAction = nullptr;
+  QAction* m_contentsAction = nullptr;
+  QAction* m_infoAction = nullptr;
 };
 
 }  // namespace kelvaro::gui

@@ -2,6 +2,7 @@
 #include "qt_user_interface.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -41,6 +42,11 @@ QString messageText(std::string_view cp1252) {
   text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return text;
 }
+
+// File names are the file system's bytes, not Windows-1252 texts: a directory with an
+// umlaut must be found again under the bytes it has on disk.
+QString pathToQ(std::string_view path) { return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))); }
+std::string pathFromQ(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 }  // namespace
 
@@ -86,16 +92,18 @@ std::optional<std::string> QtUserInterface::inputBox(std::string_view caption, s
 
 std::optional<std::string> QtUserInterface::openFileName(std::string_view title, std::string_view filter,
                                                          std::string_view directory) {
-  const QString name = QFileDialog::getOpenFileName(m_parent, toQ(title), toQ(directory), toQ(filter));
+  const QString name = QFileDialog::getOpenFileName(m_parent, toQ(title), pathToQ(directory), toQ(filter));
   if (name.isEmpty()) return std::nullopt;
-  return fromQ(name);
+  return pathFromQ(name);
 }
 
 std::optional<std::string> QtUserInterface::saveFileName(std::string_view title, std::string_view filter,
                                                          std::string_view directory) {
-  const QString name = QFileDialog::getSaveFileName(m_parent, toQ(title), toQ(directory), toQ(filter));
+  // The core asks its own question before it replaces a project, so the dialog does not.
+  const QString name = QFileDialog::getSaveFileName(m_parent, toQ(title), pathToQ(directory), toQ(filter), nullptr,
+                                                    QFileDialog::DontConfirmOverwrite);
   if (name.isEmpty()) return std::nullopt;
-  return fromQ(name);
+  return pathFromQ(name);
 }
 
 void QtUserInterface::beep() { QApplication::beep(); }

@@ -1,9 +1,28 @@
-// The main window opens with the program's caption and its six pages.
+// The main window: caption and pages, its menus and tool bar, help, the timer's autostart and
+// the questions on closing.
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
 
 #include "main_window.h"
+#include "pages/main_page.h"
 #include "support/fake_user_interface.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+QStringList actionTexts(const QMenu* menu) {
+  QStringList texts;
+  for (const QAction* a : menu->actions())
+    if (!a->isSeparator()) texts << a->text();
+  return texts;
+}
+
+}  // namespace
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -19,6 +38,124 @@ class MainWindowTest : public QObject {
     QStringList captions;
     for (int i = 0; i < window.notebook()->count(); ++i) captions << window.notebook()->tabText(i);
     QCOMPARE(captions, (QStringList{"Ansichten", "Objekte", "Typen", "Steuereinheit", "E/A-Module", "Einstellungen"}));
+  }
+
+  void menusHoldTheProjectCommandsAndLaterOnesAreDisabled() {
+    kelvaro::Workspace workspace;
+    kelvaro::test::FakeUserInterface ui;
+    kelvaro::gui::TProDefsF window(workspace, ui);
+    const QList<QAction*> menus = window.menuBar()->actions();
+    QCOMPARE(menus.size(), 2);
+    QCOMPARE(menus[0]->text(), QStringLiteral("&Projekt"));
+    QCOMPARE(actionTexts(menus[0]->menu()),
+             (QStringList{"&Neu", "Ö&ffnen", "&Zufügen", "&Speichern", "Speichern &unter", "&Ausführung auf PC",
+                          "&Visualisierung", "&Drucken", "Drucker&einstellung", "&Beenden"}));
+    QCOMPARE(menus[1]->text(), QStringLiteral("&Hilfe"));
+    QCOMPARE(actionTexts(menus[1]->menu()), (QStringList{"&Inhalt", "Inf&o"}));
+    for (const char* name : {"DruckenAct", "DruckerAct", "DruckSchriftAct", "RolladenAct"}) {
+      auto* a = window.findChild<QAction*>(QString::fromLatin1(name));
+      QVERIFY2(a != nullptr, name);
+      QVERIFY2(!a->isEnabled(), name);
+      QVERIFY2(a->toolTip().contains(QStringLiteral("späteren Version")), name);
+    }
+  }
+
+  void helpOpensTheTopicOfThePageInFront() {
+    kelvaro::Workspace workspace;
+    kelvaro::test::FakeUserInterface ui;
+    kelvaro::gui::TProDefsF window(workspace, ui);
+    QStringList topics;
+    window.context().showHelp = [&](const QString& topic) { topics << topic; };
+    auto* help = window.findChild<QPushButton*>(QStringLiteral("HilfeBtn"));
+    QTest::mouseClick(help, Qt::LeftButton);
+    window.notebook()->setCurrentIndex(1);
+    QTest::mouseClick(help, Qt::LeftButton);
+    window.notebook()->setCurrentIndex(5);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F1);
+    window.findChild<QAction*>(QStringLiteral("InhaltAct"))->trigger();
+    QCOMPARE(topics, (QStringList{"seitAnsicht", "seitobj", "seitEinst", "Inhalt"}));
+  }
+
+  void timerStartsThePendingAutostartOnce() {
+    kelvaro::Workspace workspace;
+    kelvaro::test::FakeUserInterface ui;
+    kelvaro::gui::TProDefsF window(workspace, ui);
+    int pcRuns = 0, visualisations = 0;
+    window.context().runOnPc = [&] { ++pcRuns; };
+    window.context().visualise = [&] { ++visualisations; };
+    QVERIFY(window.mainTimerActive());
+    workspace.settings().startMode = kelvaro::kStartPcExecution;
+    workspace.settings().autostartPending = true;
+    QTRY_COMPARE(pcRuns, 1);
+    QTest::qWait(250);
+    QCOMPARE(pcRuns, 1);
+    QCOMPARE(visualisations, 0);
+
+    window.context().setMainTimer(false);
+    QVERIFY(!window.mainTimerActive());
+    workspace.settings().startMode = kelvaro::kStartVisualise;
+    workspace.settings().autostartPending = true;
+    QTest::qWait(250);
+    QCOMPARE(visualisations, 0);
+    window.context().setMainTimer(true);
+    QTRY_COMPARE(visualisations, 1);
+  }
+
+  void closingAModifiedProjectAsksAndNoKeepsTheWindow() {
+    kelvaro::Workspace workspace;
+    kelvaro::test::FakeUserInterface ui;
+    kelvaro::gui::TProDefsF window(workspace, ui);
+    window.show();
+    workspace.project.modified = true;
+    workspace.project.views.push_back({"Erdgeschoss", {}});
+    ui.answers = {kelvaro::MessageAnswer::No};
+    QVERIFY(!window.close());
+    QCOMPARE(ui.messageTexts(),
+             (std::vector<std::string>{"Die letzten Änderungen wurden noch nicht gesichert.\rSoll trotzdem beendet werden ?"}));
+    QCOMPARE(workspace.project.views.size(), std::size_t{1});
+
+    ui.answers = {kelvaro::MessageAnswer::Yes};
+    QVERIFY(window.close());
+    QVERIFY(workspace.project.views.empty());  // shut down: the project is cleared
+  }
+
+  void exitOffersToSaveAndWritesTheProject() {
+    kelvaro::test::TempDir dir;
+    kelvaro::Workspace workspace;
+    kelvaro::test::FakeUserInterface ui;
+    kelvaro::gui::TProDefsF window(workspace, ui);
+    window.show();
+    workspace.settings().DIRDAT = dir.path().string() + "/";
+    workspace.project.modified = true;
+    workspace.project.views.push_back({"Erdgeschoss", {}});
+    ui.answers = {kelvaro::MessageAnswer::Yes};
+    ui.fileNames = {dir.file("HAUS")};
+    window.findChild<QAction*>(QStringLiteral("BeendenAct"))->trigger();
+    QCOMPARE(ui.messageTexts(),
+             (std::vector<std::string>{"Das Programm wird beendet\rSoll das aktuelle Projekt gespeichert werden ?"}));
+    QVERIFY(kelvaro::test::readFile(dir.file("HAUS.SPG")).find("Erdgeschoss") != std::string::npos);
+    QVERIFY(!window.isVisible());
+  }
+
+  void newProjectAndRenameShowTheNameInTheToolBar() {
+    kelvaro::test::TempDir dir;
+    kelvaro::Workspace workspace;
+    workspace.settings().DIRDAT = dir.path().string() + "/";
+    workspace.workDir = dir.path().string();
+    kelvaro::test::FakeUserInterface ui;
+    kelvaro::gui::TProDefsF window(workspace, ui);
+    auto* label = window.findChild<QLabel*>(QStringLiteral("ProjNameLb"));
+    ui.inputs = {"Haus"};
+    window.findChild<QAction*>(QStringLiteral("NeuAct"))->trigger();
+    QCOMPARE(label->text(), QStringLiteral("Haus"));
+
+    ui.inputs = {"Villa"};
+    QTest::mouseDClick(label, Qt::LeftButton);
+    QCOMPARE(label->text(), QStringLiteral("Villa"));
+    QCOMPARE(ui.inputPrompts, (std::vector<std::string>{"Projektname:", "Neuer Name:"}));
+    QCOMPARE(QString::fromStdString(workspace.fileName), QString::fromStdString(dir.file("Villa.SPG")));
   }
 };
 

@@ -1,0 +1,80 @@
+// Start of the desktop program: settings, start-up, main window and event loop.
+#include "app_start.h"
+
+#include <QApplication>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "app/startup.h"
+#include "main_window.h"
+#include "qt_user_interface.h"
+#include "storage/settings.h"
+
+namespace kelvaro::gui {
+
+namespace {
+
+// An error that no command handled must not end the program or reach the user: the project
+// is repaired as far as the bitmaps go and the event loop carries on.
+class KelvaroApplication : public QApplication {
+ public:
+  KelvaroApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+  void setWorkspace(Workspace* workspace) { m_workspace = workspace; }
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception&) {
+      if (m_workspace != nullptr) recoverFromUnhandledError(m_workspace->project);
+    }
+    return false;
+  }
+
+ private:
+  Workspace* m_workspace = nullptr;
+};
+
+std::string currentDirectory() {
+  std::error_code ec;
+  const std::filesystem::path dir = std::filesystem::current_path(ec);
+  return ec ? std::string(".") : dir.string();
+}
+
+}  // namespace
+
+void startWorkspace(Workspace& workspace, UserInterface& ui, const std::vector<std::string>& arguments) {
+  const auto iniPath = settingsFilePath();
+  workspace.ini = IniFile(iniPath.value_or(std::string()));
+  // A missing file is a first start; an unreadable one is left alone (the file refuses to be
+  // saved over then), and the defaults apply either way.
+  if (iniPath) workspace.ini.load();
+  workspace.workDir = currentDirectory();
+
+  StartupEnvironment environment;
+  environment.arguments = arguments;
+  environment.workDir = workspace.workDir;
+  workspace.app = startUp(environment, workspace.ini, workspace.project, ui);
+  // The project shown under a name is the one "Speichern" writes to.
+  if (!workspace.settings().projectNameLabel.empty()) workspace.fileName = workspace.settings().startFile;
+}
+
+int runKelvaro(int argc, char* argv[]) {
+  KelvaroApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("kelvaro"));
+  // File names from the command line stay the bytes the file system gave us.
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+
+  Workspace workspace;
+  app.setWorkspace(&workspace);
+  QtUserInterface ui;
+  TProDefsF window(workspace, ui);
+  ui.setParent(&window);
+  startWorkspace(workspace, ui, arguments);
+  window.refreshPages();
+  window.show();
+  return QApplication::exec();
+}
+
+}  // namespace kelvaro::gui
