@@ -1,7 +1,9 @@
-// The page "E/A-Module" of the main window.
+// The page "E/A-Module" of the main window: the project's hardware stations.
 #pragma once
 
 #include "pages/main_page.h"
+
+class QListWidget;
 
 namespace kelvaro::gui {
 
@@ -13,6 +15,10 @@ class StationsPage : public MainPage {
 
   QString caption() const override { return QStringLiteral("E/A-Module"); }
   QString helpTopic() const override { return QStringLiteral("seitSignalst"); }
+  void refresh() override;
+
+ private:
+  QListWidget* m_stations = nullptr;
 };
 
 }  // namespace kelvaro::gui
