@@ -1,7 +1,32 @@
-// The page "Steuereinheit" of the main window.
+// The page "Steuereinheit" of the main window: port and model of the control unit, the
+// transfer of the program, the unit's configuration block and its actions.
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
 #include "pages/main_page.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace kelvaro {
+class Clock;
+class Protocol;
+class UnitCommands;
+struct UnitPage;
+namespace sim {
+class ControlUnit;
+}
+}  // namespace kelvaro
 
 namespace kelvaro::gui {
 
@@ -10,9 +35,68 @@ class ControlUnitPage : public MainPage {
 
  public:
   ControlUnitPage(MainContext& context, QWidget* parent);
+  ~ControlUnitPage() override;
 
   QString caption() const override { return QStringLiteral("Steuereinheit"); }
   QString helpTopic() const override { return QStringLiteral("seitSteuereinh"); }
+  void refresh() override;
+  void leavePage() override;
+
+  // The clock and event pump the hardware commands wait by: the system clock and Qt's event
+  // loop, unless a test hands in a virtual clock that its pump moves on.
+  void setLineClock(const Clock& clock, std::function<void()> pump);
+  // The simulated unit that answers on a port the PORTS section maps to "SIM".
+  sim::ControlUnit& builtInUnit();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  struct Hardware;
+  class StatusInterface;
+
+  void buildControls();
+  QPushButton* addButton(const char* name, const QString& caption);
+  void portChosen(int index);
+  void modelChosen(int index);
+  void showForType();
+  void lineLogToggled();
+  void compileToFile();
+
+  // Runs one command of the unit with the page's fields, then shows what it left in them.
+  void runCommand(const std::function<bool(UnitCommands&)>& command);
+  void fillUnitPage(UnitPage& page) const;
+  void showUnitPage(const UnitPage& page);
+  void transfer(const std::optional<std::string>& outputFile);
+
+  std::unique_ptr<Hardware> m_hw;
+  bool m_busy = false;
+
+  QLabel* m_portLabel = nullptr;
+  QComboBox* m_port = nullptr;
+  QComboBox* m_model = nullptr;
+  QPushButton* m_autoDetect = nullptr;
+  QGroupBox* m_transferGroup = nullptr;
+  QGroupBox* m_configGroup = nullptr;
+  QGroupBox* m_actionsGroup = nullptr;
+  QCheckBox* m_sendProgram = nullptr;
+  QCheckBox* m_prepare = nullptr;
+  QCheckBox* m_setClock = nullptr;
+  QLabel* m_memoryCaption = nullptr;  // Label13
+  QLabel* m_memoryUse = nullptr;
+  QLineEdit* m_serviceField = nullptr;  // SecComp
+  QLineEdit* m_modemInit = nullptr;
+  QLineEdit* m_modemConnect = nullptr;
+  QLineEdit* m_password = nullptr;
+  QLineEdit* m_clockCorrection = nullptr;
+  QPushButton* m_versionInfo = nullptr;
+  QPushButton* m_remote = nullptr;
+  QPushButton* m_remoteVis = nullptr;
+  QPushButton* m_radioSettings = nullptr;
+  QLabel* m_releaseInfo = nullptr;
+  QPlainTextEdit* m_hardwareMemo = nullptr;
+  QLabel* m_status = nullptr;  // MsgLb
+  QProgressBar* m_progress = nullptr;
 };
 
 }  // namespace kelvaro::gui
