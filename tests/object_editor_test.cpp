@@ -197,6 +197,19 @@ TEST(ObjectEditorId, ChecksOnLeavingTheField) {
   EXPECT_FALSE(other.accept(ui));
   EXPECT_EQ(p.objects[0].OName, "Flur");
   EXPECT_FALSE(p.modified);
+
+  // A compile run numbers objects with automatic IDs 10000 + index; an untouched field keeps it.
+  p.objects[0].ObjIDNr = 10000;
+  test::FakeUserInterface quiet;
+  ObjectEditor compiled(p, 0, "");
+  EXPECT_EQ(compiled.fields().objectId, "10000");
+  EXPECT_TRUE(compiled.accept(quiet));
+  EXPECT_TRUE(quiet.messages.empty());
+  EXPECT_EQ(p.objects[0].ObjIDNr, 10000);
+  ObjectEditor cleared(p, 0, "");
+  cleared.fields().objectId = "";
+  EXPECT_TRUE(cleared.accept(quiet));
+  EXPECT_EQ(p.objects[0].ObjIDNr, 0);
 }
 
 TEST(ObjectEditorType, ChoosingAShutterTypeSetsUpItsCodes) {

@@ -441,11 +441,13 @@ bool ObjectEditor::pageAllowed(UserInterface& ui, EditorPage page) {
 }
 
 bool ObjectEditor::accept(UserInterface& ui) {
-  // The ID is checked again: OK may be reached without leaving the field, and a refused
-  // number must not be stored (it would not fit or would collide with another object).
-  if (!leaveObjectId(ui)) return false;
   if (m_index < 0 || static_cast<std::size_t>(m_index) >= m_project.objects.size()) return true;
   TPSObj& o = m_project.objects[static_cast<std::size_t>(m_index)];
+  // An edited ID is checked again: OK may be reached without leaving the field, and a refused
+  // number must not be stored. An untouched one stays, also the 10000 + index that the
+  // compiler gives objects with automatic IDs.
+  const bool idEdited = trimLeft(trimRight(m_fields.objectId)) != std::to_string(o.ObjIDNr);
+  if (idEdited && !leaveObjectId(ui)) return false;
   const ObjectEditorFields& f = m_fields;
 
   m_project.modified = true;
@@ -456,8 +458,10 @@ bool ObjectEditor::accept(UserInterface& ui) {
 
   o.OName = shortText(isBlank(f.label) ? o.Name : f.label, kShortText64);
   o.VoiceContr = shortText(f.voiceControl, kShortText64);
-  const auto id = parseInt(f.objectId);
-  o.ObjIDNr = static_cast<std::uint16_t>(id && *id >= 0 && *id <= kMaxObjectId ? *id : 0);
+  if (idEdited) {
+    const auto id = parseInt(f.objectId);
+    o.ObjIDNr = static_cast<std::uint16_t>(id && *id >= 0 && *id <= kMaxObjectId ? *id : 0);
+  }
   o.Group = shortText(trimRight(f.group), kShortText32);
   if (!o.Group.empty()) addGroupName(m_project, o.Group);
   o.SndDev = shortText(f.sendDevice, kShortText32);
