@@ -1,6 +1,7 @@
 // The main window: caption and pages, its menus and tool bar, help, the timer's autostart and
 // the questions on closing.
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,6 +9,7 @@
 #include <QTabWidget>
 #include <QtTest>
 
+#include "app_start.h"
 #include "main_window.h"
 #include "pages/main_page.h"
 #include "support/fake_user_interface.h"
@@ -156,6 +158,34 @@ class MainWindowTest : public QObject {
     QCOMPARE(label->text(), QStringLiteral("Villa"));
     QCOMPARE(ui.inputPrompts, (std::vector<std::string>{"Projektname:", "Neuer Name:"}));
     QCOMPARE(QString::fromStdString(workspace.fileName), QString::fromStdString(dir.file("Villa.SPG")));
+  }
+
+  void startUpReadsTheSettingsFileAndTheProjectFromTheCommandLine() {
+    kelvaro::test::TempDir dir;
+    const std::string projects = dir.file("SPG");
+    kelvaro::test::writeFile(dir.file("kelvaro.INI"), "[INITALL]\r\nDIRDAT=" + projects + "\r\n");
+    QDir().mkpath(QString::fromStdString(projects));
+    kelvaro::test::writeFile(projects + "/HAUS.SPG", "@Init\r\n View=Erdgeschoss\r\n@E\r\n");
+    qputenv("KELVARO_INI", QByteArray::fromStdString(dir.file("kelvaro.INI")));
+
+    kelvaro::Workspace workspace;
+    kelvaro::test::FakeUserInterface ui;
+    kelvaro::gui::startWorkspace(workspace, ui, {"HAUS.SPG-P"});
+    qunsetenv("KELVARO_INI");
+    QCOMPARE(ui.messageTexts(), std::vector<std::string>{});
+    QCOMPARE(QString::fromStdString(workspace.settings().DIRDAT), QString::fromStdString(projects + "/"));
+    QCOMPARE(QString::fromStdString(workspace.settings().projectNameLabel), QStringLiteral("HAUS"));
+    QCOMPARE(workspace.settings().startMode, kelvaro::kStartPcExecution);
+    QVERIFY(workspace.settings().autostartPending);
+    QCOMPARE(workspace.project.views.size(), std::size_t{1});
+    QCOMPARE(workspace.app.selectedView, 0);
+    QCOMPARE(QString::fromStdString(workspace.fileName), QStringLiteral("HAUS.SPG"));
+    QCOMPARE(QString::fromStdString(workspace.workDir), QDir::currentPath());
+
+    // The window shows what the start-up loaded (without starting the run in this test).
+    workspace.settings().autostartPending = false;
+    kelvaro::gui::TProDefsF window(workspace, ui);
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("ProjNameLb"))->text(), QStringLiteral("HAUS"));
   }
 };
 
