@@ -158,12 +158,13 @@ TEST(RunOnPcStart, CompileErrorsOpenTheEditorOrSayWhy) {
     int line;
     std::vector<std::string> program;
     int code;
+    std::string name;     // the unknown identifier the editor is to show
     std::string message;  // empty: the editor opens
   };
   const Row kRows[] = {
-      {__LINE__, {"Lampe EINSCHALTEN", "X := Unbekannt"}, kErrUnknownName, ""},
-      {__LINE__, {"Lampe EINSCHALTEN", "WENN Lampe EINGESCHALTET DANN"}, kErrEndIfMissing, ""},
-      {__LINE__, std::vector<std::string>(6000, "Lampe:=AN"), kErrOverflow, "Speicherüberlauf - Programm zu gross"},
+      {__LINE__, {"Lampe EINSCHALTEN", "Lampe := Unbekannt"}, kErrUnknownName, "UNBEKANNT", ""},
+      {__LINE__, {"Lampe EINSCHALTEN", "WENN Lampe EINGESCHALTET DANN"}, kErrEndIfMissing, "", ""},
+      {__LINE__, std::vector<std::string>(6000, "Lampe:=AN"), kErrOverflow, "", "Speicherüberlauf - Programm zu gross"},
   };
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.line);
@@ -178,6 +179,7 @@ TEST(RunOnPcStart, CompileErrorsOpenTheEditorOrSayWhy) {
       ASSERT_TRUE(rec.edited);
       EXPECT_EQ(rec.edited->object, 1);
       EXPECT_EQ(rec.edited->errorCode, row.code);
+      EXPECT_EQ(rec.edited->errorName, row.name);
       EXPECT_EQ(rec.edited->page, EditorPage::Program);
     } else {
       EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{row.message});
@@ -201,16 +203,6 @@ TEST(RunOnPcStart, StructureErrorCarriesTheObjectsLineMap) {
   EXPECT_EQ(r.lineMap[0].line, 0);
   EXPECT_EQ(r.lineMap[2].line, 2);
   EXPECT_GE(lineAtCodePosition(r.lineMap, r.errorPosition), 0);
-}
-
-TEST(RunOnPcStart, UnknownNameCarriesTheName) {
-  Workspace w = runnable();
-  w.project.objects[1] = lamp("Lampe", {"Lampe := Fehlt"});
-  FakeUserInterface ui;
-  Recorder rec;
-  runOnPc(w, ui, rec.hooks());
-  ASSERT_TRUE(rec.edited);
-  EXPECT_EQ(rec.edited->errorName, "FEHLT");
 }
 
 TEST(RunOnPcStart, RunTimeErrorReportedByTheWindowOpensTheEditor) {
