@@ -1,11 +1,13 @@
 // The window "Objektdefinition": the object ID checked through its field, the limit of three
 // placements in the view list, and opening after a compile error at the failing line.
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QtTest>
 
 #include "language/compiler.h"
@@ -184,6 +186,53 @@ class ObjectEditorTest : public QObject {
     QCOMPARE(error->text(), message);
     auto* box = dialog.findChild<QPlainTextEdit*>(QStringLiteral("AnwMBox"));
     QCOMPARE(box->textCursor().selectedText(), selected);
+  }
+
+  void variableGridChoicesAndGeneratedStatements() {
+    kelvaro::Workspace workspace;
+    fillProject(workspace.project);
+    auto& flur = workspace.project.objects[0];
+    flur.varDefs = {"Licht               Lampe               An                  "};
+    flur.program = {"-&Bad EINSCHALTEN", "-Flur AUSSCHALTEN"};
+    kelvaro::test::FakeUserInterface ui;
+    kelvaro::gui::MainContext context(workspace, ui);
+    EditorRequest request;
+    request.object = 0;
+    request.page = kelvaro::EditorPage::Program;
+    TObjDefF dialog(context, request, {});
+    dialog.show();
+    auto* grid = dialog.findChild<QTableWidget*>(QStringLiteral("VarGrid"));
+    QVERIFY(grid);
+    // The start value of a user-type variable is chosen among the type's states.
+    grid->setCurrentCell(0, 2);
+    auto* states = dialog.findChild<QComboBox*>(QStringLiteral("VarZustCB"));
+    QVERIFY(states);
+    QCOMPARE(states->count(), 2);
+    QCOMPARE(states->currentText(), QStringLiteral("An"));
+    // Choosing another type over the cell empties the start value when the choice is left.
+    grid->setCurrentCell(0, 1);
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("VarTypCB"));
+    QVERIFY(types);
+    types->setCurrentIndex(types->findText(QStringLiteral("Zahl")));
+    grid->setCurrentCell(0, 0);
+    QCOMPARE(grid->item(0, 1)->text(), QStringLiteral("Zahl"));
+    QCOMPARE(grid->item(0, 2)->text(), QString());
+    QCOMPARE(grid->rowCount(), 2);  // an empty row to type the next variable into
+
+    auto* switchButton = dialog.findChild<QPushButton*>(QStringLiteral("AutoAnwBtn"));
+    switchButton->click();
+    QCOMPARE(switchButton->text(), QStringLiteral("Programm-Anweisungen"));
+    dialog.findChild<QPushButton*>(QStringLiteral("AutoConvBtn"))->click();
+    QCOMPARE(ui.messageTexts(), std::vector<std::string>{"Kein Eintrag ausgewählt"});
+    auto* autoList = dialog.findChild<QListWidget*>(QStringLiteral("AutoAnwLB"));
+    autoList->item(0)->setSelected(true);
+    dialog.findChild<QPushButton*>(QStringLiteral("AutoConvBtn"))->click();
+    QCOMPARE(autoList->count(), 0);
+    QCOMPARE(dialog.findChild<QPlainTextEdit*>(QStringLiteral("AnwMBox"))->toPlainText(),
+             QStringLiteral("Bad EINSCHALTEN\nFlur AUSSCHALTEN"));
+    dialog.findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+    QCOMPARE(flur.program, (std::vector<std::string>{"-Bad EINSCHALTEN", "-Flur AUSSCHALTEN"}));
+    QCOMPARE(flur.varDefs, std::vector<std::string>{"Licht               Zahl                                    "});
   }
 
   void newObjectNeedsATypeAndPlacesTheObject() {

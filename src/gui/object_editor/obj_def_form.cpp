@@ -820,6 +820,8 @@ void TObjDefF::writeVariableGrid() {
     m_variables->setItem(r, 1, new QTableWidgetItem(toQ(v.type)));
     m_variables->setItem(r, 2, new QTableWidgetItem(toQ(v.start)));
   }
+  // An empty row at the end is where the next variable is typed.
+  if (!rows.empty() && !rows.back().name.empty()) m_variables->insertRow(m_variables->rowCount());
   m_filling = filling;
 }
 
