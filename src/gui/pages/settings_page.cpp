@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -36,8 +37,9 @@ class ToolTipFilter final : public QObject {
   }
 };
 
+// One filter for the application; it goes with the application object.
 ToolTipFilter* toolTipFilter() {
-  static ToolTipFilter* filter = nullptr;
+  static QPointer<ToolTipFilter> filter;
   if (!filter && qApp) {
     filter = new ToolTipFilter(qApp);
     qApp->installEventFilter(filter);
