@@ -146,6 +146,7 @@ TObjDefF::TObjDefF(MainContext& context, const EditorRequest& request, ObjectEdi
   m_currentPage = static_cast<int>(page);
   m_notebook->setCurrentIndex(m_currentPage);
   connect(m_notebook, &QTabWidget::currentChanged, this, &TObjDefF::pageChanging);
+  if (request.trace) showHints();
   m_error->setVisible(m_editor->fields().errorVisible);
   m_error->setText(toQ(m_editor->fields().errorText));
   showProgramArea();
@@ -154,6 +155,17 @@ TObjDefF::TObjDefF(MainContext& context, const EditorRequest& request, ObjectEdi
 }
 
 TObjDefF::~TObjDefF() = default;
+
+void TObjDefF::showHints() {
+  // With tracing on, the editor explains its less obvious controls.
+  m_objectId->setToolTip(QStringLiteral("Auswahlnummer für Telefon und Taster (1 bis 9999); 0 = automatisch"));
+  m_views->setToolTip(QStringLiteral("Doppelklick: Ansicht aktivieren oder deaktivieren (höchstens 3)"));
+  m_interval->setToolTip(QStringLiteral("Wie oft das Programm ohne Anlass ausgeführt wird"));
+  m_variables->setToolTip(QStringLiteral("Variablen des Objekts mit Name, Typ und Startwert"));
+  m_program->setToolTip(QStringLiteral("Eine Anweisung je Zeile"));
+  m_autoButton->setToolTip(QStringLiteral("Wechselt zwischen dem Programm und den automatisch erzeugten Anweisungen"));
+  m_executeOnReceive->setToolTip(QStringLiteral("Programm ausführen, wenn eine Meldung vom Sensor eintrifft"));
+}
 
 QWidget* TObjDefF::buildTypePage() {
   auto* page = new QWidget(m_notebook);

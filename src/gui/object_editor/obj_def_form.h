@@ -50,6 +50,7 @@ class TObjDefF : public QDialog {
   QWidget* buildHardwarePage();
 
   void fillControls();
+  void showHints();
   void showKindPanels();
   void fillStates();
   void fillViewList();
