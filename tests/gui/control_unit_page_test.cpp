@@ -1,10 +1,12 @@
-// The page "Steuereinheit": the model choice shows and hides the unit's groups, and its
-// buttons drive the built-in simulated unit (on COM1 by the PORTS section) in virtual time.
+// The page "Steuereinheit": the model choice shows and hides the unit's groups, its buttons
+// drive the built-in simulated unit (on COM1 by the PORTS section) in virtual time, and the
+// line log it shares with the page "Einstellungen" follows both pages' switches.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -12,6 +14,7 @@
 #include "control_unit.h"
 #include "main_context.h"
 #include "pages/control_unit_page.h"
+#include "pages/settings_page.h"
 #include "support/fake_user_interface.h"
 #include "text/cp1252.h"
 #include "time/clock.h"
@@ -168,6 +171,28 @@ class ControlUnitPageTest : public QObject {
     QTest::mouseDClick(label, Qt::LeftButton);
     QVERIFY(!f.workspace.lineLog);
     QCOMPARE(label->text(), QStringLiteral("COM-Port"));
+  }
+
+  void ctrlQInTheConstantsBoxSwitchesTheLogTheTwoPagesShare() {
+    PageFixture f;
+    kelvaro::gui::SettingsPage settings(f.context, nullptr);
+    settings.refresh();
+    settings.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&settings));
+    auto* constants = settings.findChild<QPlainTextEdit*>(QStringLiteral("KonstMemo"));
+    auto* label = settings.findChild<QLabel*>(QStringLiteral("HexProtLb"));
+    QVERIFY(constants && label);
+    QVERIFY(label->isHidden());
+    constants->setFocus();
+    QTest::keyClick(constants, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!label->isHidden());
+    QVERIFY(f.workspace.lineLog);
+    QCOMPARE(constants->toPlainText(), QString());  // the key typed nothing
+    f.page.refresh();
+    QCOMPARE(f.child<QLabel>("COMPortLb")->text(), QStringLiteral("COM-Port:"));
+    QTest::keyClick(constants, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(label->isHidden());
+    QVERIFY(!f.workspace.lineLog);
   }
 };
 

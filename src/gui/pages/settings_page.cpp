@@ -171,9 +171,14 @@ bool SettingsPage::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_constants) {
     if (event->type() == QEvent::FocusOut) {
       takeConstants();
-    } else if (event->type() == QEvent::KeyPress) {
-      const auto* key = static_cast<QKeyEvent*>(event);
+    } else if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+      auto* key = static_cast<QKeyEvent*>(event);
       if (key->key() == Qt::Key_Q && (key->modifiers() & Qt::ControlModifier)) {
+        // Ctrl+Q belongs to the constants box even where a menu uses it as a short cut.
+        if (event->type() == QEvent::ShortcutOverride) {
+          key->accept();
+          return true;
+        }
         m_lineLogLabel->setVisible(toggleLineLogLabel(workspace(), !m_lineLogLabel->isHidden()));
         return true;
       }
