@@ -76,7 +76,10 @@ class TypesPageTest : public QObject {
     fillLampAndDoor(f.workspace.project);
     f.page->refresh();
     QCOMPARE(items(f.types()), (QStringList{"Lampe", "Tuer"}));
-    QVERIFY(items(f.states()).isEmpty());
+    QCOMPARE(f.types()->currentRow(), 0);  // the first type is shown at once
+    QCOMPARE(items(f.states()), (QStringList{"aus", "an"}));
+    QCOMPARE(f.child<QLabel>("BmpNameLbl")->text(), QStringLiteral("LAMPE_AUS.BMP"));
+    QVERIFY(f.ui.messages.empty());  // a missing file is reported only when the user selects
     f.types()->setCurrentRow(1);
     QCOMPARE(items(f.states()), (QStringList{"offen", "zu"}));
     QCOMPARE(f.states()->currentRow(), 0);

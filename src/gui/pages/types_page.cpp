@@ -127,6 +127,8 @@ void TypesPage::refresh() {
   // later rewrite would put stale states back.
   if (!m_state.currentType.empty() && findTypeEntry(project(), m_state.currentType) >= 0)
     selectType(m_state, project(), m_state.currentType);
+  else if (!project().typeNames.empty())
+    selectType(m_state, project(), project().typeNames.front());  // the page never opens blank
   else
     m_state = {};
   fillTypes();
