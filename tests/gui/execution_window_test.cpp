@@ -12,6 +12,8 @@
 
 #include "elements/ps_elements.h"
 #include "language/compiler.h"
+#include "main_context.h"
+#include "run/execution_start.h"
 #include "run/execution_window.h"
 #include "run/input_dialog.h"
 #include "run/message_list_window.h"
@@ -123,6 +125,9 @@ class ExecutionWindowTest : public QObject {
     // *INIT wrote the greeting on the first tick.
     r.ticks(1);
     QCOMPARE(r.window->panelElement(r.index("Anzeige"))->valueText(), QStringLiteral("Willkommen"));
+    // For a look at the window: KELVARO_SCREENSHOT_DIR=/some/dir.
+    const QString shots = qEnvironmentVariable("KELVARO_SCREENSHOT_DIR");
+    if (!shots.isEmpty()) r.window->grab().save(shots + QStringLiteral("/execution_window.png"));
   }
 
   void anObjectOnTwoViewsKeepsItsPlacePerView() {
@@ -352,6 +357,44 @@ class ExecutionWindowTest : public QObject {
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss [Ausführung aktiv]"));
     list->MsgAuswCB->setCurrentIndex(1);
     QCOMPARE(list->ListBox1->count(), 0);
+  }
+
+  void theMainWindowsHookRunsTheWindowModallyAndRestoresTheBitmaps() {
+    Workspace workspace;
+    test::FakeUserInterface ui;
+    const std::string dir = demoDir().toStdString();
+    QCOMPARE(readProject(workspace.project, dir + "DEMO.SPG", dir, ui), ReadStatus::Complete);
+    workspace.settings().DIRBMP = dir + "BMP/";
+    const int lamp = findObject(workspace.project, "Flurlicht");
+    const std::size_t ownBitmaps = workspace.project.objects[static_cast<std::size_t>(lamp)].stateBitmaps.size();
+    MainContext context(workspace, ui);
+    installExecutionWindow(context, nullptr);
+    QVERIFY(context.openExecutionWindow);
+    ExecutionRequest request;
+    request.compiled = compile(workspace.project, workspace.project.constants, CompileMode::Run);
+    QCOMPARE(request.compiled.result.code, 0);
+    bool sawWindow = false;
+    bool sawRun = false;
+    // The window runs on its own timers; after a moment "Abbruch" ends it.
+    QTimer::singleShot(400, [&] {
+      auto* window = qobject_cast<TIntRunF*>(QApplication::activeModalWidget());
+      if (!window) {
+        for (QWidget* w : QApplication::topLevelWidgets())
+          if (auto* candidate = qobject_cast<TIntRunF*>(w); candidate && candidate->isVisible()) window = candidate;
+      }
+      sawWindow = window != nullptr;
+      if (!window) return;
+      sawRun = window->timerOn(3) && !window->timerOn(1) &&
+               window->session().display(lamp).bitmap.find("LAMPE_AUS.BMP") != std::string::npos;
+      window->Abbruch1Click();
+    });
+    const auto editor = context.openExecutionWindow(request);
+    QVERIFY(sawWindow);
+    QVERIFY(sawRun);
+    QVERIFY(!editor.has_value());
+    // The type's bitmaps were lent for the run only.
+    QCOMPARE(workspace.project.objects[static_cast<std::size_t>(lamp)].stateBitmaps.size(), ownBitmaps);
+    QCOMPARE(workspace.project.ExeWinPos.width, 640);
   }
 };
 
