@@ -184,6 +184,9 @@ class DebugDialogTest : public QObject {
       cursor.setPosition(4, QTextCursor::KeepAnchor);
       d.DebugMBox->setTextCursor(cursor);
       d.DebVarBtn->click();
+      // For a look at the dialog: KELVARO_SCREENSHOT_DIR=/some/dir.
+      const QString shots = qEnvironmentVariable("KELVARO_SCREENSHOT_DIR");
+      if (!shots.isEmpty()) d.grab().save(shots + QStringLiteral("/debug_dialog.png"));
       return d.StepBtn;
     });
     t.script.push_back([](TDebugF& d) {
