@@ -121,6 +121,21 @@ class ControlUnitPageTest : public QObject {
     QCOMPARE(f.page.builtInUnit().actions, std::vector<std::uint8_t>{0x31});
   }
 
+  // The starts of a run check the unit through the page's line and keep what it identified.
+  void startCheckIdentifiesTheUnitOnThePagesPort() {
+    PageFixture f;
+    QVERIFY(f.context.checkUnit);
+    QVERIFY(f.context.checkUnit(1));
+    QVERIFY(f.workspace.unit.TypeCode >= 11);
+    QVERIFY(!f.workspace.unit.Connected);
+
+    f.workspace.ini.writeString("PORTS", "COM2", "/nonexistent/kelvaro-port");
+    auto* port = f.child<QComboBox>("ComPortCoB");
+    port->setCurrentIndex(1);
+    Q_EMIT port->activated(1);
+    QVERIFY(!f.context.checkUnit(1));
+  }
+
   void wrongPortIsReported() {
     PageFixture f;
     f.workspace.ini.writeString("PORTS", "COM2", "/nonexistent/kelvaro-port");

@@ -9,6 +9,7 @@
 
 #include "app/editor_request.h"
 #include "app/execution_request.h"
+#include "hardware/unit_commands.h"
 
 namespace kelvaro {
 
@@ -21,7 +22,6 @@ inline constexpr int kHelpNoViews = 1002;
 inline constexpr int kCheckUnitAsk = 1;
 // Type codes from here on are control units that hold a program; below are radio interfaces.
 inline constexpr int kFirstProgrammableUnit = 11;
-inline constexpr std::string_view kConnectingText = "Verbindung zur Steuereinheit wird aufgebaut";
 
 struct RunHooks {
   // The main window's timer: stopped during a start, running again afterwards.

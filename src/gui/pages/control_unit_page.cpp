@@ -17,6 +17,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/run_commands.h"
 #include "app/settings_page_commands.h"
 #include "app/unit_page_commands.h"
 #include "astro/sun_times.h"
@@ -97,6 +98,12 @@ struct ControlUnitPage::Hardware {
 ControlUnitPage::ControlUnitPage(MainContext& context, QWidget* parent)
     : MainPage(context, parent), m_hw(std::make_unique<Hardware>(*this, context.ui)) {
   buildControls();
+  // The starts of a run check the unit on this page's line, with its port and model.
+  context.checkUnit = [this](int mode) {
+    return withLine([mode](Protocol& protocol, UnitPage& page) {
+      return protocol.CheckUnit(mode, page.ComPortCoB, page.ConvertCoB);
+    });
+  };
 }
 
 ControlUnitPage::~ControlUnitPage() = default;
@@ -396,10 +403,10 @@ void ControlUnitPage::showUnitPage(const UnitPage& page) {
   }
 }
 
-void ControlUnitPage::runCommand(const std::function<bool(UnitCommands&)>& command) {
+bool ControlUnitPage::withLine(const std::function<bool(Protocol&, UnitPage&)>& work) {
   // The waits of a command let the event loop run; a second click meanwhile must not start
   // another command on the same line.
-  if (m_busy) return;
+  if (m_busy) return false;
   m_busy = true;
   setEnabled(false);
 
@@ -411,20 +418,8 @@ void ControlUnitPage::runCommand(const std::function<bool(UnitCommands&)>& comma
   line.LineLogOn = ws.lineLog;
   Protocol protocol(line, m_hw->status);
   protocol.unit = ws.unit;
-  UnitCommands commands(protocol, page);
-  std::optional<EditorRequest> editorRequest;
-  commands.showCompileError = [&editorRequest](const CompileOutput& out) {
-    EditorRequest request;
-    request.object = out.result.object;
-    request.errorCode = out.result.code;
-    request.errorPosition = out.result.position;
-    request.errorName = out.result.name;
-    request.lineMap = out.lineMap;
-    request.page = EditorPage::Program;
-    editorRequest = std::move(request);
-  };
 
-  command(commands);
+  const bool done = work(protocol, page);
   line.CloseLine();
 
   ws.unit = protocol.unit;
@@ -436,6 +431,18 @@ void ControlUnitPage::runCommand(const std::function<bool(UnitCommands&)>& comma
   // does; an identification may also have brought a new feature level.
   showUnitPage(page);
   showForType();
+  return done;
+}
+
+void ControlUnitPage::runCommand(const std::function<bool(UnitCommands&)>& command) {
+  std::optional<EditorRequest> editorRequest;
+  withLine([&](Protocol& protocol, UnitPage& page) {
+    UnitCommands commands(protocol, page);
+    commands.showCompileError = [&editorRequest](const CompileOutput& out) {
+      editorRequest = editorRequestForCompileError(out);
+    };
+    return command(commands);
+  });
 
   // The editor opens once the line is released, on the object and line of the error.
   if (editorRequest) {

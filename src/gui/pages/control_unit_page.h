@@ -63,7 +63,10 @@ class ControlUnitPage : public MainPage {
   void lineLogToggled();
   void compileToFile();
 
-  // Runs one command of the unit with the page's fields, then shows what it left in them.
+  // Opens the line with the page's fields, runs the work on it, closes it and shows what the
+  // work left in the fields. False when the work failed or another command holds the line.
+  bool withLine(const std::function<bool(Protocol&, UnitPage&)>& work);
+  // Runs one command of the unit; a compile error opens the object editor afterwards.
   void runCommand(const std::function<bool(UnitCommands&)>& command);
   void fillUnitPage(UnitPage& page) const;
   void showUnitPage(const UnitPage& page);
