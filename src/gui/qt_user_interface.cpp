@@ -9,6 +9,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 
+#include "help_window.h"
 #include "qt_text.h"
 
 namespace kelvaro::gui {
@@ -53,19 +54,21 @@ std::string pathFromQ(const QString& path) { return QFile::encodeName(path).toSt
 MessageAnswer QtUserInterface::showMessage(const Message& message) {
   QMessageBox box(iconOf(message.kind), captionOf(message.kind), messageText(message.text), QMessageBox::NoButton,
                   m_parent);
-  QAbstractButton* ok = nullptr;
   QAbstractButton* cancel = nullptr;
   QAbstractButton* yes = nullptr;
+  QAbstractButton* help = nullptr;
   switch (message.buttons) {
     case MessageButtons::Ok:
-      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      // A message with a help topic offers it, so the user can read why it appeared.
+      if (message.helpContext != 0) help = box.addButton(QStringLiteral("&Hilfe"), QMessageBox::HelpRole);
       break;
     case MessageButtons::OkHelp:
-      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-      box.addButton(QStringLiteral("&Hilfe"), QMessageBox::HelpRole);
+      box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      help = box.addButton(QStringLiteral("&Hilfe"), QMessageBox::HelpRole);
       break;
     case MessageButtons::OkCancel:
-      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
       cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
       break;
     case MessageButtons::YesNo:
@@ -73,11 +76,15 @@ MessageAnswer QtUserInterface::showMessage(const Message& message) {
       box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
       break;
   }
+  // "Hilfe" opens the topic and leaves the question open until it is answered.
   box.exec();
+  while (help != nullptr && box.clickedButton() == help) {
+    showHelpTopic(helpTopicForContext(message.helpContext), m_parent);
+    box.exec();
+  }
   QAbstractButton* clicked = box.clickedButton();
   if (message.buttons == MessageButtons::YesNo) return clicked == yes ? MessageAnswer::Yes : MessageAnswer::No;
   if (cancel != nullptr && clicked == cancel) return MessageAnswer::Cancel;
-  (void)ok;
   return MessageAnswer::Ok;
 }
 
