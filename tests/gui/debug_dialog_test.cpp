@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -13,6 +14,7 @@
 #include "language/compiler.h"
 #include "run/debug_dialog.h"
 #include "run/execution_window.h"
+#include "run/input_dialog.h"
 #include "support/fake_user_interface.h"
 #include "text/cp1252.h"
 
@@ -202,6 +204,29 @@ class DebugDialogTest : public QObject {
     QVERIFY(t.watch[1].isEmpty());
     QCOMPARE(t.ui.inputPrompts.size(), std::size_t{1});
     QCOMPARE(t.ui.messageTexts(), std::vector<std::string>{"Variable nicht vorhanden"});
+  }
+
+  void anEntryMadeWhileAProgramWaitsIsAppliedAfterTheTick() {
+    Traced t({});
+    QVERIFY(t.ok);
+    t.ticks(1);
+    t.window->menuAction(QStringLiteral("Einzelschritt1"))->trigger();
+    std::string duringRun;
+    // Stopped in A: the user answers an input dialog for B meanwhile.
+    t.script.push_back([&t, &duringRun](TDebugF& d) {
+      t.window->session().openInputFor(1);
+      TEingabeF* input = t.window->inputDialog();
+      input->open(*t.window->session().input(), QPoint(0, 0));
+      input->Edit1->setText(QStringLiteral("42"));
+      input->OKBtn->click();
+      QCoreApplication::sendPostedEvents(t.window.get());
+      duringRun = toUtf8(t.window->session().shownText(1));
+      return d.RunBtn;
+    });
+    t.ticks(1);
+    // Had the entry been applied at once, B's own program would have overwritten it.
+    QCOMPARE(duringRun, std::string("6"));
+    QCOMPARE(toUtf8(t.window->session().shownText(1)), std::string("42"));
   }
 
   void abbruchEndsTheRunAndTheWindowCloses() {
