@@ -55,7 +55,8 @@ struct DemoRun {
   std::unique_ptr<TIntRunF> window;
   bool ok = false;
 
-  explicit DemoRun(std::vector<TPSObj> extra = {}, std::function<void(Project&)> adjust = {}) {
+  explicit DemoRun(std::vector<TPSObj> extra = {}, std::function<void(Project&)> adjust = {},
+                   std::function<void(ExecutionWindowOptions&)> configure = {}) {
     const std::string dir = demoDir().toStdString();
     if (readProject(project, dir + "DEMO.SPG", dir, ui) != ReadStatus::Complete) return;
     for (auto& o : extra) project.objects.push_back(std::move(o));
@@ -65,6 +66,7 @@ struct DemoRun {
     ExecutionWindowOptions options;
     options.autoTimers = false;
     options.bitmapDirectory = dir + "BMP/";
+    if (configure) configure(options);
     window = std::make_unique<TIntRunF>(project, compiled, clock, ui, options);
     window->show();
     window->Timer1Timer();  // the automatic start
@@ -260,6 +262,29 @@ class ExecutionWindowTest : public QObject {
     QVERIFY(r.window->timerOn(3));
     // Without the debugger there is no single step.
     QVERIFY(!enabled("Einzelschritt1"));
+  }
+
+  void theVisualisationCyclesWithoutStopMessageListsOrDebugger() {
+    DemoRun r({}, {}, [](ExecutionWindowOptions& o) {
+      o.visualisation = true;
+      o.hardwareControl = true;
+      o.trace = true;
+    });
+    QVERIFY(r.ok);
+    QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss [Visualisierung]"));
+    QVERIFY(r.window->timerOn(2));
+    QVERIFY(!r.window->timerOn(3));
+    QVERIFY(!r.window->menuAction(QStringLiteral("Stop2"))->isEnabled());
+    QVERIFY(!r.window->menuAction(QStringLiteral("Meldungslisten"))->isVisible());
+    QCOMPARE(r.window->debugDialog(), nullptr);
+    QVERIFY(!r.window->menuAction(QStringLiteral("Einzelschritt1"))->isEnabled());
+    // The unit runs the programs: a click changes the state, no program is queued.
+    const int lamp = r.index("Flurlicht");
+    QTest::mouseClick(r.window->imageElement(lamp), Qt::LeftButton);
+    r.window->Timer2Timer();
+    QCOMPARE(r.text("Flurlicht"), std::string("an"));
+    QVERIFY(r.window->session().engine().queue().empty());
+    QCOMPARE(r.window->imageElement(lamp)->bitmap().toImage(), r.pictureOf("BMP/LAMPE_AN.BMP"));
   }
 
   void theActionMenuListsSpecialObjectsByTheirVoiceName() {
