@@ -2,7 +2,9 @@
 // importing the same library twice adds nothing the second time.
 #include <QLabel>
 #include <QListWidget>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -12,6 +14,8 @@
 #include "pages/types_page.h"
 #include "support/fake_user_interface.h"
 #include "support/temp_dir.h"
+#include "text/cp1252.h"
+#include "type_dialog.h"
 
 using kelvaro::Project;
 using kelvaro::TBitmapNam;
@@ -207,6 +211,21 @@ class TypesPageTest : public QObject {
     QVERIFY(!p.typeStates[3].bitmap.has_value());
     QVERIFY(!f.child<QPushButton>("EntfBmpBtn")->isEnabled());
     QVERIFY(f.child<QLabel>("BmpNameLbl")->text().isEmpty());
+  }
+
+  void typeDialogReportsNameAndKind() {
+    kelvaro::gui::TypeEditDialog dialog;
+    QCOMPARE(dialog.definition().kind, 2);  // "Ein-/Ausgabe" until told otherwise
+    dialog.setDefinition({"Lampe", -1});
+    QCOMPARE(dialog.definition().kind, -1);  // a new type starts with no kind chosen
+    auto* actor = dialog.findChild<QRadioButton*>(QStringLiteral("ArtRB1"));
+    QVERIFY(actor);
+    QCOMPARE(actor->text(), QStringLiteral("Aktor"));
+    actor->click();
+    dialog.findChild<QLineEdit*>(QStringLiteral("BezEdit"))->setText(QStringLiteral("Türöffner"));
+    const TypeDefinition d = dialog.definition();
+    QCOMPARE(d.kind, 1);
+    QCOMPARE(d.name, kelvaro::fromUtf8("Türöffner"));
   }
 };
 
