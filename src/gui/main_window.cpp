@@ -30,6 +30,7 @@
 #include "pages/types_page.h"
 #include "pages/views_page.h"
 #include "qt_text.h"
+#include "run/execution_start.h"
 
 namespace kelvaro::gui {
 
@@ -79,6 +80,7 @@ TProDefsF::TProDefsF(Workspace& workspace, UserInterface& ui, QWidget* parent)
     m_context.setMainTimer(true);
     return accepted;
   };
+  installExecutionWindow(m_context, this);
 
   buildActions();
   buildMenus();
