@@ -996,7 +996,11 @@ def demo_project() -> Project:
                    OutpRB=1, GgeTo=20, GgeCol=4, plans=place((EG, 40, 240, 150, 22)))
 
     anzeige = Obj("Anzeige", OName="Anzeige", Typ="Zeichen", StartVal="Willkommen", OKind="S", HdwTyp=3,
-                  AutoSize=0, PanelCh=30, PanelRo=1, plans=place((EG, 40, 276, 260, 24)))
+                  AutoSize=0, PanelCh=30, PanelRo=1, plans=place((EG, 40, 276, 260, 44)))
+
+    # the living-room dimmer, set with the slider on the screen
+    dimmer = Obj("Dimmer", OName="Dimmer Wohnzimmer", Typ="Zahl", StartVal="40", OKind="Z", HdwTyp=3,
+                 OutpRB=2, GgeTo=100, GgeCol=2, plans=place((EG, 40, 330, 200, 44)))
 
     klingel = Obj("Klingel", OName="Klingel", Typ="Knopf", OKind="B", HdwTyp=3, Beep=1,
                   plans=place((EG, 296, 350, 64, 28)))
@@ -1007,7 +1011,7 @@ def demo_project() -> Project:
         "-Flurlicht EINSCHALTEN",
     ]
 
-    p.objects = [init, aussen, flur, kueche, haustuer, fenster, rollo, tor, besucher, anzeige, klingel]
+    p.objects = [init, aussen, flur, kueche, haustuer, fenster, rollo, tor, besucher, anzeige, klingel, dimmer]
 
     st = Station("StationEG", CKind="MXB2", CKindi=2, CLine=1, CPLeitg=1, CPDevAnz=8)
     st.CPAdr[0] = STATION_ADDRESS
