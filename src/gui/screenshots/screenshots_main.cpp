@@ -11,8 +11,15 @@
 #include <string>
 
 #include "app_start.h"
+#include "astro/sun_times.h"
+#include "language/compiler.h"
 #include "main_window.h"
+#include "object_editor/obj_def_form.h"
 #include "qt_text.h"
+#include "run/execution_window.h"
+#include "run/input_dialog.h"
+#include "time/clock.h"
+#include "time/date_time.h"
 
 namespace kelvaro::gui {
 namespace {
@@ -56,11 +63,58 @@ QString fileNameOf(QString caption) {
   return caption;
 }
 
+// The object editor on an object of the demo, one picture per page.
+bool editorScreenshots(MainContext& context, const QDir& dir, QWidget* parent) {
+  EditorRequest request;
+  request.object = findObject(context.workspace.project, "Aussenlicht");
+  if (request.object < 0) return false;
+  TObjDefF editor(context, request, ObjectEditorHooks{}, parent);
+  editor.show();
+  auto* notebook = editor.findChild<QTabWidget*>();
+  if (notebook == nullptr) return false;
+  bool allSaved = true;
+  for (int i = 0; i < notebook->count(); ++i) {
+    notebook->setCurrentIndex(i);
+    allSaved = save(editor, dir, QStringLiteral("editor_") + fileNameOf(notebook->tabText(i))) && allSaved;
+  }
+  editor.reject();
+  return allSaved;
+}
+
+// The demo running on the PC on a summer evening in virtual time, then its input dialog.
+bool executionScreenshots(Workspace& workspace, UserInterface& ui, const QDir& dir) {
+  Project project = workspace.project;
+  CompileOutput compiled = compile(project, project.constants, CompileMode::Run);
+  if (compiled.result.code != 0) return false;
+  ManualClock clock(*encodeDate(2026, 6, 15) + *encodeTime(21, 55, 0));
+  ExecutionWindowOptions options;
+  options.autoTimers = false;
+  options.bitmapDirectory = workspace.settings().DIRBMP;
+  options.engine.sun = sunSettingsFrom(workspace.settings());
+  TIntRunF window(project, compiled, clock, ui, options);
+  window.show();
+  window.Timer1Timer();
+  for (int i = 0; i < 200; ++i) {
+    window.Timer3Timer();
+    clock.advanceMs(10);
+  }
+  bool allSaved = save(window, dir, QStringLiteral("execution_window"));
+  window.session().openInputFor(findObject(project, "Besucher"));
+  window.Timer3Timer();
+  if (window.inputDialog() == nullptr || !window.inputDialog()->isVisible()) return false;
+  allSaved = save(*window.inputDialog(), dir, QStringLiteral("input_dialog")) && allSaved;
+  window.Abbruch1Click();
+  return allSaved;
+}
+
 int takeScreenshots(const std::string& project, const QDir& dir) {
   Workspace workspace;
   UnattendedUserInterface ui;
   TProDefsF window(workspace, ui);
   startWorkspace(workspace, ui, {project});
+  // A project named on the command line starts running at once; the pictures want the
+  // window that comes before.
+  workspace.settings().autostartPending = false;
   window.refreshPages();
   window.resize(900, 620);
   window.show();
@@ -70,6 +124,8 @@ int takeScreenshots(const std::string& project, const QDir& dir) {
     notebook->setCurrentIndex(i);
     allSaved = save(window, dir, QStringLiteral("main_") + fileNameOf(notebook->tabText(i))) && allSaved;
   }
+  allSaved = editorScreenshots(window.context(), dir, &window) && allSaved;
+  allSaved = executionScreenshots(workspace, ui, dir) && allSaved;
   return allSaved ? 0 : 1;
 }
 
