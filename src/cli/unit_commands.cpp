@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+#include "app/forwarding_user_interface.h"
 #include "astro/sun_times.h"
 #include "console_user_interface.h"
 #include "control_unit.h"
@@ -29,8 +30,10 @@ namespace {
 
 // The console as the hardware commands see it: status lines and notes on stderr, a progress
 // bar when stderr is a terminal, and OK prompts that wait for Enter when someone is there.
-class UnitConsole final : public UserInterface {
+class UnitConsole final : public ForwardingUserInterface {
  public:
+  UnitConsole() : ForwardingUserInterface(m_console) {}
+
   MessageAnswer showMessage(const Message& message) override {
     const MessageAnswer answer = m_console.showMessage(message);
     if (message.kind == MessageKind::Information && message.buttons == MessageButtons::Ok && waitForEnter &&
@@ -40,15 +43,6 @@ class UnitConsole final : public UserInterface {
       std::getline(std::cin, line);
     }
     return answer;
-  }
-  std::optional<std::string> inputBox(std::string_view c, std::string_view p, std::string_view v) override {
-    return m_console.inputBox(c, p, v);
-  }
-  std::optional<std::string> openFileName(std::string_view t, std::string_view f, std::string_view d) override {
-    return m_console.openFileName(t, f, d);
-  }
-  std::optional<std::string> saveFileName(std::string_view t, std::string_view f, std::string_view d) override {
-    return m_console.saveFileName(t, f, d);
   }
   void showStatus(std::string_view text) override {
     endProgress();

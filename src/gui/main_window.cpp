@@ -21,6 +21,7 @@
 #include "app/closing.h"
 #include "app/project_commands.h"
 #include "app/startup.h"
+#include "double_click_label.h"
 #include "help_window.h"
 #include "object_editor_dialog.h"
 #include "pages/control_unit_page.h"
@@ -38,22 +39,6 @@ namespace {
 
 constexpr int kMainTimerMs = 100;
 const char* const kLaterVersion = "Folgt in einer späteren Version";
-
-// The project name in the tool bar; a double click renames the project.
-class ProjectNameLabel : public QLabel {
- public:
-  ProjectNameLabel(std::function<void()> onDoubleClick, QWidget* parent)
-      : QLabel(parent), m_onDoubleClick(std::move(onDoubleClick)) {}
-
- protected:
-  void mouseDoubleClickEvent(QMouseEvent* event) override {
-    QLabel::mouseDoubleClickEvent(event);
-    if (m_onDoubleClick) m_onDoubleClick();
-  }
-
- private:
-  std::function<void()> m_onDoubleClick;
-};
 
 }  // namespace
 
@@ -175,7 +160,7 @@ void TProDefsF::buildToolBar() {
   auto* caption = new QLabel(QStringLiteral(" Projekt "), bar);
   caption->setObjectName(QStringLiteral("ProjektLb"));
   bar->addWidget(caption);
-  m_projectName = new ProjectNameLabel([this] { renameProjectCommand(); }, bar);
+  m_projectName = new DoubleClickLabel([this] { renameProjectCommand(); }, bar);
   m_projectName->setObjectName(QStringLiteral("ProjNameLb"));
   m_projectName->setMinimumWidth(120);
   m_projectName->setFrameShape(QFrame::StyledPanel);

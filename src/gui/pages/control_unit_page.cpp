@@ -17,6 +17,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/forwarding_user_interface.h"
 #include "app/run_commands.h"
 #include "app/settings_page_commands.h"
 #include "app/unit_page_commands.h"
@@ -47,40 +48,23 @@ void processQtEvents() {
 
 // The window's user interface, with the status line and the progress of a transfer shown on
 // the page itself.
-class ControlUnitPage::StatusInterface final : public UserInterface {
+class ControlUnitPage::StatusInterface final : public ForwardingUserInterface {
  public:
-  StatusInterface(ControlUnitPage& page, UserInterface& inner) : m_page(page), m_inner(inner) {}
+  StatusInterface(ControlUnitPage& page, UserInterface& inner) : ForwardingUserInterface(inner), m_page(page) {}
 
-  MessageAnswer showMessage(const Message& message) override { return m_inner.showMessage(message); }
-  std::optional<std::string> inputBox(std::string_view c, std::string_view p, std::string_view v) override {
-    return m_inner.inputBox(c, p, v);
-  }
-  std::optional<std::string> openFileName(std::string_view t, std::string_view f, std::string_view d) override {
-    return m_inner.openFileName(t, f, d);
-  }
-  std::optional<std::string> saveFileName(std::string_view t, std::string_view f, std::string_view d) override {
-    return m_inner.saveFileName(t, f, d);
-  }
-  void playSound(std::string_view file) override { m_inner.playSound(file); }
-  void beep() override { m_inner.beep(); }
-  void showWait(std::string_view text) override { m_inner.showWait(text); }
-  void closeWait() override { m_inner.closeWait(); }
-  bool cancelRequested() override { return m_inner.cancelRequested(); }
-  void showNote(std::string_view text) override { m_inner.showNote(text); }
   void showStatus(std::string_view text) override {
     m_page.m_status->setText(toQ(text));
-    m_inner.showStatus(text);
+    inner().showStatus(text);
   }
   void showProgress(int done, int total) override {
     m_page.m_progress->setRange(0, total);
     m_page.m_progress->setValue(done);
     m_page.m_progress->setVisible(true);
-    m_inner.showProgress(done, total);
+    inner().showProgress(done, total);
   }
 
  private:
   ControlUnitPage& m_page;
-  UserInterface& m_inner;
 };
 
 // What the commands need besides the page: the simulated unit for "SIM" ports and the clock

@@ -17,28 +17,13 @@
 #include <functional>
 #include <utility>
 
+#include "double_click_label.h"
 #include "model/colors.h"
 #include "qt_text.h"
 
 namespace kelvaro::gui {
 
 namespace {
-
-// The preview of the view's bitmap; a double click opens the layout editor.
-class PreviewLabel : public QLabel {
- public:
-  PreviewLabel(std::function<void()> onDoubleClick, QWidget* parent)
-      : QLabel(parent), m_onDoubleClick(std::move(onDoubleClick)) {}
-
- protected:
-  void mouseDoubleClickEvent(QMouseEvent* event) override {
-    QLabel::mouseDoubleClickEvent(event);
-    if (m_onDoubleClick) m_onDoubleClick();
-  }
-
- private:
-  std::function<void()> m_onDoubleClick;
-};
 
 QString fileName(const std::string& path) {
   return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
@@ -58,7 +43,7 @@ ViewsPage::ViewsPage(MainContext& context, QWidget* parent) : MainPage(context, 
   m_list->setObjectName(QStringLiteral("AnsichtLB"));
   m_list->setMinimumWidth(160);
 
-  m_preview = new PreviewLabel([this] { editClicked(); }, this);
+  m_preview = new DoubleClickLabel([this] { editClicked(); }, this);
   m_preview->setObjectName(QStringLiteral("Vorschau"));
   m_preview->setAlignment(Qt::AlignCenter);
   m_preview->setMinimumSize(300, 200);
