@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "help_window.h"
+#include "note_window.h"
 #include "qt_text.h"
 
 namespace kelvaro::gui {
@@ -136,6 +137,15 @@ void QtUserInterface::closeWait() {
 bool QtUserInterface::cancelRequested() {
   QApplication::processEvents();
   return m_wait != nullptr && m_wait->wasCanceled();
+}
+
+void QtUserInterface::showNote(std::string_view text) {
+  // One window for all notes: a later note replaces the text of one still open.
+  if (m_note == nullptr) {
+    m_note = new TNoBreakMessF(m_parent);
+    m_note->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  m_note->showText(messageText(text));
 }
 
 }  // namespace kelvaro::gui

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "app/user_interface.h"
+#include "note_window.h"
 
 class QProgressDialog;
 
@@ -26,10 +27,15 @@ class QtUserInterface : public UserInterface {
   void showWait(std::string_view text) override;
   void closeWait() override;
   bool cancelRequested() override;
+  // The window "Meldung": the note stays on screen while the command goes on.
+  void showNote(std::string_view text) override;
+  // The note window while it exists (for the tests).
+  TNoBreakMessF* noteWindow() const { return m_note; }
 
  private:
   QPointer<QWidget> m_parent;
   QPointer<QProgressDialog> m_wait;
+  QPointer<TNoBreakMessF> m_note;
 };
 
 }  // namespace kelvaro::gui
