@@ -36,12 +36,12 @@ case "$mode" in
     "$cli" run "$demo" --fast --for 1d --trace
     "$cli" unit transfer "$demo" --port SIM
     # With a display, the main window opens on the demo project, with settings of its own
-    # kept in the build directory.
+    # kept in the build directory; the suffix -P starts it running on the PC at once.
     if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
       ini="$build/demo-kelvaro.INI"
       source "$root/scripts/demo_settings.sh"
       [ -f "$ini" ] || write_demo_settings "$ini"
-      (cd "$root/examples/demo" && KELVARO_INI="$ini" "$build/src/gui/kelvaro" "$demo")
+      (cd "$root/examples/demo" && KELVARO_INI="$ini" "$build/src/gui/kelvaro" "$demo-P")
     else
       echo "No display: start the window later with  $build/src/gui/kelvaro $demo"
     fi
