@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "elements/element_mouse.h"
+
 namespace kelvaro::gui {
 
 TPSImage::TPSImage(QWidget* parent) : QLabel(parent) {}
@@ -39,13 +41,12 @@ void TPSImage::paintEvent(QPaintEvent*) {
 }
 
 void TPSImage::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::RightButton) Q_EMIT rightPressed();
+  emitPressSignals(*this, *event);
   QLabel::mousePressEvent(event);
 }
 
 void TPSImage::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) Q_EMIT clicked();
-  if (event->button() == Qt::RightButton) Q_EMIT rightReleased();
+  emitReleaseSignals(*this, *event);
   QLabel::mouseReleaseEvent(event);
 }
 

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "elements/element_mouse.h"
 #include "elements/te_val_btn.h"
 
 namespace kelvaro::gui {
@@ -240,13 +241,12 @@ void TEGauge::paintEvent(QPaintEvent* event) {
 }
 
 void TEGauge::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::RightButton) Q_EMIT rightPressed();
+  emitPressSignals(*this, *event);
   QFrame::mousePressEvent(event);
 }
 
 void TEGauge::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) Q_EMIT clicked();
-  if (event->button() == Qt::RightButton) Q_EMIT rightReleased();
+  emitReleaseSignals(*this, *event);
   QFrame::mouseReleaseEvent(event);
 }
 

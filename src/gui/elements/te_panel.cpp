@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include "elements/element_math.h"
+#include "elements/element_mouse.h"
 
 namespace kelvaro::gui {
 
@@ -73,13 +74,12 @@ void TEPanel::paintEvent(QPaintEvent* event) {
 }
 
 void TEPanel::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::RightButton) Q_EMIT rightPressed();
+  emitPressSignals(*this, *event);
   QFrame::mousePressEvent(event);
 }
 
 void TEPanel::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) Q_EMIT clicked();
-  if (event->button() == Qt::RightButton) Q_EMIT rightReleased();
+  emitReleaseSignals(*this, *event);
   QFrame::mouseReleaseEvent(event);
 }
 
