@@ -12,6 +12,7 @@ packages=(
   qt6-base-dev qt6-qpa-plugins
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  lua5.4
 )
 
 source "$root/scripts/install_packages.sh"
