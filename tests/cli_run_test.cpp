@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -120,6 +121,32 @@ TEST(CliRun, RuntimeErrorsEndTheRunUnlessToldToGoOn) {
   EXPECT_EQ(goOn.status, 0);
   EXPECT_NE(goOn.errors.find("2026-06-15 12:08:00 Laufzeitfehler 2013"), std::string::npos) << goOn.errors;
   EXPECT_EQ(timesOf(changes(goOn.output), "Flurlicht", "an").size(), 2u);
+}
+
+// A program that queues itself keeps every tick busy; the run still ends at its --for, in
+// virtual and in real time.
+TEST(CliRun, AProgramThatQueuesItselfEndsAtItsFor) {
+  test::TempDir dir;
+  Project p;
+  test::FakeUserInterface ui;
+  TPSObj init = createObject("*INIT"), self = createObject("Selbst");
+  init.Typ = "Undefiniert";
+  init.program = {"-AUSFUEHRUNG(Selbst)"};
+  self.Typ = "Zahl";
+  self.OKind = kKindNumber;
+  self.ACode = 254;
+  self.program = {"-Selbst:=Selbst+1", "-AUSFUEHRUNG(Selbst)"};
+  p.objects = {init, self};
+  const std::string file = dir.file("SELBST.SPG");
+  ASSERT_TRUE(writeProject(p, file, "", ui).has_value());
+  for (const char* pace : {"--for 5s --fast", "--for 1s"}) {
+    SCOPED_TRACE(pace);
+    const auto began = std::chrono::steady_clock::now();
+    const test::CliRun r = runCli("run '" + file + "' " + pace);
+    EXPECT_EQ(r.status, 0) << r.errors;
+    EXPECT_EQ(r.errors, "");
+    EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(20));
+  }
 }
 
 TEST(CliRun, BadArgumentsGiveExitTwo) {

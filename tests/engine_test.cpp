@@ -186,6 +186,64 @@ TEST(EngineQueue, TheObjectBeyond255IsDroppedWithAMessage) {
   EXPECT_EQ(r.number("A"), 255);
 }
 
+// A program that queues itself: every top-level step runs a bounded share of it and gives
+// control back with the object still queued; "Ende" pressed meanwhile ends the queue run.
+TEST(EngineQueue, AProgramThatQueuesItselfGivesControlBackEveryStep) {
+  struct EndAfterPolls : StatusHost {
+    Engine* engine = nullptr;
+    int polls = 0, endAt = -1;
+    void processInput() override {
+      if (++polls == endAt) engine->stopFlag = true;
+    }
+  };
+  Compiled r({object("X", "Zahl", "0", 254, {"X:=X+1", "AUSFUEHRUNG(X)"}), object("P", "Zahl", "0", 1, {"P:=P+1"})});
+  EndAfterPolls host;
+  host.engine = r.engine.get();
+  r.engine->setHost(&host);
+  r.runQueued("X");
+  const std::int32_t once = r.number("X");
+  EXPECT_GT(once, 1000);
+  EXPECT_LE(static_cast<std::uint64_t>(once), kQueueStatementsPerPass);
+  EXPECT_EQ(r.engine->queue().size(), 1u);
+  r.ticks(1);  // the pass runs its due object and again only a share of the queue
+  EXPECT_EQ(r.number("P"), 1);
+  EXPECT_GT(r.number("X"), once);
+  EXPECT_LE(r.number("X"), 3 * once);
+  host.endAt = host.polls + 5;
+  const std::int32_t before = r.number("X");
+  r.engine->runQueue();
+  EXPECT_TRUE(r.engine->stopFlag);
+  EXPECT_LT(r.number("X") - before, 100);
+  EXPECT_EQ(r.engine->queue().size(), 1u);
+}
+
+TEST(EngineAssignment, ADoublingTextStopsAtItsCapAndTheRunGoesOn) {
+  Compiled r({object("T", "Zeichen", "ab", 254, {"T:=T+T", "Y:=Y+1"}), object("Y", "Zahl", "0", 254)});
+  for (int i = 0; i < 20; ++i) r.runQueued("T");
+  EXPECT_EQ(r.text("T").size(), kMaxTextLength);
+  EXPECT_EQ(r.text("T").substr(0, 6), "ababab");
+  EXPECT_EQ(r.number("Y"), 20);
+  EXPECT_FALSE(r.engine->stopFlag);
+  EXPECT_TRUE(r.ui.messages.empty());
+}
+
+// Memory running out in the middle of a pass ends the run with a message, never the program.
+TEST(EngineRobustness, AnAllocationFailureEndsTheRunWithAMessage) {
+  struct NoMemory : StatusHost {
+    void redrawObject(int) override { throw std::bad_alloc(); }
+  };
+  Compiled r({object("A", "Zahl", "0", 1, {"SICHTBAR(A)", "A:=1"})});
+  NoMemory host;
+  r.engine->setHost(&host);
+  r.ticks(2);
+  ASSERT_EQ(r.ui.messages.size(), 1u);
+  EXPECT_EQ(r.ui.messages[0].text, Engine::kOutOfMemoryMessage);
+  EXPECT_EQ(r.ui.messages[0].kind, MessageKind::Error);
+  EXPECT_TRUE(r.engine->stopFlag);
+  EXPECT_TRUE(r.engine->abortFlag);
+  EXPECT_EQ(r.number("A"), 0);
+}
+
 TEST(EngineQueue, VisualisationQueuesNothing) {
   EngineOptions options;
   options.visualisation = true;

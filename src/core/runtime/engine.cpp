@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <new>
 
 #include "language/line_map.h"
 #include "language/token.h"
@@ -206,7 +207,10 @@ std::string Engine::textExpression(int pc, int end) const {
     if (code[static_cast<std::size_t>(pc)] == '&') {
       CodeOperand o;
       if (!readOperand(pc, end, o)) break;
-      text += textValue(o);
+      if (text.size() < kMaxTextLength) {
+        const std::string part = textValue(o);
+        text.append(part, 0, std::min(part.size(), kMaxTextLength - text.size()));
+      }
       continue;
     }
     ++pc;
@@ -642,7 +646,7 @@ void Engine::runObject(int object, int& level) {
     const int statement = pc;
     ++pc;
     if (code[static_cast<std::size_t>(pc)] == 0xFC) break;
-    m_host->processInput();
+    pollInput();
     if (abortFlag) break;
     if (!m_host->beforeStatement(object, statement)) {
       stopFlag = true;
@@ -688,28 +692,72 @@ void Engine::enqueue(int object) {
   m_queue.push_back(object);
 }
 
+// pollInput -> the window's input pump, every few statements
+void Engine::pollInput() {
+  if (--m_pollCountdown > 0) return;
+  m_pollCountdown = kInputPollStatements;
+  m_host->processInput();
+}
+
+// topLevel -> one step the window or the runner started: a fresh queue budget, and an
+// allocation failure ends the run with a message instead of ending the program
+template <class Step>
+void Engine::topLevel(Step&& step) {
+  if (m_inStep) {
+    step();
+    return;
+  }
+  m_inStep = true;
+  m_queueWork = 0;
+  try {
+    step();
+  } catch (const std::bad_alloc&) {
+    m_clockBusy = m_cycleBusy = false;
+    abortFlag = true;
+    stopFlag = true;
+    showError(m_ui, std::string(kOutOfMemoryMessage));
+  }
+  m_inStep = false;
+}
+
 // runQueue -> first in, first out, including what the queued programs queue
 void Engine::runQueue() {
-  while (!m_queue.empty() && !abortFlag) {
+  topLevel([this] { runQueueBounded(); });
+}
+
+// runQueueBounded -> the queue until it is empty, the run ends or the step's budget is spent
+void Engine::runQueueBounded() {
+  while (!m_queue.empty() && !abortFlag && !stopFlag && m_queueWork < kQueueStatementsPerPass) {
     const int object = m_queue.front();
     m_queue.pop_front();
     int level = kQueueLevel;
+    const std::uint64_t before = statementsRun;
     runObject(object, level);
+    m_queueWork += statementsRun - before + 1;  // a program of no statements costs too
+    // The interrupt and the end of a headless run are seen between queued programs too.
+    m_pollCountdown = 1;
+    pollInput();
   }
 }
 
 // cycle -> queue, then the display refresh (no hardware on this side yet)
 void Engine::cycle() {
   if (m_cycleBusy) return;
-  m_cycleBusy = true;
-  runQueue();
-  m_host->refreshDisplay();
-  m_cycleBusy = false;
+  topLevel([this] {
+    m_cycleBusy = true;
+    runQueueBounded();
+    m_host->refreshDisplay();
+    m_cycleBusy = false;
+  });
 }
 
 // clockPass -> raises the level on 5-second, minute, hour and day ticks and runs the due objects
 void Engine::clockPass() {
   if (m_clockBusy || stopFlag) return;
+  topLevel([this] { clockPassStep(); });
+}
+
+void Engine::clockPassStep() {
   m_clockBusy = true;
   const DateTime now = m_clock.now();
   const ClockTime t = decodeTime(now);

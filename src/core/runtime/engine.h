@@ -37,6 +37,19 @@ inline constexpr int kBadDoneObject = -2223;
 std::string_view runtimeErrorLine(int code);
 
 inline constexpr std::size_t kQueueSlots = 255;
+// The queued programs one clock pass (or one cycle of its own) may run, counted in
+// statements. A program that queues itself again and again would otherwise keep the cycle
+// busy for ever and the window or the headless runner would never get control back; what is
+// left when the budget is spent stays queued, in its order, for the next pass. A real
+// installation's queue work is a few hundred statements a pass.
+inline constexpr std::uint64_t kQueueStatementsPerPass = 100'000;
+// The longest text a text variable holds; a longer result is cut. 64 KiB is far beyond
+// anything a panel shows or a modem sends, and keeps «T := T + T» in a loop from eating
+// the machine's memory.
+inline constexpr std::size_t kMaxTextLength = 64 * 1024;
+// How many statements run between two calls of the window's input pump, so that "Abbruch"
+// and "Ende" work while a program runs without paying for a call on every statement.
+inline constexpr int kInputPollStatements = 64;
 inline constexpr int kUnsetClockField = 255;
 inline constexpr int kInitLevel = 255;
 inline constexpr int kQueueLevel = 254;
@@ -72,7 +85,8 @@ struct NumericResult {
 class EngineHost {
  public:
   virtual ~EngineHost() = default;
-  // Lets the window handle pending input while a program runs ("Abbruch" must work).
+  // Lets the window handle pending input while a program runs ("Abbruch" must work). Called
+  // every few statements and between queued programs.
   virtual void processInput() {}
   virtual void showStatusMessage(std::string_view /*text*/) {}
   // The EINGABE statement: the value arrives later, between timer ticks.
@@ -173,6 +187,9 @@ class Engine {
   // Statements run since the start; for the benchmarks and the runaway guard.
   std::uint64_t statementsRun = 0;
 
+  // The message shown when memory runs out during a run; the run then ends.
+  static constexpr std::string_view kOutOfMemoryMessage = "Nicht gen\xFCgend Arbeitsspeicher - die Ausf\xFChrung wird beendet";
+
  private:
   void execute(int object, int statement, int& pc, int end);
   int assign(int& pc, int end);
@@ -188,6 +205,14 @@ class Engine {
   DateTime randomTime(const CodeOperand& operand) const;
   bool validObject(int object) const { return object >= 0 && static_cast<std::size_t>(object) < m_objects.size(); }
   bool validSymbol(int symbol) const { return symbol >= 0 && static_cast<std::size_t>(symbol) < m_compiled.symbols.size(); }
+
+  // Runs a top-level step (a clock pass, a cycle, a queue run) with a fresh queue budget, and
+  // turns an allocation failure into a message and the end of the run.
+  template <class Step>
+  void topLevel(Step&& step);
+  void runQueueBounded();
+  void clockPassStep();
+  void pollInput();
 
   struct OperandInfo;
   OperandInfo describe(const CodeOperand& operand, bool needText) const;
@@ -205,6 +230,9 @@ class Engine {
   int m_initObject = -1;
   bool m_clockBusy = false;
   bool m_cycleBusy = false;
+  bool m_inStep = false;            // inside a top-level step
+  std::uint64_t m_queueWork = 0;    // statements run from the queue in this step
+  int m_pollCountdown = kInputPollStatements;
   mutable std::mt19937 m_random;
 };
 

@@ -363,6 +363,7 @@ void RunSession::postInput(std::string_view value) {
     case InputMode::Text:
       if (!validSymbol) return;
       if (auto* s = std::get_if<TVarStr>(&symbols[static_cast<std::size_t>(r.symbol)].value)) {
+        value = value.substr(0, kMaxTextLength);
         if (s->Value != value) {
           s->Value = std::string(value);
           m_engine.markChanged(r.owner);
