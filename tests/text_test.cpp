@@ -75,5 +75,25 @@ TEST(TextUtil, ParseIntAcceptsOnlyWholeNumbers) {
   }
 }
 
+TEST(TextUtil, ParseRealRefusesWhatIsNoFiniteNumber) {
+  struct Case {
+    int line;
+    const char* text;
+    std::optional<double> value;
+  };
+  const Case cases[] = {
+      {__LINE__, " 1,5 ", 1.5},        {__LINE__, "-.5", -0.5},          {__LINE__, "+2e3", 2000.0},
+      {__LINE__, "7.", 7.0},           {__LINE__, "1E-2", 0.01},         {__LINE__, "nan", std::nullopt},
+      {__LINE__, "-inf", std::nullopt}, {__LINE__, "1e999", std::nullopt}, {__LINE__, "1e-999", std::nullopt},
+      {__LINE__, "0x1F", std::nullopt}, {__LINE__, "1.2.3", std::nullopt}, {__LINE__, "1,5,", std::nullopt},
+      {__LINE__, "1e", std::nullopt},   {__LINE__, ".", std::nullopt},     {__LINE__, "+-1", std::nullopt},
+      {__LINE__, "", std::nullopt},     {__LINE__, "1 2", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(parseReal(c.text), c.value);
+  }
+}
+
 }  // namespace
 }  // namespace kelvaro

@@ -10,6 +10,7 @@
 #include "astro/sun_times.h"
 #include "storage/settings.h"
 #include "text/cp1252.h"
+#include "text/text_util.h"
 
 namespace kelvaro {
 namespace {
@@ -48,11 +49,7 @@ std::optional<double> readDecimal(const std::string& text) {
   if (t.empty() || t.size() > 24) return std::nullopt;
   // Only plain decimals: no exponents, hexadecimal numbers, "inf" or "nan".
   if (t.find_first_not_of("+-.0123456789") != std::string::npos) return std::nullopt;
-  errno = 0;
-  char* end = nullptr;
-  const double value = std::strtod(t.c_str(), &end);
-  if (end != t.c_str() + t.size() || errno != 0 || !std::isfinite(value)) return std::nullopt;
-  return value;
+  return parseReal(t);
 }
 
 std::optional<std::string> applySunSettingsForm(Settings& settings, const SunSettingsForm& form) {

@@ -5,11 +5,12 @@
 #include <cctype>
 #include <cmath>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "hardware/posix_serial_port.h"
 #include "storage/ini_file.h"
 #include "time/date_time.h"
 #include "text/hex_text.h"
+#include "text/text_util.h"
 
 namespace kelvaro {
 
@@ -31,7 +32,7 @@ PortTarget resolvePortName(std::string_view name, const IniFile* settings) {
                    std::toupper(static_cast<unsigned char>(name[2])) == 'M' &&
                    std::all_of(name.begin() + 3, name.end(), [](char c) { return c >= '0' && c <= '9'; });
   if (!com || name.size() > 6) return {false, std::string(name)};
-  const int n = std::stoi(std::string(name.substr(3)));
+  const int n = parseInt(name.substr(3)).value_or(0);
   if (n < 1) return {false, std::string(name)};
   if (settings) {
     if (auto mapped = settings->value("PORTS", "COM" + std::to_string(n)); mapped && !mapped->empty()) {

@@ -4,27 +4,18 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "language/errors.h"
 #include "language/image.h"
 #include "storage/atomic_file.h"
 #include "text/cp1252.h"
+#include "text/text_util.h"
 #include "time/date_time.h"
 
 namespace kelvaro {
 namespace {
 
 constexpr int kBlockSize = 100;
-
-bool isDecimalNumber(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-  if (i == text.size()) return false;
-  for (; i < text.size(); ++i)
-    if (text[i] < '0' || text[i] > '9') return false;
-  return text.size() < 12;
-}
 
 // Hundredths as a number with two decimals and the German decimal comma.
 std::string hundredths(int value) {
@@ -53,7 +44,9 @@ RemoteAccess splitRemoteAccess(std::string_view text) {
 
 std::vector<std::uint8_t> configurationBytes(UnitPage& page, std::uint16_t deviceClass) {
   std::vector<std::uint8_t> c(75, 0);
-  c[1] = isDecimalNumber(page.ClockKorEd) ? static_cast<std::uint8_t>(std::stoi(page.ClockKorEd)) : 0;
+  // A number the int type cannot hold is no valid number either (the settings file may say
+  // anything); a valid one keeps its low byte, as the unit has always been sent.
+  c[1] = static_cast<std::uint8_t>(static_cast<unsigned>(parseInt(page.ClockKorEd).value_or(0)) & 0xFFu);
   const std::size_t n = std::min<std::size_t>(page.InitModemEd.size(), 31);
   c[2] = static_cast<std::uint8_t>(n);
   std::copy_n(page.InitModemEd.begin(), n, c.begin() + 3);

@@ -56,10 +56,7 @@ VariableDescriptor numberVariable(std::string_view start) {
   if (point == std::string::npos) return TVarInt{intOr0(text), -1};
   TVarReal real;
   real.Decimals = static_cast<std::int32_t>(text.size() - point - 1);
-  const std::string trimmed = trimRight(trimLeft(text));
-  char* end = nullptr;
-  const double value = std::strtod(trimmed.c_str(), &end);
-  if (!trimmed.empty() && end == trimmed.c_str() + trimmed.size() && std::isfinite(value)) real.Value = value;
+  if (const std::optional<double> value = parseReal(text)) real.Value = *value;
   return real;
 }
 

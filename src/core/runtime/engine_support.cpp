@@ -30,15 +30,7 @@ std::string realText(double value, int decimals) {
 
 std::string trimmed(std::string_view t) { return trimLeft(trimRight(t)); }
 
-std::optional<double> readNumber(std::string_view text) {
-  std::string t = trimmed(text);
-  if (t.empty()) return std::nullopt;
-  std::replace(t.begin(), t.end(), ',', '.');
-  char* stop = nullptr;
-  const double v = std::strtod(t.c_str(), &stop);
-  if (stop != t.c_str() + t.size() || !std::isfinite(v)) return std::nullopt;
-  return v;
-}
+std::optional<double> readNumber(std::string_view text) { return parseReal(text); }
 
 std::int32_t digitsValue(std::string_view text) {
   long long v = 0;

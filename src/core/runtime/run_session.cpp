@@ -372,13 +372,14 @@ void RunSession::postInput(std::string_view value) {
       break;
     case InputMode::Integer:
     case InputMode::Real: {
+      // Blanks may group the digits. "nan", "inf", a number beyond the range of a double and,
+      // for a whole number, one beyond the range of an int are unreadable, and an unreadable
+      // number changes nothing.
       std::string t(value);
-      std::replace(t.begin(), t.end(), ',', '.');
       t.erase(std::remove(t.begin(), t.end(), ' '), t.end());
-      char* stop = nullptr;
-      const double v = std::strtod(t.c_str(), &stop);
-      if (t.empty() || stop != t.c_str() + t.size()) return;  // an unreadable number changes nothing
-      m_engine.setVariable(r.symbol, static_cast<std::int32_t>(std::clamp(v, -2147483648.0, 2147483647.0)), v);
+      const std::optional<double> v = parseReal(t);
+      if (!v || (r.mode == InputMode::Integer && !(*v > -2147483649.0 && *v < 2147483648.0))) return;
+      m_engine.setVariable(r.symbol, static_cast<std::int32_t>(std::clamp(*v, -2147483648.0, 2147483647.0)), *v);
       break;
     }
     case InputMode::State: {

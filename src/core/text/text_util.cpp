@@ -2,6 +2,7 @@
 #include "text/text_util.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "text/cp1252.h"
 
@@ -57,5 +58,51 @@ std::optional<int> parseInt(std::string_view text) {
 }
 
 int intOr0(std::string_view text) { return parseInt(text).value_or(0); }
+
+std::optional<double> parseReal(std::string_view text) {
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && text[begin] == ' ') ++begin;
+  while (end > begin && text[end - 1] == ' ') --end;
+  // Longer than any honest number; it also keeps the copy below on the stack.
+  constexpr std::size_t kMaxLength = 64;
+  if (begin == end || end - begin > kMaxLength) return std::nullopt;
+
+  // Checked here rather than left to from_chars, which also reads "nan", "inf" and more.
+  char buffer[kMaxLength];
+  std::size_t n = 0, i = begin;
+  if (text[i] == '+' || text[i] == '-') {
+    if (text[i] == '-') buffer[n++] = '-';
+    ++i;
+  }
+  std::size_t digits = 0;
+  bool point = false;
+  for (; i < end && text[i] != 'e' && text[i] != 'E'; ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      ++digits;
+      buffer[n++] = c;
+    } else if ((c == '.' || c == ',') && !point) {
+      point = true;
+      buffer[n++] = '.';
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (digits == 0) return std::nullopt;
+  if (i < end) {
+    buffer[n++] = 'e';
+    ++i;
+    if (i < end && (text[i] == '+' || text[i] == '-')) buffer[n++] = text[i++];
+    if (i == end) return std::nullopt;
+    for (; i < end; ++i) {
+      if (text[i] < '0' || text[i] > '9') return std::nullopt;
+      buffer[n++] = text[i];
+    }
+  }
+  double value = 0.0;
+  const auto [ptr, ec] = std::from_chars(buffer, buffer + n, value);
+  if (ec != std::errc() || ptr != buffer + n || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
 
 }  // namespace kelvaro

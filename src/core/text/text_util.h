@@ -28,4 +28,12 @@ std::optional<int> parseInt(std::string_view text);
 // Like parseInt, but 0 where the text does not parse.
 int intOr0(std::string_view text);
 
+// A decimal number as people type it: optional blanks around an optional sign, digits with at
+// most one decimal point ("." or ","), and an optional exponent ("1,5", "-.5", "2e3"). Nothing
+// for anything else ("nan", "inf", "0x1F", "1.2.3") and for a value too large or too small in
+// magnitude for a double, so that no caller ever meets a NaN, an infinity or a value it did
+// not mean. Every number the program reads from a person or a file goes through this or
+// parseInt; callers that need an int check its range themselves.
+std::optional<double> parseReal(std::string_view text);
+
 }  // namespace kelvaro
