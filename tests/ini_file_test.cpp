@@ -235,7 +235,10 @@ TEST(IniFile, AnyBytesReadAndEditWithoutHarm) {
   }
 }
 
-TEST(IniFile, MissingFileLoadsEmptyAndSaveCreatesItsDirectory) {
+// How the file is saved is the atomic replacement's business; here only what the settings ask
+// of it: a missing directory is made, a new file is its owner's only (it holds a password), and
+// what a killed save left beside the file goes with the next load.
+TEST(IniFile, MissingFileLoadsEmptyAndSaveCreatesItForItsOwner) {
   TempDir dir;
   const std::string path = dir.file("config/kelvaro/kelvaro.INI");
   IniFile ini(path);
@@ -244,63 +247,13 @@ TEST(IniFile, MissingFileLoadsEmptyAndSaveCreatesItsDirectory) {
   ASSERT_TRUE(ini.writeString("INITALL", "COMPORT", "1"));
   ASSERT_TRUE(ini.save());
   EXPECT_EQ(readFile(path), "[INITALL]\r\nCOMPORT=1\r\n");
-  // Only the file itself is left; the temporary one was renamed over it.
-  int files = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path() / "config/kelvaro")) ++files;
-  EXPECT_EQ(files, 1);
-}
-
-TEST(IniFile, SaveReplacesTheFileAndKeepsItsAccessRights) {
-  TempDir dir;
-  const std::string path = dir.file("kelvaro.INI");
-  writeFile(path, "[A]\nK=1\n[PORTS]\nCOM1=/dev/ttyUSB0\n");
-  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-  IniFile ini(path);
-  ASSERT_EQ(ini.load(), IniFile::LoadResult::Loaded);
-  ASSERT_TRUE(ini.writeString("A", "K", "2"));
-  ASSERT_TRUE(ini.save());
-  EXPECT_EQ(readFile(path), "[A]\r\nK=2\r\n[PORTS]\r\nCOM1=/dev/ttyUSB0\r\n");
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-}
+  EXPECT_EQ(st.st_mode & 0077, 0u);
 
-TEST(IniFile, SaveThroughASymbolicLinkKeepsTheLink) {
-  TempDir dir;
-  const std::string real = dir.file("dotfiles/kelvaro.INI");
-  const std::string link = dir.file("kelvaro.INI");
-  std::filesystem::create_directories(dir.path() / "dotfiles");
-  writeFile(real, "[A]\nK=1\n");
-  std::filesystem::create_symlink(real, link);
-  IniFile ini(link);
-  ASSERT_EQ(ini.load(), IniFile::LoadResult::Loaded);
-  ASSERT_TRUE(ini.writeString("A", "K", "2"));
-  ASSERT_TRUE(ini.save());
-  EXPECT_TRUE(std::filesystem::is_symlink(link));
-  EXPECT_EQ(readFile(real), "[A]\r\nK=2\r\n");
-}
-
-TEST(IniFile, FailedSaveReportsFalseAndLeavesNothingBehind) {
-  TempDir dir;
-  writeFile(dir.file("plain"), "x");
-  // The directory cannot be created: a file is in the way.
-  IniFile blocked(dir.file("plain/kelvaro.INI"));
-  ASSERT_TRUE(blocked.writeString("A", "K", "1"));
-  EXPECT_FALSE(blocked.save());
-  EXPECT_EQ(readFile(dir.file("plain")), "x");
-
-  // The target is a directory: the rename fails and the temporary file is removed again.
-  std::filesystem::create_directories(dir.path() / "isdir");
-  IniFile onDirectory(dir.file("isdir"));
-  EXPECT_EQ(onDirectory.load(), IniFile::LoadResult::Unreadable);
-  ASSERT_TRUE(onDirectory.writeString("A", "K", "1"));
-  EXPECT_FALSE(onDirectory.save());
-  int files = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
-  EXPECT_EQ(files, 2);  // "plain" and "isdir", no temporary file
-
-  IniFile noPath;
-  EXPECT_FALSE(noPath.save());
+  writeFile(path + ".~tmp", "[INITALL]\r\nCOMP");
+  EXPECT_EQ(ini.load(), IniFile::LoadResult::Loaded);
+  EXPECT_EQ(dir.names("config/kelvaro"), std::vector<std::string>{"kelvaro.INI"});
 }
 
 TEST(IniFile, FarTooLargeFileIsNotOursToRewrite) {
@@ -318,6 +271,7 @@ TEST(IniFile, FarTooLargeFileIsNotOursToRewrite) {
   std::string head(8, '\0');
   in.read(head.data(), 8);
   EXPECT_EQ(head, "[A]\nK=1\n");
+  EXPECT_FALSE(IniFile().save());  // nor is a file without a name
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Temporary directories and whole-file helpers for the tests.
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -17,6 +18,14 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   std::filesystem::remove_all(m_path, ec);
+}
+
+std::vector<std::string> TempDir::names(std::string_view below) const {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(m_path / below))
+    found.push_back(entry.path().filename().string());
+  std::sort(found.begin(), found.end());
+  return found;
 }
 
 std::string readFile(const std::string& path) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvaro::test {
 
@@ -16,6 +17,8 @@ class TempDir {
 
   const std::filesystem::path& path() const { return m_path; }
   std::string file(std::string_view name) const { return (m_path / name).string(); }
+  // The names of what the directory (or one below it) holds, sorted: a file left behind shows.
+  std::vector<std::string> names(std::string_view below = {}) const;
 
  private:
   std::filesystem::path m_path;

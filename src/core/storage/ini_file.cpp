@@ -102,6 +102,7 @@ IniFile IniFile::fromText(std::string_view bytes, std::string path) {
 IniFile::LoadResult IniFile::load() {
   m_lines.clear();
   m_unreadable = false;
+  if (!m_path.empty()) removeStaleTemporary(m_path);
   std::error_code ec;
   const fs::file_status status = fs::status(m_path, ec);
   if (status.type() == fs::file_type::not_found) return LoadResult::Missing;
