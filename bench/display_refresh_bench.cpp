@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "language/compiler.h"
 #include "run/execution_window.h"
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "language/compiler.h"
 #include "runtime/run_session.h"
 #include "storage/project_file.h"

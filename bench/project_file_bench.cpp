@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "model/project.h"
 #include "storage/project_file.h"
 

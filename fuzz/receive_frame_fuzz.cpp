@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "hardware/in_process_port.h"
 #include "hardware/protocol.h"
 #include "hardware/serial_line.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "astro/region_table.h"
+#include "app/sun_settings.h"
 #include "astro/sun_times.h"
 #include "storage/settings.h"
 #include "time/date_time.h"

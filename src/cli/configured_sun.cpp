@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "app/sun_settings.h"
 #include "storage/ini_file.h"
 #include "storage/settings.h"
 

@@ -2,7 +2,7 @@
 // questions are answered with the cautious choice, since nobody is there to ask.
 #pragma once
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 
 namespace kelvaro::cli {
 

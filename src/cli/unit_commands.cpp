@@ -9,7 +9,8 @@
 #include <memory>
 #include <thread>
 
-#include "app/forwarding_user_interface.h"
+#include "ui/forwarding_user_interface.h"
+#include "app/sun_settings.h"
 #include "astro/sun_times.h"
 #include "console_user_interface.h"
 #include "control_unit.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "app/workspace.h"
 
 namespace kelvaro::gui {

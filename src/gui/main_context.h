@@ -8,7 +8,7 @@
 
 #include "app/editor_request.h"
 #include "app/execution_request.h"
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "app/workspace.h"
 
 namespace kelvaro::gui {

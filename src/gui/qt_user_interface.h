@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "note_window.h"
 
 class QProgressDialog;

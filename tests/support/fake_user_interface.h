@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 
 namespace kelvaro::test {
 

@@ -1,7 +1,7 @@
 // The exit command, the close query and the shut-down of the main window.
 #include "app/closing.h"
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {

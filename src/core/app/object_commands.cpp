@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "app/workspace.h"
 #include "model/name_rule.h"
 #include "text/cp1252.h"

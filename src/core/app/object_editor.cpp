@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "language/errors.h"
 #include "language/program_lines.h"
 #include "model/object_types.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/object_editor.h"
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "model/name_rule.h"
 #include "model/object_types.h"
 #include "model/type_states.h"

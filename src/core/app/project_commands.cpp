@@ -3,7 +3,7 @@
 
 #include <cctype>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "model/name_rule.h"
 #include "storage/project_file.h"
 #include "storage/settings.h"

@@ -1,7 +1,7 @@
 // The starts "PC - Ausführung" and "Visualisierung" of the main window.
 #include "app/run_commands.h"
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "app/workspace.h"
 #include "language/errors.h"
 #include "model/object_types.h"

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "app/workspace.h"
 #include "astro/region_table.h"
 #include "storage/settings.h"

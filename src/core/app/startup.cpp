@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "model/object_types.h"
 #include "storage/project_file.h"
 #include "text/text_util.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "model/name_rule.h"
 #include "model/type_states.h"
 #include "storage/project_file.h"

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "app/project_commands.h"
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "model/colors.h"
 #include "model/name_rule.h"
 #include "storage/atomic_file.h"

@@ -18,8 +18,6 @@
 
 namespace kelvaro {
 
-struct Settings;
-
 // The ASTRO settings in the form the computation takes them.
 struct SunSettings {
   double longitude = 10.5;  // degrees east
@@ -30,12 +28,6 @@ struct SunSettings {
   std::optional<DateTime> earliestSunrise, latestSunrise;
   std::optional<DateTime> earliestSunset, latestSunset;
 };
-
-// Takes the values of the settings. A limit text of nothing but blanks and colons, like the
-// untouched field "  :  :  ", means no limit; any other text that does not read as a time of day ("hh:mm:ss"
-// or "hh:mm", blanks around a field allowed) counts as no limit too, and a message saying so
-// is added to problems. Problems of the coordinates (see sunSettingsError) are added as well.
-SunSettings sunSettingsFrom(const Settings& settings, std::vector<std::string>* problems = nullptr);
 
 // Reads one limit text; nothing when it is not a time of day.
 std::optional<DateTime> readLimitTime(std::string_view text);

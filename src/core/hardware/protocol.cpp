@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "hardware/unit_types.h"
 #include "text/cp1252.h"
 

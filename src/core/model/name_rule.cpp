@@ -1,7 +1,7 @@
 // Name rule checks and the name input box.
 #include "model/name_rule.h"
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "text/cp1252.h"
 #include "text/text_util.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "runtime/engine.h"
 
 namespace kelvaro {

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "astro/sun_times.h"
 #include "language/compiler.h"
 #include "model/project.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <unordered_set>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "storage/project_file.h"
 #include "storage/project_file_format.h"
 #include "text/cp1252.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "storage/atomic_file.h"
 #include "storage/project_file.h"
 #include "storage/project_file_format.h"

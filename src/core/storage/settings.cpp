@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 #include "text/cp1252.h"
 #include "text/text_util.h"
 

@@ -2,7 +2,7 @@
 // calls it answers itself, such as a page's own status line or the console's progress bar.
 #pragma once
 
-#include "app/user_interface.h"
+#include "ui/user_interface.h"
 
 namespace kelvaro {
 

@@ -54,7 +54,7 @@ class UserInterface {
   }
 };
 
-// Shorthands for the message boxes the Parts of the program show most.
+// Shorthands for the message boxes the commands show most.
 inline MessageAnswer showError(UserInterface& ui, std::string text, MessageButtons buttons = MessageButtons::Ok,
                                int helpContext = 0) {
   return ui.showMessage({MessageKind::Error, std::move(text), buttons, helpContext});

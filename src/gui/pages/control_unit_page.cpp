@@ -17,10 +17,11 @@
 #include <chrono>
 #include <thread>
 
-#include "app/forwarding_user_interface.h"
+#include "ui/forwarding_user_interface.h"
 #include "app/run_commands.h"
 #include "app/settings_page_commands.h"
 #include "app/unit_page_commands.h"
+#include "app/sun_settings.h"
 #include "astro/sun_times.h"
 #include "control_unit.h"
 #include "hardware/port_choice.h"

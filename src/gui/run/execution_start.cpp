@@ -2,6 +2,7 @@
 // of the types' bitmaps it attached for the run are dropped again afterwards.
 #include "run/execution_start.h"
 
+#include "app/sun_settings.h"
 #include "astro/sun_times.h"
 #include "model/object_types.h"
 #include "run/execution_window.h"

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app_start.h"
+#include "app/sun_settings.h"
 #include "astro/sun_times.h"
 #include "language/compiler.h"
 #include "main_window.h"
