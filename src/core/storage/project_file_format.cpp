@@ -75,4 +75,44 @@ std::optional<KeyLine> splitKeyLine(std::string_view line) {
 
 bool offlineBehaviourWritten(char c) { return c != ' ' && c != '\0' && c != '\r' && c != '\n'; }
 
+std::size_t objectTextCost(const TPSObj& o) {
+  static const std::size_t defaultTyp = TPSObj{}.Typ.size();
+  std::size_t cost = o.Name.size() + std::max(o.OName.size(), o.Name.size()) + o.VoiceContr.size() +
+                     o.Group.size() + o.SndDev.size() + o.RcvDev.size() + std::max(o.Typ.size(), defaultTyp) +
+                     o.StartVal.size();
+  for (const TPlan& plan : o.plans) cost += plan.ViewName.size();
+  return cost;
+}
+
+std::size_t objectCost(const TPSObj& o) {
+  std::size_t cost = kObjectBaseCost + objectTextCost(o);
+  for (const StateBitmapEntry& b : o.stateBitmaps)
+    cost += kNamedBitmapCost + b.state.size() + (b.bitmap ? b.bitmap->BitmapName.size() : 0);
+  // A program line without its marker is written empty and comes back as "-".
+  for (const std::string& line : o.program) cost += kLineCost + std::max<std::size_t>(line.size(), 1);
+  for (const std::string& v : o.varDefs) cost += kLineCost + v.size();
+  for (const std::string& e : o.ExtTransList) cost += kLineCost + e.size();
+  return cost;
+}
+
+std::size_t stationCost(const TPSContr& s) {
+  std::size_t cost = kStationBaseCost + s.CName.size() + s.CKind.size() + s.CMPKind.size();
+  for (const DeviceSlot& slot : s.slots) cost += slot.CNam.size();
+  return cost;
+}
+
+std::size_t projectCost(const Project& p) {
+  std::size_t cost = kProjectBaseCost;
+  for (const ViewEntry& v : p.views) cost += kNamedBitmapCost + v.name.size() + v.info.BitmapName.size();
+  for (const std::string& t : p.types) cost += kLineCost + t.size();
+  for (const TypeStateEntry& e : p.typeStates)
+    cost += kNamedBitmapCost + e.entry.size() + (e.bitmap ? e.bitmap->BitmapName.size() : 0);
+  for (const std::string& c : p.constants) cost += kLineCost + c.size();
+  for (const TPSObj& o : p.objects) cost += objectCost(o);
+  for (const TPSContr& s : p.stations) cost += stationCost(s);
+  for (const std::string& g : p.groupDefs) cost += kLineCost + g.size();
+  for (const std::string& g : p.groupNames) cost += kLineCost + g.size();  // never written, but held
+  return cost;
+}
+
 }  // namespace kelvaro::projectfile

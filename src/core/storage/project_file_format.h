@@ -128,12 +128,36 @@ inline constexpr std::array<SlotKey, 9> kSlotKeys = {{
 // would a line break, so none of these is written.
 bool offlineBehaviourWritten(char c);
 
-// How a read ended, with the line (counting from 1) and key that stopped it.
+// What a project may grow to while files are read into it, counted by projectCost. Each entry
+// is charged at least the bytes it takes when written (so a project read in full writes a file
+// no larger than this, which the reader accepts in full again: reading that file charges no
+// more than the first reading did) and about the memory it takes, so that a small file of
+// tiny lines or bare object headers cannot swell to gigabytes. Real projects stay far below.
+inline constexpr std::size_t kMaxProjectCost = 64u * 1024u * 1024u;
+
+// The charges: a fixed part per entry, plus the length of its texts.
+inline constexpr std::size_t kProjectBaseCost = 256;   // headers and window settings
+inline constexpr std::size_t kLineCost = 32;           // types, constants, groups, program lines ...
+inline constexpr std::size_t kNamedBitmapCost = 96;    // views, type states, +ZBM: padded columns
+inline constexpr std::size_t kObjectBaseCost = 1024;   // every key line written at its widest
+inline constexpr std::size_t kStationBaseCost = 2048;  // every key and slot line at its widest
+
+// The texts of an object that are not in its lists. OName and Typ count at least as much as
+// they hold when the object is created, so that reading a written file never charges more
+// on the way than at its end.
+std::size_t objectTextCost(const TPSObj& object);
+std::size_t objectCost(const TPSObj& object);
+std::size_t stationCost(const TPSContr& station);
+std::size_t projectCost(const Project& project);
+
+// How a read ended, with the line (counting from 1) and key that stopped it; tooLarge when it
+// stopped because the project would have grown beyond the budget (the key is then empty).
 struct ReadOutcome {
   ReadStatus status = ReadStatus::Complete;
   std::size_t line = 0;
   std::string key;
+  bool tooLarge = false;
 };
-ReadOutcome readProjectBytes(Project& project, std::string_view bytes);
+ReadOutcome readProjectBytes(Project& project, std::string_view bytes, std::size_t budget = kMaxProjectCost);
 
 }  // namespace kelvaro::projectfile

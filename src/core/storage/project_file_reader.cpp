@@ -1,13 +1,19 @@
 // Reading a project file into the model. Reading only adds: names that exist already (ignoring
 // case) are skipped, so a second file merges into the first. Whatever the bytes, the reader
-// stays inside each line and never throws on content; the one way it ends early is a key whose
-// number the rest of the file would depend on (BackColor, ExeWinStat, ObjIDNr).
+// stays inside each line and never throws on content; it ends early only at a key whose number
+// the rest of the file would depend on (BackColor, ExeWinStat, ObjIDNr), or when the project
+// would outgrow its budget (kMaxProjectCost).
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "ui/user_interface.h"
+#include "storage/atomic_file.h"
 #include "storage/project_file.h"
 #include "storage/project_file_format.h"
 #include "text/cp1252.h"
@@ -94,6 +100,26 @@ const Row* findRow(const std::array<Row, N>& rows, std::string_view key) {
   return nullptr;
 }
 
+// Names seen so far, upper-cased, so that "is it there already?" is one look-up instead of a walk
+// through a list that a large file makes a hundred thousand entries long. Filled from the
+// model the first time it is asked, then kept up to date by the reader.
+class NoCaseIndex {
+ public:
+  template <typename List, typename Name>
+  void fillOnce(const List& list, Name name) {
+    if (m_ready) return;
+    for (const auto& entry : list) m_names.insert(upperCase(name(entry)));
+    m_ready = true;
+  }
+  bool contains(std::string_view name) const { return m_names.count(upperCase(name)) != 0; }
+  // True when the name was new; it is then known.
+  bool insert(std::string_view name) { return m_names.insert(upperCase(name)).second; }
+
+ private:
+  std::unordered_set<std::string> m_names;
+  bool m_ready = false;
+};
+
 // A view or state bitmap read from a file: a bare file name lies in the bitmap directory.
 void setBitmap(std::string& name, std::uint8_t& noPath, std::string file) {
   noPath = file.empty() ? 0 : noPathFlag(file);
@@ -102,11 +128,13 @@ void setBitmap(std::string& name, std::uint8_t& noPath, std::string file) {
 
 class Reader {
  public:
-  explicit Reader(Project& project) : m_project(project) {}
+  Reader(Project& project, std::size_t budget) : m_project(project), m_budget(budget) {}
 
   ReadOutcome run(std::string_view bytes) {
+    m_cost = projectCost(m_project);
     std::size_t pos = 0;
     std::size_t lineNumber = 0;
+    ReadOutcome outcome;
     while (pos < bytes.size()) {
       // Lines end in LF; a CR before it (the CR LF this program writes) is not part of the line.
       const std::size_t end = bytes.find('\n', pos);
@@ -114,53 +142,59 @@ class Reader {
       pos = end == std::string_view::npos ? bytes.size() : end + 1;
       ++lineNumber;
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      // An empty line holds nothing, not even the character every line begins with; the writer
+      // never writes one, and storing them would let a file of line ends fill the memory.
+      if (line.empty()) continue;
 
-      if (!line.empty() && line.front() == '@') {
-        header(line);
-      } else if (!body(line.empty() ? line : line.substr(1, kReadLineLimit))) {
-        return {ReadStatus::Stopped, lineNumber, m_stopKey};
+      const bool goOn = line.front() == '@' ? header(line) : body(line.substr(1, kReadLineLimit));
+      if (!goOn) {
+        outcome = {ReadStatus::Stopped, lineNumber, m_stopKey, m_tooLarge};
+        break;
       }
     }
-    return {};
+    finishTypes();
+    return outcome;
   }
 
  private:
-  // header -> "@" name; chooses the section the following lines belong to
-  void header(std::string_view line) {
+  // header -> "@" name; chooses the section the following lines belong to; false ends the load
+  bool header(std::string_view line) {
     if (line == "@C") {
       m_section = Section::None;
-      return;
-    }
-    if (const ExactHeader* h = findExact(line)) {
+    } else if (const ExactHeader* h = findExact(line)) {
       m_section = h->section;
-      return;
-    }
-    if (line == "@Plan") {
+    } else if (line == "@Plan") {
       m_section = Section::Plan;
       m_placement = 1;
-      return;
-    }
-    if (line == "@ContrNext") {
-      if (m_section == Section::Station) appendStation();
+    } else if (line == "@ContrNext") {
+      if (m_section == Section::Station && !appendStation()) return false;
       // The next station begins with its own CName; lines before it belong to none.
       m_station.reset();
       m_section = Section::Station;
-      return;
-    }
-    if (line.starts_with("@Object")) {
-      startObject(shortText(line.size() > 8 ? line.substr(8) : std::string_view{}, kShortText64));
-      return;
-    }
-    if (line.starts_with("@ContObj")) {
+    } else if (line.starts_with("@Object")) {
+      return startObject(shortText(line.size() > 8 ? line.substr(8) : std::string_view{}, kShortText64));
+    } else if (line.starts_with("@ContObj")) {
       m_section = Section::Object;
-      return;
-    }
-    if (line.starts_with("@SwitchList")) {
+    } else if (line.starts_with("@SwitchList")) {
       m_section = Section::SwitchList;
-      return;
     }
     // Any other header, "@E" among them, leaves the section as it is.
+    return true;
   }
+
+  // afford -> true when the project may grow by this much; else the load ends here
+  bool afford(std::size_t cost) {
+    if (cost > m_budget || m_cost > m_budget - cost) {
+      m_tooLarge = true;
+      m_stopKey.clear();
+      return false;
+    }
+    m_cost += cost;
+    return true;
+  }
+
+  // The project shrank (a text field got shorter).
+  void refund(std::size_t cost) { m_cost -= std::min(m_cost, cost); }
 
   static const ExactHeader* findExact(std::string_view line) {
     for (const ExactHeader& h : kExactHeaders)
@@ -168,29 +202,65 @@ class Reader {
     return nullptr;
   }
 
-  void startObject(std::string name) {
-    // A project of a thousand objects would spend most of its load time comparing each new
-    // name with every earlier one, so the names are kept upper-cased in a set while reading.
-    if (!m_objectNamesReady) {
-      for (const TPSObj& o : m_project.objects) m_objectNames.insert(upperCase(o.Name));
-      m_objectNamesReady = true;
-    }
-    if (!m_objectNames.insert(upperCase(name)).second) {
+  bool startObject(std::string name) {
+    m_objectNames.fillOnce(m_project.objects, [](const TPSObj& o) -> std::string_view { return o.Name; });
+    if (m_objectNames.contains(name)) {
       // A second block of an existing object changes nothing: its key lines, conversion list
       // and placements all find no current object.
       m_object = kNone;
       m_section = Section::None;
-      return;
+      return true;
     }
-    m_project.objects.push_back(createObject(name));
+    TPSObj object = createObject(name);
+    if (!afford(objectCost(object))) return false;
+    m_objectNames.insert(name);
+    m_project.objects.push_back(std::move(object));
     m_object = m_project.objects.size() - 1;
     m_section = Section::Object;
+    return true;
   }
 
-  void appendStation() {
-    if (!m_station) return;
-    if (findStation(m_project, m_station->CName) < 0) m_project.stations.push_back(std::move(*m_station));
+  bool appendStation() {
+    if (!m_station) return true;
+    m_stationNames.fillOnce(m_project.stations, [](const TPSContr& s) -> std::string_view { return s.CName; });
+    if (!m_stationNames.contains(m_station->CName)) {
+      if (!afford(stationCost(*m_station))) return false;
+      m_stationNames.insert(m_station->CName);
+      m_project.stations.push_back(std::move(*m_station));
+    }
     m_station.reset();
+    return true;
+  }
+
+  // Types keep their list sorted; inserting each new one at its place would move the whole
+  // list every time, so new ones wait here and join in one merge at the end of the file.
+  bool addNewType(std::string_view entry) {
+    m_typeNames.fillOnce(m_project.types, [](const std::string& t) -> std::string_view { return t; });
+    if (m_typeNames.contains(entry)) return true;
+    if (!afford(kLineCost + entry.size())) return false;
+    m_typeNames.insert(entry);
+    m_newTypes.emplace_back(entry);
+    return true;
+  }
+
+  void finishTypes() {
+    if (m_newTypes.empty()) return;
+    const auto before = [](const std::string& a, const std::string& b) { return compareNoCase(a, b) < 0; };
+    std::sort(m_newTypes.begin(), m_newTypes.end(), before);
+    std::vector<std::string> merged;
+    merged.reserve(m_project.types.size() + m_newTypes.size());
+    std::merge(std::make_move_iterator(m_project.types.begin()), std::make_move_iterator(m_project.types.end()),
+               std::make_move_iterator(m_newTypes.begin()), std::make_move_iterator(m_newTypes.end()),
+               std::back_inserter(merged), before);
+    m_project.types = std::move(merged);
+    m_newTypes.clear();
+  }
+
+  // appendLine -> one more entry of a list of lines, if the project can take it
+  bool appendLine(std::vector<std::string>& list, std::string_view text) {
+    if (!afford(kLineCost + text.size())) return false;
+    list.emplace_back(text);
+    return true;
   }
 
   TPSObj* object() { return m_object == kNone ? nullptr : &m_project.objects[m_object]; }
@@ -205,23 +275,18 @@ class Reader {
       case Section::Init:
         return initLine(text);
       case Section::Typs:
-        if (!trimRight(text).empty()) addType(m_project, text);
-        return true;
+        return trimRight(text).empty() || addNewType(text);
       case Section::TypState:
-        typeStateLine(text);
-        return true;
+        return typeStateLine(text);
       case Section::ConstList:
-        m_project.constants.emplace_back(text);
-        return true;
+        return appendLine(m_project.constants, text);
       case Section::GrpList:
-        m_project.groupDefs.emplace_back(text);
-        return true;
+        return appendLine(m_project.groupDefs, text);
       case Section::ExtTransList:
-        if (TPSObj* o = object()) o->ExtTransList.emplace_back(text);
+        if (TPSObj* o = object()) return appendLine(o->ExtTransList, text);
         return true;
       case Section::Plan:
-        placementLine(text);
-        return true;
+        return placementLine(text);
       case Section::Object:
         return objectLine(text);
       case Section::Station:
@@ -239,7 +304,10 @@ class Reader {
       ColumnSplit parts = splitColumn(kv->value, kViewNameColumn);
       // A view without a name could never carry an object: an empty view name in a
       // placement means "not placed".
-      if (parts.name.empty() || findView(m_project, parts.name) >= 0) return true;
+      m_viewNames.fillOnce(m_project.views, [](const ViewEntry& v) -> std::string_view { return v.name; });
+      if (parts.name.empty() || m_viewNames.contains(parts.name)) return true;
+      if (!afford(kNamedBitmapCost + parts.name.size() + parts.file.size())) return false;
+      m_viewNames.insert(parts.name);
       TViewInfo info;
       setBitmap(info.BitmapName, info.NoPath, std::move(parts.file));
       m_project.views.push_back({std::move(parts.name), std::move(info)});
@@ -263,30 +331,38 @@ class Reader {
     return true;
   }
 
-  void typeStateLine(std::string_view text) {
+  bool typeStateLine(std::string_view text) {
     ColumnSplit parts = splitColumn(text, kTypeStateColumn);
-    if (parts.name.empty() || findTypeState(m_project, parts.name) >= 0) return;
+    m_typeStateNames.fillOnce(m_project.typeStates, [](const TypeStateEntry& e) -> std::string_view { return e.entry; });
+    if (parts.name.empty() || m_typeStateNames.contains(parts.name)) return true;
+    if (!afford(kNamedBitmapCost + parts.name.size() + parts.file.size())) return false;
+    m_typeStateNames.insert(parts.name);
     TypeStateEntry entry{std::move(parts.name), std::nullopt};
     if (!parts.file.empty()) {
       entry.bitmap.emplace();
       setBitmap(entry.bitmap->BitmapName, entry.bitmap->NoPath, std::move(parts.file));
     }
     m_project.typeStates.push_back(std::move(entry));
+    return true;
   }
 
   // placementLine -> view name ";" group of four; only the first three of an object count
-  void placementLine(std::string_view text) {
+  bool placementLine(std::string_view text) {
     const std::size_t n = m_placement++;
     TPSObj* o = object();
-    if (!o || n < 1 || n > o->plans.size()) return;
-    const SplitResult parts = split(text, ';');
+    if (!o || n < 1 || n > o->plans.size()) return true;
+    SplitResult parts = split(text, ';');
     const auto g = parseGroup(parts.right);
     TPlan& plan = o->plans[n - 1];
-    plan.ViewName = parts.left;
+    const std::size_t before = plan.ViewName.size(), after = parts.left.size();
+    if (after > before && !afford(after - before)) return false;
+    if (before > after) refund(before - after);
+    plan.ViewName = std::move(parts.left);
     plan.Left = g[0].value_or(0);
     plan.Top = g[1].value_or(0);
     plan.Width = g[2].value_or(0);
     plan.Height = g[3].value_or(0);
+    return true;
   }
 
   bool objectLine(std::string_view text) {
@@ -313,14 +389,12 @@ class Reader {
       case ObjectKey::Unknown:
         break;
       case ObjectKey::OName:
-        o->OName = shortText(value, kShortText64);
-        break;
+        return setText(*o, &TPSObj::OName, shortText(value, kShortText64));
       case ObjectKey::OKind:
         if (!value.empty()) o->OKind = value.front();
         break;
       case ObjectKey::VoiceContr:
-        o->VoiceContr = shortText(value, kShortText64);
-        break;
+        return setText(*o, &TPSObj::VoiceContr, shortText(value, kShortText64));
       case ObjectKey::ObjIDNr: {
         const auto id = parseNumber(value);
         if (!id) return stop(kv->key);
@@ -330,16 +404,15 @@ class Reader {
         o->ObjIDNr = static_cast<std::uint16_t>(static_cast<std::uint32_t>(*id) & 0xFFFFu);
         break;
       }
-      case ObjectKey::Group:
-        o->Group = shortText(value, kShortText32);
-        if (!o->Group.empty()) addGroupName(m_project, o->Group);
-        break;
+      case ObjectKey::Group: {
+        std::string group = shortText(value, kShortText32);
+        if (!group.empty() && !addGroupName(group)) return false;
+        return setText(*o, &TPSObj::Group, std::move(group));
+      }
       case ObjectKey::SndDev:
-        o->SndDev = shortText(value, kShortText32);
-        break;
+        return setText(*o, &TPSObj::SndDev, shortText(value, kShortText32));
       case ObjectKey::RcvDev:
-        o->RcvDev = shortText(value, kShortText32);
-        break;
+        return setText(*o, &TPSObj::RcvDev, shortText(value, kShortText32));
       case ObjectKey::SndLineNo: o->Snd.LineNo = n; break;
       case ObjectKey::SndAdrA: o->Snd.AdrA = n; break;
       case ObjectKey::SndAdr: o->Snd.Adr[0] = lowByte(n); break;
@@ -354,29 +427,50 @@ class Reader {
       case ObjectKey::RcvAdr4: o->Rcv.Adr[3] = lowByte(n); break;
       case ObjectKey::Extern: o->Extern = n; break;
       case ObjectKey::Typ:
-        o->Typ = shortText(value, kShortText64);
-        break;
+        return setText(*o, &TPSObj::Typ, shortText(value, kShortText64));
       case ObjectKey::StartVal:
-        o->StartVal = shortText(value, kShortText64);
-        break;
+        return setText(*o, &TPSObj::StartVal, shortText(value, kShortText64));
       case ObjectKey::StateBitmap:
-        stateBitmapLine(*o, value);
-        break;
+        return stateBitmapLine(*o, value);
       case ObjectKey::ACode: o->ACode = lowByte(n); break;
       case ObjectKey::Pgm:
+        if (!afford(kLineCost + value.size() + 1)) return false;
         o->program.emplace_back().reserve(value.size() + 1);
         o->program.back().append(1, '-').append(value);
         break;
       case ObjectKey::VarDef:
-        o->varDefs.emplace_back(value);
-        break;
+        return appendLine(o->varDefs, value);
     }
     return true;
   }
 
+  // setText -> a text field of the object, if the project can take its growth
+  bool setText(TPSObj& o, std::string TPSObj::*field, std::string text) {
+    const std::size_t before = objectTextCost(o);
+    std::string old = std::exchange(o.*field, std::move(text));
+    const std::size_t after = objectTextCost(o);
+    if (after > before && !afford(after - before)) {
+      o.*field = std::move(old);
+      return false;
+    }
+    if (before > after) refund(before - after);
+    return true;
+  }
+
+  // Every name a Group line brings joins the list, also one that a later line replaces.
+  bool addGroupName(const std::string& name) {
+    m_groupNames.fillOnce(m_project.groupNames, [](const std::string& g) -> std::string_view { return g; });
+    if (m_groupNames.contains(name)) return true;
+    if (!afford(kLineCost + name.size())) return false;
+    m_groupNames.insert(name);
+    m_project.groupNames.push_back(name);
+    return true;
+  }
+
   // +ZBM -> state padded to 48, then the object's own bitmap
-  static void stateBitmapLine(TPSObj& o, std::string_view value) {
+  bool stateBitmapLine(TPSObj& o, std::string_view value) {
     ColumnSplit parts = splitColumn(value, kStateBitmapColumn);
+    if (!afford(kNamedBitmapCost + parts.name.size() + parts.file.size())) return false;
     StateBitmapEntry entry{std::move(parts.name), std::nullopt};
     if (value.size() > kStateBitmapColumn) {
       entry.bitmap.emplace();
@@ -384,6 +478,7 @@ class Reader {
       setBitmap(entry.bitmap->BitmapName, entry.bitmap->NoPath, std::move(parts.file));
     }
     o.stateBitmaps.push_back(std::move(entry));
+    return true;
   }
 
   void stationLine(std::string_view text) {
@@ -392,7 +487,8 @@ class Reader {
     const std::string_view value = kv->value;
     if (kv->key == "CName") {
       std::string name = shortText(value, kShortText32);
-      if (findStation(m_project, name) >= 0) {
+      m_stationNames.fillOnce(m_project.stations, [](const TPSContr& s) -> std::string_view { return s.CName; });
+      if (m_stationNames.contains(name)) {
         // A station of that name exists: its lines up to the next header are ignored.
         m_station.reset();
         m_section = Section::None;
@@ -454,25 +550,29 @@ class Reader {
 
   bool stop(std::string_view key) {
     m_stopKey = key;
+    m_tooLarge = false;
     return false;
   }
 
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
   Project& m_project;
+  const std::size_t m_budget;
+  std::size_t m_cost = 0;  // projectCost of the model as it stands
   Section m_section = Section::None;
-  std::unordered_set<std::string> m_objectNames;  // upper case, the look-up of findObject
-  bool m_objectNamesReady = false;
+  NoCaseIndex m_objectNames, m_viewNames, m_typeNames, m_typeStateNames, m_stationNames, m_groupNames;
+  std::vector<std::string> m_newTypes;  // read, not yet merged into the sorted list
   std::size_t m_object = kNone;      // index into the objects list; kNone = no current object
   std::optional<TPSContr> m_station;  // read so far; joins the list at "@ContrNext"
   std::size_t m_placement = 0;  // 1-based placement of the next @Plan line
   std::string m_stopKey;
+  bool m_tooLarge = false;
 };
 
 }  // namespace
 
-ReadOutcome readProjectBytes(Project& project, std::string_view bytes) {
-  ReadOutcome outcome = Reader(project).run(bytes);
+ReadOutcome readProjectBytes(Project& project, std::string_view bytes, std::size_t budget) {
+  ReadOutcome outcome = Reader(project, budget).run(bytes);
   rebuildTypeNames(project);
   return outcome;
 }
@@ -486,8 +586,9 @@ ReadStatus readProjectText(Project& project, std::string_view bytes) {
 namespace {
 
 // Project files are a few megabytes at most; anything far larger is not one and would only
-// exhaust memory.
-constexpr std::uintmax_t kMaxFileBytes = 64u * 1024u * 1024u;
+// exhaust memory. No smaller than the budget, so that whatever the budget let a project grow
+// to is still a file that opens.
+constexpr std::uintmax_t kMaxFileBytes = projectfile::kMaxProjectCost;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -539,6 +640,7 @@ ReadStatus readProject(Project& project, std::string_view fileName, std::string_
   std::string path(fileName);
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) path = joinPath(projectDir, fileName);
+  removeStaleTemporary(path);  // what a killed save of this file left beside it
 
   const FileBytes file = readWholeFile(path);
   if (file.problem != FileProblem::None) {
@@ -555,8 +657,11 @@ ReadStatus readProject(Project& project, std::string_view fileName, std::string_
   if (outcome.status == ReadStatus::Stopped) {
     // What was read before stays; the user must know that the rest of the file is missing
     // before saving over it.
-    showError(ui, "Datei " + std::string(fileName) + ", Zeile " + std::to_string(outcome.line) + ": " + outcome.key +
-                      fromUtf8(" enthält keine gültige Zahl. Der Rest der Datei wurde nicht gelesen."));
+    const std::string where = "Datei " + std::string(fileName) + ", Zeile " + std::to_string(outcome.line) + ": ";
+    if (outcome.tooLarge)
+      showError(ui, where + fromUtf8("Das Projekt würde größer als 64 MB. Der Rest der Datei wurde nicht gelesen."));
+    else
+      showError(ui, where + outcome.key + fromUtf8(" enthält keine gültige Zahl. Der Rest der Datei wurde nicht gelesen."));
   }
   return outcome.status;
 }
