@@ -2,6 +2,7 @@
 // times, clicks, entries, and the runtime error handling of a headless run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
@@ -160,14 +161,32 @@ TEST(CliRun, BadArgumentsGiveExitTwo) {
       {__LINE__, "--click Niemand@12:00:00 --fast --for 1s"},
       {__LINE__, "--click Klingel --fast --for 1s"},
       {__LINE__, "--input Anzeige@12:00:00 --fast --for 1s"},
+      {__LINE__, "--for '' --fast"},  // once a run without end
+      {__LINE__, "--start '' --fast --for 1s"},
+      {__LINE__, "--lat inf --lon 10 --fast --for 1s"},
+      {__LINE__, "--lon 10 --fast --for 1s"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     const test::CliRun r = runCli("run '" + kDemo + "' " + row.arguments);
     EXPECT_EQ(r.status, 2) << r.errors;
-    EXPECT_NE(r.errors, "");
+    EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), 1) << r.errors;
     EXPECT_EQ(r.output, "");
   }
+}
+
+// An entry that is no number, or none that fits, changes nothing; the next good one does.
+TEST(CliRun, UnreadableNumberEntriesChangeNothing) {
+  const test::CliRun r =
+      runCli("run '" + kDemo + "' --start '2026-06-15 12:00:00' --for 2m --fast --trace --input 'Besucher=nan@12:00:10'"
+             " --input 'Besucher=-inf@12:00:20' --input 'Besucher=1e999@12:00:30' --input 'Besucher=99999999999@12:00:40'"
+             " --input 'Besucher=7@12:01:00'");
+  ASSERT_EQ(r.status, 0) << r.errors;
+  const auto all = changes(r.output);
+  ASSERT_EQ(all.size(), 1u) << r.output;
+  EXPECT_EQ(all[0].t, "2026-06-15 12:01:00");
+  EXPECT_EQ(all[0].object, "Besucher");
+  EXPECT_EQ(all[0].value, "7");
 }
 
 }  // namespace

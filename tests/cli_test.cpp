@@ -46,6 +46,41 @@ TEST(Cli, UnreadableInputGivesExitTwoAndOneLine) {
   EXPECT_EQ(init.output, "Datei " + dir.file("INIT.SPI") + " nicht gefunden\n");
 }
 
+// Every option of every command is checked before the command starts; an invalid one is never
+// replaced by its default.
+TEST(Cli, InvalidArgumentsGiveExitTwoAndOneLine) {
+  const std::string demo = "'" + kDemo + "' ";
+  const struct {
+    int line;
+    std::string arguments;
+    std::string message;
+  } kRows[] = {
+      {__LINE__, "roundtrip " + demo + "''", "OUT: darf nicht leer sein"},
+      {__LINE__, "dump " + demo + "--mode 3", "--mode: 3 not in {1,9}"},
+      {__LINE__, "compile " + demo + "-o X.SPA --unit bogus",
+       "--unit: bogus not in {CU/F-A2,CU-A2-3.20,CU-A2-3.00-10,CU-A2 Ver.2,CU-A1}"},
+      {__LINE__, "compile " + demo + "-o X.SPA --name NEUNZEICH", "--name: NEUNZEICH hat nicht 1 bis 8 Zeichen"},
+      {__LINE__, "compile " + demo + "-o X.SPA --today 2026-02-30", "Ungültiges Datum: 2026-02-30"},
+      {__LINE__, "sun --lat nan --lon 10", "--lat: nan ist keine Zahl von -90 bis 90"},
+      {__LINE__, "sun --lat 51.5 --lon 181", "--lon: 181 ist keine Zahl von -180 bis 180"},
+      {__LINE__, "sun --lat 51.5", "--lat requires --lon"},
+      {__LINE__, "sun --rise-corr 91", "--rise-corr: Value 91 not in range -90 to 90"},
+      {__LINE__, "sun --earliest-set 25:00:00", "Ungültige Uhrzeit: 25:00:00"},
+      {__LINE__, "sun --year 2026", "--year requires --table"},
+      {__LINE__, "sun --table --year 0", "--year: Value 0 not in range 1 to 9999"},
+      {__LINE__, "sun --table --date 2026-01-01", "--table excludes --date"},
+      {__LINE__, "info", "PROJECT is required"},
+  };
+  test::TempDir dir;
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    const RunResult got = runCli(r.arguments, dir.path().string());
+    EXPECT_EQ(got.status, 2);
+    EXPECT_EQ(got.output, r.message + "\n");
+  }
+  EXPECT_TRUE(dir.names().empty());  // nothing was written on the way
+}
+
 TEST(Cli, UnwritableOutputGivesExitOne) {
   test::TempDir dir;
   const RunResult r = runCli("roundtrip '" + kDemo + "' '" + dir.file("fehlt/X.SPG") + "'");

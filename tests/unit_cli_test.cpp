@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -15,8 +16,6 @@ namespace {
 test::CliRun cli(const std::string& arguments, const std::string& dir = "/tmp") {
   return test::runCli(arguments, dir);
 }
-
-constexpr int kAnyFailure = -2;
 
 TEST(UnitCli, CommandsAgainstTheBuiltInSimulator) {
   const struct {
@@ -32,21 +31,23 @@ TEST(UnitCli, CommandsAgainstTheBuiltInSimulator) {
        "Keine Steuereinheit gefunden an Port /nonexistent/tty\n"
        "/nonexistent/tty: open /nonexistent/tty: No such file or directory\n"},
       {__LINE__, "unit transfer /nonexistent/X.SPG --port SIM", 2, nullptr},
-      // Invalid arguments: the argument parser's own non-zero status and message.
-      {__LINE__, "unit transfer --port SIM", kAnyFailure, "transfer needs PROJECT\nRun with --help for more information.\n"},
-      {__LINE__, "unit identify", kAnyFailure, "--port is required\nRun with --help for more information.\n"},
-      {__LINE__, "unit fly --port SIM", kAnyFailure, nullptr},
+      // Invalid arguments: exit 2 and one line, whatever the command would have done.
+      {__LINE__, "unit transfer --port SIM", 2, "transfer needs PROJECT\n"},
+      {__LINE__, "unit identify", 2, "--port is required\n"},
+      {__LINE__, "unit fly --port SIM", 2, nullptr},
+      {__LINE__, "unit identify --port SIM --unit bogus", 2, nullptr},
+      {__LINE__, "unit identify DEMO.SPG --port SIM", 2, "PROJECT and --clock go with transfer only\n"},
+      {__LINE__, "unit save --port SIM --clockcor 5", 2, "--clockcor goes with config-write only\n"},
+      {__LINE__, "unit config-write --port SIM --clockcor 256", 2, "--clockcor: Value 256 not in range 0 to 255\n"},
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
     const test::CliRun got = cli(r.arguments);
-    if (r.status == kAnyFailure) {
-      EXPECT_NE(got.status, 0) << got.output;
-    } else {
-      EXPECT_EQ(got.status, r.status) << got.output;
-    }
+    EXPECT_EQ(got.status, r.status) << got.output;
     if (r.output) {
       EXPECT_EQ(got.output, r.output);
+    } else if (r.status == 2) {
+      EXPECT_EQ(std::count(got.output.begin(), got.output.end(), '\n'), 1) << got.output;
     }
   }
 }
@@ -59,6 +60,28 @@ TEST(UnitCli, LogOptionWritesTheLineLogInTheWorkingDirectory) {
   EXPECT_NE(log.find(": Ausgabe ->  81 06 C9 22 02 01 1F 00\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(": Eingabe ->  C9 0D 01 02 0A 00\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(": Ausgabe ->  81 06 C9 33 02 01 30 00\r\n"), std::string::npos) << log;
+}
+
+// The clock correction of the settings file is whatever the file says; one that no int holds
+// is no valid number and is sent as 0 (it once ended the tool with an uncaught exception).
+TEST(UnitCli, ClockCorrectionFromTheSettingsFileIsSentAsAByte) {
+  const struct {
+    int line;
+    const char* setting;
+    const char* frame;  // the configuration block's first bytes
+  } kRows[] = {
+      {__LINE__, "45", " 37 2D 16 "},
+      {__LINE__, "99999999999", " 37 00 16 "},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    TempDir dir;
+    writeFile(dir.file("kelvaro.INI"), std::string("[INITALL]\r\nCLOCKCOR=") + r.setting + "\r\n");
+    const test::CliRun got = test::runCli("unit config-write --port SIM --log", dir.path().string(),
+                                          test::Stderr::Merged, dir.file("kelvaro.INI"));
+    EXPECT_EQ(got.status, 0) << got.output;
+    EXPECT_NE(readFile(dir.file("RS232LOG.TXT")).find(r.frame), std::string::npos);
+  }
 }
 
 TEST(UnitCli, ConfigurationRoundTripWithinOneSimulatorIsNotKept) {

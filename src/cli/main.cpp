@@ -1,11 +1,69 @@
 // kelvaro-cli: the headless tool. Each subcommand prints what other tools read; keep it stable.
+// Every argument is checked before a command starts: an invalid one ends the tool with exit
+// status 2 and one line on stderr, never with a default put in its place.
 #include <CLI/CLI.hpp>
 
+#include <charconv>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "arguments.h"
+#include "hardware/unit_types.h"
 #include "image_commands.h"
 #include "language_commands.h"
 #include "project_commands.h"
-#include "unit_commands.h"
 #include "run_commands.h"
+#include "text/cp1252.h"
+#include "unit_commands.h"
+
+namespace {
+
+// A name that other tools pass on may still be empty; a file without a name is no file.
+const CLI::Validator kNotEmpty(
+    [](std::string& text) { return text.empty() ? std::string("darf nicht leer sein") : std::string(); }, "",
+    "not empty");
+
+// Degrees checked by the program's own number reading: the library's would let "nan" through.
+// The text is handed on in the form the library reads back exactly.
+CLI::Validator degrees(double bound) {
+  return CLI::Validator(
+      [bound](std::string& text) {
+        const std::optional<double> value = kelvaro::cli::parseDegrees(text, bound);
+        if (!value) return text + " ist keine Zahl von " + std::to_string(static_cast<int>(-bound)) + " bis " +
+                           std::to_string(static_cast<int>(bound));
+        char digits[32];
+        const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, *value);
+        text.assign(digits, end);
+        return std::string();
+      },
+      "DEG", "degrees");
+}
+
+// The names a command accepts, from the one table of unit types.
+std::vector<std::string> unitTypeNames(bool controlUnitsOnly) {
+  std::vector<std::string> names;
+  for (const auto& t : kelvaro::kUnitTypes)
+    if (!controlUnitsOnly || t.typeCode == 11 || t.typeCode >= 122) names.emplace_back(t.name);
+  return names;
+}
+
+// A program name for the image: one to eight characters of the code page.
+const CLI::Validator kProgramName(
+    [](std::string& text) {
+      const std::size_t length = kelvaro::fromUtf8(text).size();
+      return length >= 1 && length <= 8 ? std::string() : text + " hat nicht 1 bis 8 Zeichen";
+    },
+    "NAME8", "program name");
+
+std::string oneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  return text;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App app{"kelvaro-cli - headless tool of kelvaro"};
@@ -14,64 +72,68 @@ int main(int argc, char** argv) {
 
   std::string in, out;
   auto* roundtrip = app.add_subcommand("roundtrip", "Read a project and write it again");
-  roundtrip->add_option("IN", in, "project file to read")->required();
-  roundtrip->add_option("OUT", out, "project file to write")->required();
+  roundtrip->add_option("IN", in, "project file to read")->required()->check(kNotEmpty);
+  roundtrip->add_option("OUT", out, "project file to write")->required()->check(kNotEmpty);
   roundtrip->callback([&] { status = kelvaro::cli::roundtripCommand(in, out); });
 
   std::string project;
   bool json = false;
   auto* info = app.add_subcommand("info", "Show a project: a summary, or every stored field as JSON");
-  info->add_option("PROJECT", project, "project file")->required();
+  info->add_option("PROJECT", project, "project file")->required()->check(kNotEmpty);
   info->add_flag("--json", json, "print the model as JSON");
   info->callback([&] { status = kelvaro::cli::infoCommand(project, json); });
 
   auto* check = app.add_subcommand("check", "Compile for the PC: OK and counts, or OBJECT:LINE: MESSAGE");
-  check->add_option("PROJECT", project, "project file")->required();
+  check->add_option("PROJECT", project, "project file")->required()->check(kNotEmpty);
   check->callback([&] { status = kelvaro::cli::checkCommand(project); });
 
   std::string objectName, line;
   auto* translate = app.add_subcommand("translate", "Translate one line of an object: token bytes, then the result");
-  translate->add_option("PROJECT", project, "project file")->required();
-  translate->add_option("OBJECT", objectName, "object whose program the line belongs to")->required();
+  translate->add_option("PROJECT", project, "project file")->required()->check(kNotEmpty);
+  translate->add_option("OBJECT", objectName, "object whose program the line belongs to")->required()->check(kNotEmpty);
   translate->add_option("LINE", line, "the program line")->required();
   translate->callback([&] { status = kelvaro::cli::translateCommand(project, objectName, line); });
 
   int mode = 1;
   bool dumpJson = false;
   auto* dump = app.add_subcommand("dump", "Compile and print code, symbols, line map and object order");
-  dump->add_option("PROJECT", project, "project file")->required();
+  dump->add_option("PROJECT", project, "project file")->required()->check(kNotEmpty);
   dump->add_option("--mode", mode, "1 (PC code) or 9 (symbols only)")->check(CLI::IsMember({1, 9}));
   dump->add_flag("--json", dumpJson, "one line of JSON");
   dump->callback([&] { status = kelvaro::cli::dumpCommand(project, mode, dumpJson); });
 
   kelvaro::cli::CompileArguments compileArgs;
   auto* compileCmd = app.add_subcommand("compile", "Build the control unit's program image");
-  compileCmd->add_option("PROJECT", compileArgs.project, "project file")->required();
-  compileCmd->add_option("-o", compileArgs.output, "image file: .SPA by address, else the plain image")->required();
-  compileCmd->add_option("--unit", compileArgs.unit, "control-unit type name");
-  compileCmd->add_option("--name", compileArgs.name, "program name (8 characters)");
+  compileCmd->add_option("PROJECT", compileArgs.project, "project file")->required()->check(kNotEmpty);
+  compileCmd->add_option("-o", compileArgs.output, "image file: .SPA by address, else the plain image")
+      ->required()
+      ->check(kNotEmpty);
+  compileCmd->add_option("--unit", compileArgs.unit, "control-unit type name")->check(CLI::IsMember(unitTypeNames(true)));
+  compileCmd->add_option("--name", compileArgs.name, "program name (8 characters)")->check(kProgramName);
   compileCmd->add_option("--today", compileArgs.today, "YYYY-MM-DD: the year of the sun tables");
   compileCmd->callback([&] { status = kelvaro::cli::compileCommand(compileArgs); });
 
   kelvaro::cli::SunArguments sunArgs;
   auto* sun = app.add_subcommand("sun", "Sunrise and sunset: for a date, or the weekly table of a year");
-  sun->add_option("--lat", sunArgs.latitude, "latitude in degrees north");
-  sun->add_option("--lon", sunArgs.longitude, "longitude in degrees east");
-  sun->add_option("--date", sunArgs.date, "YYYY-MM-DD (default: today)");
+  auto* sunLat = sun->add_option("--lat", sunArgs.latitude, "latitude in degrees north")->transform(degrees(90));
+  auto* sunLon = sun->add_option("--lon", sunArgs.longitude, "longitude in degrees east")->transform(degrees(180));
+  sunLat->needs(sunLon);
+  sunLon->needs(sunLat);
+  auto* table = sun->add_flag("--table", sunArgs.table, "the 52 weekly entries of a year");
+  sun->add_option("--date", sunArgs.date, "YYYY-MM-DD (default: today)")->excludes(table);
   sun->add_flag("--summer", sunArgs.summer, "apply summer time");
-  sun->add_option("--rise-corr", sunArgs.riseCorrection, "minutes added to sunrise");
-  sun->add_option("--set-corr", sunArgs.setCorrection, "minutes added to sunset");
+  sun->add_option("--rise-corr", sunArgs.riseCorrection, "minutes added to sunrise")->check(CLI::Range(-90, 90));
+  sun->add_option("--set-corr", sunArgs.setCorrection, "minutes added to sunset")->check(CLI::Range(-90, 90));
   sun->add_option("--earliest-rise", sunArgs.earliestRise, "hh:mm:ss");
   sun->add_option("--latest-rise", sunArgs.latestRise, "hh:mm:ss");
   sun->add_option("--earliest-set", sunArgs.earliestSet, "hh:mm:ss");
   sun->add_option("--latest-set", sunArgs.latestSet, "hh:mm:ss");
-  sun->add_flag("--table", sunArgs.table, "the 52 weekly entries of a year");
-  sun->add_option("--year", sunArgs.year, "year of the table (default: this year)");
+  sun->add_option("--year", sunArgs.year, "year of the table (default: this year)")->check(CLI::Range(1, 9999))->needs(table);
   sun->callback([&] { status = kelvaro::cli::sunCommand(sunArgs); });
 
   kelvaro::cli::RunArguments runArgs;
   auto* run = app.add_subcommand("run", "Run the project headless on the PC, in real or virtual time");
-  run->add_option("PROJECT", runArgs.project, "project file")->required();
+  run->add_option("PROJECT", runArgs.project, "project file")->required()->check(kNotEmpty);
   run->add_option("--start", runArgs.start, "\"YYYY-MM-DD hh:mm:ss\": the clock at the start (default: now)");
   run->add_option("--for", runArgs.duration, "how long to run: 90s, 15m, 2h, 7d");
   run->add_flag("--fast", runArgs.fast, "virtual time in 10 ms ticks, as fast as the machine allows");
@@ -79,8 +141,10 @@ int main(int argc, char** argv) {
   run->add_option("--click", runArgs.clicks, "OBJECT@TIME: a click on the object's element (repeatable)");
   run->add_option("--input", runArgs.inputs, "OBJECT=VALUE@TIME: an entry in the input dialog (repeatable)");
   run->add_flag("--continue-on-error", runArgs.continueOnError, "answer runtime errors with OK instead of Cancel");
-  run->add_option("--lat", runArgs.latitude, "latitude of the sun times in degrees north");
-  run->add_option("--lon", runArgs.longitude, "longitude of the sun times in degrees east");
+  auto* runLat = run->add_option("--lat", runArgs.latitude, "latitude of the sun times in degrees north")->transform(degrees(90));
+  auto* runLon = run->add_option("--lon", runArgs.longitude, "longitude of the sun times in degrees east")->transform(degrees(180));
+  runLat->needs(runLon);
+  runLon->needs(runLat);
   run->callback([&] { status = kelvaro::cli::runCommand(runArgs); });
 
   kelvaro::cli::UnitArguments unitArgs;
@@ -89,19 +153,30 @@ int main(int argc, char** argv) {
       ->required()
       ->check(CLI::IsMember({"identify", "autodetect", "transfer", "clock", "config-read", "config-write", "save",
                              "restart", "delete", "end", "modem-init", "info", "no-program"}));
-  unit->add_option("PROJECT", unitArgs.project, "transfer: the project file");
+  auto* unitProject = unit->add_option("PROJECT", unitArgs.project, "transfer: the project file");
   unit->add_option("--port", unitArgs.port, "COM1 ... (see [PORTS] in kelvaro.INI), SIM, or a device path");
   unit->add_flag("--simulator", unitArgs.simulator, "use the built-in simulated control unit");
   unit->add_flag("--log", unitArgs.log, "write the line log RS232LOG.TXT");
-  unit->add_flag("--clock", unitArgs.clock, "transfer: set the unit's clock afterwards");
-  unit->add_option("--unit", unitArgs.unit, "the control-unit type the page has selected");
-  unit->add_option("--init", unitArgs.init, "config-write: modem initialisation text");
-  unit->add_option("--connect", unitArgs.connect, "config-write: modem connect message");
-  unit->add_option("--access", unitArgs.access, "config-write: access number;password");
-  unit->add_option("--clockcor", unitArgs.clockCorrection, "config-write: clock correction");
+  auto* unitClock = unit->add_flag("--clock", unitArgs.clock, "transfer: set the unit's clock afterwards");
+  unit->add_option("--unit", unitArgs.unit, "the control-unit type the page has selected")
+      ->check(CLI::IsMember(unitTypeNames(false)));
+  const std::vector<CLI::Option*> configOptions = {
+      unit->add_option("--init", unitArgs.init, "config-write: modem initialisation text"),
+      unit->add_option("--connect", unitArgs.connect, "config-write: modem connect message"),
+      unit->add_option("--access", unitArgs.access, "config-write: access number;password"),
+      unit->add_option("--clockcor", unitArgs.clockCorrection, "config-write: clock correction")
+          ->check(CLI::Range(0, 255)),
+  };
   unit->callback([&] {
-    if (unitArgs.command == "transfer" && unitArgs.project.empty()) throw CLI::ValidationError("transfer needs PROJECT");
-    if (unitArgs.port.empty() && unitArgs.command != "autodetect" && !unitArgs.simulator)
+    const std::string& c = unitArgs.command;
+    if (c == "transfer" && unitArgs.project.empty()) throw CLI::ValidationError("transfer needs PROJECT");
+    // What another command would use must not be given here and silently ignored.
+    if (c != "transfer" && (unitProject->count() > 0 || unitClock->count() > 0))
+      throw CLI::ValidationError("PROJECT and --clock go with transfer only");
+    for (const CLI::Option* o : configOptions)
+      if (c != "config-write" && o->count() > 0)
+        throw CLI::ValidationError(o->get_name() + " goes with config-write only");
+    if (unitArgs.port.empty() && c != "autodetect" && !unitArgs.simulator)
       throw CLI::ValidationError("--port is required");
     if (unitArgs.port.empty() && unitArgs.simulator) unitArgs.port = "SIM";
     status = kelvaro::cli::unitCommand(unitArgs);
@@ -110,8 +185,17 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    // Help is a success; every other parse failure is an invalid argument.
-    return app.exit(e) == 0 ? 0 : 2;
+    // Help is a success; every other parse failure is an invalid argument, told in one line.
+    if (e.get_exit_code() == 0) return app.exit(e);
+    std::cerr << oneLine(e.what()) << "\n";
+    return 2;
+  } catch (const std::bad_alloc&) {
+    std::cerr << "Nicht genug Speicher\n";
+    return 1;
+  } catch (const std::exception& e) {
+    // Nothing from outside may end the tool without a word.
+    std::cerr << oneLine(e.what()) << "\n";
+    return 1;
   }
   return status;
 }

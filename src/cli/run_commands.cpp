@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "arguments.h"
 #include "configured_sun.h"
 #include "console_user_interface.h"
 #include "language/compiler.h"
@@ -73,16 +74,6 @@ struct ScriptedEvent {
   std::string value;  // Windows-1252
 };
 
-// TIME: "YYYY-MM-DD hh:mm:ss", or "hh:mm:ss" for the first such time at or after the start.
-std::optional<DateTime> eventTime(const std::string& text, DateTime start) {
-  if (auto full = parseIsoDateTime(text)) return full;
-  const auto time = parseTime(text);
-  if (!time) return std::nullopt;
-  DateTime when = std::floor(start) + *time;
-  if (when < start) when += 1.0;
-  return when;
-}
-
 bool scriptEvents(const RunArguments& a, const Project& project, DateTime start, std::vector<ScriptedEvent>& events) {
   auto object = [&](const std::string& name) {
     const int index = findObject(project, fromUtf8(name));
@@ -90,27 +81,24 @@ bool scriptEvents(const RunArguments& a, const Project& project, DateTime start,
     return index;
   };
   for (const auto& click : a.clicks) {
-    const auto at = click.rfind('@');
-    const auto when = at == std::string::npos ? std::nullopt : eventTime(click.substr(at + 1), start);
-    if (!when) {
+    const auto event = parseClick(click, start);
+    if (!event) {
       std::cerr << "--click erwartet OBJEKT@ZEIT: " << click << "\n";
       return false;
     }
-    const int index = object(click.substr(0, at));
+    const int index = object(event->object);
     if (index < 0) return false;
-    events.push_back({*when, index, false, {}});
+    events.push_back({event->when, index, false, {}});
   }
   for (const auto& input : a.inputs) {
-    const auto at = input.rfind('@');
-    const auto eq = input.find('=');
-    const auto when = at == std::string::npos ? std::nullopt : eventTime(input.substr(at + 1), start);
-    if (!when || eq == std::string::npos || eq > at) {
+    const auto event = parseInput(input, start);
+    if (!event) {
       std::cerr << "--input erwartet OBJEKT=WERT@ZEIT: " << input << "\n";
       return false;
     }
-    const int index = object(input.substr(0, eq));
+    const int index = object(event->object);
     if (index < 0) return false;
-    events.push_back({*when, index, true, fromUtf8(input.substr(eq + 1, at - eq - 1))});
+    events.push_back({event->when, index, true, fromUtf8(event->value)});
   }
   std::stable_sort(events.begin(), events.end(), [](const auto& x, const auto& y) { return x.when < y.when; });
   return true;
@@ -118,37 +106,21 @@ bool scriptEvents(const RunArguments& a, const Project& project, DateTime start,
 
 }  // namespace
 
-std::optional<long long> parseDuration(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  long long unit = 1000;
-  std::string digits = text;
-  switch (text.back()) {
-    case 's': unit = 1000; digits.pop_back(); break;
-    case 'm': unit = 60'000; digits.pop_back(); break;
-    case 'h': unit = 3'600'000; digits.pop_back(); break;
-    case 'd': unit = 86'400'000; digits.pop_back(); break;
-    default: break;
-  }
-  if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-    return std::nullopt;
-  return std::stoll(digits) * unit;
-}
-
 int runCommand(const RunArguments& a) {
   DateTime start = SystemClock().now();
-  if (!a.start.empty()) {
-    const auto parsed = parseIsoDateTime(a.start);
+  if (a.start) {
+    const auto parsed = parseIsoDateTime(*a.start);
     if (!parsed) {
-      std::cerr << "--start erwartet \"YYYY-MM-DD hh:mm:ss\": " << a.start << "\n";
+      std::cerr << "--start erwartet \"YYYY-MM-DD hh:mm:ss\": " << *a.start << "\n";
       return 2;
     }
     start = *parsed;
   }
   std::optional<long long> durationMs;
-  if (!a.duration.empty()) {
-    durationMs = parseDuration(a.duration);
+  if (a.duration) {
+    durationMs = parseDuration(*a.duration);
     if (!durationMs) {
-      std::cerr << "--for erwartet eine Dauer wie 90s, 15m, 2h oder 7d: " << a.duration << "\n";
+      std::cerr << "--for erwartet eine Dauer wie 90s, 15m, 2h oder 7d: " << *a.duration << "\n";
       return 2;
     }
   }
@@ -174,15 +146,6 @@ int runCommand(const RunArguments& a) {
   if (!scriptEvents(a, project, start, events)) return 2;
 
   ManualClock virtualClock(start);
-  // Ctrl+C, SIGTERM and the end of --for are seen inside a long tick as well, between queued
-  // programs and every few statements; they end the run like the end of --for, not as an abort.
-  bool halted = false;
-  session.onProcessInput = [&] {
-    if (!halted && (g_interrupted || (durationMs && clock.now() >= end))) {
-      halted = true;
-      session.abort();
-    }
-  };
   ShiftedClock realClock(start);
   const Clock& clock = a.fast ? static_cast<const Clock&>(virtualClock) : realClock;
   RunUserInterface ui(a.continueOnError, clock);
@@ -211,6 +174,15 @@ int runCommand(const RunArguments& a) {
   session.initialise();
   session.start();
   const DateTime end = durationMs ? start + static_cast<double>(*durationMs) / (kSecondsPerDay * 1000.0) : 0.0;
+  // Ctrl+C, SIGTERM and the end of --for are seen inside a long tick as well, between queued
+  // programs and every few statements; they end the run like the end of --for, not as an abort.
+  bool halted = false;
+  session.onProcessInput = [&] {
+    if (!halted && (g_interrupted || (durationMs && clock.now() >= end))) {
+      halted = true;
+      session.abort();
+    }
+  };
   std::size_t next = 0;
   long long tick = 0;
   const auto realStart = std::chrono::steady_clock::now();

@@ -9,8 +9,8 @@ namespace kelvaro::cli {
 
 struct RunArguments {
   std::string project;
-  std::string start;     // "YYYY-MM-DD hh:mm:ss"; empty = now
-  std::string duration;  // "90s", "2h", "7d"; empty = until Ctrl+C or the program ends
+  std::optional<std::string> start;     // "YYYY-MM-DD hh:mm:ss"; none = now
+  std::optional<std::string> duration;  // "90s", "2h", "7d"; none = until Ctrl+C or the program ends
   bool fast = false;     // virtual time in 10 ms ticks without sleeping
   bool trace = false;    // one JSON line per change of a shown value
   std::vector<std::string> clicks;  // OBJECT@TIME
@@ -21,8 +21,5 @@ struct RunArguments {
 };
 
 int runCommand(const RunArguments& arguments);
-
-// "90s", "15m", "2h", "7d" or plain seconds → milliseconds; nothing when malformed.
-std::optional<long long> parseDuration(const std::string& text);
 
 }  // namespace kelvaro::cli

@@ -10,11 +10,12 @@
 
 namespace kelvaro::test {
 
-CliRun runCli(const std::string& arguments, const std::string& dir, Stderr stderrMode) {
+CliRun runCli(const std::string& arguments, const std::string& dir, Stderr stderrMode, const std::string& ini) {
   TempDir scratch;
   const std::string errFile = scratch.file("stderr.txt");
   std::string command = dir.empty() ? std::string() : "cd '" + dir + "' && ";
-  command += "KELVARO_INI=/nonexistent/kelvaro.INI " + std::string(KELVARO_CLI_PATH) + " " + arguments;
+  command += "KELVARO_INI='" + (ini.empty() ? std::string("/nonexistent/kelvaro.INI") : ini) + "' " +
+             std::string(KELVARO_CLI_PATH) + " " + arguments;
   command += stderrMode == Stderr::Merged ? " 2>&1" : " 2>'" + errFile + "'";
   CliRun result;
   FILE* pipe = popen(command.c_str(), "r");

@@ -1,4 +1,4 @@
-// Runs kelvaro-cli as other tools do, with no settings file of whoever runs the tests.
+// Runs kelvaro-cli as other tools do, never with the settings file of whoever runs the tests.
 #pragma once
 
 #include <string>
@@ -13,7 +13,9 @@ struct CliRun {
 
 enum class Stderr { Merged, Apart };
 
-// arguments are shell words; dir, when given, is the working directory.
-CliRun runCli(const std::string& arguments, const std::string& dir = {}, Stderr stderrMode = Stderr::Merged);
+// arguments are shell words; dir, when given, is the working directory; ini, when given, the
+// settings file (else there is none).
+CliRun runCli(const std::string& arguments, const std::string& dir = {}, Stderr stderrMode = Stderr::Merged,
+              const std::string& ini = {});
 
 }  // namespace kelvaro::test
