@@ -1,7 +1,11 @@
 // The line translator: one line in, its token string and result out.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <type_traits>
+
 #include "language/compiler.h"
+#include "language/token.h"
 #include "language/translator.h"
 #include "model/project.h"
 #include "support/token_text.h"
@@ -154,6 +158,55 @@ TEST(Translator, LabelsAndErrors) {
     EXPECT_EQ(t.position, c.position);
     EXPECT_EQ(t.name, c.name);
   }
+}
+
+using TokenTable = std::remove_const_t<decltype(kTokenTable)>;
+
+TokenRow& rowOf(TokenTable& table, std::string_view keyword) {
+  for (auto& row : table)
+    if (row.keyword == keyword) return row;
+  throw std::logic_error("no row " + std::string(keyword));
+}
+
+// The checks the token table must pass, each shown failing on a table with one fault; and
+// the look-ups by byte, which the engine and the walk use, find every row.
+TEST(TokenTable, ItsChecksCatchEachFaultAndEveryRowIsFoundByItsByte) {
+  struct Fault {
+    int line;
+    void (*apply)(TokenTable&);
+  };
+  const Fault faults[] = {
+      {__LINE__, [](TokenTable& t) { rowOf(t, "ERLEDIGT").byte = rowOf(t, "AKTIVIEREN").byte; }},
+      {__LINE__, [](TokenTable& t) { rowOf(t, "PCAKTIV").byte = rowOf(t, "MODEMOK").byte; }},
+      {__LINE__, [](TokenTable& t) { rowOf(t, "AN").byte = rowOf(t, "DANN").byte; }},
+      {__LINE__, [](TokenTable& t) { rowOf(t, "ABBRUCH").keyword = "VERLASSEN"; }},
+      {__LINE__, [](TokenTable& t) { rowOf(t, "ZWISCHEN").byte = 0xCA; }},
+      {__LINE__, [](TokenTable& t) { rowOf(t, "VERLASSEN").byte = 0x7E; }},
+      {__LINE__, [](TokenTable& t) { rowOf(t, "*VOR").pcOnly = true; }},
+      {__LINE__, [](TokenTable& t) { rowOf(t, "UND").typeLetter = 'Z'; }},
+      {__LINE__, [](TokenTable& t) { rowOf(t, "JAHR").number = 16412; }},
+      {__LINE__, [](TokenTable& t) { std::swap(rowOf(t, "JAHR"), rowOf(t, "PCAKTIV")); }},
+      {__LINE__, [](TokenTable& t) { std::swap(rowOf(t, "WENN"), rowOf(t, "<>")); }},
+  };
+  EXPECT_TRUE(token_checks::holds(kTokenTable, kKeywordRows));
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE(fault.line);
+    TokenTable broken = kTokenTable;
+    fault.apply(broken);
+    EXPECT_FALSE(token_checks::holds(broken, kKeywordRows));
+  }
+  for (const TokenRow& row : kTokenTable) {
+    SCOPED_TRACE(std::string(row.keyword));
+    EXPECT_EQ(statementRow(row.byte) == &row, row.kind == TokenKind::Statement);
+    EXPECT_EQ(functionRow(row.byte) == &row, row.kind == TokenKind::ConditionFunction);
+    if (row.kind == TokenKind::SystemValue) EXPECT_EQ(&systemValueRow(row.number), &row);
+  }
+  EXPECT_EQ(statementRow(0xB5), nullptr);
+  // The four system values that take an argument, and no other.
+  std::vector<std::string_view> withArgument;
+  for (int n = kFirstSystemValue; n <= kLastSystemValue; ++n)
+    if (systemValueTakesArgument(n)) withArgument.push_back(systemValueRow(n).keyword);
+  EXPECT_EQ(withArgument, (std::vector<std::string_view>{"STOPPZEIT", "ZUFALLSZEIT", "SONNENAUFGANG", "SONNENUNTERGANG"}));
 }
 
 TEST(Translator, AnyBytesAreSafe) {

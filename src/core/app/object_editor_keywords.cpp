@@ -29,7 +29,7 @@ std::string mixedCase(std::string_view keyword) {
 
 std::vector<std::string> statementKeywords() {
   std::vector<std::string> list;
-  for (const auto& row : kTokenTable) {
+  for (const auto& row : keywordRows()) {
     std::string word = mixedCase(row.keyword);
     switch (row.kind) {
       case TokenKind::ConditionPart:
@@ -39,17 +39,17 @@ std::vector<std::string> statementKeywords() {
         break;
       case TokenKind::Statement:
         if (row.keyword == "WENN") word = "wenn ";
-        else if (row.operand == Operand::ObjectArgument || row.operand == Operand::Arguments) word += "(";
-        else if (row.operand == Operand::Label) word += " ";
+        else if (inParentheses(row.operand)) word += "(";
+        else if (row.operand == Operand::JumpTarget) word += " ";
         break;
       case TokenKind::ConditionFunction:
-        if (row.operand == Operand::ObjectArgument) word += "(";
+        if (objectFirst(row.operand)) word += "(";
         break;
       case TokenKind::SystemValue:
         // Sun times take the date in brackets.
         if (row.keyword == "SONNENAUFGANG" || row.keyword == "SONNENUNTERGANG") word += "(";
         break;
-      case TokenKind::StateValue:
+      default:  // state values; the other kinds are no words of the list
         break;
     }
     list.push_back(word);

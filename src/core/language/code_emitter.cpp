@@ -33,7 +33,7 @@ bool CodeEmitter::putWord(int value, bool highFirst) {
 
 void CodeEmitter::noteType(int number) {
   if (number >= kFirstSystemValue) {
-    const char letter = kSystemValues[static_cast<std::size_t>(number - kFirstSystemValue)].typeLetter;
+    const char letter = systemValueRow(number).typeLetter;
     m_lastType = letter == '-' ? std::string() : std::string(1, letter);
     return;
   }
@@ -100,7 +100,7 @@ int CodeEmitter::emitLine(std::string_view tokens) {
     if (c == tok::kObjectRef) {
       const int index = fiveDigits(tokens, i + 1);
       if (index < 0) return kErrSyntax;
-      if (!put('%')) return kErrOverflow;
+      if (!put(tok::kObjectRef)) return kErrOverflow;
       m_objectReferences.push_back(m_position);
       if (!putWord(index, false)) return kErrOverflow;
       i += 6;
@@ -112,7 +112,7 @@ int CodeEmitter::emitLine(std::string_view tokens) {
       i += 2;
       if (op == tok::kIf) {
         for (int k = 0; k < 4; ++k)
-          if (!put(0xFF)) return kErrOverflow;
+          if (!put(tok::kPlaceholder)) return kErrOverflow;
       } else if (op == tok::kGoto) {
         const int line = fiveDigits(tokens, i);
         if (line < 0) return kErrSyntax;

@@ -10,6 +10,7 @@
 #include "language/image.h"
 #include "language/program_lines.h"
 #include "language/structure_walk.h"
+#include "language/token.h"
 #include "language/translator.h"
 #include "model/hardware_assignment.h"
 #include "model/object_types.h"
@@ -200,7 +201,7 @@ class CompileRun {
       }
       oc.lineMapEnd = m_out.lineMap.size();
       if (!m_lines[i].empty()) {
-        if (!emitter.put(0xBD) || !emitter.put(0xFC)) return failed(kErrOverflow, static_cast<int>(i), emitter.position());
+        if (!emitter.put(tok::kStatement) || !emitter.put(tok::kLeave)) return failed(kErrOverflow, static_cast<int>(i), emitter.position());
         oc.codeEnd = emitter.position();
         const WalkResult walk =
             walkStructure({m_out.code, oc.codeStart, oc.codeEnd, m_out.lineMap, oc.lineMapFirst, oc.lineMapEnd,

@@ -12,9 +12,9 @@ namespace {
 
 using ByteSet = std::bitset<256>;
 
-ByteSet setOf(std::initializer_list<int> bytes) {
+ByteSet setOf(std::initializer_list<TokenByte> bytes) {
   ByteSet s;
-  for (int b : bytes) s.set(static_cast<std::size_t>(b & 0xFF));
+  for (TokenByte b : bytes) s.set(b.value);
   return s;
 }
 
@@ -23,28 +23,33 @@ ByteSet withRange(ByteSet s, int from, int to) {
   return s;
 }
 
+using namespace tok;
+
 // The admissible next bytes after each kind of token.
-const ByteSet kStatementStart = setOf({0xBD});
-const ByteSet kAssignmentStart = setOf({'&'});
-const ByteSet kAfterAssignmentValue =
-    setOf({'&', '(', ')', '*', '+', ',', '-', '.', '/', 0x7C, 0xB6, 0xB7, 0xB8, 0xB9, 0xBD});
-const ByteSet kConditionStart = setOf({'&', 0x7C});
-const ByteSet kAfterConditionValue = withRange(setOf({'&', '(', ')', '<', '=', '>', 0xBF}), 0xC2, 0xC9);
-const ByteSet kAfterOperator = setOf({'&', '(', ')', 0x7C});
-const ByteSet kAfterTruthFunction = setOf({0xBF, 0xC2, 0xC3});
-const ByteSet kAfterFunction = setOf({'%', '&', '(', ')', 0xEF});
+const ByteSet kStatementStart = setOf({kStatement});
+const ByteSet kAssignmentStart = setOf({kSymbolRef});
+const ByteSet kAfterAssignmentValue = setOf({kSymbolRef, kOpen, kClose, kTimes, kPlus, kComma, kMinus, kPoint, kDivide,
+                                             kFunction, kNextState, kPrevState, kFirstState, kSecondState, kStatement});
+const ByteSet kConditionStart = setOf({kSymbolRef, kFunction});
+const ByteSet kComparisons = setOf({kLess, kEqual, kGreater, kNotEqual, kLessEqual, kGreaterEqual, kWildcardEqual,
+                                    kWeekdayEqual, kBetween});
+const ByteSet kAfterConditionValue = setOf({kSymbolRef, kOpen, kClose, kThen, kOr, kAnd}) | kComparisons;
+const ByteSet kAfterOperator = setOf({kSymbolRef, kOpen, kClose, kFunction});
+const ByteSet kAfterTruthFunction = setOf({kThen, kOr, kAnd});
+const ByteSet kAfterFunction = setOf({kObjectRef, kSymbolRef, kOpen, kClose, kArithmetic});
 // MODEMOK takes no argument, yet may also be written with its empty parentheses.
 const ByteSet kAfterModemOk = kAfterFunction | kAfterTruthFunction;
 // A closing parenthesis may follow an object argument: GESCHALTET(x), AKTIVIEREN(x).
-const ByteSet kAfterConditionObject = withRange(setOf({'<', '=', '>', ')', 0xBF}), 0xC2, 0xC9);
-const ByteSet kAfterStatementObject = setOf({0xBD, ')'});
-const ByteSet kObjectArgument = setOf({'%'});
-const ByteSet kReferenceArgument = setOf({'&'});
-const ByteSet kAfterReferenceArgument = setOf({')', 0xBD});
-const ByteSet kAfterFirstCallArgument = setOf({',', ')', 0xBD});
-const ByteSet kAfterLoneArithmetic = withRange(setOf({'&', 0xBD}), '(', '/');
+const ByteSet kAfterConditionObject = setOf({kClose, kThen, kOr, kAnd}) | kComparisons;
+const ByteSet kAfterStatementObject = setOf({kStatement, kClose});
+const ByteSet kObjectArgument = setOf({kObjectRef});
+const ByteSet kReferenceArgument = setOf({kSymbolRef});
+const ByteSet kAfterReferenceArgument = setOf({kClose, kStatement});
+const ByteSet kAfterFirstCallArgument = setOf({kComma, kClose, kStatement});
+// "(" to "/": the operators and separators of an expression.
+const ByteSet kAfterLoneArithmetic = withRange(setOf({kSymbolRef, kStatement}), kOpen, kDivide);
 
-bool is(std::uint8_t byte, char token) { return byte == static_cast<std::uint8_t>(token); }
+bool is(std::uint8_t byte, TokenByte token) { return byte == token; }
 
 struct IfLevel {
   int addressPosition = 0;  // the four address bytes after BD BE
@@ -60,8 +65,8 @@ class StructureWalk {
     m_allowed = kStatementStart;
     while (p < m_in.end) {
       const std::uint8_t b = m_code[static_cast<std::size_t>(p)];
-      if (is(b, tok::kStatement) && m_inCondition) return {kErrThenMissing, p};
-      if (!m_allowed.test(b) && !is(b, tok::kElse) && !is(b, tok::kEndIf)) return {kErrSequence, p};
+      if (is(b, kStatement) && m_inCondition) return {kErrThenMissing, p};
+      if (!m_allowed.test(b) && !is(b, kElse) && !is(b, kEndIf)) return {kErrSequence, p};
       const WalkResult step = visit(b, p);
       if (step.code != 0) return step;
     }
@@ -82,45 +87,45 @@ class StructureWalk {
 
   // Skips a parenthesised argument list token by token; references are three bytes.
   int skipArguments(int p) const {
-    if (p >= m_in.end || !is(at(p), '(')) return p;
+    if (p >= m_in.end || !is(at(p), kOpen)) return p;
     int depth = 0;
     while (p < m_in.end) {
       const std::uint8_t b = at(p);
-      if (is(b, tok::kSymbolRef) || is(b, tok::kObjectRef)) {
+      if (is(b, kSymbolRef) || is(b, kObjectRef)) {
         p += 3;
         continue;
       }
       ++p;
-      if (is(b, '(')) ++depth;
-      if (is(b, ')') && --depth == 0) break;
+      if (is(b, kOpen)) ++depth;
+      if (is(b, kClose) && --depth == 0) break;
     }
     return p < m_in.end ? p : m_in.end;
   }
 
   WalkResult visit(std::uint8_t b, int& p) {
+    if (kComparisons.test(b) || b == kOr || b == kAnd) {
+      m_allowed = kAfterOperator;
+      ++p;
+      return {};
+    }
     switch (b) {
-      case 0xBD: return statement(p);
-      case '&': return reference(p);
-      case '%':
+      case kStatement: return statement(p);
+      case kSymbolRef: return reference(p);
+      case kObjectRef:
         if (!has(p, 3)) return {kErrSequence, p};
         m_allowed = m_inCondition ? kAfterConditionObject : kAfterStatementObject;
         p += 3;
         return {};
-      case '<': case '=': case '>':
-      case 0xC2: case 0xC3: case 0xC4: case 0xC5: case 0xC6: case 0xC7: case 0xC8: case 0xC9:
-        m_allowed = kAfterOperator;
-        ++p;
-        return {};
-      case 0xBF: return then(p);
-      case 0xC0: return otherwise(p);
-      case 0xC1: return endIf(p);
-      case 0x7C: return function(p);
-      case 0xEF:
+      case kThen: return then(p);
+      case kElse: return otherwise(p);
+      case kEndIf: return endIf(p);
+      case kFunction: return function(p);
+      case kArithmetic:
         if (!has(p, 3)) return {kErrSequence, p};
         m_allowed = kAfterLoneArithmetic;
         p += 3;
         return {};
-      case ')':
+      case kClose:
         if (m_inCondition) m_allowed = kAfterConditionObject;
         ++p;
         return {};
@@ -136,12 +141,12 @@ class StructureWalk {
     m_inAssignment = false;
     m_callStatement = 0;
     switch (op) {
-      case 0xB4:
+      case kAssign:
         m_inAssignment = true;
         m_allowed = kAssignmentStart;
         p += 2;
         return {};
-      case 0xBE:
+      case kIf:
         if (!has(p, 6)) return {kErrSequence, p};
         if (static_cast<int>(m_levels.size()) >= kMaxOpenIfs) return {kErrTooManyIfs, p};
         m_levels.push_back({p + 2, 0});
@@ -149,38 +154,38 @@ class StructureWalk {
         m_allowed = kConditionStart;
         p += 6;
         return {};
-      case 0xFA:
+      case kGoto:
         if (!has(p, 4)) return {kErrSequence, p};
         resolveGoto(p);
         m_allowed = kStatementStart;
         p += 4;
         return {};
-      case 0xCE:  // STARTUHR and its five bytes "(" "&" lo hi ")"
+      case kStartClock:  // STARTUHR and its five bytes "(" "&" lo hi ")"
         if (!has(p, 7)) return {kErrSequence, p};
         m_allowed = kStatementStart;
         p += 7;
         return {};
-      case 0xD0: case 0xD1: case 0xD2: case 0xD3: case 0xD4: case 0xD7: case 0xD8: case 0xDE:
+      case kInput: case kPlay: case kBeep: case kShow: case kHide: case kLockInput: case kUnlockInput: case kBarColour:
         p = skipArguments(p + 2);
         m_allowed = kStatementStart;
         return {};
-      case 0xDA: case 0xDB:
+      case kSetPosition: case kGetPosition:
         p = skipArguments(p + 2);
         return {};
-      case 0xD5: case 0xD6: case 0xDF: case 0xE0: case 0xE1: case 0xE2:
+      case kActivate: case kDeactivate: case kDone: case kRun: case kQuery: case kErrorHandler:
         p += 2;
-        if (p < m_in.end && is(at(p), '(')) ++p;
+        if (p < m_in.end && is(at(p), kOpen)) ++p;
         m_allowed = kObjectArgument;
         return {};
-      case 0xE6: case 0xEC: case 0xED: case 0xEE: case 0x82:
+      case kStartProgram: case kModem: case kDial: case kModemData: case kSendSms:
         p += 2;
-        if (p < m_in.end && is(at(p), '(')) ++p;
+        if (p < m_in.end && is(at(p), kOpen)) ++p;
         m_callStatement = op;
         m_callArguments = 0;
         // The control unit's code carries no arguments of the PC-only STARTWIN.
-        m_allowed = p < m_in.end && is(at(p), tok::kStatement) && op == 0xE6 ? kStatementStart : kReferenceArgument;
+        m_allowed = p < m_in.end && is(at(p), kStatement) && op == kStartProgram ? kStatementStart : kReferenceArgument;
         return {};
-      case 0x83: case 0xF0: case 0xFC: case 0xFD: case 0xFE:
+      case kInitModem: case kSetModem: case kLeave: case kProgramEnd: case kAbort:
         p += 2;
         return {};
       default:
@@ -193,10 +198,10 @@ class StructureWalk {
     p += 3;
     if (m_inAssignment) {
       m_allowed = kAfterAssignmentValue;
-    } else if (m_callStatement == 0xED) {
+    } else if (m_callStatement == kDial) {
       // ANRUFEN(a,b): the second argument comes as the group "," "&" lo hi.
       m_allowed = kAfterFirstCallArgument;
-      if (++m_callArguments == 1 && p < m_in.end && is(at(p), ',') && has(p, 4) && is(at(p + 1), '&')) {
+      if (++m_callArguments == 1 && p < m_in.end && is(at(p), kComma) && has(p, 4) && is(at(p + 1), kSymbolRef)) {
         p += 4;
         m_allowed = kAfterReferenceArgument;
         m_callStatement = 0;
@@ -222,8 +227,8 @@ class StructureWalk {
   WalkResult otherwise(int& p) {
     if (m_levels.empty()) return {kErrElseWithoutIf, p};
     if (!has(p, 4)) return {kErrSequence, p};
-    m_code[static_cast<std::size_t>(p)] = 0xBD;
-    m_code[static_cast<std::size_t>(p + 1)] = static_cast<std::uint8_t>(tok::kGoto);
+    m_code[static_cast<std::size_t>(p)] = kStatement;
+    m_code[static_cast<std::size_t>(p + 1)] = kGoto;
     m_levels.back().elseJump = p + 2;
     writeAddress(m_levels.back().addressPosition + 2, p + 4);
     m_allowed = kStatementStart;
@@ -247,13 +252,13 @@ class StructureWalk {
       return {};
     }
     switch (at(p + 1)) {
-      case 0xE8: case 0xF1:
+      case kPcActive: case kSmsFault:
         m_allowed = kAfterTruthFunction;
         break;
-      case 0xEB:
+      case kModemOk:
         m_allowed = kAfterModemOk;
         break;
-      case 0xE7: case 0xE9: case 0xEA: case 0xEF:
+      case kSwitched: case kFault: case kActivated: case kArithmetic:
         m_allowed = kAfterFunction;
         break;
       default:
@@ -272,7 +277,7 @@ class StructureWalk {
         writeAddress(p + 2, m_in.lineMap[i].codePosition);
         return;
       }
-    m_code[static_cast<std::size_t>(p + 1)] = static_cast<std::uint8_t>(tok::kLeave);
+    m_code[static_cast<std::size_t>(p + 1)] = kLeave;
   }
 
   const WalkInput& m_in;

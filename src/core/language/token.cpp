@@ -1,18 +1,39 @@
-// Look-ups in the token table by byte.
+// Look-ups in the token table by byte, and the token text of a row.
 #include "language/token.h"
 
 namespace kelvaro {
 namespace {
 
-const TokenRow* rowWithBytes(char first, char second) {
-  for (const auto& row : kTokenTable)
-    if (row.bytes.size() >= 2 && row.bytes[0] == first && row.bytes[1] == second) return &row;
-  return nullptr;
+// Row index + 1 of each byte of one kind; 0 where the byte is no token of that kind.
+template <TokenKind Kind>
+constexpr std::array<std::uint8_t, 256> indexOf() {
+  std::array<std::uint8_t, 256> index{};
+  for (std::size_t i = 0; i < kTokenTable.size(); ++i)
+    if (kTokenTable[i].kind == Kind) index[kTokenTable[i].byte] = static_cast<std::uint8_t>(i + 1);
+  return index;
 }
+static_assert(kTokenTable.size() < 255);
+
+constexpr auto kStatementIndex = indexOf<TokenKind::Statement>();
+constexpr auto kFunctionIndex = indexOf<TokenKind::ConditionFunction>();
+
+const TokenRow* rowAt(std::uint8_t slot) { return slot == 0 ? nullptr : &kTokenTable[slot - 1u]; }
 
 }  // namespace
 
-const TokenRow* statementRow(char operation) { return rowWithBytes(tok::kStatement, operation); }
-const TokenRow* functionRow(char function) { return rowWithBytes(tok::kFunction, function); }
+const TokenRow* statementRow(std::uint8_t operation) { return rowAt(kStatementIndex[operation]); }
+const TokenRow* functionRow(std::uint8_t function) { return rowAt(kFunctionIndex[function]); }
+
+std::string tokenText(const TokenRow& row) {
+  std::string text;
+  switch (row.kind) {
+    case TokenKind::Statement: text = {tok::kStatement.ch(), static_cast<char>(row.byte)}; break;
+    case TokenKind::ConditionFunction: text = {tok::kFunction.ch(), static_cast<char>(row.byte)}; break;
+    case TokenKind::SystemValue: text = tok::kSymbolRef.ch() + std::to_string(row.number); break;
+    default: text = std::string(1, static_cast<char>(row.byte)); break;
+  }
+  if (row.operand == Operand::ElseJump) text.append(3, tok::kPlaceholder.ch());
+  return text;
+}
 
 }  // namespace kelvaro

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <vector>
 
 #include "language/token.h"
 #include "text/cp1252.h"
@@ -29,11 +30,11 @@ namespace {
 
 struct Rewrite {
   std::string_view pattern;
-  std::string_view replacement;
+  std::string replacement;
 };
 
 // Word forms rewritten before the literals are taken.
-constexpr std::array<Rewrite, 11> kFirstRewrites = {{
+const std::array<Rewrite, 11> kFirstRewrites = {{
     {" GEOEFFNET ", "=0 "},
     {" OFFEN ", "=0 "},
     {" GESCHLOSSEN ", "=1 "},
@@ -47,16 +48,19 @@ constexpr std::array<Rewrite, 11> kFirstRewrites = {{
     {" HOCHFAHREN ", ":=\"oben\" "},
 }};
 
+const std::string kFirstState(1, tok::kFirstState.ch());
+const std::string kSecondState(1, tok::kSecondState.ch());
+
 // Word forms rewritten after the literals; AN and AUS count only right behind ":=".
-constexpr std::array<Rewrite, 18> kSecondRewrites = {{
+const std::array<Rewrite, 18> kSecondRewrites = {{
     {" AUSSCHALTEN", ":=AUS"},
     {" EINSCHALTEN", ":=AN"},
     {" UMSCHALTEN", ":=*VOR"},
     {" GEDRUECKT", ":=AN"},
-    {" OEFFNEN", ":=\xB8"},
-    {" SCHLIESSEN", ":=\xB9"},
-    {":=AUS ", ":=\xB8"},
-    {":=AN ", ":=\xB9"},
+    {" OEFFNEN", ":=" + kFirstState},
+    {" SCHLIESSEN", ":=" + kSecondState},
+    {":=AUS ", ":=" + kFirstState},
+    {":=AN ", ":=" + kSecondState},
     {" WIE ", ":="},
     {" GLEICHSCHALTEN ", ":="},
     {" UNGLEICH ", "<>"},
@@ -69,13 +73,13 @@ constexpr std::array<Rewrite, 18> kSecondRewrites = {{
     {" GROESSER ", ">"},
 }};
 
-constexpr std::array<Rewrite, 5> kOperators = {{
-    {"<>", "\xC4"},
-    {"<=", "\xC5"},
-    {">=", "\xC6"},
-    {"=#", "\xC7"},
-    {"=+", "\xC8"},
-}};
+// The two-character comparisons of the token table, in its order.
+const std::vector<Rewrite> kOperators = [] {
+  std::vector<Rewrite> rows;
+  for (const auto& row : kTokenTable)
+    if (row.kind == TokenKind::Comparison && row.keyword.size() == 2) rows.push_back({row.keyword, tokenText(row)});
+  return rows;
+}();
 
 bool isKeywordDelimiter(char c) {
   switch (c) {
@@ -111,8 +115,8 @@ bool isGotoAt(const std::string& line, std::size_t i) {
 
 // Each row is applied until its pattern no longer occurs; every replacement is shorter than
 // its pattern or removes it for good, so this ends.
-template <std::size_t N>
-void applyRewrites(std::string& line, const std::array<Rewrite, N>& rows) {
+template <class Rows>
+void applyRewrites(std::string& line, const Rows& rows) {
   for (const auto& row : rows) {
     std::size_t at;
     while ((at = line.find(row.pattern)) != std::string::npos) line.replace(at, row.pattern.size(), row.replacement);
@@ -212,7 +216,7 @@ class LineTranslator {
   // keywords -> token bytes where both neighbours are delimiters
   void replaceKeywords() {
     m_line = " " + m_line + " ";
-    for (const auto& row : kTokenTable) {
+    for (const auto& row : keywordRows()) {
       std::size_t from = 0, at;
       while ((at = m_line.find(row.keyword, from)) != std::string::npos) {
         const std::size_t after = at + row.keyword.size();
@@ -221,9 +225,10 @@ class LineTranslator {
           from = at + 1;
           continue;
         }
-        std::string replacement(row.bytes);
+        std::string replacement = tokenText(row);
+        if (row.kind == TokenKind::ConditionPart && (row.byte == tok::kThen || row.byte == tok::kElse)) replacement += ' ';
         std::size_t replaced = row.keyword.size();
-        if (row.operand == Operand::ObjectArgument) {
+        if (objectFirst(row.operand)) {
           replacement += "(%";  // the name that follows is an object
           ++replaced;
         }
@@ -243,7 +248,7 @@ class LineTranslator {
     if (at == std::string::npos) return;
     m_line.replace(at, 2, 1, kAssignMarker);
     if (at + 1 < m_line.size() && (m_line[at + 1] == '-' || m_line[at + 1] == '+')) m_line.insert(at + 1, 1, '0');
-    m_line.insert(0, "\xBD\xB4");
+    m_line.insert(0, std::string{tok::kStatement.ch(), tok::kAssign.ch()});
     m_isAssignment = true;
   }
 
@@ -337,10 +342,10 @@ class LineTranslator {
   // arithmetic -> marker + 7C EF "(" expression ")"
   void wrapArithmetic() {
     if (!m_isAssignment || m_line.find_first_of("+-*/") == std::string::npos ||
-        m_line.find(tok::kArithmetic) != std::string::npos)
+        m_line.find(tok::kArithmetic.ch()) != std::string::npos)
       return;
     const std::size_t marker = m_line.find(kAssignMarker);
-    m_line.insert(marker + 1, "\x7C\xEF(");
+    m_line.insert(marker + 1, std::string{tok::kFunction.ch(), tok::kArithmetic.ch(), tok::kOpen.ch()});
     m_line += ')';
   }
 

@@ -144,17 +144,17 @@ int Engine::setVariable(int symbol, std::int32_t i, double r) {
 // readOperand -> "&" + number, and "(&arg)" after the system values that take one
 bool Engine::readOperand(int& pc, int end, CodeOperand& operand) const {
   const auto& code = m_compiled.code;
-  if (pc + 2 >= end || code[static_cast<std::size_t>(pc)] != '&') return false;
+  if (pc + 2 >= end || code[static_cast<std::size_t>(pc)] != tok::kSymbolRef) return false;
   operand.number = code[static_cast<std::size_t>(pc) + 1] | (code[static_cast<std::size_t>(pc) + 2] << 8);
   operand.argument = -1;
   pc += 3;
-  if (takesArgument(operand.number)) {
+  if (systemValueTakesArgument(operand.number)) {
     int p = pc;
-    if (p < end && code[static_cast<std::size_t>(p)] == '(') ++p;
-    if (p + 2 < end && code[static_cast<std::size_t>(p)] == '&') {
+    if (p < end && code[static_cast<std::size_t>(p)] == tok::kOpen) ++p;
+    if (p + 2 < end && code[static_cast<std::size_t>(p)] == tok::kSymbolRef) {
       operand.argument = code[static_cast<std::size_t>(p) + 1] | (code[static_cast<std::size_t>(p) + 2] << 8);
       p += 3;
-      if (p < end && code[static_cast<std::size_t>(p)] == ')') ++p;
+      if (p < end && code[static_cast<std::size_t>(p)] == tok::kClose) ++p;
       pc = p;
     }
   }
@@ -164,11 +164,11 @@ bool Engine::readOperand(int& pc, int end, CodeOperand& operand) const {
 // readObject -> "(%" + index of an object statement or function; -1 for an index outside the run list
 bool Engine::readObject(int& pc, int end, int& object) const {
   const auto& code = m_compiled.code;
-  if (pc < end && code[static_cast<std::size_t>(pc)] == '(') ++pc;
-  if (pc + 2 >= end || code[static_cast<std::size_t>(pc)] != '%') return false;
+  if (pc < end && code[static_cast<std::size_t>(pc)] == tok::kOpen) ++pc;
+  if (pc + 2 >= end || code[static_cast<std::size_t>(pc)] != tok::kObjectRef) return false;
   object = code[static_cast<std::size_t>(pc) + 1] | (code[static_cast<std::size_t>(pc) + 2] << 8);
   pc += 3;
-  if (pc < end && code[static_cast<std::size_t>(pc)] == ')') ++pc;
+  if (pc < end && code[static_cast<std::size_t>(pc)] == tok::kClose) ++pc;
   if (!validObject(object)) object = -1;
   return true;
 }
@@ -177,23 +177,23 @@ bool Engine::readObject(int& pc, int end, int& object) const {
 double Engine::arithmetic(int& pc, int end) const {
   const auto& code = m_compiled.code;
   double acc = 0.0;
-  char pending = '+';
+  std::uint8_t pending = tok::kPlus;
   pc += 2;
-  while (pc < end && code[static_cast<std::size_t>(pc)] != kBD) {
+  while (pc < end && code[static_cast<std::size_t>(pc)] != tok::kStatement) {
     const std::uint8_t b = code[static_cast<std::size_t>(pc)];
-    if (b == '&') {
+    if (b == tok::kSymbolRef) {
       CodeOperand o;
       if (!readOperand(pc, end, o)) break;
       const double v = numericValue(o).real;
       switch (pending) {
-        case '+': acc += v; break;
-        case '-': acc -= v; break;
-        case '*': acc *= v; break;
-        case '/': acc = v == 0.0 ? 0.0 : acc / v; break;
+        case tok::kPlus: acc += v; break;
+        case tok::kMinus: acc -= v; break;
+        case tok::kTimes: acc *= v; break;
+        case tok::kDivide: acc = v == 0.0 ? 0.0 : acc / v; break;
       }
       continue;
     }
-    if (b == '+' || b == '-' || b == '*' || b == '/') pending = static_cast<char>(b);
+    if (b == tok::kPlus || b == tok::kMinus || b == tok::kTimes || b == tok::kDivide) pending = b;
     ++pc;
   }
   return acc;
@@ -203,8 +203,8 @@ double Engine::arithmetic(int& pc, int end) const {
 std::string Engine::textExpression(int pc, int end) const {
   const auto& code = m_compiled.code;
   std::string text;
-  while (pc < end && code[static_cast<std::size_t>(pc)] != kBD) {
-    if (code[static_cast<std::size_t>(pc)] == '&') {
+  while (pc < end && code[static_cast<std::size_t>(pc)] != tok::kStatement) {
+    if (code[static_cast<std::size_t>(pc)] == tok::kSymbolRef) {
       CodeOperand o;
       if (!readOperand(pc, end, o)) break;
       if (text.size() < kMaxTextLength) {
@@ -223,20 +223,20 @@ DateTime Engine::timeExpression(int pc, int end) const {
   const auto& code = m_compiled.code;
   DateTime acc = 0.0;
   double sign = 1.0;
-  if (pc + 1 < end && code[static_cast<std::size_t>(pc)] == kPipe && code[static_cast<std::size_t>(pc) + 1] == kArith)
+  if (pc + 1 < end && code[static_cast<std::size_t>(pc)] == tok::kFunction && code[static_cast<std::size_t>(pc) + 1] == tok::kArithmetic)
     pc += 2;
   while (pc < end) {
     const std::uint8_t b = code[static_cast<std::size_t>(pc)];
-    if (b == '(' || b == ')' || b == '+') {
+    if (b == tok::kOpen || b == tok::kClose || b == tok::kPlus) {
       ++pc;
-    } else if (b == '-') {
+    } else if (b == tok::kMinus) {
       sign = -1.0;
       ++pc;
-    } else if (b == '&') {
+    } else if (b == tok::kSymbolRef) {
       CodeOperand o;
       if (!readOperand(pc, end, o)) break;
       const DateTime v = timeValue(o);
-      if (o.number == kSonnenaufgang || o.number == kSonnenuntergang) acc = v;
+      if (o.number == sys::kSonnenaufgang || o.number == sys::kSonnenuntergang) acc = v;
       else acc += sign * v;
       sign = 1.0;
     } else {
@@ -261,7 +261,7 @@ int Engine::assign(int& pc, int end) {
     return 0;
   }
   if (auto* t = std::get_if<TVarTime>(&d)) {
-    if (pc < end && code[static_cast<std::size_t>(pc)] == kPipe) {
+    if (pc < end && code[static_cast<std::size_t>(pc)] == tok::kFunction) {
       t->Value = timeExpression(pc, end);
       return 0;
     }
@@ -274,9 +274,9 @@ int Engine::assign(int& pc, int end) {
   if (pc >= end) return runerr::kBadValue;
   const std::uint8_t first = code[static_cast<std::size_t>(pc)];
   switch (first) {
-    case 0xB6:
-    case 0xB7: {
-      const int step = first == 0xB6 ? 1 : -1;
+    case tok::kNextState:
+    case tok::kPrevState: {
+      const int step = first == tok::kNextState ? 1 : -1;
       if (auto* v = std::get_if<TVarInt>(&d)) {
         const std::int32_t next = static_cast<std::int32_t>(static_cast<std::uint32_t>(v->Value) + static_cast<std::uint32_t>(step));
         setVariable(target.number, next, next);
@@ -288,28 +288,28 @@ int Engine::assign(int& pc, int end) {
       }
       return 0;
     }
-    case 0xB8: setVariable(target.number, 0, 0.0); return 0;
-    case 0xB9: setVariable(target.number, 1, 1.0); return 0;
-    case kPipe:
-      if (pc + 1 < end && code[static_cast<std::size_t>(pc) + 1] == kArith) {
+    case tok::kFirstState: setVariable(target.number, 0, 0.0); return 0;
+    case tok::kSecondState: setVariable(target.number, 1, 1.0); return 0;
+    case tok::kFunction:
+      if (pc + 1 < end && code[static_cast<std::size_t>(pc) + 1] == tok::kArithmetic) {
         const double r = arithmetic(pc, end);
         setVariable(target.number, roundEven(r), r);
         return 0;
       }
       return runerr::kBadArithmetic;
-    case '&': break;
+    case tok::kSymbolRef: break;
     default: return runerr::kBadValue;
   }
   CodeOperand source;
   if (!readOperand(pc, end, source)) return runerr::kBadValue;
   if (isSystemValue(source.number)) {
     switch (source.number) {
-      case kTag:
-      case kSec5:
-      case kMonat:
-      case kObjFehlAnz:
-      case kMonatstag:
-      case kJahr: {
+      case sys::kTag:
+      case sys::kSec5:
+      case sys::kMonat:
+      case sys::kObjFehlAnz:
+      case sys::kMonatstag:
+      case sys::kJahr: {
         const std::int32_t v = numericValue(source).integer;
         setVariable(target.number, v, v);
         break;
@@ -357,52 +357,52 @@ bool Engine::condition(int pc, int end, int thenAddress) {
   const int stop = thenAddress > pc ? std::min(thenAddress, end) : end;
   while (pc < stop) {
     const std::uint8_t b = code[static_cast<std::size_t>(pc)];
-    if (b == 0xBF || b == kBD) break;
-    if (b == 0xC2) {
+    if (b == tok::kThen || b == tok::kStatement) break;
+    if (b == tok::kOr) {
       if (result) return true;
       pending = Join::Or;
       ++pc;
-    } else if (b == 0xC3) {
+    } else if (b == tok::kAnd) {
       pending = Join::And;
       ++pc;
-    } else if (b == kPipe) {
+    } else if (b == tok::kFunction) {
       if (pc + 1 >= stop) break;
       const std::uint8_t f = code[static_cast<std::size_t>(pc) + 1];
       pc += 2;
       int object = -1;
       switch (f) {
-        case 0xE7:
-        case 0xEA:
-        case 0xE9:
+        case tok::kSwitched:
+        case tok::kActivated:
+        case tok::kFault:
           if (!readObject(pc, stop, object) || object < 0) {
             setError(runerr::kObjectExpected, pc);
-            if (f != 0xE9) combine(false);
+            if (f != tok::kFault) combine(false);
             break;
           }
-          if (f == 0xE7) combine(m_objects[static_cast<std::size_t>(object)].switched);
-          else if (f == 0xEA) combine(m_objects[static_cast<std::size_t>(object)].active);
+          if (f == tok::kSwitched) combine(m_objects[static_cast<std::size_t>(object)].switched);
+          else if (f == tok::kActivated) combine(m_objects[static_cast<std::size_t>(object)].active);
           break;  // FEHLER is not evaluated on the PC
-        case 0xE8: combine(true); break;
-        case 0xEB: combine(modemReady); break;
-        case 0xF1: combine(false); break;
+        case tok::kPcActive: combine(true); break;
+        case tok::kModemOk: combine(modemReady); break;
+        case tok::kSmsFault: combine(false); break;
         default: break;
       }
-    } else if (b == '&') {
+    } else if (b == tok::kSymbolRef) {
       CodeOperand left, right, third;
       if (!readOperand(pc, stop, left)) break;
-      while (pc < stop && code[static_cast<std::size_t>(pc)] == '(') ++pc;
+      while (pc < stop && code[static_cast<std::size_t>(pc)] == tok::kOpen) ++pc;
       if (pc >= stop) break;
       const std::uint8_t op = code[static_cast<std::size_t>(pc)];
-      if (!(op == '<' || op == '=' || op == '>' || (op >= 0xC4 && op <= 0xC9))) continue;
+      if (!(op == tok::kLess || op == tok::kEqual || op == tok::kGreater || (op >= tok::kNotEqual && op <= tok::kBetween))) continue;
       ++pc;
-      while (pc < stop && code[static_cast<std::size_t>(pc)] == '(') ++pc;
+      while (pc < stop && code[static_cast<std::size_t>(pc)] == tok::kOpen) ++pc;
       if (!readOperand(pc, stop, right)) {
         combine(false);
         continue;
       }
-      if (op == 0xC9) {
-        while (pc < stop && (code[static_cast<std::size_t>(pc)] == ',' || code[static_cast<std::size_t>(pc)] == '(' ||
-                             code[static_cast<std::size_t>(pc)] == ')'))
+      if (op == tok::kBetween) {
+        while (pc < stop && (code[static_cast<std::size_t>(pc)] == tok::kComma || code[static_cast<std::size_t>(pc)] == tok::kOpen ||
+                             code[static_cast<std::size_t>(pc)] == tok::kClose))
           ++pc;
         if (!readOperand(pc, stop, third)) {
           combine(false);
@@ -410,7 +410,7 @@ bool Engine::condition(int pc, int end, int thenAddress) {
         }
       }
       combine(compare(left, right, op, third) == 1);
-    } else if (b == '%') {
+    } else if (b == tok::kObjectRef) {
       pc += 3;
     } else {
       ++pc;
@@ -438,18 +438,18 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
     return target;
   };
   auto symbolArgument = [&](CodeOperand& o) -> bool {
-    if (p < end && code[static_cast<std::size_t>(p)] == '(') ++p;
+    if (p < end && code[static_cast<std::size_t>(p)] == tok::kOpen) ++p;
     if (!readOperand(p, end, o)) return false;
-    if (p < end && code[static_cast<std::size_t>(p)] == ')') ++p;
+    if (p < end && code[static_cast<std::size_t>(p)] == tok::kClose) ++p;
     return true;
   };
   switch (op) {
-    case 0xB4: {
+    case tok::kAssign: {
       errorCode = assign(p, end);
       if (errorCode != 0) errorPosition = statement;
       break;
     }
-    case 0xBE: {
+    case tok::kIf: {
       if (p + 3 >= end) {
         p = end;
         break;
@@ -459,7 +459,7 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       p = condition(p + 4, end, thenAddress) ? thenAddress : elseAddress;
       break;
     }
-    case 0xCE: {
+    case tok::kStartClock: {
       CodeOperand o;
       if (!symbolArgument(o) || !validSymbol(o.number)) {
         setError(runerr::kNoVariable, statement);
@@ -470,16 +470,16 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       }
       break;
     }
-    case 0xD0: {
+    case tok::kInput: {
       CodeOperand prompt, var;
-      if (p < end && code[static_cast<std::size_t>(p)] == '(') ++p;
+      if (p < end && code[static_cast<std::size_t>(p)] == tok::kOpen) ++p;
       if (!readOperand(p, end, prompt)) break;
-      if (p < end && code[static_cast<std::size_t>(p)] == ',') ++p;
+      if (p < end && code[static_cast<std::size_t>(p)] == tok::kComma) ++p;
       if (!readOperand(p, end, var)) break;
       m_host->inputStatement(textValue(prompt), var.number);
       break;
     }
-    case 0xD1: {
+    case tok::kPlay: {
       CodeOperand o;
       if (symbolArgument(o)) {
         const std::string file = textValue(o);
@@ -487,43 +487,43 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       }
       break;
     }
-    case 0xD2: {
+    case tok::kBeep: {
       CodeOperand o;
       if (symbolArgument(o)) m_ui.beep();
       break;
     }
-    case 0xD3:
-    case 0xD4: {
+    case tok::kShow:
+    case tok::kHide: {
       const int target = objectStatement(runerr::kBadVisibleObject);
       if (target < 0) break;
-      m_objects[static_cast<std::size_t>(target)].visible = op == 0xD3;
+      m_objects[static_cast<std::size_t>(target)].visible = op == tok::kShow;
       m_objects[static_cast<std::size_t>(target)].refreshRequest = true;
       m_host->redrawObject(target);
       break;
     }
-    case 0xD5:
-    case 0xD6: {
+    case tok::kActivate:
+    case tok::kDeactivate: {
       const int target = objectStatement(runerr::kBadActiveObject);
-      if (target >= 0) m_objects[static_cast<std::size_t>(target)].active = op == 0xD5;
+      if (target >= 0) m_objects[static_cast<std::size_t>(target)].active = op == tok::kActivate;
       break;
     }
-    case 0xD7:
-    case 0xD8: {
+    case tok::kLockInput:
+    case tok::kUnlockInput: {
       const int target = objectStatement(runerr::kBadInputObject);
-      if (target >= 0) m_project.objects[static_cast<std::size_t>(target)].BSInputRB = op == 0xD7 ? 2 : 0;
+      if (target >= 0) m_project.objects[static_cast<std::size_t>(target)].BSInputRB = op == tok::kLockInput ? 2 : 0;
       break;
     }
-    case 0xDA:
-    case 0xDB: {
+    case tok::kSetPosition:
+    case tok::kGetPosition: {
       const int target = objectStatement(runerr::kObjectExpected);
       if (target < 0) break;
       CodeOperand x, y;
-      if (p < end && code[static_cast<std::size_t>(p)] == ',') ++p;
+      if (p < end && code[static_cast<std::size_t>(p)] == tok::kComma) ++p;
       if (!readOperand(p, end, x)) break;
-      if (p < end && code[static_cast<std::size_t>(p)] == ',') ++p;
+      if (p < end && code[static_cast<std::size_t>(p)] == tok::kComma) ++p;
       if (!readOperand(p, end, y)) break;
       ObjectRunState& s = m_objects[static_cast<std::size_t>(target)];
-      if (op == 0xDA) {
+      if (op == tok::kSetPosition) {
         s.left = numericValue(x).integer;
         s.top = numericValue(y).integer;
         s.refreshRequest = true;
@@ -533,11 +533,11 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       }
       break;
     }
-    case 0xDE: {
+    case tok::kBarColour: {
       const int target = objectStatement(runerr::kObjectExpected);
       if (target < 0) break;
       CodeOperand colour;
-      if (p < end && code[static_cast<std::size_t>(p)] == ',') ++p;
+      if (p < end && code[static_cast<std::size_t>(p)] == tok::kComma) ++p;
       if (!readOperand(p, end, colour)) break;
       const std::string name = textValue(colour);
       for (std::size_t c = 0; c < kColorNames.size(); ++c) {
@@ -549,25 +549,25 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       }
       break;
     }
-    case 0xDF: {
+    case tok::kDone: {
       const int target = objectStatement(runerr::kBadDoneObject);
       if (target >= 0) m_objects[static_cast<std::size_t>(target)].switched = false;
       break;
     }
-    case 0xE0: {
+    case tok::kRun: {
       int target = -1;
       if (readObject(p, end, target)) enqueue(target);
       else setError(runerr::kObjectExpected, statement);
       break;
     }
-    case 0xE1:
-    case 0xE2: {
+    case tok::kQuery:
+    case tok::kErrorHandler: {
       // Only with the control unit attached; a headless run has none.
       int target = -1;
       readObject(p, end, target);
       break;
     }
-    case 0xE6: {
+    case tok::kStartProgram: {
       CodeOperand o;
       if (!symbolArgument(o) || !validSymbol(o.number)) {
         setError(runerr::kNoVariable, statement);
@@ -581,19 +581,19 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       m_options.startProgram(splitCommandLine(text->Value));
       break;
     }
-    case 0xEC:
-    case 0xED:
-    case 0xEE: {
+    case tok::kModem:
+    case tok::kDial:
+    case tok::kModemData: {
       CodeOperand o;
       if (!symbolArgument(o) || !validSymbol(o.number)) break;
       const auto* text = std::get_if<TVarStr>(&m_compiled.symbols[static_cast<std::size_t>(o.number)].value);
       if (!text) break;
-      if (op == 0xEC) {
+      if (op == tok::kModem) {
         m_host->sendModemText(" " + text->Value + "\r");
-      } else if (op == 0xEE) {
+      } else if (op == tok::kModemData) {
         m_host->sendModemText(" " + text->Value);
       } else {
-        const auto comma = text->Value.find(',');
+        const auto comma = text->Value.find(tok::kComma);
         dialNumber = text->Value.substr(0, comma);
         dialRepeats = 2;
         if (comma != std::string::npos)
@@ -602,12 +602,12 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       }
       break;
     }
-    case 0xF0: modemReady = true; break;
-    case 0xFA:
+    case tok::kSetModem: modemReady = true; break;
+    case tok::kGoto:
       p = p + 1 < end ? (code[static_cast<std::size_t>(p)] | (code[static_cast<std::size_t>(p) + 1] << 8)) : end;
       break;
-    case 0xFD: stopFlag = true; break;
-    case 0xFE:
+    case tok::kProgramEnd: stopFlag = true; break;
+    case tok::kAbort:
       abortFlag = true;
       stopFlag = true;
       break;
@@ -638,14 +638,14 @@ void Engine::runObject(int object, int& level) {
   for (;;) {
     // Scan for the next statement. References are stepped over whole, so that a symbol or
     // object number whose byte happens to be BD is never taken for a statement.
-    while (pc >= 0 && pc < end && code[static_cast<std::size_t>(pc)] != kBD) {
+    while (pc >= 0 && pc < end && code[static_cast<std::size_t>(pc)] != tok::kStatement) {
       const std::uint8_t b = code[static_cast<std::size_t>(pc)];
-      pc += (b == '&' || b == '%') ? 3 : 1;
+      pc += (b == tok::kSymbolRef || b == tok::kObjectRef) ? 3 : 1;
     }
     if (pc < 0 || pc + 1 >= end) break;
     const int statement = pc;
     ++pc;
-    if (code[static_cast<std::size_t>(pc)] == 0xFC) break;
+    if (code[static_cast<std::size_t>(pc)] == tok::kLeave) break;
     pollInput();
     if (abortFlag) break;
     if (!m_host->beforeStatement(object, statement)) {

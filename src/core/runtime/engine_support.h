@@ -1,5 +1,5 @@
-// What the parts of the engine share: the operation bytes and system values it reads, and the
-// number and text forms of values it converts between.
+// What the parts of the engine share: the number and text forms of values it converts
+// between. The bytes and system values it reads come from the token table.
 #pragma once
 
 #include <cstdint>
@@ -11,19 +11,6 @@
 #include "time/date_time.h"
 
 namespace kelvaro::engine_detail {
-
-inline constexpr std::uint8_t kBD = 0xBD;
-inline constexpr std::uint8_t kPipe = 0x7C;
-inline constexpr std::uint8_t kArith = 0xEF;
-
-enum SystemValue : int {
-  kZeit = 16395, kDatum, kUhrzeit, kTag, kUhrzeit5, kSec5, kRechne, kStoppzeit, kMonat, kZufallszeit,
-  kObjFehlAnz, kFehlerObjekt, kSonnenaufgang, kSonnenuntergang, kMonatstag, kJahr,
-};
-
-inline bool isSystemValue(int n) { return n >= kFirstSystemValue && n <= kLastSystemValue; }
-inline bool takesArgument(int n) { return n == kStoppzeit || n == kZufallszeit || n == kSonnenaufgang || n == kSonnenuntergang; }
-
 
 inline constexpr std::string_view kWeekdays[] = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
 

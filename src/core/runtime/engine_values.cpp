@@ -46,14 +46,14 @@ NumericResult Engine::numericValue(const CodeOperand& operand) const {
     auto integer = [](std::int32_t v) { return NumericResult{2, v, static_cast<double>(v)}; };
     auto time = [](DateTime v) { return NumericResult{5, clampToInt(v), v}; };
     switch (n) {
-      case kTag: return integer(dayOfWeek(now));
-      case kSec5: return integer(clockSecond);
-      case kMonat: return integer(decodeDate(now).month);
-      case kObjFehlAnz: return integer(objectErrorCount);
-      case kMonatstag: return integer(decodeDate(now).day);
-      case kJahr: return integer(decodeDate(now).year - 2000);
-      case kRechne: return {};
-      case kFehlerObjekt: return {4, -1, -1.0};
+      case sys::kTag: return integer(dayOfWeek(now));
+      case sys::kSec5: return integer(clockSecond);
+      case sys::kMonat: return integer(decodeDate(now).month);
+      case sys::kObjFehlAnz: return integer(objectErrorCount);
+      case sys::kMonatstag: return integer(decodeDate(now).day);
+      case sys::kJahr: return integer(decodeDate(now).year - 2000);
+      case sys::kRechne: return {};
+      case sys::kFehlerObjekt: return {4, -1, -1.0};
       default: return time(timeValue(operand));
     }
   }
@@ -80,23 +80,23 @@ std::string Engine::textValue(const CodeOperand& operand) const {
   if (isSystemValue(n)) {
     const DateTime now = m_clock.now();
     switch (n) {
-      case kZeit: return dateTimeText(now);
-      case kDatum: return dateText(now);
-      case kUhrzeit: return timeText(now);
-      case kTag: return std::string(kWeekdays[(dayOfWeek(now) + 6) % 7]);
-      case kUhrzeit5: return clockText;
-      case kRechne: return {};
-      case kFehlerObjekt:
+      case sys::kZeit: return dateTimeText(now);
+      case sys::kDatum: return dateText(now);
+      case sys::kUhrzeit: return timeText(now);
+      case sys::kTag: return std::string(kWeekdays[(dayOfWeek(now) + 6) % 7]);
+      case sys::kUhrzeit5: return clockText;
+      case sys::kRechne: return {};
+      case sys::kFehlerObjekt:
         if (objectErrorCount < 1 || !validObject(errorObjectIndex)) return " ";
         return m_project.objects[static_cast<std::size_t>(errorObjectIndex)].Name;
-      case kJahr: {
+      case sys::kJahr: {
         const int y = decodeDate(now).year - 2000;
         return (y >= 0 && y < 10 ? "0" : "") + std::to_string(y);
       }
-      case kStoppzeit:
-      case kZufallszeit:
-      case kSonnenaufgang:
-      case kSonnenuntergang: return timeText(timeValue(operand));
+      case sys::kStoppzeit:
+      case sys::kZufallszeit:
+      case sys::kSonnenaufgang:
+      case sys::kSonnenuntergang: return timeText(timeValue(operand));
       default: return std::to_string(numericValue(operand).integer);
     }
   }
@@ -117,16 +117,16 @@ DateTime Engine::timeValue(const CodeOperand& operand) const {
   if (isSystemValue(n)) {
     const DateTime now = m_clock.now();
     switch (n) {
-      case kZeit: return now;
-      case kDatum: return std::floor(now);
-      case kUhrzeit: return timeOfDay(now);
-      case kUhrzeit5: return timeOfDay(clockTime);
-      case kSec5: return clockSecond / kSecondsPerDay;
-      case kTag: return dayOfWeek(now);
-      case kStoppzeit: return now - (operand.argument >= 0 ? timeValue({operand.argument, -1}) : now);
-      case kZufallszeit: return randomTime(operand);
-      case kSonnenaufgang: return sunTime(operand, true);
-      case kSonnenuntergang: return sunTime(operand, false);
+      case sys::kZeit: return now;
+      case sys::kDatum: return std::floor(now);
+      case sys::kUhrzeit: return timeOfDay(now);
+      case sys::kUhrzeit5: return timeOfDay(clockTime);
+      case sys::kSec5: return clockSecond / kSecondsPerDay;
+      case sys::kTag: return dayOfWeek(now);
+      case sys::kStoppzeit: return now - (operand.argument >= 0 ? timeValue({operand.argument, -1}) : now);
+      case sys::kZufallszeit: return randomTime(operand);
+      case sys::kSonnenaufgang: return sunTime(operand, true);
+      case sys::kSonnenuntergang: return sunTime(operand, false);
       default: return 0.0;
     }
   }
@@ -149,16 +149,16 @@ Engine::OperandInfo Engine::describe(const CodeOperand& operand, bool needText) 
   };
   if (isSystemValue(n)) {
     switch (n) {
-      case kZeit: asTime("Zeit"); break;
-      case kDatum: asTime("Datum"); break;
-      case kUhrzeit5: asTime("Uhrzeit5"); break;
-      case kUhrzeit:
-      case kStoppzeit:
-      case kZufallszeit:
-      case kSonnenaufgang:
-      case kSonnenuntergang: asTime("Uhr"); break;
-      case kRechne: return info;
-      case kFehlerObjekt:
+      case sys::kZeit: asTime("Zeit"); break;
+      case sys::kDatum: asTime("Datum"); break;
+      case sys::kUhrzeit5: asTime("Uhrzeit5"); break;
+      case sys::kUhrzeit:
+      case sys::kStoppzeit:
+      case sys::kZufallszeit:
+      case sys::kSonnenaufgang:
+      case sys::kSonnenuntergang: asTime("Uhr"); break;
+      case sys::kRechne: return info;
+      case sys::kFehlerObjekt:
         info.letter = 'S';
         info.text = textValue(operand);
         return info;
@@ -204,10 +204,10 @@ Engine::OperandInfo Engine::describe(const CodeOperand& operand, bool needText) 
 int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint8_t op, const CodeOperand& third) const {
   // The texts of numbers are made only when they are compared as texts: conditions on
   // numbers run on every tick of every permanent object.
-  const bool special = op == 0xC7 || op == 0xC8 || op == 0xC9;
+  const bool special = op == tok::kWildcardEqual || op == tok::kWeekdayEqual || op == tok::kBetween;
   OperandInfo a = describe(left, special);
   OperandInfo b = describe(right, special);
-  if (op == 0xC7) {
+  if (op == tok::kWildcardEqual) {
     // =#: "*" in either text matches any character
     for (std::size_t i = 0; i < a.text.size(); ++i) {
       if (i >= b.text.size()) {
@@ -218,7 +218,7 @@ int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint
     }
     return 1;
   }
-  if (op == 0xC8) {
+  if (op == tok::kWeekdayEqual) {
     // =+: the left value is a weekday position 1..7 in a mask of "0" and "1"
     const std::int32_t pos = a.integer;
     return pos >= 1 && pos <= 7 && static_cast<std::size_t>(pos) <= b.text.size() &&
@@ -226,7 +226,7 @@ int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint
                ? 1
                : 0;
   }
-  if (op == 0xC9) {
+  if (op == tok::kBetween) {
     const OperandInfo c = describe(third, true);
     const std::string& x = a.text;
     const std::string& lower = b.text;
@@ -279,12 +279,12 @@ int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint
   }
   bool result = false;
   switch (op) {
-    case '<': result = order < 0; break;
-    case '=': result = order == 0; break;
-    case '>': result = order > 0; break;
-    case 0xC4: result = order != 0; break;
-    case 0xC5: result = order <= 0; break;
-    case 0xC6: result = order >= 0; break;
+    case tok::kLess: result = order < 0; break;
+    case tok::kEqual: result = order == 0; break;
+    case tok::kGreater: result = order > 0; break;
+    case tok::kNotEqual: result = order != 0; break;
+    case tok::kLessEqual: result = order <= 0; break;
+    case tok::kGreaterEqual: result = order >= 0; break;
     default: result = false;
   }
   return result ? 1 : 0;
