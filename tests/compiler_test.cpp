@@ -237,26 +237,34 @@ TEST(Compiler, TranslationErrorsCarryObjectLineAndPosition) {
   EXPECT_EQ(toUtf8(languageErrorMessage(out.result.code, out.result.name)), "Unbekannter Bezeichner ->UNBEKANNT");
 }
 
+// Each limit gives the overflow, with the object and the line where the project ran out of
+// room (none for the object count), and the message of a compile for the PC.
 TEST(Compiler, LimitsGiveOverflowInsteadOfWritingPastThem) {
-  // More labels than the table holds.
-  std::vector<std::string> labels;
+  std::vector<std::string> labels, numbers;
   for (int i = 0; i < 65; ++i) labels.push_back("L" + std::to_string(i) + ":");
-  Project manyLabels = projectWith({lampObject("A", labels)});
-  EXPECT_EQ(compileRun(manyLabels).result.code, kErrOverflow);
-
-  // More symbols than the list holds: 4100 different numbers.
-  std::vector<std::string> numbers;
   for (int i = 0; i < 4100; ++i) numbers.push_back("A:=" + std::to_string(100000 + i));
-  Project manySymbols = projectWith({lampObject("A", numbers)});
-  EXPECT_EQ(compileRun(manySymbols).result.code, kErrOverflow);
-
-  // More code than the buffer holds: 6000 lines of 6 bytes.
-  Project bigCode = projectWith({lampObject("A", std::vector<std::string>(6000, "A:=AN"))});
-  EXPECT_EQ(compileRun(bigCode).result.code, kErrOverflow);
-
-  std::vector<TPSObj> objects(1026, lampObject("X", {}));
-  Project manyObjects = projectWith(objects);
-  EXPECT_EQ(compileRun(manyObjects).result.code, kErrOverflow);
+  struct Row {
+    int line;
+    std::vector<TPSObj> objects;
+    int object, programLine;
+  };
+  const Row rows[] = {
+      {__LINE__, {lampObject("A", labels)}, 0, 64},                                  // the 65th label
+      {__LINE__, {lampObject("A", numbers)}, 0, 4094},                               // symbol 4098 of 4097
+      {__LINE__, {lampObject("A", std::vector<std::string>(6000, "A:=AN"))}, 0, 5461},  // 6 bytes a line
+      // 2048 lines of 16 bytes fill the buffer exactly; the closing VERLASSEN does not fit.
+      {__LINE__, {lampObject("B", {}), lampObject("A", std::vector<std::string>(2048, "A:=A+A"))}, 1, 2047},
+      {__LINE__, std::vector<TPSObj>(1026, lampObject("X", {})), -1, -1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    Project p = projectWith(row.objects);
+    const CompileResult r = compileRun(p).result;
+    EXPECT_EQ(r.code, kErrOverflow);
+    EXPECT_EQ(r.object, row.object);
+    EXPECT_EQ(r.line, row.programLine);
+  }
+  EXPECT_EQ(toUtf8(languageErrorMessage(kErrOverflow)), "Speicherüberlauf - Programm zu gross");
 }
 
 TEST(Compiler, SymbolsOnlyModeBuildsNoCodeAndSyncsObjects) {

@@ -23,8 +23,9 @@ using Json = nlohmann::ordered_json;
 std::string errorLine(const Project& project, const CompileResult& r) {
   const std::string message = messageLine(languageErrorMessage(r.code, r.name));
   if (r.object < 0 || static_cast<std::size_t>(r.object) >= project.objects.size()) return message;
-  return toUtf8(project.objects[static_cast<std::size_t>(r.object)].Name) + ":" + std::to_string(r.line + 1) + ": " +
-         message;
+  // A fault outside the program lines (too many variables) names the object alone.
+  const std::string line = r.line >= 0 ? ":" + std::to_string(r.line + 1) : std::string();
+  return toUtf8(project.objects[static_cast<std::size_t>(r.object)].Name) + line + ": " + message;
 }
 
 Json symbolValue(const VariableDescriptor& value) {

@@ -51,6 +51,16 @@ std::uint16_t unitNumber(std::uint16_t objIdNr, std::size_t index) {
   return unit;
 }
 
+// The line of the label that does not fit the label table any more.
+int labelOverflowLine(const std::vector<std::string>& program) {
+  std::size_t labels = 0;
+  for (std::size_t i = 0; i < program.size(); ++i) {
+    const std::string text = trimLeft(statementText(program[i]));
+    if (!isSkippedLine(text) && text.back() == ':' && ++labels > kMaxLabels) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 class CompileRun {
  public:
   CompileRun(Project& project, const std::vector<std::string>& constants, CompileMode mode,
@@ -129,7 +139,7 @@ class CompileRun {
   bool translateObject(std::size_t index, Pass pass, std::vector<TranslatedLine>* keep) {
     const TPSObj& object = m_project.objects[index];
     const auto labels = collectLabels(object.program);
-    if (!labels) return failed(kErrOverflow, static_cast<int>(index), 0);
+    if (!labels) return failed(kErrOverflow, static_cast<int>(index), 0, labelOverflowLine(object.program));
     TranslatorContext context{m_objectIndex, object.Name, m_out.symbols, m_constants, *labels, pass};
     int offset = 0;
     for (std::size_t n = 0; n < object.program.size(); ++n) {
@@ -201,7 +211,8 @@ class CompileRun {
       }
       oc.lineMapEnd = m_out.lineMap.size();
       if (!m_lines[i].empty()) {
-        if (!emitter.put(tok::kStatement) || !emitter.put(tok::kLeave)) return failed(kErrOverflow, static_cast<int>(i), emitter.position());
+        if (!emitter.put(tok::kStatement) || !emitter.put(tok::kLeave))
+          return failed(kErrOverflow, static_cast<int>(i), emitter.position(), m_lines[i].back().line);
         oc.codeEnd = emitter.position();
         const WalkResult walk =
             walkStructure({m_out.code, oc.codeStart, oc.codeEnd, m_out.lineMap, oc.lineMapFirst, oc.lineMapEnd,

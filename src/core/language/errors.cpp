@@ -20,7 +20,7 @@ std::string languageErrorMessage(int code, std::string_view name) {
     case kErrEndIfWithoutIf: return fromUtf8("ENDEWENN ohne zugehörige WENN-Anweisung");
     case kErrEndIfMissing: return "Fehler in WENN-Anweisung - ENDEWENN fehlt";
     case kErrSequence: return "Syntaxfehler";
-    case kErrOverflow: return fromUtf8("Speicherüberlauf - Programm zu groß");
+    case kErrOverflow: return std::string(kOverflowRunMessage);
     case kCompileAborted: return std::string(kCompileAbortMessage);
     default: return "Fehler " + std::to_string(code);
   }

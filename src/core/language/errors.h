@@ -20,6 +20,10 @@ inline constexpr int kErrEndIfWithoutIf = -98;
 inline constexpr int kErrEndIfMissing = -99;
 inline constexpr int kErrSequence = -120;
 inline constexpr int kErrOverflow = -9999;
+// The overflow message of a compile for the PC ("gross") and of a transfer ("groß"); the
+// language's own message for -9999 is the PC's, since the editor and the PC run compile for it.
+inline constexpr std::string_view kOverflowRunMessage = "Speicher\xFC" "berlauf - Programm zu gross";
+inline constexpr std::string_view kOverflowTransferMessage = "Speicher\xFC" "berlauf - Programm zu gro\xDF";
 
 // A failure that is no language error (a bad time start value, an internal fault): the
 // caller shows the abort message and names no object.
