@@ -1,20 +1,7 @@
-// Fuzz target for the compiler. The input is a small text that describes a whole project,
-// one record per line: the first character says what the line holds, the rest (after one
-// optional blank) is its text.
-//   T type:state                      a type-state entry
-//   O name|type|start|ObjIDNr|ACode|SndDev|RcvDev   a new object; later records belong to it
-//   V name|type|start                 a variable definition in its 20-character columns
-//   W text                            a variable definition exactly as stored
-//   P text / A text / R text          a program line typed by the user ("-"), written by an
-//                                     assistant ("-&"), or stored exactly as given
-//   K text                            an entry of the constants list
-//   S kind|mode|slot count|name,name  a station with named device slots
-//   N count                           copies of the current object (to reach the limits)
-//   L count|text                      the same program line count times
-// The project is compiled in mode 1 and mode 9 and the results are checked against what the
-// execution engine, the object editor and the image builder rely on.
+// Fuzz target for the compiler. The input describes a whole project in the records of
+// project_records.h. The project is compiled in mode 1 and mode 9 and the results are checked
+// against what the execution engine, the object editor and the image builder rely on.
 #include <algorithm>
-#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -22,132 +9,13 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "project_records.h"
 #include "language/compiler.h"
 #include "language/errors.h"
 #include "model/project.h"
 
 namespace kelvaro::fuzz {
 namespace {
-
-constexpr std::size_t kMaxFuzzObjects = 1100;  // a little beyond the compiler's limit
-constexpr std::size_t kMaxFuzzLines = 6000;    // enough to overflow the code buffer
-
-std::vector<std::string_view> fields(std::string_view text, char separator) {
-  std::vector<std::string_view> out;
-  for (;;) {
-    const std::size_t at = text.find(separator);
-    out.push_back(text.substr(0, at));
-    if (at == std::string_view::npos) return out;
-    text = text.substr(at + 1);
-  }
-}
-
-long number(std::string_view text, long fallback) {
-  long value = fallback;
-  const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() ? value : fallback;
-}
-
-std::string column(std::string_view text) {
-  std::string s(text.substr(0, 20));
-  s.resize(20, ' ');
-  return s;
-}
-
-struct Builder {
-  Project project;
-  std::size_t lines = 0;
-
-  TPSObj& current() {
-    if (project.objects.empty()) project.objects.push_back(createObject("Objekt"));
-    return project.objects.back();
-  }
-
-  void addLine(std::string stored) {
-    if (lines >= kMaxFuzzLines) return;
-    ++lines;
-    current().program.push_back(std::move(stored));
-  }
-
-  void record(char kind, std::string_view text) {
-    switch (kind) {
-      case 'T':
-        project.typeStates.push_back({std::string(text), std::nullopt});
-        break;
-      case 'O': {
-        if (project.objects.size() >= kMaxFuzzObjects) return;
-        const auto f = fields(text, '|');
-        TPSObj o = createObject(f[0].empty() ? "O" + std::to_string(project.objects.size()) : std::string(f[0]));
-        if (f.size() > 1 && !f[1].empty()) o.Typ = f[1];
-        if (f.size() > 2) o.StartVal = f[2];
-        if (f.size() > 3) o.ObjIDNr = static_cast<std::uint16_t>(number(f[3], 0));
-        if (f.size() > 4) o.ACode = static_cast<std::uint8_t>(number(f[4], kACodeNone));
-        if (f.size() > 5) o.SndDev = f[5];
-        if (f.size() > 6) o.RcvDev = f[6];
-        project.objects.push_back(std::move(o));
-        break;
-      }
-      case 'V': {
-        const auto f = fields(text, '|');
-        current().varDefs.push_back(column(f[0]) + column(f.size() > 1 ? f[1] : "Zahl") +
-                                    std::string(f.size() > 2 ? f[2] : ""));
-        break;
-      }
-      case 'W': current().varDefs.emplace_back(text); break;
-      case 'P': addLine("-" + std::string(text)); break;
-      case 'A': addLine("-&" + std::string(text)); break;
-      case 'R': addLine(std::string(text)); break;
-      case 'K': project.constants.emplace_back(text); break;
-      case 'S': {
-        const auto f = fields(text, '|');
-        TPSContr s = createStation("Station" + std::to_string(project.stations.size()));
-        s.CKind = f[0];
-        if (f.size() > 1) s.CMPKind = f[1];
-        s.CPDevAnz = static_cast<std::int32_t>(number(f.size() > 2 ? f[2] : "", 0));
-        if (f.size() > 3) {
-          const auto names = fields(f[3], ',');
-          for (std::size_t k = 0; k < names.size() && k < s.slots.size(); ++k) {
-            s.slots[k].CDevArt = 1;
-            s.slots[k].CNam = names[k];
-            s.slots[k].CZAnOn = static_cast<std::int32_t>(k + 1);
-          }
-        }
-        project.stations.push_back(std::move(s));
-        break;
-      }
-      case 'N': {
-        const long count = number(text, 0);
-        const TPSObj model = current();
-        for (long k = 0; k < count && project.objects.size() < kMaxFuzzObjects; ++k) {
-          if (lines + model.program.size() > kMaxFuzzLines) break;
-          lines += model.program.size();
-          project.objects.push_back(model);
-          project.objects.back().Name += "N" + std::to_string(k);
-        }
-        break;
-      }
-      case 'L': {
-        const std::size_t bar = text.find('|');
-        if (bar == std::string_view::npos) return;
-        const long count = number(text.substr(0, bar), 0);
-        for (long k = 0; k < count && lines < kMaxFuzzLines; ++k) addLine("-" + std::string(text.substr(bar + 1)));
-        break;
-      }
-      default: break;
-    }
-  }
-};
-
-Project parseProject(std::string_view input) {
-  Builder b;
-  for (std::string_view line : fields(input, '\n')) {
-    if (line.empty()) continue;
-    std::string_view text = line.substr(1);
-    if (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    b.record(line.front(), text);
-  }
-  return std::move(b.project);
-}
 
 std::string describe(const CompileResult& r) {
   return "result " + std::to_string(r.code) + " object " + std::to_string(r.object) + " position " +
@@ -287,7 +155,7 @@ bool sameOutput(const CompileOutput& a, const CompileOutput& b) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvaro;
   using namespace kelvaro::fuzz;
-  const Project source = parseProject(std::string_view(reinterpret_cast<const char*>(data), size));
+  const Project source = projectFromRecords(std::string_view(reinterpret_cast<const char*>(data), size));
 
   Project run = source;
   const CompileOutput out = compile(run, run.constants, CompileMode::Run);

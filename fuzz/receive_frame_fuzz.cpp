@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "ui/user_interface.h"
+#include "fuzz_support.h"
 #include "hardware/in_process_port.h"
 #include "hardware/protocol.h"
 #include "hardware/serial_line.h"
@@ -15,15 +15,6 @@
 namespace {
 
 using namespace kelvaro;
-
-// Nobody answers the boxes a broken frame may raise.
-class QuietUserInterface final : public UserInterface {
- public:
-  MessageAnswer showMessage(const Message&) override { return MessageAnswer::Ok; }
-  std::optional<std::string> inputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> openFileName(std::string_view, std::string_view, std::string_view) override { return {}; }
-  std::optional<std::string> saveFileName(std::string_view, std::string_view, std::string_view) override { return {}; }
-};
 
 // Plays the input back as bytes on the line; a 0xFE marker makes the byte after it a pause
 // (of four times its value in milliseconds), so that the time limits get exercised too.
@@ -55,7 +46,7 @@ class InputDevice final : public SimulatedDevice {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   ManualClock clock(45000.5);
-  QuietUserInterface ui;
+  fuzz::QuietUserInterface ui;
   InputDevice device(data, size);
   SerialLine line(
       clock, [&](const PortTarget&) { return std::make_unique<InProcessSerialPort>(device, clock); },
