@@ -7,14 +7,18 @@
 //   C object|tick                         a click on the object (an index) at that tick
 //   E object|tick|text                    an entry of the text for the object's value
 //   X tick                                "Stop", and "Start" again at the next tick
+//   H tick                                "Abbruch" pressed while that tick's programs run (as
+//                                         Ctrl+C or the end of --for stop a headless run)
 //
 // Run under libFuzzer's -timeout, -rss_limit_mb and -malloc_limit_mb, this catches a run that
 // never gives control back and memory that grows without bound. Beyond that, what must hold:
-// every tick returns, every text value stays within the engine's maximum length, what the
-// session shows is what the engine holds, and the input dialog's prompt keeps its length.
+// every tick returns after bounded work, an "Abbruch" during a tick ends the run within a few
+// statements, every text value stays within the engine's maximum length, and the input
+// dialog's prompt keeps its length.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -43,7 +47,7 @@ constexpr std::uint64_t kRunBudget = 2'000'000;
 
 struct Event {
   long tick = 0;
-  enum class Kind { Click, Entry, StopStart } kind = Kind::Click;
+  enum class Kind { Click, Entry, StopStart, Halt } kind = Kind::Click;
   int object = 0;
   std::string text;
 };
@@ -75,6 +79,9 @@ Script script(std::string_view input) {
         break;
       case 'X':
         s.events.push_back({number(f[0], 0), Event::Kind::StopStart, 0, {}});
+        break;
+      case 'H':
+        s.events.push_back({number(f[0], 0), Event::Kind::Halt, 0, {}});
         break;
       default:
         break;
@@ -150,6 +157,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           [&] { return std::string(step) + " at tick " + std::to_string(tick) + " ran " + std::to_string(run); });
     before = session.engine().statementsRun;
   };
+  // "Abbruch" as the window's input pump sees it while programs run.
+  bool haltRequested = false;
+  std::optional<std::uint64_t> haltedAt;
+  session.onProcessInput = [&] {
+    if (haltRequested && !haltedAt) {
+      haltedAt = session.engine().statementsRun;
+      session.abort();
+    }
+  };
   std::size_t next = 0;
   bool restart = false;
   for (long tick = 0; tick < s.ticks && !session.closing() && session.engine().statementsRun < kRunBudget; ++tick) {
@@ -174,10 +190,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           session.stop();
           restart = true;
           break;
+        case Event::Kind::Halt:
+          haltRequested = true;
+          break;
       }
     }
     session.clockTimer();
     bounded(tick, "a clock tick");
+    if (haltedAt) {
+      check(session.closing(), "an \"Abbruch\" during a tick ends the run", [&] { return "tick " + std::to_string(tick); });
+      check(session.engine().statementsRun - *haltedAt <= kInputPollStatements,
+            "the run stops within a few statements of the \"Abbruch\"", [&] {
+              return "tick " + std::to_string(tick) + ": " + std::to_string(session.engine().statementsRun - *haltedAt);
+            });
+      break;
+    }
     if (tick % 100 == 0) {
       session.supervisionTimer();
       bounded(tick, "the supervision");

@@ -4,7 +4,9 @@
 //
 // What must hold for any bytes:
 // - the reader never throws and stops only at one of the three keys whose number the rest of
-//   the file depends on, naming a line of the file;
+//   the file depends on, naming a line of the file, or when the project would outgrow its
+//   budget; under a budget the project costs no more than it, its file is no larger, and that
+//   file reads back completely under the same budget;
 // - what the reader accepted, the writer writes, and the reader reads that back completely;
 //   writing the project read back gives the same bytes, and no object, station, view, type
 //   state, constant, group, program line or variable is lost or gained on the way;
@@ -26,7 +28,7 @@ namespace {
 
 std::string describe(const projectfile::ReadOutcome& o) {
   return "status " + std::to_string(static_cast<int>(o.status)) + " line " + std::to_string(o.line) + " key \"" +
-         shown(o.key) + "\"";
+         shown(o.key) + "\"" + (o.tooLarge ? " (too large)" : "");
 }
 
 std::size_t lineCount(std::string_view bytes) {
@@ -38,18 +40,36 @@ std::size_t lineCount(std::string_view bytes) {
   return lines;
 }
 
-projectfile::ReadOutcome read(Project& project, std::string_view bytes) {
-  const projectfile::ReadOutcome outcome = projectfile::readProjectBytes(project, bytes);
+projectfile::ReadOutcome read(Project& project, std::string_view bytes,
+                              std::size_t budget = projectfile::kMaxProjectCost) {
+  const projectfile::ReadOutcome outcome = projectfile::readProjectBytes(project, bytes, budget);
   const std::string d = describe(outcome);
   if (outcome.status == ReadStatus::Complete) {
-    check(outcome.line == 0 && outcome.key.empty(), "a complete read names no line", d);
+    check(outcome.line == 0 && outcome.key.empty() && !outcome.tooLarge, "a complete read names no line", d);
   } else {
     check(outcome.status == ReadStatus::Stopped, "reading bytes either completes or stops", d);
-    check(outcome.key == "BackColor" || outcome.key == "ExeWinStat" || outcome.key == "ObjIDNr",
-          "only BackColor, ExeWinStat and ObjIDNr stop a load", d);
+    check(outcome.tooLarge ? outcome.key.empty()
+                           : outcome.key == "BackColor" || outcome.key == "ExeWinStat" || outcome.key == "ObjIDNr",
+          "only BackColor, ExeWinStat, ObjIDNr and the budget stop a load", d);
     check(outcome.line >= 1 && outcome.line <= lineCount(bytes), "the stopping line is a line of the file", d);
   }
+  check(projectfile::projectCost(project) <= budget, "a project read stays within its budget", d);
   return outcome;
+}
+
+// A file read under a tight budget writes no more bytes than the budget, and that file reads
+// back completely under the same budget.
+void checkBudget(std::string_view bytes) {
+  const std::size_t budget = 2048 + 16 * bytes.size();
+  Project project;
+  read(project, bytes, budget);
+  const std::string written = projectFileText(project);
+  check(written.size() <= budget, "the file of a project read under a budget is no larger than the budget",
+        std::to_string(written.size()) + " bytes for a budget of " + std::to_string(budget));
+  Project back;
+  const projectfile::ReadOutcome outcome = projectfile::readProjectBytes(back, written, budget);
+  check(outcome.status == ReadStatus::Complete, "the file reads back completely under the same budget",
+        describe(outcome));
 }
 
 // The file text of one object alone, to compare objects whole.
@@ -171,6 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Project project;
   read(project, first);
   checkRoundTrip(project, "first file");
+  checkBudget(first);
   checkSelfMerge(project);
   if (!merge) return 0;
 
