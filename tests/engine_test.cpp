@@ -157,6 +157,20 @@ TEST(EngineClock, InitRunsOnceAtTheFirstPassAndNeverFromTheQueue) {
   EXPECT_EQ(r.number("A"), 1);
 }
 
+// Every due object is followed by a cycle: what P1 queues runs before P2, and P2 sees it.
+TEST(EngineClock, AQueuedProgramRunsBeforeTheNextDueObject) {
+  Compiled r({object("Log", "Zeichen", "", 254), object("P1", "Zahl", "0", 1, {"AUSFUEHRUNG(Q)", "Log:=Log+\"1\""}),
+              object("Q", "Zahl", "0", 254, {"Log:=Log+\"Q\"", "Q:=Q+1"}),
+              object("P2", "Zahl", "0", 1, {"Log:=Log+\"2\"", "P2:=Q"})});
+  r.engine->clockPass();
+  EXPECT_EQ(r.text("Log"), "1Q2");
+  EXPECT_EQ(r.number("P2"), 1);
+  r.clock.advanceMs(10);
+  r.engine->clockPass();
+  EXPECT_EQ(r.text("Log"), "1Q21Q2");
+  EXPECT_EQ(r.number("P2"), 2);
+}
+
 // --- queue -------------------------------------------------------------------------------
 
 TEST(EngineQueue, FirstInFirstOutIncludingObjectsQueuedWhileItRuns) {

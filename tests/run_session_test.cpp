@@ -93,6 +93,21 @@ TEST(RunSessionDisplay, AChangeIsStampedBeepsAndReportedOnce) {
   EXPECT_EQ(s.shown.size(), 1u);
 }
 
+// The refresh works from the objects marked since the last one: an unchanged object is not
+// redrawn, a changed one once in each cycle that changed it, however often it changed.
+TEST(RunSessionDisplay, OnlyChangedObjectsAreRedrawnOncePerCycle) {
+  Session s({object("A", "Zahl", "0", 1, {"A:=A+1", "A:=A+1"}), object("B", "Zahl", "0", 254),
+             object("C", "Zahl", "0", 1, {"A:=A+1"})});
+  std::vector<int> redrawn(3, 0);
+  s.session->onRefresh = [&](int object) { ++redrawn[static_cast<std::size_t>(object)]; };
+  s.ticks(1);  // the first cycle draws every object once
+  EXPECT_EQ(redrawn, (std::vector<int>{2, 1, 1}));
+  redrawn.assign(3, 0);
+  s.ticks(1);  // A changes in A's cycle and again in C's; B and C show what they showed
+  EXPECT_EQ(redrawn, (std::vector<int>{2, 0, 0}));
+  EXPECT_EQ(s.text("A"), "6");
+}
+
 TEST(RunSessionClick, ByScreenInputModeAndActivity) {
   struct Row {
     int line;

@@ -1,6 +1,11 @@
 // The interpreter of the PC code. Statements run straight from the code buffer; every read
 // of an operand is checked against the end of the running object's code, the symbol list and
 // the run list, so that no byte sequence makes the engine read or write outside them.
+//
+// The clock timer runs every permanent object every 10 ms, so the paths of the common
+// statements (comparisons and arithmetic of numbers, copies, state changes) decide on the
+// kinds of their operands first and make no text, take the time once per step, and call the
+// window only every few statements or when a debugger is open.
 #include "runtime/engine.h"
 
 #include <algorithm>
@@ -21,6 +26,25 @@ namespace kelvaro {
 
 using namespace engine_detail;
 
+namespace {
+
+// The alternatives of a variable descriptor, for switches on its index.
+constexpr std::size_t kInt = 0, kReal = 1, kTime = 2, kStr = 3, kUser = 4;
+static_assert(std::is_same_v<std::variant_alternative_t<kInt, VariableDescriptor>, TVarInt>);
+static_assert(std::is_same_v<std::variant_alternative_t<kReal, VariableDescriptor>, TVarReal>);
+static_assert(std::is_same_v<std::variant_alternative_t<kTime, VariableDescriptor>, TVarTime>);
+static_assert(std::is_same_v<std::variant_alternative_t<kStr, VariableDescriptor>, TVarStr>);
+static_assert(std::is_same_v<std::variant_alternative_t<kUser, VariableDescriptor>, TVarUser>);
+
+// A 16-bit number, low byte first, at p.
+inline int word(const std::uint8_t* code, int p) { return code[p] | (code[p + 1] << 8); }
+
+bool isComparison(std::uint8_t op) {
+  return op == tok::kLess || op == tok::kEqual || op == tok::kGreater || (op >= tok::kNotEqual && op <= tok::kBetween);
+}
+
+}  // namespace
+
 std::string_view runtimeErrorLine(int code) {
   switch (code) {
     case runerr::kNoVariable: return "2011 - Keine Variable\r";
@@ -37,6 +61,7 @@ Engine::Engine(Project& project, CompileOutput& compiled, const Clock& clock, Us
       m_random(m_options.randomSeed) {
   if (!m_options.startProgram) m_options.startProgram = spawnProgram;
   m_objects.resize(project.objects.size());
+  m_listed.assign(project.objects.size(), 0);
   for (std::size_t i = 0; i < project.objects.size(); ++i) {
     if (project.objects[i].Name == "*INIT") {
       m_initObject = static_cast<int>(i);
@@ -69,7 +94,7 @@ void Engine::startOfRun() {
     ObjectRunState& s = m_objects[i];
     const TPSObj& o = m_project.objects[i];
     s.switched = s.fromHardware = s.changePending = false;
-    s.refreshRequest = true;
+    requestRefresh(static_cast<int>(i));
     s.active = o.Activ;
     s.visible = o.visible;
     s.lastChange = now;
@@ -98,113 +123,171 @@ void Engine::startOfRun() {
   clockText = "99:99:99";
 }
 
+// list -> the object goes on the display refresh's list, once
+void Engine::list(int object) {
+  auto& listed = m_listed[static_cast<std::size_t>(object)];
+  if (listed) return;
+  listed = 1;
+  m_dirty.push_back(object);
+}
+
+void Engine::requestRefresh(int object) {
+  if (!validObject(object)) return;
+  m_objects[static_cast<std::size_t>(object)].refreshRequest = true;
+  list(object);
+}
+
+void Engine::takeDirtyObjects(std::vector<int>& into) {
+  into.clear();
+  into.swap(m_dirty);
+  for (int object : into) m_listed[static_cast<std::size_t>(object)] = 0;
+}
+
 // markChanged -> switched, change pending and the change time of an object
 void Engine::markChanged(int object) {
   if (!validObject(object)) return;
   ObjectRunState& s = m_objects[static_cast<std::size_t>(object)];
   s.switched = true;
   s.changePending = true;
+  list(object);
   if (static_cast<std::size_t>(object) < m_compiled.objects.size()) {
     const int ct = m_compiled.objects[static_cast<std::size_t>(object)].ctSymbol;
     if (validSymbol(ct))
-      if (auto* t = std::get_if<TVarTime>(&m_compiled.symbols[static_cast<std::size_t>(ct)].value)) t->Value = m_clock.now();
+      if (auto* t = std::get_if<TVarTime>(&m_compiled.symbols[static_cast<std::size_t>(ct)].value)) t->Value = now();
   }
 }
 
 // setVariable -> stores a number by the variable's kind and marks its owner when it changed
 int Engine::setVariable(int symbol, std::int32_t i, double r) {
   if (!validSymbol(symbol)) return -1;
-  VariableDescriptor& d = m_compiled.symbols[static_cast<std::size_t>(symbol)].value;
-  if (auto* v = std::get_if<TVarReal>(&d)) {
-    if (v->Value != r) {
-      v->Value = r;
-      markChanged(owner(symbol));
+  return storeNumber(m_compiled.symbols[static_cast<std::size_t>(symbol)].value, symbol, i, r);
+}
+
+// storeNumber -> setVariable for a descriptor already at hand
+int Engine::storeNumber(VariableDescriptor& d, int symbol, std::int32_t i, double r) {
+  auto ownerOf = [this](int n) { return static_cast<std::size_t>(n) < m_owner.size() ? m_owner[static_cast<std::size_t>(n)] : -1; };
+  switch (d.index()) {
+    case kReal: {
+      auto& v = *std::get_if<TVarReal>(&d);
+      if (v.Value != r) {
+        v.Value = r;
+        markChanged(ownerOf(symbol));
+      }
+      return 3;
     }
-    return 3;
-  }
-  if (auto* v = std::get_if<TVarInt>(&d)) {
-    if (v->Value != i) {
-      v->Value = i;
-      markChanged(owner(symbol));
+    case kInt: {
+      auto& v = *std::get_if<TVarInt>(&d);
+      if (v.Value != i) {
+        v.Value = i;
+        markChanged(ownerOf(symbol));
+      }
+      return 2;
     }
-    return 2;
-  }
-  if (auto* v = std::get_if<TVarUser>(&d)) {
-    if (i < 0) i = v->MaxState;
-    else if (i > v->MaxState) i = 0;
-    if (v->State != i) {
-      v->State = i;
-      markChanged(owner(symbol));
+    case kUser: {
+      auto& v = *std::get_if<TVarUser>(&d);
+      if (i < 0) i = v.MaxState;
+      else if (i > v.MaxState) i = 0;
+      if (v.State != i) {
+        v.State = i;
+        markChanged(ownerOf(symbol));
+      }
+      return 1;
     }
-    return 1;
+    default: return -1;
   }
-  return -1;
+}
+
+// readArgument -> the "(&arg)" after a system value that takes one
+void Engine::readArgument(int& pc, int end, CodeOperand& operand) const {
+  if (!systemValueTakesArgument(operand.number)) return;
+  const std::uint8_t* code = m_compiled.code.data();
+  int p = pc;
+  if (p < end && code[p] == tok::kOpen) ++p;
+  if (p + 2 < end && code[p] == tok::kSymbolRef) {
+    operand.argument = word(code, p + 1);
+    p += 3;
+    if (p < end && code[p] == tok::kClose) ++p;
+    pc = p;
+  }
 }
 
 // readOperand -> "&" + number, and "(&arg)" after the system values that take one
-bool Engine::readOperand(int& pc, int end, CodeOperand& operand) const {
-  const auto& code = m_compiled.code;
-  if (pc + 2 >= end || code[static_cast<std::size_t>(pc)] != tok::kSymbolRef) return false;
-  operand.number = code[static_cast<std::size_t>(pc) + 1] | (code[static_cast<std::size_t>(pc) + 2] << 8);
+inline bool Engine::readOperand(int& pc, int end, CodeOperand& operand) const {
+  const std::uint8_t* code = m_compiled.code.data();
+  if (pc + 2 >= end || code[pc] != tok::kSymbolRef) return false;
+  operand.number = word(code, pc + 1);
   operand.argument = -1;
   pc += 3;
-  if (systemValueTakesArgument(operand.number)) {
-    int p = pc;
-    if (p < end && code[static_cast<std::size_t>(p)] == tok::kOpen) ++p;
-    if (p + 2 < end && code[static_cast<std::size_t>(p)] == tok::kSymbolRef) {
-      operand.argument = code[static_cast<std::size_t>(p) + 1] | (code[static_cast<std::size_t>(p) + 2] << 8);
-      p += 3;
-      if (p < end && code[static_cast<std::size_t>(p)] == tok::kClose) ++p;
-      pc = p;
-    }
-  }
+  if (operand.number >= kFirstSystemValue) readArgument(pc, end, operand);
   return true;
 }
 
 // readObject -> "(%" + index of an object statement or function; -1 for an index outside the run list
 bool Engine::readObject(int& pc, int end, int& object) const {
-  const auto& code = m_compiled.code;
-  if (pc < end && code[static_cast<std::size_t>(pc)] == tok::kOpen) ++pc;
-  if (pc + 2 >= end || code[static_cast<std::size_t>(pc)] != tok::kObjectRef) return false;
-  object = code[static_cast<std::size_t>(pc) + 1] | (code[static_cast<std::size_t>(pc) + 2] << 8);
+  const std::uint8_t* code = m_compiled.code.data();
+  if (pc < end && code[pc] == tok::kOpen) ++pc;
+  if (pc + 2 >= end || code[pc] != tok::kObjectRef) return false;
+  object = word(code, pc + 1);
   pc += 3;
-  if (pc < end && code[static_cast<std::size_t>(pc)] == tok::kClose) ++pc;
+  if (pc < end && code[pc] == tok::kClose) ++pc;
   if (!validObject(object)) object = -1;
   return true;
 }
 
+// realOf -> the number of a symbol as arithmetic takes it
+double Engine::realOf(int symbol) const {
+  const VariableDescriptor& d = m_compiled.symbols[static_cast<std::size_t>(symbol)].value;
+  switch (d.index()) {
+    case kInt: return std::get_if<TVarInt>(&d)->Value;
+    case kReal: return std::get_if<TVarReal>(&d)->Value;
+    case kUser: return std::get_if<TVarUser>(&d)->State;
+    case kTime: return std::get_if<TVarTime>(&d)->Value;
+    default: return numericValue({symbol, -1}).real;  // a text names a state
+  }
+}
+
 // arithmetic -> "|" EF and operands combined left to right, without precedence
 double Engine::arithmetic(int& pc, int end) const {
-  const auto& code = m_compiled.code;
+  const std::uint8_t* code = m_compiled.code.data();
+  const int symbols = static_cast<int>(m_compiled.symbols.size());
   double acc = 0.0;
   std::uint8_t pending = tok::kPlus;
-  pc += 2;
-  while (pc < end && code[static_cast<std::size_t>(pc)] != tok::kStatement) {
-    const std::uint8_t b = code[static_cast<std::size_t>(pc)];
+  int p = pc + 2;
+  while (p < end) {
+    const std::uint8_t b = code[p];
     if (b == tok::kSymbolRef) {
-      CodeOperand o;
-      if (!readOperand(pc, end, o)) break;
-      const double v = numericValue(o).real;
+      double v;
+      int n;
+      if (p + 2 < end && (n = word(code, p + 1)) < symbols) {
+        v = realOf(n);
+        p += 3;
+      } else {
+        CodeOperand o;
+        if (!readOperand(p, end, o)) break;
+        v = numericValue(o).real;
+      }
       switch (pending) {
         case tok::kPlus: acc += v; break;
         case tok::kMinus: acc -= v; break;
         case tok::kTimes: acc *= v; break;
-        case tok::kDivide: acc = v == 0.0 ? 0.0 : acc / v; break;
+        default: acc = v == 0.0 ? 0.0 : acc / v; break;
       }
       continue;
     }
+    if (b == tok::kStatement) break;
     if (b == tok::kPlus || b == tok::kMinus || b == tok::kTimes || b == tok::kDivide) pending = b;
-    ++pc;
+    ++p;
   }
+  pc = p;
   return acc;
 }
 
-// textExpression -> the texts of the operands joined
+// textExpression -> the texts of the operands joined, cut at the longest text a variable holds
 std::string Engine::textExpression(int pc, int end) const {
-  const auto& code = m_compiled.code;
+  const std::uint8_t* code = m_compiled.code.data();
   std::string text;
-  while (pc < end && code[static_cast<std::size_t>(pc)] != tok::kStatement) {
-    if (code[static_cast<std::size_t>(pc)] == tok::kSymbolRef) {
+  while (pc < end && code[pc] != tok::kStatement) {
+    if (code[pc] == tok::kSymbolRef) {
       CodeOperand o;
       if (!readOperand(pc, end, o)) break;
       if (text.size() < kMaxTextLength) {
@@ -220,13 +303,12 @@ std::string Engine::textExpression(int pc, int end) const {
 
 // timeExpression -> operands added or subtracted; a sun time replaces what was summed up
 DateTime Engine::timeExpression(int pc, int end) const {
-  const auto& code = m_compiled.code;
+  const std::uint8_t* code = m_compiled.code.data();
   DateTime acc = 0.0;
   double sign = 1.0;
-  if (pc + 1 < end && code[static_cast<std::size_t>(pc)] == tok::kFunction && code[static_cast<std::size_t>(pc) + 1] == tok::kArithmetic)
-    pc += 2;
+  if (pc + 1 < end && code[pc] == tok::kFunction && code[pc + 1] == tok::kArithmetic) pc += 2;
   while (pc < end) {
-    const std::uint8_t b = code[static_cast<std::size_t>(pc)];
+    const std::uint8_t b = code[pc];
     if (b == tok::kOpen || b == tok::kClose || b == tok::kPlus) {
       ++pc;
     } else if (b == tok::kMinus) {
@@ -248,20 +330,83 @@ DateTime Engine::timeExpression(int pc, int end) const {
 
 // assign -> «var := value» by the kind of the target; returns the new error code
 int Engine::assign(int& pc, int end) {
-  CodeOperand target;
-  if (!readOperand(pc, end, target) || !validSymbol(target.number)) return runerr::kNoVariable;
-  const auto& code = m_compiled.code;
-  VariableDescriptor& d = m_compiled.symbols[static_cast<std::size_t>(target.number)].value;
+  const std::uint8_t* code = m_compiled.code.data();
+  if (pc + 2 >= end || code[pc] != tok::kSymbolRef) return runerr::kNoVariable;
+  const int target = word(code, pc + 1);
+  pc += 3;
+  if (!validSymbol(target)) return runerr::kNoVariable;
+  VariableDescriptor& d = m_compiled.symbols[static_cast<std::size_t>(target)].value;
+  const std::size_t kind = d.index();
+  if (kind == kStr || kind == kTime || pc >= end) return assignOther(target, pc, end);
+  // The target holds a number: an integer, a real or a state.
+  const std::uint8_t first = code[pc];
+  if (first == tok::kFunction) {
+    if (pc + 1 >= end || code[pc + 1] != tok::kArithmetic) return runerr::kBadArithmetic;
+    const double r = arithmetic(pc, end);
+    storeNumber(d, target, roundEven(r), r);
+    return 0;
+  }
+  if (first == tok::kSymbolRef && pc + 2 < end && word(code, pc + 1) < kFirstSystemValue) {
+    // A copy between variables.
+    const int source = word(code, pc + 1);
+    pc += 3;
+    if (!validSymbol(source)) return runerr::kNoVariable;
+    const VariableDescriptor& s = m_compiled.symbols[static_cast<std::size_t>(source)].value;
+    switch (s.index()) {
+      case kInt: {
+        const std::int32_t v = std::get_if<TVarInt>(&s)->Value;
+        storeNumber(d, target, v, v);
+        return 0;
+      }
+      case kUser: {
+        const std::int32_t v = std::get_if<TVarUser>(&s)->State;
+        storeNumber(d, target, v, v);
+        return 0;
+      }
+      case kReal: {
+        const double v = std::get_if<TVarReal>(&s)->Value;
+        storeNumber(d, target, roundEven(v), v);
+        return 0;
+      }
+      case kStr: return copyText(target, std::get_if<TVarStr>(&s)->Value);
+      default: return 0;  // a time into a number leaves it unchanged
+    }
+  }
+  switch (first) {
+    case tok::kNextState:
+    case tok::kPrevState: {
+      const int step = first == tok::kNextState ? 1 : -1;
+      if (auto* v = std::get_if<TVarInt>(&d)) {
+        const std::int32_t next = static_cast<std::int32_t>(static_cast<std::uint32_t>(v->Value) + static_cast<std::uint32_t>(step));
+        storeNumber(d, target, next, next);
+      } else if (auto* u = std::get_if<TVarUser>(&d)) {
+        std::int32_t next = u->State + step;
+        if (next > u->MaxState) next = 0;
+        if (next < 0) next = u->MaxState;
+        storeNumber(d, target, next, next);
+      }
+      return 0;
+    }
+    case tok::kFirstState: storeNumber(d, target, 0, 0.0); return 0;
+    case tok::kSecondState: storeNumber(d, target, 1, 1.0); return 0;
+    default: return assignOther(target, pc, end);
+  }
+}
+
+// assignOther -> a text or a time target, a system value copied, a value the engine cannot read
+int Engine::assignOther(int target, int& pc, int end) {
+  const std::uint8_t* code = m_compiled.code.data();
+  VariableDescriptor& d = m_compiled.symbols[static_cast<std::size_t>(target)].value;
   if (auto* s = std::get_if<TVarStr>(&d)) {
     std::string text = textExpression(pc, end);
     if (text != s->Value) {
       s->Value = std::move(text);
-      markChanged(owner(target.number));
+      markChanged(owner(target));
     }
     return 0;
   }
   if (auto* t = std::get_if<TVarTime>(&d)) {
-    if (pc < end && code[static_cast<std::size_t>(pc)] == tok::kFunction) {
+    if (pc < end && code[pc] == tok::kFunction) {
       t->Value = timeExpression(pc, end);
       return 0;
     }
@@ -271,81 +416,88 @@ int Engine::assign(int& pc, int end) {
     t->Value = timeValue(source);
     return 0;
   }
-  if (pc >= end) return runerr::kBadValue;
-  const std::uint8_t first = code[static_cast<std::size_t>(pc)];
-  switch (first) {
-    case tok::kNextState:
-    case tok::kPrevState: {
-      const int step = first == tok::kNextState ? 1 : -1;
-      if (auto* v = std::get_if<TVarInt>(&d)) {
-        const std::int32_t next = static_cast<std::int32_t>(static_cast<std::uint32_t>(v->Value) + static_cast<std::uint32_t>(step));
-        setVariable(target.number, next, next);
-      } else if (auto* u = std::get_if<TVarUser>(&d)) {
-        std::int32_t next = u->State + step;
-        if (next > u->MaxState) next = 0;
-        if (next < 0) next = u->MaxState;
-        setVariable(target.number, next, next);
-      }
-      return 0;
-    }
-    case tok::kFirstState: setVariable(target.number, 0, 0.0); return 0;
-    case tok::kSecondState: setVariable(target.number, 1, 1.0); return 0;
-    case tok::kFunction:
-      if (pc + 1 < end && code[static_cast<std::size_t>(pc) + 1] == tok::kArithmetic) {
-        const double r = arithmetic(pc, end);
-        setVariable(target.number, roundEven(r), r);
-        return 0;
-      }
-      return runerr::kBadArithmetic;
-    case tok::kSymbolRef: break;
-    default: return runerr::kBadValue;
-  }
+  if (pc >= end || code[pc] != tok::kSymbolRef) return runerr::kBadValue;
   CodeOperand source;
   if (!readOperand(pc, end, source)) return runerr::kBadValue;
-  if (isSystemValue(source.number)) {
-    switch (source.number) {
-      case sys::kTag:
-      case sys::kSec5:
-      case sys::kMonat:
-      case sys::kObjFehlAnz:
-      case sys::kMonatstag:
-      case sys::kJahr: {
-        const std::int32_t v = numericValue(source).integer;
-        setVariable(target.number, v, v);
-        break;
-      }
-      default: break;
+  if (!isSystemValue(source.number)) return runerr::kNoVariable;
+  switch (source.number) {
+    case sys::kTag:
+    case sys::kSec5:
+    case sys::kMonat:
+    case sys::kObjFehlAnz:
+    case sys::kMonatstag:
+    case sys::kJahr: {
+      const std::int32_t v = numericValue(source).integer;
+      setVariable(target, v, v);
+      break;
     }
-    return 0;
+    default: break;
   }
-  if (!validSymbol(source.number)) return runerr::kNoVariable;
-  const VariableDescriptor& s = m_compiled.symbols[static_cast<std::size_t>(source.number)].value;
-  const bool targetUser = std::holds_alternative<TVarUser>(d);
-  if (const auto* text = std::get_if<TVarStr>(&s)) {
-    if (const auto* u = std::get_if<TVarUser>(&d)) {
-      // A state named by a text; a name the type does not have leaves the state alone.
-      const std::int32_t k = stateIndex(m_project.typeStates, u->TypeName, text->Value);
-      if (k >= 0) setVariable(target.number, k, k);
-    } else {
-      const double r = readNumber(text->Value).value_or(0.0);
-      setVariable(target.number, roundEven(r), r);
-    }
-    return 0;
-  }
-  // Numbers between the numeric kinds. A real target takes integers and reals as well, so
-  // that «Wert := 5» stores 5 in a real variable instead of doing nothing.
-  std::optional<double> value;
-  if (const auto* v = std::get_if<TVarInt>(&s)) value = v->Value;
-  else if (const auto* v = std::get_if<TVarUser>(&s)) value = v->State;
-  else if (const auto* v = std::get_if<TVarReal>(&s)) value = v->Value;
-  if (value && (targetUser || std::holds_alternative<TVarInt>(d) || std::holds_alternative<TVarReal>(d)))
-    setVariable(target.number, roundEven(*value), *value);
   return 0;
+}
+
+// copyText -> a text into a number (its reading) or a state (the state it names)
+int Engine::copyText(int target, const std::string& text) {
+  if (const auto* u = std::get_if<TVarUser>(&m_compiled.symbols[static_cast<std::size_t>(target)].value)) {
+    // A state named by a text; a name the type does not have leaves the state alone.
+    const std::int32_t k = stateIndex(m_project.typeStates, u->TypeName, text);
+    if (k >= 0) setVariable(target, k, k);
+  } else {
+    const double r = readNumber(text).value_or(0.0);
+    setVariable(target, roundEven(r), r);
+  }
+  return 0;
+}
+
+// compareNumbers -> the comparison of two variables that hold numbers, decided without
+// making any text; false when either operand is something else
+bool Engine::compareNumbers(int left, int right, std::uint8_t op, bool& result) const {
+  switch (op) {
+    case tok::kLess: case tok::kEqual: case tok::kGreater: case tok::kNotEqual: case tok::kLessEqual: case tok::kGreaterEqual:
+      break;
+    default: return false;
+  }
+  const int symbols = static_cast<int>(m_compiled.symbols.size());
+  if (left >= symbols || right >= symbols) return false;
+  const VariableDescriptor& a = m_compiled.symbols[static_cast<std::size_t>(left)].value;
+  const VariableDescriptor& b = m_compiled.symbols[static_cast<std::size_t>(right)].value;
+  auto numeric = [](std::size_t k) { return k == kInt || k == kReal || k == kUser; };
+  if (!numeric(a.index()) || !numeric(b.index())) return false;
+  // The pair rule: a real with an integer or two reals compare as reals; a state with
+  // anything, and two integers, as integers.
+  const bool asReal = (a.index() == kReal && b.index() != kUser) || (a.index() == kInt && b.index() == kReal);
+  int order;
+  if (asReal) {
+    auto real = [](const VariableDescriptor& v) {
+      return v.index() == kReal ? std::get_if<TVarReal>(&v)->Value : static_cast<double>(std::get_if<TVarInt>(&v)->Value);
+    };
+    const double x = real(a), y = real(b);
+    order = x < y ? -1 : x > y ? 1 : 0;
+  } else {
+    auto integer = [](const VariableDescriptor& v) {
+      switch (v.index()) {
+        case kInt: return std::get_if<TVarInt>(&v)->Value;
+        case kUser: return std::get_if<TVarUser>(&v)->State;
+        default: return roundEven(std::get_if<TVarReal>(&v)->Value);
+      }
+    };
+    const std::int32_t x = integer(a), y = integer(b);
+    order = x < y ? -1 : x > y ? 1 : 0;
+  }
+  switch (op) {
+    case tok::kLess: result = order < 0; break;
+    case tok::kEqual: result = order == 0; break;
+    case tok::kGreater: result = order > 0; break;
+    case tok::kNotEqual: result = order != 0; break;
+    case tok::kLessEqual: result = order <= 0; break;
+    default: result = order >= 0; break;
+  }
+  return true;
 }
 
 // condition -> tests strictly left to right, ODER with a true result ends at once
 bool Engine::condition(int pc, int end, int thenAddress) {
-  const auto& code = m_compiled.code;
+  const std::uint8_t* code = m_compiled.code.data();
   bool result = true;
   enum class Join { None, Or, And } pending = Join::None;
   auto combine = [&](bool value) {
@@ -356,7 +508,7 @@ bool Engine::condition(int pc, int end, int thenAddress) {
   };
   const int stop = thenAddress > pc ? std::min(thenAddress, end) : end;
   while (pc < stop) {
-    const std::uint8_t b = code[static_cast<std::size_t>(pc)];
+    const std::uint8_t b = code[pc];
     if (b == tok::kThen || b == tok::kStatement) break;
     if (b == tok::kOr) {
       if (result) return true;
@@ -367,7 +519,7 @@ bool Engine::condition(int pc, int end, int thenAddress) {
       ++pc;
     } else if (b == tok::kFunction) {
       if (pc + 1 >= stop) break;
-      const std::uint8_t f = code[static_cast<std::size_t>(pc) + 1];
+      const std::uint8_t f = code[pc + 1];
       pc += 2;
       int object = -1;
       switch (f) {
@@ -388,28 +540,37 @@ bool Engine::condition(int pc, int end, int thenAddress) {
         default: break;
       }
     } else if (b == tok::kSymbolRef) {
+      // The common test: two variables and a comparison, «&a OP &b».
+      if (pc + 6 < stop && code[pc + 4] == tok::kSymbolRef) {
+        bool value;
+        if (compareNumbers(word(code, pc + 1), word(code, pc + 5), code[pc + 3], value)) {
+          combine(value);
+          pc += 7;
+          continue;
+        }
+      }
       CodeOperand left, right, third;
       if (!readOperand(pc, stop, left)) break;
-      while (pc < stop && code[static_cast<std::size_t>(pc)] == tok::kOpen) ++pc;
+      while (pc < stop && code[pc] == tok::kOpen) ++pc;
       if (pc >= stop) break;
-      const std::uint8_t op = code[static_cast<std::size_t>(pc)];
-      if (!(op == tok::kLess || op == tok::kEqual || op == tok::kGreater || (op >= tok::kNotEqual && op <= tok::kBetween))) continue;
+      const std::uint8_t op = code[pc];
+      if (!isComparison(op)) continue;
       ++pc;
-      while (pc < stop && code[static_cast<std::size_t>(pc)] == tok::kOpen) ++pc;
+      while (pc < stop && code[pc] == tok::kOpen) ++pc;
       if (!readOperand(pc, stop, right)) {
         combine(false);
         continue;
       }
       if (op == tok::kBetween) {
-        while (pc < stop && (code[static_cast<std::size_t>(pc)] == tok::kComma || code[static_cast<std::size_t>(pc)] == tok::kOpen ||
-                             code[static_cast<std::size_t>(pc)] == tok::kClose))
-          ++pc;
+        while (pc < stop && (code[pc] == tok::kComma || code[pc] == tok::kOpen || code[pc] == tok::kClose)) ++pc;
         if (!readOperand(pc, stop, third)) {
           combine(false);
           continue;
         }
       }
-      combine(compare(left, right, op, third) == 1);
+      bool value;
+      if (!compareNumbers(left.number, right.number, op, value)) value = compare(left, right, op, third) == 1;
+      combine(value);
     } else if (b == tok::kObjectRef) {
       pc += 3;
     } else {
@@ -426,8 +587,8 @@ void Engine::setError(int code, int position) {
 
 // execute -> one statement; pc is on its operation byte and leaves after its operands or at a jump target
 void Engine::execute(int /*object*/, int statement, int& pc, int end) {
-  const auto& code = m_compiled.code;
-  const std::uint8_t op = code[static_cast<std::size_t>(pc)];
+  const std::uint8_t* code = m_compiled.code.data();
+  const std::uint8_t op = code[pc];
   int p = pc + 1;
   auto objectStatement = [&](int badCode) -> int {
     int target = -1;
@@ -438,9 +599,9 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
     return target;
   };
   auto symbolArgument = [&](CodeOperand& o) -> bool {
-    if (p < end && code[static_cast<std::size_t>(p)] == tok::kOpen) ++p;
+    if (p < end && code[p] == tok::kOpen) ++p;
     if (!readOperand(p, end, o)) return false;
-    if (p < end && code[static_cast<std::size_t>(p)] == tok::kClose) ++p;
+    if (p < end && code[p] == tok::kClose) ++p;
     return true;
   };
   switch (op) {
@@ -454,8 +615,8 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
         p = end;
         break;
       }
-      const int thenAddress = code[static_cast<std::size_t>(p)] | (code[static_cast<std::size_t>(p) + 1] << 8);
-      const int elseAddress = code[static_cast<std::size_t>(p) + 2] | (code[static_cast<std::size_t>(p) + 3] << 8);
+      const int thenAddress = word(code, p);
+      const int elseAddress = word(code, p + 2);
       p = condition(p + 4, end, thenAddress) ? thenAddress : elseAddress;
       break;
     }
@@ -464,7 +625,7 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       if (!symbolArgument(o) || !validSymbol(o.number)) {
         setError(runerr::kNoVariable, statement);
       } else if (auto* t = std::get_if<TVarTime>(&m_compiled.symbols[static_cast<std::size_t>(o.number)].value)) {
-        t->Value = m_clock.now();
+        t->Value = now();
       } else {
         setError(runerr::kNoTimeVariable, statement);
       }
@@ -472,9 +633,9 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
     }
     case tok::kInput: {
       CodeOperand prompt, var;
-      if (p < end && code[static_cast<std::size_t>(p)] == tok::kOpen) ++p;
+      if (p < end && code[p] == tok::kOpen) ++p;
       if (!readOperand(p, end, prompt)) break;
-      if (p < end && code[static_cast<std::size_t>(p)] == tok::kComma) ++p;
+      if (p < end && code[p] == tok::kComma) ++p;
       if (!readOperand(p, end, var)) break;
       m_host->inputStatement(textValue(prompt), var.number);
       break;
@@ -497,7 +658,7 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       const int target = objectStatement(runerr::kBadVisibleObject);
       if (target < 0) break;
       m_objects[static_cast<std::size_t>(target)].visible = op == tok::kShow;
-      m_objects[static_cast<std::size_t>(target)].refreshRequest = true;
+      requestRefresh(target);
       m_host->redrawObject(target);
       break;
     }
@@ -518,15 +679,15 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       const int target = objectStatement(runerr::kObjectExpected);
       if (target < 0) break;
       CodeOperand x, y;
-      if (p < end && code[static_cast<std::size_t>(p)] == tok::kComma) ++p;
+      if (p < end && code[p] == tok::kComma) ++p;
       if (!readOperand(p, end, x)) break;
-      if (p < end && code[static_cast<std::size_t>(p)] == tok::kComma) ++p;
+      if (p < end && code[p] == tok::kComma) ++p;
       if (!readOperand(p, end, y)) break;
       ObjectRunState& s = m_objects[static_cast<std::size_t>(target)];
       if (op == tok::kSetPosition) {
         s.left = numericValue(x).integer;
         s.top = numericValue(y).integer;
-        s.refreshRequest = true;
+        requestRefresh(target);
       } else {
         setVariable(x.number, s.left, s.left);
         setVariable(y.number, s.top, s.top);
@@ -537,7 +698,7 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       const int target = objectStatement(runerr::kObjectExpected);
       if (target < 0) break;
       CodeOperand colour;
-      if (p < end && code[static_cast<std::size_t>(p)] == tok::kComma) ++p;
+      if (p < end && code[p] == tok::kComma) ++p;
       if (!readOperand(p, end, colour)) break;
       const std::string name = textValue(colour);
       for (std::size_t c = 0; c < kColorNames.size(); ++c) {
@@ -593,7 +754,7 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       } else if (op == tok::kModemData) {
         m_host->sendModemText(" " + text->Value);
       } else {
-        const auto comma = text->Value.find(tok::kComma);
+        const auto comma = text->Value.find(',');
         dialNumber = text->Value.substr(0, comma);
         dialRepeats = 2;
         if (comma != std::string::npos)
@@ -603,9 +764,7 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
       break;
     }
     case tok::kSetModem: modemReady = true; break;
-    case tok::kGoto:
-      p = p + 1 < end ? (code[static_cast<std::size_t>(p)] | (code[static_cast<std::size_t>(p) + 1] << 8)) : end;
-      break;
+    case tok::kGoto: p = p + 1 < end ? word(code, p) : end; break;
     case tok::kProgramEnd: stopFlag = true; break;
     case tok::kAbort:
       abortFlag = true;
@@ -631,34 +790,43 @@ void Engine::runObject(int object, int& level) {
   if (oc.codeEnd == 0) return;
   const int end = std::min(oc.codeEnd, static_cast<int>(m_compiled.code.size()));
   if (oc.codeStart < 0 || oc.codeStart >= end) return;
-  m_host->objectStarted(object);
-  const auto& code = m_compiled.code;
+  if (m_debugging) m_host->objectStarted(object);
+  const std::uint8_t* code = m_compiled.code.data();
+  const std::uint64_t limit = m_options.statementLimit;
   std::uint64_t count = 0;
   int pc = oc.codeStart;
   for (;;) {
     // Scan for the next statement. References are stepped over whole, so that a symbol or
     // object number whose byte happens to be BD is never taken for a statement.
-    while (pc >= 0 && pc < end && code[static_cast<std::size_t>(pc)] != tok::kStatement) {
-      const std::uint8_t b = code[static_cast<std::size_t>(pc)];
-      pc += (b == tok::kSymbolRef || b == tok::kObjectRef) ? 3 : 1;
-    }
-    if (pc < 0 || pc + 1 >= end) break;
+    while (pc < end && code[pc] != tok::kStatement) pc += (code[pc] == tok::kSymbolRef || code[pc] == tok::kObjectRef) ? 3 : 1;
+    if (pc + 1 >= end) break;
     const int statement = pc;
     ++pc;
-    if (code[static_cast<std::size_t>(pc)] == tok::kLeave) break;
+    if (code[pc] == tok::kLeave) break;
     pollInput();
     if (abortFlag) break;
-    if (!m_host->beforeStatement(object, statement)) {
+    if (m_debugging && !m_host->beforeStatement(object, statement)) {
       stopFlag = true;
       break;
     }
     ++statementsRun;
-    if (m_options.statementLimit != 0 && ++count > m_options.statementLimit) {
-      m_host->showStatusMessage("Programm " + m_project.objects[static_cast<std::size_t>(object)].Name +
-                                " nach " + std::to_string(m_options.statementLimit) + " Anweisungen beendet");
+    if (limit != 0 && ++count > limit) {
+      m_host->showStatusMessage("Programm " + m_project.objects[static_cast<std::size_t>(object)].Name + " nach " +
+                                std::to_string(limit) + " Anweisungen beendet");
       break;
     }
-    execute(object, statement, pc, end);
+    // Assignments and conditions are nearly all the statements a pass runs.
+    const std::uint8_t op = code[pc];
+    if (op == tok::kAssign) {
+      ++pc;
+      errorCode = assign(pc, end);
+      if (errorCode != 0) errorPosition = statement;
+    } else if (op == tok::kIf && pc + 4 < end) {
+      const int thenAddress = word(code, pc + 1);
+      pc = condition(pc + 5, end, thenAddress) ? thenAddress : word(code, pc + 3);
+    } else {
+      execute(object, statement, pc, end);
+    }
   }
   if (errorCode != 0) reportError(object);
 }
@@ -699,8 +867,8 @@ void Engine::pollInput() {
   m_host->processInput();
 }
 
-// topLevel -> one step the window or the runner started: a fresh queue budget, and an
-// allocation failure ends the run with a message instead of ending the program
+// topLevel -> one step the window or the runner started: the time read once, a fresh queue
+// budget, and an allocation failure ends the run with a message instead of the program
 template <class Step>
 void Engine::topLevel(Step&& step) {
   if (m_inStep) {
@@ -709,14 +877,18 @@ void Engine::topLevel(Step&& step) {
   }
   m_inStep = true;
   m_queueWork = 0;
+  m_now = m_clock.now();
+  m_nowFixed = true;
   try {
     step();
   } catch (const std::bad_alloc&) {
     m_clockBusy = m_cycleBusy = false;
     abortFlag = true;
     stopFlag = true;
+    m_nowFixed = false;
     showError(m_ui, std::string(kOutOfMemoryMessage));
   }
+  m_nowFixed = false;
   m_inStep = false;
 }
 
@@ -740,18 +912,25 @@ void Engine::runQueueBounded() {
   }
 }
 
-// cycle -> queue, then the display refresh (no hardware on this side yet)
+// cycle -> the queue, then the display refresh of what changed (no hardware on this side
+// yet); a cycle with nothing queued and nothing changed does nothing
 void Engine::cycle() {
-  if (m_cycleBusy) return;
+  if (m_cycleBusy || (m_queue.empty() && m_dirty.empty())) return;
   topLevel([this] {
     m_cycleBusy = true;
     runQueueBounded();
-    m_host->refreshDisplay();
+    if (!m_dirty.empty()) {
+      m_host->refreshDisplay();
+      // A host that draws nothing leaves the list behind; it is dropped, or it would only grow.
+      for (int object : m_dirty) m_listed[static_cast<std::size_t>(object)] = 0;
+      m_dirty.clear();
+    }
     m_cycleBusy = false;
   });
 }
 
-// clockPass -> raises the level on 5-second, minute, hour and day ticks and runs the due objects
+// clockPass -> raises the level on 5-second, minute, hour and day ticks and runs the due
+// objects, each followed by a cycle, so that what one object queues runs before the next
 void Engine::clockPass() {
   if (m_clockBusy || stopFlag) return;
   topLevel([this] { clockPassStep(); });
@@ -759,12 +938,12 @@ void Engine::clockPass() {
 
 void Engine::clockPassStep() {
   m_clockBusy = true;
-  const DateTime now = m_clock.now();
+  const DateTime now = m_now;
   const ClockTime t = decodeTime(now);
   if (firstPass) {
     lastSecond = t.second;
     clockSecond = t.second;
-    clockText = timeText(now);
+    clockText = kelvaro::timeText(now);
     clockTime = now;
     if (m_initObject >= 0 && !m_options.visualisation) {
       int level = kInitLevel;
@@ -777,7 +956,7 @@ void Engine::clockPassStep() {
   if (t.second != lastSecond && t.second % 5 == 0) {
     lastSecond = t.second;
     clockSecond = t.second;
-    clockText = timeText(now);
+    clockText = kelvaro::timeText(now);
     clockTime = now;
     bool dayChanged = false;
     int day = lastDay;
@@ -803,12 +982,15 @@ void Engine::clockPassStep() {
     if (modemReady) m_host->modemSupervision();
   }
   runLevel = m_options.visualisation ? 0 : pendingLevel;
+  bool cycled = false;
   for (std::size_t i = 0; i < m_compiled.order.size() && runLevel > 0 && !abortFlag; ++i) {
     const int object = m_compiled.order[i];
     if (!validObject(object)) continue;
     runObject(object, runLevel);
+    cycle();
+    cycled = true;
   }
-  cycle();
+  if (!cycled) cycle();
   pendingLevel = 1;
   m_clockBusy = false;
 }

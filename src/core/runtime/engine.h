@@ -3,6 +3,7 @@
 // Everything it does to the outside world goes through EngineHost, UserInterface and Clock.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -93,13 +94,15 @@ class EngineHost {
   virtual void inputStatement(std::string_view /*prompt*/, int /*symbol*/) {}
   // Redraw one object now (SICHTBAR, BALKENFARBE).
   virtual void redrawObject(int /*object*/) {}
-  // Cycle step 3: the display refresh of every object.
+  // The display refresh of a cycle: the objects the engine lists as changed or to be redrawn
+  // (Engine::takeDirtyObjects); called only when there are any.
   virtual void refreshDisplay() {}
   // Modem text for the control unit's modem; only with hardware attached.
   virtual void sendModemText(std::string_view /*text*/) {}
   virtual void modemSupervision() {}
-  // Debugger: called at the start of every object program and before every statement.
-  // beforeStatement returns false when the run is to end.
+  // Debugger: called at the start of every object program and before every statement, while
+  // the engine is told a debugger is open (Engine::setDebugging). beforeStatement returns
+  // false when the run is to end.
   virtual void objectStarted(int /*object*/) {}
   virtual bool beforeStatement(int /*object*/, int /*codePosition*/) { return true; }
 };
@@ -128,6 +131,8 @@ class Engine {
          EngineOptions options = {});
 
   void setHost(EngineHost* host) { m_host = host ? host : &m_noHost; }
+  // With a debugger open the host hears of every program start and every statement.
+  void setDebugging(bool on) { m_debugging = on; }
 
   // Reset: at the start of a run and at every "Start".
   void reset();
@@ -142,6 +147,17 @@ class Engine {
 
   int setVariable(int symbol, std::int32_t i, double r);
   void markChanged(int object);
+  // Asks the next display refresh to redraw the object (a view shown, a position set).
+  void requestRefresh(int object);
+  // The objects with a change pending or a refresh request, each listed once, in the order
+  // they were marked. The display refresh takes them and works through only these, so that
+  // a cycle in which nothing changed costs next to nothing.
+  const std::vector<int>& dirtyObjects() const { return m_dirty; }
+  void takeDirtyObjects(std::vector<int>& into);
+
+  // "Now" as the engine sees it: read from the clock once for a clock pass, a cycle or a queue
+  // run, so that every statement of it sees the same time; between them the clock itself.
+  DateTime now() const { return m_nowFixed ? m_now : m_clock.now(); }
 
   NumericResult numericValue(const CodeOperand& operand) const;
   std::string textValue(const CodeOperand& operand) const;
@@ -193,13 +209,20 @@ class Engine {
  private:
   void execute(int object, int statement, int& pc, int end);
   int assign(int& pc, int end);
+  int assignOther(int target, int& pc, int end);
+  int copyText(int target, const std::string& text);
+  int storeNumber(VariableDescriptor& d, int symbol, std::int32_t i, double r);
   bool condition(int pc, int end, int thenAddress);
   double arithmetic(int& pc, int end) const;
   std::string textExpression(int pc, int end) const;
   DateTime timeExpression(int pc, int end) const;
   bool readOperand(int& pc, int end, CodeOperand& operand) const;
+  void readArgument(int& pc, int end, CodeOperand& operand) const;
   bool readObject(int& pc, int end, int& object) const;
   void reportError(int object);
+  void list(int object);
+  double realOf(int symbol) const;
+  bool compareNumbers(int left, int right, std::uint8_t op, bool& result) const;
   void setError(int code, int position);
   DateTime sunTime(const CodeOperand& operand, bool sunrise) const;
   DateTime randomTime(const CodeOperand& operand) const;
@@ -215,7 +238,9 @@ class Engine {
   void pollInput();
 
   struct OperandInfo;
-  OperandInfo describe(const CodeOperand& operand, bool needText) const;
+  OperandInfo describe(const CodeOperand& operand) const;
+  const std::string& textOf(OperandInfo& info, const CodeOperand& operand) const;
+  const std::string& formattedTime(double value, const std::string& format) const;
 
   Project& m_project;
   CompileOutput& m_compiled;
@@ -233,6 +258,16 @@ class Engine {
   bool m_inStep = false;            // inside a top-level step
   std::uint64_t m_queueWork = 0;    // statements run from the queue in this step
   int m_pollCountdown = kInputPollStatements;
+  bool m_debugging = false;
+  bool m_nowFixed = false;
+  DateTime m_now = 0.0;
+  std::vector<int> m_dirty;              // see dirtyObjects()
+  std::vector<std::uint8_t> m_listed;    // per object: in m_dirty
+  struct TimeText {
+    double value = -1.0;
+    std::string format, text;
+  };
+  mutable std::array<TimeText, 4> m_timeTexts;  // the last few time texts made for a comparison
   mutable std::mt19937 m_random;
 };
 

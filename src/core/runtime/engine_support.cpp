@@ -20,8 +20,6 @@ std::int32_t clampToInt(double v) {
   return static_cast<std::int32_t>(v);
 }
 
-std::int32_t roundEven(double v) { return clampToInt(std::nearbyint(v)); }
-
 std::string realText(double value, int decimals) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.*f", std::clamp(decimals, 0, 15), value);

@@ -2,6 +2,7 @@
 // between. The bytes and system values it reads come from the token table.
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,8 +17,15 @@ inline constexpr std::string_view kWeekdays[] = {"Sonntag", "Montag", "Dienstag"
 
 // A double as an int32, NaN as 0 and outside values at the bounds.
 std::int32_t clampToInt(double v);
-// Rounded to the nearest integer, halves to the even one.
-std::int32_t roundEven(double v);
+// Rounded to the nearest integer, halves to the even one. Adding and taking away 1.5 * 2^52
+// rounds a double of that size in the current rounding mode, to nearest and even, without a
+// call into the maths library; it runs after every arithmetic assignment.
+static_assert(FLT_EVAL_METHOD == 0, "roundEven needs doubles evaluated as doubles");
+inline std::int32_t roundEven(double v) {
+  constexpr double kShift = 6755399441055744.0;
+  if (v > -2147483648.5 && v < 2147483647.5) return static_cast<std::int32_t>((v + kShift) - kShift);
+  return clampToInt(v);  // NaN and numbers beyond an int
+}
 // A real with its number of decimals, the point as separator.
 std::string realText(double value, int decimals);
 std::string trimmed(std::string_view t);

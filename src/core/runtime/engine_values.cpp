@@ -1,4 +1,6 @@
 // The engine's values: numbers, texts and times of operands, and Compare with its pair rules.
+// Compare settles the kinds of both operands first and makes only the form it compares in:
+// a number from a text, a text from a time, never all of them for every test.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -19,12 +21,20 @@ struct Engine::OperandInfo {
   char letter = 'N';  // I integer, U state, R real, S text, T time, N nothing
   std::int32_t integer = 0;
   double real = 0.0;
-  std::string text;
-  std::string format;  // of a time: "Zeit", "Uhr", "Datum", "Uhrzeit5"
+  const std::string* format = nullptr;  // of a time: "Zeit", "Uhr", "Datum", "Uhrzeit5"
+  const std::string* text = nullptr;    // of a text, or once made
+  bool numbersFromText = false;         // a text variable: its integer and real come from its text
+  std::string own;                      // a text made for the comparison
 };
 
+namespace {
+
+const std::string kZeitFormat = "Zeit", kUhrFormat = "Uhr", kDatumFormat = "Datum", kUhrzeit5Format = "Uhrzeit5";
+
+}  // namespace
+
 DateTime Engine::sunTime(const CodeOperand& operand, bool sunrise) const {
-  const DateTime date = operand.argument >= 0 ? timeValue({operand.argument, -1}) : std::floor(m_clock.now());
+  const DateTime date = operand.argument >= 0 ? timeValue({operand.argument, -1}) : std::floor(now());
   const SunTimesResult r = SunTimes(std::floor(date), m_options.applySummerTime, m_options.sun);
   const auto& event = sunrise ? r.sunrise : r.sunset;
   return event ? timeOfDay(event->time) : 0.0;
@@ -42,16 +52,16 @@ DateTime Engine::randomTime(const CodeOperand& operand) const {
 NumericResult Engine::numericValue(const CodeOperand& operand) const {
   const int n = operand.number;
   if (isSystemValue(n)) {
-    const DateTime now = m_clock.now();
+    const DateTime t = now();
     auto integer = [](std::int32_t v) { return NumericResult{2, v, static_cast<double>(v)}; };
     auto time = [](DateTime v) { return NumericResult{5, clampToInt(v), v}; };
     switch (n) {
-      case sys::kTag: return integer(dayOfWeek(now));
+      case sys::kTag: return integer(dayOfWeek(t));
       case sys::kSec5: return integer(clockSecond);
-      case sys::kMonat: return integer(decodeDate(now).month);
+      case sys::kMonat: return integer(decodeDate(t).month);
       case sys::kObjFehlAnz: return integer(objectErrorCount);
-      case sys::kMonatstag: return integer(decodeDate(now).day);
-      case sys::kJahr: return integer(decodeDate(now).year - 2000);
+      case sys::kMonatstag: return integer(decodeDate(t).day);
+      case sys::kJahr: return integer(decodeDate(t).year - 2000);
       case sys::kRechne: return {};
       case sys::kFehlerObjekt: return {4, -1, -1.0};
       default: return time(timeValue(operand));
@@ -78,25 +88,25 @@ NumericResult Engine::numericValue(const CodeOperand& operand) const {
 std::string Engine::textValue(const CodeOperand& operand) const {
   const int n = operand.number;
   if (isSystemValue(n)) {
-    const DateTime now = m_clock.now();
+    const DateTime t = now();
     switch (n) {
-      case sys::kZeit: return dateTimeText(now);
-      case sys::kDatum: return dateText(now);
-      case sys::kUhrzeit: return timeText(now);
-      case sys::kTag: return std::string(kWeekdays[(dayOfWeek(now) + 6) % 7]);
+      case sys::kZeit: return dateTimeText(t);
+      case sys::kDatum: return dateText(t);
+      case sys::kUhrzeit: return kelvaro::timeText(t);
+      case sys::kTag: return std::string(kWeekdays[(dayOfWeek(t) + 6) % 7]);
       case sys::kUhrzeit5: return clockText;
       case sys::kRechne: return {};
       case sys::kFehlerObjekt:
         if (objectErrorCount < 1 || !validObject(errorObjectIndex)) return " ";
         return m_project.objects[static_cast<std::size_t>(errorObjectIndex)].Name;
       case sys::kJahr: {
-        const int y = decodeDate(now).year - 2000;
+        const int y = decodeDate(t).year - 2000;
         return (y >= 0 && y < 10 ? "0" : "") + std::to_string(y);
       }
       case sys::kStoppzeit:
       case sys::kZufallszeit:
       case sys::kSonnenaufgang:
-      case sys::kSonnenuntergang: return timeText(timeValue(operand));
+      case sys::kSonnenuntergang: return kelvaro::timeText(timeValue(operand));
       default: return std::to_string(numericValue(operand).integer);
     }
   }
@@ -107,7 +117,7 @@ std::string Engine::textValue(const CodeOperand& operand) const {
   if (const auto* v = std::get_if<TVarReal>(&d)) return realText(v->Value, v->Decimals);
   if (const auto* v = std::get_if<TVarStr>(&d)) return v->Value;
   const auto& t = std::get<TVarTime>(d);
-  if (t.TypeName == "Uhr") return timeText(t.Value);
+  if (t.TypeName == "Uhr") return kelvaro::timeText(t.Value);
   if (t.TypeName == "Datum") return dateText(t.Value);
   return dateTimeText(t.Value);
 }
@@ -115,15 +125,15 @@ std::string Engine::textValue(const CodeOperand& operand) const {
 DateTime Engine::timeValue(const CodeOperand& operand) const {
   const int n = operand.number;
   if (isSystemValue(n)) {
-    const DateTime now = m_clock.now();
+    const DateTime t = now();
     switch (n) {
-      case sys::kZeit: return now;
-      case sys::kDatum: return std::floor(now);
-      case sys::kUhrzeit: return timeOfDay(now);
+      case sys::kZeit: return t;
+      case sys::kDatum: return std::floor(t);
+      case sys::kUhrzeit: return timeOfDay(t);
       case sys::kUhrzeit5: return timeOfDay(clockTime);
       case sys::kSec5: return clockSecond / kSecondsPerDay;
-      case sys::kTag: return dayOfWeek(now);
-      case sys::kStoppzeit: return now - (operand.argument >= 0 ? timeValue({operand.argument, -1}) : now);
+      case sys::kTag: return dayOfWeek(t);
+      case sys::kStoppzeit: return t - (operand.argument >= 0 ? timeValue({operand.argument, -1}) : t);
       case sys::kZufallszeit: return randomTime(operand);
       case sys::kSonnenaufgang: return sunTime(operand, true);
       case sys::kSonnenuntergang: return sunTime(operand, false);
@@ -138,81 +148,96 @@ DateTime Engine::timeValue(const CodeOperand& operand) const {
   return 0.0;
 }
 
-Engine::OperandInfo Engine::describe(const CodeOperand& operand, bool needText) const {
+// formattedTime -> a time written by its format; the last few are kept, since a condition
+// such as «UHRZEIT SPAETER "18:00"» writes the same time on every test of a pass
+const std::string& Engine::formattedTime(double value, const std::string& format) const {
+  for (const auto& cached : m_timeTexts)
+    if (cached.value == value && cached.format == format) return cached.text;
+  std::rotate(m_timeTexts.rbegin(), m_timeTexts.rbegin() + 1, m_timeTexts.rend());
+  TimeText& slot = m_timeTexts.front();
+  slot.value = value;
+  slot.format = format;
+  // The 5-second clock is written as the time of day it holds, so that «UHRZEIT5 = "07:30:00"»
+  // can be true.
+  if (format == kUhrFormat || format == kUhrzeit5Format) slot.text = kelvaro::timeText(value);
+  else if (format == kDatumFormat) slot.text = dateText(value);
+  else slot.text = dateTimeText(value);
+  return slot.text;
+}
+
+// describe -> the kind letter of an operand and its numbers; its text comes from textOf
+Engine::OperandInfo Engine::describe(const CodeOperand& operand) const {
   OperandInfo info;
   const int n = operand.number;
-  auto asTime = [&](const char* format) {
+  auto asTime = [&](const std::string& format) {
     info.letter = 'T';
-    info.format = format;
+    info.format = &format;
     info.real = timeValue(operand);
     info.integer = clampToInt(info.real);
   };
   if (isSystemValue(n)) {
     switch (n) {
-      case sys::kZeit: asTime("Zeit"); break;
-      case sys::kDatum: asTime("Datum"); break;
-      case sys::kUhrzeit5: asTime("Uhrzeit5"); break;
+      case sys::kZeit: asTime(kZeitFormat); break;
+      case sys::kDatum: asTime(kDatumFormat); break;
+      case sys::kUhrzeit5: asTime(kUhrzeit5Format); break;
       case sys::kUhrzeit:
       case sys::kStoppzeit:
       case sys::kZufallszeit:
       case sys::kSonnenaufgang:
-      case sys::kSonnenuntergang: asTime("Uhr"); break;
-      case sys::kRechne: return info;
-      case sys::kFehlerObjekt:
-        info.letter = 'S';
-        info.text = textValue(operand);
-        return info;
+      case sys::kSonnenuntergang: asTime(kUhrFormat); break;
+      case sys::kRechne: break;
+      case sys::kFehlerObjekt: info.letter = 'S'; break;
       default: {
         const NumericResult v = numericValue(operand);
         info.letter = 'I';
         info.integer = v.integer;
         info.real = v.real;
-        if (needText) info.text = textValue(operand);
-        return info;
+        break;
       }
     }
-  } else {
-    if (!validSymbol(n)) return info;
-    const VariableDescriptor& d = m_compiled.symbols[static_cast<std::size_t>(n)].value;
-    if (const auto* v = std::get_if<TVarTime>(&d)) {
-      asTime(v->TypeName.c_str());
-    } else if (const auto* s = std::get_if<TVarStr>(&d)) {
-      info.letter = 'S';
-      info.text = s->Value;
-      info.integer = digitsValue(s->Value);
-      info.real = readNumber(s->Value).value_or(0.0);
-      return info;
-    } else {
-      const NumericResult v = numericValue(operand);
-      info.letter = v.kind == 3 ? 'R' : v.kind == 1 ? 'U' : 'I';
-      info.integer = v.integer;
-      info.real = v.real;
-      if (needText) info.text = textValue(operand);
-      return info;
-    }
+    return info;
   }
-  if (!needText) return info;
-  // A time compared as text is written by its format. The 5-second clock is written as the
-  // time of day it holds, so that «UHRZEIT5 = "07:30:00"» can be true.
-  if (info.format == "Uhr" || info.format == "Uhrzeit5") info.text = timeText(info.real);
-  else if (info.format == "Datum") info.text = dateText(info.real);
-  else info.text = dateTimeText(info.real);
+  if (!validSymbol(n)) return info;
+  const VariableDescriptor& d = m_compiled.symbols[static_cast<std::size_t>(n)].value;
+  if (const auto* v = std::get_if<TVarTime>(&d)) {
+    asTime(v->TypeName);
+  } else if (const auto* s = std::get_if<TVarStr>(&d)) {
+    info.letter = 'S';
+    info.text = &s->Value;
+    info.numbersFromText = true;
+  } else {
+    const NumericResult v = numericValue(operand);
+    info.letter = v.kind == 3 ? 'R' : v.kind == 1 ? 'U' : 'I';
+    info.integer = v.integer;
+    info.real = v.real;
+  }
   return info;
+}
+
+// textOf -> the operand as a text: a time by its format, a number or state as the views show it
+const std::string& Engine::textOf(OperandInfo& info, const CodeOperand& operand) const {
+  if (info.text) return *info.text;
+  // A copy: the next time made for the same comparison may take the cached one's place.
+  if (info.letter == 'T') info.own = formattedTime(info.real, *info.format);
+  else if (info.letter != 'N') info.own = textValue(operand);
+  info.text = &info.own;
+  return *info.text;
 }
 
 // compare -> the pair of kind letters chooses integers, reals or texts; then the operator
 int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint8_t op, const CodeOperand& third) const {
-  // The texts of numbers are made only when they are compared as texts: conditions on
-  // numbers run on every tick of every permanent object.
-  const bool special = op == tok::kWildcardEqual || op == tok::kWeekdayEqual || op == tok::kBetween;
-  OperandInfo a = describe(left, special);
-  OperandInfo b = describe(right, special);
+  OperandInfo a = describe(left);
+  OperandInfo b = describe(right);
+  // The numbers of a text: its digits as an integer, its reading as a decimal number.
+  auto integerOf = [](const OperandInfo& x) { return x.numbersFromText ? digitsValue(*x.text) : x.integer; };
   if (op == tok::kWildcardEqual) {
     // =#: "*" in either text matches any character
-    for (std::size_t i = 0; i < a.text.size(); ++i) {
-      if (i >= b.text.size()) {
-        if (a.text[i] != '*') return 0;
-      } else if (a.text[i] != b.text[i] && a.text[i] != '*' && b.text[i] != '*') {
+    const std::string& x = textOf(a, left);
+    const std::string& y = textOf(b, right);
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      if (i >= y.size()) {
+        if (x[i] != '*') return 0;
+      } else if (x[i] != y[i] && x[i] != '*' && y[i] != '*') {
         return 0;
       }
     }
@@ -220,17 +245,17 @@ int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint
   }
   if (op == tok::kWeekdayEqual) {
     // =+: the left value is a weekday position 1..7 in a mask of "0" and "1"
-    const std::int32_t pos = a.integer;
-    return pos >= 1 && pos <= 7 && static_cast<std::size_t>(pos) <= b.text.size() &&
-                   b.text[static_cast<std::size_t>(pos - 1)] == '1'
+    const std::int32_t pos = integerOf(a);
+    const std::string& mask = textOf(b, right);
+    return pos >= 1 && pos <= 7 && static_cast<std::size_t>(pos) <= mask.size() && mask[static_cast<std::size_t>(pos - 1)] == '1'
                ? 1
                : 0;
   }
   if (op == tok::kBetween) {
-    const OperandInfo c = describe(third, true);
-    const std::string& x = a.text;
-    const std::string& lower = b.text;
-    const std::string& upper = c.text;
+    OperandInfo c = describe(third);
+    const std::string& x = textOf(a, left);
+    const std::string& lower = textOf(b, right);
+    const std::string& upper = textOf(c, third);
     if (lower <= upper) return lower <= x && x <= upper ? 1 : 0;
     return x >= lower || x <= upper ? 1 : 0;  // a range across midnight
   }
@@ -240,7 +265,7 @@ int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint
   if (a.letter == 'N' || b.letter == 'N') return 0;
   switch (pair) {
     case pairOf('T', 'T'):
-      if (a.format != b.format) return -1;
+      if (*a.format != *b.format) return -1;
       as = As::Text;
       break;
     case pairOf('U', 'T'):
@@ -262,19 +287,17 @@ int Engine::compare(const CodeOperand& left, const CodeOperand& right, std::uint
       as = (a.letter == 'I' || a.letter == 'U') ? As::Integer : a.letter == 'R' ? As::Real : As::Text;
       break;
   }
-  if (as == As::Text) {
-    a = describe(left, true);
-    b = describe(right, true);
-  }
   int order = 0;  // -1 less, 0 equal, 1 greater
   if (as == As::Integer) {
-    const std::int32_t x = a.letter == 'R' ? roundEven(a.real) : a.integer;
-    const std::int32_t y = b.letter == 'R' ? roundEven(b.real) : b.integer;
+    const std::int32_t x = a.letter == 'R' ? roundEven(a.real) : integerOf(a);
+    const std::int32_t y = b.letter == 'R' ? roundEven(b.real) : integerOf(b);
     order = x < y ? -1 : x > y ? 1 : 0;
   } else if (as == As::Real) {
-    order = a.real < b.real ? -1 : a.real > b.real ? 1 : 0;
+    auto realOf = [](const OperandInfo& v) { return v.numbersFromText ? readNumber(*v.text).value_or(0.0) : v.real; };
+    const double x = realOf(a), y = realOf(b);
+    order = x < y ? -1 : x > y ? 1 : 0;
   } else {
-    const int c = a.text.compare(b.text);
+    const int c = textOf(a, left).compare(textOf(b, right));
     order = c < 0 ? -1 : c > 0 ? 1 : 0;
   }
   bool result = false;

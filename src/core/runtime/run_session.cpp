@@ -63,10 +63,11 @@ void RunSession::start() {
   m_engine.lastSecond = 99;
   m_engine.clockText = "99:99:99";
   m_engine.clockSecond = 99;
-  for (auto& s : m_engine.objects()) {
+  for (std::size_t i = 0; i < m_engine.objects().size(); ++i) {
+    ObjectRunState& s = m_engine.objects()[i];
     s.changePending = false;
     s.fromHardware = false;
-    s.refreshRequest = true;
+    m_engine.requestRefresh(static_cast<int>(i));
   }
   m_stopped = m_engine.abortFlag;
 }
@@ -160,7 +161,7 @@ void RunSession::showView(std::string_view name, bool rebuild) {
         run[i].top = o.plans[s].Top;
         d.width = o.plans[s].Width;
         d.height = o.plans[s].Height;
-        run[i].refreshRequest = true;
+        m_engine.requestRefresh(static_cast<int>(i));
         break;
       }
     }
@@ -258,10 +259,14 @@ void RunSession::refreshObject(std::size_t i) {
   if (onRefresh) onRefresh(static_cast<int>(i));
 }
 
-// refreshDisplay -> every object with a change pending or a refresh request
+// refreshDisplay -> the objects the engine listed with a change pending or a refresh request,
+// in run-list order; one redrawn already (SICHTBAR) has neither any more
 void RunSession::refreshDisplay() {
-  auto& run = m_engine.objects();
-  for (std::size_t i = 0; i < run.size(); ++i) {
+  m_engine.takeDirtyObjects(m_refreshList);
+  std::sort(m_refreshList.begin(), m_refreshList.end());
+  const auto& run = m_engine.objects();
+  for (const int object : m_refreshList) {
+    const auto i = static_cast<std::size_t>(object);
     if (m_project.objects[i].OKind == kKindUndefined) continue;
     if (run[i].changePending || run[i].refreshRequest) refreshObject(i);
   }

@@ -131,7 +131,10 @@ class RunSession final : public EngineHost {
   bool protocolOpen() const { return m_protocol.is_open(); }
 
   // The debugger of a PC execution with "Ablaufverfolgung"; nothing = none. Not owned.
-  void setDebugger(Debugger* debugger) { m_debugger = m_options.visualisation ? nullptr : debugger; }
+  void setDebugger(Debugger* debugger) {
+    m_debugger = m_options.visualisation ? nullptr : debugger;
+    m_engine.setDebugging(m_debugger != nullptr);
+  }
 
   // EngineHost
   void processInput() override {
@@ -156,6 +159,7 @@ class RunSession final : public EngineHost {
   Engine m_engine;
   std::vector<ObjectDisplay> m_display;
   std::vector<std::string> m_lastShown;
+  std::vector<int> m_refreshList;  // the objects of the refresh at hand
   std::vector<std::pair<std::string, int>> m_actions;  // caption, object
   std::optional<InputRequest> m_input;
   std::string m_viewName;
