@@ -73,11 +73,11 @@ TEST(AtomicFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
   rlimit small = saved;
   small.rlim_cur = 100;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool saved_ok = replaceFile(path, std::string(1000, 'n'));
+  const bool replaced = replaceFile(path, std::string(1000, 'n'));
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, savedSignal);
 
-  EXPECT_FALSE(saved_ok);
+  EXPECT_FALSE(replaced);
   EXPECT_EQ(readFile(path), "alt");
   EXPECT_EQ(dir.names(), Names{"Haus.SPG"});
 }

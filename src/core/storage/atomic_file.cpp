@@ -49,9 +49,11 @@ std::optional<fs::path> linkTarget(const fs::path& target, bool& followed) {
 }
 
 // Takes the lock of an open temporary file without waiting; true when it is held and the
-// file is still the one under that name (a clean-up may have removed it in between).
+// file is still the one under that name (a clean-up may have removed it in between). Only a
+// lock that someone else holds counts against it: on a file system that cannot lock at all,
+// saving goes on as it did before there were locks.
 bool lockCurrent(int fd, const fs::path& path) {
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return false;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return false;
   struct stat held {}, named {};
   return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
          held.st_ino == named.st_ino;
