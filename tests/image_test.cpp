@@ -4,30 +4,16 @@
 #include "language/compiler.h"
 #include "language/image.h"
 #include "model/project.h"
+#include "support/project_builder.h"
 #include "support/token_text.h"
 
 namespace kelvaro {
 namespace {
 
-TPSObj object(const char* name, const char* type, char kind, const char* start = "") {
-  TPSObj o = createObject(name);
-  o.Typ = type;
-  o.OKind = kind;
-  o.StartVal = start;
-  return o;
-}
-
 std::string varDef(std::string name, std::string type, std::string start) {
   name.resize(20, ' ');
   type.resize(20, ' ');
   return name + type + start;
-}
-
-Project lampProject(std::vector<TPSObj> objects) {
-  Project p;
-  p.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
-  p.objects = std::move(objects);
-  return p;
 }
 
 CompileOutput compileImage(Project& p, int typeCode = 124) {
@@ -56,7 +42,7 @@ std::string repeat(const char* byte, int count) {
 }
 
 TEST(Image, OneLampLaidOutByHand) {
-  Project p = lampProject({object("L", "Lampe", 'U', "an")});
+  Project p = test::lampProject({test::programObject("L", "Lampe", "an")});
   const CompileOutput out = compileImage(p);
   ASSERT_EQ(out.result.code, 0);
   EXPECT_EQ(out.imageBase, 0x1000);
@@ -87,13 +73,13 @@ TEST(Image, OneLampLaidOutByHand) {
 }
 
 TEST(Image, EveryVariableKindAndTypedLiterals) {
-  TPSObj a = object("A", "Lampe", 'U', "aus");
+  TPSObj a = test::programObject("A", "Lampe", "aus");
   a.varDefs = {varDef("N", "Zahl", "300"), varDef("T", "Zeichen", "ab"), varDef("H", "Uhr", "07:00"),
                varDef("D", "Datum", "01.02.26")};
   for (const char* line : {"CT:=\"12:30\"", "WENN UHRZEIT = \"**:30:00\" DANN", "ENDEWENN",
                            "WENN DATUM = \"24.12.26\" DANN", "ENDEWENN", "N:=\"5\""})
     a.program.push_back(std::string("-") + line);
-  Project p = lampProject({a});
+  Project p = test::lampProject({a});
   const CompileOutput out = compileImage(p);
   ASSERT_EQ(out.result.code, 0);
   EXPECT_EQ(bytesAt(out, 0x1032, out.codeAddressBase),
@@ -111,9 +97,9 @@ TEST(Image, EveryVariableKindAndTypedLiterals) {
 }
 
 TEST(Image, CodeAddressesObjectReferencesAndTheClockValue) {
-  TPSObj a = object("A", "Lampe", 'U', "aus");
+  TPSObj a = test::programObject("A", "Lampe", "aus");
   a.program = {"-WENN UHRZEIT = ZEIT DANN", "-AKTIVIEREN(K)", "-ENDEWENN"};
-  Project p = lampProject({a, object("K", "Knopf", 'B')});
+  Project p = test::lampProject({a, test::programObject("K", "Knopf", "")});
   const CompileOutput out = compileImage(p);
   ASSERT_EQ(out.result.code, 0);
   const int s = out.codeAddressBase;
@@ -143,13 +129,14 @@ TEST(Image, InitObjectAndHardwareAddressingOfBothFamilies) {
   in.slots[0].CNam = "In";
   in.slots[0].CFkt = 3;
 
-  TPSObj init = object("*INIT", "Undefiniert", ' ');
+  TPSObj init = createObject("*INIT");
+  init.Typ = "Undefiniert";
   init.ACode = 255;
-  TPSObj sender = object("S", "Lampe", 'U', "aus");
+  TPSObj sender = test::programObject("S", "Lampe", "aus");
   sender.SndDev = "Dev";
-  TPSObj receiver = object("R", "Lampe", 'U', "aus");
+  TPSObj receiver = test::programObject("R", "Lampe", "aus");
   receiver.RcvDev = "In";
-  Project p = lampProject({init, sender, receiver});
+  Project p = test::lampProject({init, sender, receiver});
   p.stations = {out1, in};
 
   struct Case {
@@ -176,7 +163,7 @@ TEST(Image, InitObjectAndHardwareAddressingOfBothFamilies) {
 }
 
 TEST(Image, OldestUnitStartsHigherAndFilesFollowTheExtension) {
-  Project p = lampProject({object("L", "Lampe", 'U', "an")});
+  Project p = test::lampProject({test::programObject("L", "Lampe", "an")});
   const CompileOutput out = compileImage(p, 11);
   ASSERT_EQ(out.result.code, 0);
   EXPECT_EQ(out.imageBase, 0x3000);
@@ -190,21 +177,6 @@ TEST(Image, OldestUnitStartsHigherAndFilesFollowTheExtension) {
   const std::string plain = imageFileBytes(out, "prog.bin");
   ASSERT_EQ(plain.size(), static_cast<std::size_t>(out.imageSize + 1));
   EXPECT_EQ(plain.back(), ' ');
-}
-
-TEST(Image, OverflowAndUnencodableLiterals) {
-  TPSObj big = object("A", "Lampe", 'U', "aus");
-  for (int i = 0; i < 240; ++i) big.varDefs.push_back(varDef("T" + std::to_string(i), "Zeichen", "x"));
-  Project tooBig = lampProject({big});
-  EXPECT_EQ(compileImage(tooBig).result.code, kErrOverflow);
-  // The same project still runs on the PC, where texts take no image space.
-  Project onPc = lampProject({big});
-  EXPECT_EQ(compile(onPc, {}, CompileMode::Run).result.code, 0);
-
-  TPSObj shortWildcard = object("A", "Lampe", 'U', "aus");
-  shortWildcard.program = {"-WENN UHRZEIT = \"*:30\" DANN", "-ENDEWENN"};
-  Project bad = lampProject({shortWildcard});
-  EXPECT_EQ(compileImage(bad).result.code, kCompileAborted);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "app/workspace.h"
 #include "language/errors.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -13,24 +14,14 @@ namespace {
 
 using test::FakeUserInterface;
 
-TPSObj lamp(const char* name, std::vector<std::string> lines) {
-  TPSObj o = createObject(name);
-  o.Typ = "Lampe";
-  o.StartVal = "aus";
-  for (auto& line : lines) o.program.push_back("-" + line);
-  return o;
-}
-
 // A workspace whose project compiles, with one view and a lamp that has a copy of its
 // type's bitmap (dropped after a start) and one of its own (kept).
 Workspace runnable() {
   Workspace w;
-  Project& p = w.project;
-  p.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
-  p.views = {{"Erdgeschoss", {}}};
-  TPSObj o = lamp("Lampe", {"Lampe EINSCHALTEN"});
+  TPSObj o = test::lampObject("Lampe", {"Lampe EINSCHALTEN"});
   o.stateBitmaps = {{"aus", TBitmapNam{"typ.bmp", 1, 0}}, {"an", TBitmapNam{"eigen.bmp", 1, 1}}};
-  p.objects = {lamp("Schalter", {}), o};
+  w.project = test::lampProject({test::lampObject("Schalter"), o});
+  w.project.views = {{"Erdgeschoss", {}}};
   w.unit.TypeCode = 124;
   return w;
 }
@@ -169,7 +160,7 @@ TEST(RunOnPcStart, CompileErrorsOpenTheEditorOrSayWhy) {
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.line);
     Workspace w = runnable();
-    w.project.objects[1] = lamp("Lampe", row.program);
+    w.project.objects[1] = test::lampObject("Lampe", row.program);
     FakeUserInterface ui;
     Recorder rec;
     EXPECT_EQ(runOnPc(w, ui, rec.hooks()), StartResult::CompileFailed);
@@ -191,8 +182,8 @@ TEST(RunOnPcStart, CompileErrorsOpenTheEditorOrSayWhy) {
 
 TEST(RunOnPcStart, StructureErrorCarriesTheObjectsLineMap) {
   Workspace w = runnable();
-  w.project.objects[0] = lamp("Schalter", {"Schalter EINSCHALTEN"});
-  w.project.objects[1] = lamp("Lampe", {"Lampe EINSCHALTEN", "WENN Lampe EINGESCHALTET DANN", "Lampe AUSSCHALTEN"});
+  w.project.objects[0] = test::lampObject("Schalter", {"Schalter EINSCHALTEN"});
+  w.project.objects[1] = test::lampObject("Lampe", {"Lampe EINSCHALTEN", "WENN Lampe EINGESCHALTET DANN", "Lampe AUSSCHALTEN"});
   const CompileOutput out = compile(w.project, w.project.constants, CompileMode::Run);
   ASSERT_EQ(out.result.code, kErrEndIfMissing);
   const EditorRequest r = editorRequestForCompileError(out);

@@ -1,0 +1,24 @@
+// Small projects for tests: an object with a type, start value and program, and a project with
+// the lamp type's two states. Shared so that each test file does not grow its own copy.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "model/project.h"
+
+namespace kelvaro::test {
+
+// An object of the type named, its kind following the type (Zahl, Zeichen, Knopf, else a user
+// type); each line becomes a program line ("-" prefixed); ACode 254 runs it when it changes.
+TPSObj programObject(const char* name, const char* type, const char* start, std::vector<std::string> lines = {},
+                     std::uint8_t aCode = 254);
+
+// A lamp ("Lampe", states "aus" and "an", starting "aus") with the program lines given.
+TPSObj lampObject(const char* name, std::vector<std::string> lines = {});
+
+// A project whose only type is "Lampe" with the states "aus" and "an".
+Project lampProject(std::vector<TPSObj> objects);
+
+}  // namespace kelvaro::test
