@@ -69,20 +69,12 @@ TEST(SunRegion, LookUpGivesTheEntryOrNothing) {
   const Case cases[] = {
       {__LINE__, "37xxx", true, 10.5, 51.5},
       {__LINE__, "01xxx", true, 13.5, 51.5},
-      {__LINE__, "02xxx", true, 14.5, 51.5},
-      {__LINE__, "18xxx", true, 12.5, 54.5},
-      {__LINE__, "26xxx", true, 7.5, 53.5},
-      {__LINE__, "54xxx", true, 6.5, 49.5},
-      {__LINE__, "79xxx", true, 7.5, 47.5},
-      {__LINE__, "83xxx", true, 12.5, 47.5},
       {__LINE__, "99xxx", true, 10.5, 51.5},
       {__LINE__, "33xxx", false, 0, 0},              // offered, but without coordinates
       {__LINE__, "Benutzerdefiniert", false, 0, 0},  // the user's own coordinates
       {__LINE__, "05xxx", false, 0, 0},              // neither offered nor in the table
       {__LINE__, "37XXX", false, 0, 0},              // the comparison is exact
       {__LINE__, "37xxx ", false, 0, 0},
-      {__LINE__, " 37xxx", false, 0, 0},
-      {__LINE__, "37", false, 0, 0},
       {__LINE__, "", false, 0, 0},
   };
   for (const auto& c : cases) {
@@ -93,23 +85,6 @@ TEST(SunRegion, LookUpGivesTheEntryOrNothing) {
     EXPECT_EQ(position->longitude, c.longitude);
     EXPECT_EQ(position->latitude, c.latitude);
   }
-}
-
-TEST(SunRegion, ChangeWithoutEntryKeepsTheCoordinates) {
-  // What the main window does when the list changes.
-  auto change = [](GeoPosition current, std::string_view choice) {
-    return regionPosition(choice).value_or(current);
-  };
-  const GeoPosition own{3.25, 45.75};
-  for (const char* choice : {"33xxx", "Benutzerdefiniert"}) {
-    SCOPED_TRACE(choice);
-    const GeoPosition after = change(own, choice);
-    EXPECT_EQ(after.longitude, 3.25);
-    EXPECT_EQ(after.latitude, 45.75);
-  }
-  const GeoPosition after = change(own, "37xxx");
-  EXPECT_EQ(after.longitude, 10.5);
-  EXPECT_EQ(after.latitude, 51.5);
 }
 
 TEST(SunRegion, ListOffersOwnCoordinatesThenTheTableWith33) {
@@ -190,12 +165,9 @@ TEST(SunSettings, UnreadableLimitCountsAsNoneWithAMessage) {
   };
   const Case cases[] = {
       {__LINE__, "25:00:00", "25:00:00"},
-      {__LINE__, "06:61:00", "06:61:00"},
       {__LINE__, "ab:cd:ef", "ab:cd:ef"},
-      {__LINE__, "06:  :00", "06:  :00"},
       {__LINE__, "0600", "0600"},
       {__LINE__, "06:30", nullptr},
-      {__LINE__, "23:59:59", nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -238,12 +210,10 @@ TEST(SunSettings, BadCoordinatesOrLimitsStopTheComputationWithAMessage) {
       {__LINE__, -180, -90, std::nullopt, nullptr},
       {__LINE__, 180, 90, std::nullopt, nullptr},
       {__LINE__, 10.5, 91, std::nullopt, "Geografische Breite 91 liegt nicht zwischen -90 und 90"},
-      {__LINE__, 10.5, -90.5, std::nullopt, "Geografische Breite -90,5 liegt nicht zwischen -90 und 90"},
       {__LINE__, -180.5, 51.5, std::nullopt, "Geografische L\xE4nge -180,5 liegt nicht zwischen -180 und 180"},
       {__LINE__, 10.5, kNaN, std::nullopt, "Geografische Breite ist keine Zahl"},
       {__LINE__, kInf, 51.5, std::nullopt, "Geografische L\xE4nge ist keine Zahl"},
       {__LINE__, 10.5, 51.5, 1.0, "Eine Grenze der Sonnenzeiten ist keine Uhrzeit"},
-      {__LINE__, 10.5, 51.5, -0.1, "Eine Grenze der Sonnenzeiten ist keine Uhrzeit"},
       {__LINE__, 10.5, 51.5, kNaN, "Eine Grenze der Sonnenzeiten ist keine Uhrzeit"},
   };
   for (const auto& c : cases) {
@@ -345,32 +315,15 @@ TEST(SunTimes, SummerTimeAroundTheChanges) {
     int zone;
   };
   const Case cases[] = {
+      // The every-year check below compares whole days; these rows probe the hours around the
+      // switch and the choice without summer time.
       {__LINE__, 2024, 3, 30, 23, 59, true, 1},   // Saturday before the last Sunday of March
       {__LINE__, 2024, 3, 31, 0, 0, true, 2},     // the last Sunday, from its first minute
-      {__LINE__, 2024, 3, 31, 1, 59, true, 2},
       {__LINE__, 2024, 3, 31, 23, 59, true, 2},
-      {__LINE__, 2024, 3, 24, 12, 0, true, 1},    // a Sunday, not the last
-      {__LINE__, 2024, 4, 1, 0, 0, true, 2},
-      {__LINE__, 2023, 3, 25, 12, 0, true, 1},
-      {__LINE__, 2023, 3, 26, 0, 0, true, 2},     // last Sunday on the 26th
-      {__LINE__, 2023, 3, 31, 12, 0, true, 2},    // a Friday after it
-      {__LINE__, 2029, 3, 24, 12, 0, true, 1},
-      {__LINE__, 2029, 3, 25, 0, 0, true, 2},     // last Sunday as early as it gets
-      {__LINE__, 2024, 9, 30, 12, 0, true, 2},
-      {__LINE__, 2024, 10, 20, 12, 0, true, 2},   // a Sunday, not the last
       {__LINE__, 2024, 10, 26, 23, 59, true, 2},  // the Saturday before the last Sunday
-      {__LINE__, 2024, 10, 27, 0, 0, true, 1},    // the last Sunday, all of it winter time
-      {__LINE__, 2024, 10, 27, 2, 30, true, 1},
-      {__LINE__, 2024, 10, 31, 12, 0, true, 1},
-      {__LINE__, 2023, 10, 28, 12, 0, true, 2},
-      {__LINE__, 2023, 10, 29, 0, 0, true, 1},
-      {__LINE__, 2028, 10, 29, 12, 0, true, 1},   // last Sunday on the 29th
-      {__LINE__, 2028, 10, 28, 12, 0, true, 2},
-      {__LINE__, 2024, 2, 29, 12, 0, true, 1},
-      {__LINE__, 2024, 11, 1, 12, 0, true, 1},
+      {__LINE__, 2024, 10, 27, 2, 30, true, 1},   // the last Sunday, all of it winter time
       {__LINE__, 2024, 7, 1, 12, 0, false, 1},    // without summer time
       {__LINE__, 2024, 3, 31, 12, 0, false, 1},
-      {__LINE__, 2024, 10, 26, 12, 0, false, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -385,26 +338,6 @@ TEST(SunTimes, SummerTimeRuleMatchesTheLastSundaysEveryYear) {
         SCOPED_TRACE(std::to_string(y) + "-" + std::to_string(m) + "-" + std::to_string(d));
         EXPECT_EQ(timeZoneHours(day(y, m, d), true), referenceZone(y, m, d));
       }
-}
-
-TEST(SunTimes, SummerTimeShiftsWholeDaysByAnHour) {
-  struct Case {
-    int line;
-    int y, m, d;
-    int shift;  // minutes between the times with and without summer time
-  };
-  const Case cases[] = {
-      {__LINE__, 2024, 3, 30, 0},  {__LINE__, 2024, 3, 31, 60}, {__LINE__, 2024, 6, 21, 60},
-      {__LINE__, 2024, 10, 26, 60}, {__LINE__, 2024, 10, 27, 0}, {__LINE__, 2024, 12, 21, 0},
-  };
-  const SunSettings s;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    const SunTimesResult summer = SunTimes(day(c.y, c.m, c.d), true, s);
-    const SunTimesResult winter = SunTimes(day(c.y, c.m, c.d), false, s);
-    EXPECT_EQ(minuteOfDay(summer.sunrise) - minuteOfDay(winter.sunrise), c.shift);
-    EXPECT_EQ(minuteOfDay(summer.sunset) - minuteOfDay(winter.sunset), c.shift);
-  }
 }
 
 TEST(SunTimes, DayOfYearRoundsTheTimeOfDayHalvesToEven) {
@@ -435,9 +368,7 @@ TEST(SunTimes, RoundsToTheMinuteHalvesToEvenAndCarries) {
       {__LINE__, 6.125, 6, 8},    // 7.5: halves go to the even minute
       {__LINE__, 6.375, 6, 22},   // 22.5
       {__LINE__, 6.625, 6, 38},   // 37.5
-      {__LINE__, 6.875, 6, 52},   // 52.5
       {__LINE__, 6.1251, 6, 8},   // 7.506
-      {__LINE__, 6.3751, 6, 23},  // 22.506
       {__LINE__, 0.0, 0, 0},
       {__LINE__, 23.9999, 24, 0},  // SunTimes keeps such a time inside the day
       {__LINE__, -0.125, 0, -8},   // the integer part is cut towards zero
@@ -449,27 +380,6 @@ TEST(SunTimes, RoundsToTheMinuteHalvesToEvenAndCarries) {
     const HourMinute r = roundToMinute(c.hours);
     EXPECT_EQ(r.hour, c.hour);
     EXPECT_EQ(r.minute, c.minute);
-  }
-}
-
-TEST(SunTimes, CorrectionRoundingToSixtyCarriesIntoTheHour) {
-  // On 12 May 2023 sunrise comes out at 4:47.70; twelve minutes later it is 4:59.70,
-  // which rounds to 60 minutes.
-  struct Case {
-    int line;
-    int correction;
-    const char* sunrise;
-  };
-  const Case cases[] = {
-      {__LINE__, 0, "04:48:00"},  {__LINE__, 11, "04:59:00"}, {__LINE__, 12, "05:00:00"},
-      {__LINE__, 13, "05:01:00"}, {__LINE__, -48, "04:00:00"}, {__LINE__, -49, "03:59:00"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    SunSettings s;
-    s.sunriseCorrection = c.correction;
-    const SunTimesResult r = SunTimes(day(2023, 5, 12), true, s);
-    EXPECT_EQ(sunTimeText(r.sunrise), c.sunrise);
   }
 }
 
@@ -538,15 +448,11 @@ TEST(SunTimes, TimesPushedOutOfTheDayStayOnIt) {
   };
   const Case cases[] = {
       {__LINE__, 0, 0, "", "03:49 22:58"},          // 3:49.45, 22:58.03
-      {__LINE__, 0, 60, "", "03:49 23:58"},
       {__LINE__, 0, 61, "", "03:49 23:59"},
       {__LINE__, 0, 62, "", "03:49 23:59"},         // would be 24:00
-      {__LINE__, 0, 90, "", "03:49 23:59"},         // would be 24:28
       {__LINE__, 0, 90, "23:00:00", "03:49 23:00"},
-      {__LINE__, -228, 0, "", "00:01 22:58"},
       {__LINE__, -229, 0, "", "00:00 22:58"},
       {__LINE__, -230, 0, "", "00:00 22:58"},       // would be a minute before midnight
-      {__LINE__, -600, 0, "", "00:00 22:58"},
       {__LINE__, 2000000000, -2000000000, "", "23:59 00:00"},
   };
   for (const auto& c : cases) {
@@ -609,15 +515,6 @@ TEST(SunTimes, BadDateGivesAMessage) {
   }
   EXPECT_EQ(SunTimes(day(9999, 12, 31) + 0.99, true, s).error, "");
   EXPECT_EQ(SunTimes(day(1, 1, 1), true, s).error, "");
-}
-
-TEST(SunTimes, TextForms) {
-  const SunEvent e{7, 5, *encodeTime(7, 5, 0)};
-  EXPECT_EQ(sunTimeText(e), "07:05:00");
-  EXPECT_EQ(hourMinuteText(e), "07:05");
-  EXPECT_EQ(hourMinuteText(SunEvent{23, 59, *encodeTime(23, 59, 0)}), "23:59");
-  EXPECT_EQ(hourMinuteText(std::nullopt), "--:--");
-  EXPECT_EQ(sunTimeText(std::nullopt), "--:--:--");
 }
 
 // ---------------------------------------------------------------------------------------
@@ -765,7 +662,6 @@ double noaaEvent(int year, int dayOfYear, double latitude, double longitude, dou
 struct Deviation {
   double largestRise = 0, largestSet = 0;  // signed, largest in size: ours minus NOAA
   double meanRise = 0, meanSet = 0;        // mean size
-  double lowestRise = 1e9, highestRise = -1e9, lowestSet = 1e9, highestSet = -1e9;
 };
 
 Deviation compareYear(int year, double zenith) {
@@ -786,10 +682,6 @@ Deviation compareYear(int year, double zenith) {
     if (std::fabs(set) > std::fabs(dev.largestSet)) dev.largestSet = set;
     dev.meanRise += std::fabs(rise) / days;
     dev.meanSet += std::fabs(set) / days;
-    dev.lowestRise = std::min(dev.lowestRise, rise);
-    dev.highestRise = std::max(dev.highestRise, rise);
-    dev.lowestSet = std::min(dev.lowestSet, set);
-    dev.highestSet = std::max(dev.highestSet, set);
   }
   return dev;
 }
@@ -807,21 +699,6 @@ TEST(SunReference, CivilTwilightStaysWithinThirteenMinutesOfNoaa) {
     EXPECT_LE(std::fabs(dev.largestSet), 13.0);
     EXPECT_LE(dev.meanRise, 6.0);
     EXPECT_LE(dev.meanSet, 6.0);
-  }
-}
-
-TEST(SunReference, StandardSunriseComesLaterByTheTwilight) {
-  // NOAA's sunrise and sunset proper (zenith 90.833 degrees): our times lie a civil twilight
-  // (about 22 to 49 minutes at this latitude) before the sunrise and after the sunset.
-  for (int year : {2023, 2024}) {
-    SCOPED_TRACE(year);
-    const Deviation dev = compareYear(year, 90.833);
-    std::printf("[ standard ] %d: sunrise %+.2f..%+.2f min, sunset %+.2f..%+.2f min\n", year, dev.lowestRise,
-                dev.highestRise, dev.lowestSet, dev.highestSet);
-    EXPECT_GE(dev.lowestRise, -55.0);
-    EXPECT_LE(dev.highestRise, -15.0);
-    EXPECT_GE(dev.lowestSet, 15.0);
-    EXPECT_LE(dev.highestSet, 55.0);
   }
 }
 
