@@ -199,7 +199,9 @@ TEST(TokenTable, ItsChecksCatchEachFaultAndEveryRowIsFoundByItsByte) {
     SCOPED_TRACE(std::string(row.keyword));
     EXPECT_EQ(statementRow(row.byte) == &row, row.kind == TokenKind::Statement);
     EXPECT_EQ(functionRow(row.byte) == &row, row.kind == TokenKind::ConditionFunction);
-    if (row.kind == TokenKind::SystemValue) EXPECT_EQ(&systemValueRow(row.number), &row);
+    if (row.kind == TokenKind::SystemValue) {
+      EXPECT_EQ(&systemValueRow(row.number), &row);
+    }
   }
   EXPECT_EQ(statementRow(0xB5), nullptr);
   // The four system values that take an argument, and no other.

@@ -39,6 +39,35 @@ static_assert(std::is_same_v<std::variant_alternative_t<kUser, VariableDescripto
 // A 16-bit number, low byte first, at p.
 inline int word(const std::uint8_t* code, int p) { return code[p] | (code[p + 1] << 8); }
 
+bool holdsNumber(std::uint8_t kind) { return kind == kInt || kind == kReal || kind == kUser; }
+
+// -1, 0 or 1 for two cells that hold numbers, by the pair rule: a real with an integer or two
+// reals compare as reals; a state with anything, and two integers, as integers.
+template <class Cell>
+int numberOrder(const Cell& a, const Cell& b) {
+  if ((a.kind == kReal && b.kind != kUser) || (a.kind == kInt && b.kind == kReal)) {
+    const double x = a.kind == kReal ? a.real : a.integer, y = b.kind == kReal ? b.real : b.integer;
+    return x < y ? -1 : x > y ? 1 : 0;
+  }
+  const std::int32_t x = a.kind == kReal ? roundEven(a.real) : a.integer;
+  const std::int32_t y = b.kind == kReal ? roundEven(b.real) : b.integer;
+  return x < y ? -1 : x > y ? 1 : 0;
+}
+
+// The comparison operators a numeric test knows, and what each makes of an order; -1 for
+// any other byte.
+int holds(std::uint8_t op, int order) {
+  switch (op) {
+    case tok::kLess: return order < 0;
+    case tok::kEqual: return order == 0;
+    case tok::kGreater: return order > 0;
+    case tok::kNotEqual: return order != 0;
+    case tok::kLessEqual: return order <= 0;
+    case tok::kGreaterEqual: return order >= 0;
+    default: return -1;
+  }
+}
+
 bool isComparison(std::uint8_t op) {
   return op == tok::kLess || op == tok::kEqual || op == tok::kGreater || (op >= tok::kNotEqual && op <= tok::kBetween);
 }
@@ -69,6 +98,21 @@ Engine::Engine(Project& project, CompileOutput& compiled, const Clock& clock, Us
     }
   }
   m_owner.assign(m_compiled.symbols.size(), -1);
+  loadCells();
+}
+
+// loadCells -> the packed numbers, from the descriptors
+void Engine::loadCells() {
+  m_cells.resize(m_compiled.symbols.size());
+  for (std::size_t n = 0; n < m_cells.size(); ++n) {
+    const VariableDescriptor& d = m_compiled.symbols[n].value;
+    ValueCell& c = m_cells[n];
+    c = {};
+    c.kind = static_cast<std::uint8_t>(d.index());
+    if (const auto* v = std::get_if<TVarInt>(&d)) c.integer = v->Value;
+    else if (const auto* r = std::get_if<TVarReal>(&d)) c.real = r->Value;
+    else if (const auto* u = std::get_if<TVarUser>(&d)) c.integer = u->State, c.maxState = u->MaxState;
+  }
 }
 
 int Engine::owner(int symbol) const {
@@ -115,6 +159,7 @@ void Engine::startOfRun() {
     else if (t->TypeName == "Uhr") t->Value = timeOfDay(now);
     else t->Value = now;
   }
+  loadCells();
   stopFlag = abortFlag = false;
   errorCode = 0;
   m_queue.clear();
@@ -157,44 +202,61 @@ void Engine::markChanged(int object) {
   }
 }
 
+// storeNumber -> setVariable for a symbol known to be in the list; most assignments of a pass
+// store what the variable holds already, which is settled here without touching its descriptor
+inline int Engine::storeNumber(int symbol, std::int32_t i, double r) {
+  const auto n = static_cast<std::size_t>(symbol);
+  if (n >= m_cells.size()) loadCells();  // a symbol added to the list since
+  const ValueCell& c = m_cells[n];
+  switch (c.kind) {
+    case kReal:
+      if (c.real == r) return 3;
+      break;
+    case kInt:
+      if (c.integer == i) return 2;
+      break;
+    case kUser:
+      if (i < 0) i = c.maxState;
+      else if (i > c.maxState) i = 0;
+      if (c.integer == i) return 1;
+      break;
+    default: return -1;
+  }
+  return storeChange(symbol, i, r);
+}
+
+// storeChange -> a new number into the cell and the descriptor, and the owner marked
+int Engine::storeChange(int symbol, std::int32_t i, double r) {
+  const auto n = static_cast<std::size_t>(symbol);
+  ValueCell& c = m_cells[n];
+  VariableDescriptor& d = m_compiled.symbols[n].value;
+  int kind = -1;
+  switch (c.kind) {
+    case kReal:
+      c.real = r;
+      std::get_if<TVarReal>(&d)->Value = r;
+      kind = 3;
+      break;
+    case kInt:
+      c.integer = i;
+      std::get_if<TVarInt>(&d)->Value = i;
+      kind = 2;
+      break;
+    case kUser:
+      c.integer = i;
+      std::get_if<TVarUser>(&d)->State = i;
+      kind = 1;
+      break;
+    default: return -1;
+  }
+  markChanged(n < m_owner.size() ? m_owner[n] : -1);
+  return kind;
+}
+
 // setVariable -> stores a number by the variable's kind and marks its owner when it changed
 int Engine::setVariable(int symbol, std::int32_t i, double r) {
   if (!validSymbol(symbol)) return -1;
-  return storeNumber(m_compiled.symbols[static_cast<std::size_t>(symbol)].value, symbol, i, r);
-}
-
-// storeNumber -> setVariable for a descriptor already at hand
-int Engine::storeNumber(VariableDescriptor& d, int symbol, std::int32_t i, double r) {
-  auto ownerOf = [this](int n) { return static_cast<std::size_t>(n) < m_owner.size() ? m_owner[static_cast<std::size_t>(n)] : -1; };
-  switch (d.index()) {
-    case kReal: {
-      auto& v = *std::get_if<TVarReal>(&d);
-      if (v.Value != r) {
-        v.Value = r;
-        markChanged(ownerOf(symbol));
-      }
-      return 3;
-    }
-    case kInt: {
-      auto& v = *std::get_if<TVarInt>(&d);
-      if (v.Value != i) {
-        v.Value = i;
-        markChanged(ownerOf(symbol));
-      }
-      return 2;
-    }
-    case kUser: {
-      auto& v = *std::get_if<TVarUser>(&d);
-      if (i < 0) i = v.MaxState;
-      else if (i > v.MaxState) i = 0;
-      if (v.State != i) {
-        v.State = i;
-        markChanged(ownerOf(symbol));
-      }
-      return 1;
-    }
-    default: return -1;
-  }
+  return storeNumber(symbol, i, r);
 }
 
 // readArgument -> the "(&arg)" after a system value that takes one
@@ -234,49 +296,61 @@ bool Engine::readObject(int& pc, int end, int& object) const {
   return true;
 }
 
-// realOf -> the number of a symbol as arithmetic takes it
+// realOf -> the number of a symbol as arithmetic takes it; the symbol has a cell
 double Engine::realOf(int symbol) const {
-  const VariableDescriptor& d = m_compiled.symbols[static_cast<std::size_t>(symbol)].value;
-  switch (d.index()) {
-    case kInt: return std::get_if<TVarInt>(&d)->Value;
-    case kReal: return std::get_if<TVarReal>(&d)->Value;
-    case kUser: return std::get_if<TVarUser>(&d)->State;
-    case kTime: return std::get_if<TVarTime>(&d)->Value;
-    default: return numericValue({symbol, -1}).real;  // a text names a state
+  const ValueCell& c = m_cells[static_cast<std::size_t>(symbol)];
+  switch (c.kind) {
+    case kInt:
+    case kUser: return c.integer;
+    case kReal: return c.real;
+    default: return numericValue({symbol, -1}).real;  // a time, or a text that names a state
   }
 }
+
+// What a byte of an arithmetic expression is.
+enum class ArithmeticByte : std::uint8_t { Other, Operand, Operator, End };
+constexpr std::array<ArithmeticByte, 256> kArithmeticBytes = [] {
+  std::array<ArithmeticByte, 256> classes{};
+  classes[tok::kSymbolRef] = ArithmeticByte::Operand;
+  for (std::uint8_t b : {tok::kPlus, tok::kMinus, tok::kTimes, tok::kDivide}) classes[b] = ArithmeticByte::Operator;
+  classes[tok::kStatement] = ArithmeticByte::End;
+  return classes;
+}();
 
 // arithmetic -> "|" EF and operands combined left to right, without precedence
 double Engine::arithmetic(int& pc, int end) const {
   const std::uint8_t* code = m_compiled.code.data();
-  const int symbols = static_cast<int>(m_compiled.symbols.size());
+  const int cells = static_cast<int>(m_cells.size());
   double acc = 0.0;
   std::uint8_t pending = tok::kPlus;
   int p = pc + 2;
   while (p < end) {
     const std::uint8_t b = code[p];
-    if (b == tok::kSymbolRef) {
-      double v;
-      int n;
-      if (p + 2 < end && (n = word(code, p + 1)) < symbols) {
-        v = realOf(n);
-        p += 3;
-      } else {
-        CodeOperand o;
-        if (!readOperand(p, end, o)) break;
-        v = numericValue(o).real;
+    switch (kArithmeticBytes[b]) {
+      case ArithmeticByte::Other: ++p; continue;
+      case ArithmeticByte::Operator: pending = b; ++p; continue;
+      case ArithmeticByte::End: break;
+      case ArithmeticByte::Operand: {
+        double v;
+        int n;
+        if (p + 2 < end && (n = word(code, p + 1)) < cells) {
+          v = realOf(n);
+          p += 3;
+        } else {
+          CodeOperand o;
+          if (!readOperand(p, end, o)) break;
+          v = numericValue(o).real;
+        }
+        switch (pending) {
+          case tok::kPlus: acc += v; break;
+          case tok::kMinus: acc -= v; break;
+          case tok::kTimes: acc *= v; break;
+          default: acc = v == 0.0 ? 0.0 : acc / v; break;
+        }
+        continue;
       }
-      switch (pending) {
-        case tok::kPlus: acc += v; break;
-        case tok::kMinus: acc -= v; break;
-        case tok::kTimes: acc *= v; break;
-        default: acc = v == 0.0 ? 0.0 : acc / v; break;
-      }
-      continue;
     }
-    if (b == tok::kStatement) break;
-    if (b == tok::kPlus || b == tok::kMinus || b == tok::kTimes || b == tok::kDivide) pending = b;
-    ++p;
+    break;
   }
   pc = p;
   return acc;
@@ -335,15 +409,15 @@ int Engine::assign(int& pc, int end) {
   const int target = word(code, pc + 1);
   pc += 3;
   if (!validSymbol(target)) return runerr::kNoVariable;
-  VariableDescriptor& d = m_compiled.symbols[static_cast<std::size_t>(target)].value;
-  const std::size_t kind = d.index();
-  if (kind == kStr || kind == kTime || pc >= end) return assignOther(target, pc, end);
+  if (static_cast<std::size_t>(target) >= m_cells.size()) loadCells();
+  const ValueCell& t = m_cells[static_cast<std::size_t>(target)];
+  if (t.kind == kStr || t.kind == kTime || pc >= end) return assignOther(target, pc, end);
   // The target holds a number: an integer, a real or a state.
   const std::uint8_t first = code[pc];
   if (first == tok::kFunction) {
     if (pc + 1 >= end || code[pc + 1] != tok::kArithmetic) return runerr::kBadArithmetic;
     const double r = arithmetic(pc, end);
-    storeNumber(d, target, roundEven(r), r);
+    storeNumber(target, roundEven(r), r);
     return 0;
   }
   if (first == tok::kSymbolRef && pc + 2 < end && word(code, pc + 1) < kFirstSystemValue) {
@@ -351,24 +425,13 @@ int Engine::assign(int& pc, int end) {
     const int source = word(code, pc + 1);
     pc += 3;
     if (!validSymbol(source)) return runerr::kNoVariable;
-    const VariableDescriptor& s = m_compiled.symbols[static_cast<std::size_t>(source)].value;
-    switch (s.index()) {
-      case kInt: {
-        const std::int32_t v = std::get_if<TVarInt>(&s)->Value;
-        storeNumber(d, target, v, v);
-        return 0;
-      }
-      case kUser: {
-        const std::int32_t v = std::get_if<TVarUser>(&s)->State;
-        storeNumber(d, target, v, v);
-        return 0;
-      }
-      case kReal: {
-        const double v = std::get_if<TVarReal>(&s)->Value;
-        storeNumber(d, target, roundEven(v), v);
-        return 0;
-      }
-      case kStr: return copyText(target, std::get_if<TVarStr>(&s)->Value);
+    if (static_cast<std::size_t>(source) >= m_cells.size()) loadCells();
+    const ValueCell& s = m_cells[static_cast<std::size_t>(source)];
+    switch (s.kind) {
+      case kInt:
+      case kUser: storeNumber(target, s.integer, s.integer); return 0;
+      case kReal: storeNumber(target, roundEven(s.real), s.real); return 0;
+      case kStr: return copyText(target, std::get_if<TVarStr>(&m_compiled.symbols[static_cast<std::size_t>(source)].value)->Value);
       default: return 0;  // a time into a number leaves it unchanged
     }
   }
@@ -376,19 +439,19 @@ int Engine::assign(int& pc, int end) {
     case tok::kNextState:
     case tok::kPrevState: {
       const int step = first == tok::kNextState ? 1 : -1;
-      if (auto* v = std::get_if<TVarInt>(&d)) {
-        const std::int32_t next = static_cast<std::int32_t>(static_cast<std::uint32_t>(v->Value) + static_cast<std::uint32_t>(step));
-        storeNumber(d, target, next, next);
-      } else if (auto* u = std::get_if<TVarUser>(&d)) {
-        std::int32_t next = u->State + step;
-        if (next > u->MaxState) next = 0;
-        if (next < 0) next = u->MaxState;
-        storeNumber(d, target, next, next);
+      if (t.kind == kInt) {
+        const std::int32_t next = static_cast<std::int32_t>(static_cast<std::uint32_t>(t.integer) + static_cast<std::uint32_t>(step));
+        storeNumber(target, next, next);
+      } else if (t.kind == kUser) {
+        std::int32_t next = t.integer + step;
+        if (next > t.maxState) next = 0;
+        if (next < 0) next = t.maxState;
+        storeNumber(target, next, next);
       }
       return 0;
     }
-    case tok::kFirstState: storeNumber(d, target, 0, 0.0); return 0;
-    case tok::kSecondState: storeNumber(d, target, 1, 1.0); return 0;
+    case tok::kFirstState: storeNumber(target, 0, 0.0); return 0;
+    case tok::kSecondState: storeNumber(target, 1, 1.0); return 0;
     default: return assignOther(target, pc, end);
   }
 }
@@ -452,46 +515,14 @@ int Engine::copyText(int target, const std::string& text) {
 // compareNumbers -> the comparison of two variables that hold numbers, decided without
 // making any text; false when either operand is something else
 bool Engine::compareNumbers(int left, int right, std::uint8_t op, bool& result) const {
-  switch (op) {
-    case tok::kLess: case tok::kEqual: case tok::kGreater: case tok::kNotEqual: case tok::kLessEqual: case tok::kGreaterEqual:
-      break;
-    default: return false;
-  }
-  const int symbols = static_cast<int>(m_compiled.symbols.size());
-  if (left >= symbols || right >= symbols) return false;
-  const VariableDescriptor& a = m_compiled.symbols[static_cast<std::size_t>(left)].value;
-  const VariableDescriptor& b = m_compiled.symbols[static_cast<std::size_t>(right)].value;
-  auto numeric = [](std::size_t k) { return k == kInt || k == kReal || k == kUser; };
-  if (!numeric(a.index()) || !numeric(b.index())) return false;
-  // The pair rule: a real with an integer or two reals compare as reals; a state with
-  // anything, and two integers, as integers.
-  const bool asReal = (a.index() == kReal && b.index() != kUser) || (a.index() == kInt && b.index() == kReal);
-  int order;
-  if (asReal) {
-    auto real = [](const VariableDescriptor& v) {
-      return v.index() == kReal ? std::get_if<TVarReal>(&v)->Value : static_cast<double>(std::get_if<TVarInt>(&v)->Value);
-    };
-    const double x = real(a), y = real(b);
-    order = x < y ? -1 : x > y ? 1 : 0;
-  } else {
-    auto integer = [](const VariableDescriptor& v) {
-      switch (v.index()) {
-        case kInt: return std::get_if<TVarInt>(&v)->Value;
-        case kUser: return std::get_if<TVarUser>(&v)->State;
-        default: return roundEven(std::get_if<TVarReal>(&v)->Value);
-      }
-    };
-    const std::int32_t x = integer(a), y = integer(b);
-    order = x < y ? -1 : x > y ? 1 : 0;
-  }
-  switch (op) {
-    case tok::kLess: result = order < 0; break;
-    case tok::kEqual: result = order == 0; break;
-    case tok::kGreater: result = order > 0; break;
-    case tok::kNotEqual: result = order != 0; break;
-    case tok::kLessEqual: result = order <= 0; break;
-    default: result = order >= 0; break;
-  }
+  const auto cells = m_cells.size();
+  if (static_cast<std::size_t>(left) >= cells || static_cast<std::size_t>(right) >= cells) return false;
+  const ValueCell& a = m_cells[static_cast<std::size_t>(left)];
+  const ValueCell& b = m_cells[static_cast<std::size_t>(right)];
+  if (!holdsNumber(a.kind) || !holdsNumber(b.kind)) return false;
+  const int value = holds(op, numberOrder(a, b));
+  if (value < 0) return false;
+  result = value == 1;
   return true;
 }
 
@@ -775,6 +806,74 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
   pc = p;
 }
 
+
+// assignNumber -> the common assignments to a variable that holds a number: a copy of another,
+// arithmetic, a state value; false, with pc unchanged, for anything else
+inline bool Engine::assignNumber(int& pc, int end) {
+  const std::uint8_t* code = m_compiled.code.data();
+  const int cells = static_cast<int>(m_cells.size());
+  if (pc + 3 >= end || code[pc] != tok::kSymbolRef) return false;
+  const int target = word(code, pc + 1);
+  if (target >= cells || !holdsNumber(m_cells[static_cast<std::size_t>(target)].kind)) return false;
+  const int at = pc + 3;
+  const std::uint8_t first = code[at];
+  if (first == tok::kSymbolRef) {
+    if (at + 2 >= end) return false;
+    const int source = word(code, at + 1);
+    if (source >= cells) return false;
+    const ValueCell& s = m_cells[static_cast<std::size_t>(source)];
+    if (s.kind == kReal) storeNumber(target, roundEven(s.real), s.real);
+    else if (s.kind == kInt || s.kind == kUser) storeNumber(target, s.integer, s.integer);
+    else return false;
+    pc = at + 3;
+  } else if (first == tok::kFunction) {
+    if (at + 1 >= end || code[at + 1] != tok::kArithmetic) return false;
+    pc = at;
+    const double r = arithmetic(pc, end);
+    storeNumber(target, roundEven(r), r);
+  } else if (first == tok::kFirstState || first == tok::kSecondState) {
+    const std::int32_t v = first == tok::kSecondState ? 1 : 0;
+    storeNumber(target, v, v);
+    pc = at + 1;
+  } else if (first == tok::kNextState || first == tok::kPrevState) {
+    const ValueCell& t = m_cells[static_cast<std::size_t>(target)];
+    const int step = first == tok::kNextState ? 1 : -1;
+    if (t.kind == kUser) {
+      std::int32_t next = t.integer + step;
+      if (next > t.maxState) next = 0;
+      if (next < 0) next = t.maxState;
+      storeNumber(target, next, next);
+    } else if (t.kind == kInt) {
+      const std::int32_t next = static_cast<std::int32_t>(static_cast<std::uint32_t>(t.integer) + static_cast<std::uint32_t>(step));
+      storeNumber(target, next, next);
+    }
+    pc = at + 1;
+  } else {
+    return false;
+  }
+  errorCode = 0;
+  return true;
+}
+
+// testNumbers -> a WENN whose condition is one comparison of two variables that hold numbers,
+// «&a OP &b DANN»: the address to go on at; -1 for any other condition
+inline int Engine::testNumbers(int pc, int end) const {
+  const std::uint8_t* code = m_compiled.code.data();
+  const int thenAddress = word(code, pc + 1);
+  const int at = pc + 5;
+  const int stop = thenAddress > at ? std::min(thenAddress, end) : end;
+  if (at + 7 >= stop || code[at] != tok::kSymbolRef || code[at + 4] != tok::kSymbolRef || code[at + 7] != tok::kThen)
+    return -1;
+  const auto cells = m_cells.size();
+  const auto left = static_cast<std::size_t>(word(code, at + 1)), right = static_cast<std::size_t>(word(code, at + 5));
+  if (left >= cells || right >= cells) return -1;
+  const ValueCell &a = m_cells[left], &b = m_cells[right];
+  if (!holdsNumber(a.kind) || !holdsNumber(b.kind)) return -1;
+  const int result = holds(code[at + 3], numberOrder(a, b));
+  if (result < 0) return -1;
+  return result ? thenAddress : word(code, pc + 3);
+}
+
 // runObject -> one object's program from its code start to VERLASSEN or its code end
 void Engine::runObject(int object, int& level) {
   if (!validObject(object)) return;
@@ -803,27 +902,30 @@ void Engine::runObject(int object, int& level) {
     const int statement = pc;
     ++pc;
     if (code[pc] == tok::kLeave) break;
-    pollInput();
+    // The window's input pump every few statements, so that "Abbruch" works in a long program.
+    if ((++statementsRun & (kInputPollStatements - 1)) == 0) m_host->processInput();
     if (abortFlag) break;
     if (m_debugging && !m_host->beforeStatement(object, statement)) {
       stopFlag = true;
       break;
     }
-    ++statementsRun;
     if (limit != 0 && ++count > limit) {
       m_host->showStatusMessage("Programm " + m_project.objects[static_cast<std::size_t>(object)].Name + " nach " +
                                 std::to_string(limit) + " Anweisungen beendet");
       break;
     }
-    // Assignments and conditions are nearly all the statements a pass runs.
+    // Assignments and conditions are nearly all the statements a pass runs; those on numbers
+    // take the short way.
     const std::uint8_t op = code[pc];
     if (op == tok::kAssign) {
       ++pc;
-      errorCode = assign(pc, end);
-      if (errorCode != 0) errorPosition = statement;
+      if (!assignNumber(pc, end)) {
+        errorCode = assign(pc, end);
+        if (errorCode != 0) errorPosition = statement;
+      }
     } else if (op == tok::kIf && pc + 4 < end) {
-      const int thenAddress = word(code, pc + 1);
-      pc = condition(pc + 5, end, thenAddress) ? thenAddress : word(code, pc + 3);
+      const int next = testNumbers(pc, end);
+      pc = next >= 0 ? next : condition(pc + 5, end, word(code, pc + 1)) ? word(code, pc + 1) : word(code, pc + 3);
     } else {
       execute(object, statement, pc, end);
     }
@@ -858,13 +960,6 @@ void Engine::enqueue(int object) {
     return;
   }
   m_queue.push_back(object);
-}
-
-// pollInput -> the window's input pump, every few statements
-void Engine::pollInput() {
-  if (--m_pollCountdown > 0) return;
-  m_pollCountdown = kInputPollStatements;
-  m_host->processInput();
 }
 
 // topLevel -> one step the window or the runner started: the time read once, a fresh queue
@@ -907,8 +1002,7 @@ void Engine::runQueueBounded() {
     runObject(object, level);
     m_queueWork += statementsRun - before + 1;  // a program of no statements costs too
     // The interrupt and the end of a headless run are seen between queued programs too.
-    m_pollCountdown = 1;
-    pollInput();
+    m_host->processInput();
   }
 }
 

@@ -50,7 +50,8 @@ inline constexpr std::uint64_t kQueueStatementsPerPass = 100'000;
 inline constexpr std::size_t kMaxTextLength = 64 * 1024;
 // How many statements run between two calls of the window's input pump, so that "Abbruch"
 // and "Ende" work while a program runs without paying for a call on every statement.
-inline constexpr int kInputPollStatements = 64;
+inline constexpr std::uint64_t kInputPollStatements = 64;
+static_assert((kInputPollStatements & (kInputPollStatements - 1)) == 0, "a power of two, counted by a mask");
 inline constexpr int kUnsetClockField = 255;
 inline constexpr int kInitLevel = 255;
 inline constexpr int kQueueLevel = 254;
@@ -209,9 +210,12 @@ class Engine {
  private:
   void execute(int object, int statement, int& pc, int end);
   int assign(int& pc, int end);
+  bool assignNumber(int& pc, int end);
+  int testNumbers(int pc, int end) const;
   int assignOther(int target, int& pc, int end);
   int copyText(int target, const std::string& text);
-  int storeNumber(VariableDescriptor& d, int symbol, std::int32_t i, double r);
+  int storeNumber(int symbol, std::int32_t i, double r);
+  int storeChange(int symbol, std::int32_t i, double r);
   bool condition(int pc, int end, int thenAddress);
   double arithmetic(int& pc, int end) const;
   std::string textExpression(int pc, int end) const;
@@ -235,7 +239,6 @@ class Engine {
   void topLevel(Step&& step);
   void runQueueBounded();
   void clockPassStep();
-  void pollInput();
 
   struct OperandInfo;
   OperandInfo describe(const CodeOperand& operand) const;
@@ -257,10 +260,20 @@ class Engine {
   bool m_cycleBusy = false;
   bool m_inStep = false;            // inside a top-level step
   std::uint64_t m_queueWork = 0;    // statements run from the queue in this step
-  int m_pollCountdown = kInputPollStatements;
   bool m_debugging = false;
   bool m_nowFixed = false;
   DateTime m_now = 0.0;
+  // The numbers of the variables, packed: what the clock pass compares and computes with is
+  // read here instead of from the symbol list's descriptors, which stay the record of every
+  // value; the engine writes numbers to both (setVariable).
+  struct ValueCell {
+    double real = 0.0;             // a real
+    std::int32_t integer = 0;      // an integer, or a state
+    std::int32_t maxState = 0;     // a state's last
+    std::uint8_t kind = 0;         // the descriptor's alternative
+  };
+  std::vector<ValueCell> m_cells;
+  void loadCells();
   std::vector<int> m_dirty;              // see dirtyObjects()
   std::vector<std::uint8_t> m_listed;    // per object: in m_dirty
   struct TimeText {
