@@ -1,5 +1,5 @@
-// The execution window on the demo project in virtual time: views and positions, clicks on
-// elements, the input dialog, menus, captions and the stored window place.
+// The execution window on the demo project in virtual time: clicks, the input dialog, menus and
+// timers reach the run session (whose rules run_session_test checks) and its results the screen.
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -19,6 +19,7 @@
 #include "run/message_list_window.h"
 #include "storage/project_file.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 #include "text/cp1252.h"
 
 using namespace kelvaro;
@@ -29,14 +30,10 @@ namespace {
 // The build names the source tree, so the demo is found wherever the test runs from.
 QString demoDir() { return QStringLiteral(KELVARO_SOURCE_DIR "/examples/demo/"); }
 
+// A number that an "A&ktion" menu item starts.
 TPSObj helper(const char* name, const char* start, std::vector<std::string> lines) {
-  TPSObj o = createObject(name);
-  o.Typ = "Zahl";
-  o.OKind = kKindNumber;
-  o.StartVal = start;
-  o.ACode = 254;
-  o.SpecSt = true;  // an "A&ktion" item starts it
-  for (auto& line : lines) o.program.push_back("-" + line);
+  TPSObj o = test::programObject(name, "Zahl", start, std::move(lines));
+  o.SpecSt = true;
   return o;
 }
 
@@ -143,19 +140,12 @@ class ExecutionWindowTest : public QObject {
     QCOMPARE(r.window->element(lamp)->pos(), QPoint(336, 112));
     QVERIFY(r.window->element(r.index("Gartentor")) != nullptr);
     QCOMPARE(r.window->element(r.index("Flurlicht")), nullptr);
-    // The view left got the moved place; the garden's slot is untouched.
-    const TPSObj& o = r.project.objects[static_cast<std::size_t>(lamp)];
-    QCOMPARE(o.plans[0].Left, 77);
-    QCOMPARE(o.plans[0].Top, 77);
-    QCOMPARE(o.plans[1].Left, 336);
-    QCOMPARE(o.plans[1].Top, 112);
-
     r.window->AnsichtClick();
     r.answer(QStringLiteral("Erdgeschoss"));
     QCOMPARE(r.window->element(lamp)->pos(), QPoint(77, 77));
   }
 
-  void aStateObjectInItsLastStateWrapsToTheFirst() {
+  void aClickOnAStateObjectShowsItsNewState() {
     DemoRun r;
     QVERIFY(r.ok);
     const int lamp = r.index("Flurlicht");
@@ -164,34 +154,6 @@ class ExecutionWindowTest : public QObject {
     r.ticks(1);
     QCOMPARE(r.text("Flurlicht"), std::string("an"));
     QCOMPARE(r.window->imageElement(lamp)->bitmap().toImage(), r.pictureOf("BMP/LAMPE_AN.BMP"));
-    QTest::mouseClick(r.window->imageElement(lamp), Qt::LeftButton);
-    r.ticks(1);
-    QCOMPARE(r.text("Flurlicht"), std::string("aus"));
-    QCOMPARE(r.window->session().display(lamp).state, 0);
-    QCOMPARE(r.window->imageElement(lamp)->bitmap().toImage(), r.pictureOf("BMP/LAMPE_AUS.BMP"));
-  }
-
-  void aDeactivatedObjectIgnoresClicks() {
-    DemoRun r({helper("Sperre", "0", {"DEAKTIVIEREN(Flurlicht)", "DEAKTIVIEREN(RolloWohnen)"})});
-    QVERIFY(r.ok);
-    const int lamp = r.index("Flurlicht");
-    const int shutter = r.index("RolloWohnen");
-    r.ticks(1);
-    // While active the shutter offers its states.
-    QTest::mouseClick(r.window->imageElement(shutter), Qt::LeftButton);
-    QVERIFY(r.window->inputDialog()->isVisible());
-    QCOMPARE(r.window->inputDialog()->ListBox1->count(), 3);
-    QTest::mouseClick(r.window->inputDialog()->CancelBtn, Qt::LeftButton);
-    QVERIFY(!r.window->session().input().has_value());
-
-    r.action(QStringLiteral("Sperre"));
-    r.ticks(1);
-    QTest::mouseClick(r.window->imageElement(lamp), Qt::LeftButton);
-    QTest::mouseClick(r.window->imageElement(shutter), Qt::LeftButton);
-    r.ticks(1);
-    QCOMPARE(r.text("Flurlicht"), std::string("aus"));
-    QVERIFY(!r.window->inputDialog()->isVisible());
-    QVERIFY(!r.window->session().input().has_value());
   }
 
   void theInputDialogAppliesANumberAndQueuesTheOwner() {
@@ -209,14 +171,8 @@ class ExecutionWindowTest : public QObject {
     QCOMPARE(input->Label1->text(), QStringLiteral("Besucher heute"));
     QCOMPARE(input->Edit1->text(), QStringLiteral("0"));
 
-    // An unreadable number changes nothing and queues nobody.
-    r.answer(QStringLiteral("zwölf"));
-    QVERIFY(!input->isVisible());
-    QCOMPARE(r.text("Besucher"), std::string("0"));
-    QVERIFY(r.window->session().engine().queue().empty());
-
-    QTest::mouseClick(gauge, Qt::LeftButton);
     r.answer(QStringLiteral("12"));
+    QVERIFY(!input->isVisible());
     QCOMPARE(r.text("Besucher"), std::string("12"));
     QCOMPARE(std::vector<int>(r.window->session().engine().queue().begin(), r.window->session().engine().queue().end()),
              std::vector<int>{visitors});
