@@ -1,6 +1,8 @@
-// The control-unit commands against the simulated unit, in virtual time.
+// The control-unit commands and the program transfer built on them, against the simulated
+// unit in virtual time.
 #include <gtest/gtest.h>
 
+#include "app/program_transfer.h"
 #include "hardware/unit_commands.h"
 #include "language/image.h"
 #include "serial_fixture.h"
@@ -58,7 +60,7 @@ TEST(UnitCommands, TransferLoadsTheImageIntoTheUnit) {
     Project copy = project;
     CompileOptions options;
     options.programName = "DEMO";
-    ASSERT_TRUE(f.commands.ProgramTransfer(project, options)) << ::testing::PrintToString(f.ui.messageTexts());
+    ASSERT_TRUE(ProgramTransfer(f.commands, project, options)) << ::testing::PrintToString(f.ui.messageTexts());
     EXPECT_TRUE(f.ui.messages.empty());
     options.unitTypeCode = f.protocol.unit.TypeCode;
     const CompileOutput expected = compile(copy, copy.constants, CompileMode::Image, options);
@@ -95,8 +97,9 @@ TEST(UnitCommands, TransferKeepsItsPauses) {
   Project project = demoProject(f.ui);
   std::vector<std::uint64_t> times;
   const auto start = f.clock.monotonicMs();
-  f.commands.blockSent = [&](int, int) { times.push_back(f.clock.monotonicMs()); };
-  ASSERT_TRUE(f.commands.ProgramTransfer(project, {}));
+  TransferHooks hooks;
+  hooks.blockSent = [&](int, int) { times.push_back(f.clock.monotonicMs()); };
+  ASSERT_TRUE(ProgramTransfer(f.commands, project, {}, hooks));
   ASSERT_GE(times.size(), 2u);
   // 172.8 ms before every block, 17.28 ms inside SendFrame.
   EXPECT_EQ(times[1] - times[0], 173u + 17u);
@@ -108,7 +111,7 @@ TEST(UnitCommands, TransferWithClockSetsTheUnitsClock) {
   f.clock.set(*encodeDate(2026, 12, 6) + *encodeTime(9, 41, 7));
   f.page.StSndTimeCB = true;
   Project project = demoProject(f.ui);
-  ASSERT_TRUE(f.commands.ProgramTransfer(project, {}));
+  ASSERT_TRUE(ProgramTransfer(f.commands, project, {}));
   ASSERT_EQ(f.unit.clock.size(), 7u);
   // Year 26, December 6th, a Sunday (0); the seconds moved on during the transfer.
   EXPECT_EQ(f.unit.clock[0], 26);
@@ -125,7 +128,7 @@ TEST(UnitCommands, TransferToASilentUnitReportsTheMissingUnit) {
   config.faults.silent = true;
   UnitFixture f(config);
   Project project = demoProject(f.ui);
-  EXPECT_FALSE(f.commands.ProgramTransfer(project, {}));
+  EXPECT_FALSE(ProgramTransfer(f.commands, project, {}));
   EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{"Keine Steuereinheit gefunden an Port COM1"}));
   EXPECT_FALSE(f.line.portOpen());
   EXPECT_EQ(f.unit.programBlocks, 0);
@@ -134,11 +137,12 @@ TEST(UnitCommands, TransferToASilentUnitReportsTheMissingUnit) {
 TEST(UnitCommands, APulledCableEndsTheTransferWithItsMessage) {
   UnitFixture f;
   Project project = demoProject(f.ui);
-  f.commands.blockSent = [&](int done, int) {
+  TransferHooks hooks;
+  hooks.blockSent = [&](int done, int) {
     if (done == 3) f.unit.config().faults.unplugged = true;
   };
   const auto start = f.clock.monotonicMs();
-  EXPECT_FALSE(f.commands.ProgramTransfer(project, {}));
+  EXPECT_FALSE(ProgramTransfer(f.commands, project, {}, hooks));
   EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{"Fehler bei der Programm-Übertragung"}));
   EXPECT_EQ(f.unit.programBlocks, 3);
   EXPECT_FALSE(f.line.portOpen());
@@ -154,7 +158,7 @@ TEST(UnitCommands, TransferToAFileWritesTheImageAndSendsNoProgram) {
   Project project = demoProject(f.ui);
   Project copy = project;
   const std::string file = dir.file("DEMO.SPA");
-  ASSERT_TRUE(f.commands.ProgramTransfer(project, {}, file));
+  ASSERT_TRUE(ProgramTransfer(f.commands, project, {}, {}, file));
   CompileOptions options;
   options.unitTypeCode = 124;
   const CompileOutput expected = compile(copy, copy.constants, CompileMode::Image, options);
@@ -166,7 +170,7 @@ TEST(UnitCommands, TransferToAFileWritesTheImageAndSendsNoProgram) {
 TEST(UnitCommands, AProjectWithoutObjectsOnlyPreparesTheUnit) {
   UnitFixture f;
   Project empty;
-  EXPECT_TRUE(f.commands.ProgramTransfer(empty, {}));
+  EXPECT_TRUE(ProgramTransfer(f.commands, empty, {}));
   EXPECT_FALSE(f.page.StSndPgmCB);
   EXPECT_EQ(commandBytes(f.unit), " 1F 29");
   EXPECT_TRUE(f.ui.messages.empty());
@@ -380,13 +384,14 @@ TEST(UnitCommands, TheSunTableFollowsTheUnitsSummerTimeMode) {
     page.ComPortCoB = "COM1";
     UnitCommands commands(f.protocol, page);
     std::vector<bool> asked;
-    commands.sunTable = [&](bool apply) {
+    TransferHooks hooks;
+    hooks.sunTable = [&](bool apply) {
       asked.push_back(apply);
       return std::vector<SunWeek>(52);
     };
     Project project;
     EXPECT_TRUE(readProject(project, KELVARO_SOURCE_DIR "/examples/demo/DEMO.SPG", "", f.ui) == ReadStatus::Complete);
-    ASSERT_TRUE(commands.ProgramTransfer(project, {}));
+    ASSERT_TRUE(ProgramTransfer(commands, project, {}, hooks));
     EXPECT_EQ(asked, std::vector<bool>{r.applied});
   }
 }

@@ -2,6 +2,7 @@
 // choices do to settings and unit record, and the compile-to-file service function.
 #include <gtest/gtest.h>
 
+#include "app/program_transfer.h"
 #include "app/unit_page_commands.h"
 #include "app/workspace.h"
 

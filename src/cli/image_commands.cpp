@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "app/program_transfer.h"
 #include "astro/sun_times.h"
 #include "configured_sun.h"
 #include "console_user_interface.h"
@@ -52,8 +53,7 @@ int compileCommand(const CompileArguments& args) {
   options.unitTypeCode = unitTypeCode(args.unit);
   options.programName =
       fromUtf8(args.name.value_or(fileNameStem(std::filesystem::path(args.project).filename().string())));
-  for (const auto& week : table.entries)
-    options.sunTable.push_back({week.sunriseHour, week.sunriseMinute, week.sunsetHour, week.sunsetMinute});
+  options.sunTable = sunWeeks(decodeDate(*today).year, true, sun);
 
   const CompileOutput out = compile(project, project.constants, CompileMode::Image, options);
   if (out.result.code != 0) {

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "ui/forwarding_user_interface.h"
+#include "app/program_transfer.h"
 #include "app/sun_settings.h"
 #include "astro/sun_times.h"
 #include "console_user_interface.h"
@@ -115,12 +116,12 @@ int unitCommand(const UnitArguments& args) {
   const std::string& c = args.command;
   bool ok = false;
   if (c == "identify") {
-    ok = protocol.CheckUnit(0, page.ComPortCoB, page.ConvertCoB);
+    ok = commands.Identify();
     if (ok) {
       const UnitRecord& u = protocol.unit;
       std::cout << (u.TypeName.empty() ? "?" : u.TypeName) << " (" << u.TypeCode << ") version "
                 << hundredthsText(u.Version) << " at " << u.PortName << "\n";
-      line.CloseLine();
+      commands.Release();
     } else {
       reportOpenError();
     }
@@ -139,29 +140,25 @@ int unitCommand(const UnitArguments& args) {
     }
     CompileOptions options;
     options.programName = fromUtf8(fileNameStem(std::filesystem::path(args.project).filename().string()));
-    commands.sunTable = [&](bool applySummerTime) {
-      std::vector<SunWeek> weeks;
-      for (const auto& week : SunTable(year, applySummerTime, sun).entries)
-        weeks.push_back({week.sunriseHour, week.sunriseMinute, week.sunsetHour, week.sunsetMinute});
-      return weeks;
-    };
+    TransferHooks hooks;
+    hooks.sunTable = [&](bool applySummerTime) { return sunWeeks(year, applySummerTime, sun); };
     page.ProjNamLb = options.programName;
     page.StSndTimeCB = args.clock;
-    commands.showCompileError = [&](const CompileOutput& out) {
+    hooks.showCompileError = [&](const CompileOutput& out) {
       std::cerr << (out.result.object >= 0
                         ? toUtf8(project.objects[static_cast<std::size_t>(out.result.object)].Name) + ":" +
                               std::to_string(out.result.line + 1) + ": "
                         : std::string())
                 << messageLine(languageErrorMessage(out.result.code, out.result.name)) << "\n";
     };
-    ok = commands.ProgramTransfer(project, options);
+    ok = ProgramTransfer(commands, project, options, hooks);
     ui.endProgress();
     if (!ok) reportOpenError();
   } else if (c == "clock") {
-    ok = protocol.CheckUnit(0, page.ComPortCoB, page.ConvertCoB);
+    ok = commands.Identify();
     if (ok) {
       ok = commands.SetUnitClock();
-      line.CloseLine();
+      commands.Release();
     }
   } else if (c == "config-write") {
     ok = commands.ConfigWrite();

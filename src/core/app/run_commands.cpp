@@ -3,6 +3,7 @@
 
 #include "ui/user_interface.h"
 #include "app/workspace.h"
+#include "hardware/unit_commands.h"
 #include "language/errors.h"
 #include "model/object_types.h"
 #include "text/cp1252.h"

@@ -9,7 +9,7 @@
 
 #include "app/editor_request.h"
 #include "app/execution_request.h"
-#include "hardware/unit_commands.h"
+#include "language/compiler.h"
 
 namespace kelvaro {
 

@@ -98,13 +98,4 @@ std::string imageFileName(std::string_view chosen) {
   return std::string(chosen.substr(0, dot + 1)) + "SPA";
 }
 
-std::vector<SunWeek> sunWeeks(int year, bool applySummerTime, const SunSettings& settings) {
-  std::vector<SunWeek> weeks;
-  const SunTableResult table = SunTable(year, applySummerTime, settings);
-  if (!table.error.empty()) return weeks;
-  for (const auto& week : table.entries)
-    weeks.push_back({week.sunriseHour, week.sunriseMinute, week.sunsetHour, week.sunsetMinute});
-  return weeks;
-}
-
 }  // namespace kelvaro

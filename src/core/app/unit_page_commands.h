@@ -1,15 +1,11 @@
 // The rules of the page "Steuereinheit" that are not frames on the line: what the port and
 // model choices do to the settings and the unit record, which groups and buttons a model
-// offers, the hidden compile-to-file service function, and the sun table a transfer needs.
+// offers and the hidden compile-to-file service function.
 #pragma once
 
 #include <array>
 #include <string>
 #include <string_view>
-#include <vector>
-
-#include "astro/sun_times.h"
-#include "language/compiler.h"
 
 namespace kelvaro {
 
@@ -70,8 +66,5 @@ bool isServiceCode(std::string_view fieldText);
 // looked at, so a dot in a directory name does not cut the path; a name without a dot gets
 // ".SPA". Empty for an empty name or one that ends in "/".
 std::string imageFileName(std::string_view chosen);
-
-// The weekly sun times of the year for the program image.
-std::vector<SunWeek> sunWeeks(int year, bool applySummerTime, const SunSettings& settings);
 
 }  // namespace kelvaro

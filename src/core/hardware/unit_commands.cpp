@@ -5,17 +5,12 @@
 #include <cstdio>
 
 #include "ui/user_interface.h"
-#include "language/errors.h"
-#include "language/image.h"
-#include "storage/atomic_file.h"
 #include "text/cp1252.h"
 #include "text/text_util.h"
 #include "time/date_time.h"
 
 namespace kelvaro {
 namespace {
-
-constexpr int kBlockSize = 100;
 
 // Hundredths as a number with two decimals and the German decimal comma.
 std::string hundredths(int value) {
@@ -97,6 +92,29 @@ std::string UnitCommands::portName() const {
   return port;
 }
 
+bool UnitCommands::Identify() { return m_protocol.CheckUnit(0, m_page.ComPortCoB, m_page.ConvertCoB); }
+
+void UnitCommands::Release(bool clearStatus) {
+  m_protocol.line().CloseLine();
+  if (clearStatus) status("");
+}
+
+bool UnitCommands::onUnit(const std::function<bool(SerialLine& line)>& body, bool clearStatus) {
+  if (!Identify()) return false;
+  const bool ok = body(m_protocol.line());
+  Release(clearStatus);
+  return ok;
+}
+
+void UnitCommands::settleBeforeRequest(double pauseDays) {
+  SerialLine& line = m_protocol.line();
+  status("");
+  line.WaitDays(kDays0_864ms);
+  m_protocol.clearSlot();
+  line.PurgePort(kPurgeInput);
+  line.WaitDays(pauseDays);
+}
+
 bool UnitCommands::SetUnitClock() {
   // SetUnitClock: command 0x20 with the PC's date and time, no reply
   const DateTime now = m_protocol.line().clock().now();
@@ -115,154 +133,51 @@ bool UnitCommands::SetUnitClock() {
   return r == 14;
 }
 
-bool UnitCommands::ProgramTransfer(Project& project, const CompileOptions& baseOptions,
-                                   const std::optional<std::string>& outputFile) {
-  // ProgramTransfer: identify, compile, prepare, load address, blocks, end, name, clock
-  UserInterface& ui = m_protocol.ui();
-  SerialLine& line = m_protocol.line();
-  const bool hasObjects = !project.objects.empty();
-  if (!hasObjects) m_page.StSndPgmCB = false;
-  status("");
-  m_protocol.CancelRequested = false;
-  bool ok = true;
-
-  ui.showWait(kConnectingText);
-  if (!m_protocol.CheckUnit(0, m_page.ComPortCoB, m_page.ConvertCoB)) {
-    ui.closeWait();
-    return false;
-  }
-  m_page.ConvertCoB = m_protocol.unit.TypeName;
-  ui.closeWait();
-  const std::uint8_t loadHigh = m_protocol.unit.TypeCode == 11 ? 0x30 : 0x10;
-
-  auto finish = [&](bool result) {
-    m_compiled = {};
-    line.CloseLine();
-    status("");
-    return result;
-  };
-
-  if (m_page.StSndPgmCB || outputFile) {
-    CompileOptions options = baseOptions;
-    options.unitTypeCode = m_protocol.unit.TypeCode;
-    if (sunTable) options.sunTable = sunTable(m_protocol.unit.SummerTimeMode < 3);
-    m_compiled = compile(project, project.constants, CompileMode::Image, options);
-    if (m_compiled.result.code != 0) {
-      if (m_compiled.result.code == kErrOverflow) {
-        showError(ui, fromUtf8("Speicherüberlauf - Programm zu groß"));
-      } else if (m_compiled.result.code > -8000) {
-        if (showCompileError) showCompileError(m_compiled);
-        else showError(ui, languageErrorMessage(m_compiled.result.code, m_compiled.result.name));
-      }
-      return finish(false);
-    }
-    m_page.InfoPgmGrLb = std::to_string(memoryUsePercent(m_compiled)) + " %";
-    if (outputFile) {
-      if (!replaceFile(*outputFile, imageFileBytes(m_compiled, *outputFile))) {
-        showError(ui, "Datei " + *outputFile + " konnte nicht gespeichert werden");
-        return finish(false);
-      }
-      return finish(true);
-    }
-  }
-
-  status(fromUtf8("Übertragung läuft"));
-  if (m_page.StInitCB || m_page.StSndPgmCB) {
-    const std::uint8_t prepare[] = {0x29, 0};
-    send(prepare, 6);
-    line.WaitDays(kDays172_8ms);
-  }
-  if (m_page.StSndPgmCB && hasObjects) {
-    line.WaitDays(kDays172_8ms);
-    const std::uint8_t address[] = {0x36, loadHigh, 0, 0};
-    send(address, 8);
-    line.WaitDays(kDays172_8ms);
-    status(fromUtf8("Programm wird übertragen"));
-    const int start = m_compiled.imageBase;
-    const int end = m_compiled.imageBase + m_compiled.imageSize + 1;
-    const int total = (end - start + kBlockSize - 1) / kBlockSize;
-    int sent = 0;
-    for (int a = start; a < end; a += kBlockSize) {
-      // The last block is a whole one too: it carries what the buffer holds past the end.
-      // The frame's length counts one byte more than command and block: it goes as 0.
-      std::uint8_t block[1 + kBlockSize + 1] = {};
-      block[0] = 0x37;
-      for (int i = 0; i < kBlockSize; ++i) {
-        const std::size_t index = static_cast<std::size_t>(a + i - kDataStart);
-        block[1 + i] = index < m_compiled.image.size() ? m_compiled.image[index] : 0xFF;
-      }
-      line.WaitDays(kDays172_8ms);
-      if (send(block, 106) != 108) {
-        showError(ui, fromUtf8("Fehler bei der Programm-Übertragung"));
-        status(fromUtf8("Abbruch der Programmübertragung"));
-        return finish(false);
-      }
-      ++sent;
-      ui.showProgress(sent, total);
-      if (blockSent) blockSent(sent, total);
-    }
-    line.WaitDays(kDays1_728s);
-    const std::uint8_t endOfData[] = {0x38, 0};
-    send(endOfData, 6);
-    line.WaitDays(kDays172_8ms);
-    std::uint8_t name[10] = {0x39, ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', 0};
-    for (std::size_t i = 0; i < 8 && i < m_page.ProjNamLb.size(); ++i)
-      name[1 + i] = static_cast<std::uint8_t>(m_page.ProjNamLb[i]);
-    ok = send(name, 14) == 16;
-  } else if (m_page.StSndPgmCB) {
-    showError(ui, "Keine Objekte definiert");
-    status("");
-    return finish(false);
-  }
-  if (m_page.StSndTimeCB) ok = SetUnitClock() && ok;
-  return finish(ok);
-}
-
 bool UnitCommands::ConfigWrite() {
   // ConfigWrite: load address, the 74 bytes, end of configuration
-  SerialLine& line = m_protocol.line();
-  if (!m_protocol.CheckUnit(0, m_page.ComPortCoB, m_page.ConvertCoB)) return false;
-  line.WaitDays(kDays17_28ms);
-  const std::uint8_t address[] = {0x36, static_cast<std::uint8_t>(m_protocol.unit.TypeCode == 11 ? 0x10 : 0x06), 0, 0};
-  send(address, 8);
-  line.WaitDays(kDays17_28ms);
-  status(fromUtf8("Konfigurationsdaten werden übertragen"));
-  std::vector<std::uint8_t> block = configurationBytes(m_page, m_protocol.unit.DeviceClass);
-  block[0] = 0x37;
-  line.WaitDays(kDays172_8ms);
-  bool ok = send(block, 79) == 81;
-  if (ok) {
-    line.WaitDays(kDays34_56ms);
-    const std::uint8_t end[] = {0x50, block[1]};
-    send(end, 6);
-    line.WaitDays(kDays17_28ms);
-  } else {
-    showError(m_protocol.ui(), fromUtf8("Übertragungsfehler"));
-  }
-  line.CloseLine();
-  status("");
-  return ok;
+  return onUnit(
+      [&](SerialLine& line) {
+        line.WaitDays(kDays17_28ms);
+        const std::uint8_t address[] = {0x36, static_cast<std::uint8_t>(m_protocol.unit.TypeCode == 11 ? 0x10 : 0x06),
+                                        0, 0};
+        send(address, 8);
+        line.WaitDays(kDays17_28ms);
+        status(fromUtf8("Konfigurationsdaten werden übertragen"));
+        std::vector<std::uint8_t> block = configurationBytes(m_page, m_protocol.unit.DeviceClass);
+        block[0] = 0x37;
+        line.WaitDays(kDays172_8ms);
+        const bool ok = send(block, 79) == 81;
+        if (ok) {
+          line.WaitDays(kDays34_56ms);
+          const std::uint8_t end[] = {0x50, block[1]};
+          send(end, 6);
+          line.WaitDays(kDays17_28ms);
+        } else {
+          showError(m_protocol.ui(), fromUtf8("Übertragungsfehler"));
+        }
+        return ok;
+      },
+      true);
 }
 
 bool UnitCommands::ConfigRead() {
   // ConfigRead: request "Q", wait for the reply in the slot, fill the fields
-  SerialLine& line = m_protocol.line();
-  if (!m_protocol.CheckUnit(0, m_page.ComPortCoB, m_page.ConvertCoB)) return false;
-  status("");
-  line.WaitDays(kDays0_864ms);
-  m_protocol.clearSlot();
-  line.PurgePort(kPurgeInput);
-  line.WaitDays(kDays691_2ms);
-  const std::uint8_t request[] = {0x51, 0};
-  send(request, 6);
-  line.PurgePort(kPurgeInput);
-  bool ok = false;
-  if (!m_protocol.waitForSlot(kDays864ms)) {
-    status("Fehler bei Empfang 2");
-  } else if (m_protocol.slot.receiver.Kind != kKindUnit || m_protocol.slot.receiver.Address[0] != 1) {
-    status("Fehler bei Empfang 1");
-  } else if (m_protocol.slot.data[0] == 'Q' || m_protocol.slot.data[0] == 'R') {
+  return onUnit([&](SerialLine& line) {
+    settleBeforeRequest(kDays691_2ms);
+    const std::uint8_t request[] = {0x51, 0};
+    send(request, 6);
+    line.PurgePort(kPurgeInput);
+    if (!m_protocol.waitForSlot(kDays864ms)) {
+      status("Fehler bei Empfang 2");
+      return false;
+    }
+    if (m_protocol.slot.receiver.Kind != kKindUnit || m_protocol.slot.receiver.Address[0] != 1) {
+      status("Fehler bei Empfang 1");
+      return false;
+    }
+    if (m_protocol.slot.data[0] != 'Q' && m_protocol.slot.data[0] != 'R') return false;
     const ReceivedFrame& f = m_protocol.slot;
+    bool ok = false;
     // Only what the frame brought counts: the slot may hold bytes of an older, longer frame.
     const std::size_t count = static_cast<std::size_t>(std::max(0, f.L - 4));
     auto text = [&](std::size_t from, std::size_t length) {
@@ -288,30 +203,26 @@ bool UnitCommands::ConfigRead() {
       ok = true;
     }
     m_protocol.clearSlot();
-  }
-  line.CloseLine();
-  return ok;
+    return ok;
+  });
 }
 
 bool UnitCommands::UnitAction(std::uint8_t command, std::string_view actionName) {
   // UnitAction: one command, confirmed by 0x0A
-  SerialLine& line = m_protocol.line();
-  if (!m_protocol.CheckUnit(0, m_page.ComPortCoB, m_page.ConvertCoB)) return false;
-  line.WaitDays(kDays172_8ms);
-  m_protocol.clearSlot();
-  const std::uint8_t data[] = {command, 0};
-  send(data, 6);
-  bool ok = false;
-  if (m_protocol.waitForSlot(kDays864ms) && m_protocol.slot.receiver.Kind == kKindUnit &&
-      m_protocol.slot.receiver.Address[0] == 1 && m_protocol.slot.data[0] == 0x0A) {
-    status(fromUtf8(std::string(actionName) + " ausgeführt"));
+  return onUnit([&](SerialLine& line) {
+    line.WaitDays(kDays172_8ms);
     m_protocol.clearSlot();
-    ok = true;
-  } else {
+    const std::uint8_t data[] = {command, 0};
+    send(data, 6);
+    if (m_protocol.waitForSlot(kDays864ms) && m_protocol.slot.receiver.Kind == kKindUnit &&
+        m_protocol.slot.receiver.Address[0] == 1 && m_protocol.slot.data[0] == 0x0A) {
+      status(fromUtf8(std::string(actionName) + " ausgeführt"));
+      m_protocol.clearSlot();
+      return true;
+    }
     status(fromUtf8("Keine Bestätigung erhalten"));
-  }
-  line.CloseLine();
-  return ok;
+    return false;
+  });
 }
 
 bool UnitCommands::StartWithoutProgram() {
@@ -335,30 +246,25 @@ bool UnitCommands::StartWithoutProgram() {
 
 bool UnitCommands::FirmwareInfo() {
   // Firmware information: request "?", show the first reply's text
-  SerialLine& line = m_protocol.line();
-  if (!m_protocol.CheckUnit(0, m_page.ComPortCoB, m_page.ConvertCoB)) return false;
-  status("");
-  line.WaitDays(kDays0_864ms);
-  m_protocol.clearSlot();
-  line.PurgePort(kPurgeInput);
-  line.WaitDays(kDays5_184s);
-  const std::uint8_t request[] = {0x3F, 1, 1, 0, 0x70, 0};
-  send(request, 10);
-  bool ok = false;
-  const std::uint64_t start = line.clock().monotonicMs();
-  const std::uint64_t limit = daysToMs(kDays3_456s);
-  while (line.clock().monotonicMs() - start < limit) {
-    m_protocol.receiveTick();
-    if (m_protocol.slot.L != 0 && m_protocol.slot.data[0] == '?') {
-      const std::size_t count = static_cast<std::size_t>(std::max(0, m_protocol.slot.L - 4));
-      m_page.RelInfoLb = firmwareText(std::span<const std::uint8_t>(m_protocol.slot.data).first(count));
-      m_protocol.clearSlot();
-      ok = true;
+  return onUnit([&](SerialLine& line) {
+    settleBeforeRequest(kDays5_184s);
+    const std::uint8_t request[] = {0x3F, 1, 1, 0, 0x70, 0};
+    send(request, 10);
+    bool ok = false;
+    const std::uint64_t start = line.clock().monotonicMs();
+    const std::uint64_t limit = daysToMs(kDays3_456s);
+    while (line.clock().monotonicMs() - start < limit) {
+      m_protocol.receiveTick();
+      if (m_protocol.slot.L != 0 && m_protocol.slot.data[0] == '?') {
+        const std::size_t count = static_cast<std::size_t>(std::max(0, m_protocol.slot.L - 4));
+        m_page.RelInfoLb = firmwareText(std::span<const std::uint8_t>(m_protocol.slot.data).first(count));
+        m_protocol.clearSlot();
+        ok = true;
+      }
+      m_protocol.processMessages();
     }
-    m_protocol.processMessages();
-  }
-  line.CloseLine();
-  return ok;
+    return ok;
+  });
 }
 
 bool UnitCommands::AutoDetect() {

@@ -1,18 +1,17 @@
-// The commands of the control-unit page: program transfer, clock, configuration block,
-// unit actions, start without stored program, firmware information and AutoDetect. Each
-// identifies the unit first, runs its frames with their fixed pauses and closes the line.
+// The frame-level commands of the control-unit page: identification, clock, configuration
+// block, unit actions, start without stored program, firmware information and AutoDetect.
+// Each identifies the unit first, runs its frames with their fixed pauses and closes the
+// line. The program transfer, which compiles first, builds on them in app/program_transfer.h.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "hardware/protocol.h"
-#include "language/compiler.h"
-#include "model/project.h"
 
 namespace kelvaro {
 
@@ -57,20 +56,15 @@ class UnitCommands {
  public:
   UnitCommands(Protocol& protocol, UnitPage& page) : m_protocol(protocol), m_page(page) {}
 
-  // Shows a compiler error at its object (the object editor); unset: the error message box.
-  std::function<void(const CompileOutput&)> showCompileError;
   // The main window's handling of a changed type after AutoDetect.
   std::function<void()> typeChanged;
-  // The weekly sun times for the image; the argument says whether the PC applies summer
-  // time (units whose summer-time mode is below 3 leave it to the PC). Unset: the table of
-  // the options passed to ProgramTransfer is used as it is.
-  std::function<std::vector<SunWeek>(bool applySummerTime)> sunTable;
-  // Called after each program block: blocks sent, blocks in all.
-  std::function<void(int, int)> blockSent;
 
   // Every command returns whether it did what it was asked; the page shows the details.
-  bool ProgramTransfer(Project& project, const CompileOptions& options,
-                       const std::optional<std::string>& outputFile = std::nullopt);
+  // Identifies the unit at the page's port as the page's type (CheckUnit reports a missing
+  // or different unit itself). The line stays open for the frames that follow; Release
+  // closes it.
+  bool Identify();
+  // Sets the unit's clock to the PC's; the line must be open (after Identify).
   bool SetUnitClock();
   bool ConfigWrite();
   bool ConfigRead();
@@ -79,16 +73,27 @@ class UnitCommands {
   bool FirmwareInfo();
   bool AutoDetect();
 
-  // The compiled image of the last transfer (for a caller that saves or compares it).
-  const CompileOutput& lastCompile() const { return m_compiled; }
+  // The pieces a command built on these one needs (the program transfer).
+  // Sends one frame to the unit; returns what SendFrame returns (the reply's length, or
+  // below 1 when nothing came).
+  int send(std::span<const std::uint8_t> data, int L, int mode = 1, std::uint8_t address = 2);
+  // Shows a text in the page's message field and the status line.
+  void status(std::string text);
+  // Closes the line after a command; clearStatus also empties the message field.
+  void Release(bool clearStatus = false);
+  Protocol& protocol() { return m_protocol; }
+  UnitPage& page() { return m_page; }
 
  private:
-  int send(std::span<const std::uint8_t> data, int L, int mode = 1, std::uint8_t address = 2);
-  void status(std::string text);
+  // The frame of the commands that talk to an identified unit: Identify, the body with the
+  // open line, Release. A unit that does not answer ends the command before the body.
+  bool onUnit(const std::function<bool(SerialLine& line)>& body, bool clearStatus = false);
+  // The quiet moment before a request whose reply is awaited in the slot: the message field
+  // emptied, the slot and the input queue cleared, then the request's own pause.
+  void settleBeforeRequest(double pauseDays);
   std::string portName() const;
   Protocol& m_protocol;
   UnitPage& m_page;
-  CompileOutput m_compiled;
 };
 
 // The five actions: command byte and action name.

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "ui/forwarding_user_interface.h"
+#include "app/program_transfer.h"
 #include "app/run_commands.h"
 #include "app/settings_page_commands.h"
 #include "app/unit_page_commands.h"
@@ -420,22 +421,10 @@ bool ControlUnitPage::withLine(const std::function<bool(Protocol&, UnitPage&)>& 
 }
 
 void ControlUnitPage::runCommand(const std::function<bool(UnitCommands&)>& command) {
-  std::optional<EditorRequest> editorRequest;
   withLine([&](Protocol& protocol, UnitPage& page) {
     UnitCommands commands(protocol, page);
-    commands.showCompileError = [&editorRequest](const CompileOutput& out) {
-      editorRequest = editorRequestForCompileError(out);
-    };
     return command(commands);
   });
-
-  // The editor opens once the line is released, on the object and line of the error.
-  if (editorRequest) {
-    if (m_context.editObject && editorRequest->object >= 0)
-      m_context.editObject(*editorRequest);
-    else
-      showError(ui(), languageErrorMessage(editorRequest->errorCode, editorRequest->errorName));
-  }
 }
 
 void ControlUnitPage::transfer(const std::optional<std::string>& outputFile) {
@@ -447,12 +436,25 @@ void ControlUnitPage::transfer(const std::optional<std::string>& outputFile) {
     return;
   }
   const int year = decodeDate(m_hw->clock->now()).year;
+  std::optional<EditorRequest> editorRequest;
   runCommand([&](UnitCommands& commands) {
-    commands.sunTable = [&](bool applySummerTime) { return sunWeeks(year, applySummerTime, sun); };
+    TransferHooks hooks;
+    hooks.sunTable = [&](bool applySummerTime) { return sunWeeks(year, applySummerTime, sun); };
+    hooks.showCompileError = [&editorRequest](const CompileOutput& out) {
+      editorRequest = editorRequestForCompileError(out);
+    };
     CompileOptions options;
     options.programName = workspace().settings().projectNameLabel;
-    return commands.ProgramTransfer(project(), options, outputFile);
+    return ProgramTransfer(commands, project(), options, hooks, outputFile);
   });
+
+  // The editor opens once the line is released, on the object and line of the error.
+  if (editorRequest) {
+    if (m_context.editObject && editorRequest->object >= 0)
+      m_context.editObject(*editorRequest);
+    else
+      showError(ui(), languageErrorMessage(editorRequest->errorCode, editorRequest->errorName));
+  }
 }
 
 }  // namespace kelvaro::gui
