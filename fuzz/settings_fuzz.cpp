@@ -24,7 +24,7 @@
 #include "app/sun_settings.h"
 #include "astro/sun_times.h"
 #include "fuzz_support.h"
-#include "hardware/port_choice.h"
+#include "app/port_settings.h"
 #include "hardware/serial_line.h"
 #include "hardware/unit_commands.h"
 #include "storage/ini_file.h"
@@ -38,7 +38,7 @@ namespace {
 constexpr std::string_view kWorkDir = "/work";
 
 void checkPort(const IniFile& ini, std::string_view name) {
-  const PortTarget target = resolvePortName(name, &ini);
+  const PortTarget target = resolvePortName(name, portsSection(ini));
   const PortTarget again = settingsPortResolver(ini)(name);
   const std::string d = "port \"" + shown(name) + "\" -> " + (target.simulator ? "SIM" : "\"" + shown(target.device) + "\"");
   check(target.simulator == again.simulator && target.device == again.device,

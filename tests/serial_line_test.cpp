@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "app/port_settings.h"
 #include "serial_fixture.h"
 #include "storage/ini_file.h"
 #include "support/temp_dir.h"
@@ -177,11 +178,11 @@ TEST(SerialLine, PortNamesMapThroughThePortsSection) {
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
-    const PortTarget t = resolvePortName(r.name, &ini);
+    const PortTarget t = settingsPortResolver(ini)(r.name);
     EXPECT_EQ(t.simulator, r.simulator);
     EXPECT_EQ(t.device, r.device);
   }
-  EXPECT_EQ(resolvePortName("COM1", nullptr).device, "/dev/ttyS0");
+  EXPECT_EQ(resolvePortName("COM1").device, "/dev/ttyS0");
 }
 
 TEST(SerialLine, TheLogHasOneLineForASentAndOneForAReceivedFrame) {

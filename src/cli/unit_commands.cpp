@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "ui/forwarding_user_interface.h"
+#include "app/port_settings.h"
 #include "app/program_transfer.h"
 #include "app/sun_settings.h"
 #include "astro/sun_times.h"

@@ -5,13 +5,8 @@
 
 #include "hardware/in_process_port.h"
 #include "hardware/posix_serial_port.h"
-#include "storage/ini_file.h"
 
 namespace kelvaro {
-
-std::function<PortTarget(std::string_view)> settingsPortResolver(const IniFile& settings) {
-  return [&settings](std::string_view name) { return resolvePortName(name, &settings); };
-}
 
 PortFactory simulatorOrSerialPort(SimulatedDevice& simulator, const Clock& clock, bool alwaysSimulator) {
   return [&simulator, &clock, alwaysSimulator](const PortTarget& target) -> std::unique_ptr<SerialPort> {

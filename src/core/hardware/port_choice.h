@@ -10,12 +10,7 @@
 
 namespace kelvaro {
 
-class IniFile;
 class SimulatedDevice;
-
-// Port names resolved by the PORTS section of these settings (see resolvePortName). The
-// settings are read at every open, so a changed PORTS entry counts at the next command.
-std::function<PortTarget(std::string_view)> settingsPortResolver(const IniFile& settings);
 
 // Opens the simulator's port for a target that names the simulator, or for every target when
 // alwaysSimulator is set; else the platform's serial port. The device and the clock must

@@ -7,7 +7,6 @@
 
 #include "ui/user_interface.h"
 #include "hardware/posix_serial_port.h"
-#include "storage/ini_file.h"
 #include "time/date_time.h"
 #include "text/hex_text.h"
 #include "text/text_util.h"
@@ -19,7 +18,7 @@ std::uint32_t daysToMs(double days) {
   return static_cast<std::uint32_t>(std::lround(days * kSecondsPerDay * 1000.0));
 }
 
-PortTarget resolvePortName(std::string_view name, const IniFile* settings) {
+PortTarget resolvePortName(std::string_view name, const PortMapping& mapping) {
   auto isSimWord = [](std::string_view text) {
     if (text.size() != kSimulatorWord.size()) return false;
     for (std::size_t i = 0; i < text.size(); ++i)
@@ -34,8 +33,8 @@ PortTarget resolvePortName(std::string_view name, const IniFile* settings) {
   if (!com || name.size() > 6) return {false, std::string(name)};
   const int n = parseInt(name.substr(3)).value_or(0);
   if (n < 1) return {false, std::string(name)};
-  if (settings) {
-    if (auto mapped = settings->value("PORTS", "COM" + std::to_string(n)); mapped && !mapped->empty()) {
+  if (mapping) {
+    if (auto mapped = mapping("COM" + std::to_string(n)); mapped && !mapped->empty()) {
       if (isSimWord(*mapped)) return {true, {}};
       return {false, *mapped};
     }
@@ -48,7 +47,7 @@ std::string hexText(std::span<const std::uint8_t> bytes) {
 }
 
 SerialLine::SerialLine(const Clock& clock, PortFactory factory, std::function<void()> pump, UserInterface* ui)
-    : resolve([](std::string_view name) { return resolvePortName(name, nullptr); }),
+    : resolve([](std::string_view name) { return resolvePortName(name); }),
       m_clock(clock),
       m_factory(std::move(factory)),
       m_pump(std::move(pump)),

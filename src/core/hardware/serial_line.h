@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,7 +17,6 @@
 
 namespace kelvaro {
 
-class IniFile;
 class UserInterface;
 
 // Fractions of a day used as protocol pauses and limits.
@@ -48,9 +48,14 @@ struct PortTarget {
   std::string device;
 };
 
-// "COMn" (any case, n >= 1) by the PORTS section of the settings file, without an entry
-// /dev/ttyS(n-1); an entry or name "SIM" means the simulator; any other name is a device path.
-PortTarget resolvePortName(std::string_view name, const IniFile* settings);
+// The installer's mapping of port names to devices: the entry for "COMn" (n without leading
+// zeros), or nothing. The settings file's PORTS section is one (app/port_settings.h); the line
+// layer takes it as a function so that it needs to know no file format.
+using PortMapping = std::function<std::optional<std::string>(std::string_view comName)>;
+
+// "COMn" (any case, n >= 1) by the mapping, without an entry /dev/ttyS(n-1); an entry or name
+// "SIM" means the simulator; any other name is a device path.
+PortTarget resolvePortName(std::string_view name, const PortMapping& mapping = {});
 
 using PortFactory = std::function<std::unique_ptr<SerialPort>(const PortTarget&)>;
 
@@ -63,7 +68,7 @@ class SerialLine {
   SerialLine(const SerialLine&) = delete;
   SerialLine& operator=(const SerialLine&) = delete;
 
-  // How port names become devices; by default resolvePortName without settings.
+  // How port names become devices; by default resolvePortName without a mapping.
   std::function<PortTarget(std::string_view)> resolve;
 
   // The driver's operations.

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "ui/forwarding_user_interface.h"
+#include "app/port_settings.h"
 #include "app/program_transfer.h"
 #include "app/run_commands.h"
 #include "app/settings_page_commands.h"

@@ -66,10 +66,11 @@ class ControlUnitPage : public MainPage {
   // Opens the line with the page's fields, runs the work on it, closes it and shows what the
   // work left in the fields. False when the work failed or another command holds the line.
   bool withLine(const std::function<bool(Protocol&, UnitPage&)>& work);
-  // Runs one command of the unit; a compile error opens the object editor afterwards.
+  // Runs one command of the unit on the line.
   void runCommand(const std::function<bool(UnitCommands&)>& command);
   void fillUnitPage(UnitPage& page) const;
   void showUnitPage(const UnitPage& page);
+  // The program transfer; a compile error opens the object editor once the line is released.
   void transfer(const std::optional<std::string>& outputFile);
 
   std::unique_ptr<Hardware> m_hw;
