@@ -24,8 +24,9 @@ std::string errorLine(const Project& project, const CompileResult& r) {
   const std::string message = messageLine(languageErrorMessage(r.code, r.name));
   if (r.object < 0 || static_cast<std::size_t>(r.object) >= project.objects.size()) return message;
   // A fault outside the program lines (too many variables) names the object alone.
-  const std::string line = r.line >= 0 ? ":" + std::to_string(r.line + 1) : std::string();
-  return toUtf8(project.objects[static_cast<std::size_t>(r.object)].Name) + line + ": " + message;
+  std::string text = toUtf8(project.objects[static_cast<std::size_t>(r.object)].Name);
+  if (r.line >= 0) (text += ':') += std::to_string(r.line + 1);
+  return text + ": " + message;
 }
 
 Json symbolValue(const VariableDescriptor& value) {

@@ -263,6 +263,20 @@ class ExecutionWindowTest : public QObject {
     QVERIFY(!r.window->timerOn(3) && !r.window->timerOn(4));
   }
 
+  // A program that queues itself holds each tick only for a bounded share of its loop, so
+  // the window keeps control and "Ende" still closes it.
+  void aProgramThatQueuesItselfLeavesEndeWorking() {
+    DemoRun r({test::programObject("Selbst", "Zahl", "0", {"Selbst:=Selbst+1", "AUSFUEHRUNG(Selbst)"}),
+               helper("Schleife", "0", {"AUSFUEHRUNG(Selbst)"})});
+    QVERIFY(r.ok);
+    r.action(QStringLiteral("Schleife"));
+    r.ticks(3);
+    QVERIFY(std::stoi(r.text("Selbst")) > 1000);
+    r.window->Ende1Click();
+    r.ticks(1);
+    QVERIFY(!r.window->isVisible());
+  }
+
   void abortClosesAtOnceEvenAfterARunTimeError() {
     DemoRun r({helper("Panne", "0", {"STARTWIN(Panne)"})});
     QVERIFY(r.ok);
