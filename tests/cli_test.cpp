@@ -115,6 +115,11 @@ TEST(Cli, CheckPrintsOkOrTheFirstErrorWithItsLine) {
   const RunResult structure = runCli("check '" + writeLampProject(dir, {"WENN Lampe EINGESCHALTET DANN"}) + "'");
   EXPECT_EQ(structure.output, "Lampe:1: Fehler in WENN-Anweisung - ENDEWENN fehlt\n");
 
+  // 2048 lines of 16 bytes fill the code; the program's closing VERLASSEN no longer fits.
+  const RunResult full = runCli("check '" + writeLampProject(dir, std::vector<std::string>(2048, "Lampe:=Lampe+Lampe")) + "'");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.output, "Lampe:2048: Speicherüberlauf - Programm zu gross\n");
+
   const RunResult demo = runCli("check '" + kDemo + "'");
   EXPECT_EQ(demo.status, 0) << demo.output;
 }
