@@ -12,21 +12,6 @@
 
 namespace kelvaro {
 
-std::string_view serialErrorName(SerialError error) {
-  switch (error) {
-    case SerialError::None: return "no error";
-    case SerialError::NotOpen: return "port not open";
-    case SerialError::AlreadyOpen: return "port already open";
-    case SerialError::InvalidArgument: return "invalid argument";
-    case SerialError::NoSuchDevice: return "no such device";
-    case SerialError::Busy: return "port in use by another program";
-    case SerialError::AccessDenied: return "access denied";
-    case SerialError::NotSupported: return "not supported by this device";
-    case SerialError::Io: return "input/output error";
-  }
-  return "unknown error";
-}
-
 SerialError PosixSerialPort::failErrno(std::string_view what, int err) {
   SerialError kind = SerialError::Io;
   switch (err) {

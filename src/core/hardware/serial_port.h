@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace kelvaro {
 
@@ -21,8 +20,6 @@ enum class SerialError {
   NotSupported,     // e.g. modem lines of a pseudo-terminal
   Io,
 };
-
-std::string_view serialErrorName(SerialError error);
 
 // Modem-status bits as ModemStatus returns them.
 inline constexpr int kStatusCts = 1;
