@@ -12,6 +12,7 @@
 #include "hardware/unit_types.h"
 #include "language/compiler.h"
 #include "language/image.h"
+#include "language_commands.h"
 #include "project_loading.h"
 #include "storage/atomic_file.h"
 #include "text/cp1252.h"
@@ -59,12 +60,8 @@ int compileCommand(const CompileArguments& args) {
   if (out.result.code != 0) {
     if (out.result.code == kErrOverflow) {
       std::cout << "Speicherüberlauf - Programm zu groß\n";
-    } else if (out.result.object >= 0) {
-      std::cout << toUtf8(project.objects[static_cast<std::size_t>(out.result.object)].Name) << ":"
-                << out.result.line + 1 << ": " << messageLine(languageErrorMessage(out.result.code, out.result.name))
-                << "\n";
     } else {
-      std::cout << messageLine(languageErrorMessage(out.result.code)) << "\n";
+      std::cout << compileErrorLine(project, out.result) << "\n";
     }
     return 1;
   }

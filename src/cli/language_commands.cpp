@@ -19,16 +19,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// "OBJECT:LINE: MESSAGE" with the line counted from 1, or the bare message when no object is named.
-std::string errorLine(const Project& project, const CompileResult& r) {
-  const std::string message = messageLine(languageErrorMessage(r.code, r.name));
-  if (r.object < 0 || static_cast<std::size_t>(r.object) >= project.objects.size()) return message;
-  // A fault outside the program lines (too many variables) names the object alone.
-  std::string text = toUtf8(project.objects[static_cast<std::size_t>(r.object)].Name);
-  if (r.line >= 0) (text += ':') += std::to_string(r.line + 1);
-  return text + ": " + message;
-}
-
 Json symbolValue(const VariableDescriptor& value) {
   return std::visit(
       [](const auto& v) -> Json {
@@ -75,13 +65,21 @@ Json dumpJson(const Project& project, const CompileOutput& out) {
 
 }  // namespace
 
+std::string compileErrorLine(const Project& project, const CompileResult& r) {
+  const std::string message = messageLine(languageErrorMessage(r.code, r.name));
+  if (r.object < 0 || static_cast<std::size_t>(r.object) >= project.objects.size()) return message;
+  std::string text = toUtf8(project.objects[static_cast<std::size_t>(r.object)].Name);
+  if (r.line >= 0) (text += ':') += std::to_string(r.line + 1);
+  return text + ": " + message;
+}
+
 int checkCommand(const std::string& fileName) {
   ConsoleUserInterface ui;
   Project project;
   if (!loadProject(project, fileName, ui)) return 2;
   const CompileOutput out = compile(project, project.constants, CompileMode::Run);
   if (out.result.code != 0) {
-    std::cout << errorLine(project, out.result) << "\n";
+    std::cout << compileErrorLine(project, out.result) << "\n";
     return 1;
   }
   std::cout << "OK " << project.objects.size() << " Objekte, " << out.symbols.size() << " Symbole, " << out.codeSize

@@ -15,7 +15,7 @@
 #include "configured_sun.h"
 #include "console_user_interface.h"
 #include "language/compiler.h"
-#include "language/errors.h"
+#include "language_commands.h"
 #include "project_loading.h"
 #include "runtime/run_session.h"
 #include "text/cp1252.h"
@@ -134,11 +134,7 @@ int runCommand(const RunArguments& a) {
   }
   CompileOutput compiled = compile(project, project.constants, CompileMode::Run);
   if (compiled.result.code != 0) {
-    const auto& r = compiled.result;
-    std::cerr << (r.object >= 0 && static_cast<std::size_t>(r.object) < project.objects.size()
-                      ? toUtf8(project.objects[static_cast<std::size_t>(r.object)].Name) + ":" + std::to_string(r.line + 1) + ": "
-                      : std::string())
-              << messageLine(languageErrorMessage(r.code, r.name)) << "\n";
+    std::cerr << compileErrorLine(project, compiled.result) << "\n";
     return 1;
   }
 

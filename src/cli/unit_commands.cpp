@@ -21,7 +21,7 @@
 #include "hardware/serial_line.h"
 #include "hardware/unit_commands.h"
 #include "hardware/unit_types.h"
-#include "language/errors.h"
+#include "language_commands.h"
 #include "project_loading.h"
 #include "storage/ini_file.h"
 #include "storage/settings.h"
@@ -146,11 +146,7 @@ int unitCommand(const UnitArguments& args) {
     page.ProjNamLb = options.programName;
     page.StSndTimeCB = args.clock;
     hooks.showCompileError = [&](const CompileOutput& out) {
-      std::cerr << (out.result.object >= 0
-                        ? toUtf8(project.objects[static_cast<std::size_t>(out.result.object)].Name) + ":" +
-                              std::to_string(out.result.line + 1) + ": "
-                        : std::string())
-                << messageLine(languageErrorMessage(out.result.code, out.result.name)) << "\n";
+      std::cerr << compileErrorLine(project, out.result) << "\n";
     };
     ok = ProgramTransfer(commands, project, options, hooks);
     ui.endProgress();
