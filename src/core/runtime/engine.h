@@ -177,6 +177,8 @@ class Engine {
   const Project& project() const { return m_project; }
   Project& project() { return m_project; }
   const CompileOutput& compiled() const { return m_compiled; }
+  // The variables. Texts and times may be written here; numbers (integers, reals, states)
+  // only through setVariable, which also keeps the engine's packed copy of them.
   SymbolList& symbols() { return m_compiled.symbols; }
   const Clock& clock() const { return m_clock; }
   UserInterface& ui() { return m_ui; }
