@@ -526,7 +526,7 @@ TEST(ProjectFileReader, InitSection) {
            " back -1 stat 0 pos 0,0,0,0 ext 0"},
           {__LINE__, "@Init\r\n BackColor=7\r\n ExeWinStat=300\r\n Extern=\r\n",
            " back 7 stat 44 pos 0,0,0,0 ext 1"},
-          {__LINE__, "@Init\r\n BackColor=99999999999\r\n", " back 0 stat 0 pos 0,0,0,0 ext 0"},
+          {__LINE__, "@Init\r\n BackColor=99999999999\r\n", " back -1 stat 0 pos 0,0,0,0 ext 0"},  // stops
           {__LINE__, "@Init\r\n BackColor= -2 \r\n", " back -2 stat 0 pos 0,0,0,0 ext 0"},
           {__LINE__, "@Init\r\n ExeWinPos=00080000090064000480\r\n", " back -1 stat 0 pos 80,9,640,480 ext 0"},
           {__LINE__, "@Init\r\n ExeWinPos=-10000000900640004807777\r\n", " back -1 stat 0 pos -1000,9,640,480 ext 0"},
@@ -722,6 +722,7 @@ TEST(ProjectFileReader, NonNumericKeyNumberStopsTheLoadKeepingWhatWasRead) {
       {__LINE__, "@Object=A\r\n ObjIDNr=000-8\r\n@Object=B\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
       {__LINE__, "@Init\r\n BackColor=Rot\r\n@Object=A\r\n", ""},
       {__LINE__, "@Init\r\n ExeWinStat=;\r\n@Object=A\r\n", ""},
+      {__LINE__, "@Init\r\n ExeWinStat=-2147483649\r\n@Object=A\r\n", ""},  // no int: as unreadable
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);

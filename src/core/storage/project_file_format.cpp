@@ -3,32 +3,12 @@
 
 #include <algorithm>
 #include <charconv>
-#include <limits>
 
 #include "text/text_util.h"
 
 namespace kelvaro::projectfile {
 
-std::optional<std::int32_t> parseNumber(std::string_view text) {
-  std::size_t begin = 0, end = text.size();
-  while (begin < end && text[begin] == ' ') ++begin;
-  while (end > begin && text[end - 1] == ' ') --end;
-  bool negative = false;
-  if (begin < end && (text[begin] == '+' || text[begin] == '-')) {
-    negative = text[begin] == '-';
-    ++begin;
-  }
-  if (begin == end) return std::nullopt;
-  for (std::size_t i = begin; i < end; ++i)
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-  // Digits only from here, so the one failure left is a value too large for 64 bits.
-  std::int64_t magnitude = 0;
-  const auto [ptr, ec] = std::from_chars(text.data() + begin, text.data() + end, magnitude);
-  if (ec != std::errc() || ptr != text.data() + end) return 0;
-  const std::int64_t value = negative ? -magnitude : magnitude;
-  if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max()) return 0;
-  return static_cast<std::int32_t>(value);
-}
+std::optional<std::int32_t> parseNumber(std::string_view text) { return parseInt(text); }
 
 std::uint8_t lowByte(std::int32_t value) { return static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) & 0xFFu); }
 

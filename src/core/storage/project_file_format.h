@@ -28,8 +28,9 @@ inline constexpr std::size_t kGroupFields = 4;
 using NumberGroup = std::array<std::int32_t, kGroupFields>;
 
 // A decimal number as the file holds it: optional blanks, an optional sign, digits, optional
-// blanks. Nothing when the text is not such a number. A number that does not fit int32 is
-// still a number (the load goes on) but reads as 0.
+// blanks. Nothing when the text is not such a number, and nothing for one that does not fit
+// int32: it is as unreadable as a word, so a key that reads it as 0 does so, and BackColor,
+// ExeWinStat and ObjIDNr end the load at it.
 std::optional<std::int32_t> parseNumber(std::string_view text);
 // The low 8 bits, for the byte fields; what a byte field holds after "300" is 44.
 std::uint8_t lowByte(std::int32_t value);
