@@ -54,8 +54,12 @@ TEST(AtomicFile, ReplacesTheFileTheLinksEndInAndKeepsTheLinks) {
 
     const bool saved = replaceFile(dir.file(row.target), "neu", {.createDirectories = true});
     EXPECT_EQ(saved, row.receiver != nullptr);
-    if (row.receiver) EXPECT_EQ(readFile(dir.file(row.receiver)), "neu");
-    if (!row.receiver || std::string(row.receiver) != "alt") EXPECT_EQ(readFile(dir.file("alt")), "alt");
+    if (row.receiver) {
+      EXPECT_EQ(readFile(dir.file(row.receiver)), "neu");
+    }
+    if (!row.receiver || std::string(row.receiver) != "alt") {
+      EXPECT_EQ(readFile(dir.file("alt")), "alt");
+    }
     for (const auto& [link, to] : row.links) EXPECT_TRUE(fs::is_symlink(dir.path() / link)) << link;
     EXPECT_EQ(dir.names(), row.names);
     EXPECT_EQ(dir.names("sub"), (row.receiver && std::string(row.receiver) == "sub/neu" ? Names{"neu"} : Names{}));
