@@ -41,6 +41,38 @@ Project readText(std::string_view text, ReadStatus expected = ReadStatus::Comple
   return p;
 }
 
+// One stored field of an object as text.
+std::string fieldText(const std::string& text) { return "[" + text + "]"; }
+std::string fieldText(const ObjectAddress& a) {
+  std::ostringstream s;
+  s << a.LineNo << " " << a.AdrA << " " << +a.Adr[0] << " " << +a.Adr[1] << " " << +a.Adr[2] << " " << +a.Adr[3];
+  return s.str();
+}
+std::string fieldText(const std::optional<TBitmapNam>& b) {
+  return b ? " bmp [" + b->BitmapName + "] " + std::to_string(b->NoPath) + " " + std::to_string(b->ObjectOwn) : "";
+}
+std::string fieldText(const std::vector<StateBitmapEntry>& entries) {
+  std::string text;
+  for (const auto& e : entries) text += "\n  [" + e.state + "]" + fieldText(e.bitmap);
+  return text;
+}
+std::string fieldText(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& l : lines) text += "\n  [" + l + "]";
+  return text;
+}
+std::string fieldText(const std::array<TPlan, 3>& plans) {
+  std::ostringstream s;
+  for (const auto& pl : plans)
+    s << "\n  [" << pl.ViewName << "] " << pl.Left << " " << pl.Top << " " << pl.Width << " " << pl.Height;
+  return s.str();
+}
+template <class Number>
+  requires std::is_arithmetic_v<Number>
+std::string fieldText(Number value) {
+  return std::to_string(+value);
+}
+
 // Every stored field of the model as text, one line each, so a difference reads like a diff.
 // Written independently of the file format: a field the writer forgets shows up here.
 std::string describe(const Project& p) {
@@ -56,32 +88,8 @@ std::string describe(const Project& p) {
     s << "\n";
   }
   for (const auto& c : p.constants) s << "const [" << c << "]\n";
-  for (const auto& o : p.objects) {
-    s << "object [" << o.Name << "] OName [" << o.OName << "] Typ [" << o.Typ << "] StartVal [" << o.StartVal
-      << "] VoiceContr [" << o.VoiceContr << "] OKind [" << o.OKind << "] Group [" << o.Group << "]\n";
-    s << "  HdwTyp " << o.HdwTyp << " CtZust " << o.CtZust << " ObjTypO " << o.ObjTypO << " ObjIDNr " << o.ObjIDNr
-      << " ACode " << +o.ACode << " Extern " << o.Extern << "\n";
-    s << "  flags Activ " << o.Activ << " visible " << o.visible << " InputExec " << o.InputExec << " AutoSize "
-      << o.AutoSize << " Beep " << o.Beep << " SpecSt " << o.SpecSt << " ExtActiv " << o.ExtActiv << " RckMsg "
-      << o.RckMsg << " ExtTrans " << o.ExtTrans << " Stretch " << o.Stretch << "\n";
-    s << "  SndDev [" << o.SndDev << "] RcvDev [" << o.RcvDev << "]\n";
-    for (const auto* a : {&o.Snd, &o.Rcv})
-      s << "  address " << a->LineNo << " " << a->AdrA << " " << +a->Adr[0] << " " << +a->Adr[1] << " " << +a->Adr[2]
-        << " " << +a->Adr[3] << "\n";
-    for (const auto& b : o.stateBitmaps) {
-      s << "  stateBitmap [" << b.state << "]";
-      if (b.bitmap) s << " bmp [" << b.bitmap->BitmapName << "] " << +b.bitmap->NoPath << " " << +b.bitmap->ObjectOwn;
-      s << "\n";
-    }
-    for (const auto& l : o.program) s << "  pgm [" << l << "]\n";
-    for (const auto& l : o.varDefs) s << "  var [" << l << "]\n";
-    for (const auto& l : o.ExtTransList) s << "  ext [" << l << "]\n";
-    s << "  gauge " << o.GgeFrom << " " << o.GgeTo << " " << o.GgeCol << " panel " << o.PanelCh << " " << o.PanelRo
-      << " rb " << o.OutpRB << " " << o.OutpWrtRB << " " << o.BSInputRB << " " << o.NoBitMapRB << " " << o.GaugeDirRB
-      << "\n";
-    for (const auto& pl : o.plans)
-      s << "  plan [" << pl.ViewName << "] " << pl.Left << " " << pl.Top << " " << pl.Width << " " << pl.Height << "\n";
-  }
+  for (const auto& o : p.objects)
+    forEachStoredField([&](std::string_view key, const auto& field) { s << key << " " << fieldText(field) << "\n"; }, o);
   for (const auto& st : p.stations) {
     s << "station [" << st.CName << "] CKind [" << st.CKind << "] CMPKind [" << st.CMPKind << "] CKindi " << st.CKindi
       << " CLine " << st.CLine << " CPArt " << +st.CPArt << " CPAdrTyp " << +st.CPAdrTyp << " CPLeitg " << st.CPLeitg

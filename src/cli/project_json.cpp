@@ -1,6 +1,10 @@
 // Every stored field of the model, texts converted to UTF-8, in the order of the records.
 #include "project_json.h"
 
+#include <array>
+#include <string_view>
+#include <type_traits>
+
 #include "text/cp1252.h"
 
 namespace kelvaro::cli {
@@ -25,62 +29,39 @@ Json addressJson(const ObjectAddress& a) {
   return Json{{"lineNo", a.LineNo}, {"adrA", a.AdrA}, {"adr", Json::array({a.Adr[0], a.Adr[1], a.Adr[2], a.Adr[3]})}};
 }
 
-Json objectJson(const TPSObj& o) {
-  Json j;
-  j["name"] = utf8(o.Name);
-  j["OName"] = utf8(o.OName);
-  j["Typ"] = utf8(o.Typ);
-  j["StartVal"] = utf8(o.StartVal);
-  j["VoiceContr"] = utf8(o.VoiceContr);
-  j["OKind"] = utf8(std::string(1, o.OKind));
-  j["Group"] = utf8(o.Group);
-  j["HdwTyp"] = o.HdwTyp;
-  j["CtZust"] = o.CtZust;
-  j["ObjTypO"] = o.ObjTypO;
-  j["ObjIDNr"] = o.ObjIDNr;
-  j["Activ"] = o.Activ;
-  j["visible"] = o.visible;
-  j["InputExec"] = o.InputExec;
-  j["AutoSize"] = o.AutoSize;
-  j["Beep"] = o.Beep;
-  j["SpecSt"] = o.SpecSt;
-  j["ExtActiv"] = o.ExtActiv;
-  j["RckMsg"] = o.RckMsg;
-  j["ExtTrans"] = o.ExtTrans;
-  j["Stretch"] = o.Stretch;
-  j["SndDev"] = utf8(o.SndDev);
-  j["RcvDev"] = utf8(o.RcvDev);
-  j["send"] = addressJson(o.Snd);
-  j["receive"] = addressJson(o.Rcv);
-  j["ACode"] = o.ACode;
+// One stored field of an object as JSON: texts in UTF-8, the kind letter as a text, numbers
+// and flags as they are, placements only where they are in use.
+Json fieldJson(const std::string& text) { return utf8(text); }
+Json fieldJson(char kind) { return utf8(std::string(1, kind)); }
+Json fieldJson(const ObjectAddress& a) { return addressJson(a); }
+Json fieldJson(const std::vector<std::string>& lines) { return textList(lines); }
+Json fieldJson(const std::vector<StateBitmapEntry>& entries) {
   Json states = Json::array();
-  for (const auto& s : o.stateBitmaps) {
+  for (const auto& s : entries) {
     Json state = {{"state", utf8(s.state)}};
     if (s.bitmap) state.update(bitmapJson(s.bitmap));
     states.push_back(state);
   }
-  j["stateBitmaps"] = states;
-  j["program"] = textList(o.program);
-  j["varDefs"] = textList(o.varDefs);
-  j["ExtTransList"] = textList(o.ExtTransList);
-  j["GgeFrom"] = o.GgeFrom;
-  j["GgeTo"] = o.GgeTo;
-  j["GgeCol"] = o.GgeCol;
-  j["PanelCh"] = o.PanelCh;
-  j["PanelRo"] = o.PanelRo;
-  j["OutpRB"] = o.OutpRB;
-  j["OutpWrtRB"] = o.OutpWrtRB;
-  j["BSInputRB"] = o.BSInputRB;
-  j["NoBitMapRB"] = o.NoBitMapRB;
-  j["GaugeDirRB"] = o.GaugeDirRB;
+  return states;
+}
+Json fieldJson(const std::array<TPlan, 3>& placements) {
   Json plans = Json::array();
-  for (const TPlan& p : o.plans) {
+  for (const TPlan& p : placements) {
     if (p.ViewName.empty()) continue;
     plans.push_back({{"view", utf8(p.ViewName)}, {"left", p.Left}, {"top", p.Top}, {"width", p.Width},
                      {"height", p.Height}});
   }
-  j["plans"] = plans;
-  j["Extern"] = o.Extern;
+  return plans;
+}
+template <class Number>
+  requires std::is_arithmetic_v<Number>
+Json fieldJson(Number value) {
+  return value;
+}
+
+Json objectJson(const TPSObj& o) {
+  Json j;
+  forEachStoredField([&](std::string_view key, const auto& field) { j[std::string(key)] = fieldJson(field); }, o);
   return j;
 }
 

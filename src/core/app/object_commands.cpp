@@ -225,37 +225,17 @@ TPSObj copiedObject(const TPSObj& source, std::string_view oldText, std::string_
   copy.RcvDev = shortText(replaceText(source.RcvDev, oldText, newText), kShortText32);
   for (const auto& line : source.program) copy.program.push_back(replaceText(line, oldText, newText));
 
-  copy.Typ = source.Typ;
-  copy.StartVal = source.StartVal;
-  copy.OKind = source.OKind;
-  copy.Activ = source.Activ;
-  copy.visible = source.visible;
-  copy.InputExec = source.InputExec;
-  copy.AutoSize = source.AutoSize;
-  copy.Beep = source.Beep;
-  copy.SpecSt = source.SpecSt;
-  copy.ExtActiv = source.ExtActiv;
-  copy.RckMsg = source.RckMsg;
-  copy.ExtTrans = source.ExtTrans;
-  copy.Stretch = source.Stretch;
-  copy.Extern = source.Extern;
-  copy.ACode = source.ACode;
-  copy.HdwTyp = source.HdwTyp;
-  copy.CtZust = source.CtZust;
-  copy.ObjTypO = source.ObjTypO;
-  copy.GgeFrom = source.GgeFrom;
-  copy.GgeTo = source.GgeTo;
-  copy.GgeCol = source.GgeCol;
-  copy.PanelCh = source.PanelCh;
-  copy.PanelRo = source.PanelRo;
-  copy.OutpRB = source.OutpRB;
-  copy.OutpWrtRB = source.OutpWrtRB;
-  copy.BSInputRB = source.BSInputRB;
-  copy.NoBitMapRB = source.NoBitMapRB;
-  copy.GaugeDirRB = source.GaugeDirRB;
-  copy.stateBitmaps = source.stateBitmaps;  // value records: each entry its own copy
-  copy.varDefs = source.varDefs;
-  copy.ExtTransList = source.ExtTransList;
+  // Every other stored field is copied, except what belongs to this one object: its ID, its
+  // voice command and its hardware addresses stay those of a new object.
+  static constexpr std::string_view kNotCopied[] = {
+      "name", "OName", "Group", "SndDev", "RcvDev", "program", "plans",  // set here with the new texts
+      "ObjIDNr", "VoiceContr", "send", "receive",                        // the source's own
+  };
+  forEachStoredField(
+      [](std::string_view key, auto& to, const auto& from) {
+        if (std::find(std::begin(kNotCopied), std::end(kNotCopied), key) == std::end(kNotCopied)) to = from;
+      },
+      copy, source);
 
   // Just below the source, so that both stay visible on the view.
   for (std::size_t i = 0; i < source.plans.size(); ++i) {

@@ -106,6 +106,61 @@ struct TPSObj {
   HardwareWork hardware;  // not stored
 };
 
+// The stored fields of an object, listed once. Calls f(key, field...) for each, in the order
+// kelvaro-cli's JSON shows them, passing the same field of every object given (const or not),
+// so that one call can show a record, compare two or copy one into another:
+//   forEachStoredField([&](std::string_view key, const auto& field) { ... }, object);
+//   forEachStoredField([](std::string_view, auto& to, const auto& from) { to = from; }, copy, source);
+// The key is the field's file key; a field the file spreads over several lines (the name of
+// "@Object=", the addresses, "+ZBM", "*Pgm", "*VarDef", "@ExtTransList", "@Plan") has the name
+// the JSON gives it. A new stored field goes here, so that the JSON view, the copy command and
+// the tests of the file see it.
+template <class F, class... Objects>
+void forEachStoredField(F&& f, Objects&... o) {
+  f("name", o.Name...);
+  f("OName", o.OName...);
+  f("Typ", o.Typ...);
+  f("StartVal", o.StartVal...);
+  f("VoiceContr", o.VoiceContr...);
+  f("OKind", o.OKind...);
+  f("Group", o.Group...);
+  f("HdwTyp", o.HdwTyp...);
+  f("CtZust", o.CtZust...);
+  f("ObjTypO", o.ObjTypO...);
+  f("ObjIDNr", o.ObjIDNr...);
+  f("Activ", o.Activ...);
+  f("visible", o.visible...);
+  f("InputExec", o.InputExec...);
+  f("AutoSize", o.AutoSize...);
+  f("Beep", o.Beep...);
+  f("SpecSt", o.SpecSt...);
+  f("ExtActiv", o.ExtActiv...);
+  f("RckMsg", o.RckMsg...);
+  f("ExtTrans", o.ExtTrans...);
+  f("Stretch", o.Stretch...);
+  f("SndDev", o.SndDev...);
+  f("RcvDev", o.RcvDev...);
+  f("send", o.Snd...);
+  f("receive", o.Rcv...);
+  f("ACode", o.ACode...);
+  f("stateBitmaps", o.stateBitmaps...);
+  f("program", o.program...);
+  f("varDefs", o.varDefs...);
+  f("ExtTransList", o.ExtTransList...);
+  f("GgeFrom", o.GgeFrom...);
+  f("GgeTo", o.GgeTo...);
+  f("GgeCol", o.GgeCol...);
+  f("PanelCh", o.PanelCh...);
+  f("PanelRo", o.PanelRo...);
+  f("OutpRB", o.OutpRB...);
+  f("OutpWrtRB", o.OutpWrtRB...);
+  f("BSInputRB", o.BSInputRB...);
+  f("NoBitMapRB", o.NoBitMapRB...);
+  f("GaugeDirRB", o.GaugeDirRB...);
+  f("plans", o.plans...);
+  f("Extern", o.Extern...);
+}
+
 // One connection of a station.
 struct DeviceSlot {
   std::uint8_t CDevArt = 0;  // 0 = slot free
