@@ -49,7 +49,7 @@ class ViewsPageTest : public QObject {
       list = page->findChild<QListWidget*>(QStringLiteral("AnsichtLB"));
       // Buttons take mouse clicks only while they are on the screen.
       window->show();
-      QTest::qWaitForWindowExposed(window.get());
+      if (!QTest::qWaitForWindowExposed(window.get())) qWarning("the main window was not shown");
     }
     QPushButton* button(const char* name) const { return page->findChild<QPushButton*>(QString::fromLatin1(name)); }
   };
