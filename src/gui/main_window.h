@@ -1,6 +1,10 @@
 // The main window of kelvaro: the tool bar, the menus and the six notebook pages over the
 // workspace, its 100 ms timer and the questions on closing. The commands live in the core;
 // the window binds them to its controls.
+//
+// The window classes keep the names the program has always used: T… a class and …F a form,
+// that is a window (TProDefsF this one, TObjDefF the object editor, TIntRunF the execution
+// window, TDebugF the debugger, TEingabeF the input dialog, TMsgListF the message list).
 #pragma once
 
 #include <QMainWindow>

@@ -1,5 +1,23 @@
 // The project model: the ordered lists of one home installation and the records they own.
 // Field names are those of the project file, so reader, writer and editors speak one language.
+//
+// Those names are short and partly German, as the file has always spelt them:
+//   T…         a record type: TPSObj an object of the installation ("PS" the program's own
+//              records), TPSContr a station, TPlan a placement, TBitmapNam a chosen bitmap.
+//   …RB        the choice of an option group, stored as its index (OutpRB the output form,
+//              OutpWrtRB the value display, BSInputRB the screen input, NoBitMapRB what shows
+//              without a bitmap, GaugeDirRB the gauge's direction).
+//   CtZust     the count of states ("Zustände") of the object's type.
+//   ObjTypO    the type class the rules look at (kTypeClass…: general, two states, door, shutter).
+//   OKind      the kind letter: number, text, button, user type or undefined (kKind…).
+//   HdwTyp     the hardware role of the object; SndDev/RcvDev and Snd/Rcv its send and receive
+//              devices and frame addresses.
+//   RckMsg     "Bestätigung anfordern": a confirmation ("Rückmeldung") is asked for what is sent.
+//   ACode      the execution interval of the object's program ("Ausführungsintervall", 254 none,
+//              255 the init object); the compiler and the engine also order programs by it.
+//   Activ, SpecSt, ExtActiv, ExtTrans  active at start, listed in the action menu, runs on a
+//              received value, converts received values through ExtTransList.
+//   Gge…, Panel…  the gauge's range and colour, the text panel's characters and rows.
 #pragma once
 
 #include <array>

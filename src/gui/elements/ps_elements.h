@@ -1,5 +1,10 @@
 // The elements of a running view: each carries the Name of the object it shows, so that a
 // click on it finds its object.
+//
+// The element classes keep the names the program has always used: TE… a visual element of
+// its own (TEGauge, TEPanel, TEValBtn), TExt… a standard control extended (TExtMemo,
+// TExtListBox, TExtShape), and TPS… an object's element on a running view (TPSGauge,
+// TPSPanel, TPSImage, TPSButton), named like the record TPSObj it shows.
 #pragma once
 
 #include <QLabel>
