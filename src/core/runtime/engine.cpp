@@ -788,8 +788,11 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
         const auto comma = text->Value.find(',');
         dialNumber = text->Value.substr(0, comma);
         dialRepeats = 2;
-        if (comma != std::string::npos)
-          dialRepeats = std::max(0, static_cast<int>(readNumber(text->Value.substr(comma + 1)).value_or(1.0)) - 1);
+        if (comma != std::string::npos) {
+          // Any number may follow the comma ("x,1e300"): held at the int range before the repeat is counted off.
+          const std::int32_t count = clampToInt(readNumber(text->Value.substr(comma + 1)).value_or(1.0));
+          dialRepeats = count > 0 ? count - 1 : 0;
+        }
         m_host->sendModemText(" " + dialNumber + "\r");
       }
       break;
