@@ -52,7 +52,8 @@ std::optional<int> limitSeconds(const std::optional<DateTime>& limit) {
 
 bool isBadLimit(const std::optional<DateTime>& limit) { return limit && !limitSeconds(limit); }
 
-// Steps 2 to 8: sunrise and sunset in hours of local time, corrections included. With
+// Sunrise and sunset in hours of local time (the numbered comments below and in finishEvent
+// follow the computation from first to last), corrections included. With
 // extendPolar a day without both events still gets times, from the arccos argument held at
 // its bound (a half day of 12 hours or of none).
 struct SolarHours {
@@ -93,7 +94,7 @@ SolarHours solarHours(DateTime date, bool applySummerTime, const SunSettings& s,
   return result;
 }
 
-// Steps 9 and 10 for one event.
+// The last two steps of the computation, for one event: whole minutes and the limits.
 SunEvent finishEvent(double hours, const std::optional<DateTime>& earliest, const std::optional<DateTime>& latest) {
   // 9. Whole minutes, kept inside the day.
   const HourMinute rounded = roundToMinute(hours);

@@ -100,7 +100,8 @@ class CompileRun {
     if (m_options.progress) m_options.progress(text);
   }
 
-  // step 1 -> unit numbers, the state, CT and # symbols of each object, its variables
+  // createSymbols -> each object's unit number, its state, CT and # symbols and its own variables,
+  // so that every name a program line may use has a symbol before any line is translated
   bool createSymbols() {
     for (std::size_t i = 0; i < m_project.objects.size(); ++i) {
       TPSObj& object = m_project.objects[i];
@@ -158,7 +159,8 @@ class CompileRun {
     return true;
   }
 
-  // step 2 -> selection numbers; unknown literals and numbers become constants
+  // collectConstants -> gives objects without a usable ID their selection number and turns every
+  // literal and number the lines use into a constant symbol
   bool collectConstants() {
     for (std::size_t i = 0; i < m_project.objects.size(); ++i) {
       TPSObj& object = m_project.objects[i];
@@ -169,7 +171,8 @@ class CompileRun {
     return true;
   }
 
-  // step 3 -> every line in resolve mode, emitted once so that its errors come first
+  // firstEmission -> translates every line with all symbols known and emits it once, so that a
+  // language error is reported before the image is laid out around the code's size
   bool firstEmission() {
     m_lines.resize(m_project.objects.size());
     CodeEmitter emitter(m_mode, m_out.symbols, m_out.code);
@@ -193,7 +196,8 @@ class CompileRun {
     return failed(error, static_cast<int>(object), position, line.line);
   }
 
-  // step 5 -> the code for good: line map, closing VERLASSEN, structure walk, hardware data
+  // finalEmission -> emits the code again at its final addresses with the line map, closes each
+  // object with VERLASSEN, patches its jumps in the structure walk and assigns its hardware
   bool finalEmission() {
     std::fill(m_out.code.begin(), m_out.code.end(), 0);
     m_out.lineMap.clear();
@@ -228,7 +232,7 @@ class CompileRun {
     return true;
   }
 
-  // step 6 -> ascending priority, equal priorities in project order
+  // buildOrder -> the clock's run order: ascending priority, equal priorities in project order
   void buildOrder() {
     m_out.order.resize(m_project.objects.size());
     for (std::size_t i = 0; i < m_out.order.size(); ++i) m_out.order[i] = static_cast<int>(i);

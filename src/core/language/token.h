@@ -81,7 +81,8 @@ constexpr TokenRow sysValue(std::string_view k, std::uint16_t n, char letter, Op
 
 // The first kKeywordRows rows are the words the translator replaces, in the order it replaces
 // them (so EINGABESPERREN goes before EINGABE could match inside it, and the statements before
-// the system values); the rows after them are made by other steps of the translation.
+// the system values); the rows after them are written by the translator's other rewrites
+// (assignment, arithmetic, operators).
 inline constexpr std::size_t kKeywordRows = 59;
 
 inline constexpr auto kTokenTable = [] {
@@ -149,7 +150,7 @@ inline constexpr auto kTokenTable = [] {
       function("AKTIVIERT", 0xEA, O::Object),
       function("MODEMOK", 0xEB),
       function("SMSFEHLER", 0xF1),
-      // Made by the other steps of the translation.
+      // Written by the translator's other rewrites.
       statement(":=", 0xB4, O::Assignment),
       function("", 0xEF, O::Expression),                          // the arithmetic wrapper
       single("AUS", K::StateValue, 0xB8),                         // first state, right after ":="
@@ -404,8 +405,6 @@ constexpr bool systemValueTakesArgument(int n) { return isSystemValue(n) && syst
 
 // The row of a statement's operation byte (the byte after BD), if it is one.
 const TokenRow* statementRow(std::uint8_t operation);
-// The row of a condition function's byte (the byte after 7C), if it is one.
-const TokenRow* functionRow(std::uint8_t function);
 // The token bytes that stand for a row in a token string: BD or 7C and the row's byte, the
 // byte alone (SONST with its three placeholders), or "&" and the five digits of a system value.
 std::string tokenText(const TokenRow& row);

@@ -1,4 +1,4 @@
-// The line translator, step by step.
+// The line translator: each rewrite of a line in its own function, applied in a fixed order.
 #include "language/translator.h"
 
 #include <array>

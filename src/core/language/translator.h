@@ -1,6 +1,6 @@
-// The line translator: one program line → its token string, in the fixed steps that define
-// the language (constants, upper case, word rewriting, literals, keywords, operators,
-// assignment, labels, names, numbers, arithmetic).
+// The line translator: one program line → its token string, rewritten in a fixed order
+// (constants, upper case, word rewriting, literals, keywords, operators, assignment, labels,
+// names, numbers, arithmetic), each rewrite working on the result of the one before.
 #pragma once
 
 #include <string>
@@ -23,7 +23,8 @@ enum class Pass {
 inline constexpr int kResultStatement = 0;
 inline constexpr int kResultLabel = 1;
 
-// The assignment marker between steps 11 and 16; no program text can contain it.
+// Stands for the first ":=" of an assignment while names and numbers are resolved, so that
+// the arithmetic wrapper can find where the value starts; no program text can contain it.
 inline constexpr char kAssignMarker = '\x01';
 
 // Object names → index, ignoring case; built once per compile run.
