@@ -26,7 +26,6 @@ class CodeEmitter {
   void setPosition(int position) { m_position = position; }
   // Positions of the two bytes after each "%" (mode 2: patched with table addresses).
   const std::vector<int>& objectReferences() const { return m_objectReferences; }
-  void clearObjectReferences() { m_objectReferences.clear(); }
 
   bool put(std::uint8_t byte);
 

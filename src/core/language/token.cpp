@@ -15,14 +15,12 @@ constexpr std::array<std::uint8_t, 256> indexOf() {
 static_assert(kTokenTable.size() < 255);
 
 constexpr auto kStatementIndex = indexOf<TokenKind::Statement>();
-constexpr auto kFunctionIndex = indexOf<TokenKind::ConditionFunction>();
 
 const TokenRow* rowAt(std::uint8_t slot) { return slot == 0 ? nullptr : &kTokenTable[slot - 1u]; }
 
 }  // namespace
 
 const TokenRow* statementRow(std::uint8_t operation) { return rowAt(kStatementIndex[operation]); }
-const TokenRow* functionRow(std::uint8_t function) { return rowAt(kFunctionIndex[function]); }
 
 std::string tokenText(const TokenRow& row) {
   std::string text;

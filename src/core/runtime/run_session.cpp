@@ -423,12 +423,6 @@ std::string RunSession::protocolInputLine(DateTime when, std::string_view object
   return dateTimeText(when) + ": Eingabe f\xFCr " + std::string(object) + " <- " + std::string(value);
 }
 
-void RunSession::protocolOutput(int object, std::string_view data) {
-  if (!m_protocol.is_open() || object < 0 || static_cast<std::size_t>(object) >= m_project.objects.size()) return;
-  m_protocol << protocolOutputLine(m_clock.now(), m_project.objects[static_cast<std::size_t>(object)].Name, data) << "\r\n";
-  m_protocol.flush();
-}
-
 void RunSession::protocolInput(int object, std::string_view value) {
   if (!m_protocol.is_open() || object < 0 || static_cast<std::size_t>(object) >= m_project.objects.size()) return;
   m_protocol << protocolInputLine(m_clock.now(), m_project.objects[static_cast<std::size_t>(object)].Name, value) << "\r\n";

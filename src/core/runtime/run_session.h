@@ -126,7 +126,6 @@ class RunSession final : public EngineHost {
   // Protocol lines (the hardware exchange writes them); also what they look like.
   static std::string protocolOutputLine(DateTime when, std::string_view object, std::string_view data);
   static std::string protocolInputLine(DateTime when, std::string_view object, std::string_view value);
-  void protocolOutput(int object, std::string_view data);
   void protocolInput(int object, std::string_view value);
   bool protocolOpen() const { return m_protocol.is_open(); }
 
