@@ -27,7 +27,15 @@ std::array<std::optional<std::int32_t>, kGroupFields> parseGroup(std::string_vie
   std::array<std::optional<std::int32_t>, kGroupFields> fields{};
   for (std::size_t i = 0; i < kGroupFields; ++i) {
     const std::size_t at = i * kGroupFieldWidth;
-    if (at < text.size()) fields[i] = parseNumber(text.substr(at, kGroupFieldWidth));
+    if (at >= text.size()) continue;
+    std::string_view field = text.substr(at, kGroupFieldWidth);
+    // The writer fills a negative number's field with "0" before its sign ("000-8"): read
+    // those, and leading blanks, as the padding they are, so that the number comes back.
+    const std::size_t sign = field.find_first_not_of("0 ");
+    if (sign != std::string_view::npos && field[sign] == '-') field.remove_prefix(sign);
+    else if (const std::size_t digit = field.find_first_not_of(' '); digit != std::string_view::npos)
+      field.remove_prefix(digit);
+    fields[i] = parseNumber(field);
   }
   return fields;
 }

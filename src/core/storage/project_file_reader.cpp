@@ -23,6 +23,10 @@ namespace kelvaro {
 namespace projectfile {
 namespace {
 
+// A key's value cut to its field. Values are read without trailing blanks, and the cut keeps
+// it so: otherwise a value would change on its first save and read.
+std::string fieldText(std::string_view value, std::size_t capacity) { return trimRight(shortText(value, capacity)); }
+
 enum class Section {
   None,  // after "@C", after a duplicate object or station, and before the first header
   Init,
@@ -142,6 +146,14 @@ class Reader {
       pos = end == std::string_view::npos ? bytes.size() : end + 1;
       ++lineNumber;
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+      // A CR inside a line is read as the blank the writer makes of it, so that a text holding
+      // one reads the same before and after a save (two names differing only there are one).
+      std::string withoutCr;
+      if (line.find('\r') != std::string_view::npos) {
+        withoutCr.assign(line);
+        std::replace(withoutCr.begin(), withoutCr.end(), '\r', ' ');
+        line = withoutCr;
+      }
       // An empty line holds nothing, not even the character every line begins with; the writer
       // never writes one, and storing them would let a file of line ends fill the memory.
       if (line.empty()) continue;
@@ -389,12 +401,12 @@ class Reader {
       case ObjectKey::Unknown:
         break;
       case ObjectKey::OName:
-        return setText(*o, &TPSObj::OName, shortText(value, kShortText64));
+        return setText(*o, &TPSObj::OName, fieldText(value, kShortText64));
       case ObjectKey::OKind:
         if (!value.empty()) o->OKind = value.front();
         break;
       case ObjectKey::VoiceContr:
-        return setText(*o, &TPSObj::VoiceContr, shortText(value, kShortText64));
+        return setText(*o, &TPSObj::VoiceContr, fieldText(value, kShortText64));
       case ObjectKey::ObjIDNr: {
         const auto id = parseNumber(value);
         if (!id) return stop(kv->key);
@@ -405,14 +417,14 @@ class Reader {
         break;
       }
       case ObjectKey::Group: {
-        std::string group = shortText(value, kShortText32);
+        std::string group = fieldText(value, kShortText32);
         if (!group.empty() && !addGroupName(group)) return false;
         return setText(*o, &TPSObj::Group, std::move(group));
       }
       case ObjectKey::SndDev:
-        return setText(*o, &TPSObj::SndDev, shortText(value, kShortText32));
+        return setText(*o, &TPSObj::SndDev, fieldText(value, kShortText32));
       case ObjectKey::RcvDev:
-        return setText(*o, &TPSObj::RcvDev, shortText(value, kShortText32));
+        return setText(*o, &TPSObj::RcvDev, fieldText(value, kShortText32));
       case ObjectKey::SndLineNo: o->Snd.LineNo = n; break;
       case ObjectKey::SndAdrA: o->Snd.AdrA = n; break;
       case ObjectKey::SndAdr: o->Snd.Adr[0] = lowByte(n); break;
@@ -427,9 +439,9 @@ class Reader {
       case ObjectKey::RcvAdr4: o->Rcv.Adr[3] = lowByte(n); break;
       case ObjectKey::Extern: o->Extern = n; break;
       case ObjectKey::Typ:
-        return setText(*o, &TPSObj::Typ, shortText(value, kShortText64));
+        return setText(*o, &TPSObj::Typ, fieldText(value, kShortText64));
       case ObjectKey::StartVal:
-        return setText(*o, &TPSObj::StartVal, shortText(value, kShortText64));
+        return setText(*o, &TPSObj::StartVal, fieldText(value, kShortText64));
       case ObjectKey::StateBitmap:
         return stateBitmapLine(*o, value);
       case ObjectKey::ACode: o->ACode = lowByte(n); break;
@@ -486,7 +498,7 @@ class Reader {
     if (!kv) return;
     const std::string_view value = kv->value;
     if (kv->key == "CName") {
-      std::string name = shortText(value, kShortText32);
+      std::string name = fieldText(value, kShortText32);
       m_stationNames.fillOnce(m_project.stations, [](const TPSContr& s) -> std::string_view { return s.CName; });
       if (m_stationNames.contains(name)) {
         // A station of that name exists: its lines up to the next header are ignored.
