@@ -10,18 +10,13 @@
 #include "runtime/debugger.h"
 #include "runtime/run_session.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 
 namespace kelvaro {
 namespace {
 
 TPSObj object(const char* name, const char* type, const char* start, std::vector<std::string> lines) {
-  TPSObj o = createObject(name);
-  o.Typ = type;
-  o.StartVal = start;
-  o.ACode = 254;
-  o.OKind = kKindNumber;
-  for (auto& line : lines) o.program.push_back("-" + line);
-  return o;
+  return test::programObject(name, type, start, std::move(lines));
 }
 
 struct Stop {

@@ -9,6 +9,7 @@
 #include "language/compiler.h"
 #include "runtime/engine.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -18,13 +19,7 @@ DateTime at(int y, int mo, int d, int h, int mi, int s) { return *encodeDate(y, 
 
 TPSObj object(const char* name, const char* type, const char* start, std::uint8_t priority,
               std::vector<std::string> lines = {}) {
-  TPSObj o = createObject(name);
-  o.Typ = type;
-  o.StartVal = start;
-  o.ACode = priority;
-  o.OKind = std::string_view(type) == "Zahl" ? kKindNumber : std::string_view(type) == "Zeichen" ? kKindText : kKindUser;
-  for (auto& line : lines) o.program.push_back("-" + line);
-  return o;
+  return test::programObject(name, type, start, std::move(lines), priority);
 }
 
 struct StatusHost : EngineHost {

@@ -7,6 +7,7 @@
 #include "language/compiler.h"
 #include "runtime/run_session.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 #include "support/temp_dir.h"
 #include "text/cp1252.h"
 
@@ -15,16 +16,11 @@ namespace {
 
 DateTime at(int h, int mi, int s) { return *encodeDate(2026, 6, 15) + *encodeTime(h, mi, s); }
 
+// An object placed on the view "Haus".
 TPSObj object(const char* name, const char* type, const char* start, std::uint8_t priority,
               std::vector<std::string> lines = {}) {
-  TPSObj o = createObject(name);
-  o.Typ = type;
-  o.StartVal = start;
-  o.ACode = priority;
-  const std::string_view t = type;
-  o.OKind = t == "Zahl" ? kKindNumber : t == "Zeichen" ? kKindText : t == "Knopf" ? kKindButton : kKindUser;
+  TPSObj o = test::programObject(name, type, start, std::move(lines), priority);
   o.plans[0].ViewName = "Haus";
-  for (auto& line : lines) o.program.push_back("-" + line);
   return o;
 }
 
