@@ -501,6 +501,8 @@ TEST(ProjectFileRoundTrip, WhatTheWriterRewritesReadsBackTheSame) {
       // A CR inside a name is read as the blank the writer makes of it: the second object is a double.
       {__LINE__, "@Object=A\rB\n@Object=A B\n", "1 objects: [A B] win 0,0"},
       {__LINE__, "@Object=A\n SndDev=" + longDevice + "\n", "1 objects: [A] dev [x] win 0,0"},
+      // A name's trailing blanks would come back without them in the label written from it.
+      {__LINE__, "@Object=rollo \n", "1 objects: [rollo] win 0,0"},
       // Negative numbers in groups, as the writer puts them and with blanks.
       {__LINE__, "@Init\n ExeWinPos=000-8000-80193601056\n", "0 objects: win -8,-8"},
       {__LINE__, "@Object=A\n@Plan\n V;   -1   -1   10   10\n", "1 objects: [A] at -1,-1 win 0,0"},

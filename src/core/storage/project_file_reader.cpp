@@ -23,8 +23,9 @@ namespace kelvaro {
 namespace projectfile {
 namespace {
 
-// A key's value cut to its field. Values are read without trailing blanks, and the cut keeps
-// it so: otherwise a value would change on its first save and read.
+// A value or object name cut to its field, without trailing blanks: key values are read without
+// them, so a text that kept them (after the cut, or an object name the label is written from)
+// would change on its first save and read.
 std::string fieldText(std::string_view value, std::size_t capacity) { return trimRight(shortText(value, capacity)); }
 
 enum class Section {
@@ -184,7 +185,7 @@ class Reader {
       m_station.reset();
       m_section = Section::Station;
     } else if (line.starts_with("@Object")) {
-      return startObject(shortText(line.size() > 8 ? line.substr(8) : std::string_view{}, kShortText64));
+      return startObject(fieldText(line.size() > 8 ? line.substr(8) : std::string_view{}, kShortText64));
     } else if (line.starts_with("@ContObj")) {
       m_section = Section::Object;
     } else if (line.starts_with("@SwitchList")) {
