@@ -501,6 +501,7 @@ TEST(ProjectFileRoundTrip, WhatTheWriterRewritesReadsBackTheSame) {
       // A CR inside a name is read as the blank the writer makes of it: the second object is a double.
       {__LINE__, "@Object=A\rB\n@Object=A B\n", "1 objects: [A B] win 0,0"},
       {__LINE__, "@Object=A\n SndDev=" + longDevice + "\n", "1 objects: [A] dev [x] win 0,0"},
+      {__LINE__, "@Controller\n CName=S1\n CNam=1" + longDevice + "\n@ContrNext\n", "0 objects: slot [x] win 0,0"},
       // A name's trailing blanks would come back without them in the label written from it.
       {__LINE__, "@Object=rollo \n", "1 objects: [rollo] win 0,0"},
       // Negative numbers in groups, as the writer puts them and with blanks.
@@ -512,6 +513,7 @@ TEST(ProjectFileRoundTrip, WhatTheWriterRewritesReadsBackTheSame) {
     s << p.objects.size() << " objects:";
     for (const auto& o : p.objects) s << " [" << o.Name << "]";
     if (!p.objects.empty() && !p.objects[0].SndDev.empty()) s << " dev [" << p.objects[0].SndDev << "]";
+    if (!p.stations.empty()) s << " slot [" << p.stations[0].slots[0].CNam << "]";
     if (!p.objects.empty() && !p.objects[0].plans[0].ViewName.empty())
       s << " at " << p.objects[0].plans[0].Left << "," << p.objects[0].plans[0].Top;
     s << " win " << p.ExeWinPos.left << "," << p.ExeWinPos.top;

@@ -550,7 +550,7 @@ class Reader {
       case SlotField::CAdr: slot.adr[0] = lowByte(n); break;
       case SlotField::CCon: slot.CCon = n; break;
       case SlotField::CFkt: slot.CFkt = n; break;
-      case SlotField::CNam: slot.CNam = shortText(rest, kShortText32); break;
+      case SlotField::CNam: slot.CNam = fieldText(rest, kShortText32); break;
       case SlotField::CZAnOn: slot.CZAnOn = n; break;
       case SlotField::CEIntW1: slot.CEIntW1 = n; break;
       case SlotField::CEIntW2: slot.CEIntW2 = n; break;
