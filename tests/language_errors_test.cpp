@@ -43,6 +43,10 @@ TEST(LanguageErrors, EachCodeFromItsProgramWithObjectLineAndMessage) {
       {__LINE__, {"WENN Lampe EINGESCHALTET", "Lampe:=AUS", "ENDEWENN"}, kErrThenMissing, 1,
        "DANN fehlt in WENN-Anweisung"},
       {__LINE__, {"Lampe:=AN", "SONST"}, kErrElseWithoutIf, 1, "SONST ohne zugehörige WENN-Anweisung"},
+      {__LINE__, {"WENN Lampe EINGESCHALTET", "SONST", "ENDEWENN"}, kErrElseWithoutThen, 1,
+       "SONST ohne zugehörige DANN-Anweisung"},
+      {__LINE__, {"WENN Lampe EINGESCHALTET DANN", "Lampe:=AUS", "SONST", "Lampe:=AN", "SONST", "ENDEWENN"},
+       kErrElseWithoutThen, 4, "SONST ohne zugehörige DANN-Anweisung"},
       {__LINE__, {"Lampe:=AN", "Lampe:=PCAKTIV DANN"}, kErrThenWithoutIf, 1, "DANN ohne zugehörige WENN-Anweisung"},
       {__LINE__, {"Lampe:=AN", "ENDEWENN"}, kErrEndIfWithoutIf, 1, "ENDEWENN ohne zugehörige WENN-Anweisung"},
       {__LINE__, {"WENN Lampe EINGESCHALTET DANN", "Lampe:=AUS"}, kErrEndIfMissing, 1,
@@ -64,7 +68,6 @@ TEST(LanguageErrors, EachCodeFromItsProgramWithObjectLineAndMessage) {
   // 89 characters, and a code the language does not know.
   EXPECT_EQ(toUtf8(languageErrorMessage(kCompileAborted)),
             "Die Erstellung des Codes wird wegen eines Fehlers im Objektprogramm abgebrochen");
-  EXPECT_EQ(languageErrorMessage(kErrElseWithoutThen), "SONST ohne zugeh\xF6rige DANN-Anweisung");
   EXPECT_EQ(languageErrorMessage(kErrUnknownName, std::string(100, 'X')),
             "Unbekannter Bezeichner ->" + std::string(89 - 25, 'X'));
   EXPECT_EQ(languageErrorMessage(-4711), "Fehler -4711");

@@ -226,6 +226,9 @@ class StructureWalk {
 
   WalkResult otherwise(int& p) {
     if (m_levels.empty()) return {kErrElseWithoutIf, p};
+    // A SONST before its DANN, or a second SONST in one WENN, would leave a jump address that no
+    // later byte fills in.
+    if (m_inCondition || m_levels.back().elseJump != 0) return {kErrElseWithoutThen, p};
     if (!has(p, 4)) return {kErrSequence, p};
     m_code[static_cast<std::size_t>(p)] = kStatement;
     m_code[static_cast<std::size_t>(p + 1)] = kGoto;
