@@ -74,4 +74,21 @@ struct SerialFixture {
   Protocol protocol{line, ui};
 };
 
+// The line opened on COM1 to a scripted device.
+struct ScriptedLine : SerialFixture {
+  explicit ScriptedLine(std::uint64_t startMs = 0) : SerialFixture(startMs) {
+    devices["COM1"] = &dev;
+    EXPECT_EQ(line.OpenLine("COM1"), 1);
+  }
+  ScriptedDevice dev;
+};
+
+// The header of a frame to the control unit at address 2.
+inline FrameHeader unitHeader() {
+  FrameHeader h;
+  h.Kind = kKindUnit;
+  h.Address[0] = 2;
+  return h;
+}
+
 }  // namespace kelvaro::test

@@ -1,18 +1,17 @@
 // The termios back-end against a real pseudo-terminal pair made by the test.
 #include <fcntl.h>
-#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <thread>
 
 #include "hardware/posix_serial_port.h"
 #include "hardware/serial_line.h"
-#include "time/clock.h"
 
 namespace kelvaro::test {
 namespace {
@@ -34,7 +33,12 @@ class Pty {
   std::string slave;
 };
 
-TEST(SerialPty, OpensRawExclusiveAndMovesBytesBothWays) {
+// Polls for up to 200 ms: the other end of a pseudo-terminal delivers a moment later.
+void waitUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 200 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST(SerialPty, OpensRawAndMovesBytesBothWays) {
   Pty pty;
   ASSERT_FALSE(pty.slave.empty());
   PosixSerialPort port;
@@ -52,22 +56,28 @@ TEST(SerialPty, OpensRawExclusiveAndMovesBytesBothWays) {
   ASSERT_EQ(port.write(out, sizeof out), 6);
   std::uint8_t got[16] = {};
   ssize_t n = 0;
-  for (int i = 0; i < 200 && n < 6; ++i) {
+  waitUntil([&] {
     const ssize_t r = ::read(pty.master, got + n, sizeof got - static_cast<std::size_t>(n));
     if (r > 0) n += r;
-    else std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+    return n >= 6;
+  });
   ASSERT_EQ(n, 6);
   EXPECT_EQ(hexText({got, 6}), " 81 06 0A 0D 00 FF");  // raw: no CR/LF mapping
 
   const std::uint8_t in[] = {0x81, 0x0D, 0x0A, 0x03, 0x11};
   ASSERT_EQ(::write(pty.master, in, sizeof in), 5);
-  for (int i = 0; i < 200 && port.inputCount() < 5; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  waitUntil([&] { return port.inputCount() >= 5; });
   EXPECT_EQ(port.inputCount(), 5);
   std::uint8_t back[8] = {};
   EXPECT_EQ(port.read(back, 8), 5);
   EXPECT_EQ(hexText({back, 5}), " 81 0D 0A 03 11");
   EXPECT_EQ(port.read(back, 8), 0);  // nothing queued: no blocking
+
+  ASSERT_EQ(::write(pty.master, in, 3), 3);
+  waitUntil([&] { return port.inputCount() >= 3; });
+  ASSERT_EQ(port.inputCount(), 3);
+  EXPECT_EQ(port.purge(kPurgeInput), SerialError::None);
+  EXPECT_EQ(port.inputCount(), 0);
 }
 
 TEST(SerialPty, ModemLinesOfAPseudoTerminalReadAsOffAndFailWithoutClosing) {
@@ -84,7 +94,7 @@ TEST(SerialPty, ModemLinesOfAPseudoTerminalReadAsOffAndFailWithoutClosing) {
   EXPECT_EQ(port.purge(9), SerialError::InvalidArgument);
 }
 
-TEST(SerialPty, ASecondOpenOfAHeldPortFails) {
+TEST(SerialPty, AHeldPortAndAMissingDeviceCannotBeOpened) {
   Pty pty;
   ASSERT_FALSE(pty.slave.empty());
   PosixSerialPort first, second;
@@ -94,28 +104,13 @@ TEST(SerialPty, ASecondOpenOfAHeldPortFails) {
   first.close();
   // Closing lifts the exclusive mark: the port can be taken again.
   EXPECT_EQ(second.open(pty.slave), SerialError::None) << second.lastErrorText();
-}
 
-TEST(SerialPty, PurgeDropsQueuedInput) {
-  Pty pty;
-  ASSERT_FALSE(pty.slave.empty());
-  PosixSerialPort port;
-  ASSERT_EQ(port.open(pty.slave), SerialError::None);
-  const std::uint8_t in[] = {1, 2, 3};
-  ASSERT_EQ(::write(pty.master, in, sizeof in), 3);
-  for (int i = 0; i < 200 && port.inputCount() < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_EQ(port.inputCount(), 3);
-  EXPECT_EQ(port.purge(kPurgeInput), SerialError::None);
-  EXPECT_EQ(port.inputCount(), 0);
-}
-
-TEST(SerialPty, AMissingDeviceIsNamed) {
-  PosixSerialPort port;
-  EXPECT_EQ(port.open("/dev/kelvaro-no-such-port"), SerialError::NoSuchDevice);
-  EXPECT_NE(port.lastErrorText().find("/dev/kelvaro-no-such-port"), std::string::npos);
+  PosixSerialPort missing;
+  EXPECT_EQ(missing.open("/dev/kelvaro-no-such-port"), SerialError::NoSuchDevice);
+  EXPECT_NE(missing.lastErrorText().find("/dev/kelvaro-no-such-port"), std::string::npos);
   std::uint8_t b = 0;
-  EXPECT_EQ(port.read(&b, 1), -1);
-  EXPECT_EQ(port.lastError(), SerialError::NotOpen);
+  EXPECT_EQ(missing.read(&b, 1), -1);
+  EXPECT_EQ(missing.lastError(), SerialError::NotOpen);
 }
 
 }  // namespace
