@@ -1,6 +1,7 @@
 // The frame protocol: frame bytes, receive rules, identification, search and the unit check.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -123,63 +124,39 @@ TEST(Protocol, AModemLinkWaitsLongerForTheFrame) {
   }
 }
 
-TEST(Protocol, VersionDecoding) {
-  const struct {
-    int line;
-    int byte;
-    int version;
-  } kRows[] = {
-      {__LINE__, 53, 350},  {__LINE__, 12, 12},   {__LINE__, 153, 351}, {__LINE__, 0, 0},     {__LINE__, 3, 300},
-      {__LINE__, 100, 100}, {__LINE__, 123, 321}, {__LINE__, 255, 552}, {__LINE__, 122, 122},
-  };
-  for (const auto& r : kRows) {
-    SCOPED_TRACE(r.line);
-    EXPECT_EQ(decodeVersion(static_cast<std::uint8_t>(r.byte)), r.version);
+std::string unitText(const UnitRecord& u) {
+  std::string text = "[" + u.TypeName + "] " + std::to_string(u.TypeCode) + " v" + std::to_string(u.Version) + " f" +
+                     std::to_string(u.FeatureLevel) + " c" + std::to_string(u.DeviceClass) + " s" +
+                     std::to_string(u.SummerTimeMode);
+  for (std::uint16_t capability : u.Capability) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, " %04X", capability);
+    text += hex;
   }
+  return text;
 }
 
-TEST(Protocol, IdentifyEveryTypeOfTheTable) {
-  // Name, type code, version, feature level, device class, summer-time mode.
-  const struct {
-    int line;
-    int code;
-    int versionByte;
-    int extra5;
-    const char* unit;
-  } kRows[] = {
-      {__LINE__, 1, 12, 7, "RFI-RS1 1 v12 f12 c8 s0"},
-      {__LINE__, 2, 53, 7, "ELV-RFI 2 v350 f350 c8 s0"},
-      {__LINE__, 11, 53, 7, "CU-A1 11 v350 f0 c1 s0"},
-      {__LINE__, 12, 53, 7, "CU-A2 Ver.2 122 v350 f0 c1 s0"},
-      {__LINE__, 13, 53, 7, "CU-A2-3.00-10 123 v350 f0 c1 s0"},
-      {__LINE__, 14, 53, 7, "CU-A2-3.20 124 v350 f0 c1 s0"},
-      {__LINE__, 14, 123, 2, "CU-A2-3.20 124 v321 f0 c1 s2"},
-      {__LINE__, 15, 153, 2, "CU/F-A2 125 v351 f120 c1 s2"},
-      {__LINE__, 15, 53, 5, "CU/F-A2 125 v350 f110 c1 s5"},
-      {__LINE__, 77, 53, 5, " 0 v350 f0 c0 s0"},  // unknown code: type left as it was
-  };
-  for (const auto& r : kRows) {
-    SCOPED_TRACE(r.line);
+TEST(Protocol, IdentifyTakesTheUnitRecordFromTheReply) {
+  const auto rows = dataRows("identify_replies.txt");
+  EXPECT_EQ(rows.size(), 19u);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.where);
+    ASSERT_EQ(r.fields.size(), 2u);
     SerialFixture f;
-    sim::UnitConfig config;
-    config.replyCode = r.code;
-    config.versionByte = static_cast<std::uint8_t>(r.versionByte);
-    config.extra = {0, 0, static_cast<std::uint8_t>(r.extra5)};
-    config.capability = {0x01, 0x5F, 0x00, 0xFF, 0, 0, 0x12, 0x34};
-    sim::ControlUnit unit(config);
-    f.devices["COM2"] = &unit;
-    EXPECT_TRUE(f.protocol.IdentifyUnit("COM2", false));
-    const UnitRecord& u = f.protocol.unit;
-    EXPECT_EQ(u.TypeName + " " + std::to_string(u.TypeCode) + " v" + std::to_string(u.Version) + " f" +
-                  std::to_string(u.FeatureLevel) + " c" + std::to_string(u.DeviceClass) + " s" +
-                  std::to_string(u.SummerTimeMode),
-              r.unit);
-    EXPECT_EQ(u.PortName, "COM2");
-    EXPECT_EQ(u.Capability, (std::array<std::uint16_t, 4>{0x015F, 0x00FF, 0x0000, 0x1234}));
-    EXPECT_FALSE(u.Connected);
+    ScriptedDevice dev;
+    f.devices["COM2"] = &dev;
+    dev.at(200, bytesOf(r.fields[0]));
+    const bool identified = f.protocol.IdentifyUnit("COM2", false);
+    EXPECT_EQ(identified ? unitText(f.protocol.unit) : "-", r.fields[1]);
+    if (identified) {
+      EXPECT_EQ(f.protocol.unit.PortName, "COM2");
+    } else {
+      EXPECT_EQ(unitText(f.protocol.unit), unitText(UnitRecord{}));  // nothing taken from the reply
+    }
+    EXPECT_FALSE(f.protocol.unit.Connected);
     EXPECT_FALSE(f.line.portOpen());
-    ASSERT_FALSE(unit.frames.empty());
-    EXPECT_EQ(hexText(unit.frames[0]), " 81 06 C9 22 02 01 1F 00");
+    EXPECT_EQ(hexText(std::span(dev.written).first(std::min<std::size_t>(dev.written.size(), 8))),
+              " 81 06 C9 22 02 01 1F 00");
   }
 }
 
@@ -213,27 +190,6 @@ TEST(Protocol, IdentifyGivesUpOnASilentOrUnpluggedUnitOrWhenTheUserCancels) {
     EXPECT_EQ(unit.frames.size(), r.requests);
     EXPECT_EQ(f.ui.beeps, r.beeps);
     EXPECT_FALSE(f.line.portOpen());
-  }
-}
-
-TEST(Protocol, RepliesFromElsewhereAreNotAnIdentification) {
-  const struct {
-    int line;
-    const char* reply;
-  } kRows[] = {
-      {__LINE__, "81 07 C9 67 03 02 1F 0E 35"},  // to another address
-      {__LINE__, "81 07 C9 68 01 05 1F 0E 35"},  // from another address
-      {__LINE__, "81 07 01 65 01 02 1F 0E 35"},  // a station frame
-      {__LINE__, "81 07 C9 50 01 02 0A 0E 35"},  // another reply
-  };
-  for (const auto& r : kRows) {
-    SCOPED_TRACE(r.line);
-    SerialFixture f;
-    ScriptedDevice dev;
-    f.devices["COM1"] = &dev;
-    dev.at(200, bytesOf(r.reply));
-    EXPECT_FALSE(f.protocol.IdentifyUnit("COM1", false));
-    EXPECT_EQ(f.protocol.unit.TypeCode, 0);
   }
 }
 

@@ -57,37 +57,36 @@ TEST(UnitPageCommands, WhatEachTypeShows) {
   }
 }
 
+// The unit record, the two choices in the settings and what was marked changed, as one line.
+std::string stateText(Workspace& ws) {
+  const UnitRecord& u = ws.unit;
+  const Settings& s = ws.settings();
+  return "[" + u.PortName + "][" + u.TypeName + "] " + std::to_string(u.TypeCode) + " v" + std::to_string(u.Version) +
+         " f" + std::to_string(u.FeatureLevel) + ", COMPORT " + std::to_string(s.COMPORT) + " CONTR " +
+         std::to_string(s.CONTR) + (s.settingsChanged ? ", settings changed" : "") +
+         (ws.project.modified ? ", project modified" : "");
+}
+
 TEST(UnitPageCommands, ChoosingPortAndModelSetsTheSettings) {
   Workspace ws;
   chooseModel(ws, 6);  // "CU-A1"
-  EXPECT_EQ(ws.settings().CONTR, 6);
-  EXPECT_EQ(ws.unit.TypeCode, 11);
-  EXPECT_TRUE(ws.settings().settingsChanged);
-  EXPECT_FALSE(ws.project.modified);
-
+  EXPECT_EQ(stateText(ws), "[][] 11 v0 f0, COMPORT -1 CONTR 6, settings changed");
   ws.settings().settingsChanged = false;
   choosePort(ws, 2);
-  EXPECT_EQ(ws.settings().COMPORT, 2);
-  EXPECT_TRUE(ws.settings().settingsChanged);
-
+  EXPECT_EQ(stateText(ws), "[][] 11 v0 f0, COMPORT 2 CONTR 6, settings changed");
   // Indices outside the lists change nothing.
   ws.settings().settingsChanged = false;
   chooseModel(ws, 8);
   choosePort(ws, -1);
   choosePort(ws, 6);
-  EXPECT_EQ(ws.settings().CONTR, 6);
-  EXPECT_EQ(ws.settings().COMPORT, 2);
-  EXPECT_FALSE(ws.settings().settingsChanged);
+  EXPECT_EQ(stateText(ws), "[][] 11 v0 f0, COMPORT 2 CONTR 6");
 }
 
 TEST(UnitPageCommands, LeavingAChoiceCopiesItsTextIntoTheUnitRecord) {
   Workspace ws;
   leavePortChoice(ws, "COM3");
   leaveModelChoice(ws, "CU/F-A2");
-  EXPECT_EQ(ws.unit.PortName, "COM3");
-  EXPECT_EQ(ws.unit.TypeName, "CU/F-A2");
-  EXPECT_TRUE(ws.project.modified);
-
+  EXPECT_EQ(stateText(ws), "[COM3][CU/F-A2] 0 v0 f0, COMPORT -1 CONTR -1, project modified");
   // Passing through without a change does not mark the project.
   ws.project.modified = false;
   leavePortChoice(ws, "COM3");
@@ -100,29 +99,19 @@ TEST(UnitPageCommands, LeavingAChoiceCopiesItsTextIntoTheUnitRecord) {
 TEST(UnitPageCommands, SettingsDescribeTheUnitUntilAnIdentificationKnowsBetter) {
   Workspace ws;
   applyUnitSettings(ws);  // nothing chosen yet
-  EXPECT_EQ(ws.unit.PortName, "");
-  EXPECT_EQ(ws.unit.TypeName, "");
-  EXPECT_EQ(ws.unit.TypeCode, 0);
-
+  EXPECT_EQ(stateText(ws), "[][] 0 v0 f0, COMPORT -1 CONTR -1");
   ws.settings().COMPORT = 1;
   ws.settings().CONTR = 0;  // "CU/F-A2"
   applyUnitSettings(ws);
-  EXPECT_EQ(ws.unit.PortName, "COM2");
-  EXPECT_EQ(ws.unit.TypeName, "CU/F-A2");
-  EXPECT_EQ(ws.unit.TypeCode, 125);
-
+  EXPECT_EQ(stateText(ws), "[COM2][CU/F-A2] 125 v0 f0, COMPORT 1 CONTR 0");
   // An identification of the same model is kept, with what it found.
   ws.unit.FeatureLevel = 120;
-  ws.unit.TypeCode = 125;
   ws.unit.Version = 351;
   applyUnitSettings(ws);
-  EXPECT_EQ(ws.unit.FeatureLevel, 120);
-  EXPECT_EQ(ws.unit.Version, 351);
-
+  EXPECT_EQ(stateText(ws), "[COM2][CU/F-A2] 125 v351 f120, COMPORT 1 CONTR 0");
   ws.settings().CONTR = 42;  // a settings file from elsewhere
   applyUnitSettings(ws);
-  EXPECT_EQ(ws.unit.TypeName, "");
-  EXPECT_EQ(ws.unit.TypeCode, 0);
+  EXPECT_EQ(stateText(ws), "[COM2][] 0 v351 f120, COMPORT 1 CONTR 42");
 }
 
 TEST(UnitPageCommands, ConfigurationFieldsMarkTheSettingsOnlyWhenChanged) {
@@ -146,13 +135,6 @@ TEST(UnitPageCommands, ConfigurationFieldsMarkTheSettingsOnlyWhenChanged) {
     EXPECT_EQ(ws.settings().*r.setting, before + "X");
     EXPECT_TRUE(ws.settings().settingsChanged);
   }
-}
-
-TEST(UnitPageCommands, ServiceCodeIsExact) {
-  EXPECT_TRUE(isServiceCode("WARTUNG"));
-  EXPECT_FALSE(isServiceCode("wartung"));
-  EXPECT_FALSE(isServiceCode("WARTUNG "));
-  EXPECT_FALSE(isServiceCode(""));
 }
 
 TEST(UnitPageCommands, ImageFileNameIsCutAfterTheFirstDot) {
