@@ -11,7 +11,6 @@
 #include "storage/project_file_format.h"
 #include "support/fake_user_interface.h"
 #include "support/temp_dir.h"
-#include "text/cp1252.h"
 #include "text/text_util.h"
 
 namespace kelvaro {
@@ -41,214 +40,21 @@ Project readText(std::string_view text, ReadStatus expected = ReadStatus::Comple
   return p;
 }
 
-// One stored field of an object as text.
-std::string fieldText(const std::string& text) { return "[" + text + "]"; }
-std::string fieldText(const ObjectAddress& a) {
-  std::ostringstream s;
-  s << a.LineNo << " " << a.AdrA << " " << +a.Adr[0] << " " << +a.Adr[1] << " " << +a.Adr[2] << " " << +a.Adr[3];
-  return s.str();
-}
-std::string fieldText(const std::optional<TBitmapNam>& b) {
-  return b ? " bmp [" + b->BitmapName + "] " + std::to_string(b->NoPath) + " " + std::to_string(b->ObjectOwn) : "";
-}
-std::string fieldText(const std::vector<StateBitmapEntry>& entries) {
-  std::string text;
-  for (const auto& e : entries) text += "\n  [" + e.state + "]" + fieldText(e.bitmap);
-  return text;
-}
-std::string fieldText(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const auto& l : lines) text += "\n  [" + l + "]";
-  return text;
-}
-std::string fieldText(const std::array<TPlan, 3>& plans) {
-  std::ostringstream s;
-  for (const auto& pl : plans)
-    s << "\n  [" << pl.ViewName << "] " << pl.Left << " " << pl.Top << " " << pl.Width << " " << pl.Height;
-  return s.str();
-}
-template <class Number>
-  requires std::is_arithmetic_v<Number>
-std::string fieldText(Number value) {
-  return std::to_string(+value);
+// A stored project file under tests/data.
+std::string storedFile(std::string_view name) {
+  return readFile(std::string(KELVARO_SOURCE_DIR) + "/tests/data/" + std::string(name));
 }
 
-// Every stored field of the model as text, one line each, so a difference reads like a diff.
-// Written independently of the file format: a field the writer forgets shows up here.
-std::string describe(const Project& p) {
-  std::ostringstream s;
-  for (const auto& v : p.views) s << "view [" << v.name << "] bmp [" << v.info.BitmapName << "] " << +v.info.NoPath << "\n";
-  s << "BackColor " << p.BackColor << " ExeWinStat " << +p.ExeWinStat << " ExeWinPos " << p.ExeWinPos.left << ","
-    << p.ExeWinPos.top << "," << p.ExeWinPos.width << "," << p.ExeWinPos.height << " Extern " << p.Extern << "\n";
-  for (const auto& t : p.types) s << "type [" << t << "]\n";
-  for (const auto& t : p.typeNames) s << "typeName [" << t << "]\n";
-  for (const auto& t : p.typeStates) {
-    s << "typeState [" << t.entry << "]";
-    if (t.bitmap) s << " bmp [" << t.bitmap->BitmapName << "] " << +t.bitmap->NoPath << " " << +t.bitmap->ObjectOwn;
-    s << "\n";
+// One project with a value other than the default in every stored field, one with most fields
+// at their defaults. Read and written again each comes out byte for byte: a field the reader
+// drops or the writer forgets, a column or a number group that moves, changes the bytes.
+TEST(ProjectFileRoundTrip, StoredFilesComeBackByteForByte) {
+  for (const char* name : {"full_project.SPG", "small_project.SPG"}) {
+    SCOPED_TRACE(name);
+    const std::string file = storedFile(name);
+    ASSERT_FALSE(file.empty());
+    EXPECT_EQ(projectFileText(readText(file)), file);
   }
-  for (const auto& c : p.constants) s << "const [" << c << "]\n";
-  for (const auto& o : p.objects)
-    forEachStoredField([&](std::string_view key, const auto& field) { s << key << " " << fieldText(field) << "\n"; }, o);
-  for (const auto& st : p.stations) {
-    s << "station [" << st.CName << "] CKind [" << st.CKind << "] CMPKind [" << st.CMPKind << "] CKindi " << st.CKindi
-      << " CLine " << st.CLine << " CPArt " << +st.CPArt << " CPAdrTyp " << +st.CPAdrTyp << " CPLeitg " << st.CPLeitg
-      << " CPAdrA " << st.CPAdrA << " CPAdr " << +st.CPAdr[0] << " " << +st.CPAdr[1] << " " << +st.CPAdr[2] << " "
-      << +st.CPAdr[3] << " CPDevAnz " << st.CPDevAnz << "\n";
-    for (const auto& d : st.slots)
-      s << "  slot " << +d.CDevArt << " COfflB " << +static_cast<unsigned char>(d.COfflB) << " " << d.CCon << " "
-        << d.CFkt << " " << d.CZAnOn << " adr " << +d.adr[0] << " " << d.CEIntW1 << " " << d.CEIntW2 << " ["
-        << d.CNam << "]\n";
-  }
-  for (const auto& g : p.groupDefs) s << "groupDef [" << g << "]\n";
-  for (const auto& g : p.groupNames) s << "groupName [" << g << "]\n";
-  return s.str();
-}
-
-// The small project of the exact-output test.
-Project smallProject() {
-  Project p;
-  p.views = {{"Erdgeschoss", {"EG.BMP", 1}}, {"Keller", {}}};
-  p.BackColor = 3;
-  p.ExeWinPos = {-8, 20, 640, 480};
-  p.Extern = true;
-  p.types = {"Lampe;1", "Sensor;0"};
-  p.typeStates = {{"Lampe:Aus", TBitmapNam{"LAMPAUS.BMP", 1, 0}}, {"Lampe:An", std::nullopt}};
-  p.constants = {"MAX = 10"};
-
-  TPSObj o = createObject("Lampe1");
-  o.OName = "Flurlampe";
-  o.OKind = kKindUser;
-  o.Typ = "Lampe";
-  o.StartVal = "Aus";
-  o.Group = "Flur";
-  o.ObjIDNr = 12;
-  o.Activ = false;
-  o.Beep = true;
-  o.ExtActiv = false;
-  o.ExtTrans = true;
-  o.ExtTransList = {"1", "2"};
-  o.Snd = {1, 2, {5, 6, 0, 0}};
-  o.stateBitmaps = {{"An", TBitmapNam{"C:\\BMP\\AN.BMP", 0, 1}}, {"Aus", TBitmapNam{"LAMPAUS.BMP", 1, 0}}};
-  o.program = {"-WENN x DANN", "-&EINSCHALTEN"};
-  o.varDefs = {"Zaehler"};
-  o.plans[0] = {"Erdgeschoss", 100, 200, 80, 50};
-  o.plans[2] = {"Keller", 5, 6, 7, 8};
-  p.objects.push_back(o);
-
-  TPSContr s = createStation("Station1");
-  s.CKind = "MXB2";
-  s.CKindi = 1;
-  s.CMPKind = "Daten";
-  s.CLine = 2;
-  s.CPArt = 3;
-  s.CPAdrA = 2;
-  s.CPAdr = {7, 8, 0, 0};
-  s.CPDevAnz = 2;
-  s.slots[0].CDevArt = 1;
-  s.slots[0].CCon = 12;
-  s.slots[0].CNam = "Lampe1";
-  s.slots[0].COfflB = 'A';
-  s.slots[1].CDevArt = 2;
-  s.slots[1].CZAnOn = 100;  // COfflB stays NUL, as in a station not yet configured
-  p.stations.push_back(s);
-  p.groupDefs = {"Flur=Lampe1"};
-  return p;
-}
-
-TEST(ProjectFileWriter, SmallProjectByteExact) {
-  const std::string expected = crlf({
-      "@Init",
-      " View=" + pad("Erdgeschoss", 48) + "EG.BMP",
-      " View=Keller",
-      " BackColor=3",
-      " ExeWinPos=000-8000200064000480",
-      " Extern=1",
-      "@Typs",
-      " Lampe;1",
-      " Sensor;0",
-      "@TypState",
-      " " + pad("Lampe:Aus", 64) + "LAMPAUS.BMP",
-      " Lampe:An",
-      "@ConstList",
-      " MAX = 10",
-      "@Object=Lampe1",
-      " OName=Flurlampe",
-      " OKind=U",
-      " VoiceContr=",
-      " ObjIDNr=12",
-      " Group=Flur",
-      " SndDev=",
-      " RcvDev=",
-      " Activ=0",
-      " Beep=1",
-      " ExtActiv=0",
-      " ExtTrans=1",
-      " SndLineNo=1",
-      " SndAdrA=2",
-      " SndAdr=5",
-      " SndAdr2=6",
-      " Extern=0",
-      " Typ=Lampe",
-      " StartVal=Aus",
-      " +ZBM=" + pad("An", 48) + "C:\\BMP\\AN.BMP",
-      " GgeCol=2",
-      " OutpRB=0",
-      " OutpWrtRB=1",
-      " BSInputRB=0",
-      " NoBitMapRB=2",
-      " GaugeDirRB=0",
-      " HdwTyp=4",
-      " CtZust=0",
-      " ObjTypO=0",
-      " ACode=254",
-      " *Pgm=WENN x DANN",
-      " *Pgm=&EINSCHALTEN",
-      " *VarDef=Zaehler",
-      "@ExtTransList",
-      " 1",
-      " 2",
-      "@Plan",
-      " Erdgeschoss;00100002000008000050",
-      " Keller;00005000060000700008",
-      "@ContObj",
-      "@C",
-      "@Controller",
-      " CName=Station1",
-      " CKind=MXB2",
-      " CKindi=1",
-      " CMPKind=Daten",
-      " CLine=2",
-      " CPArt=3",
-      " CPDevAnz=2",
-      " CPAdrA=2",
-      " CPAdr=7",
-      " CPAdr2=8",
-      " CDevArt=1  1",
-      " CCon=1 12",
-      " CNam=1Lampe1",
-      " COfflB=1A",
-      " CDevArt=2  2",
-      " CZAnOn=2100",
-      "@ContrNext",
-      "@C",
-      "@GrpList",
-      " Flur=Lampe1",
-      "@E",
-  });
-  EXPECT_EQ(projectFileText(smallProject()), expected);
-}
-
-// The name fills the first 48 characters of the value, so the bitmap starts at character 49
-// of the value: column 55 of the line, after " View=".
-TEST(ProjectFileWriter, ViewBitmapStartsAfter48NameColumnsAndABareViewIsNotPadded) {
-  Project p;
-  p.views = {{"EG", {"EG.BMP", 1}}, {"Keller", {}}};
-  const std::string text = projectFileText(p);
-  const std::size_t line = text.find(" View=EG");
-  ASSERT_NE(line, std::string::npos);
-  EXPECT_EQ(text.find("EG.BMP") - line + 1, 55u);  // columns count from 1
-  EXPECT_NE(text.find("\r\n View=Keller\r\n"), std::string::npos);
 }
 
 TEST(ProjectFileWriter, EmptyProjectHasEverySectionButTheStations) {
@@ -297,21 +103,7 @@ TEST(ProjectFileWriter, LineBreaksInsideTextsBecomeBlanks) {
   const std::string text = projectFileText(p);
   EXPECT_NE(text.find(" a  @Object=Evil\r\n"), std::string::npos);
   EXPECT_NE(text.find(" OName=two lines\r\n"), std::string::npos);
-  const Project back = readText(text);
-  ASSERT_EQ(back.objects.size(), 1u);
-  EXPECT_EQ(back.objects[0].Name, "X");
-}
-
-TEST(ProjectFileWriter, NameLongerThanItsColumnIsNotCutAndReadsBackWrongly) {
-  Project p;
-  const std::string longName(50, 'v');
-  p.views = {{longName, {"B.BMP", 1}}};
-  const std::string text = projectFileText(p);
-  EXPECT_NE(text.find(" View=" + longName + "B.BMP\r\n"), std::string::npos);
-  const Project back = readText(text);
-  ASSERT_EQ(back.views.size(), 1u);
-  EXPECT_EQ(back.views[0].name, std::string(48, 'v'));
-  EXPECT_EQ(back.views[0].info.BitmapName, "vvB.BMP");
+  EXPECT_EQ(readText(text).objects.size(), 1u);
 }
 
 TEST(ProjectFileWriter, OfflineBehaviourNulOrBlankWritesNothing) {
@@ -327,143 +119,6 @@ TEST(ProjectFileWriter, OfflineBehaviourNulOrBlankWritesNothing) {
   EXPECT_EQ(text.find("COfflB=1"), std::string::npos);
   EXPECT_EQ(text.find("COfflB=2"), std::string::npos);
   EXPECT_NE(text.find(" COfflB=3x\r\n"), std::string::npos);
-}
-
-TEST(ProjectFileReader, OfflineBehaviourNulInAFileStillLoads) {
-  const std::string file =
-      crlf({"@Controller", " CName=S", std::string(" CDevArt=1  4"), std::string(" COfflB=1\0", 10), " COfflB=2",
-            "@ContrNext", "@C"});
-  const Project p = readText(file);
-  ASSERT_EQ(p.stations.size(), 1u);
-  EXPECT_EQ(p.stations[0].slots[0].CDevArt, 4);
-  EXPECT_EQ(p.stations[0].slots[0].COfflB, '\0');
-  EXPECT_EQ(p.stations[0].slots[1].COfflB, ' ');  // the blank was trimmed away with the value
-}
-
-// A project with a value other than the default in every stored field.
-Project fullProject() {
-  Project p;
-  p.views = {{"Wohnen", {"WOHNEN.BMP", 1}}, {"Garten", {"/bmp/garten.bmp", 0}}, {"Dach", {}}};
-  p.BackColor = 9;
-  p.ExeWinPos = {12, 34, 800, 600};
-  p.Extern = true;
-  p.types = {"Jalousie;1", "Lampe;1", "Melder;0"};
-  p.typeStates = {{"Lampe:Aus", TBitmapNam{"AUS.BMP", 1, 0}},
-                  {"Lampe:An", TBitmapNam{"C:\\B\\AN.BMP", 0, 0}},
-                  {"Jalousie:oben", std::nullopt}};
-  p.constants = {"PI = 3", "", "  eingerueckt"};
-  for (int i = 0; i < 2; ++i) {
-    TPSObj o = createObject(i == 0 ? "Rollo" : "Melder1");
-    o.OName = "Rollo im Wohnzimmer " + std::to_string(i);
-    o.Typ = "Jalousie";
-    o.StartVal = "oben";
-    o.VoiceContr = "Rollo hoch";
-    o.OKind = kKindUser;
-    o.Group = "Unten" + std::to_string(i);
-    o.HdwTyp = 1;
-    o.CtZust = 3;
-    o.ObjTypO = 3;
-    o.ObjIDNr = static_cast<std::uint16_t>(65535 - i);
-    o.Activ = o.visible = o.InputExec = o.AutoSize = o.ExtActiv = false;
-    o.Beep = o.SpecSt = o.RckMsg = o.ExtTrans = o.Stretch = true;
-    o.SndDev = "Kanal1";
-    o.RcvDev = "Kanal2";
-    o.Snd = {3, 4, {1, 2, 3, 255}};
-    o.Rcv = {4, 3, {9, 8, 7, 0}};
-    o.ACode = 16;
-    o.stateBitmaps = {{"oben", TBitmapNam{"OBEN.BMP", 1, 1}}, {"unten", TBitmapNam{"D:\\X\\UNTEN.BMP", 0, 1}}};
-    o.program = {"-WENN Rollo = oben DANN", "-&  AUSSCHALTEN Lampe", "-ENDEWENN"};
-    o.varDefs = {pad("Zaehler", 20) + pad("Zahl", 20) + "0"};
-    o.ExtTransList = {"253", "4", "252"};
-    o.GgeFrom = -5;
-    o.GgeTo = 100;
-    o.GgeCol = 7;
-    o.PanelCh = 20;
-    o.PanelRo = 3;
-    o.OutpRB = 2;
-    o.OutpWrtRB = 2;
-    o.BSInputRB = 1;
-    o.NoBitMapRB = 0;
-    o.GaugeDirRB = 1;
-    o.plans[0] = {"Wohnen", 0, 99999, 1, 2, 0, 0};
-    o.plans[1] = {"Garten", 1000, 2000, 300, 400, 0, 0};
-    o.plans[2] = {"Dach", -1000, 7, 8, 9, 0, 0};
-    o.Extern = 1;
-    p.objects.push_back(o);
-  }
-  for (int i = 0; i < 2; ++i) {
-    TPSContr s = createStation("Modul" + std::to_string(i));
-    s.CKind = "40611x";
-    s.CMPKind = "Daten";
-    s.CKindi = 21;
-    s.CLine = 2;
-    s.CPArt = 5;
-    s.CPAdrTyp = 6;
-    s.CPLeitg = -3;
-    s.CPAdrA = 4;
-    s.CPAdr = {10, 20, 30, 40};
-    s.CPDevAnz = 8;
-    for (int k = 0; k < kSlotsPerStation; ++k) {
-      DeviceSlot& d = s.slots[static_cast<std::size_t>(k)];
-      d.CDevArt = static_cast<std::uint8_t>(200 + k);
-      d.COfflB = static_cast<char>('a' + k);
-      d.CCon = 1000 * k + 1;
-      d.CFkt = -k - 1;
-      d.CZAnOn = k + 5;
-      d.adr[0] = static_cast<std::uint8_t>(k + 1);
-      d.CEIntW1 = 123456;
-      d.CEIntW2 = -7;
-      d.CNam = " Kanal" + std::to_string(k);
-    }
-    p.stations.push_back(s);
-  }
-  p.groupDefs = {"Unten0=Rollo", "Unten1=Melder1"};
-  p.groupNames = {"Unten0", "Unten1"};
-  rebuildTypeNames(p);
-  return p;
-}
-
-TEST(ProjectFileRoundTrip, EveryStoredFieldSurvives) {
-  const Project original = fullProject();
-  const Project back = readText(projectFileText(original));
-  EXPECT_EQ(describe(back), describe(original));
-}
-
-TEST(ProjectFileRoundTrip, WindowStateSurvives) {
-  Project p;
-  p.ExeWinStat = 2;
-  EXPECT_EQ(readText(projectFileText(p)).ExeWinStat, 2);
-}
-
-TEST(ProjectFileRoundTrip, WriteReadWriteReproducesTheBytes) {
-  Project small = smallProject();
-  small.ExeWinPos.left = -8;
-  for (const Project& p : {small, fullProject()}) {
-    const std::string first = projectFileText(p);
-    EXPECT_EQ(projectFileText(readText(first)), first);
-  }
-}
-
-TEST(ProjectFileRoundTrip, ExtActivSurvivesInBothStatesAndOldFilesLoad) {
-  struct Case {
-    int line;
-    std::string keyLines;  // object key lines in the file
-    bool expected;
-  };
-  const Case cases[] = {
-      {__LINE__, "", true},  // older files write nothing for a set flag
-      {__LINE__, " ExtActiv=1\r\n", true},
-      {__LINE__, " ExtActiv=0\r\n", false},
-      {__LINE__, " ExtActiv=0\r\n ExtActiv=1\r\n", true},
-      {__LINE__, " ExtActiv=yes\r\n", true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    const Project p = readText("@Object=A\r\n" + c.keyLines + "@ContObj\r\n@C\r\n");
-    ASSERT_EQ(p.objects.size(), 1u);
-    EXPECT_EQ(p.objects[0].ExtActiv, c.expected);
-    EXPECT_EQ(readText(projectFileText(p)).objects[0].ExtActiv, c.expected);
-  }
 }
 
 TEST(ProjectFileRoundTrip, LongStatementsComeBackCutTo250Characters) {
@@ -613,7 +268,7 @@ std::string objectSummary(const Project& p) {
   for (const auto& o : p.objects) {
     s << "[" << o.Name << " OName=" << o.OName << " OKind=" << o.OKind << " Id=" << o.ObjIDNr << " Grp=" << o.Group
       << " ACode=" << +o.ACode << " Snd=" << o.Snd.LineNo << "/" << o.Snd.AdrA << "/" << +o.Snd.Adr[0] << "/"
-      << +o.Snd.Adr[3] << " Hdw=" << o.HdwTyp << " Act=" << o.Activ << o.Beep;
+      << +o.Snd.Adr[3] << " Hdw=" << o.HdwTyp << " Act=" << o.Activ << o.Beep << o.ExtActiv;
     for (const auto& b : o.stateBitmaps) {
       s << " Z(" << b.state;
       if (b.bitmap) s << "|" << b.bitmap->BitmapName << "|" << +b.bitmap->NoPath << +b.bitmap->ObjectOwn;
@@ -633,24 +288,27 @@ std::string objectSummary(const Project& p) {
 
 TEST(ProjectFileReader, ObjectKeys) {
   const std::string head = "@Object=A\r\n";
-  const std::string plain = " OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10";
+  const std::string plain = " OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101";
   runReaderCases(
       {
           {__LINE__, head, "[A" + plain + "]"},
-          {__LINE__, head + " OName=Lampe  \r\n OKind=Zahl\r\n ObjIDNr=42\r\n", "[A OName=Lampe OKind=Z Id=42 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
-          {__LINE__, head + " OKind=\r\n OName=;\r\n", "[A OName= OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+          {__LINE__, head + " OName=Lampe  \r\n OKind=Zahl\r\n ObjIDNr=42\r\n", "[A OName=Lampe OKind=Z Id=42 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
+          {__LINE__, head + " OKind=\r\n OName=;\r\n", "[A OName= OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
           // ObjIDNr keeps its low 16 bits; a number beyond int32 reads as 0.
-          {__LINE__, head + " ObjIDNr=70000\r\n", "[A OName=A OKind=  Id=4464 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
-          {__LINE__, head + " ObjIDNr=-1\r\n", "[A OName=A OKind=  Id=65535 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+          {__LINE__, head + " ObjIDNr=70000\r\n", "[A OName=A OKind=  Id=4464 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
+          {__LINE__, head + " ObjIDNr=-1\r\n", "[A OName=A OKind=  Id=65535 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
           {__LINE__, head + " ObjIDNr=123456789012\r\n", "[A" + plain + "]"},
           {__LINE__, head + " ACode=300\r\n SndLineNo=2\r\n SndAdrA=4\r\n SndAdr=-1\r\n SndAdr4=257\r\n",
-           "[A OName=A OKind=  Id=0 Grp= ACode=44 Snd=2/4/255/1 Hdw=4 Act=10]"},
-          {__LINE__, head + " HdwTyp=x\r\n Activ=1\r\n Beep=0\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=0 Act=10]"},
-          {__LINE__, head + " Activ=0\r\n Beep=1\r\n Activ=yes\r\n Beep=2\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=01]"},
-          {__LINE__, head + " Group=Keller  \r\n", "[A OName=A OKind=  Id=0 Grp=Keller ACode=254 Snd=0/0/0/0 Hdw=4 Act=10] group(Keller)"},
+           "[A OName=A OKind=  Id=0 Grp= ACode=44 Snd=2/4/255/1 Hdw=4 Act=101]"},
+          {__LINE__, head + " HdwTyp=x\r\n Activ=1\r\n Beep=0\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=0 Act=101]"},
+          {__LINE__, head + " Activ=0\r\n Beep=1\r\n Activ=yes\r\n Beep=2\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=011]"},
+          // Older files write nothing for a set ExtActiv, newer ones both states.
+          {__LINE__, head + " ExtActiv=0\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=100]"},
+          {__LINE__, head + " ExtActiv=0\r\n ExtActiv=1\r\n", "[A" + plain + "]"},
+          {__LINE__, head + " Group=Keller  \r\n", "[A OName=A OKind=  Id=0 Grp=Keller ACode=254 Snd=0/0/0/0 Hdw=4 Act=101] group(Keller)"},
           {__LINE__, head + " Group=;\r\n", "[A" + plain + "]"},
           {__LINE__, head + " Group=" + std::string(40, 'g') + "\r\n",
-           "[A OName=A OKind=  Id=0 Grp=" + std::string(32, 'g') + " ACode=254 Snd=0/0/0/0 Hdw=4 Act=10] group(" + std::string(32, 'g') + ")"},
+           "[A OName=A OKind=  Id=0 Grp=" + std::string(32, 'g') + " ACode=254 Snd=0/0/0/0 Hdw=4 Act=101] group(" + std::string(32, 'g') + ")"},
           {__LINE__, head + " *Pgm=WENN  \r\n *Pgm=&X\r\n *Pgm=\r\n *VarDef=v  \r\n",
            "[A" + plain + " P(-WENN) P(-&X) P(-) V(v)]"},
           {__LINE__, head + " +ZBM=an\r\n +ZBM=" + pad("aus", 48) + "AUS.BMP\r\n +ZBM=" + pad("zu", 48) + "/b/ZU.BMP\r\n",
@@ -661,24 +319,17 @@ TEST(ProjectFileReader, ObjectKeys) {
            "[A" + plain + " @(V1 1,2,3,4) @(V2 -8,0,0,0)]"},
           {__LINE__, head + "@Plan\r\n V1;00001000020000300004\r\n@Plan\r\n V9;00009000090000900009\r\n",
            "[A" + plain + " @(V9 9,9,9,9)]"},
-          {__LINE__, head + "@C\r\n OName=Nein\r\n@ContObj\r\n OName=Doch\r\n", "[A OName=Doch OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
-          {__LINE__, "@Object=" + std::string(70, 'n') + "\r\n", "[" + std::string(64, 'n') + " OName=" + std::string(64, 'n') + " OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+          {__LINE__, head + "@C\r\n OName=Nein\r\n@ContObj\r\n OName=Doch\r\n", "[A OName=Doch OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
+          {__LINE__, "@Object=" + std::string(70, 'n') + "\r\n", "[" + std::string(64, 'n') + " OName=" + std::string(64, 'n') + " OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
           // Before any object: keys, placements and conversion entries have nowhere to go.
           {__LINE__, "@ContObj\r\n OName=X\r\n@Plan\r\n V;00001000010000100001\r\n@ExtTransList\r\n 1\r\n", ""},
           {__LINE__, head + " OName\r\n =x\r\n\r\n oname=y\r\n", "[A" + plain + "]"},
+          // A second block of a name already read, in any case, changes nothing, not even its lists.
+          {__LINE__, head + "@ExtTransList\r\n 1\r\n@C\r\n@Object=a\r\n OName=Zwei\r\n *Pgm=X\r\n@ExtTransList\r\n 2\r\n"
+                     "@Plan\r\n W;00002000020000200002\r\n@ContObj\r\n Group=G\r\n@C\r\n",
+           "[A" + plain + " E(1)]"},
       },
       objectSummary);
-}
-
-TEST(ProjectFileReader, DuplicateObjectBlockChangesNothing) {
-  const std::string file = crlf({
-      "@Object=Lampe", " OName=Erste", "@ExtTransList", " 1", "@Plan", " V;00001000010000100001", "@ContObj", "@C",
-      "@Object=LAMPE", " OName=Zweite", " *Pgm=X", "@ExtTransList", " 2", "@Plan", " W;00002000020000200002",
-      "@ContObj", " Group=G", "@C",
-      "@Object=Lampe", " OName=Dritte", "@ContObj", " OName=Vierte", "@C",
-  });
-  EXPECT_EQ(objectSummary(readText(file)),
-            "[Lampe OName=Erste OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10 E(1) @(V 1,1,1,1)]");
 }
 
 std::string stationSummary(const Project& p) {
@@ -719,6 +370,9 @@ TEST(ProjectFileReader, StationSection) {
           {__LINE__, "@Controller\r\n CName=S1\r\n CDevArt=0  7\r\n CDevArt=9  7\r\n CDevArt=x\r\n CDevArt=\r\n CNam=;\r\n@ContrNext\r\n",
            "[S1  A=1 adr=0,0 art=0]"},
           {__LINE__, "@Controller\r\n CName=S1\r\n CDevArt=1abc\r\n@ContrNext\r\n", "[S1  A=1 adr=0,0 art=0]"},
+          // A NUL offline behaviour still loads; an empty one is the blank it was trimmed to.
+          {__LINE__, "@Controller\r\n CName=S1\r\n CDevArt=1  4\r\n" + std::string(" COfflB=1\0\r\n", 12) + " COfflB=2\r\n@ContrNext\r\n",
+           "[S1  A=1 adr=0,0 art=0 1(4,0,0,0,[],) 2(0,0,0,0,[], )]"},
       },
       stationSummary);
 }
@@ -727,7 +381,7 @@ TEST(ProjectFileReader, LineEndingsAndLengths) {
   const std::string lf = "@Object=A\n OName=B\n@Plan\n V;00001000020000300004\n@C\n";
   const std::string crlfText = "@Object=A\r\n OName=B\r\n@Plan\r\n V;00001000020000300004\r\n@C\r\n";
   const std::string noFinalBreak = "@Object=A\r\n OName=B\r\n@Plan\r\n V;00001000020000300004";
-  const std::string expected = "[A OName=B OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10 @(V 1,2,3,4)]";
+  const std::string expected = "[A OName=B OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101 @(V 1,2,3,4)]";
   EXPECT_EQ(objectSummary(readText(lf)), expected);
   EXPECT_EQ(objectSummary(readText(crlfText)), expected);
   EXPECT_EQ(objectSummary(readText(noFinalBreak)), expected);
@@ -744,7 +398,7 @@ TEST(ProjectFileReader, LineEndingsAndLengths) {
   const std::string dense = "@Object=A\n ExtTrans=1\n@ExtTransList\n 5\n@Plan\n V;00001000020000300004\n@GrpList\n G\n";
   const std::string spaced =
       "@Object=A\n ExtTrans=1\n@ExtTransList\n\n 5\n@Plan\n\r\n V;00001000020000300004\n@GrpList\n\n G\n\r\n";
-  EXPECT_EQ(describe(readText(spaced)), describe(readText(dense)));
+  EXPECT_EQ(projectFileText(readText(spaced)), projectFileText(readText(dense)));
   EXPECT_EQ(readText(spaced).objects[0].plans[0].ViewName, "V");
 }
 
@@ -756,10 +410,10 @@ TEST(ProjectFileReader, NonNumericKeyNumberStopsTheLoadKeepingWhatWasRead) {
   };
   const Case cases[] = {
       {__LINE__, "@Object=A\r\n@C\r\n@Object=B\r\n ObjIDNr=12a\r\n OName=Nie\r\n@C\r\n@Object=C\r\n",
-       "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10][B OName=B OKind=  Id=0 Grp= ACode=254 "
-       "Snd=0/0/0/0 Hdw=4 Act=10]"},
-      {__LINE__, "@Object=A\r\n ObjIDNr=\r\n@Object=B\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
-      {__LINE__, "@Object=A\r\n ObjIDNr=000-8\r\n@Object=B\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=10]"},
+       "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101][B OName=B OKind=  Id=0 Grp= ACode=254 "
+       "Snd=0/0/0/0 Hdw=4 Act=101]"},
+      {__LINE__, "@Object=A\r\n ObjIDNr=\r\n@Object=B\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
+      {__LINE__, "@Object=A\r\n ObjIDNr=000-8\r\n@Object=B\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
       {__LINE__, "@Init\r\n BackColor=Rot\r\n@Object=A\r\n", ""},
       {__LINE__, "@Init\r\n ExeWinStat=;\r\n@Object=A\r\n", ""},
       {__LINE__, "@Init\r\n ExeWinStat=-2147483649\r\n@Object=A\r\n", ""},  // no int: as unreadable
@@ -783,7 +437,7 @@ TEST(ProjectFileReader, SecondFileMergesIntoTheFirst) {
                                    " CKind=Neu", "@ContrNext", " CName=S2", "@ContrNext", "@C", "@GrpList", " G2", "@E"});
   EXPECT_EQ(readProjectText(p, first), ReadStatus::Complete);
   EXPECT_EQ(readProjectText(p, second), ReadStatus::Complete);
-  EXPECT_EQ(describe(p), describe(readText(crlf({
+  EXPECT_EQ(projectFileText(p), projectFileText(readText(crlf({
                              "@Init", " View=EG", " View=OG", " BackColor=2", "@Typs", " Lampe;1", " Tor;2",
                              "@TypState", " Lampe:an", " Tor:zu", "@ConstList", " A=1", " B=2", "@Object=Lampe",
                              " OName=Alt", " Group=Flur", "@C", "@Object=Tor", " Group=FLUR", "@C", "@Controller",
@@ -793,33 +447,40 @@ TEST(ProjectFileReader, SecondFileMergesIntoTheFirst) {
   EXPECT_EQ(p.typeNames, (std::vector<std::string>{"Lampe", "Tor"}));
 }
 
-TEST(ProjectFile, MissingInitFileIsSilentInAnyCaseAndDirectory) {
+TEST(ProjectFile, MissingFileIsReportedUnlessItIsTheDefinitionsFile) {
   TempDir dir;
-  for (const std::string name : {"INIT.SPI", "init.spi", "Init.Spi", "/no/such/dir/INIT.SPI", "sub\\init.SPI"}) {
-    SCOPED_TRACE(name);
+  struct Case {
+    int line;
+    std::string name;
+    ReadStatus status;
+  };
+  const Case cases[] = {
+      {__LINE__, "INIT.SPI", ReadStatus::MissingSilent},
+      {__LINE__, "init.spi", ReadStatus::MissingSilent},
+      {__LINE__, "/no/such/dir/INIT.SPI", ReadStatus::MissingSilent},
+      {__LINE__, "sub\\init.SPI", ReadStatus::MissingSilent},
+      {__LINE__, "Haus.SPG", ReadStatus::Missing},
+      {__LINE__, "/no/such/dir/Haus.SPG", ReadStatus::Missing},
+      {__LINE__, "INIT.SPI.bak", ReadStatus::Missing},
+      {__LINE__, "INIT.SP", ReadStatus::Missing},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
     FakeUserInterface ui;
     Project p;
     p.constants = {"bleibt"};
-    EXPECT_EQ(readProject(p, name, dir.path().string(), ui), ReadStatus::MissingSilent);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(readProject(p, c.name, dir.path().string(), ui), c.status);
     EXPECT_EQ(p.constants, (std::vector<std::string>{"bleibt"}));
+    if (c.status == ReadStatus::MissingSilent) {
+      EXPECT_TRUE(ui.messages.empty());
+    } else {
+      ASSERT_EQ(ui.messages.size(), 1u);
+      EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
+      EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
+      EXPECT_EQ(ui.messageTexts()[0], "Datei " + c.name + " nicht gefunden");
+    }
   }
 }
-
-TEST(ProjectFile, MissingOtherFileIsReportedWithTheNameAsGiven) {
-  TempDir dir;
-  for (const std::string name : {"Haus.SPG", "/no/such/dir/Haus.SPG", "INIT.SPI.bak", "INIT.SP"}) {
-    SCOPED_TRACE(name);
-    FakeUserInterface ui;
-    Project p;
-    EXPECT_EQ(readProject(p, name, dir.path().string(), ui), ReadStatus::Missing);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
-    EXPECT_EQ(ui.messageTexts()[0], "Datei " + name + " nicht gefunden");
-  }
-}
-
 TEST(ProjectFile, NameNotFoundAsGivenIsLookedUpInTheProjectDirectory) {
   TempDir dir;
   writeFile(dir.file("Haus.SPG"), "@Typs\r\n Lampe;1\r\n");
@@ -873,59 +534,49 @@ TEST(ProjectFile, ProjectThatWouldOutgrowItsBudgetStopsWithAMessage) {
 TEST(ProjectFile, WriteThenReadThroughRealFiles) {
   TempDir dir;
   FakeUserInterface ui;
-  Project p = fullProject();
+  const std::string stored = storedFile("full_project.SPG");
+  Project p = readText(stored);
   p.modified = true;
   const auto written = writeProject(p, "Haus.SPG", dir.path().string(), ui);
   ASSERT_TRUE(written);
   EXPECT_EQ(*written, dir.file("Haus.SPG"));
   EXPECT_FALSE(p.modified);
   EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(readFile(*written), projectFileText(p));
+  EXPECT_EQ(readFile(*written), stored);
 
   // What a killed save left beside the file goes with the next load.
   writeFile(*written + ".~tmp", "@Init\r\n Ba");
   Project back;
   EXPECT_EQ(readProject(back, "Haus.SPG", dir.path().string(), ui), ReadStatus::Complete);
-  EXPECT_EQ(describe(back), describe(p));
+  EXPECT_EQ(projectFileText(back), stored);
   EXPECT_EQ(dir.names(), std::vector<std::string>{"Haus.SPG"});
 }
 
-TEST(ProjectFile, EmptyFileNameIsRefusedAndNothingWritten) {
+// Where the replacement can fail is the atomic save's own test; here only what a failed or
+// refused save tells the user and that the project stays modified.
+TEST(ProjectFile, FailedOrRefusedSaveReportsAndKeepsTheProjectModified) {
   TempDir dir;
-  FakeUserInterface ui;
-  Project p = smallProject();
-  p.modified = true;
-  EXPECT_FALSE(writeProject(p, "", dir.path().string(), ui));
-  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Ungültiger Name"}));
-  EXPECT_TRUE(p.modified);
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-}
-
-TEST(ProjectFile, SaveFailureReportsAndKeepsTheProjectModified) {
-  TempDir dir;
-  std::filesystem::create_directory(dir.file("Ordner.SPG"));
-  writeFile(dir.file("Ordner.SPG/inhalt"), "x");
   struct Case {
     int line;
     std::string name;
+    std::string message;
   };
   const Case cases[] = {
-      {__LINE__, dir.file("fehlt/Haus.SPG")},  // the directory does not exist
-      {__LINE__, dir.file("Ordner.SPG")},      // the target is a directory
+      {__LINE__, "", "Ungültiger Name"},
+      {__LINE__, dir.file("fehlt/Haus.SPG"), "Datei " + dir.file("fehlt/Haus.SPG") + " konnte nicht gespeichert werden"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     FakeUserInterface ui;
-    Project p = smallProject();
+    Project p = readText(storedFile("small_project.SPG"));
     p.modified = true;
-    EXPECT_FALSE(writeProject(p, c.name, "", ui));
+    EXPECT_FALSE(writeProject(p, c.name, dir.path().string(), ui));
     EXPECT_TRUE(p.modified);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(ui.messageTexts()[0], "Datei " + c.name + " konnte nicht gespeichert werden");
+    EXPECT_EQ(ui.messageTexts()[0], c.message);
   }
-  EXPECT_EQ(readFile(dir.file("Ordner.SPG/inhalt")), "x");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 // Invariants that any read must leave, whatever it was given.
@@ -985,7 +636,7 @@ std::string randomProjectText(std::mt19937& rng) {
 
 TEST(ProjectFileReader, ArbitraryBytesNeverBreakTheReader) {
   std::mt19937 rng(20240611);
-  const std::string valid = projectFileText(fullProject());
+  const std::string valid = storedFile("full_project.SPG");
   std::uniform_int_distribution<int> percent(0, 99);
   for (int round = 0; round < 3000; ++round) {
     std::string bytes;
