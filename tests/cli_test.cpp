@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <string>
 
 #include "model/project.h"
@@ -111,17 +109,6 @@ TEST(Cli, CheckPrintsOkOrTheFirstErrorWithItsLine) {
       runCli("check '" + writeLampProject(dir, {"** Kommentar", "Lampe EINSCHALTEN", "Lampe := Blau"}) + "'");
   EXPECT_EQ(bad.status, 1);
   EXPECT_EQ(bad.output, "Lampe:3: Unbekannter Bezeichner ->BLAU\n");
-
-  const RunResult structure = runCli("check '" + writeLampProject(dir, {"WENN Lampe EINGESCHALTET DANN"}) + "'");
-  EXPECT_EQ(structure.output, "Lampe:1: Fehler in WENN-Anweisung - ENDEWENN fehlt\n");
-
-  // 2048 lines of 16 bytes fill the code; the program's closing VERLASSEN no longer fits.
-  const RunResult full = runCli("check '" + writeLampProject(dir, std::vector<std::string>(2048, "Lampe:=Lampe+Lampe")) + "'");
-  EXPECT_EQ(full.status, 1);
-  EXPECT_EQ(full.output, "Lampe:2048: Speicherüberlauf - Programm zu gross\n");
-
-  const RunResult demo = runCli("check '" + kDemo + "'");
-  EXPECT_EQ(demo.status, 0) << demo.output;
 }
 
 TEST(Cli, TranslatePrintsHexTokensAndResult) {
@@ -141,14 +128,7 @@ TEST(Cli, DumpJsonHasTheStableKeys) {
   test::TempDir dir;
   const RunResult r = runCli("dump '" + writeLampProject(dir, {"Lampe EINSCHALTEN"}) + "' --mode 1 --json");
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.output,
-            "{\"code\":\"BDB4260100B9BDFC\",\"symbols\":["
-            "{\"n\":0,\"key\":\"LAMPE.CT\",\"kind\":\"Time\",\"value\":0.0,\"type\":\"Zeit\"},"
-            "{\"n\":1,\"key\":\"LAMPE.LAMPE\",\"kind\":\"User\",\"value\":-1,\"type\":\"Lampe\"},"
-            "{\"n\":2,\"key\":\"LAMPE.#\",\"kind\":\"User\",\"value\":-1,\"type\":\"Lampe\"}],"
-            "\"linemap\":[\"0000000000\"],"
-            "\"objects\":[{\"name\":\"Lampe\",\"index\":0,\"codeStart\":0,\"codeEnd\":8,\"unit\":40960,"
-            "\"priority\":254}],\"order\":[0],\"error\":{\"code\":0,\"object\":-1,\"position\":0}}\n");
+  EXPECT_EQ(r.output, test::readFile(std::string(KELVARO_SOURCE_DIR) + "/tests/data/lamp_dump.json"));
 }
 
 TEST(Cli, CompileWritesTheImageByItsExtension) {
@@ -163,10 +143,6 @@ TEST(Cli, CompileWritesTheImageByItsExtension) {
   const std::string image = test::readFile(dir.file("demo.bin"));
   ASSERT_GT(image.size(), 12u);
   EXPECT_EQ(image.substr(image.size() - 12, 10), "XXTEST    ");
-
-  r = runCli("compile '" + writeLampProject(dir, {"Lampe := Blau"}) + "' -o '" + dir.file("X.SPA") + "'");
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.output, "Lampe:1: Unbekannter Bezeichner ->BLAU\n");
 }
 
 TEST(Cli, SunTimesForADateAndTheWeeklyTable) {
@@ -177,8 +153,6 @@ TEST(Cli, SunTimesForADateAndTheWeeklyTable) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 52);
   EXPECT_EQ(r.output.rfind("2026-01-01 sunrise ", 0), 0u);
-  r = runCli("sun --lat 51.5 --lon 10.5 --date 2026-02-30");
-  EXPECT_EQ(r.status, 2);
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 // kelvaro-cli unit as other tools call it, against the built-in simulated unit.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "support/cli_runner.h"
@@ -84,10 +81,8 @@ TEST(UnitCli, ClockCorrectionFromTheSettingsFileIsSentAsAByte) {
   }
 }
 
-TEST(UnitCli, ConfigurationRoundTripWithinOneSimulatorIsNotKept) {
-  // Each call starts its own built-in unit: what one call writes, the next does not see.
-  const test::CliRun write = cli("unit config-write --port SIM --init ATZ --access '1234;pw' --clockcor 50");
-  EXPECT_EQ(write.status, 0) << write.output;
+// Each call starts its own built-in unit, so this reads a fresh unit's configuration.
+TEST(UnitCli, ConfigReadPrintsTheSettingsKeys) {
   const test::CliRun read = cli("unit config-read --port SIM");
   EXPECT_EQ(read.status, 0) << read.output;
   EXPECT_NE(read.output.find("MODEMINIT=\n"), std::string::npos) << read.output;
