@@ -7,16 +7,13 @@
 #include <QTimer>
 #include <QtTest>
 #include <deque>
-#include <memory>
 
 #include "elements/ext_memo.h"
 #include "gui_test_support.h"
-#include "language/compiler.h"
 #include "run/debug_dialog.h"
-#include "run/execution_window.h"
 #include "run/input_dialog.h"
+#include "run_window_fixture.h"
 #include "support/project_builder.h"
-#include "text/cp1252.h"
 
 using namespace kelvaro;
 using namespace kelvaro::gui;
@@ -29,14 +26,10 @@ struct Stop {
   bool operator==(const Stop&) const = default;
 };
 
-// Answers each stop of the dialog with the next scripted step; a step may first act on the
-// dialog (select a line, press "Inhalt") and then names the button that closes it.
-struct Traced {
-  Project project;
-  CompileOutput compiled;
-  ManualClock clock{*encodeDate(2026, 6, 15) + *encodeTime(10, 0, 2)};
-  test::FakeUserInterface ui;
-  std::unique_ptr<TIntRunF> window;
+// Two numbers that count on every tick (ACode 1), with the debugger on. Each stop of the dialog
+// is answered by the next scripted step; a step may first act on the dialog (select a line,
+// press "Inhalt") and then names the button that closes it.
+struct Traced : test::RunWindow {
   std::deque<std::function<QPushButton*(TDebugF&)>> script;
   std::vector<Stop> stops;
   std::vector<QStringList> watch;  // the watch list as each stop closed
@@ -44,17 +37,12 @@ struct Traced {
 
   explicit Traced(std::vector<std::string> traceList) {
     project.views = {{"Haus", {}}};
-    // Both run on every tick (ACode 1).
     project.objects = {test::programObject("A", "Zahl", "0", {"A:=1", "A:=A+1"}, 1),
                        test::programObject("B", "Zahl", "0", {"B:=5", "B:=B+1"}, 1)};
-    compiled = compile(project, project.constants, CompileMode::Run);
-    if (compiled.result.code != 0) return;
     ExecutionWindowOptions options;
-    options.autoTimers = false;
     options.trace = true;
     options.traceList = std::move(traceList);
-    window = std::make_unique<TIntRunF>(project, compiled, clock, ui, options);
-    TDebugF* dialog = window->debugDialog();
+    TDebugF* dialog = open(std::move(options)) ? window->debugDialog() : nullptr;
     if (!dialog) return;
     QObject::connect(dialog, &TDebugF::stopped, dialog, [this, dialog] {
       stops.push_back({dialog->Panel1->text(), dialog->DebugMBox->textCursor().selectedText()});
@@ -71,15 +59,7 @@ struct Traced {
         button->click();
       });
     });
-    window->show();
-    window->Timer1Timer();
     ok = true;
-  }
-  void ticks(int n) {
-    for (int i = 0; i < n; ++i) {
-      window->Timer3Timer();
-      clock.advanceMs(10);
-    }
   }
   void press(QPushButton* TDebugF::*button) {
     script.push_back([button](TDebugF& d) { return d.*button; });
@@ -164,13 +144,13 @@ class DebugDialogTest : public QObject {
       input->Edit1->setText(QStringLiteral("42"));
       input->OKBtn->click();
       QCoreApplication::sendPostedEvents(t.window.get());
-      duringRun = toUtf8(t.window->session().shownText(1));
+      duringRun = t.text(1);
       return d.RunBtn;
     });
     t.ticks(1);
     // Had the entry been applied at once, B's own program would have overwritten it.
     QCOMPARE(duringRun, std::string("6"));
-    QCOMPARE(toUtf8(t.window->session().shownText(1)), std::string("42"));
+    QCOMPARE(t.text(1), std::string("42"));
   }
 };
 

@@ -8,19 +8,15 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QtTest>
-#include <memory>
 
 #include "elements/ps_elements.h"
-#include "language/compiler.h"
 #include "main_context.h"
 #include "run/execution_start.h"
-#include "run/execution_window.h"
 #include "run/input_dialog.h"
 #include "run/message_list_window.h"
+#include "run_window_fixture.h"
 #include "storage/project_file.h"
-#include "support/fake_user_interface.h"
 #include "support/project_builder.h"
-#include "text/cp1252.h"
 
 using namespace kelvaro;
 using namespace kelvaro::gui;
@@ -31,43 +27,24 @@ namespace {
 QString demoDir() { return QStringLiteral(KELVARO_SOURCE_DIR "/examples/demo/"); }
 
 // A number that an "A&ktion" menu item starts.
-TPSObj helper(const char* name, const char* start, std::vector<std::string> lines) {
-  TPSObj o = test::programObject(name, "Zahl", start, std::move(lines));
+TPSObj helper(const char* name, std::vector<std::string> lines) {
+  TPSObj o = test::programObject(name, "Zahl", "0", std::move(lines));
   o.SpecSt = true;
   return o;
 }
 
-struct DemoRun {
-  Project project;
-  CompileOutput compiled;
-  ManualClock clock{*encodeDate(2026, 6, 15) + *encodeTime(10, 0, 2)};
-  test::FakeUserInterface ui;
-  std::unique_ptr<TIntRunF> window;
+// The demo project, with the objects given added, in the execution window.
+struct DemoRun : test::RunWindow {
   bool ok = false;
 
-  explicit DemoRun(std::vector<TPSObj> extra = {}, std::function<void(ExecutionWindowOptions&)> configure = {}) {
+  explicit DemoRun(std::vector<TPSObj> extra = {}, ExecutionWindowOptions options = {}) {
     const std::string dir = demoDir().toStdString();
     if (readProject(project, dir + "DEMO.SPG", dir, ui) != ReadStatus::Complete) return;
     for (auto& o : extra) project.objects.push_back(std::move(o));
-    compiled = compile(project, project.constants, CompileMode::Run);
-    if (compiled.result.code != 0) return;
-    ExecutionWindowOptions options;
-    options.autoTimers = false;
     options.bitmapDirectory = dir + "BMP/";
-    if (configure) configure(options);
-    window = std::make_unique<TIntRunF>(project, compiled, clock, ui, options);
-    window->show();
-    window->Timer1Timer();  // the automatic start
-    ok = true;
+    ok = open(std::move(options));
   }
-  int index(const char* name) const { return findObject(project, name); }
-  std::string text(const char* name) const { return toUtf8(window->session().shownText(index(name))); }
-  void ticks(int n) {
-    for (int i = 0; i < n; ++i) {
-      window->Timer3Timer();
-      clock.advanceMs(10);
-    }
-  }
+  std::string text(const char* name) const { return RunWindow::text(index(name)); }
   void action(const QString& caption) {
     for (QAction* a : window->actionMenu()->actions())
       if (a->text() == caption) {
@@ -76,7 +53,7 @@ struct DemoRun {
       }
     QFAIL(qPrintable(QStringLiteral("no action item ") + caption));
   }
-  // The input dialog's answer arrives as a posted event.
+  // A choice or an entry in the input dialog; its answer arrives as a posted event.
   void answer(const QString& value) {
     TEingabeF* input = window->inputDialog();
     if (input->ListBox1->isVisible()) {
@@ -159,7 +136,9 @@ class ExecutionWindowTest : public QObject {
   }
 
   void theVisualisationCyclesWithoutStopMessageListsOrDebugger() {
-    DemoRun r({}, [](ExecutionWindowOptions& o) { o.visualisation = o.hardwareControl = o.trace = true; });
+    ExecutionWindowOptions options;
+    options.visualisation = options.hardwareControl = options.trace = true;
+    DemoRun r({}, options);
     QVERIFY(r.ok);
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss [Visualisierung]"));
     QVERIFY(r.window->timerOn(2) && !r.window->timerOn(3));
@@ -185,7 +164,7 @@ class ExecutionWindowTest : public QObject {
   }
 
   void aCancelledRunTimeErrorAsksForTheEditorAtItsObject() {
-    DemoRun r({helper("Panne", "0", {"STARTWIN(Panne)"})});
+    DemoRun r({helper("Panne", {"STARTWIN(Panne)"})});
     QVERIFY(r.ok);
     r.ui.answers = {MessageAnswer::Cancel};
     r.ticks(1);
@@ -201,7 +180,7 @@ class ExecutionWindowTest : public QObject {
   }
 
   void statusMessagesAndTimeOutsReachTheScreen() {
-    DemoRun r({helper("Flut", "0", std::vector<std::string>(256, "AUSFUEHRUNG(Besucher)"))});
+    DemoRun r({helper("Flut", std::vector<std::string>(256, "AUSFUEHRUNG(Besucher)"))});
     QVERIFY(r.ok);
     for (TPSObj& o : r.project.objects) o.hardware.deviceCode = 0;
     r.project.objects[static_cast<std::size_t>(r.index("Flurlicht"))].hardware.deviceCode = 551;

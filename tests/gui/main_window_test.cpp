@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
+#include <memory>
 
 #include "app_start.h"
+#include "gui_test_support.h"
 #include "main_window.h"
-#include "pages/main_page.h"
-#include "support/fake_user_interface.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -24,6 +24,20 @@ QStringList actionTexts(const QMenu* menu) {
   return texts;
 }
 
+// The main window on an empty workspace whose projects go to a directory of their own.
+struct Main {
+  kelvaro::test::TempDir dir;
+  kelvaro::Workspace workspace;
+  kelvaro::test::FakeUserInterface ui;
+  std::unique_ptr<kelvaro::gui::TProDefsF> window;
+
+  Main() {
+    workspace.settings().DIRDAT = dir.path().string() + "/";
+    window = std::make_unique<kelvaro::gui::TProDefsF>(workspace, ui);
+  }
+  QAction* action(const char* name) const { return kelvaro::test::child<QAction>(window.get(), name); }
+};
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -31,99 +45,82 @@ class MainWindowTest : public QObject {
 
  private Q_SLOTS:
   void opensWithCaptionPagesAndMenus() {
-    kelvaro::Workspace workspace;
-    kelvaro::test::FakeUserInterface ui;
-    kelvaro::gui::TProDefsF window(workspace, ui);
-    QCOMPARE(window.windowTitle(), QStringLiteral("kelvaro"));
+    Main m;
+    QCOMPARE(m.window->windowTitle(), QStringLiteral("kelvaro"));
     QStringList captions;
-    for (int i = 0; i < window.notebook()->count(); ++i) captions << window.notebook()->tabText(i);
+    for (int i = 0; i < m.window->notebook()->count(); ++i) captions << m.window->notebook()->tabText(i);
     QCOMPARE(captions, (QStringList{"Ansichten", "Objekte", "Typen", "Steuereinheit", "E/A-Module", "Einstellungen"}));
-    const QList<QAction*> menus = window.menuBar()->actions();
+    const QList<QAction*> menus = m.window->menuBar()->actions();
     QCOMPARE(menus.size(), 2);
     QCOMPARE(actionTexts(menus[0]->menu()),
              (QStringList{"&Neu", "Ö&ffnen", "&Zufügen", "&Speichern", "Speichern &unter", "&Ausführung auf PC",
                           "&Visualisierung", "&Drucken", "Drucker&einstellung", "&Beenden"}));
     QCOMPARE(actionTexts(menus[1]->menu()), (QStringList{"&Inhalt", "Inf&o"}));
-    QVERIFY(!window.findChild<QAction*>(QStringLiteral("DruckenAct"))->isEnabled());  // for a later version
+    QVERIFY(!m.action("DruckenAct")->isEnabled());  // for a later version
   }
 
   void helpOpensTheTopicOfThePageInFront() {
-    kelvaro::Workspace workspace;
-    kelvaro::test::FakeUserInterface ui;
-    kelvaro::gui::TProDefsF window(workspace, ui);
+    Main m;
     QStringList topics;
-    window.context().showHelp = [&](const QString& topic) { topics << topic; };
-    auto* help = window.findChild<QPushButton*>(QStringLiteral("HilfeBtn"));
+    m.window->context().showHelp = [&](const QString& topic) { topics << topic; };
+    auto* help = kelvaro::test::child<QPushButton>(m.window.get(), "HilfeBtn");
     QTest::mouseClick(help, Qt::LeftButton);
-    window.notebook()->setCurrentIndex(1);
-    QTest::mouseClick(help, Qt::LeftButton);
-    window.notebook()->setCurrentIndex(5);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    QTest::keyClick(&window, Qt::Key_F1);
-    window.findChild<QAction*>(QStringLiteral("InhaltAct"))->trigger();
-    QCOMPARE(topics, (QStringList{"seitAnsicht", "seitobj", "seitEinst", "Inhalt"}));
+    m.window->notebook()->setCurrentIndex(5);
+    m.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m.window.get()));
+    QTest::keyClick(m.window.get(), Qt::Key_F1);
+    m.action("InhaltAct")->trigger();
+    QCOMPARE(topics, (QStringList{"seitAnsicht", "seitEinst", "Inhalt"}));
   }
 
   void timerStartsThePendingAutostartOnceAndOnlyWhileOn() {
-    kelvaro::Workspace workspace;
-    kelvaro::test::FakeUserInterface ui;
-    kelvaro::gui::TProDefsF window(workspace, ui);
+    Main m;
     int visualisations = 0;
-    window.context().visualise = [&] { ++visualisations; };
-    window.context().setMainTimer(false);
-    workspace.settings().startMode = kelvaro::kStartVisualise;
-    workspace.settings().autostartPending = true;
+    m.window->context().visualise = [&] { ++visualisations; };
+    m.window->context().setMainTimer(false);
+    m.workspace.settings().startMode = kelvaro::kStartVisualise;
+    m.workspace.settings().autostartPending = true;
     QTest::qWait(250);
     QCOMPARE(visualisations, 0);
-    window.context().setMainTimer(true);
+    m.window->context().setMainTimer(true);
     QTRY_COMPARE(visualisations, 1);
     QTest::qWait(250);
     QCOMPARE(visualisations, 1);
   }
 
+  // What is asked and when is startup_test's; here closing and "Beenden" reach it.
   void closeAndExitAskAndSave() {
-    kelvaro::test::TempDir dir;
-    kelvaro::Workspace workspace;
-    kelvaro::test::FakeUserInterface ui;
-    kelvaro::gui::TProDefsF window(workspace, ui);
-    window.show();
-    workspace.settings().DIRDAT = dir.path().string() + "/";
-    workspace.project.modified = true;
-    workspace.project.views.push_back({"Erdgeschoss", {}});
-    ui.answers = {kelvaro::MessageAnswer::No};
-    QVERIFY(!window.close());  // the question's texts are startup_test's
-    QCOMPARE(ui.messages.size(), std::size_t{1});
-    QCOMPARE(workspace.project.views.size(), std::size_t{1});
-
-    ui.answers = {kelvaro::MessageAnswer::Yes};
-    ui.fileNames = {dir.file("HAUS")};
-    window.findChild<QAction*>(QStringLiteral("BeendenAct"))->trigger();
-    QVERIFY(kelvaro::test::readFile(dir.file("HAUS.SPG")).find("Erdgeschoss") != std::string::npos);
-    QVERIFY(!window.isVisible());
+    Main m;
+    m.window->show();
+    m.workspace.project.modified = true;
+    m.workspace.project.views.push_back({"Erdgeschoss", {}});
+    m.ui.answers = {kelvaro::MessageAnswer::No};
+    QVERIFY(!m.window->close());
+    QCOMPARE(m.ui.messages.size(), std::size_t{1});
+    m.ui.answers = {kelvaro::MessageAnswer::Yes};
+    m.ui.fileNames = {m.dir.file("HAUS")};
+    m.action("BeendenAct")->trigger();
+    QVERIFY(kelvaro::test::readFile(m.dir.file("HAUS.SPG")).find("Erdgeschoss") != std::string::npos);
+    QVERIFY(!m.window->isVisible());
   }
 
   void newProjectAndRenameShowTheNameInTheToolBar() {
-    kelvaro::test::TempDir dir;
-    kelvaro::Workspace workspace;
-    workspace.settings().DIRDAT = dir.path().string() + "/";
-    kelvaro::test::FakeUserInterface ui;
-    kelvaro::gui::TProDefsF window(workspace, ui);
-    auto* label = window.findChild<QLabel*>(QStringLiteral("ProjNameLb"));
-    ui.inputs = {"Haus", "Villa"};
-    window.findChild<QAction*>(QStringLiteral("NeuAct"))->trigger();
+    Main m;
+    auto* label = kelvaro::test::child<QLabel>(m.window.get(), "ProjNameLb");
+    m.ui.inputs = {"Haus", "Villa"};
+    m.action("NeuAct")->trigger();
     QCOMPARE(label->text(), QStringLiteral("Haus"));
     QTest::mouseDClick(label, Qt::LeftButton);
     QCOMPARE(label->text(), QStringLiteral("Villa"));
-    QCOMPARE(QString::fromStdString(workspace.fileName), QString::fromStdString(dir.file("Villa.SPG")));
+    QCOMPARE(QString::fromStdString(m.workspace.fileName), QString::fromStdString(m.dir.file("Villa.SPG")));
   }
 
+  // The settings file named by KELVARO_INI leads to the projects; the argument's is read.
   void startUpReadsTheSettingsFileAndTheProjectFromTheCommandLine() {
     kelvaro::test::TempDir dir;
-    const std::string projects = dir.file("SPG");
-    kelvaro::test::writeFile(dir.file("kelvaro.INI"), "[INITALL]\r\nDIRDAT=" + projects + "\r\n");
-    QDir().mkpath(QString::fromStdString(projects));
-    kelvaro::test::writeFile(projects + "/HAUS.SPG", "@Init\r\n View=Erdgeschoss\r\n@E\r\n");
+    kelvaro::test::writeFile(dir.file("kelvaro.INI"), "[INITALL]\r\nDIRDAT=" + dir.file("SPG") + "\r\n");
+    QDir().mkpath(QString::fromStdString(dir.file("SPG")));
+    kelvaro::test::writeFile(dir.file("SPG/HAUS.SPG"), "@Init\r\n View=Erdgeschoss\r\n@E\r\n");
     qputenv("KELVARO_INI", QByteArray::fromStdString(dir.file("kelvaro.INI")));
     kelvaro::Workspace workspace;
     kelvaro::test::FakeUserInterface ui;
@@ -131,9 +128,7 @@ class MainWindowTest : public QObject {
     qunsetenv("KELVARO_INI");
     QCOMPARE(ui.messageTexts(), std::vector<std::string>{});
     QCOMPARE(workspace.project.views.size(), std::size_t{1});
-    workspace.settings().autostartPending = false;  // no run in this test
-    kelvaro::gui::TProDefsF window(workspace, ui);
-    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("ProjNameLb"))->text(), QStringLiteral("HAUS"));
+    QCOMPARE(workspace.settings().startMode, kelvaro::kStartPcExecution);
   }
 };
 

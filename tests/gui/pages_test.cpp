@@ -1,0 +1,407 @@
+// The main window's pages driven through their controls with a scripted user interface. What
+// each command does is the core's to test (object_commands_test, type_editor_test,
+// view_commands_test, unit_page_commands_test); here the controls reach the commands and their
+// results reach the lists, labels and the user, word for word where only the page says it.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "control_unit.h"
+#include "gui_test_support.h"
+#include "model/type_states.h"
+#include "pages/control_unit_page.h"
+#include "pages/objects_page.h"
+#include "pages/settings_page.h"
+#include "pages/types_page.h"
+#include "pages/views_page.h"
+#include "support/project_builder.h"
+#include "support/temp_dir.h"
+#include "text/cp1252.h"
+#include "time/clock.h"
+#include "type_dialog.h"
+
+using kelvaro::TBitmapNam;
+using kelvaro::TPSObj;
+using kelvaro::TypeDefinition;
+using kelvaro::test::child;
+using kelvaro::test::itemTexts;
+
+namespace {
+
+TPSObj object(const char* name, std::vector<std::string> program = {}) {
+  TPSObj o = kelvaro::createObject(name);
+  o.program = std::move(program);
+  return o;
+}
+
+// The page "Objekte" over the objects given.
+struct Objects : kelvaro::test::GuiWorkspace {
+  kelvaro::gui::ObjectsPage page{context, nullptr};
+
+  explicit Objects(std::vector<TPSObj> objects = {}) {
+    workspace.project.objects = std::move(objects);
+    page.refresh();
+  }
+  QListWidget* list(const char* name) { return child<QListWidget>(&page, name); }
+  QCheckBox* check(const char* name) { return child<QCheckBox>(&page, name); }
+  void click(const char* name) { child<QPushButton>(&page, name)->click(); }
+  QStringList shownObjects() { return itemTexts(list("ObjBox")); }
+};
+
+// The page "Typen" on the types "Lampe" and "Tuer", whose states are listed mixed.
+struct Types : kelvaro::test::GuiWorkspace {
+  kelvaro::Project& p = workspace.project;
+  kelvaro::gui::TypesPage page{context, nullptr};
+
+  Types() {
+    kelvaro::addType(p, "Lampe;1");
+    kelvaro::addType(p, "Tuer;0");
+    kelvaro::rebuildTypeNames(p);
+    p.typeStates = {{"Lampe:aus", TBitmapNam{"LAMPE_AUS.BMP", 1, 0}},
+                    {"Tuer:offen", std::nullopt},
+                    {"Lampe:an", std::nullopt},
+                    {"Tuer:zu", std::nullopt}};
+    page.refresh();
+  }
+  QListWidget* types() { return child<QListWidget>(&page, "TypBox"); }
+  QListWidget* states() { return child<QListWidget>(&page, "TypZustLB"); }
+  QLabel* bitmapName() { return child<QLabel>(&page, "BmpNameLbl"); }
+  void click(const char* name) { child<QPushButton>(&page, name)->click(); }
+  QStringList typeStates() const {
+    QStringList texts;
+    for (const auto& e : p.typeStates) texts << QString::fromStdString(e.entry);
+    return texts;
+  }
+};
+
+// The page "Ansichten" on two views, with an object placed on the first.
+struct Views : kelvaro::test::GuiWorkspace {
+  kelvaro::gui::ViewsPage page{context, nullptr};
+  QListWidget* list = child<QListWidget>(&page, "AnsichtLB");
+
+  Views() {
+    workspace.project.views = {{"Erdgeschoss", {}}, {"Keller", {}}};
+    workspace.project.objects = {kelvaro::createObject("Lampe")};
+    workspace.project.objects[0].plans[0].ViewName = "Erdgeschoss";
+    workspace.app.selectedView = 0;
+    page.refresh();
+  }
+  void click(const char* name) { child<QPushButton>(&page, name)->click(); }
+};
+
+// The page "Steuereinheit" on a workspace whose COM1 is the built-in simulator, in virtual time.
+struct Unit : kelvaro::test::GuiWorkspace {
+  Unit() {
+    workspace.ini.writeString("PORTS", "COM1", "SIM");
+    workspace.settings().COMPORT = 0;
+    workspace.settings().CONTR = 3;  // "CU-A2-3.20", what the simulator is by default
+    workspace.settings().projectNameLabel = "HAUS";
+    workspace.project.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
+    workspace.project.objects = {kelvaro::test::lampObject("Flur"), kelvaro::test::lampObject("Kueche")};
+    page.setLineClock(clock, [this] { clock.advanceMs(1); });
+    page.refresh();
+  }
+  template <class T>
+  T* child(const char* name) {
+    return kelvaro::test::child<T>(&page, name);
+  }
+
+  kelvaro::ManualClock clock{46000.5};
+  kelvaro::gui::ControlUnitPage page{context, nullptr};
+};
+
+}  // namespace
+
+class PagesTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  // What new, rename, delete and copy do is object_commands_test's; here the buttons reach them.
+  void buttonsReachTheObjectCommands() {
+    Objects f({object("Lampe"), object("Schalter1", {"-Lampe= 1"})});
+    f.ui.inputs = {"init", "Licht", "1", "2"};
+    f.click("NeuObjBtn");
+    QCOMPARE(f.shownObjects(), (QStringList{"Lampe", "Schalter1", "*INIT"}));
+    QCOMPARE(f.list("ObjBox")->currentRow(), 2);
+    QVERIFY(f.workspace.project.modified);
+
+    f.list("ObjBox")->setCurrentRow(0);
+    f.click("UmbenObjBtn");
+    QCOMPARE(f.shownObjects(), (QStringList{"Licht", "Schalter1", "*INIT"}));
+    QVERIFY(f.workspace.project.objects[1].program == std::vector<std::string>{"-Licht= 1"});
+
+    f.click("LoeschObjBtn");  // in use: refused
+    QCOMPARE(f.shownObjects().size(), 3);
+    f.list("ObjBox")->setCurrentRow(1);
+    f.click("KopierObjBtn");
+    QCOMPARE(f.shownObjects(), (QStringList{"Licht", "Schalter1", "*INIT", "Schalter2"}));
+    QCOMPARE(f.list("ObjBox")->currentRow(), 3);
+    f.click("LoeschObjBtn");  // unused: goes after the question
+    QCOMPARE(f.shownObjects(), (QStringList{"Licht", "Schalter1", "*INIT"}));
+    QCOMPARE(f.ui.messages.size(), std::size_t{2});
+  }
+
+  void commandsNeedASelection() {
+    Objects f;
+    for (const char* name : {"UmbenObjBtn", "LoeschObjBtn", "BearbObjBtn", "KopierObjBtn", "BezugBtn", "DebugAddBtn"})
+      f.click(name);
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>(6, "Kein Objekt ausgewählt"));
+    QVERIFY(f.ui.inputPrompts.empty());
+  }
+
+  void editAndDoubleClickOpenTheEditorAfterMarkingTheProject() {
+    Objects f({object("Lampe"), object("Tor")});
+    std::vector<int> opened;
+    f.context.editObject = [&](const kelvaro::EditorRequest& r) {
+      opened.push_back(f.workspace.project.modified ? r.object : -1);
+      return true;
+    };
+    f.list("ObjBox")->setCurrentRow(1);
+    f.click("BearbObjBtn");
+    f.list("ObjBox")->setCurrentRow(0);
+    Q_EMIT f.list("ObjBox")->itemDoubleClicked(f.list("ObjBox")->item(0));
+    QCOMPARE(opened, (std::vector<int>{1, 0}));
+  }
+
+  void runButtonAndContextReachTheStart() {
+    Objects f({object("Lampe")});
+    f.click("PCAusfBtn");
+    QVERIFY(f.context.runOnPc && f.context.visualise);
+    f.context.visualise();
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>(2, "Keine Ansicht definiert"));
+  }
+
+  void switchesAndTraceListFollowTheWorkspace() {
+    Objects f({object("Lampe"), object("Tor")});
+    QCheckBox* protocol = f.check("ProtCB");
+    QVERIFY(!protocol->isEnabled());
+    f.check("ExternCB")->click();
+    QVERIFY(f.workspace.project.Extern && f.workspace.unit.HardwareControl && f.workspace.project.modified);
+    protocol->click();
+    QVERIFY(f.workspace.writeProtocol);
+    f.check("DebugCBox")->click();
+    QVERIFY(f.workspace.traceMode);
+
+    f.list("ObjBox")->setCurrentRow(0);
+    f.click("DebugAddBtn");
+    f.list("ObjBox")->setCurrentRow(1);
+    f.click("DebugAddBtn");
+    f.list("DebugLBox")->setCurrentRow(0);
+    f.click("DebugDelBtn");
+    QVERIFY(f.workspace.traceList == std::vector<std::string>{"Tor"});
+    QCOMPARE(kelvaro::test::itemTexts(f.list("DebugLBox")), QStringList{"Tor"});
+    f.click("DebugClearBtn");
+    QVERIFY(f.workspace.traceList.empty());
+  }
+
+  // ---- "Typen"
+  void showsTypesAndMovesStates() {
+    Types f;
+    QCOMPARE(itemTexts(f.types()), (QStringList{"Lampe", "Tuer"}));
+    QCOMPARE(itemTexts(f.states()), (QStringList{"aus", "an"}));  // the first type is shown at once
+    QCOMPARE(f.bitmapName()->text(), QStringLiteral("LAMPE_AUS.BMP"));
+    f.states()->setCurrentRow(1);
+    f.click("ZustUpBtn");
+    QCOMPARE(itemTexts(f.states()), (QStringList{"an", "aus"}));
+    QCOMPARE(f.states()->currentRow(), 0);
+    QCOMPARE(f.typeStates(), (QStringList{"Tuer:offen", "Tuer:zu", "Lampe:an", "Lampe:aus"}));
+    f.click("ZustDownBtn");
+    QCOMPARE(f.typeStates(), (QStringList{"Tuer:offen", "Tuer:zu", "Lampe:aus", "Lampe:an"}));
+    f.types()->setCurrentRow(1);
+    QCOMPARE(itemTexts(f.states()), (QStringList{"offen", "zu"}));
+  }
+
+  void typeAndStateButtonsImportAndDeleteKey() {
+    kelvaro::test::TempDir dir;
+    kelvaro::test::writeFile(dir.file("HAUS.OTY"), "@Typs\r\n Jalousie;1\r\n@TypState\r\n Jalousie:oben\r\n@E\r\n");
+    Types f;
+    f.ui.fileNames = {dir.file("HAUS.OTY")};
+    f.click("BiblTypBtn");
+    QCOMPARE(itemTexts(f.types()), (QStringList{"Jalousie", "Lampe", "Tuer"}));
+    f.page.setTypeDialog([](const TypeDefinition&) { return TypeDefinition{"Heizung", -1}; });
+    f.click("NeuTypBtn");
+    QCOMPARE(f.types()->currentItem()->text(), QStringLiteral("Heizung"));
+    f.ui.inputs = {std::string("warm")};
+    f.click("NeuZustBtn");
+    QCOMPARE(itemTexts(f.states()), QStringList{"warm"});
+    f.page.setTypeDialog([](const TypeDefinition&) { return TypeDefinition{"Ofen", -1}; });
+    f.click("EditTypBtn");
+    QCOMPARE(f.types()->currentItem()->text(), QStringLiteral("Ofen"));
+    QTest::keyClick(f.types(), Qt::Key_Delete);
+    QCOMPARE(itemTexts(f.types()), (QStringList{"Jalousie", "Lampe", "Tuer"}));
+    QVERIFY(f.ui.messages.empty());
+  }
+
+  void standardBitmapThroughTheFileDialog() {
+    kelvaro::test::TempDir dir;
+    Types f;
+    f.workspace.settings().DIRBMP = dir.path().string() + "/";
+    f.types()->setCurrentRow(1);
+    f.states()->setCurrentRow(1);
+    f.ui.fileNames = {dir.file("TOR_ZU.BMP")};
+    f.click("StdBmpBtn");
+    QVERIFY(f.p.typeStates[3].bitmap.has_value());
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{"Bitmap TOR_ZU.BMP nicht gefunden."});
+    QCOMPARE(f.bitmapName()->text(), QStringLiteral("TOR_ZU.BMP"));
+    f.click("EntfBmpBtn");
+    QVERIFY(!f.p.typeStates[3].bitmap.has_value());
+    QVERIFY(f.bitmapName()->text().isEmpty());
+  }
+
+  void typeDialogReportsNameAndKind() {
+    kelvaro::gui::TypeEditDialog dialog;
+    dialog.setDefinition({"Lampe", -1});
+    QCOMPARE(dialog.definition().kind, -1);  // a new type starts with no kind chosen
+    kelvaro::test::child<QRadioButton>(&dialog, "ArtRB1")->click();
+    kelvaro::test::child<QLineEdit>(&dialog, "BezEdit")->setText(QStringLiteral("Türöffner"));
+    QCOMPARE(dialog.definition().kind, 1);
+    QCOMPARE(dialog.definition().name, kelvaro::fromUtf8("Türöffner"));
+  }
+
+  // ---- "Ansichten"
+  void newAndDeleteButtonsReachTheCommands() {
+    Views f;
+    QCOMPARE(itemTexts(f.list), (QStringList{"Erdgeschoss", "Keller"}));
+    QCOMPARE(f.list->currentRow(), 0);
+    f.ui.answers = {kelvaro::MessageAnswer::Yes};
+    f.click("AnsLoeschenBtn");
+    QCOMPARE(itemTexts(f.list), (QStringList{"Keller"}));
+    QCOMPARE(QString::fromStdString(f.workspace.project.objects[0].plans[0].ViewName), QString());
+    f.ui.inputs = {"Garten"};
+    f.click("AnsNeuBtn");
+    QCOMPARE(itemTexts(f.list), (QStringList{"Keller", "Garten"}));
+    QCOMPARE(f.list->currentRow(), 1);
+    f.list->setCurrentRow(-1);
+    f.click("AnsUmbenennenBtn");
+    QCOMPARE(f.ui.messageTexts().back(), std::string("Keine Ansicht ausgewählt"));
+  }
+
+  void drawButtonStartsTheProgramOnTheNewBitmap() {
+    kelvaro::test::TempDir dir;
+    Views f;
+    f.workspace.settings().DIRBMP = dir.path().string() + "/";
+    f.workspace.settings().PAINTPATH = dir.file("malen");
+    kelvaro::test::writeFile(dir.file("malen"), "");
+    std::vector<std::string> started;
+    f.page.setProgramStarter([&](const std::string& program, const std::vector<std::string>& arguments) {
+      started.push_back(program + " " + arguments.at(0));
+      return true;
+    });
+    f.list->setCurrentRow(1);
+    f.click("BildZeichnenBtn");
+    QCOMPARE(started, (std::vector<std::string>{dir.file("malen") + " " + dir.file("Keller.bmp")}));
+    // The new bitmap is shown in the preview with its name.
+    QCOMPARE(child<QLabel>(&f.page, "ShowName")->text(), QStringLiteral("Keller.bmp"));
+    QVERIFY(!child<QLabel>(&f.page, "Vorschau")->pixmap().isNull());
+  }
+
+  void backColourChoiceHoldsTheFirstTenColours() {
+    Views f;
+    auto* colours = child<QComboBox>(&f.page, "FormBCol");
+    QCOMPARE(colours->count(), 10);
+    QCOMPARE(colours->itemText(9), QStringLiteral("Hellblau"));
+    colours->setCurrentIndex(3);
+    Q_EMIT colours->activated(3);
+    QCOMPARE(f.workspace.project.BackColor, 3);
+  }
+
+  // ---- "Steuereinheit"
+  // Which model shows what is unit_page_commands_test's; here the choice reaches the groups.
+  void modelChoiceShowsAndHidesTheGroups() {
+    Unit f;
+    auto* model = f.child<QComboBox>("ConvertCoB");
+    QCOMPARE(model->currentText(), QStringLiteral("CU-A2-3.20"));
+    for (const char* name : {"RFI-RS1", "CU-A2-3.20"}) {
+      const bool shown = QByteArray(name) != "RFI-RS1";
+      const int index = model->findText(QString::fromLatin1(name));
+      model->setCurrentIndex(index);
+      Q_EMIT model->activated(index);
+      QCOMPARE(f.workspace.settings().CONTR, index);
+      for (const char* group : {"TransferGB", "ConfigGB", "ActionsGB"})
+        QVERIFY2(f.child<QGroupBox>(group)->isHidden() == !shown, name);
+      QVERIFY2(f.child<QPushButton>("RemoteBtn")->isHidden() == !shown, name);
+    }
+    QVERIFY(!f.child<QPushButton>("RemoteBtn")->isEnabled());  // for a later version
+  }
+
+  void transferFillsTheMemoryUseAndLoadsTheUnit() {
+    Unit f;
+    f.child<QPushButton>("StSndPlanBtn")->click();
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{});
+    const kelvaro::sim::ControlUnit& unit = f.page.builtInUnit();
+    QVERIFY(unit.loadEnded && unit.programBlocks > 0);
+    QVERIFY(f.child<QLabel>("InfoPgmGrLb")->text().endsWith(QStringLiteral(" %")));
+    // The status line went through the transfer's texts and is cleared at the end.
+    QVERIFY(!f.ui.statusTexts.empty());
+    QCOMPARE(f.child<QLabel>("MsgLb")->text(), QString());
+    QVERIFY(f.page.isEnabled());
+
+    f.child<QPushButton>("InitSteBtn")->click();
+    QCOMPARE(f.child<QLabel>("MsgLb")->text(), QStringLiteral("Neustart ausgeführt"));
+    QCOMPARE(f.page.builtInUnit().actions, std::vector<std::uint8_t>{0x31});
+  }
+
+  // The starts of a run check the unit through the page's line, on the port the page chose.
+  void startCheckAndButtonsUseThePagesPort() {
+    Unit f;
+    QVERIFY(f.context.checkUnit && f.context.checkUnit(1));
+    QVERIFY(f.workspace.unit.TypeCode >= 11);
+    f.workspace.ini.writeString("PORTS", "COM2", "/nonexistent/kelvaro-port");
+    auto* port = f.child<QComboBox>("ComPortCoB");
+    port->setCurrentIndex(1);
+    Q_EMIT port->activated(1);
+    QVERIFY(!f.context.checkUnit(1));  // says so, like the button below
+    f.child<QPushButton>("KonvWriteBtn")->click();
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>(2, "Keine Steuereinheit gefunden an Port COM2"));
+    QVERIFY(!f.page.builtInUnit().configurationWritten);
+    QVERIFY(f.page.isEnabled());
+  }
+
+  void serviceCodeCompilesIntoAFile() {
+    Unit f;
+    f.page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.page));
+    auto* field = f.child<QLineEdit>("SecComp");
+    QVERIFY(field->isHidden());
+    QTest::mouseDClick(f.child<QLabel>("Label13"), Qt::LeftButton);
+    QVERIFY(!field->isHidden());
+    QTemporaryDir dir;
+    f.ui.fileNames.push_back(dir.filePath(QStringLiteral("haus.bin")).toStdString());
+    field->setText(QStringLiteral("WARTUNG"));
+    QTest::mouseDClick(field, Qt::LeftButton);
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("haus.SPA"))).size() > 0);
+    QCOMPARE(f.page.builtInUnit().programBlocks, 0);  // nothing went to the unit
+  }
+
+  // Both pages switch the one line log: Ctrl+Q in the constants, a double-click on the port label.
+  void ctrlQAndThePortLabelSwitchTheSharedLineLog() {
+    Unit f;
+    kelvaro::gui::SettingsPage settings(f.context, nullptr);
+    settings.refresh();
+    settings.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&settings));
+    auto* constants = kelvaro::test::child<QPlainTextEdit>(&settings, "KonstMemo");
+    constants->setFocus();
+    QTest::keyClick(constants, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(f.workspace.lineLog);
+    QCOMPARE(constants->toPlainText(), QString());  // the key typed nothing
+    f.page.refresh();
+    auto* label = f.child<QLabel>("COMPortLb");
+    QCOMPARE(label->text(), QStringLiteral("COM-Port:"));
+    f.page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.page));
+    QTest::mouseDClick(label, Qt::LeftButton);
+    QVERIFY(!f.workspace.lineLog);
+    QCOMPARE(label->text(), QStringLiteral("COM-Port"));
+  }
+};
+
+QTEST_MAIN(PagesTest)
+#include "pages_test.moc"
