@@ -238,29 +238,6 @@ class ElementsTest : public QObject {
       ROW_COMPARE(shapeDragRect(r.zone, QRect(50, 50, 60, 40), r.delta, QRect(50, 50, 70, 45)), r.expected, r.line);
   }
 
-  void shapeMouseResizesAndMoves() {
-    QWidget parent;
-    auto* shape = new TExtShape(&parent);
-    shape->setSizable(true);
-    shape->setGeometry(50, 50, 60, 40);
-    QSignalSpy selected(shape, &TExtShape::selected);
-    QSignalSpy finished(shape, &TExtShape::dragFinished);
-    sendMouse(shape, QEvent::MouseButtonPress, {30, 38}, {200, 200}, Qt::LeftButton, Qt::LeftButton);
-    QCOMPARE(selected.count(), 1);
-    sendMouse(shape, QEvent::MouseMove, {30, -62}, {200, 100}, Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(shape->geometry(), QRect(50, 50, 60, 5));  // the bottom edge dragged far above the top
-    sendMouse(shape, QEvent::MouseButtonRelease, {30, -62}, {200, 100}, Qt::LeftButton, Qt::NoButton);
-    QCOMPARE(finished.count(), 1);
-    // Hovering without a button picks the zone's cursor; it does not drag.
-    sendMouse(shape, QEvent::MouseMove, {30, 2}, {200, 152}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(shape->cursor().shape(), Qt::SizeVerCursor);
-    QCOMPARE(shape->geometry(), QRect(50, 50, 60, 5));
-    shape->setSizable(false);  // only moves
-    sendMouse(shape, QEvent::MouseButtonPress, {1, 1}, {200, 200}, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(shape, QEvent::MouseMove, {11, 21}, {210, 220}, Qt::NoButton, Qt::LeftButton);
-    QCOMPARE(shape->geometry(), QRect(60, 70, 60, 5));
-  }
-
   void listDropIndexAndMove() {
     const struct {
       int line, top, y, dragged, count, expected;
