@@ -53,7 +53,8 @@ TEST(LanguageErrors, EachCodeFromItsProgramWithObjectLineAndMessage) {
        "Fehler in WENN-Anweisung - ENDEWENN fehlt"},
       {__LINE__, {"DANN"}, kErrSequence, 0, "Syntaxfehler"},
       {__LINE__, {"Lampe", "Lampe:=AN"}, kErrSequence, 0, "Syntaxfehler"},
-      {__LINE__, repeated(6000, "A:=AN"), kErrOverflow, 5461, "Speicherüberlauf - Programm zu gross"},
+      {__LINE__, {"WENN Lampe EINGESCHALTET DANN Lampe:=AUS", "ENDEWENN"}, kErrSequence, 0, "Syntaxfehler"},
+      {__LINE__, {"ENDEWENN"}, kErrEndIfWithoutIf, 0, "ENDEWENN ohne zugehörige WENN-Anweisung"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
