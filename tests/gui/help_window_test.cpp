@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <QtTest>
 #include <memory>
+#include <optional>
 
 #include "help_window.h"
 
@@ -23,23 +24,13 @@ namespace {
 
 QString pagePath(const QString& file) { return QStringLiteral(":/help/") + file; }
 
-// The page as text; fails the test when it is missing or not valid UTF-8.
-QString readPage(const QString& file, bool* ok) {
-  *ok = false;
+// The page as text; none when it is missing or not valid UTF-8.
+std::optional<QString> readPage(const QString& file) {
   QFile page(pagePath(file));
-  if (!page.open(QIODevice::ReadOnly)) return {};
-  const QByteArray bytes = page.readAll();
+  if (!page.open(QIODevice::ReadOnly)) return std::nullopt;
   QStringDecoder decoder(QStringDecoder::Utf8);
-  const QString text = decoder(bytes);
-  if (decoder.hasError()) return {};
-  *ok = true;
-  return text;
-}
-
-QString titleOf(const QString& html) {
-  QTextDocument document;
-  document.setHtml(html);
-  return document.metaInformation(QTextDocument::DocumentTitle);
+  const QString text = decoder(page.readAll());
+  return decoder.hasError() ? std::nullopt : std::optional<QString>(text);
 }
 
 QStringList hrefsOf(const QString& html) {
@@ -66,11 +57,13 @@ class HelpWindowTest : public QObject {
     QCOMPARE(topics.size(), helpTopics().size());  // no topic twice
     QSet<QString> inContents;
     for (const QString& topic : helpTopics()) {
-      bool ok = false;
-      const QString html = readPage(topic + QStringLiteral(".html"), &ok);
-      QVERIFY2(ok, qPrintable(topic + " is missing or not UTF-8"));
+      const QString html = readPage(topic + QStringLiteral(".html")).value_or(QString());
+      QVERIFY2(!html.isEmpty(), qPrintable(topic + " is missing or not UTF-8"));
       QVERIFY2(html.contains(QStringLiteral("<meta charset=\"utf-8\">")), qPrintable(topic));
-      QVERIFY2(!titleOf(html).trimmed().isEmpty(), qPrintable(topic + " has no title"));
+      QTextDocument document;
+      document.setHtml(html);
+      QVERIFY2(!document.metaInformation(QTextDocument::DocumentTitle).trimmed().isEmpty(),
+               qPrintable(topic + " has no title"));
       const QStringList links = hrefsOf(html);
       QVERIFY2(!links.isEmpty(), qPrintable(topic + " links nowhere, not even to the contents"));
       for (const QString& link : links) {
@@ -81,9 +74,9 @@ class HelpWindowTest : public QObject {
         QVERIFY2(!file.isEmpty() && QFile::exists(pagePath(file)), qPrintable(where));
         if (topic == QStringLiteral("Inhalt") && file.endsWith(QStringLiteral(".html")))
           inContents.insert(file.chopped(5));
-        if (anchor.isEmpty()) continue;
-        bool targetOk = false;
-        QVERIFY2(readPage(file, &targetOk).contains(QStringLiteral("id=\"%1\"").arg(anchor)), qPrintable(where));
+        if (!anchor.isEmpty())
+          QVERIFY2(readPage(file).value_or(QString()).contains(QStringLiteral("id=\"%1\"").arg(anchor)),
+                   qPrintable(where));
       }
     }
     QCOMPARE(inContents + QSet<QString>{QStringLiteral("Inhalt")}, topics);

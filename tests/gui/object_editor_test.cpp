@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/run_commands.h"
 #include "gui_test_support.h"
 #include "language/compiler.h"
 #include "new_object_dialog.h"
@@ -93,16 +94,8 @@ class ObjectEditorTest : public QObject {
 
   void opensAtTheFailingLine() {
     Editor e([](kelvaro::Project& p) { p.objects[0].program = {"-&Flur EINSCHALTEN", "-  Nichtda EINSCHALTEN"}; });
-    const kelvaro::CompileOutput out = kelvaro::compile(e.workspace.project, {}, kelvaro::CompileMode::Run);
-    EditorRequest request;
-    request.object = out.result.object;
-    request.errorCode = out.result.code;
-    request.errorPosition = out.result.position;
-    request.errorName = out.result.name;
-    request.lineMap = out.lineMap;
-    e.open(request);
+    e.open(kelvaro::editorRequestForCompileError(kelvaro::compile(e.p, {}, kelvaro::CompileMode::Run)));
     QCOMPARE(e.child<QTabWidget>("ObjNotebook")->currentIndex(), 1);
-    QVERIFY(e.child<QLabel>("PgmErrLb")->isVisible());
     QCOMPARE(e.child<QLabel>("PgmErrLb")->text(), QStringLiteral("Unbekannter Bezeichner ->NICHTDA"));
     QCOMPARE(e.child<QPlainTextEdit>("AnwMBox")->textCursor().selectedText(), QStringLiteral("  Nichtda EINSCHALTEN"));
   }
