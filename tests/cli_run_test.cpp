@@ -14,6 +14,7 @@
 #include "storage/project_file.h"
 #include "support/cli_runner.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 #include "support/temp_dir.h"
 #include "time/date_time.h"
 
@@ -109,15 +110,9 @@ TEST(CliRun, RuntimeErrorsEndTheRunUnlessToldToGoOn) {
 TEST(CliRun, AProgramThatQueuesItselfEndsAtItsFor) {
   test::TempDir dir;
   Project p;
+  p.objects = {test::programObject("*INIT", "Undefiniert", "", {"AUSFUEHRUNG(Selbst)"}),
+               test::programObject("Selbst", "Zahl", "", {"Selbst:=Selbst+1", "AUSFUEHRUNG(Selbst)"})};
   test::FakeUserInterface ui;
-  TPSObj init = createObject("*INIT"), self = createObject("Selbst");
-  init.Typ = "Undefiniert";
-  init.program = {"-AUSFUEHRUNG(Selbst)"};
-  self.Typ = "Zahl";
-  self.OKind = kKindNumber;
-  self.ACode = 254;
-  self.program = {"-Selbst:=Selbst+1", "-AUSFUEHRUNG(Selbst)"};
-  p.objects = {init, self};
   const std::string file = dir.file("SELBST.SPG");
   ASSERT_TRUE(writeProject(p, file, "", ui).has_value());
   for (const char* pace : {"--for 5s --fast", "--for 1s"}) {

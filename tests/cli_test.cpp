@@ -7,6 +7,7 @@
 #include "model/project.h"
 #include "storage/project_file.h"
 #include "support/cli_runner.h"
+#include "support/project_builder.h"
 #include "support/temp_dir.h"
 
 namespace kelvaro {
@@ -88,14 +89,8 @@ TEST(Cli, UnwritableOutputGivesExitOne) {
 
 // A project with one lamp whose program is given.
 std::string writeLampProject(const test::TempDir& dir, std::vector<std::string> program) {
-  Project p;
-  p.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
-  TPSObj lamp = createObject("Lampe");
-  lamp.Typ = "Lampe";
-  for (auto& line : program) lamp.program.push_back("-" + line);
-  p.objects.push_back(lamp);
   const std::string file = dir.file("LAMPE.SPG");
-  test::writeFile(file, projectFileText(p));
+  test::writeFile(file, projectFileText(test::lampProject({test::lampObject("Lampe", std::move(program))})));
   return file;
 }
 
