@@ -253,6 +253,8 @@ TEST(Protocol, CheckUnitMessages) {
   const std::string mismatch = fromUtf8(
       "Die angeschlossene Steuereinheit entspricht nicht dem angegeben Typ\r"
       "Benutzen Sie AutoDetect um die richtige Steuereinheit einzustellen.\r");
+  const std::string refused = mismatch + fromUtf8("Die gewünschte Aktion ist mit der Steuereinheit nicht ausführbar.");
+  const std::string asked = mismatch + fromUtf8("Soll die Ausführung trotzdem fortgesetzt werden ?");
   const struct {
     int line;
     int mode;
@@ -266,30 +268,9 @@ TEST(Protocol, CheckUnitMessages) {
       {__LINE__, 0, " ", "CU-A2-3.20", false, {}, false, "Kein COM-Port auf der Seite Steuereinheit angegeben."},
       {__LINE__, 0, "COM 1", "CU-A1", false, {}, true, ""},
       {__LINE__, 2, "COM1", "CU-A2-3.20", false, {}, true, ""},
-      {__LINE__,
-       2,
-       "COM1",
-       "CU-A1",
-       false,
-       {},
-       false,
-       mismatch + fromUtf8("Die gewünschte Aktion ist mit der Steuereinheit nicht ausführbar.")},
-      {__LINE__,
-       1,
-       "COM1",
-       "CU-A1",
-       false,
-       {MessageAnswer::No},
-       false,
-       mismatch + fromUtf8("Soll die Ausführung trotzdem fortgesetzt werden ?")},
-      {__LINE__,
-       1,
-       "COM1",
-       "CU-A1",
-       false,
-       {MessageAnswer::Yes},
-       true,
-       mismatch + fromUtf8("Soll die Ausführung trotzdem fortgesetzt werden ?")},
+      {__LINE__, 2, "COM1", "CU-A1", false, {}, false, refused},
+      {__LINE__, 1, "COM1", "CU-A1", false, {MessageAnswer::No}, false, asked},
+      {__LINE__, 1, "COM1", "CU-A1", false, {MessageAnswer::Yes}, true, asked},
       {__LINE__, 0, "COM1", "CU-A2-3.20", true, {}, false, "Keine Steuereinheit gefunden an Port COM1"},
       {__LINE__, 0, "COM4", "CU-A2-3.20", false, {}, false, "Keine Steuereinheit gefunden an Port COM4"},
   };

@@ -59,18 +59,13 @@ struct SerialFixture {
   ManualClock clock{45000.5};
   FakeUserInterface ui;
   std::map<std::string, SimulatedDevice*> devices;
-  int pumps = 0;
   SerialLine line{clock,
                   [this](const PortTarget& t) -> std::unique_ptr<SerialPort> {
                     auto it = devices.find(t.device);
                     if (it == devices.end()) return nullptr;
                     return std::make_unique<InProcessSerialPort>(*it->second, clock);
                   },
-                  [this] {
-                    ++pumps;
-                    clock.advanceMs(1);
-                  },
-                  &ui};
+                  [this] { clock.advanceMs(1); }, &ui};
   Protocol protocol{line, ui};
 };
 

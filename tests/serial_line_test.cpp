@@ -43,7 +43,7 @@ TEST(SerialLine, ReadTakesWhatComesUntilTheLineIsIdle) {
   }
 }
 
-TEST(SerialLine, OpenSetsNothingHighAndOpenLineSetsDtr) {
+TEST(SerialLine, OpenSetsNothingHighOpenLineSetsDtrAndAModemLinkKeepsBoth) {
   SerialFixture f;
   ScriptedDevice dev;
   f.devices["COM2"] = &dev;
@@ -57,6 +57,14 @@ TEST(SerialLine, OpenSetsNothingHighAndOpenLineSetsDtr) {
   EXPECT_EQ(f.line.OpenLine("COM2"), 1);
   EXPECT_TRUE(dev.dtr);
   EXPECT_TRUE(f.line.LineOpen);
+  // During a modem link the port and its lines stay as they are.
+  f.line.ModemLinkUp = true;
+  const int changes = dev.lineChanges;
+  EXPECT_EQ(f.line.OpenLine("COM3"), 1);
+  f.line.CloseLine();
+  EXPECT_EQ(dev.lineChanges, changes);
+  EXPECT_TRUE(f.line.portOpen());
+  f.line.ModemLinkUp = false;
   f.line.CloseLine();
   EXPECT_FALSE(dev.dtr);
   EXPECT_FALSE(f.line.LineOpen);
@@ -78,17 +86,6 @@ TEST(SerialLine, APortHeldByAnotherProgramOrUnknownCannotBeOpened) {
   EXPECT_EQ(f.line.OpenLine("COM1"), 1);
   EXPECT_EQ(f.line.OpenLine("COM9"), -1);
   EXPECT_EQ(f.ui.beeps, 2);
-}
-
-TEST(SerialLine, OpenLineDuringAModemLinkKeepsThePortAndDtr) {
-  ScriptedLine f;
-  f.line.ModemLinkUp = true;
-  const int changes = f.dev.lineChanges;
-  EXPECT_EQ(f.line.OpenLine("COM3"), 1);
-  f.line.CloseLine();
-  EXPECT_EQ(f.dev.lineChanges, changes);
-  EXPECT_TRUE(f.line.portOpen());
-  EXPECT_TRUE(f.dev.dtr);
 }
 
 TEST(SerialLine, PurgeModeTwoDiscardsNothingAndModeOneTheInput) {

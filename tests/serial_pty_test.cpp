@@ -80,29 +80,23 @@ TEST(SerialPty, OpensRawAndMovesBytesBothWays) {
   EXPECT_EQ(port.inputCount(), 0);
 }
 
-TEST(SerialPty, ModemLinesOfAPseudoTerminalReadAsOffAndFailWithoutClosing) {
-  Pty pty;
-  ASSERT_FALSE(pty.slave.empty());
-  PosixSerialPort port;
-  ASSERT_EQ(port.open(pty.slave), SerialError::None);
-  EXPECT_EQ(port.modemStatus(), 0);
-  EXPECT_NE(port.lineControl(kSetDtr), SerialError::None);
-  EXPECT_EQ(port.lastError(), SerialError::NotSupported);
-  EXPECT_TRUE(port.isOpen());
-  EXPECT_EQ(port.lineControl(99), SerialError::InvalidArgument);
-  EXPECT_EQ(port.purge(kPurgeNothing), SerialError::None);
-  EXPECT_EQ(port.purge(9), SerialError::InvalidArgument);
-}
-
-TEST(SerialPty, AHeldPortAndAMissingDeviceCannotBeOpened) {
+TEST(SerialPty, RefusesWhatItCannotDoWithoutClosing) {
   Pty pty;
   ASSERT_FALSE(pty.slave.empty());
   PosixSerialPort first, second;
   ASSERT_EQ(first.open(pty.slave), SerialError::None);
+  // A pseudo-terminal has no modem lines: they read as off and cannot be set.
+  EXPECT_EQ(first.modemStatus(), 0);
+  EXPECT_NE(first.lineControl(kSetDtr), SerialError::None);
+  EXPECT_EQ(first.lastError(), SerialError::NotSupported);
+  EXPECT_EQ(first.lineControl(99), SerialError::InvalidArgument);
+  EXPECT_EQ(first.purge(kPurgeNothing), SerialError::None);
+  EXPECT_EQ(first.purge(9), SerialError::InvalidArgument);
+  EXPECT_TRUE(first.isOpen());
+  // A held port cannot be opened a second time; closing lifts the exclusive mark.
   EXPECT_EQ(second.open(pty.slave), SerialError::Busy);
   EXPECT_FALSE(second.isOpen());
   first.close();
-  // Closing lifts the exclusive mark: the port can be taken again.
   EXPECT_EQ(second.open(pty.slave), SerialError::None) << second.lastErrorText();
 
   PosixSerialPort missing;
