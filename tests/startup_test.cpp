@@ -2,12 +2,14 @@
 // working directory.
 #include <filesystem>
 #include <set>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
 #include "app/closing.h"
 #include "app/startup.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 #include "support/temp_dir.h"
 #include "text/cp1252.h"
 
@@ -23,6 +25,8 @@ using test::writeFile;
 std::string projectWithView(std::string_view view, std::string_view extraInit = "") {
   return "@Init\r\n View=" + std::string(view) + "\r\n" + std::string(extraInit) + "@E\r\n";
 }
+
+const char* const kActionNames[] = {"none", "pc", "show"};  // AutostartAction in order
 
 std::string viewNames(const Project& project) {
   std::string names;
@@ -54,114 +58,86 @@ class Startup : public ::testing::Test {
   TempDir m_dir;
 };
 
-TEST_F(Startup, DefaultDefinitionsComeFromTheProjectDirectoryElseTheWorkingDirectory) {
+// Which files the start-up reads, by what name it calls the project and what it starts, for
+// the combinations of default definitions, settings and arguments.
+TEST(StartupFiles, DefaultsSettingsArgumentsAndAutostart) {
   struct Case {
     int line;
-    bool inProjectDir, inWorkDir;
-    std::string views;
+    std::string files;     // "name=view ..." in the working directory; SPG/ is the project directory
+    std::string setting;   // "SECTION/KEY=value" of the settings file
+    std::string argument;  // "": none
+    std::string expected;  // views | start file | label | start mode | autostart [! message]; ~ is the directory
   };
   const Case cases[] = {
-      {__LINE__, true, false, "SpgDefaults"},
-      {__LINE__, false, true, "WorkDefaults"},
-      {__LINE__, true, true, "SpgDefaults"},
-      {__LINE__, false, false, ""},  // missing INIT.SPI is silent
+      // Default definitions: from the project directory, else the working directory, else none.
+      {__LINE__, "SPG/INIT.SPI=Spg", "", "", "Spg |  |  |   | none"},
+      {__LINE__, "INIT.SPI=Work", "", "", "Work |  |  |   | none"},
+      {__LINE__, "SPG/INIT.SPI=Spg INIT.SPI=Work", "", "", "Spg |  |  |   | none"},
+      {__LINE__, "", "", "", " |  |  |   | none"},  // a missing INIT.SPI is silent
+      // A chosen file; empty means INIT.SPI; a chosen file that is missing is worth telling.
+      {__LINE__, "INIT.SPI=Std W.SPI=Wohnung", "INITSPG/INITFILE=W.SPI", "", "Wohnung |  |  |   | none"},
+      {__LINE__, "INIT.SPI=Std W.SPI=Wohnung", "INITSPG/INITFILE=", "", "Std |  |  |   | none"},
+      {__LINE__, "INIT.SPI=Std", "INITSPG/INITFILE=F.SPI", "", " |  |  |   | none ! Datei ~/F.SPI nicht gefunden"},
+      // The argument is read on top and starts the visualisation, with "-P" the PC execution.
+      {__LINE__, "INIT.SPI=D SPG/HAUS.SPG=Haus", "", "HAUS.SPG", "D,Haus | HAUS.SPG | HAUS |   | show"},
+      {__LINE__, "SPG/HAUS.SPG=Haus", "", "HAUS.SPG-P", "Haus | HAUS.SPG | HAUS | P | pc"},
+      {__LINE__, "SPG/HAUS.SPG=Haus", "", "HAUS.SPG-p",
+       " | HAUS.SPG-p |  |   | none ! Datei HAUS.SPG-p nicht gefunden"},
+      {__LINE__, "INIT.SPI=D", "", "FEHLT.SPG", "D | FEHLT.SPG |  |   | none ! Datei FEHLT.SPG nicht gefunden"},
+      // AUTOEXEC replaces the argument.
+      {__LINE__, "SPG/H.SPG=H SPG/A.SPG=A", "STARTPGM/AUTOEXEC=A.SPG", "H.SPG", "A | A.SPG | A |   | show"},
+      {__LINE__, "SPG/H.SPG=H SPG/A.SPG=A", "STARTPGM/AUTOEXEC=A.SPG-P", "", "A | A.SPG | A | P | pc"},
+      // LOADFILE: as given or in the project directory, read instead of the default definitions,
+      // never started; the name ends at the first dot of the file name, not of the directory.
+      {__LINE__, "INIT.SPI=D SPG/H.SPG=H", "INITALL/LOADFILE=H.SPG", "", "H | ~/SPG/H.SPG | H |   | none"},
+      {__LINE__, "INIT.SPI=D a.v1/B.V2.SPG=B", "INITALL/LOADFILE=~/a.v1/B.V2.SPG", "",
+       "B | ~/a.v1/B.V2.SPG | B |   | none"},
+      {__LINE__, "INIT.SPI=D", "INITALL/LOADFILE=WEG.SPG", "", "D |  |  |   | none"},
+      {__LINE__, "INIT.SPI=D", "INITALL/LOADFILE=~/WEG.SPG", "", "D |  |  |   | none"},
+      // A start file replaces it, and still the default definitions are not read.
+      {__LINE__, "INIT.SPI=D SPG/H.SPG=H SPG/A.SPG=A", "INITALL/LOADFILE=H.SPG", "A.SPG", "A | A.SPG | A |   | show"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
-    std::filesystem::remove(inProjects("INIT.SPI"));
-    std::filesystem::remove(inWork("INIT.SPI"));
-    if (c.inProjectDir) writeFile(inProjects("INIT.SPI"), projectWithView("SpgDefaults"));
-    if (c.inWorkDir) writeFile(inWork("INIT.SPI"), projectWithView("WorkDefaults"));
-    ui.messages.clear();
-    const AppState state = run({});
-    EXPECT_EQ(viewNames(project), c.views);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(state.settings.autostartPending);
-    EXPECT_EQ(state.settings.projectNameLabel, "");
-    EXPECT_EQ(state.selectedView, c.views.empty() ? -1 : 0);
+    TempDir dir;
+    const std::string work = dir.file("work");
+    const auto expand = [&work](std::string text) {
+      for (std::size_t at; (at = text.find('~')) != std::string::npos;) text.replace(at, 1, work);
+      return text;
+    };
+    const auto shorten = [&work](std::string text) {
+      for (std::size_t at; (at = text.find(work)) != std::string::npos;) text.replace(at, work.size(), "~");
+      return text;
+    };
+    std::filesystem::create_directories(work + "/SPG");
+    std::istringstream files(c.files);
+    for (std::string f; files >> f;) {
+      const std::filesystem::path path = work + "/" + f.substr(0, f.find('='));
+      std::filesystem::create_directories(path.parent_path());
+      writeFile(path.string(), projectWithView(f.substr(f.find('=') + 1)));
+    }
+    const std::size_t slash = c.setting.find('/');
+    const std::string ini =
+        c.setting.empty() ? "" : "[" + c.setting.substr(0, slash) + "]\n" + c.setting.substr(slash + 1);
+    StartupEnvironment environment;
+    if (!c.argument.empty()) environment.arguments = {c.argument};
+    environment.workDir = work;
+    environment.paintCandidates = {};
+    Project project;
+    project.modified = true;
+    FakeUserInterface ui;
+    AppState state = startUp(environment, IniFile::fromText(expand(ini)), project, ui);
+    const Settings& s = state.settings;
+    const AutostartAction action = autostartTick(state.settings);
+    std::string outcome = viewNames(project) + " | " + s.startFile + " | " + s.projectNameLabel + " | " + s.startMode +
+                          " | " + kActionNames[static_cast<int>(action)];
+    for (const std::string& message : ui.messageTexts()) outcome += " ! " + message;
+    EXPECT_EQ(shorten(outcome), c.expected);
+    EXPECT_EQ(autostartTick(state.settings), AutostartAction::None);  // only once
+    EXPECT_EQ(state.selectedView, project.views.empty() ? -1 : 0);
+    EXPECT_FALSE(project.modified);
+    EXPECT_FALSE(state.settings.settingsChanged);
   }
-}
-
-TEST_F(Startup, ChosenDefaultDefinitionsFile) {
-  writeFile(inWork("INIT.SPI"), projectWithView("Standard"));
-  writeFile(inWork("WOHNUNG.SPI"), projectWithView("Wohnung"));
-  run({}, "[INITSPG]\nINITFILE=WOHNUNG.SPI\n");
-  EXPECT_EQ(viewNames(project), "Wohnung");
-
-  // An empty INITFILE means INIT.SPI.
-  run({}, "[INITSPG]\nINITFILE=\n");
-  EXPECT_EQ(viewNames(project), "Standard");
-  EXPECT_TRUE(ui.messages.empty());
-
-  // A chosen file that is missing is worth telling: the user named it.
-  run({}, "[INITSPG]\nINITFILE=FEHLT.SPI\n");
-  EXPECT_EQ(viewNames(project), "");
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Datei " + inWork("FEHLT.SPI") + " nicht gefunden"});
-}
-
-TEST_F(Startup, ArgumentIsReadOnTopAndStartsTheVisualisation) {
-  writeFile(inWork("INIT.SPI"), projectWithView("Defaults"));
-  writeFile(inProjects("HAUS.SPG"), projectWithView("Keller"));
-  project.modified = true;
-  AppState state = run({"HAUS.SPG"});
-  EXPECT_EQ(viewNames(project), "Defaults,Keller");
-  EXPECT_EQ(state.settings.startFile, "HAUS.SPG");
-  EXPECT_EQ(state.settings.projectNameLabel, "HAUS");
-  EXPECT_EQ(state.settings.startMode, ' ');
-  EXPECT_TRUE(state.settings.autostartPending);
-  EXPECT_FALSE(project.modified);
-  EXPECT_FALSE(state.settings.settingsChanged);
-  EXPECT_EQ(state.selectedView, 0);
-  EXPECT_EQ(state.caption, "kelvaro");
-  EXPECT_TRUE(ui.messages.empty());
-
-  EXPECT_EQ(autostartTick(state.settings), AutostartAction::Visualisation);
-  EXPECT_FALSE(state.settings.autostartPending);
-  EXPECT_EQ(autostartTick(state.settings), AutostartAction::None);  // only once
-}
-
-TEST_F(Startup, AutoexecReplacesTheArgumentAndItsSuffixChoosesTheStart) {
-  writeFile(inProjects("HAUS.SPG"), projectWithView("Haus"));
-  writeFile(inProjects("AUTO.SPG"), projectWithView("Auto"));
-  struct Case {
-    int line;
-    std::vector<std::string> arguments;
-    std::string autoexec;
-    std::string views, startFile;
-    char mode;
-    AutostartAction action;
-  };
-  const Case cases[] = {
-      {__LINE__, {"HAUS.SPG"}, "AUTO.SPG", "Auto", "AUTO.SPG", ' ', AutostartAction::Visualisation},
-      {__LINE__, {"HAUS.SPG"}, "AUTO.SPG-P", "Auto", "AUTO.SPG", 'P', AutostartAction::PcExecution},
-      {__LINE__, {}, "AUTO.SPG-P", "Auto", "AUTO.SPG", 'P', AutostartAction::PcExecution},
-      {__LINE__, {"HAUS.SPG-P"}, "", "Haus", "HAUS.SPG", 'P', AutostartAction::PcExecution},
-      {__LINE__, {"HAUS.SPG-p"}, "", "", "HAUS.SPG-p", ' ', AutostartAction::None},  // only "-P"
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    ui.messages.clear();
-    const std::string ini = c.autoexec.empty() ? "" : "[STARTPGM]\nAUTOEXEC=" + c.autoexec + "\n";
-    AppState state = run(c.arguments, ini);
-    EXPECT_EQ(viewNames(project), c.views);
-    EXPECT_EQ(state.settings.startFile, c.startFile);
-    EXPECT_EQ(state.settings.startMode, c.mode);
-    EXPECT_EQ(autostartTick(state.settings), c.action);
-  }
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Datei HAUS.SPG-p nicht gefunden"});
-}
-
-TEST_F(Startup, MissingStartFileIsReportedAndTheProgramContinues) {
-  writeFile(inWork("INIT.SPI"), projectWithView("Defaults"));
-  AppState state = run({"FEHLT.SPG"});
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Datei FEHLT.SPG nicht gefunden"});
-  EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
-  EXPECT_EQ(viewNames(project), "Defaults");
-  EXPECT_EQ(state.selectedView, 0);
-  // Nothing runs in place of the missing project, and it is not named.
-  EXPECT_EQ(state.settings.projectNameLabel, "");
-  EXPECT_FALSE(state.settings.autostartPending);
-  EXPECT_EQ(autostartTick(state.settings), AutostartAction::None);
 }
 
 TEST_F(Startup, PartlyReadStartFileIsNamedButNotStarted) {
@@ -171,54 +147,6 @@ TEST_F(Startup, PartlyReadStartFileIsNamedButNotStarted) {
   EXPECT_EQ(state.settings.projectNameLabel, "HALB");
   EXPECT_FALSE(state.settings.autostartPending);
   EXPECT_EQ(ui.messages.size(), 1u);  // the reader says where the load ended
-}
-
-TEST_F(Startup, LoadFileLookup) {
-  writeFile(inWork("INIT.SPI"), projectWithView("Defaults"));
-  writeFile(inProjects("HAUS.SPG"), projectWithView("Haus"));
-  writeFile(inWork("ANDERS.SPG"), projectWithView("Anders"));
-  struct Case {
-    int line;
-    std::string loadFile;
-    std::string views, startFile, label;
-  };
-  const Case cases[] = {
-      // Found in the project directory: read instead of the default definitions.
-      {__LINE__, "HAUS.SPG", "Haus", inProjects("HAUS.SPG"), "HAUS"},
-      // Found as given.
-      {__LINE__, inWork("ANDERS.SPG"), "Anders", inWork("ANDERS.SPG"), "ANDERS"},
-      // Nowhere: counts as empty, only the default definitions are read.
-      {__LINE__, "WEG.SPG", "Defaults", "", ""},
-      {__LINE__, inWork("WEG.SPG"), "Defaults", "", ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    AppState state = run({}, "[INITALL]\nLOADFILE=" + c.loadFile + "\n");
-    EXPECT_EQ(viewNames(project), c.views);
-    EXPECT_EQ(state.settings.startFile, c.startFile);
-    EXPECT_EQ(state.settings.projectNameLabel, c.label);
-    EXPECT_FALSE(state.settings.autostartPending);  // never for LOADFILE
-  }
-  EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(Startup, WithLoadFileSetTheDefaultDefinitionsAreNotReadEvenForAStartFile) {
-  writeFile(inWork("INIT.SPI"), projectWithView("Defaults"));
-  writeFile(inProjects("HAUS.SPG"), projectWithView("Haus"));
-  writeFile(inProjects("ARG.SPG"), projectWithView("Arg"));
-  AppState state = run({"ARG.SPG"}, "[INITALL]\nLOADFILE=HAUS.SPG\n");
-  EXPECT_EQ(viewNames(project), "Arg");
-  EXPECT_EQ(state.settings.startFile, "ARG.SPG");
-  EXPECT_TRUE(state.settings.autostartPending);
-}
-
-TEST_F(Startup, ProjectNameIsTheFileNameUpToItsFirstDot) {
-  const std::string dotted = workDir() + "/alt.v1";
-  std::filesystem::create_directories(dotted);
-  writeFile(dotted + "/HAUS.V2.SPG", projectWithView("Haus"));
-  AppState state = run({dotted + "/HAUS.V2.SPG"});
-  EXPECT_EQ(viewNames(project), "Haus");
-  EXPECT_EQ(state.settings.projectNameLabel, "HAUS");
 }
 
 TEST_F(Startup, HardwareControlFollowsTheProjectReadLast) {
@@ -275,10 +203,6 @@ TEST(StartupPaintProgram, KeepsTheConfiguredOneElseTheLastExistingCandidate) {
     const FileExists exists = [&c](const std::string& path) { return c.existing.count(path) > 0; };
     EXPECT_EQ(findPaintProgram(c.configured, candidates, exists), c.expected);
   }
-  // The preferred editor comes last in the built-in list.
-  const auto defaults = defaultPaintCandidates();
-  ASSERT_FALSE(defaults.empty());
-  EXPECT_EQ(defaults.back(), "/usr/bin/pinta");
 }
 
 TEST_F(Startup, SearchesTheDrawingProgramWithoutMarkingSettingsChanged) {
@@ -289,99 +213,62 @@ TEST_F(Startup, SearchesTheDrawingProgramWithoutMarkingSettingsChanged) {
   AppState state = startUp(environment, IniFile(), project, ui);
   EXPECT_EQ(state.settings.PAINTPATH, "/x/pinta");
   EXPECT_FALSE(state.settings.settingsChanged);
-
-  state = startUp(environment, IniFile::fromText("[INITALL]\nPAINTPATH=/opt/malen\n"), project, ui);
-  EXPECT_EQ(state.settings.PAINTPATH, "/opt/malen");
 }
 
 TEST(StartupAutostart, ErrorMessageIsShownWordForWord) {
   FakeUserInterface ui;
   showAutostartError(ui);
-  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{
+                                   "Die Erstellung des Codes wird wegen eines Fehlers im Objektprogramm abgebrochen"});
   EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
-  EXPECT_EQ(ui.messages[0].buttons, MessageButtons::Ok);
-  EXPECT_EQ(ui.messages[0].text, "Die Erstellung des Codes wird wegen eines Fehlers im Objektprogramm abgebrochen");
-}
-
-TEST(StartupAutostart, NothingPendingDoesNothing) {
-  Settings s;
-  s.startMode = 'P';
-  EXPECT_EQ(autostartTick(s), AutostartAction::None);
 }
 
 TEST(StartupErrorHandler, EveryObjectKeepsOnlyItsOwnBitmaps) {
   Project project;
-  TPSObj lamp = createObject("Lampe");
-  lamp.stateBitmaps = {
-      {"aus", TBitmapNam{"aus.bmp", 1, 0}},
-      {"an", TBitmapNam{"an_eigen.bmp", 1, 1}},
-      {"blinkt", std::nullopt},
-  };
-  TPSObj door = createObject("Tuer");
-  door.stateBitmaps = {{"zu", TBitmapNam{"zu.bmp", 1, 0}}};
-  project.objects = {lamp, door};
+  project.objects = {createObject("Lampe"), createObject("Tuer")};
+  project.objects[0].stateBitmaps = {
+      {"aus", TBitmapNam{"aus.bmp", 1, 0}}, {"an", TBitmapNam{"an.bmp", 1, 1}}, {"x", {}}};
+  project.objects[1].stateBitmaps = {{"zu", TBitmapNam{"zu.bmp", 1, 0}}};
   recoverFromUnhandledError(project);
-  ASSERT_EQ(project.objects[0].stateBitmaps.size(), 1u);
-  EXPECT_EQ(project.objects[0].stateBitmaps[0].state, "an");
+  EXPECT_EQ(test::stateBitmapText(project.objects[0].stateBitmaps), "an=an.bmp/1/1");
   EXPECT_TRUE(project.objects[1].stateBitmaps.empty());
 }
 
-TEST(StartupClosing, ExitCommandOffersToSaveAModifiedProject) {
+// Ending the program and closing the window ask only while changes are unsaved.
+TEST(StartupClosing, ExitAndCloseAskWhileChangesAreUnsaved) {
   struct Case {
     int line;
     bool modified;
     MessageAnswer answer;
-    bool asked, saved;
-  };
-  const Case cases[] = {
-      {__LINE__, false, MessageAnswer::Yes, false, false},
-      {__LINE__, true, MessageAnswer::Yes, true, true},
-      {__LINE__, true, MessageAnswer::No, true, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    Project project;
-    project.modified = c.modified;
-    FakeUserInterface ui;
-    ui.answers = {c.answer};
-    int saveAsCalls = 0;
-    EXPECT_EQ(exitCommand(project, ui, [&saveAsCalls] { ++saveAsCalls; }), c.saved);
-    EXPECT_EQ(saveAsCalls, c.saved ? 1 : 0);
-    ASSERT_EQ(ui.messages.size(), c.asked ? 1u : 0u);
-    if (c.asked) {
-      EXPECT_EQ(ui.messages[0].kind, MessageKind::Question);
-      EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
-      EXPECT_EQ(ui.messages[0].text, "Das Programm wird beendet\rSoll das aktuelle Projekt gespeichert werden ?");
-    }
-  }
-}
-
-TEST(StartupClosing, CloseQueryWarnsWhileChangesAreUnsaved) {
-  struct Case {
-    int line;
-    bool modified;
-    MessageAnswer answer;
-    bool asked, mayClose;
+    bool saved, mayClose;
   };
   const Case cases[] = {
       {__LINE__, false, MessageAnswer::No, false, true},
       {__LINE__, true, MessageAnswer::Yes, true, true},
-      {__LINE__, true, MessageAnswer::No, true, false},
+      {__LINE__, true, MessageAnswer::No, false, false},
   };
+  const std::string exitQuestion = "Das Programm wird beendet\rSoll das aktuelle Projekt gespeichert werden ?";
+  const std::string closeWarning =
+      "Die letzten Änderungen wurden noch nicht gesichert.\rSoll trotzdem beendet werden ?";
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     Project project;
     project.modified = c.modified;
-    FakeUserInterface ui;
-    ui.answers = {c.answer};
-    EXPECT_EQ(closeQuery(project, ui), c.mayClose);
-    ASSERT_EQ(ui.messages.size(), c.asked ? 1u : 0u);
-    if (c.asked) {
-      EXPECT_EQ(ui.messages[0].kind, MessageKind::Warning);
-      EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
-      EXPECT_EQ(ui.messageTexts()[0],
-                "Die letzten Änderungen wurden noch nicht gesichert.\rSoll trotzdem beendet werden ?");
-      EXPECT_EQ(ui.messages[0].text.find("\xC4nderungen"), 12u);  // one Windows-1252 byte
+    FakeUserInterface exitUi, closeUi;
+    exitUi.answers = closeUi.answers = {c.answer};
+    int saveAsCalls = 0;
+    EXPECT_EQ(exitCommand(project, exitUi, [&saveAsCalls] { ++saveAsCalls; }), c.saved);
+    EXPECT_EQ(saveAsCalls, c.saved ? 1 : 0);
+    EXPECT_EQ(closeQuery(project, closeUi), c.mayClose);
+    const auto asked = [&c](const std::string& text) {
+      return c.modified ? std::vector<std::string>{text} : std::vector<std::string>{};
+    };
+    EXPECT_EQ(exitUi.messageTexts(), asked(exitQuestion));
+    EXPECT_EQ(closeUi.messageTexts(), asked(closeWarning));
+    if (c.modified) {
+      EXPECT_EQ(exitUi.messages[0].kind, MessageKind::Question);
+      EXPECT_EQ(closeUi.messages[0].kind, MessageKind::Warning);
+      EXPECT_EQ(closeUi.messages[0].buttons, MessageButtons::YesNo);
     }
   }
 }

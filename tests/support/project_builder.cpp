@@ -4,6 +4,8 @@
 #include <string_view>
 #include <utility>
 
+#include "storage/project_file.h"
+
 namespace kelvaro::test {
 
 TPSObj programObject(const char* name, const char* type, const char* start, std::vector<std::string> lines,
@@ -27,6 +29,23 @@ Project lampProject(std::vector<TPSObj> objects) {
   p.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
   p.objects = std::move(objects);
   return p;
+}
+
+// --- State bitmaps as text.
+std::string stateBitmapText(const std::vector<StateBitmapEntry>& entries) {
+  std::string text;
+  for (const auto& e : entries) {
+    text += (text.empty() ? "" : " ") + e.state + "=";
+    if (e.bitmap)
+      text += e.bitmap->BitmapName + "/" + std::to_string(e.bitmap->NoPath) + "/" + std::to_string(e.bitmap->ObjectOwn);
+  }
+  return text;
+}
+
+std::string objectText(const TPSObj& object) {
+  Project project;
+  project.objects = {object};
+  return projectFileText(project);
 }
 
 }  // namespace kelvaro::test

@@ -21,4 +21,11 @@ TPSObj lampObject(const char* name, std::vector<std::string> lines = {});
 // A project whose only type is "Lampe" with the states "aus" and "an".
 Project lampProject(std::vector<TPSObj> objects);
 
+// --- State bitmaps as text, so that a test compares one line instead of field after field.
+// Each entry as "state=name/NoPath/ObjectOwn", a state without a bitmap as "state=", joined by
+// blanks.
+std::string stateBitmapText(const std::vector<StateBitmapEntry>& entries);
+// The project file text of one object: every stored field of it in one comparison.
+std::string objectText(const TPSObj& object);
+
 }  // namespace kelvaro::test
