@@ -50,6 +50,12 @@ std::string viewNames(const Project& project) {
   return names;
 }
 
+// The workspace as one line: views, current file, project label and the modified flag.
+std::string summary(const Workspace& w) {
+  return viewNames(w.project) + " | " + w.fileName + " | " + w.settings().projectNameLabel +
+         (w.project.modified ? " | modified" : "");
+}
+
 class ProjectCommands : public ::testing::Test {
  protected:
   ProjectCommands() {
@@ -61,6 +67,12 @@ class ProjectCommands : public ::testing::Test {
 
   std::string projectDir() const { return m_dir.file("SPG"); }
   std::string inProjects(std::string_view name) const { return projectDir() + "/" + std::string(name); }
+  // A modified project with the one view "Alt".
+  void modifiedProject(std::string fileName = "") {
+    workspace.project.views.push_back({"Alt", {}});
+    workspace.project.modified = true;
+    workspace.fileName = std::move(fileName);
+  }
 
   Workspace workspace;
   RecordingUi ui;
@@ -77,7 +89,6 @@ TEST(FileDialogFilter, TurnsPairsIntoQtFiltersWithLowerCasePatterns) {
   const Case kCases[] = {
       {__LINE__, "Steuerungsprogramm|*.SPG|Initialisierungsdatei|*.SPI",
        "Steuerungsprogramm (*.SPG *.spg);;Initialisierungsdatei (*.SPI *.spi)"},
-      {__LINE__, "Projekt|*.SPG", "Projekt (*.SPG *.spg)"},
       {__LINE__, "Bitmap-Bilder|*.BMP;*.dib", "Bitmap-Bilder (*.BMP *.bmp *.dib)"},
       {__LINE__, "Alle Dateien|*", "Alle Dateien (*)"},
       {__LINE__, "Ohne Muster", "Ohne Muster (*)"},
@@ -90,28 +101,20 @@ TEST(FileDialogFilter, TurnsPairsIntoQtFiltersWithLowerCasePatterns) {
 }
 
 TEST(ProjectNameOf, DropsDirectoryAndEverythingFromTheFirstDot) {
-  EXPECT_EQ(projectNameOf("/p/HAUS.V2.SPG"), "HAUS");
-  EXPECT_EQ(projectNameOf("Garten.SPG"), "Garten");
-  EXPECT_EQ(projectNameOf("/p.x/Keller"), "Keller");
+  EXPECT_EQ(projectNameOf("/p.x/HAUS.V2.SPG"), "HAUS");
   EXPECT_EQ(directoryOf("/p/q/a.SPG"), "/p/q/");
   EXPECT_EQ(directoryOf("a.SPG"), "");
 }
 
 TEST_F(ProjectCommands, NewAsksTheNameAndReadsTheDefaultsFromTheProjectDirectory) {
   writeFile(inProjects("INIT.SPI"), projectWithView("Vorgabe"));
-  workspace.project.views.push_back({"Alt", {}});
-  workspace.project.modified = true;
-  ui.answers = {MessageAnswer::Yes};
+  modifiedProject();
   ui.inputs = {"Haus"};
-
   ASSERT_TRUE(newProject(workspace, ui));
-  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Die aktuelle Definition wird gelöscht !\rIst das richtig ?"}));
-  EXPECT_EQ(ui.messages.at(0).kind, MessageKind::Warning);
+  EXPECT_EQ(ui.messageTexts(),
+            (std::vector<std::string>{"Die aktuelle Definition wird gelöscht !\rIst das richtig ?"}));
   EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Projektname:"}));
-  EXPECT_EQ(viewNames(workspace.project), "Vorgabe");
-  EXPECT_FALSE(workspace.project.modified);
-  EXPECT_EQ(workspace.fileName, inProjects("Haus.SPG"));
-  EXPECT_EQ(workspace.settings().projectNameLabel, "Haus");
+  EXPECT_EQ(summary(workspace), "Vorgabe | " + inProjects("Haus.SPG") + " | Haus");
   EXPECT_EQ(workspace.app.selectedView, 0);
 }
 
@@ -119,30 +122,24 @@ TEST_F(ProjectCommands, NewWithCancelledNameIsCalledNeuAndFallsBackToDefaultsOfT
   writeFile(workspace.workDir + "/INIT.SPI", projectWithView("AusStart"));
   ASSERT_TRUE(newProject(workspace, ui));
   EXPECT_TRUE(ui.messages.empty());  // an unmodified project is dropped without asking
-  EXPECT_EQ(workspace.fileName, inProjects("NEU.SPG"));
-  EXPECT_EQ(workspace.settings().projectNameLabel, "NEU");
-  EXPECT_EQ(viewNames(workspace.project), "AusStart");
+  EXPECT_EQ(summary(workspace), "AusStart | " + inProjects("NEU.SPG") + " | NEU");
 }
 
-TEST_F(ProjectCommands, NewKeepsAModifiedProjectWhenTheUserSaysNo) {
-  workspace.project.views.push_back({"Alt", {}});
-  workspace.project.modified = true;
-  workspace.fileName = "alt.SPG";
-  ui.answers = {MessageAnswer::No};
+TEST_F(ProjectCommands, NewAndOpenKeepAModifiedProjectWhenTheUserSaysNo) {
+  modifiedProject("alt.SPG");
+  ui.answers = {MessageAnswer::No, MessageAnswer::No, MessageAnswer::Yes};
   EXPECT_FALSE(newProject(workspace, ui));
-  EXPECT_EQ(viewNames(workspace.project), "Alt");
-  EXPECT_TRUE(workspace.project.modified);
-  EXPECT_EQ(workspace.fileName, "alt.SPG");
   EXPECT_TRUE(ui.inputPrompts.empty());
+  EXPECT_FALSE(openProject(workspace, ui));
+  EXPECT_TRUE(ui.dialogs.empty());
+  EXPECT_FALSE(openProject(workspace, ui));  // agreed, then the dialog is cancelled
+  EXPECT_EQ(summary(workspace), "Alt | alt.SPG |  | modified");
 }
 
 TEST_F(ProjectCommands, OpenReplacesTheProjectAndClearsTheModifiedFlag) {
   writeFile(inProjects("GARTEN.SPG"), projectWithView("Beet"));
-  workspace.project.views.push_back({"Alt", {}});
-  workspace.project.modified = true;
-  ui.answers = {MessageAnswer::Yes};
+  modifiedProject();
   ui.fileNames = {inProjects("GARTEN.SPG")};
-
   ASSERT_TRUE(openProject(workspace, ui));
   EXPECT_EQ(ui.messageTexts(),
             (std::vector<std::string>{"Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden noch "
@@ -150,23 +147,7 @@ TEST_F(ProjectCommands, OpenReplacesTheProjectAndClearsTheModifiedFlag) {
   ASSERT_EQ(ui.dialogs.size(), 1u);
   EXPECT_EQ(ui.dialogs[0].filter, "Steuerungsprogramm (*.SPG *.spg);;Initialisierungsdatei (*.SPI *.spi)");
   EXPECT_EQ(ui.dialogs[0].directory, projectDir() + "/");
-  EXPECT_EQ(viewNames(workspace.project), "Beet");
-  EXPECT_FALSE(workspace.project.modified);
-  EXPECT_EQ(workspace.fileName, inProjects("GARTEN.SPG"));
-  EXPECT_EQ(workspace.settings().projectNameLabel, "GARTEN");
-}
-
-TEST_F(ProjectCommands, OpenRefusedOrCancelledLeavesTheProjectAlone) {
-  workspace.project.views.push_back({"Alt", {}});
-  workspace.project.modified = true;
-  ui.answers = {MessageAnswer::No};
-  EXPECT_FALSE(openProject(workspace, ui));
-  EXPECT_TRUE(ui.dialogs.empty());
-
-  ui.answers = {MessageAnswer::Yes};  // agreed, then the dialog is cancelled
-  EXPECT_FALSE(openProject(workspace, ui));
-  EXPECT_EQ(viewNames(workspace.project), "Alt");
-  EXPECT_TRUE(workspace.project.modified);
+  EXPECT_EQ(summary(workspace), "Beet | " + inProjects("GARTEN.SPG") + " | GARTEN");
 }
 
 TEST_F(ProjectCommands, OpenOfAFileThatStopsPartWayForgetsItsNameSoSavingCannotCutIt) {
@@ -185,33 +166,26 @@ TEST_F(ProjectCommands, OpenOfAFileThatStopsPartWayForgetsItsNameSoSavingCannotC
 TEST_F(ProjectCommands, AddFileMergesAndMarksTheProjectModifiedEvenWhenCancelled) {
   writeFile(inProjects("DAZU.SPG"), projectWithView("Keller"));
   workspace.project.views.push_back({"Erdgeschoss", {}});
-
   EXPECT_FALSE(addProjectFile(workspace, ui));
   EXPECT_TRUE(workspace.project.modified);
-
   workspace.project.modified = false;
   ui.fileNames = {inProjects("DAZU.SPG")};
   ASSERT_TRUE(addProjectFile(workspace, ui));
-  EXPECT_EQ(viewNames(workspace.project), "Erdgeschoss,Keller");
-  EXPECT_TRUE(workspace.project.modified);
+  EXPECT_EQ(summary(workspace), "Erdgeschoss,Keller |  |  | modified");
   EXPECT_EQ(ui.dialogs.at(1).filter, ui.dialogs.at(0).filter);
 }
 
 TEST_F(ProjectCommands, SaveAsRefusesToOverwriteWhenTheUserSaysNo) {
   const std::string existing = inProjects("HAUS.SPG");
   writeFile(existing, "alter Inhalt");
-  workspace.project.views.push_back({"Neu", {}});
-  workspace.project.modified = true;
-  workspace.fileName = "/woanders/ALT.SPG";
+  modifiedProject("/woanders/ALT.SPG");
   ui.fileNames = {existing};
   ui.answers = {MessageAnswer::No};
-
   EXPECT_FALSE(saveProjectAs(workspace, ui));
   EXPECT_EQ(ui.messageTexts(),
             (std::vector<std::string>{"Dieses Projekt existiert schon !\rSoll es überschrieben werden ?"}));
   EXPECT_EQ(readFile(existing), "alter Inhalt");
-  EXPECT_EQ(workspace.fileName, "/woanders/ALT.SPG");
-  EXPECT_TRUE(workspace.project.modified);
+  EXPECT_EQ(summary(workspace), "Alt | /woanders/ALT.SPG |  | modified");
   // The dialog proposes the current name inside the project directory.
   EXPECT_EQ(ui.dialogs.at(0).directory, inProjects("ALT.SPG"));
   EXPECT_EQ(ui.dialogs.at(0).filter, "Projekt (*.SPG *.spg)");
@@ -223,7 +197,7 @@ TEST_F(ProjectCommands, SaveAsRefusesToOverwriteWhenTheUserSaysNo) {
   EXPECT_FALSE(workspace.project.modified);
   Project reread;
   ASSERT_EQ(readProject(reread, existing, "", ui), ReadStatus::Complete);
-  EXPECT_EQ(viewNames(reread), "Neu");
+  EXPECT_EQ(viewNames(reread), "Alt");
 }
 
 TEST_F(ProjectCommands, SaveAsAddsTheExtensionAndSaveWritesToTheCurrentFile) {
@@ -232,8 +206,6 @@ TEST_F(ProjectCommands, SaveAsAddsTheExtensionAndSaveWritesToTheCurrentFile) {
   ASSERT_TRUE(saveProjectAs(workspace, ui));
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(workspace.fileName, inProjects("DACH.SPG"));
-  EXPECT_TRUE(std::filesystem::is_regular_file(inProjects("DACH.SPG")));
-
   workspace.project.views.push_back({"Boden", {}});
   workspace.project.modified = true;
   ASSERT_TRUE(saveProject(workspace, ui));
@@ -246,24 +218,14 @@ TEST_F(ProjectCommands, SaveAsAddsTheExtensionAndSaveWritesToTheCurrentFile) {
 
 TEST_F(ProjectCommands, RenameProposesTheBareNameAndMovesTheFileIntoTheProjectDirectory) {
   workspace.fileName = "/irgendwo/HAUS.V2.SPG";
-  ui.inputs = {"Villa"};
-  ASSERT_TRUE(renameProject(workspace, ui));
-  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Neuer Name:"}));
-  EXPECT_EQ(ui.inputValues, (std::vector<std::string>{"HAUS"}));
-  EXPECT_EQ(workspace.fileName, inProjects("Villa.SPG"));
-  EXPECT_EQ(workspace.settings().projectNameLabel, "Villa");
-
-  ui.inputs = {std::nullopt};
-  EXPECT_FALSE(renameProject(workspace, ui));
-  EXPECT_EQ(workspace.fileName, inProjects("Villa.SPG"));
-}
-
-TEST_F(ProjectCommands, RenameInsistsOnTheNameRule) {
-  workspace.fileName = inProjects("HAUS.SPG");
-  ui.inputs = {"2Haus", "Haus2"};
+  ui.inputs = {"2Haus", "Villa", std::nullopt};  // the first breaks the name rule: asked again
   ASSERT_TRUE(renameProject(workspace, ui));
   EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"2Haus\r ist kein gültiger Name"}));
-  EXPECT_EQ(workspace.fileName, inProjects("Haus2.SPG"));
+  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Neuer Name:", "Neuer Name:"}));
+  EXPECT_EQ(ui.inputValues.at(0), "HAUS");
+  EXPECT_EQ(summary(workspace), " | " + inProjects("Villa.SPG") + " | Villa");
+  EXPECT_FALSE(renameProject(workspace, ui));
+  EXPECT_EQ(workspace.fileName, inProjects("Villa.SPG"));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The view commands: placements that follow a deleted or renamed view, the bitmap choice,
 // the blank bitmap for the drawing program and the preview of a selected view.
-#include <cstdint>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include "app/view_commands.h"
 #include "support/fake_user_interface.h"
 #include "support/temp_dir.h"
+#include "support/token_text.h"
 
 namespace kelvaro {
 namespace {
@@ -16,17 +16,6 @@ using test::FakeUserInterface;
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
-
-std::uint32_t le32(const std::string& bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes.at(at))) |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes.at(at + 1))) << 8 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes.at(at + 2))) << 16 |
-         static_cast<std::uint32_t>(static_cast<unsigned char>(bytes.at(at + 3))) << 24;
-}
-std::uint16_t le16(const std::string& bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes.at(at)) |
-                                    static_cast<unsigned char>(bytes.at(at + 1)) << 8);
-}
 
 // The placements of every object as "object:view,view,view".
 std::string placements(const Project& project) {
@@ -82,26 +71,22 @@ class ViewCommands : public ::testing::Test {
   TempDir m_dir;
 };
 
-TEST_F(ViewCommands, DeleteEmptiesThePlacementsThatNameTheViewExactlyAndKeepsTheObjects) {
+TEST_F(ViewCommands, DeleteAskedEmptiesThePlacementsThatNameTheViewExactlyAndKeepsTheObjects) {
   workspace.app.selectedView = 0;
   ui.answers = {MessageAnswer::Yes};
+  ui.answers = {MessageAnswer::No, MessageAnswer::Yes};
+  EXPECT_FALSE(deleteView(workspace, ui));
+  EXPECT_EQ(placements(workspace.project), "Lampe:Erdgeschoss,Keller,erdgeschoss Pumpe:,Erdgeschoss,");
+  EXPECT_FALSE(workspace.project.modified);
+
   ASSERT_TRUE(deleteView(workspace, ui));
-  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Soll die Ansicht wirklich gelöscht werden?"}));
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>(2, "Soll die Ansicht wirklich gelöscht werden?")));
   EXPECT_EQ(ui.messages.at(0).kind, MessageKind::Warning);
   EXPECT_EQ(placements(workspace.project), "Lampe:,Keller,erdgeschoss Pumpe:,,");
   EXPECT_EQ(workspace.project.objects[0].plans[0].Left, 10);  // the emptied placement starts afresh
   ASSERT_EQ(workspace.project.views.size(), 1u);
   EXPECT_EQ(workspace.project.views[0].name, "Keller");
   EXPECT_TRUE(workspace.project.modified);
-}
-
-TEST_F(ViewCommands, DeleteAnsweredNoChangesNothing) {
-  workspace.app.selectedView = 1;
-  ui.answers = {MessageAnswer::No};
-  EXPECT_FALSE(deleteView(workspace, ui));
-  EXPECT_EQ(placements(workspace.project), "Lampe:Erdgeschoss,Keller,erdgeschoss Pumpe:,Erdgeschoss,");
-  EXPECT_EQ(workspace.project.views.size(), 2u);
-  EXPECT_FALSE(workspace.project.modified);
 }
 
 TEST_F(ViewCommands, CommandsWithoutSelectionTakeTheFirstViewOrRefuse) {
@@ -141,30 +126,22 @@ TEST_F(ViewCommands, CommandsWithoutSelectionTakeTheFirstViewOrRefuse) {
   }
 }
 
-TEST_F(ViewCommands, RenameMovesThePlacementsToTheNewName) {
-  workspace.app.selectedView = 0;
-  ui.inputs = {"Parterre"};
-  ASSERT_TRUE(renameView(workspace, ui));
-  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Bitte geben Sie die neue Bezeichnung ein:"}));
-  EXPECT_EQ(workspace.project.views[0].name, "Parterre");
-  EXPECT_EQ(placements(workspace.project), "Lampe:Parterre,Keller,erdgeschoss Pumpe:,Parterre,");
-  EXPECT_TRUE(workspace.project.modified);
-}
-
-TEST_F(ViewCommands, NewAndRenameRefuseTheNameOfAnotherView) {
+TEST_F(ViewCommands, RenameMovesThePlacementsAndRefusesTheNameOfAnotherView) {
   ui.inputs = {"keller"};
   EXPECT_FALSE(newView(workspace, ui));
   EXPECT_EQ(workspace.project.views.size(), 2u);
   workspace.app.selectedView = 0;
-  ui.inputs = {"KELLER"};
+  ui.inputs = {"KELLER", "Parterre"};
   EXPECT_FALSE(renameView(workspace, ui));
-  EXPECT_EQ(workspace.project.views[0].name, "Erdgeschoss");
-  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Es gibt schon eine Ansicht mit diesem Namen",
-                                                         "Es gibt schon eine Ansicht mit diesem Namen"}));
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>(2, "Es gibt schon eine Ansicht mit diesem Namen")));
+  ASSERT_TRUE(renameView(workspace, ui));
+  EXPECT_EQ(ui.inputPrompts.back(), "Bitte geben Sie die neue Bezeichnung ein:");
+  EXPECT_EQ(placements(workspace.project), "Lampe:Parterre,Keller,erdgeschoss Pumpe:,Parterre,");
+  EXPECT_TRUE(workspace.project.modified);
   // Its own name in another letter case is allowed.
-  ui.inputs = {"ERDGESCHOSS"};
+  ui.inputs = {"PARTERRE"};
   EXPECT_TRUE(renameView(workspace, ui));
-  EXPECT_EQ(placements(workspace.project), "Lampe:ERDGESCHOSS,Keller,erdgeschoss Pumpe:,ERDGESCHOSS,");
+  EXPECT_EQ(workspace.project.views[0].name, "PARTERRE");
 }
 
 TEST_F(ViewCommands, NewAppendsASelectedViewWithoutBitmap) {
@@ -173,7 +150,6 @@ TEST_F(ViewCommands, NewAppendsASelectedViewWithoutBitmap) {
   EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Bezeichnung f\xFCr neue Ansicht (z.B. Erdgeschoss):"}));
   ASSERT_EQ(workspace.project.views.size(), 3u);
   EXPECT_EQ(workspace.project.views[2].name, "Dachboden");
-  EXPECT_EQ(workspace.project.views[2].info.BitmapName, "");
   EXPECT_EQ(workspace.app.selectedView, 2);
   EXPECT_TRUE(workspace.project.modified);
 }
@@ -220,18 +196,13 @@ TEST_F(ViewCommands, DrawWritesABlank256ColourBitmapAndStartsTheProgramOnIt) {
   EXPECT_TRUE(workspace.project.modified);
   EXPECT_TRUE(workspace.reloadPreview);
 
+  // Headers: file size, pixels at 1078 after headers and palette; 40-byte info header, 600 x 400,
+  // one plane, 8 bits, uncompressed, 240000 pixel bytes, 3780 pixels per metre, 256 colours.
   const std::string bmp = readFile(path);
   ASSERT_EQ(bmp.size(), 14u + 40u + 1024u + 600u * 400u);
-  EXPECT_EQ(bmp.substr(0, 2), "BM");
-  EXPECT_EQ(le32(bmp, 2), bmp.size());  // file size
-  EXPECT_EQ(le32(bmp, 10), 1078u);      // pixels after headers and palette
-  EXPECT_EQ(le32(bmp, 14), 40u);        // info header size
-  EXPECT_EQ(le32(bmp, 18), 600u);
-  EXPECT_EQ(le32(bmp, 22), 400u);
-  EXPECT_EQ(le16(bmp, 26), 1u);  // planes
-  EXPECT_EQ(le16(bmp, 28), 8u);  // bits per pixel
-  EXPECT_EQ(le32(bmp, 30), 0u);  // uncompressed
-  EXPECT_EQ(le32(bmp, 46), 256u);
+  EXPECT_EQ(test::tokenText(bmp.substr(0, 54)),
+            "BM[B6][AD][03][00][00][00][00][00]6[04][00][00]([00][00][00]X[02][00][00][90][01][00][00][01][00][08][00]"
+            "[00][00][00][00][80][A9][03][00][C4][0E][00][00][C4][0E][00][00][00][01][00][00][00][00][00][00]");
   // Every pixel is one palette entry, and that entry is white.
   const auto pixel = static_cast<unsigned char>(bmp[1078]);
   EXPECT_EQ(bmp.find_first_not_of(bmp[1078], 1078), std::string::npos);
@@ -263,7 +234,8 @@ TEST_F(ViewCommands, DrawWithoutUsableProgramSaysSoAndWritesNothing) {
   const Case kCases[] = {
       {__LINE__, "", "Bitte geben Sie zuerst auf der Seite Einstellungen ein Zeichenprogramm an"},
       {__LINE__, "   ", "Bitte geben Sie zuerst auf der Seite Einstellungen ein Zeichenprogramm an"},
-      {__LINE__, file("fehlt/malen"), "Das auf der Seite Einstellungen angegebene Zeichenprogramm wurde nicht gefunden"},
+      {__LINE__, file("fehlt/malen"),
+       "Das auf der Seite Einstellungen angegebene Zeichenprogramm wurde nicht gefunden"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.line);
