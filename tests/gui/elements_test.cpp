@@ -5,7 +5,6 @@
 #include <QtTest>
 
 #include "elements/element_math.h"
-#include "elements/ext_list_box.h"
 #include "elements/ext_shape.h"
 #include "elements/ps_elements.h"
 #include "elements/te_gauge.h"
@@ -238,7 +237,7 @@ class ElementsTest : public QObject {
       ROW_COMPARE(shapeDragRect(r.zone, QRect(50, 50, 60, 40), r.delta, QRect(50, 50, 70, 45)), r.expected, r.line);
   }
 
-  void listDropIndexAndMove() {
+  void listDropPosition() {
     const struct {
       int line, top, y, dragged, count, expected;
     } kDrops[] = {
@@ -252,15 +251,6 @@ class ElementsTest : public QObject {
       ROW_COMPARE(listDropIndex(r.top, r.y, -15, r.dragged, r.count), r.expected, r.line);  // heights may be negative
     }
     QCOMPARE(listDropIndex(0, 30, 0, 0, 3), 2);  // no division by zero
-
-    TExtListBox list;
-    list.addItems({"A", "B", "C"});
-    QSignalSpy moved(&list, &TExtListBox::itemMoved);
-    list.moveItem(0, 2);
-    list.moveItem(0, 9);  // out of range: nothing
-    QCOMPARE(kelvaro::test::itemTexts(&list), (QStringList{"B", "C", "A"}));
-    QCOMPARE(list.currentRow(), 2);
-    QCOMPARE(moved.count(), 1);
   }
 };
 

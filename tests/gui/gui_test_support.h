@@ -1,12 +1,17 @@
 // What the window tests share: a workspace with a scripted user interface and its main context,
-// the named controls of a window and the texts of a list.
+// the named controls of a window, the texts of a list, and an execution window in virtual time.
 #pragma once
 
 #include <QListWidget>
 #include <QStringList>
+#include <memory>
 
+#include "language/compiler.h"
 #include "main_context.h"
+#include "run/execution_window.h"
 #include "support/fake_user_interface.h"
+#include "text/cp1252.h"
+#include "time/date_time.h"
 
 namespace kelvaro::test {
 
@@ -29,5 +34,34 @@ inline QStringList itemTexts(const QListWidget* list) {
   for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
   return texts;
 }
+
+// An execution window on a compiled project: the test drives its timers, so a tick happens
+// exactly when the test says.
+struct RunWindow {
+  Project project;
+  CompileOutput compiled;
+  ManualClock clock{*encodeDate(2026, 6, 15) + *encodeTime(10, 0, 2)};
+  FakeUserInterface ui;
+  std::unique_ptr<gui::TIntRunF> window;
+
+  // Compiles the project and opens the window past its automatic start; false when it does not compile.
+  bool open(gui::ExecutionWindowOptions options) {
+    compiled = compile(project, project.constants, CompileMode::Run);
+    if (compiled.result.code != 0) return false;
+    options.autoTimers = false;
+    window = std::make_unique<gui::TIntRunF>(project, compiled, clock, ui, std::move(options));
+    window->show();
+    window->Timer1Timer();
+    return true;
+  }
+  int index(const char* name) const { return findObject(project, name); }
+  std::string text(int object) const { return toUtf8(window->session().shownText(object)); }
+  void ticks(int n) {
+    for (int i = 0; i < n; ++i) {
+      window->Timer3Timer();
+      clock.advanceMs(10);
+    }
+  }
+};
 
 }  // namespace kelvaro::test
