@@ -69,7 +69,8 @@ TEST(CliRun, DemoDaySwitchesAtItsTimes) {
 // An entry that is no number, or none that fits, changes nothing; the next good one does.
 TEST(CliRun, ClicksAndEntriesRunTheObjectsPrograms) {
   const test::CliRun r = runCli(
-      "run '" + kDemo + "' --start '2026-06-15 12:00:00' --for 30m --fast --trace --input 'Besucher=nan@12:00:10'"
+      "run '" + kDemo +
+      "' --start '2026-06-15 12:00:00' --for 30m --fast --trace --input 'Besucher=nan@12:00:10'"
       " --input 'Besucher=-inf@12:00:20' --input 'Besucher=1e999@12:00:30' --input 'Besucher=99999999999@12:00:40'"
       " --input 'Besucher=7@12:01:00' --click Haustuer@12:10:00 --click Klingel@12:20:00"
       " --input 'Anzeige=Grüße@12:25:00'");

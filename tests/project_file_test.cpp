@@ -450,14 +450,9 @@ TEST(ProjectFile, MissingFileIsReportedUnlessItIsTheDefinitionsFile) {
     bool reported;
   };
   const Case cases[] = {
-      {__LINE__, "INIT.SPI", false},
-      {__LINE__, "init.spi", false},
-      {__LINE__, "/no/such/dir/INIT.SPI", false},
-      {__LINE__, "sub\\init.SPI", false},
-      {__LINE__, "Haus.SPG", true},
-      {__LINE__, "/no/such/dir/Haus.SPG", true},
-      {__LINE__, "INIT.SPI.bak", true},
-      {__LINE__, "INIT.SP", true},
+      {__LINE__, "INIT.SPI", false},      {__LINE__, "init.spi", false}, {__LINE__, "/no/such/dir/INIT.SPI", false},
+      {__LINE__, "sub\\init.SPI", false}, {__LINE__, "Haus.SPG", true},  {__LINE__, "/no/such/dir/Haus.SPG", true},
+      {__LINE__, "INIT.SPI.bak", true},   {__LINE__, "INIT.SP", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -562,7 +557,8 @@ TEST(ProjectFile, FailedOrRefusedSaveReportsAndKeepsTheProjectModified) {
   };
   const Case cases[] = {
       {__LINE__, "", "Ungültiger Name"},
-      {__LINE__, dir.file("fehlt/Haus.SPG"), "Datei " + dir.file("fehlt/Haus.SPG") + " konnte nicht gespeichert werden"},
+      {__LINE__, dir.file("fehlt/Haus.SPG"),
+       "Datei " + dir.file("fehlt/Haus.SPG") + " konnte nicht gespeichert werden"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);

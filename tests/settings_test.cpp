@@ -132,7 +132,7 @@ TEST(Settings, DegreesAreWrittenAsWholeTenths) {
     std::string written;
   };
   const Case cases[] = {
-      {__LINE__, 10.46, "105"},       {__LINE__, -8.7, "-87"},         {__LINE__, 51.44, "514"},
+      {__LINE__, 10.46, "105"},        {__LINE__, -8.7, "-87"},           {__LINE__, 51.44, "514"},
       {__LINE__, 1e300, "2147483647"}, {__LINE__, -1e300, "-2147483648"}, {__LINE__, std::nan(""), "0"},
   };
   for (const auto& c : cases) {
