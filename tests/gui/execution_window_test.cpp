@@ -194,8 +194,8 @@ class ExecutionWindowTest : public QObject {
     QVERIFY(r.ok);
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss [Visualisierung]"));
     QVERIFY(r.window->timerOn(2) && !r.window->timerOn(3));
-    QVERIFY(!r.window->menuAction(QStringLiteral("Stop2"))->isEnabled());
-    QVERIFY(!r.window->menuAction(QStringLiteral("Meldungslisten"))->isVisible());
+    QVERIFY(!r.window->menuAction(QStringLiteral("Stop2"))->isEnabled() &&
+            !r.window->menuAction(QStringLiteral("Meldungslisten"))->isVisible());
     QCOMPARE(r.window->debugDialog(), nullptr);
   }
 

@@ -129,6 +129,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(ui.messageTexts(), std::vector<std::string>{});
     QCOMPARE(workspace.project.views.size(), std::size_t{1});
     QCOMPARE(workspace.settings().startMode, kelvaro::kStartPcExecution);
+    QCOMPARE(QString::fromStdString(workspace.fileName), QStringLiteral("HAUS.SPG"));  // what "Speichern" writes
   }
 };
 
