@@ -185,7 +185,7 @@ TEST(UnitCommands, RemoteAccessSplitting) {
       {__LINE__, "GEHEIM7", "/GEHEIM"},    {__LINE__, "40718", "40718/"},
       {__LINE__, "407189", "40718/"},      {__LINE__, ";PASSWORT", "/PASSWO"},
       {__LINE__, "12;", "12000/"},         {__LINE__, "", "/"},
-      {__LINE__, "1234567;X", "12345/X"},
+      {__LINE__, "1234567;X", "12345/X"},  {__LINE__, "ZORRO1", "/ZORRO1"},
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
@@ -305,6 +305,8 @@ TEST(UnitCommands, AutoDetectMessages) {
   } kRows[] = {
       {__LINE__, 14, false, "Steuereinheit CU-A2-3.20 gefunden an COM1",
        "Steuereinheit : CU-A2-3.20|Prog.-Version : 3,50|PLC-Controller : 0,95"},
+      {__LINE__, 15, false, "Steuereinheit CU/F-A2 gefunden an COM1",
+       "Steuereinheit : CU/F-A2|Prog.-Version : 3,50|PLC-Controller : 0,95"},
       {__LINE__, 1, false, "Funk-Schnittstelle RFI-RS1 gefunden an COM1",
        "Funk-Schnittstelle : RFI-RS1|Prog.-Version : 3,50"},
       {__LINE__, 33, false,

@@ -137,6 +137,11 @@ TEST(UnitPageCommands, ConfigurationFieldsMarkTheSettingsOnlyWhenChanged) {
   }
 }
 
+TEST(UnitPageCommands, ServiceCodeIsExact) {
+  EXPECT_TRUE(isServiceCode("WARTUNG"));
+  EXPECT_FALSE(isServiceCode("wartung"));
+}
+
 TEST(UnitPageCommands, ImageFileNameIsCutAfterTheFirstDot) {
   const struct {
     int line;
