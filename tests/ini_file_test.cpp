@@ -23,6 +23,7 @@ constexpr std::string_view kSample =
     "DIRBMP=/home/u/BMP/\r\n"
     "  ComPort = 2  \r\n"
     "Quoted=\"  a b  \"\r\n"
+    "Blank=\"\"\r\n"
     "Empty=\r\n"
     "not a key line\r\n"
     "\r\n"
@@ -44,6 +45,7 @@ TEST(IniFile, ReadsValuesIgnoringCaseAndBlanks) {
       {__LINE__, "initall", "dirbmp", "/home/u/BMP/"},
       {__LINE__, "INITALL", "COMPORT", "2"},       // blanks around key and value
       {__LINE__, "INITALL", "Quoted", "  a b  "},  // one pair of quotes dropped
+      {__LINE__, "INITALL", "Blank", ""},
       {__LINE__, "INITALL", "Empty", ""},          // present but empty: not the default
       {__LINE__, "INITALL", "not a key line", std::nullopt},
       {__LINE__, "INITALL", "COM1", std::nullopt},  // belongs to another section
