@@ -1,6 +1,8 @@
 // The control unit's program image, byte for byte on small projects.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "language/compiler.h"
 #include "language/image.h"
 #include "model/project.h"
@@ -35,10 +37,15 @@ int wordAt(const CompileOutput& out, int address) {
          out.image[static_cast<std::size_t>(address + 1 - kDataStart)];
 }
 
-std::string repeat(const char* byte, int count) {
-  std::string s;
-  for (int i = 0; i < count; ++i) s += (s.empty() ? "" : " ") + std::string(byte);
-  return s;
+// The hex bytes of a golden file under tests/data, its lines joined by blanks; lines starting
+// with "#" explain the layout and are left out.
+std::string golden(const char* name) {
+  std::ifstream in(std::string(KELVARO_SOURCE_DIR) + "/tests/data/" + name);
+  EXPECT_TRUE(in) << name;
+  std::string line, hex;
+  while (std::getline(in, line))
+    if (!line.empty() && line[0] != '#') hex += (hex.empty() ? "" : " ") + line;
+  return hex;
 }
 
 TEST(Image, OneLampLaidOutByHand) {
@@ -46,29 +53,9 @@ TEST(Image, OneLampLaidOutByHand) {
   const CompileOutput out = compileImage(p);
   ASSERT_EQ(out.result.code, 0);
   EXPECT_EQ(out.imageBase, 0x1000);
-  // Header: object table + 8, size, no *INIT, the two sun tables, four bytes left.
-  EXPECT_EQ(bytesAt(out, 0x1000, 0x100D), "10 53 01 5E FF FE 10 83 10 EB FF FF FF FF");
-  // Type "Lampe": two states of 17 bytes each.
-  EXPECT_EQ(bytesAt(out, 0x100E, 0x1031),
-            "02 03 61 75 73 " + repeat("FF", 13) + " 02 61 6E " + repeat("FF", 14) + " FF");
-  // Variables: CT, the state behind its table pointer, nothing for "#", then AA CC AA.
-  EXPECT_EQ(bytesAt(out, 0x1032, 0x1046),
-            "09 06 00 00 00 00 00 00 FF "
-            "10 53 81 01 01 01 10 0E FF "
-            "AA CC AA");
   EXPECT_EQ(out.codeAddressBase, 0x1046);
-  // No code: the one byte of position 0, then AA BB AA.
-  EXPECT_EQ(bytesAt(out, 0x1047, 0x104A), "00 AA BB AA");
-  // The object's entry: unit, six addressing bytes, kind, flags, priority, no program,
-  // state and CT addresses, 0, no code list, its name reference.
-  EXPECT_EQ(bytesAt(out, 0x104B, 0x1062),
-            "A0 00 00 00 00 00 00 00 55 16 FE 00 00 00 00 10 3D 10 32 00 FF FF 10 7E");
-  EXPECT_EQ(bytesAt(out, 0x1063, 0x107A), repeat("FF", 24));
-  EXPECT_EQ(bytesAt(out, 0x107B, 0x1080), "06 01 4C 10 7B FE");  // name record and reference
-  EXPECT_EQ(bytesAt(out, 0x1083, 0x1086), "08 00 08 01");           // sunrise of weeks 1 and 2
-  EXPECT_EQ(bytesAt(out, 0x10EB, 0x10EE), "10 3B 10 3A");           // sunset of weeks 1 and 2
-  EXPECT_EQ(bytesAt(out, 0x1153, 0x115E), "58 58 44 45 4D 4F 20 20 20 20 FF 20");
   EXPECT_EQ(out.imageSize, 0x15E);
+  EXPECT_EQ(bytesAt(out, 0x1000, 0x1000 + out.imageSize), golden("image_one_lamp.txt"));
   EXPECT_EQ(memoryUsePercent(out), 1);  // 100 × 350 / 24575
 }
 
@@ -82,18 +69,7 @@ TEST(Image, EveryVariableKindAndTypedLiterals) {
   Project p = test::lampProject({a});
   const CompileOutput out = compileImage(p);
   ASSERT_EQ(out.result.code, 0);
-  EXPECT_EQ(bytesAt(out, 0x1032, out.codeAddressBase),
-            "09 06 00 00 00 00 00 00 FF "                           // A.CT
-            + bytesAt(out, 0x103B, 0x103C) + " 81 01 00 01 10 0E FF "  // the state
-            "02 02 2C 01 FF "                                        // N = 300, low byte first
-            "06 02 61 62 " + repeat("00", 100) + " FF "              // T, 102 text bytes
-            "08 03 00 00 00 FF "                                     // H: start values stay behind
-            "07 03 00 00 00 FF "                                     // D
-            "08 03 0C 1E 00 00 00 FF "                               // "12:30" typed by CT
-            "48 03 FF 30 00 00 00 00 00 00 FF "                      // "**:30:00": wildcard digits
-            "07 03 1A 0C 18 00 00 00 00 00 FF "                      // "24.12.26" as yy.mm.dd
-            "02 02 05 00 FF "                                        // "5" typed by the number N
-            "AA CC AA");
+  EXPECT_EQ(bytesAt(out, 0x1032, out.codeAddressBase), golden("image_variable_kinds.txt"));
 }
 
 TEST(Image, CodeAddressesObjectReferencesAndTheClockValue) {
