@@ -19,20 +19,14 @@ TPSObj object(const char* name, const char* type, const char* start, std::vector
   return test::programObject(name, type, start, std::move(lines));
 }
 
-struct Stop {
-  std::string object;
-  int line;
-  bool operator==(const Stop&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Stop& s) { return os << s.object << ":" << s.line; }
-
+// Records every stop as "object:line@selection start+length " and answers from a script,
+// then with Step.
 class ScriptedDialog : public DebuggerDialog {
  public:
   DebugAnswer show(Debugger& d) override {
-    stops.push_back({d.objectName(), d.selectedLine()});
+    stops += d.objectName() + ":" + std::to_string(d.selectedLine()) + "@" + std::to_string(d.selectionStart()) + "+" +
+             std::to_string(d.selectionLength()) + " ";
     shownLines.push_back(d.lines());
-    selections.emplace_back(d.selectionStart(), d.selectionLength());
     if (whileShown) whileShown(d);
     watch.push_back(d.watchLines());
     if (answers.empty()) return {DebugCommand::Step, -1};
@@ -42,9 +36,8 @@ class ScriptedDialog : public DebuggerDialog {
   }
   std::deque<DebugAnswer> answers;
   std::function<void(Debugger&)> whileShown;
-  std::vector<Stop> stops;
+  std::string stops;
   std::vector<std::vector<std::string>> shownLines;
-  std::vector<std::pair<int, int>> selections;
   std::vector<std::vector<std::string>> watch;
 };
 
@@ -78,51 +71,42 @@ struct Traced {
   std::string text(const char* name) const { return session->shownText(findObject(project, name)); }
 };
 
-TEST(DebuggerStops, SingleStepStopsInEveryObjectWithoutATraceList) {
-  Traced t;
-  t.runAB();
-  EXPECT_TRUE(t.dialog.stops.empty());  // not single-stepping, no breakpoint
-  t.debugger->singleStep();
-  t.runAB();
-  EXPECT_EQ(t.dialog.stops, (std::vector<Stop>{{"A", 0}, {"A", 2}, {"B", 0}}));
-  EXPECT_EQ(t.dialog.selections[1], (std::pair<int, int>{5 + 2 + 21 + 2, 7}));  // "-A:=A+1" after two lines
-}
-
-TEST(DebuggerStops, ATraceListLimitsTheStops) {
-  Traced t({"b"});
-  t.debugger->singleStep();
-  t.runAB();
-  EXPECT_EQ(t.dialog.stops, (std::vector<Stop>{{"B", 0}}));
-}
-
-TEST(DebuggerStops, RunGoesOnToTheNextBreakpointInAnyObject) {
-  Traced t;
-  t.project.objects[0].program[2] = ">A:=A+1";
-  t.project.objects[1].program[0] = ">B:=5";
-  t.dialog.answers = {{DebugCommand::Run, -1}, {DebugCommand::Run, -1}};
-  t.runAB();
-  EXPECT_EQ(t.dialog.stops, (std::vector<Stop>{{"A", 2}, {"B", 0}}));
-  EXPECT_FALSE(t.debugger->singleStepping());
-  EXPECT_EQ(t.text("A"), "2");
-  EXPECT_EQ(t.text("B"), "5");
-}
-
-TEST(DebuggerStops, StepAtABreakpointKeepsSingleStepping) {
-  Traced t;
-  t.project.objects[0].program[0] = ">A:=1";
-  t.runAB();  // the breakpoint switches single-stepping on; the scripted answers are Step
-  EXPECT_EQ(t.dialog.stops, (std::vector<Stop>{{"A", 0}, {"A", 2}, {"B", 0}}));
-}
-
-TEST(DebuggerStops, EndStopsTheRunAndLeavesTheProgram) {
-  Traced t;
-  t.debugger->singleStep();
-  t.dialog.answers = {{DebugCommand::Step, -1}, {DebugCommand::End, -1}};
-  t.runAB();
-  EXPECT_EQ(t.dialog.stops, (std::vector<Stop>{{"A", 0}, {"A", 2}}));  // no more stops after the end
-  EXPECT_EQ(t.text("A"), "1");  // the second statement never ran
-  EXPECT_TRUE(t.session->engine().stopFlag);
-  EXPECT_TRUE(t.session->closing());
+TEST(DebuggerStops, SingleStepTraceListBreakpointsAndEnd) {
+  constexpr DebugCommand kRun = DebugCommand::Run;
+  struct Row {
+    int line;
+    std::vector<std::string> traceList;
+    bool singleStep;
+    int breakpointInA;  // the line of A marked ">", or -1
+    bool breakpointInB;
+    std::vector<DebugCommand> answers;  // Step after them
+    const char* stops;
+    const char* values;  // A and B after the run, "stepping" while single-stepping, "ended" after the end
+  };
+  // A's second statement "-A:=A+1" starts after "-A:=1" and the 21 characters of the comment,
+  // each with its line end.
+  const Row rows[] = {
+      {__LINE__, {}, false, -1, false, {}, "", "2 5"},  // not single-stepping, no breakpoint
+      {__LINE__, {}, true, -1, false, {}, "A:0@0+5 A:2@30+7 B:0@0+5 ", "2 5 stepping"},
+      {__LINE__, {"b"}, true, -1, false, {}, "B:0@0+5 ", "2 5 stepping"},  // the trace list limits the stops
+      {__LINE__, {}, false, 2, true, {kRun, kRun}, "A:2@30+7 B:0@0+5 ", "2 5"},  // Run goes on to a breakpoint
+      {__LINE__, {}, false, 0, false, {}, "A:0@0+5 A:2@30+7 B:0@0+5 ", "2 5 stepping"},  // Step keeps stepping
+      {__LINE__, {}, true, -1, false, {DebugCommand::Step, DebugCommand::End}, "A:0@0+5 A:2@30+7 ", "1 0 ended"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    Traced t(row.traceList);
+    if (row.breakpointInA >= 0) t.project.objects[0].program[static_cast<std::size_t>(row.breakpointInA)][0] = '>';
+    if (row.breakpointInB) t.project.objects[1].program[0][0] = '>';
+    if (row.singleStep) t.debugger->singleStep();
+    for (DebugCommand c : row.answers) t.dialog.answers.push_back({c, -1});
+    t.runAB();
+    EXPECT_EQ(t.dialog.stops, row.stops);
+    std::string values = t.text("A") + " " + t.text("B");
+    if (t.debugger->singleStepping()) values += " stepping";
+    if (t.session->engine().stopFlag && t.session->closing()) values += " ended";
+    EXPECT_EQ(values, row.values);
+  }
 }
 
 TEST(DebuggerBreakpoints, TogglingTwiceRestoresTheMarker) {
@@ -135,7 +119,7 @@ TEST(DebuggerBreakpoints, TogglingTwiceRestoresTheMarker) {
   EXPECT_EQ(t.dialog.shownLines[1][2], ">A:=A+1");  // shown again with the lines refilled
   EXPECT_EQ(t.dialog.shownLines[2][2], "-A:=A+1");
   EXPECT_EQ(t.project.objects[0].program[2], "-A:=A+1");
-  EXPECT_EQ(t.dialog.stops.size(), 3u);  // the same statement three times, then Run
+  EXPECT_EQ(t.dialog.stops, "A:0@0+5 A:0@0+5 A:0@0+5 ");  // the same statement three times, then Run
   std::string assistant = "-&Lampe EINSCHALTEN";
   Debugger::toggleMarker(assistant);
   EXPECT_EQ(assistant, ">&Lampe EINSCHALTEN");

@@ -60,7 +60,11 @@ struct Compiled {
     ADD_FAILURE() << name << " holds no integer";
     return -999;
   }
-  double real(const char* name) const { return std::get<TVarReal>(state(name)).Value; }
+  std::string numbers(std::initializer_list<const char*> names) const {
+    std::string text;
+    for (const char* name : names) text += (text.empty() ? "" : " ") + std::to_string(number(name));
+    return text;
+  }
   std::string text(const char* name) const { return engine->symbolText(stateSymbol(name)); }
   void runQueued(const char* name) {
     engine->enqueue(index(name));
@@ -85,60 +89,37 @@ std::vector<TPSObj> counters() {
   return objects;
 }
 
-TEST(EngineClock, FirstPassRunsTwoAndTheFirstFiveSecondTickRunsUpToEight) {
+// The levels each pass runs: the first pass up to 2, a 5-second tick 2, or 4, 8 or 16 when
+// the minute, the hour or the day changed since the last one; an ordinary tick only level 1.
+TEST(EngineClock, EachPassRunsTheLevelsItsTickReaches) {
   Compiled r(counters());
-  r.engine->clockPass();  // 10:00:02: the first pass runs at level 2
-  EXPECT_EQ(r.number("P1"), 1);
-  EXPECT_EQ(r.number("P2"), 1);
-  EXPECT_EQ(r.number("P4"), 0);
-  r.clock.set(at(2026, 6, 15, 10, 0, 5));
-  r.engine->clockPass();  // the first 5-second tick finds the hour changed
-  EXPECT_EQ(r.number("P1"), 2);
-  EXPECT_EQ(r.number("P2"), 2);
-  EXPECT_EQ(r.number("P4"), 1);
-  EXPECT_EQ(r.number("P8"), 1);
-  EXPECT_EQ(r.number("P16"), 0);
-  EXPECT_EQ(r.number("P254"), 0);
-  EXPECT_EQ(r.number("P0"), 0);
-  r.clock.set(at(2026, 6, 15, 10, 0, 5) + 0.1 * kOneSecond);
-  r.engine->clockPass();  // an ordinary tick: only the permanent object
-  EXPECT_EQ(r.number("P1"), 3);
-  EXPECT_EQ(r.number("P2"), 2);
-}
-
-TEST(EngineClock, MinuteHourAndMidnightTicks) {
-  Compiled r(counters());
-  // Each time is reached through the 5-second tick before it, as the clock gets there.
-  auto passAt = [&](DateTime t) {
-    r.clock.set(t - 5 * kOneSecond);
-    r.engine->clockPass();
-    r.clock.set(t);
-    r.engine->clockPass();
+  struct Row {
+    int line;
+    int day, hour, minute, second, ms;
+    const char* counts;  // P1 P2 P4 P8 P16 P254 P0 after the pass
   };
-  passAt(at(2026, 6, 15, 10, 0, 5));  // the first pass, then the first 5-second tick
-  EXPECT_EQ(r.number("P4"), 1);
-  EXPECT_EQ(r.number("P8"), 1);
-  passAt(at(2026, 6, 15, 10, 1, 0));  // 10:00:55 is an ordinary tick, 10:01:00 a new minute
-  EXPECT_EQ(r.number("P2"), 4);
-  EXPECT_EQ(r.number("P4"), 2);
-  EXPECT_EQ(r.number("P8"), 1);
-  passAt(at(2026, 6, 15, 11, 0, 0));  // a new minute at 10:59:55, a new hour at 11:00:00
-  EXPECT_EQ(r.number("P4"), 4);
-  EXPECT_EQ(r.number("P8"), 2);
-  EXPECT_EQ(r.number("P16"), 0);
-  passAt(at(2026, 6, 16, 0, 0, 0));  // the hour at 23:59:55, then midnight
-  EXPECT_EQ(r.number("P8"), 4);
-  EXPECT_EQ(r.number("P16"), 1);
-  passAt(at(2026, 6, 16, 0, 0, 10));
-  EXPECT_EQ(r.number("P16"), 1);
-  EXPECT_EQ(r.number("P8"), 4);
-  EXPECT_EQ(r.number("P254"), 0);
-  EXPECT_EQ(r.number("P0"), 0);
+  const Row rows[] = {
+      {__LINE__, 15, 10, 0, 2, 0, "1 1 0 0 0 0 0"},     // the first pass
+      {__LINE__, 15, 10, 0, 5, 0, "2 2 1 1 0 0 0"},     // the first 5-second tick finds the hour changed
+      {__LINE__, 15, 10, 0, 5, 100, "3 2 1 1 0 0 0"},   // an ordinary tick
+      {__LINE__, 15, 10, 0, 55, 0, "4 3 1 1 0 0 0"},    // a 5-second tick in the same minute
+      {__LINE__, 15, 10, 1, 0, 0, "5 4 2 1 0 0 0"},     // a new minute
+      {__LINE__, 15, 10, 59, 55, 0, "6 5 3 1 0 0 0"},   // a new minute
+      {__LINE__, 15, 11, 0, 0, 0, "7 6 4 2 0 0 0"},     // a new hour
+      {__LINE__, 15, 23, 59, 55, 0, "8 7 5 3 0 0 0"},   // a new hour
+      {__LINE__, 16, 0, 0, 0, 0, "9 8 6 4 1 0 0"},      // midnight
+      {__LINE__, 16, 0, 0, 10, 0, "10 9 6 4 1 0 0"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    r.clock.set(at(2026, 6, row.day, row.hour, row.minute, row.second) + row.ms * kOneSecond / 1000);
+    r.engine->clockPass();
+    EXPECT_EQ(r.numbers({"P1", "P2", "P4", "P8", "P16", "P254", "P0"}), row.counts);
+  }
   // Only the queue runs the empty interval; priority 0 never runs.
   r.runQueued("P254");
   r.runQueued("P0");
-  EXPECT_EQ(r.number("P254"), 1);
-  EXPECT_EQ(r.number("P0"), 0);
+  EXPECT_EQ(r.numbers({"P254", "P0"}), "1 0");
 }
 
 TEST(EngineClock, InitRunsOnceAtTheFirstPassAndNeverFromTheQueue) {
@@ -332,40 +313,28 @@ TEST(EngineAssignment, EqualTextDoesNotMarkTheOwnerChanged) {
   EXPECT_EQ(r.text("U"), "xabc");
 }
 
-TEST(EngineAssignment, CopiesBetweenKinds) {
+TEST(EngineAssignment, CopiesBetweenKindsTimeExpressionsAndTheStartClock) {
   TPSObj x = object("X", "Zahl", "0", 254,
-                    {"N:=S", "R:=N", "L:=S2", "M:=L", "Tg:=TAG", "J:=JAHR", "Mt:=MONATSTAG", "Text:=\"Tag \"+TAG+\" \"+JAHR"});
+                    {"N:=S", "R:=N", "L:=S2", "M:=L", "Tg:=TAG", "J:=JAHR", "Mt:=MONATSTAG",
+                     "Text:=\"Tag \"+TAG+\" \"+JAHR", "A:=UHRZEIT", "B:=UHRZEIT-\"01:30:00\"", "STARTUHR(C)",
+                     "D:=STOPPZEIT(E)"});
   x.varDefs = {"N                   Zahl                0",  "S                   Zeichen             42",
                "R                   Zahl                0.5", "S2                  Zeichen             an",
                "L                   Lampe               aus", "M                   Zahl                0",
                "Tg                  Zahl                0",   "J                   Zahl                0",
-               "Mt                  Zahl                0",   "Text                Zeichen"};
+               "Mt                  Zahl                0",   "Text                Zeichen",
+               "A                   Uhr",                     "B                   Uhr",
+               "C                   Zeit",                    "D                   Uhr",
+               "E                   Zeit                15.06.26 09:00:00"};
   Compiled r({x});
   r.clock.set(at(2026, 6, 15, 10, 0, 0));  // a Monday
   r.runQueued("X");
-  auto var = [&](const char* key) { return r.out.symbols[static_cast<std::size_t>(r.out.symbols.find(key))].value; };
-  EXPECT_EQ(std::get<TVarInt>(var("X.N")).Value, 42);
-  EXPECT_DOUBLE_EQ(std::get<TVarReal>(var("X.R")).Value, 42.0);
-  EXPECT_EQ(std::get<TVarUser>(var("X.L")).State, 1);
-  EXPECT_EQ(std::get<TVarInt>(var("X.M")).Value, 1);
-  EXPECT_EQ(std::get<TVarInt>(var("X.TG")).Value, 2);
-  EXPECT_EQ(std::get<TVarInt>(var("X.J")).Value, 26);
-  EXPECT_EQ(std::get<TVarInt>(var("X.MT")).Value, 15);
-  EXPECT_EQ(std::get<TVarStr>(var("X.TEXT")).Value, "Tag Montag 26");
-}
-
-TEST(EngineAssignment, TimeExpressionsAndTheStartClock) {
-  TPSObj x = object("X", "Zahl", "0", 254, {"A:=UHRZEIT", "B:=UHRZEIT-\"01:30:00\"", "STARTUHR(C)", "D:=STOPPZEIT(E)"});
-  x.varDefs = {"A                   Uhr", "B                   Uhr", "C                   Zeit",
-               "D                   Uhr", "E                   Zeit                15.06.26 09:00:00"};
-  Compiled r({x});
-  r.clock.set(at(2026, 6, 15, 10, 0, 0));
-  r.runQueued("X");
-  auto text = [&](const char* key) { return r.engine->symbolText(r.out.symbols.find(key)); };
-  EXPECT_EQ(text("X.A"), "10:00:00");
-  EXPECT_EQ(text("X.B"), "08:30:00");
-  EXPECT_EQ(text("X.C"), "15.06.26 10:00:00");
-  EXPECT_EQ(text("X.D"), "01:00:00");
+  std::string values;
+  for (const char* key : {"X.N", "X.R", "X.L", "X.M", "X.TG", "X.J", "X.MT", "X.TEXT", "X.A", "X.B", "X.C", "X.D"})
+    values += std::string(key) + "=" + r.engine->symbolText(r.out.symbols.find(key)) + " ";
+  EXPECT_EQ(values,
+            "X.N=42 X.R=42.0 X.L=an X.M=1 X.TG=2 X.J=26 X.MT=15 X.TEXT=Tag Montag 26 X.A=10:00:00 X.B=08:30:00 "
+            "X.C=15.06.26 10:00:00 X.D=01:00:00 ");
 }
 
 // --- conditions and comparisons ----------------------------------------------------------
@@ -391,6 +360,14 @@ TEST(EngineCondition, StrictlyLeftToRightWithTheEarlyOrExit) {
       {__LINE__, "AKTIVIERT(B)", true},
       {__LINE__, "GESCHALTET(B)", false},
       {__LINE__, "FEHLER(B)", true},  // not evaluated: the result stays true
+      // The clock says 10:00:02; a span whose end comes before its start runs across midnight.
+      {__LINE__, "UHRZEIT ZWISCHEN \"09:00:00\" \"10:00:02\"", true},
+      {__LINE__, "UHRZEIT ZWISCHEN \"10:00:02\" \"11:00:00\"", true},
+      {__LINE__, "UHRZEIT ZWISCHEN \"11:00:00\" \"12:00:00\"", false},
+      {__LINE__, "UHRZEIT ZWISCHEN \"22:00:00\" \"10:00:02\"", true},
+      {__LINE__, "UHRZEIT ZWISCHEN \"22:00:00\" \"10:00:01\"", false},
+      {__LINE__, "UHRZEIT ZWISCHEN \"10:00:02\" \"06:00:00\"", true},
+      {__LINE__, "UHRZEIT ZWISCHEN \"10:00:03\" \"06:00:00\"", false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -398,24 +375,6 @@ TEST(EngineCondition, StrictlyLeftToRightWithTheEarlyOrExit) {
                   {std::string("WENN ") + row.condition + " DANN", "F EINSCHALTEN", "SONST", "F AUSSCHALTEN", "ENDEWENN"}),
            object("B", "Zahl", "2", 254), object("F", "Lampe", "an", 254)});
     r.runQueued("A");
-    EXPECT_EQ(r.number("F"), row.expected ? 1 : 0);
-  }
-}
-
-TEST(EngineCondition, BetweenAcrossMidnight) {
-  struct Row {
-    int line;
-    int hour, minute;
-    bool expected;
-  };
-  const Row rows[] = {{__LINE__, 23, 30, true}, {__LINE__, 5, 0, true},   {__LINE__, 12, 0, false},
-                      {__LINE__, 22, 0, true},  {__LINE__, 6, 0, true},   {__LINE__, 6, 1, false}};
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    Compiled r({object("F", "Lampe", "aus", 254,
-                  {"WENN UHRZEIT ZWISCHEN \"22:00:00\" \"06:00:00\" DANN", "F EINSCHALTEN", "ENDEWENN"})});
-    r.clock.set(at(2026, 6, 15, row.hour, row.minute, 0));
-    r.runQueued("F");
     EXPECT_EQ(r.number("F"), row.expected ? 1 : 0);
   }
 }

@@ -26,7 +26,8 @@ Workspace runnable() {
   return w;
 }
 
-// Hooks that record what the start asked of the window.
+// Hooks that record what the start asked of the window; the execution window's call names the
+// request's switches.
 struct Recorder {
   std::vector<std::string> calls;
   std::optional<ExecutionRequest> request;
@@ -47,7 +48,9 @@ struct Recorder {
       };
     if (withWindow)
       h.openExecutionWindow = [this](ExecutionRequest& r) {
-        calls.push_back("execute");
+        calls.push_back(std::string("execute") + (r.visualisation ? " visualisation" : "") +
+                        (r.hardwareControl ? " hardware" : "") + (r.writeProtocol ? " protocol" : "") +
+                        (r.modemClosesLine ? " #CLS" : ""));
         request = std::move(r);
         return runTimeError;
       };
@@ -106,18 +109,13 @@ TEST(RunOnPcStart, HandsTheCompiledProjectToTheExecutionWindow) {
   FakeUserInterface ui;
   Recorder rec;
   EXPECT_EQ(runOnPc(w, ui, rec.hooks()), StartResult::Ran);
-  EXPECT_EQ(rec.calls, (std::vector<std::string>{"timer off", "execute", "timer on"}));
+  EXPECT_EQ(rec.calls, (std::vector<std::string>{"timer off", "execute #CLS", "timer on"}));
   ASSERT_TRUE(rec.request);
-  EXPECT_FALSE(rec.request->visualisation);
-  EXPECT_FALSE(rec.request->hardwareControl);
-  EXPECT_FALSE(rec.request->writeProtocol);
-  EXPECT_TRUE(rec.request->modemClosesLine);
   EXPECT_EQ(rec.request->compiled.result.code, 0);
   EXPECT_GT(rec.request->compiled.codeSize, 0);
   EXPECT_TRUE(ui.messages.empty());
   // Keep own bitmaps: the type's copy is gone, the lamp's own bitmap stays.
-  ASSERT_EQ(w.project.objects[1].stateBitmaps.size(), 1u);
-  EXPECT_EQ(w.project.objects[1].stateBitmaps[0].state, "an");
+  EXPECT_EQ(test::stateBitmapText(w.project.objects[1].stateBitmaps), "an=eigen.bmp/1/1");
 }
 
 TEST(RunOnPcStart, HardwareControlChecksTheUnitFirst) {
@@ -135,9 +133,8 @@ TEST(RunOnPcStart, HardwareControlChecksTheUnitFirst) {
     EXPECT_FALSE(ui.waitOpen);
     EXPECT_EQ(w.unit.UnitChecked, answers);
     if (answers) {
-      EXPECT_EQ(rec.calls, (std::vector<std::string>{"timer off", "check unit 1", "execute", "timer on"}));
-      EXPECT_TRUE(rec.request->hardwareControl);
-      EXPECT_TRUE(rec.request->writeProtocol);
+      EXPECT_EQ(rec.calls,
+                (std::vector<std::string>{"timer off", "check unit 1", "execute hardware protocol", "timer on"}));
     } else {
       EXPECT_EQ(rec.calls, (std::vector<std::string>{"timer off", "check unit 1", "timer on"}));
     }
@@ -222,7 +219,7 @@ TEST(RunOnPcStart, WithoutExecutionWindowEndsAfterTheCompile) {
   EXPECT_EQ(runOnPc(w, ui, rec.hooks(false)), StartResult::NotAvailable);
   EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Die Ausführung ist in dieser Version noch nicht verfügbar"});
   EXPECT_EQ(ui.messages[0].kind, MessageKind::Information);
-  EXPECT_EQ(w.project.objects[1].stateBitmaps.size(), 1u);
+  EXPECT_EQ(test::stateBitmapText(w.project.objects[1].stateBitmaps), "an=eigen.bmp/1/1");
 }
 
 TEST(VisualiseStart, ChecksTheUnitThenCompilesSymbolsOnly) {
@@ -230,11 +227,9 @@ TEST(VisualiseStart, ChecksTheUnitThenCompilesSymbolsOnly) {
   FakeUserInterface ui;
   Recorder rec;
   EXPECT_EQ(visualiseUnit(w, ui, rec.hooks()), StartResult::Ran);
-  EXPECT_EQ(rec.calls, (std::vector<std::string>{"timer off", "check unit 1", "hide main", "execute", "show main",
-                                                 "timer on"}));
+  EXPECT_EQ(rec.calls, (std::vector<std::string>{"timer off", "check unit 1", "hide main",
+                                                 "execute visualisation hardware", "show main", "timer on"}));
   ASSERT_TRUE(rec.request);
-  EXPECT_TRUE(rec.request->visualisation);
-  EXPECT_TRUE(rec.request->hardwareControl);
   EXPECT_TRUE(rec.request->compiled.code.empty());  // the symbol list only
   EXPECT_GT(rec.request->compiled.symbols.size(), 0u);
   EXPECT_FALSE(w.unit.HardwareControl);  // the page's switch keeps its setting

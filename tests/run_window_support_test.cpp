@@ -6,6 +6,7 @@
 #include "model/object_types.h"
 #include "runtime/run_window_support.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -32,20 +33,11 @@ TEST(RunWindowBitmaps, OwnBitmapsStayAndEveryOtherStateTakesTheTypes) {
   p.objects = {o, number};
 
   attachTypeBitmaps(p);
-  const auto& list = p.objects[0].stateBitmaps;
-  ASSERT_EQ(list.size(), 3u);
-  EXPECT_EQ(list[0].state, "oben");
-  EXPECT_EQ(list[0].bitmap->BitmapName, "OBEN.BMP");
-  EXPECT_EQ(list[0].bitmap->ObjectOwn, 0);
-  EXPECT_FALSE(list[1].bitmap.has_value());
-  EXPECT_EQ(list[2].bitmap->BitmapName, "MEIN.BMP");
-  EXPECT_EQ(list[2].bitmap->ObjectOwn, 1);
+  EXPECT_EQ(test::stateBitmapText(p.objects[0].stateBitmaps), "oben=OBEN.BMP/1/0 halb= unten=MEIN.BMP/1/1");
   EXPECT_TRUE(p.objects[1].stateBitmaps.empty());
-
   // After the run only the own bitmap is left, as before.
   keepOwnBitmaps(p.objects[0]);
-  ASSERT_EQ(p.objects[0].stateBitmaps.size(), 1u);
-  EXPECT_EQ(p.objects[0].stateBitmaps[0].state, "unten");
+  EXPECT_EQ(test::stateBitmapText(p.objects[0].stateBitmaps), "unten=MEIN.BMP/1/1");
 }
 
 TEST(RunWindowBitmaps, WhatABitmapElementShows) {
@@ -100,13 +92,11 @@ TEST(RunWindowElements, GaugeSetUpFromTheObject) {
     o.OutpRB = r.outp;
     o.OutpWrtRB = r.outpWrt;
     const ElementSetup s = elementSetup(o, ElementKind::Gauge);
-    EXPECT_EQ(s.label, "Temperatur");
-    EXPECT_EQ(s.minValue, -10);
-    EXPECT_EQ(s.maxValue, 40);
-    EXPECT_EQ(s.direction, 1);
+    EXPECT_EQ(s.label + " " + std::to_string(s.minValue) + ".." + std::to_string(s.maxValue) + " direction " +
+                  std::to_string(s.direction) + " colour " + std::to_string(s.colour),
+              "Temperatur -10..40 direction 1 colour 3");
     EXPECT_EQ(s.valueKind, r.kind);
     EXPECT_EQ(s.slider, r.slider);
-    EXPECT_EQ(s.colour, 3);
   }
   // BALKENFARBE wins over the object's own colour; an index off the list falls back to blue.
   ObjectRunState run;
@@ -133,10 +123,8 @@ TEST(RunWindowPlacement, StoredStateThenPositionThenNothing) {
   // A window pushed past the left edge keeps its size in the file.
   storeExecutionWindowPlacement(p, {-8, -8, 700, 500}, kWindowNormal);
   EXPECT_EQ(p.ExeWinStat, kWindowNormal);
-  EXPECT_EQ(p.ExeWinPos.left, 0);
-  EXPECT_EQ(p.ExeWinPos.top, 0);
-  EXPECT_EQ(p.ExeWinPos.width, 700);
-  EXPECT_EQ(p.ExeWinPos.height, 500);
+  const WindowPosition& r = p.ExeWinPos;
+  EXPECT_EQ((std::vector<int>{r.left, r.top, r.width, r.height}), (std::vector<int>{0, 0, 700, 500}));
 }
 
 TEST(RunWindowViews, BackgroundFileWithAndWithoutPath) {
@@ -148,22 +136,17 @@ TEST(RunWindowViews, BackgroundFileWithAndWithoutPath) {
   EXPECT_EQ(viewBitmapFile(p, "Keller", "/bmp/"), "");
 }
 
+// When a device timed out is the run session's rule; the list names the device that reports:
+// the receiver of a 301 device, else the sender.
 TEST(RunWindowMessageLists, TimeoutsNameTheDeviceAndTheLastMessage) {
-  Project p;
-  p.views = {{"Haus", {}}};
-  p.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
-  auto radio = [](const char* name) {
-    TPSObj o = createObject(name);
-    o.OName = std::string(name) + " Anzeige";
-    o.Typ = "Lampe";
-    o.OKind = kKindUser;
-    o.StartVal = "aus";
-    o.ACode = 254;
-    o.SndDev = "Sender";
-    o.RcvDev = "Empfang";
-    return o;
-  };
-  p.objects = {radio("Heizung"), radio("Dose"), radio("Kabel")};
+  std::vector<TPSObj> objects;
+  for (const char* name : {"Heizung", "Dose", "Kabel"}) {
+    objects.push_back(test::lampObject(name));
+    objects.back().OName = std::string(name) + " Anzeige";
+    objects.back().SndDev = "Sender";
+    objects.back().RcvDev = "Empfang";
+  }
+  Project p = test::lampProject(objects);
   CompileOutput out = compile(p, p.constants, CompileMode::Run);
   ASSERT_EQ(out.result.code, 0);
   // The compile works the hardware out anew; the devices are set afterwards.
