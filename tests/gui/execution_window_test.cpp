@@ -26,6 +26,7 @@
 
 using namespace kelvaro;
 using namespace kelvaro::gui;
+using Timer = TIntRunF::RunTimer;
 
 namespace {
 
@@ -175,14 +176,15 @@ class ExecutionWindowTest : public QObject {
     DemoRun r;
     QVERIFY(r.ok);
     auto enabled = [&](const char* name) { return r.window->menuAction(QLatin1String(name))->isEnabled(); };
-    QVERIFY(r.window->timerOn(3) && !enabled("Start2") && enabled("Stop2") && enabled("Abbruch1"));
+    QVERIFY(r.window->timerOn(Timer::executionClock) && !enabled("Start2") && enabled("Stop2") && enabled("Abbruch1"));
     QVERIFY(!enabled("Einzelschritt1"));  // without the debugger there is no single step
     r.window->Stop2Click();
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss [Ausführung gestoppt]"));
-    QVERIFY(!r.window->timerOn(3) && enabled("Start2") && !enabled("Stop2") && !enabled("Abbruch1"));
+    QVERIFY(!r.window->timerOn(Timer::executionClock) && enabled("Start2") && !enabled("Stop2") &&
+            !enabled("Abbruch1"));
     r.window->Start2Click();
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss"));
-    QVERIFY(r.window->timerOn(3));
+    QVERIFY(r.window->timerOn(Timer::executionClock));
     r.window->Abbruch1Click();
     QVERIFY(!r.window->isVisible());
   }
@@ -193,7 +195,7 @@ class ExecutionWindowTest : public QObject {
     DemoRun r({}, options);
     QVERIFY(r.ok);
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss [Visualisierung]"));
-    QVERIFY(r.window->timerOn(2) && !r.window->timerOn(3));
+    QVERIFY(r.window->timerOn(Timer::visualisationCycle) && !r.window->timerOn(Timer::executionClock));
     QVERIFY(!r.window->menuAction(QStringLiteral("Stop2"))->isEnabled() &&
             !r.window->menuAction(QStringLiteral("Meldungslisten"))->isVisible());
     QCOMPARE(r.window->debugDialog(), nullptr);
@@ -210,7 +212,8 @@ class ExecutionWindowTest : public QObject {
     r.window->Ende1Click();
     QVERIFY(r.window->isVisible());
     r.ticks(1);
-    QVERIFY(!r.window->isVisible() && !r.window->timerOn(3) && !r.window->timerOn(4));
+    QVERIFY(!r.window->isVisible() && !r.window->timerOn(Timer::executionClock) &&
+            !r.window->timerOn(Timer::radioSupervision));
     QCOMPARE(r.project.ExeWinPos.width, 700);
     QCOMPARE(r.project.ExeWinPos.height, 500);
   }
@@ -275,7 +278,8 @@ class ExecutionWindowTest : public QObject {
       for (QWidget* w : QApplication::topLevelWidgets())
         if (auto* candidate = qobject_cast<TIntRunF*>(w); candidate && candidate->isModal()) window = candidate;
       if (!window) return;
-      sawRun = window->timerOn(3) && lamp.stateBitmaps.size() > ownBitmaps;  // lent the type's bitmaps
+      sawRun =
+          window->timerOn(Timer::executionClock) && lamp.stateBitmaps.size() > ownBitmaps;  // lent the type's bitmaps
       window->Abbruch1Click();
     });
     QVERIFY(!context.openExecutionWindow(request).has_value());

@@ -91,7 +91,8 @@ TIntRunF::TIntRunF(Project& project, CompileOutput& compiled, const Clock& clock
   m_session = std::make_unique<RunSession>(project, compiled, clock, ui, std::move(sessionOptions));
   m_dirty.assign(project.objects.size(), 0);
   m_session->onRefresh = [this](int object) {
-    if (object < 0 || static_cast<std::size_t>(object) >= m_dirty.size() || m_dirty[static_cast<std::size_t>(object)]) return;
+    if (object < 0 || static_cast<std::size_t>(object) >= m_dirty.size() || m_dirty[static_cast<std::size_t>(object)])
+      return;
     m_dirty[static_cast<std::size_t>(object)] = 1;
     m_dirtyList.push_back(object);
   };
@@ -107,21 +108,26 @@ TIntRunF::TIntRunF(Project& project, CompileOutput& compiled, const Clock& clock
     m_inputShown.reset();
   });
 
-  const int intervals[4] = {100, 10, 10, 1000};
-  for (int i = 0; i < 4; ++i) {
-    m_timers[i] = new QTimer(this);
-    m_timers[i]->setInterval(intervals[i]);
+  const struct {
+    RunTimer timer;
+    int intervalMs;
+    void (TIntRunF::*tick)();
+  } timers[kRunTimers] = {{RunTimer::autoStart, 100, &TIntRunF::Timer1Timer},
+                          {RunTimer::visualisationCycle, 10, &TIntRunF::Timer2Timer},
+                          {RunTimer::executionClock, 10, &TIntRunF::Timer3Timer},
+                          {RunTimer::radioSupervision, 1000, &TIntRunF::Timer4Timer}};
+  for (const auto& t : timers) {
+    QTimer*& timer = m_timers[static_cast<int>(t.timer)];
+    timer = new QTimer(this);
+    timer->setInterval(t.intervalMs);
+    connect(timer, &QTimer::timeout, this, t.tick);
   }
-  connect(m_timers[0], &QTimer::timeout, this, &TIntRunF::Timer1Timer);
-  connect(m_timers[1], &QTimer::timeout, this, &TIntRunF::Timer2Timer);
-  connect(m_timers[2], &QTimer::timeout, this, &TIntRunF::Timer3Timer);
-  connect(m_timers[3], &QTimer::timeout, this, &TIntRunF::Timer4Timer);
 
   placeWindow();
   initialiseRun();
   m_inputPoll.start();
-  setTimer(1, true);
-  setTimer(4, true);
+  setTimer(RunTimer::autoStart, true);
+  setTimer(RunTimer::radioSupervision, true);
 }
 
 TIntRunF::~TIntRunF() {
@@ -267,19 +273,19 @@ void TIntRunF::initialiseRun() {
   syncCaption();
 }
 
-void TIntRunF::setTimer(int timer, bool on) {
-  if (timer < 1 || timer > 4) return;
-  m_timerOn[timer - 1] = on;
+void TIntRunF::setTimer(RunTimer timer, bool on) {
+  const int i = static_cast<int>(timer);
+  m_timerOn[i] = on;
   if (!m_options.autoTimers) return;
-  if (on) m_timers[timer - 1]->start();
-  else m_timers[timer - 1]->stop();
+  if (on) m_timers[i]->start();
+  else m_timers[i]->stop();
 }
 
-bool TIntRunF::timerOn(int timer) const { return timer >= 1 && timer <= 4 && m_timerOn[timer - 1]; }
+bool TIntRunF::timerOn(RunTimer timer) const { return m_timerOn[static_cast<int>(timer)]; }
 
-// Timer1 -> the automatic start, once
+// The automatic start, once
 void TIntRunF::Timer1Timer() {
-  setTimer(1, false);
+  setTimer(RunTimer::autoStart, false);
   if (m_closed || m_startBusy) return;
   m_startBusy = true;
   startRun();
@@ -296,7 +302,8 @@ void TIntRunF::startRun() {
   m_start1->setEnabled(false);
   m_stop2->setEnabled(!m_options.visualisation);
   m_stop1->setEnabled(!m_options.visualisation);
-  if (!m_session->engine().abortFlag) setTimer(m_options.visualisation ? 2 : 3, true);
+  if (!m_session->engine().abortFlag)
+    setTimer(m_options.visualisation ? RunTimer::visualisationCycle : RunTimer::executionClock, true);
 }
 
 // Timer2 -> one cycle of the visualisation
@@ -349,7 +356,7 @@ void TIntRunF::Stop2Click() {
   m_ende1->setEnabled(false);
   m_start2->setEnabled(true);
   m_start1->setEnabled(true);
-  setTimer(3, false);
+  setTimer(RunTimer::executionClock, false);
   syncCaption();
 }
 
@@ -369,7 +376,9 @@ void TIntRunF::AnsichtClick() {
 
 void TIntRunF::MeldungslistenClick() {
   setWindowTitle(toQ(m_session->viewName() + " [Ausf\xFChrung aktiv]"));
-  if (!m_msgList) m_msgList = new TMsgListF(*m_session, [this] { return m_clock.now(); }, this);
+  if (!m_msgList)
+    m_msgList = new TMsgListF(
+        *m_session, [this] { return m_clock.now(); }, this);
   m_msgList->showFirstList();
   m_msgList->show();
   m_msgList->raise();
@@ -383,7 +392,7 @@ void TIntRunF::Einzelschritt1Click() {
 void TIntRunF::closeRun() {
   if (m_closed) return;
   m_closed = true;
-  for (int t = 1; t <= 4; ++t) setTimer(t, false);
+  for (int t = 0; t < kRunTimers; ++t) setTimer(static_cast<RunTimer>(t), false);
   // A program that still runs (the window closed from its input poll) ends at its next statement.
   if (!m_session->closing()) m_session->abort();
   storePlacement();
@@ -504,7 +513,8 @@ void TIntRunF::syncCaption() {
 }
 
 QPoint TIntRunF::inputPosition(const InputRequest& request) const {
-  if (request.mode != InputMode::View && request.owner >= 0 && static_cast<std::size_t>(request.owner) < m_elements.size()) {
+  if (request.mode != InputMode::View && request.owner >= 0 &&
+      static_cast<std::size_t>(request.owner) < m_elements.size()) {
     const Element& e = m_elements[static_cast<std::size_t>(request.owner)];
     if (e.widget) {
       // A state list opens below its element so that the element stays in sight.
@@ -622,7 +632,9 @@ void TIntRunF::createElement(int object) {
       gauge->setBkColor(colourOfIndex(gaugeColour(o, run)));
       gauge->setAutoFont(setup.autoFont);
       const auto& objects = m_session->engine().compiled().objects;
-      gauge->setSymbol(static_cast<std::size_t>(object) < objects.size() ? objects[static_cast<std::size_t>(object)].stateSymbol : -1);
+      gauge->setSymbol(static_cast<std::size_t>(object) < objects.size()
+                           ? objects[static_cast<std::size_t>(object)].stateSymbol
+                           : -1);
       if (setup.slider) gauge->setSliderMode();
       gauge->layoutGauge();
       connect(gauge, &TPSGauge::clicked, this, [this, object] { elementClicked(object); });
@@ -752,28 +764,33 @@ void TIntRunF::hideNamePanel() {
 // Element look-ups for the tests -------------------------------------------------------
 
 QWidget* TIntRunF::element(int object) const {
-  return object >= 0 && static_cast<std::size_t>(object) < m_elements.size() ? m_elements[static_cast<std::size_t>(object)].widget
-                                                                              : nullptr;
+  return object >= 0 && static_cast<std::size_t>(object) < m_elements.size()
+             ? m_elements[static_cast<std::size_t>(object)].widget
+             : nullptr;
 }
 
 TPSImage* TIntRunF::imageElement(int object) const {
-  return object >= 0 && static_cast<std::size_t>(object) < m_elements.size() ? m_elements[static_cast<std::size_t>(object)].image
-                                                                              : nullptr;
+  return object >= 0 && static_cast<std::size_t>(object) < m_elements.size()
+             ? m_elements[static_cast<std::size_t>(object)].image
+             : nullptr;
 }
 
 TPSPanel* TIntRunF::panelElement(int object) const {
-  return object >= 0 && static_cast<std::size_t>(object) < m_elements.size() ? m_elements[static_cast<std::size_t>(object)].panel
-                                                                              : nullptr;
+  return object >= 0 && static_cast<std::size_t>(object) < m_elements.size()
+             ? m_elements[static_cast<std::size_t>(object)].panel
+             : nullptr;
 }
 
 TPSGauge* TIntRunF::gaugeElement(int object) const {
-  return object >= 0 && static_cast<std::size_t>(object) < m_elements.size() ? m_elements[static_cast<std::size_t>(object)].gauge
-                                                                              : nullptr;
+  return object >= 0 && static_cast<std::size_t>(object) < m_elements.size()
+             ? m_elements[static_cast<std::size_t>(object)].gauge
+             : nullptr;
 }
 
 TPSButton* TIntRunF::buttonElement(int object) const {
-  return object >= 0 && static_cast<std::size_t>(object) < m_elements.size() ? m_elements[static_cast<std::size_t>(object)].button
-                                                                              : nullptr;
+  return object >= 0 && static_cast<std::size_t>(object) < m_elements.size()
+             ? m_elements[static_cast<std::size_t>(object)].button
+             : nullptr;
 }
 
 TPSPanel* TIntRunF::textPanel(int object) const {
@@ -783,7 +800,8 @@ TPSPanel* TIntRunF::textPanel(int object) const {
 }
 
 QAction* TIntRunF::menuAction(const QString& objectName) const {
-  for (QAction* a : {m_start2, m_stop2, m_ende1, m_abbruch1, m_ansicht, m_meldungslisten, m_start1, m_stop1, m_einzelschritt1})
+  for (QAction* a :
+       {m_start2, m_stop2, m_ende1, m_abbruch1, m_ansicht, m_meldungslisten, m_start1, m_stop1, m_einzelschritt1})
     if (a->objectName() == objectName) return a;
   return nullptr;
 }

@@ -63,14 +63,20 @@ class TIntRunF : public QDialog {
   // The object editor to open after the window closed on a run-time error.
   std::optional<EditorRequest> editorRequest() const;
 
-  // The timers' handlers: Timer1 start (100 ms), Timer2 visualisation cycle and Timer3 clock
-  // (10 ms each), Timer4 radio timeout supervision (1 s).
+  // The window's four timers. Their handlers keep the names Timer1Timer to Timer4Timer that the
+  // rest of the program's windows use for a timer's tick; RunTimer says which is which.
+  enum class RunTimer {
+    autoStart,           // Timer1, 100 ms: starts the run once, shortly after the window opened
+    visualisationCycle,  // Timer2, 10 ms: the cycle of a visualisation
+    executionClock,      // Timer3, 10 ms: the clock pass of a run on the PC
+    radioSupervision,    // Timer4, 1 s: watches radio devices for a missing message
+  };
+  static constexpr int kRunTimers = 4;
   void Timer1Timer();
   void Timer2Timer();
   void Timer3Timer();
   void Timer4Timer();
-  // Whether a timer (1 to 4) is switched on.
-  bool timerOn(int timer) const;
+  bool timerOn(RunTimer timer) const;
 
   // The menu commands.
   void Start2Click();
@@ -126,7 +132,7 @@ class TIntRunF : public QDialog {
   void initialiseRun();
   void startRun();
   void closeRun();
-  void setTimer(int timer, bool on);
+  void setTimer(RunTimer timer, bool on);
   void afterAction();
   void loadBackground();
   void rebuildElements();
@@ -171,8 +177,8 @@ class TIntRunF : public QDialog {
   TEingabeF* m_input = nullptr;
   TDebugF* m_debugDialog = nullptr;
   TMsgListF* m_msgList = nullptr;
-  QTimer* m_timers[4] = {};
-  bool m_timerOn[4] = {};
+  QTimer* m_timers[kRunTimers] = {};
+  bool m_timerOn[kRunTimers] = {};
 
   std::vector<Element> m_elements;
   std::vector<char> m_dirty;
