@@ -36,15 +36,11 @@ TEST(NewObjectCommand, InitInAnyCaseBecomesTheInitialisationObjectOnce) {
     FakeUserInterface ui;
     ui.inputs = {typed, "iNiT"};
     EXPECT_EQ(newObject(project, ui), 0);
-    ASSERT_EQ(project.objects.size(), 1u);
-    EXPECT_EQ(project.objects[0].Name, "*INIT");
+    EXPECT_EQ(newObject(project, ui), -1);
+    EXPECT_EQ(names(project), "*INIT");
     EXPECT_EQ(project.objects[0].ACode, 255);
-    EXPECT_EQ(project.objects[0].ObjIDNr, 0);
     EXPECT_TRUE(project.modified);
     EXPECT_EQ(ui.inputPrompts.front(), "Neues Objekt:");
-
-    EXPECT_EQ(newObject(project, ui), -1);
-    EXPECT_EQ(project.objects.size(), 1u);
     EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Es gibt schon ein Objekt mit diesem Namen"});
   }
 }
@@ -173,20 +169,14 @@ TEST(DeleteObjectCommand, RefusalNamesTheFirstReferrerAndCountsTheOthers) {
                                    {"Nutzer2", {"-Y = 0", row.referrers[1]}},
                                    {"Nutzer3", {row.referrers[2]}}});
     FakeUserInterface ui;
-    const bool deleted = deleteObject(project, ui, 0);
-    if (row.message.empty()) {
-      EXPECT_TRUE(deleted);
-      EXPECT_TRUE(project.modified);
-      EXPECT_EQ(names(project), "Nutzer1,Nutzer2,Nutzer3");
-      EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Soll das Objekt wirklich gelöscht werden?"});
-      EXPECT_EQ(ui.messages[0].kind, MessageKind::Warning);
-    } else {
-      EXPECT_FALSE(deleted);
-      EXPECT_FALSE(project.modified);
-      EXPECT_EQ(names(project), "Lampe,Nutzer1,Nutzer2,Nutzer3");
-      EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{row.message});
-      EXPECT_EQ(ui.messages[0].kind, MessageKind::Error);
-    }
+    const bool free = row.message.empty();
+    EXPECT_EQ(deleteObject(project, ui, 0), free);
+    EXPECT_EQ(project.modified, free);
+    EXPECT_EQ(names(project), free ? "Nutzer1,Nutzer2,Nutzer3" : "Lampe,Nutzer1,Nutzer2,Nutzer3");
+    // Free: the user is asked; in use: the refusal names where.
+    EXPECT_EQ(ui.messageTexts(),
+              std::vector<std::string>{free ? "Soll das Objekt wirklich gelöscht werden?" : row.message});
+    EXPECT_EQ(ui.messages[0].kind, free ? MessageKind::Warning : MessageKind::Error);
   }
 }
 

@@ -294,7 +294,6 @@ TEST(ObjectEditorCancel, StoresNothingAndKeepsOnlyOwnBitmaps) {
   editor.toggleView(ui, 0);
   editor.cancel();
   EXPECT_FALSE(p.modified);
-  TPSObj expected = before;
   EXPECT_EQ(test::objectText(o), test::objectText(before));
   EXPECT_EQ(test::stateBitmapText(o.stateBitmaps), "An=mein.bmp/1/1");
 }
@@ -404,7 +403,7 @@ TEST(ObjectEditorPages, InitObjectShowsOnlyTheProgramPage) {
   EXPECT_TRUE(plain.pageAllowed(ui, EditorPage::Type));
 }
 
-TEST(ObjectEditorBitmaps, ChosenFileIsStoredByNameInTheBitmapDirectory) {
+TEST(ObjectEditorBitmaps, ChosenFileIsStoredByNameInTheBitmapDirectoryAndRemoved) {
   Project p = sampleProject();
   p.objects[0].Typ = "Lampe";
   p.objects[0].OKind = kKindUser;
@@ -415,6 +414,10 @@ TEST(ObjectEditorBitmaps, ChosenFileIsStoredByNameInTheBitmapDirectory) {
   EXPECT_EQ(editor.stateBitmapFile(0), "/proj/BMP/aus.bmp");
   ASSERT_TRUE(editor.accept(ui));
   EXPECT_EQ(test::stateBitmapText(p.objects[0].stateBitmaps), "Aus=aus.bmp/1/1 An=/elsewhere/an.bmp/0/1");
+  ObjectEditor again(p, 0, "/proj/BMP/");
+  again.removeStateBitmap(0);
+  ASSERT_TRUE(again.accept(ui));
+  EXPECT_EQ(test::stateBitmapText(p.objects[0].stateBitmaps), "Aus= An=/elsewhere/an.bmp/0/1");
 }
 
 TEST(ObjectEditorLists, InsertListsAndChoices) {
@@ -442,13 +445,11 @@ TEST(NewObject, CreatesPlacesAndSetsUpTheType) {
   EXPECT_EQ(o.ExtTransList, (std::vector<std::string>{"253", "4", "252"}));
   EXPECT_TRUE(p.modified);
 
-  const int wide = createNewObject(p, ui, {"Keller", true}, {"SehrLangerObjektname", "Etikett", "Zahl"}, hooks);
-  ASSERT_EQ(wide, 3);
+  ASSERT_EQ(createNewObject(p, ui, {"Keller", true}, {"SehrLangerObjektname", "Etikett", "Zahl"}, hooks), 3);
   EXPECT_EQ(p.objects[3].plans[0].Width, 20 * 9);
-  EXPECT_EQ(p.objects[3].OKind, 'Z');
   EXPECT_EQ(p.objects[3].OName, "Etikett");
-  const int fixed = createNewObject(p, ui, {"Keller", false}, {"Schmal", "", "Knopf"}, hooks);
-  EXPECT_EQ(p.objects[static_cast<std::size_t>(fixed)].plans[0].Width, 80);
+  ASSERT_EQ(createNewObject(p, ui, {"Keller", false}, {"Schmal", "", "Knopf"}, hooks), 4);
+  EXPECT_EQ(p.objects[4].plans[0].Width, 80);
   EXPECT_TRUE(ui.messages.empty());
 }
 
