@@ -6,6 +6,7 @@
 
 #include "language/compiler.h"
 #include "runtime/run_session.h"
+#include "runtime/run_window_support.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
 #include "support/temp_dir.h"
@@ -302,30 +303,44 @@ TEST(RunSessionActions, ItemsForSpecialObjectsActLikeAClickOrQueue) {
   EXPECT_EQ(s.text("Zaehler"), "1");
 }
 
+// The timeout list of the execution window names the device that reports: the receiver of a
+// 301 device, else the sender.
 TEST(RunSessionSupervision, ARadioDeviceSilentForAnHourTimesOutOnce) {
   struct Row {
     int line;
     int device;
-    bool timesOut;
+    const char* listed;  // the timeout list's line, "" when it does not time out
   };
-  const Row rows[] = {{__LINE__, 301, true}, {__LINE__, 551, true}, {__LINE__, 599, true},
-                      {__LINE__, 600, false}, {__LINE__, 0, false}};
+  const Row rows[] = {
+      {__LINE__, 301, "Fuehler Bad, letzte Meldung von Empfang: 15.06.26 10:00:02"},
+      {__LINE__, 551, "Fuehler Bad, letzte Meldung von Sender: 15.06.26 10:00:02"},
+      {__LINE__, 599, "Fuehler Bad, letzte Meldung von Sender: 15.06.26 10:00:02"},
+      {__LINE__, 600, ""},
+      {__LINE__, 0, ""},
+  };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
+    const bool timesOut = *row.listed != '\0';
     TPSObj sensor = object("Fuehler", "Zahl", "0", 254);
     sensor.OName = "Fuehler Bad";
-    Session s({sensor});
+    sensor.SndDev = "Sender";
+    sensor.RcvDev = "Empfang";
+    Session s({sensor, object("Ohne", "Zahl", "0", 254)});
     s.project.objects[0].hardware.deviceCode = row.device;
     s.clock.set(at(10, 57, 0));  // 57 minutes: not yet
     s.session->supervisionTimer();
     EXPECT_FALSE(s.session->display(0).timeout);
-    for (int minute = 58; minute < 70; ++minute) {
-      s.clock.set(at(10, minute, 30));
+    for (int minute = 0; minute < 12; ++minute) {
+      s.clock.set(at(10, 58, 30) + minute * 60 * kOneSecond);
       s.session->supervisionTimer();
     }
-    EXPECT_EQ(s.session->display(0).timeout, row.timesOut);
-    EXPECT_EQ(s.ui.beeps, row.timesOut ? 1 : 0);
-    EXPECT_EQ(s.session->caption(), row.timesOut ? "Haus [Ausf\xFChrung aktiv] Zeit\xFC" "berschreitung bei Fuehler Bad" : "Haus");
+    EXPECT_EQ(s.session->display(0).timeout, timesOut);
+    EXPECT_EQ(s.ui.beeps, timesOut ? 1 : 0);
+    EXPECT_EQ(s.session->caption(),
+              timesOut ? "Haus [Ausf\xFChrung aktiv] Zeit\xFC" "berschreitung bei Fuehler Bad" : "Haus");
+    const auto listed = messageListLines(*s.session, MessageList::Timeouts, s.clock.now());
+    EXPECT_EQ(listed, timesOut ? std::vector<std::string>{row.listed} : std::vector<std::string>{});
+    EXPECT_TRUE(messageListLines(*s.session, MessageList::Batteries, s.clock.now()).empty());
   }
 }
 

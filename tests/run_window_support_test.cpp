@@ -1,13 +1,11 @@
 // The execution window's own decisions: type bitmaps for a run, element set-up, what a
-// bitmap element shows, the stored window place and the message lists.
+// bitmap element shows and the stored window place (the message lists are tested with the
+// run session that fills them).
 #include <gtest/gtest.h>
 
-#include "language/compiler.h"
 #include "model/object_types.h"
 #include "runtime/run_window_support.h"
-#include "support/fake_user_interface.h"
 #include "support/project_builder.h"
-#include "text/cp1252.h"
 
 namespace kelvaro {
 namespace {
@@ -134,38 +132,6 @@ TEST(RunWindowViews, BackgroundFileWithAndWithoutPath) {
   EXPECT_EQ(viewBitmapFile(p, "OG", "/bmp/"), "/bilder/OG.BMP");
   EXPECT_EQ(viewBitmapFile(p, "Leer", "/bmp/"), "");
   EXPECT_EQ(viewBitmapFile(p, "Keller", "/bmp/"), "");
-}
-
-// When a device timed out is the run session's rule; the list names the device that reports:
-// the receiver of a 301 device, else the sender.
-TEST(RunWindowMessageLists, TimeoutsNameTheDeviceAndTheLastMessage) {
-  std::vector<TPSObj> objects;
-  for (const char* name : {"Heizung", "Dose", "Kabel"}) {
-    objects.push_back(test::lampObject(name));
-    objects.back().OName = std::string(name) + " Anzeige";
-    objects.back().SndDev = "Sender";
-    objects.back().RcvDev = "Empfang";
-  }
-  Project p = test::lampProject(objects);
-  CompileOutput out = compile(p, p.constants, CompileMode::Run);
-  ASSERT_EQ(out.result.code, 0);
-  // The compile works the hardware out anew; the devices are set afterwards.
-  p.objects[0].hardware.deviceCode = 301;
-  p.objects[1].hardware.deviceCode = 560;
-  const DateTime start = *encodeDate(2026, 6, 15) + *encodeTime(10, 0, 0);
-  ManualClock clock(start);
-  test::FakeUserInterface ui;
-  RunSession session(p, out, clock, ui);
-  session.initialise();
-  session.start();
-  EXPECT_TRUE(messageListLines(session, MessageList::Timeouts, clock.now()).empty());
-  clock.advanceMs(58 * 60 * 1000);
-  session.supervisionTimer();
-  const std::vector<std::string> expected = {"Heizung Anzeige, letzte Meldung von Empfang: " + dateTimeText(start),
-                                             "Dose Anzeige, letzte Meldung von Sender: " + dateTimeText(start)};
-  EXPECT_EQ(messageListLines(session, MessageList::Timeouts, clock.now()), expected);
-  EXPECT_TRUE(messageListLines(session, MessageList::Batteries, clock.now()).empty());
-  EXPECT_EQ(toUtf8(kMessageListNames[0]), "Zeitüberschreitungen");
 }
 
 }  // namespace
