@@ -73,7 +73,6 @@ class ViewCommands : public ::testing::Test {
 
 TEST_F(ViewCommands, DeleteAskedEmptiesThePlacementsThatNameTheViewExactlyAndKeepsTheObjects) {
   workspace.app.selectedView = 0;
-  ui.answers = {MessageAnswer::Yes};
   ui.answers = {MessageAnswer::No, MessageAnswer::Yes};
   EXPECT_FALSE(deleteView(workspace, ui));
   EXPECT_EQ(placements(workspace.project), "Lampe:Erdgeschoss,Keller,erdgeschoss Pumpe:,Erdgeschoss,");
