@@ -58,19 +58,18 @@ AppState startUp(const StartupEnvironment& environment, const IniFile& ini, Proj
   AppState state;
   const FileExists& exists = environment.fileExists;
 
-  // 1-3: the project lists start empty and unmodified; no stored execution-window position.
+  // The project lists start empty, with no stored execution-window position.
   clearProject(project);
   project.ExeWinPos.width = 0;
-  project.modified = false;
   std::string startFile = environment.arguments.empty() ? std::string() : environment.arguments.front();
 
-  // 4: settings. A LOADFILE that cannot be found counts as not set.
+  // Settings. A LOADFILE that cannot be found counts as not set.
   state.settings = readSettings(ini, environment.workDir);
   Settings& s = state.settings;
   s.LOADFILE = locateLoadFile(s, exists);
   if (trimRight(s.INITFILE).empty()) s.INITFILE = std::string(kDefaultInitFile);
 
-  // 5: the default definitions only when no LOADFILE will be read (it brings its own).
+  // The default definitions only when no LOADFILE will be read (it brings its own).
   if (s.LOADFILE.empty()) {
     const std::string inProjectDir = pathInDirectory(s.DIRDAT, s.INITFILE);
     const std::string defaults =
@@ -78,16 +77,16 @@ AppState startUp(const StartupEnvironment& environment, const IniFile& ini, Proj
     readProject(project, defaults, s.DIRDAT, ui);
   }
 
-  // 6: nothing is modified yet.
+  // Nothing is modified yet: reading the default definitions is no change of the user's.
   project.modified = false;
   s.settingsChanged = false;
   s.projectNameLabel.clear();
   applyExternFlag(project, state);
 
-  // 7: the autostart project takes precedence over the command line.
+  // The autostart project takes precedence over the command line.
   if (!trimRight(s.AUTOEXEC).empty()) startFile = s.AUTOEXEC;
 
-  // 8: the start project on top of the default definitions.
+  // The start project on top of the default definitions.
   if (startFile.ends_with(kPcExecutionSuffix)) {
     startFile.resize(startFile.size() - kPcExecutionSuffix.size());
     s.startMode = kStartPcExecution;
@@ -108,10 +107,10 @@ AppState startUp(const StartupEnvironment& environment, const IniFile& ini, Proj
   // The project read last decides about hardware control, not the default definitions.
   applyExternFlag(project, state);
 
-  // 10: the first view is shown.
+  // The first view is shown.
   state.selectedView = project.views.empty() ? -1 : 0;
 
-  // 11: a drawing program for the bitmaps.
+  // A drawing program for the bitmaps.
   s.PAINTPATH = findPaintProgram(s.PAINTPATH, environment.paintCandidates, exists);
   return state;
 }
