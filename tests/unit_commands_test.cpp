@@ -43,19 +43,26 @@ std::string commandBytes(const sim::ControlUnit& unit) {
   return hexText(commands);
 }
 
-TEST(UnitCommands, TransferLoadsTheImageAndSetsTheClock) {
+TEST(UnitCommands, TransferLoadsTheImageSetsTheClockAndAsksForTheSunTable) {
   const struct {
     int line;
     int replyCode;
+    int versionByte;
+    int summerMode;  // extra byte 5 of the identification reply
     int loadBase;
     std::uint64_t blockGapMs;  // 172.8 ms before every block, 17.28 ms inside SendFrame, the hand-shake
-  } kRows[] = {{__LINE__, 14, 0x1000, 190},
-               {__LINE__, 11, 0x3000, 192},
-               {__LINE__, 12, 0x1000, 192},
-               {__LINE__, 15, 0x1000, 190}};
+    bool summerTimeApplied;    // to the sun table: unless the unit keeps the summer time itself (mode 3 and up)
+  } kRows[] = {
+      {__LINE__, 14, 53, 4, 0x1000, 190, true},  {__LINE__, 11, 53, 0, 0x3000, 192, true},
+      {__LINE__, 12, 53, 0, 0x1000, 192, true},  {__LINE__, 15, 53, 2, 0x1000, 190, true},
+      {__LINE__, 15, 53, 3, 0x1000, 190, false}, {__LINE__, 14, 123, 4, 0x1000, 190, false},
+  };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
-    UnitFixture f(unitConfig(r.replyCode));
+    sim::UnitConfig config = unitConfig(r.replyCode);
+    config.versionByte = static_cast<std::uint8_t>(r.versionByte);
+    config.extra[2] = static_cast<std::uint8_t>(r.summerMode);
+    UnitFixture f(config);
     f.clock.set(*encodeDate(2026, 12, 6) + *encodeTime(9, 41, 7));
     f.page.ProjNamLb = "DEMO";
     f.page.StSndTimeCB = true;
@@ -64,12 +71,19 @@ TEST(UnitCommands, TransferLoadsTheImageAndSetsTheClock) {
     CompileOptions options;
     options.programName = "DEMO";
     std::vector<std::uint64_t> blockTimes;
+    std::vector<bool> sunTableAsked;
     TransferHooks hooks;
     hooks.blockSent = [&](int, int) { blockTimes.push_back(f.clock.monotonicMs()); };
+    hooks.sunTable = [&](bool applySummerTime) {
+      sunTableAsked.push_back(applySummerTime);
+      return std::vector<SunWeek>(kSunTableWeeks, SunWeek{7, 30, 18, 15});
+    };
     const auto start = f.clock.monotonicMs();
     ASSERT_TRUE(ProgramTransfer(f.commands, project, options, hooks)) << ::testing::PrintToString(f.ui.messageTexts());
     EXPECT_TRUE(f.ui.messages.empty());
+    EXPECT_EQ(sunTableAsked, std::vector<bool>{r.summerTimeApplied});
     options.unitTypeCode = f.protocol.unit.TypeCode;
+    options.sunTable = std::vector<SunWeek>(kSunTableWeeks, SunWeek{7, 30, 18, 15});
     const CompileOutput expected = compile(copy, copy.constants, CompileMode::Image, options);
     ASSERT_EQ(expected.result.code, 0);
     EXPECT_EQ(f.unit.loadBase, r.loadBase);
@@ -143,36 +157,6 @@ TEST(UnitCommands, AProjectWithoutObjectsOnlyPreparesTheUnit) {
   EXPECT_FALSE(f.page.StSndPgmCB);
   EXPECT_EQ(commandBytes(f.unit), " 1F 29");
   EXPECT_TRUE(f.ui.messages.empty());
-}
-
-TEST(UnitCommands, TheSunTableFollowsTheUnitsSummerTimeMode) {
-  const struct {
-    int line;
-    int replyCode;
-    int versionByte;
-    int mode;
-    bool applied;
-  } kRows[] = {
-      {__LINE__, 15, 53, 2, true},
-      {__LINE__, 15, 53, 3, false},
-      {__LINE__, 14, 123, 4, false},
-  };
-  for (const auto& r : kRows) {
-    SCOPED_TRACE(r.line);
-    sim::UnitConfig config = unitConfig(r.replyCode);
-    config.versionByte = static_cast<std::uint8_t>(r.versionByte);
-    config.extra[2] = static_cast<std::uint8_t>(r.mode);
-    UnitFixture f(config);
-    std::vector<bool> asked;
-    TransferHooks hooks;
-    hooks.sunTable = [&](bool apply) {
-      asked.push_back(apply);
-      return std::vector<SunWeek>(52);
-    };
-    Project project = f.demoProject();
-    ASSERT_TRUE(ProgramTransfer(f.commands, project, {}, hooks));
-    EXPECT_EQ(asked, std::vector<bool>{r.applied});
-  }
 }
 
 TEST(UnitCommands, RemoteAccessSplitting) {
