@@ -62,7 +62,9 @@ TEST(SunRegion, ListOffersOwnCoordinatesThenTheTableWith33InAscendingOrder) {
   for (std::size_t i = 1; i < choices.size(); ++i) {
     SCOPED_TRACE(std::string(choices[i]));
     actual += std::string(choices[i]) + " ";
-    if (i > 1) EXPECT_LT(choices[i - 1], choices[i]);  // the stored index must keep its meaning
+    if (i > 1) {
+      EXPECT_LT(choices[i - 1], choices[i]);  // the stored index must keep its meaning
+    }
     EXPECT_EQ(regionPosition(choices[i]).has_value(), choices[i] != "33xxx");
   }
   EXPECT_EQ(actual, expected);
@@ -225,7 +227,9 @@ TEST(SunTimes, SummerTimeFromTheLastSundayOfMarchToTheDayBeforeTheLastOfOctober)
     int year, marchSunday, octoberSunday;
   };
   const Year years[] = {
-      {__LINE__, 2023, 26, 29}, {__LINE__, 2024, 31, 27}, {__LINE__, 2027, 28, 31}, {__LINE__, 2028, 26, 29},
+      // The last Sunday falls on each day from the 25th to the 31st at least once.
+      {__LINE__, 2023, 26, 29}, {__LINE__, 2024, 31, 27}, {__LINE__, 2025, 30, 26},
+      {__LINE__, 2026, 29, 25}, {__LINE__, 2027, 28, 31}, {__LINE__, 2029, 25, 28},
   };
   for (const auto& y : years) {
     SCOPED_TRACE(y.line);
