@@ -560,6 +560,35 @@ TEST(EngineCondition, ModemReadyFlag) {
   }
 }
 
+// ANRUFEN dials the number before the comma and keeps the count after it, less the call it
+// makes now, for the repeats; any number may stand there, however large or odd.
+TEST(EngineStatement, DialTakesTheNumberAndTheRepeatsAfterTheComma) {
+  struct ModemHost : EngineHost {
+    std::string sent;
+    void sendModemText(std::string_view text) override { sent += text; }
+  };
+  struct Row {
+    int line;
+    const char* text;
+    int repeats;
+  };
+  const Row rows[] = {
+      {__LINE__, "0301234", 2},     {__LINE__, "0301234,3", 2},  {__LINE__, "0301234,1", 0},
+      {__LINE__, "0301234,0", 0},   {__LINE__, "0301234,-5", 0}, {__LINE__, "0301234,x", 0},
+      {__LINE__, "0301234,1e300", 2147483646},                   {__LINE__, "0301234,-1e300", 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    Compiled r({object("Nr", "Zeichen", row.text, 0), object("A", "Zahl", "0", 254, {"ANRUFEN(Nr)"})});
+    ModemHost host;
+    r.engine->setHost(&host);
+    r.runQueued("A");
+    EXPECT_EQ(host.sent, " 0301234\r");
+    EXPECT_EQ(r.engine->dialNumber, "0301234");
+    EXPECT_EQ(r.engine->dialRepeats, row.repeats);
+  }
+}
+
 TEST(EngineErrors, EveryCodeWithItsMessage) {
   struct Row {
     int line;
