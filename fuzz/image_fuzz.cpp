@@ -166,9 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The sun table as the control-unit page builds it from the settings.
   std::vector<SunWeek> sun(52);
   if (const SunTableResult table = SunTable(settings.year, settings.summerTime, settings.sun); table.error.empty())
-    for (std::size_t w = 0; w < sun.size(); ++w)
-      sun[w] = {table.entries[w].sunriseHour, table.entries[w].sunriseMinute, table.entries[w].sunsetHour,
-                table.entries[w].sunsetMinute};
+    sun.assign(table.entries.begin(), table.entries.end());
   CompileOptions options;
   options.unitTypeCode = settings.unitTypeCode;
   options.programName = settings.programName;

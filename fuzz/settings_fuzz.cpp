@@ -88,9 +88,9 @@ void checkSun(const Settings& s) {
     check(table.error.empty() == !error.has_value(), "the sun table fails exactly when the settings are unusable",
           "GEOLANG " + std::to_string(s.GEOLANG) + " GEOBREIT " + std::to_string(s.GEOBREIT));
     if (!table.error.empty()) continue;
-    for (const SunTableEntry& e : table.entries)
-      check(e.sunriseHour >= 0 && e.sunriseHour <= 23 && e.sunriseMinute >= 0 && e.sunriseMinute <= 59 &&
-                e.sunsetHour >= 0 && e.sunsetHour <= 23 && e.sunsetMinute >= 0 && e.sunsetMinute <= 59,
+    for (const SunWeek& e : table.entries)
+      check(e.riseHour >= 0 && e.riseHour <= 23 && e.riseMinute >= 0 && e.riseMinute <= 59 && e.setHour >= 0 &&
+                e.setHour <= 23 && e.setMinute >= 0 && e.setMinute <= 59,
             "every week of the sun table holds a time of day",
             "corrections " + std::to_string(s.SUNRISEK) + "/" + std::to_string(s.SUNSETK) + " latitude " +
                 std::to_string(sun.latitude));

@@ -40,10 +40,9 @@ std::string summary(const SunTimesResult& r) {
 
 std::string limitText(const std::optional<DateTime>& limit) { return limit ? timeText(*limit) : "-"; }
 
-std::string entryText(const SunTableEntry& e) {
+std::string entryText(const SunWeek& e) {
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%02d:%02d %02d:%02d", e.sunriseHour, e.sunriseMinute, e.sunsetHour,
-                e.sunsetMinute);
+  std::snprintf(buf, sizeof buf, "%02d:%02d %02d:%02d", e.riseHour, e.riseMinute, e.setHour, e.setMinute);
   return buf;
 }
 
@@ -391,7 +390,7 @@ TEST(SunTable, FiftyTwoWeeksFromNewYearAsSunTimesGivesThem) {
     for (std::size_t k = 0; k < table.entries.size(); ++k) {
       SCOPED_TRACE(k);
       EXPECT_EQ(entryText(table.entries[k]), summary(SunTimes(day(c.year, 1, 1) + 7.0 * k, c.summer, s)));
-      EXPECT_EQ(table.entries[k].day, SunDay::normal);
+      EXPECT_EQ(table.days[k], SunDay::normal);
     }
   }
 }
@@ -404,22 +403,22 @@ TEST(SunTable, PolarWeeksStillHoldTimesOfTheDay) {
   int neverDark = 0, neverLight = 0;
   for (std::size_t k = 0; k < kSunTableWeeks; ++k) {
     SCOPED_TRACE(k);
-    const SunTableEntry& e = table.entries[k];
+    const SunWeek& e = table.entries[k];
     const SunTimesResult r = SunTimes(day(2024, 1, 1) + 7.0 * k, true, s);
-    EXPECT_EQ(e.day, r.day);
-    if (e.day == SunDay::normal) {
+    EXPECT_EQ(table.days[k], r.day);
+    if (table.days[k] == SunDay::normal) {
       EXPECT_EQ(entryText(e), summary(r));
-    } else if (e.day == SunDay::neverDark) {
+    } else if (table.days[k] == SunDay::neverDark) {
       ++neverDark;
       // From the sun's midnight (01:14 to 01:25 in summer time here) to the end of the day.
-      EXPECT_EQ(e.sunriseHour, 1);
-      EXPECT_NEAR(e.sunriseMinute, 19, 6);
+      EXPECT_EQ(e.riseHour, 1);
+      EXPECT_NEAR(e.riseMinute, 19, 6);
       EXPECT_EQ(entryText(e).substr(6), "23:59");
     } else {
       ++neverLight;
       // A day of no length at the sun's noon (12:02 to 12:31 in winter time here).
-      EXPECT_EQ(e.sunriseHour, 12);
-      EXPECT_NEAR(e.sunriseMinute, 16, 15);
+      EXPECT_EQ(e.riseHour, 12);
+      EXPECT_NEAR(e.riseMinute, 16, 15);
       EXPECT_EQ(entryText(e).substr(0, 5), entryText(e).substr(6));
     }
   }
@@ -428,9 +427,9 @@ TEST(SunTable, PolarWeeksStillHoldTimesOfTheDay) {
   // Limits apply to those entries as to any other.
   s.earliestSunrise = readLimitTime("06:00:00");
   s.latestSunset = readLimitTime("22:00:00");
-  const SunTableEntry june = SunTable(2024, true, s).entries[24];  // 17 June
-  ASSERT_EQ(june.day, SunDay::neverDark);
-  EXPECT_EQ(entryText(june), "06:00 22:00");
+  const SunTableResult limited = SunTable(2024, true, s);
+  ASSERT_EQ(limited.days[24], SunDay::neverDark);  // 17 June
+  EXPECT_EQ(entryText(limited.entries[24]), "06:00 22:00");
 }
 
 }  // namespace

@@ -177,7 +177,7 @@ TEST(UnitPageCommands, SunWeeksAreTheWeeklyTableOfTheYear) {
   ASSERT_TRUE(table.error.empty()) << table.error;
   std::string fromTable, fromWeeks;
   for (const auto& e : table.entries)
-    fromTable += timesText(e.sunriseHour, e.sunriseMinute, e.sunsetHour, e.sunsetMinute);
+    fromTable += timesText(e.riseHour, e.riseMinute, e.setHour, e.setMinute);
   for (const auto& w : sunWeeks(2026, true, sun))
     fromWeeks += timesText(w.riseHour, w.riseMinute, w.setHour, w.setMinute);
   EXPECT_EQ(fromWeeks, fromTable);

@@ -109,10 +109,10 @@ int sunCommand(const SunArguments& args) {
       return 2;
     }
     DateTime day = encodeDate(year, 1, 1).value_or(0.0);
-    for (const auto& e : table.entries) {
-      std::cout << isoDateTimeText(day).substr(0, 10) << " sunrise " << twoDigits(e.sunriseHour) << ":"
-                << twoDigits(e.sunriseMinute) << " sunset " << twoDigits(e.sunsetHour) << ":"
-                << twoDigits(e.sunsetMinute) << "\n";
+    for (const SunWeek& e : table.entries) {
+      std::cout << isoDateTimeText(day).substr(0, 10) << " sunrise " << twoDigits(e.riseHour) << ":"
+                << twoDigits(e.riseMinute) << " sunset " << twoDigits(e.setHour) << ":" << twoDigits(e.setMinute)
+                << "\n";
       day += 7;
     }
     return 0;

@@ -15,12 +15,9 @@ constexpr int kBlockSize = 100;
 }  // namespace
 
 std::vector<SunWeek> sunWeeks(int year, bool applySummerTime, const SunSettings& settings) {
-  std::vector<SunWeek> weeks;
   const SunTableResult table = SunTable(year, applySummerTime, settings);
-  if (!table.error.empty()) return weeks;
-  for (const auto& week : table.entries)
-    weeks.push_back({week.sunriseHour, week.sunriseMinute, week.sunsetHour, week.sunsetMinute});
-  return weeks;
+  if (!table.error.empty()) return {};
+  return {table.entries.begin(), table.entries.end()};
 }
 
 bool ProgramTransfer(UnitCommands& unit, Project& project, const CompileOptions& baseOptions,

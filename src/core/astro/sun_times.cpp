@@ -191,12 +191,12 @@ SunTableResult SunTable(int year, bool applySummerTime, const SunSettings& setti
     return result;
   }
   DateTime date = *newYear;
-  for (SunTableEntry& entry : result.entries) {
+  for (std::size_t week = 0; week < kSunTableWeeks; ++week, date += 7.0) {
     const SolarHours hours = solarHours(date, applySummerTime, settings, true);
     const SunEvent rise = finishEvent(hours.sunrise, settings.earliestSunrise, settings.latestSunrise);
     const SunEvent set = finishEvent(hours.sunset, settings.earliestSunset, settings.latestSunset);
-    entry = SunTableEntry{rise.hour, rise.minute, set.hour, set.minute, hours.day};
-    date += 7.0;
+    result.entries[week] = SunWeek{rise.hour, rise.minute, set.hour, set.minute};
+    result.days[week] = hours.day;
   }
   return result;
 }

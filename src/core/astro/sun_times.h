@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "time/date_time.h"
+#include "time/sun_week.h"
 
 namespace kelvaro {
 
@@ -79,20 +80,12 @@ struct SunTimesResult {
 // that sunrise and sunset stay on their own day and in order (before the limits).
 SunTimesResult SunTimes(DateTime date, bool applySummerTime, const SunSettings& settings);
 
-// One week of the control unit's table; the program image takes the four numbers.
-struct SunTableEntry {
-  std::int32_t sunriseHour = 0;
-  std::int32_t sunriseMinute = 0;
-  std::int32_t sunsetHour = 0;
-  std::int32_t sunsetMinute = 0;
-  SunDay day = SunDay::normal;  // for the reader: whether the times below were extended
-};
-
 inline constexpr std::size_t kSunTableWeeks = 52;
 
 struct SunTableResult {
   std::string error;  // why the table is empty (bad year or settings); empty otherwise
-  std::array<SunTableEntry, kSunTableWeeks> entries{};
+  std::array<SunWeek, kSunTableWeeks> entries{};  // what the program image takes
+  std::array<SunDay, kSunTableWeeks> days{};      // for the reader: whether an entry's times were extended
 };
 
 // The times of 1 January of year and of every 7th day after it, 52 in all, for the control

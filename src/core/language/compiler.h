@@ -12,6 +12,7 @@
 #include "language/line_map.h"
 #include "language/symbols.h"
 #include "model/project.h"
+#include "time/sun_week.h"
 
 namespace kelvaro {
 
@@ -40,11 +41,6 @@ struct ObjectCode {
   int stateAddress = 0;       // its state variable; 0 for a Knopf
   int ctAddress = 0;          // its CT variable
   int nameRecordAddress = 0;
-};
-
-// Sunrise and sunset of one week, as the control unit's table holds them.
-struct SunWeek {
-  int riseHour = 0, riseMinute = 0, setHour = 0, setMinute = 0;
 };
 
 struct CompileResult {
