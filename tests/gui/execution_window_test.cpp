@@ -289,81 +289,58 @@ class ExecutionWindowTest : public QObject {
   }
 
   // ---- the debugger's dialog
-  void aBreakpointSetInTheDialogStopsAusfuehrenThereAndAbbruchEnds() {
-    Traced t({});
-    QVERIFY(t.ok);
-    t.ticks(1);
-    QVERIFY(t.stops.empty());  // no stop before single-stepping is switched on
-    t.window->menuAction(QStringLiteral("Einzelschritt1"))->trigger();
-    // First stop at A's first line: put the caret on its second line and set a breakpoint.
-    t.script.push_back([](TDebugF& d) {
-      QTextCursor cursor = d.DebugMBox->textCursor();
-      cursor.setPosition(d.DebugMBox->lineStart(1) + 2);
-      d.DebugMBox->setTextCursor(cursor);
-      return d.BrkPtBtn;
-    });
-    t.press(&TDebugF::RunBtn);  // shown again after the toggle: run on
-    t.press(&TDebugF::EndBtn);  // stopped at the breakpoint: end the run
-    t.ticks(2);
-    const std::vector<Stop> expected = {{"A (Zahl)", "-A:=1"}, {"A (Zahl)", "-A:=1"}, {"A (Zahl)", ">A:=A+1"}};
-    QCOMPARE(t.stops, expected);
-    QVERIFY(!t.window->isVisible());
-  }
-
-  // The trace list limits the stops to B; "Inhalt" on B's variable adds its watch line, on a
-  // word that is no variable it asks and then says so; "Löschen" takes the line away again.
-  void inhaltAddsAWatchLineOrSaysTheVariableIsMissing() {
+  // The trace list limits the stops to B. At the first stop "Inhalt" on B adds its watch line and
+  // on a word that is no variable asks and then says so; an entry for A made meanwhile waits for
+  // the end of the tick. "Schritt" stops at B's next line, which gets a breakpoint; "Ausführen"
+  // runs on to it in the next tick, "Löschen" takes the watch line away and "Abbruch" ends the run.
+  void theDialogStopsWatchesSetsBreakpointsAndEnds() {
     Traced t({"b"});
     QVERIFY(t.ok);
     t.ui.inputs = {std::string("Nirgends")};
     t.ticks(1);
+    QVERIFY(t.stops.empty());  // no stop before single-stepping is switched on
     t.window->menuAction(QStringLiteral("Einzelschritt1"))->trigger();
-    auto inhalt = [](TDebugF& d, int from) {
+    auto select = [](TDebugF& d, int from, int to) {
       QTextCursor cursor = d.DebugMBox->textCursor();
       cursor.setPosition(from);
-      cursor.setPosition(from + 1, QTextCursor::KeepAnchor);
+      cursor.setPosition(to, QTextCursor::KeepAnchor);
       d.DebugMBox->setTextCursor(cursor);
-      d.DebVarBtn->click();
     };
-    t.script.push_back([inhalt](TDebugF& d) {
-      inhalt(d, 1);  // "B"
-      inhalt(d, 3);  // "="
-      return d.StepBtn;
-    });
-    t.script.push_back([](TDebugF& d) {
-      d.DebVarLBox->setCurrentRow(0);
-      d.DelBarBtn->click();
-      return d.RunBtn;
-    });
-    t.ticks(1);
-    const std::vector<Stop> expected = {{"B (Zahl)", "-B:=5"}, {"B (Zahl)", "-B:=B+1"}};
-    QCOMPARE(t.stops, expected);
-    QCOMPARE(t.watch, (std::vector<QStringList>{{"B.B:           6 (Integer)"}, {}}));
-    QCOMPARE(t.ui.inputPrompts.size(), std::size_t{1});
-    QCOMPARE(t.ui.messages.size(), std::size_t{1});  // the text is debugger_test's
-  }
-
-  void anEntryMadeWhileAProgramWaitsIsAppliedAfterTheTick() {
-    Traced t({});
-    QVERIFY(t.ok);
-    t.ticks(1);
-    t.window->menuAction(QStringLiteral("Einzelschritt1"))->trigger();
     std::string duringRun;
-    // Stopped in A: the user answers an input dialog for B meanwhile.
-    t.script.push_back([&t, &duringRun](TDebugF& d) {
-      t.window->session().openInputFor(1);
+    t.script.push_back([&](TDebugF& d) {
+      select(d, 1, 2);  // "B"
+      d.DebVarBtn->click();
+      select(d, 3, 4);  // "="
+      d.DebVarBtn->click();
+      t.window->session().openInputFor(0);
       TEingabeF* input = t.window->inputDialog();
       input->open(*t.window->session().input(), QPoint(0, 0));
       input->Edit1->setText(QStringLiteral("42"));
       input->OKBtn->click();
       QCoreApplication::sendPostedEvents(t.window.get());
-      duringRun = t.text(1);
-      return d.RunBtn;
+      duringRun = t.text(0);
+      return d.StepBtn;
+    });
+    t.press(&TDebugF::BrkPtBtn);  // the caret is on the line shown
+    t.press(&TDebugF::RunBtn);    // shown again after the toggle: run on
+    t.script.push_back([](TDebugF& d) {
+      d.DebVarLBox->setCurrentRow(0);
+      d.DelBarBtn->click();
+      return d.EndBtn;
     });
     t.ticks(1);
-    // Had the entry been applied at once, B's own program would have overwritten it.
-    QCOMPARE(duringRun, std::string("6"));
-    QCOMPARE(t.text(1), std::string("42"));
+    // Had the entry been applied at once, A's own program would have overwritten it.
+    QCOMPARE(duringRun, std::string("2"));
+    QCOMPARE(t.text(0), std::string("42"));
+    t.ticks(2);  // "Abbruch" takes effect at the next tick
+    const std::vector<Stop> expected = {
+        {"B (Zahl)", "-B:=5"}, {"B (Zahl)", "-B:=B+1"}, {"B (Zahl)", ">B:=B+1"}, {"B (Zahl)", ">B:=B+1"}};
+    QCOMPARE(t.stops, expected);
+    const QStringList five{"B.B:           5 (Integer)"};
+    QCOMPARE(t.watch, (std::vector<QStringList>{{"B.B:           6 (Integer)"}, five, five, {}}));
+    QCOMPARE(t.ui.inputPrompts.size(), std::size_t{1});
+    QCOMPARE(t.ui.messages.size(), std::size_t{1});  // the text is debugger_test's
+    QVERIFY(!t.window->isVisible());
   }
 };
 
