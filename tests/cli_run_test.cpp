@@ -145,7 +145,6 @@ TEST(CliRun, BadArgumentsGiveExitTwo) {
       {__LINE__, "--input Anzeige@12:00:00 --fast --for 1s"},
       {__LINE__, "--for '' --fast"},  // once a run without end
       {__LINE__, "--start '' --fast --for 1s"},
-      {__LINE__, "--lat inf --lon 10 --fast --for 1s"},
       {__LINE__, "--lon 10 --fast --for 1s"},
   };
   for (const Row& row : rows) {

@@ -86,51 +86,44 @@ std::vector<TPSObj> counters() {
     const std::string name = "P" + std::to_string(priority);
     objects.push_back(object(name.c_str(), "Zahl", "0", static_cast<std::uint8_t>(priority), {name + ":=" + name + "+1"}));
   }
+  objects.push_back(object("*INIT", "Undefiniert", "", 255, {"I:=I+1"}));
+  objects.push_back(object("I", "Zahl", "0", 254));
   return objects;
 }
 
 // The levels each pass runs: the first pass up to 2, a 5-second tick 2, or 4, 8 or 16 when
 // the minute, the hour or the day changed since the last one; an ordinary tick only level 1.
+// *INIT runs once, at the first pass, and never from the queue.
 TEST(EngineClock, EachPassRunsTheLevelsItsTickReaches) {
   Compiled r(counters());
   struct Row {
     int line;
     int day, hour, minute, second, ms;
-    const char* counts;  // P1 P2 P4 P8 P16 P254 P0 after the pass
+    const char* counts;  // P1 P2 P4 P8 P16 P254 P0 I after the pass
   };
   const Row rows[] = {
-      {__LINE__, 15, 10, 0, 2, 0, "1 1 0 0 0 0 0"},     // the first pass
-      {__LINE__, 15, 10, 0, 5, 0, "2 2 1 1 0 0 0"},     // the first 5-second tick finds the hour changed
-      {__LINE__, 15, 10, 0, 5, 100, "3 2 1 1 0 0 0"},   // an ordinary tick
-      {__LINE__, 15, 10, 0, 55, 0, "4 3 1 1 0 0 0"},    // a 5-second tick in the same minute
-      {__LINE__, 15, 10, 1, 0, 0, "5 4 2 1 0 0 0"},     // a new minute
-      {__LINE__, 15, 10, 59, 55, 0, "6 5 3 1 0 0 0"},   // a new minute
-      {__LINE__, 15, 11, 0, 0, 0, "7 6 4 2 0 0 0"},     // a new hour
-      {__LINE__, 15, 23, 59, 55, 0, "8 7 5 3 0 0 0"},   // a new hour
-      {__LINE__, 16, 0, 0, 0, 0, "9 8 6 4 1 0 0"},      // midnight
-      {__LINE__, 16, 0, 0, 10, 0, "10 9 6 4 1 0 0"},
+      {__LINE__, 15, 10, 0, 2, 0, "1 1 0 0 0 0 0 1"},    // the first pass
+      {__LINE__, 15, 10, 0, 5, 0, "2 2 1 1 0 0 0 1"},    // the first 5-second tick finds the hour changed
+      {__LINE__, 15, 10, 0, 5, 100, "3 2 1 1 0 0 0 1"},  // an ordinary tick
+      {__LINE__, 15, 10, 0, 55, 0, "4 3 1 1 0 0 0 1"},   // a 5-second tick in the same minute
+      {__LINE__, 15, 10, 1, 0, 0, "5 4 2 1 0 0 0 1"},    // a new minute
+      {__LINE__, 15, 10, 59, 55, 0, "6 5 3 1 0 0 0 1"},  // a new minute
+      {__LINE__, 15, 11, 0, 0, 0, "7 6 4 2 0 0 0 1"},    // a new hour
+      {__LINE__, 15, 23, 59, 55, 0, "8 7 5 3 0 0 0 1"},  // a new hour
+      {__LINE__, 16, 0, 0, 0, 0, "9 8 6 4 1 0 0 1"},     // midnight
+      {__LINE__, 16, 0, 0, 10, 0, "10 9 6 4 1 0 0 1"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     r.clock.set(at(2026, 6, row.day, row.hour, row.minute, row.second) + row.ms * kOneSecond / 1000);
     r.engine->clockPass();
-    EXPECT_EQ(r.numbers({"P1", "P2", "P4", "P8", "P16", "P254", "P0"}), row.counts);
+    EXPECT_EQ(r.numbers({"P1", "P2", "P4", "P8", "P16", "P254", "P0", "I"}), row.counts);
   }
   // Only the queue runs the empty interval; priority 0 never runs.
   r.runQueued("P254");
   r.runQueued("P0");
-  EXPECT_EQ(r.numbers({"P254", "P0"}), "1 0");
-}
-
-TEST(EngineClock, InitRunsOnceAtTheFirstPassAndNeverFromTheQueue) {
-  TPSObj init = object("*INIT", "Undefiniert", "", 255, {"A:=7"});
-  Compiled r({init, object("A", "Zahl", "0", 254)});
-  r.engine->clockPass();
-  EXPECT_EQ(r.number("A"), 7);
-  r.engine->setVariable(r.stateSymbol("A"), 1, 1.0);
-  r.ticks(3);
   r.runQueued("*INIT");
-  EXPECT_EQ(r.number("A"), 1);
+  EXPECT_EQ(r.numbers({"P254", "P0", "I"}), "1 0 1");
 }
 
 // Every due object is followed by a cycle: what P1 queues runs before P2, and P2 sees it.
@@ -172,6 +165,7 @@ TEST(EngineQueue, TheObjectBeyond255IsDroppedWithAMessage) {
   r.engine->enqueue(7);   // outside the run list
   r.engine->enqueue(-1);
   EXPECT_EQ(r.host.messages.size(), 1u);  // an index outside the run list is ignored silently
+  EXPECT_EQ(r.engine->setVariable(99, 1, 1.0), -1);
   r.engine->runQueue();
   EXPECT_EQ(r.number("A"), 255);
 }
@@ -260,14 +254,11 @@ TEST(EngineAssignment, OneStatementAndWhatItLeaves) {
   const Row rows[] = {
       {__LINE__, "Zahl", "0", "X:=1+2*3", "9 switched"},
       {__LINE__, "Zahl", "0", "X:=7/0", "0"},
-      {__LINE__, "Zahl", "0", "X:=10-4/2", "3 switched"},
       {__LINE__, "Zahl", "0", "X:=-5", "-5 switched"},
       {__LINE__, "Zahl", "0", "X:=5/2", "2 switched"},
       {__LINE__, "Zahl", "0", "X:=7/2", "4 switched"},
       {__LINE__, "Zahl", "0", "X:=2*(3+4)", "10 switched"},
       {__LINE__, "Zahl", "0.0", "X:=7/2", "3.5 switched"},
-      {__LINE__, "Zahl", "0.00", "X:=1/8*2", "0.25 switched"},
-      {__LINE__, "Zahl", "3", "X:=X*X", "9 switched"},
       {__LINE__, "Zahl", "0", "X:=8/0*3+1", "1 switched"},
       {__LINE__, "Rollo", "zu", "X:=*VOR", "oben switched"},
       {__LINE__, "Rollo", "oben", "X:=*ZURUECK", "zu switched"},
@@ -279,7 +270,7 @@ TEST(EngineAssignment, OneStatementAndWhatItLeaves) {
       {__LINE__, "Rollo", "halb", "X:=0-1", "zu switched"},
       {__LINE__, "Rollo", "oben", "X RUNTERFAHREN", "unten switched"},
       {__LINE__, "Rollo", "unten", "X:=\"nirgends\"", "unten"},  // no such state
-      {__LINE__, "Zeichen", "abc", "X:=\"abc\"", "abc"},       // an equal text is no change
+      {__LINE__, "Zeichen", "abc", "X:=\"abc\"", "abc"},         // an equal text is no change
       {__LINE__, "Zeichen", "abc", "X:=\"x\"+X", "xabc switched"},
   };
   for (const Row& row : rows) {
@@ -289,19 +280,6 @@ TEST(EngineAssignment, OneStatementAndWhatItLeaves) {
     EXPECT_EQ(r.text("X") + (r.engine->objects()[0].switched ? " switched" : ""), row.expected);
     EXPECT_EQ(r.engine->errorCode, 0);
   }
-}
-
-TEST(EngineAssignment, SetVariableWrapsAndMarksOnlyRealChanges) {
-  Compiled r({object("R", "Rollo", "oben", 254)});
-  const int s = r.stateSymbol("R");
-  EXPECT_EQ(r.engine->setVariable(s, 5, 5.0), 1);
-  EXPECT_EQ(r.number("R"), 0);
-  EXPECT_FALSE(r.engine->objects()[0].switched);  // 0 was already the state
-  EXPECT_EQ(r.engine->setVariable(s, -1, -1.0), 1);
-  EXPECT_EQ(r.number("R"), 3);
-  EXPECT_TRUE(r.engine->objects()[0].switched);
-  EXPECT_TRUE(r.engine->objects()[0].changePending);
-  EXPECT_EQ(r.engine->setVariable(99, 1, 1.0), -1);
 }
 
 TEST(EngineAssignment, CopiesBetweenKindsTimeExpressionsAndTheStartClock) {
@@ -342,7 +320,6 @@ TEST(EngineCondition, StrictlyLeftToRightWithTheEarlyOrExit) {
       {__LINE__, "A=1 ODER B=1 UND B=3", true},   // the early exit at ODER
       {__LINE__, "A=2 ODER B=2 UND B=3", false},  // (false or true) and false
       {__LINE__, "A=2 UND B=2 ODER B=2", true},
-      {__LINE__, "A=1 UND B=2", true},
       {__LINE__, "A<>1", false},
       {__LINE__, "A<=1 UND B>=2 UND A<B", true},
       {__LINE__, "PCAKTIV", true},
@@ -641,15 +618,7 @@ TEST(EngineErrors, OkGoesOnAndALaterAssignmentClearsTheCode) {
   EXPECT_EQ(std::get<TVarInt>(cleared.out.symbols[0].value).Value, 1);
 }
 
-TEST(EngineStatements, StartWinSplitsTheCommandWithoutAShell) {
-  HandCode h("BD E6 28 26 01 00 29 BD FC");
-  std::get<TVarStr>(h.out.symbols[1].value).Value = "notepad \"C:\\my file.txt\" -x";
-  h.run();
-  ASSERT_EQ(h.started.size(), 1u);
-  EXPECT_EQ(h.started[0], (std::vector<std::string>{"notepad", "C:\\my file.txt", "-x"}));
-  EXPECT_TRUE(h.ui.messages.empty());
-}
-
+// STARTWIN splits its text into words itself and starts the program without a shell.
 TEST(EngineStatements, CommandLinesAndTheSpawnItself) {
   struct Row {
     int line;
@@ -660,12 +629,16 @@ TEST(EngineStatements, CommandLinesAndTheSpawnItself) {
       {__LINE__, "", {}},
       {__LINE__, "  prog  ", {"prog"}},
       {__LINE__, "prog \"\" x", {"prog", "", "x"}},
-      {__LINE__, "\"C:\\Programme\\Mal Programm.exe\" bild.bmp", {"C:\\Programme\\Mal Programm.exe", "bild.bmp"}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
     EXPECT_EQ(splitCommandLine(row.text), row.words);
   }
+  HandCode h("BD E6 28 26 01 00 29 BD FC");
+  std::get<TVarStr>(h.out.symbols[1].value).Value = "notepad \"C:\\my file.txt\" -x";
+  h.run();
+  EXPECT_EQ(h.started, (std::vector<std::vector<std::string>>{{"notepad", "C:\\my file.txt", "-x"}}));
+  EXPECT_TRUE(h.ui.messages.empty());
   EXPECT_TRUE(spawnProgram({"true"}));
   EXPECT_FALSE(spawnProgram({"/nonexistent/kelvaro-no-such-program"}));
   EXPECT_FALSE(spawnProgram({}));

@@ -65,23 +65,6 @@ TEST(IniFile, ReadsValuesIgnoringCaseAndBlanks) {
   EXPECT_FALSE(ini.hasSection("PORT"));
 }
 
-TEST(IniFile, ReadIntGivesTheDefaultForAbsentOrMalformedNumbers) {
-  const IniFile ini = IniFile::fromText("[S]\nA=12\nB= -3 \nC=12a\nD=\nE=99999999999\n");
-  struct Case {
-    int line;
-    std::string_view key;
-    int expected;
-  };
-  const Case cases[] = {
-      {__LINE__, "A", 12}, {__LINE__, "B", -3}, {__LINE__, "C", 7},
-      {__LINE__, "D", 7},  {__LINE__, "E", 7},  {__LINE__, "F", 7},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    EXPECT_EQ(ini.readInt("S", c.key, 7), c.expected);
-  }
-}
-
 TEST(IniFile, FirstOfDuplicateSectionsAndKeysIsRead) {
   const IniFile ini = IniFile::fromText("K=0\n[A]\nK=1\nK=2\n[B]\nK=3\n[a]\nK=4\nL=5\n");
   EXPECT_EQ(ini.value("A", "K"), "1");

@@ -215,12 +215,9 @@ TEST(ProjectFileReader, InitSection) {
           {__LINE__, "@Init\r\n BackColor=7\r\n ExeWinStat=300\r\n Extern=\r\n",
            " back 7 stat 44 pos 0,0,0,0 ext 1"},
           {__LINE__, "@Init\r\n BackColor=99999999999\r\n", " back -1 stat 0 pos 0,0,0,0 ext 0"},  // stops
-          {__LINE__, "@Init\r\n BackColor= -2 \r\n", " back -2 stat 0 pos 0,0,0,0 ext 0"},
           {__LINE__, "@Init\r\n ExeWinPos=00080000090064000480\r\n", " back -1 stat 0 pos 80,9,640,480 ext 0"},
           {__LINE__, "@Init\r\n ExeWinPos=-10000000900640004807777\r\n", " back -1 stat 0 pos -1000,9,640,480 ext 0"},
-          {__LINE__, "@Init\r\n ExeWinPos=000-800090006400480\r\n", " back -1 stat 0 pos -8,90,640,480 ext 0"},
           {__LINE__, "@Init\r\n ExeWinPos=000800000900064\r\n", " back -1 stat 0 pos 10,10,600,400 ext 0"},
-          {__LINE__, "@Init\r\n ExeWinPos=\r\n", " back -1 stat 0 pos 10,10,600,400 ext 0"},
           {__LINE__, "@Init\r\n backcolor=5\r\n BackColor\r\n =5\r\n", " back -1 stat 0 pos 0,0,0,0 ext 0"},
       },
       initSummary);
@@ -289,7 +286,6 @@ TEST(ProjectFileReader, ObjectKeys) {
           {__LINE__, head + " OKind=\r\n OName=;\r\n", "[A OName= OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
           // ObjIDNr keeps its low 16 bits; a number beyond int32 reads as 0.
           {__LINE__, head + " ObjIDNr=70000\r\n", "[A OName=A OKind=  Id=4464 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
-          {__LINE__, head + " ObjIDNr=-1\r\n", "[A OName=A OKind=  Id=65535 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
           {__LINE__, head + " ObjIDNr=123456789012\r\n", "[A" + plain + "]"},
           {__LINE__, head + " ACode=300\r\n SndLineNo=2\r\n SndAdrA=4\r\n SndAdr=-1\r\n SndAdr4=257\r\n",
            "[A OName=A OKind=  Id=0 Grp= ACode=44 Snd=2/4/255/1 Hdw=4 Act=101]"},

@@ -38,7 +38,7 @@ void waitUntil(const std::function<bool()>& done) {
   for (int i = 0; i < 200 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
-TEST(SerialPty, OpensRawAndMovesBytesBothWays) {
+TEST(SerialPty, OpensRawMovesBytesBothWaysAndRefusesWhatItCannotDo) {
   Pty pty;
   ASSERT_FALSE(pty.slave.empty());
   PosixSerialPort port;
@@ -78,25 +78,20 @@ TEST(SerialPty, OpensRawAndMovesBytesBothWays) {
   ASSERT_EQ(port.inputCount(), 3);
   EXPECT_EQ(port.purge(kPurgeInput), SerialError::None);
   EXPECT_EQ(port.inputCount(), 0);
-}
 
-TEST(SerialPty, RefusesWhatItCannotDoWithoutClosing) {
-  Pty pty;
-  ASSERT_FALSE(pty.slave.empty());
-  PosixSerialPort first, second;
-  ASSERT_EQ(first.open(pty.slave), SerialError::None);
+  PosixSerialPort second;
   // A pseudo-terminal has no modem lines: they read as off and cannot be set.
-  EXPECT_EQ(first.modemStatus(), 0);
-  EXPECT_NE(first.lineControl(kSetDtr), SerialError::None);
-  EXPECT_EQ(first.lastError(), SerialError::NotSupported);
-  EXPECT_EQ(first.lineControl(99), SerialError::InvalidArgument);
-  EXPECT_EQ(first.purge(kPurgeNothing), SerialError::None);
-  EXPECT_EQ(first.purge(9), SerialError::InvalidArgument);
-  EXPECT_TRUE(first.isOpen());
+  EXPECT_EQ(port.modemStatus(), 0);
+  EXPECT_NE(port.lineControl(kSetDtr), SerialError::None);
+  EXPECT_EQ(port.lastError(), SerialError::NotSupported);
+  EXPECT_EQ(port.lineControl(99), SerialError::InvalidArgument);
+  EXPECT_EQ(port.purge(kPurgeNothing), SerialError::None);
+  EXPECT_EQ(port.purge(9), SerialError::InvalidArgument);
+  EXPECT_TRUE(port.isOpen());
   // A held port cannot be opened a second time; closing lifts the exclusive mark.
   EXPECT_EQ(second.open(pty.slave), SerialError::Busy);
   EXPECT_FALSE(second.isOpen());
-  first.close();
+  port.close();
   EXPECT_EQ(second.open(pty.slave), SerialError::None) << second.lastErrorText();
 
   PosixSerialPort missing;

@@ -51,45 +51,25 @@ TEST(Settings, ValuesAreCheckedWhenReadAndWrittenBack) {
   };
   const Case cases[] = {
       {__LINE__, "[INITALL]\nDIRBMP=/home/u/Bilder", "INITALL", "DIRBMP", "/home/u/Bilder/"},
-      {__LINE__, "[INITALL]\nDIRBMP=/home/u/Bilder/", "INITALL", "DIRBMP", "/home/u/Bilder/"},
       {__LINE__, "[INITALL]\nDIRBMP=C:\\Haus\\BMP\\", "INITALL", "DIRBMP", "C:\\Haus\\BMP\\"},  // from Windows
-      {__LINE__, "[INITALL]\nDIRBMP=C:\\Haus\\BMP", "INITALL", "DIRBMP", "C:\\Haus\\BMP/"},
-      {__LINE__, "[INITALL]\nDIRBMP=relativ/bmp", "INITALL", "DIRBMP", "relativ/bmp/"},
       {__LINE__, "[INITALL]\nDIRBMP=", "INITALL", "DIRBMP", "/w/BMP/"},  // an empty value must not become "/"
-      {__LINE__, "", "INITALL", "DIRDAT", "/w/SPG/"},
       // Malformed numbers give their defaults.
       {__LINE__, "[INITALL]\nCOMPORT=zwei", "INITALL", "COMPORT", "-1"},
-      {__LINE__, "[INITALL]\nCONTR=", "INITALL", "CONTR", "-1"},
-      {__LINE__, "[ASTRO]\nPLZ=3x", "ASTRO", "PLZ", "-1"},
       {__LINE__, "[ASTRO]\nGEOLANG=10,5", "ASTRO", "GEOLANG", "105"},
-      {__LINE__, "[ASTRO]\nGEOLANG=-87", "ASTRO", "GEOLANG", "-87"},
       {__LINE__, "[REMOTE]\nREMOTEPORT=1.0", "REMOTE", "REMOTEPORT", std::nullopt},
       // Booleans read as not zero.
-      {__LINE__, "[INITALL]\nSHOWHINT=ja", "INITALL", "SHOWHINT", "1"},
       {__LINE__, "[INITALL]\nSHOWHINT=0", "INITALL", "SHOWHINT", "0"},
       {__LINE__, "[INITALL]\nSHOWHINT=2", "INITALL", "SHOWHINT", "1"},
-      {__LINE__, "[INITALL]\nSHOWHINT=-1", "INITALL", "SHOWHINT", "1"},
       // Short texts are cut.
       {__LINE__, "[ASTRO]\nSUNRISEZ1=06:00:00:99", "ASTRO", "SUNRISEZ1", "06:00:00"},
       {__LINE__, "[REMOTE]\nREMOTEINIT=" + longText, "REMOTE", "REMOTEINIT", std::string(64, 'x')},
-      {__LINE__, "[REMOTE]\nREMOTETELNR=" + longText, "REMOTE", "REMOTETELNR", std::string(64, 'x')},
-      // Optional keys are written when set and deleted when empty.
-      {__LINE__, "[INITALL]\nPAINTPATH=/usr/bin/pinta", "INITALL", "PAINTPATH", "/usr/bin/pinta"},
-      {__LINE__, "", "INITALL", "PAINTPATH", std::nullopt},
+      // Optional keys: an empty time template is deleted, port 0 is a port.
       {__LINE__, "[INITALL]\nLOADFILE=ALT.SPG", "INITALL", "LOADFILE", std::nullopt},  // stored from the start file
-      {__LINE__, "[STARTPGM]\nAUTOEXEC=HAUS.SPG-P", "STARTPGM", "AUTOEXEC", "HAUS.SPG-P"},
-      {__LINE__, "", "STARTPGM", "AUTOEXEC", std::nullopt},
-      {__LINE__, "[ASTRO]\nSUNRISEZ2=07:00:00", "ASTRO", "SUNRISEZ2", "07:00:00"},
       {__LINE__, "[ASTRO]\nSUNSETZ1=  :  :  ", "ASTRO", "SUNSETZ1", std::nullopt},
-      {__LINE__, "", "ASTRO", "SUNSETZ1", std::nullopt},
       {__LINE__, "[REMOTE]\nREMOTEPORT=0", "REMOTE", "REMOTEPORT", "0"},
-      {__LINE__, "", "REMOTE", "REMOTEPORT", std::nullopt},
-      {__LINE__, "[REMOTE]\nREMOTEINIT=ATZ", "REMOTE", "REMOTEINIT", "ATZ"},
-      {__LINE__, "", "REMOTE", "REMOTETELNR", std::nullopt},
       // The definitions file is stored only when it is not the default one; names are compared
       // exactly, as "init.spi" is another file on a case-sensitive file system.
       {__LINE__, "[INITSPG]\nINITFILE=INIT.SPI", "INITSPG", "INITFILE", std::nullopt},
-      {__LINE__, "", "INITSPG", "INITFILE", std::nullopt},
       {__LINE__, "[INITSPG]\nINITFILE=init.spi", "INITSPG", "INITFILE", "init.spi"},
   };
   for (const auto& c : cases) {
@@ -187,16 +167,11 @@ TEST(SettingsLocation, FollowsTheEnvironment) {
   };
   const Case cases[] = {
       {__LINE__, {{"HOME", "/home/u"}}, "/home/u/.config/kelvaro/kelvaro.INI"},
-      {__LINE__, {{"HOME", "/home/u/"}}, "/home/u/.config/kelvaro/kelvaro.INI"},
-      {__LINE__, {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", ""}}, "/home/u/.config/kelvaro/kelvaro.INI"},
       {__LINE__, {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/cfg"}}, "/cfg/kelvaro/kelvaro.INI"},
-      {__LINE__, {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/cfg/"}}, "/cfg/kelvaro/kelvaro.INI"},
       {__LINE__, {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "rel/cfg"}}, "/home/u/.config/kelvaro/kelvaro.INI"},
       {__LINE__, {{"HOME", "/home/u"}, {"XDG_CONFIG_HOME", "/cfg"}, {"KELVARO_INI", "/etc/haus.ini"}},
        "/etc/haus.ini"},
       {__LINE__, {{"HOME", "/home/u"}, {"KELVARO_INI", ""}}, "/home/u/.config/kelvaro/kelvaro.INI"},
-      {__LINE__, {{"KELVARO_INI", "/etc/haus.ini"}}, "/etc/haus.ini"},
-      {__LINE__, {{"XDG_CONFIG_HOME", "/cfg"}}, "/cfg/kelvaro/kelvaro.INI"},
       {__LINE__, {}, std::nullopt},
       {__LINE__, {{"HOME", ""}}, std::nullopt},
   };
