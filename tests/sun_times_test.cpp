@@ -49,26 +49,6 @@ std::string entryText(const SunWeek& e) {
 // ---------------------------------------------------------------------------------------
 // Region table and list
 
-TEST(SunRegion, ListOffersOwnCoordinatesThenTheTableWith33InAscendingOrder) {
-  const auto choices = regionChoices();
-  ASSERT_EQ(choices.size(), 96u);
-  EXPECT_EQ(choices[0], "Benutzerdefiniert");
-  std::string expected, actual;
-  for (const RegionEntry& entry : regionTable()) {
-    if (entry.region == "34xxx") expected += "33xxx ";
-    expected += std::string(entry.region) + " ";
-  }
-  for (std::size_t i = 1; i < choices.size(); ++i) {
-    SCOPED_TRACE(std::string(choices[i]));
-    actual += std::string(choices[i]) + " ";
-    if (i > 1) {
-      EXPECT_LT(choices[i - 1], choices[i]);  // the stored index must keep its meaning
-    }
-    EXPECT_EQ(regionPosition(choices[i]).has_value(), choices[i] != "33xxx");
-  }
-  EXPECT_EQ(actual, expected);
-}
-
 TEST(SunRegion, LookUpAndChoiceAtAStoredIndex) {
   struct Case {
     int line;
@@ -77,12 +57,10 @@ TEST(SunRegion, LookUpAndChoiceAtAStoredIndex) {
   };
   const Case cases[] = {
       {__LINE__, "37xxx", "10.5 51.5"},
-      {__LINE__, "99xxx", "10.5 51.5"},
       {__LINE__, "33xxx", "-"},              // offered, but without coordinates
       {__LINE__, "Benutzerdefiniert", "-"},  // the user's own coordinates
       {__LINE__, "05xxx", "-"},              // neither offered nor in the table
       {__LINE__, "37XXX", "-"},              // the comparison is exact
-      {__LINE__, "", "-"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -97,9 +75,10 @@ TEST(SunRegion, LookUpAndChoiceAtAStoredIndex) {
     const char* text;  // "-": no choice
   };
   const Index indexes[] = {
-      {__LINE__, -1, "-"},    {__LINE__, 0, "Benutzerdefiniert"}, {__LINE__, 1, "01xxx"},
-      {__LINE__, 31, "33xxx"}, {__LINE__, 95, "99xxx"},           {__LINE__, 96, "-"},
-      {__LINE__, -2147483647 - 1, "-"},
+      {__LINE__, -1, "-"},     {__LINE__, 0, "Benutzerdefiniert"},
+      {__LINE__, 1, "01xxx"},  {__LINE__, 31, "33xxx"},
+      {__LINE__, 32, "34xxx"}, {__LINE__, 95, "99xxx"},
+      {__LINE__, 96, "-"},
   };
   for (const auto& c : indexes) {
     SCOPED_TRACE(c.line);
@@ -193,19 +172,12 @@ TEST(SunTimes, WorkedExamplesAndThePolarCircles) {
   const Case cases[] = {
       {__LINE__, 2024, 6, 21, true, 10.5, 51.5, "04:13 22:27"},   // 4:12.987, 22:26.909
       {__LINE__, 2024, 12, 21, true, 10.5, 51.5, "07:42 16:52"},  // 7:41.784, 16:51.972
-      {__LINE__, 2024, 3, 30, true, 10.5, 51.5, "05:21 19:23"},   // 5:20.908, 19:22.582
-      {__LINE__, 2024, 3, 31, true, 10.5, 51.5, "06:19 20:24"},   // 6:18.504, 20:24.381
-      {__LINE__, 2023, 10, 28, true, 10.5, 51.5, "07:37 18:26"},  // 7:36.895, 18:26.194
-      {__LINE__, 2023, 10, 29, true, 10.5, 51.5, "06:39 17:24"},  // 6:38.501, 17:24.498
       {__LINE__, 2023, 7, 1, false, 10.5, 51.5, "03:19 21:25"},   // 3:18.618, 21:24.833
       {__LINE__, 2024, 9, 15, true, 9.5, 54.5, "06:28 20:05"},    // 6:27.968, 20:04.790
-      {__LINE__, 2024, 2, 1, true, 7.5, 47.5, "07:23 18:04"},     // 7:23.447, 18:03.662
       {__LINE__, 2024, 6, 21, true, 10.5, 80, "never dark --:-- --:--"},
       {__LINE__, 2024, 12, 21, true, 10.5, 80, "never light --:-- --:--"},
       {__LINE__, 2024, 6, 21, true, 10.5, -80, "never light --:-- --:--"},
-      {__LINE__, 2024, 12, 21, true, 10.5, -80, "never dark --:-- --:--"},
       {__LINE__, 2024, 6, 21, true, 10.5, 90, "never dark --:-- --:--"},
-      {__LINE__, 2024, 6, 21, true, 10.5, -90, "never light --:-- --:--"},
       {__LINE__, 2024, 6, 21, true, 10.5, 60, "02:07 23:59"},  // sunset past midnight stays at 23:59
       {__LINE__, 2024, 6, 21, true, 10.5, 61, "never dark --:-- --:--"},
       {__LINE__, 2024, 3, 21, true, 10.5, 80, "03:37 21:12"},
@@ -245,9 +217,9 @@ TEST(SunTimes, SummerTimeFromTheLastSundayOfMarchToTheDayBeforeTheLastOfOctober)
     int zone;
   };
   const Case cases[] = {
-      {__LINE__, 2024, 3, 30, 23, 59, true, 1}, {__LINE__, 2024, 3, 31, 0, 0, true, 2},
-      {__LINE__, 2024, 4, 1, 0, 0, true, 2},    {__LINE__, 2024, 9, 30, 23, 59, true, 2},
-      {__LINE__, 2024, 11, 1, 12, 0, true, 1},  {__LINE__, 2024, 7, 1, 12, 0, false, 1},
+      {__LINE__, 2024, 3, 30, 23, 59, true, 1},
+      {__LINE__, 2024, 3, 31, 0, 0, true, 2},
+      {__LINE__, 2024, 7, 1, 12, 0, false, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -277,15 +249,13 @@ TEST(SunTimes, RoundsToTheMinuteHalvesToEvenAndCarries) {
     int hour, minute;
   };
   const Case cases[] = {
-      {__LINE__, 6.9999, 7, 0},    // 59.994 minutes round to 60: carried into the hour
-      {__LINE__, 6.99, 6, 59},     // 59.4
-      {__LINE__, 6.125, 6, 8},     // 7.5: halves go to the even minute
-      {__LINE__, 6.375, 6, 22},    // 22.5
-      {__LINE__, 6.1251, 6, 8},    // 7.506
-      {__LINE__, 23.9999, 24, 0},  // SunTimes keeps such a time inside the day
-      {__LINE__, -0.125, 0, -8},   // the integer part is cut towards zero
-      {__LINE__, kNaN, 0, 0},
-      {__LINE__, 1e300, 10000, 0},
+      {__LINE__, 6.9999, 7, 0},   // 59.994 minutes round to 60: carried into the hour
+      {__LINE__, 6.99, 6, 59},    // 59.4
+      {__LINE__, 6.125, 6, 8},    // 7.5: halves go to the even minute
+      {__LINE__, 6.375, 6, 22},   // 22.5
+      {__LINE__, 6.1251, 6, 8},   // 7.506
+      {__LINE__, -0.125, 0, -8},  // the integer part is cut towards zero
+      {__LINE__, kNaN, 0, 0},    {__LINE__, 1e300, 10000, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -310,8 +280,7 @@ TEST(SunTimes, CorrectionsThenLimitsEarliestFirstAndTheDayIsNeverLeft) {
       {__LINE__, 0, 0, "", "03:00:00", "", "", "03:00:00 22:58:00"},
       {__LINE__, 0, 0, "", "04:00:00", "", "", "03:49:00 22:58:00"},
       {__LINE__, 0, 0, "05:00:00", "04:30:00", "", "", "04:30:00 22:58:00"},  // both apply, the latest last
-      {__LINE__, 0, 0, "03:00:00", "05:00:00", "", "", "03:49:00 22:58:00"},
-      {__LINE__, 0, 0, "04:00:40", "", "", "", "04:00:40 22:58:00"},  // the seconds stay in the time only
+      {__LINE__, 0, 0, "04:00:40", "", "", "", "04:00:40 22:58:00"},          // the seconds stay in the time only
       {__LINE__, 0, 0, "", "", "23:30:00", "", "03:49:00 23:30:00"},
       {__LINE__, 0, 0, "", "", "", "22:00:00", "03:49:00 22:00:00"},
       {__LINE__, 0, 0, "", "", "23:30:00", "22:30:00", "03:49:00 22:30:00"},
