@@ -75,11 +75,11 @@ TEST(StartChecks, RefusalsComeBeforeAnyCompile) {
     int help;
   };
   const Row kRows[] = {
-      {__LINE__, false, true, true, true, "Diese Aktion ist im Remote-Modus nicht zulässig", MessageKind::Information, 0},
+      {__LINE__, false, true, true, true, "Diese Aktion ist im Remote-Modus nicht zulässig", MessageKind::Information,
+       0},
       {__LINE__, false, false, false, true, "Keine Objekte definiert", MessageKind::Error, 1001},
       {__LINE__, false, false, true, false, "Keine Ansicht definiert", MessageKind::Error, 1002},
       {__LINE__, true, false, false, false, "Keine Objekte definiert", MessageKind::Error, 1001},
-      {__LINE__, true, false, true, false, "Keine Ansicht definiert", MessageKind::Error, 1002},
   };
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.line);
@@ -102,41 +102,73 @@ TEST(StartChecks, RefusalsComeBeforeAnyCompile) {
   }
 }
 
-TEST(RunOnPcStart, HandsTheCompiledProjectToTheExecutionWindow) {
-  Workspace w = runnable();
-  w.settings().MODEMINIT = "AT&F #CLS";
-  w.writeProtocol = true;  // without hardware control nothing is written
-  FakeUserInterface ui;
-  Recorder rec;
-  EXPECT_EQ(runOnPc(w, ui, rec.hooks()), StartResult::Ran);
-  EXPECT_EQ(rec.calls, (std::vector<std::string>{"timer off", "execute #CLS", "timer on"}));
-  ASSERT_TRUE(rec.request);
-  EXPECT_EQ(rec.request->compiled.result.code, 0);
-  EXPECT_GT(rec.request->compiled.codeSize, 0);
-  EXPECT_TRUE(ui.messages.empty());
-  // Keep own bitmaps: the type's copy is gone, the lamp's own bitmap stays.
-  EXPECT_EQ(test::stateBitmapText(w.project.objects[1].stateBitmaps), "an=eigen.bmp/1/1");
-}
-
-TEST(RunOnPcStart, HardwareControlChecksTheUnitFirst) {
-  for (const bool answers : {true, false}) {
-    SCOPED_TRACE(answers);
+// Every way a start that passed the checks can go: the calls on the window in their order, the
+// unit check and its wait box, the request handed over, and the own bitmaps kept on every way out.
+TEST(StartFlow, WhatTheWindowIsAskedInTurn) {
+  struct Row {
+    int line;
+    bool visualise;
+    bool external;  // hardware control switched on in the project
+    bool unitAnswers;
+    bool window;
+    int reportedObject;  // the object of a run-time error the window reports back, or -1
+    StartResult result;
+    const char* calls;
+  };
+  const Row kRows[] = {
+      // The protocol is written only under hardware control.
+      {__LINE__, false, false, true, true, -1, StartResult::Ran, "timer off, execute #CLS, timer on"},
+      {__LINE__, false, true, true, true, -1, StartResult::Ran,
+       "timer off, check unit 1, execute hardware protocol #CLS, timer on"},
+      {__LINE__, false, true, false, true, -1, StartResult::UnitFailed, "timer off, check unit 1, timer on"},
+      {__LINE__, false, false, true, true, 1, StartResult::Ran, "timer off, execute #CLS, edit 1, timer on"},
+      {__LINE__, false, false, true, true, 7, StartResult::Ran, "timer off, execute #CLS, timer on"},  // no such object
+      {__LINE__, false, false, true, false, -1, StartResult::NotAvailable, "timer off, timer on"},
+      // The visualisation always asks the unit and leaves the page's switch alone.
+      {__LINE__, true, false, true, true, -1, StartResult::Ran,
+       "timer off, check unit 1, hide main, execute visualisation hardware protocol #CLS, show main, timer on"},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.line);
     Workspace w = runnable();
-    w.project.Extern = true;
+    w.settings().MODEMINIT = "AT&F #CLS";
     w.writeProtocol = true;
+    w.project.Extern = row.external;
     FakeUserInterface ui;
     Recorder rec;
-    rec.unitAnswers = answers;
-    EXPECT_EQ(runOnPc(w, ui, rec.hooks()), answers ? StartResult::Ran : StartResult::UnitFailed);
-    EXPECT_TRUE(w.unit.HardwareControl);
-    EXPECT_EQ(ui.waitTexts, std::vector<std::string>{"Verbindung zur Steuereinheit wird aufgebaut"});
+    rec.unitAnswers = row.unitAnswers;
+    if (row.reportedObject >= 0) {
+      EditorRequest error;
+      error.object = row.reportedObject;
+      error.errorCode = -3;
+      rec.runTimeError = error;
+    }
+    const RunHooks hooks = rec.hooks(row.window);
+    EXPECT_EQ(row.visualise ? visualiseUnit(w, ui, hooks) : runOnPc(w, ui, hooks), row.result);
+    std::string calls;
+    for (const std::string& call : rec.calls) calls += (calls.empty() ? "" : ", ") + call;
+    EXPECT_EQ(calls, row.calls);
+    const bool checked = row.visualise || row.external;
+    EXPECT_EQ(ui.waitTexts, checked ? std::vector<std::string>{"Verbindung zur Steuereinheit wird aufgebaut"}
+                                    : std::vector<std::string>{});
     EXPECT_FALSE(ui.waitOpen);
-    EXPECT_EQ(w.unit.UnitChecked, answers);
-    if (answers) {
-      EXPECT_EQ(rec.calls,
-                (std::vector<std::string>{"timer off", "check unit 1", "execute hardware protocol", "timer on"}));
+    EXPECT_EQ(w.unit.HardwareControl, row.external);
+    EXPECT_EQ(w.unit.UnitChecked, row.external && row.unitAnswers);
+    // The type's copy of a bitmap is gone, the lamp's own bitmap stays.
+    EXPECT_EQ(test::stateBitmapText(w.project.objects[1].stateBitmaps), "an=eigen.bmp/1/1");
+    if (row.result == StartResult::NotAvailable) {
+      EXPECT_EQ(ui.messageTexts(),
+                std::vector<std::string>{"Die Ausführung ist in dieser Version noch nicht verfügbar"});
+      EXPECT_EQ(ui.messages[0].kind, MessageKind::Information);
     } else {
-      EXPECT_EQ(rec.calls, (std::vector<std::string>{"timer off", "check unit 1", "timer on"}));
+      EXPECT_TRUE(ui.messages.empty());
+    }
+    ASSERT_EQ(rec.request.has_value(), std::string(row.calls).find("execute") != std::string::npos);
+    if (rec.request) {
+      EXPECT_EQ(rec.request->compiled.result.code, 0);
+      EXPECT_EQ(rec.request->compiled.code.empty(), row.visualise);  // the symbol list only
+      EXPECT_EQ(rec.request->compiled.codeSize > 0, !row.visualise);
+      EXPECT_GT(rec.request->compiled.symbols.size(), 0u);
     }
   }
 }
@@ -191,48 +223,6 @@ TEST(RunOnPcStart, StructureErrorCarriesTheObjectsLineMap) {
   EXPECT_EQ(r.lineMap[0].line, 0);
   EXPECT_EQ(r.lineMap[2].line, 2);
   EXPECT_GE(lineAtCodePosition(r.lineMap, r.errorPosition), 0);
-}
-
-TEST(RunOnPcStart, RunTimeErrorReportedByTheWindowOpensTheEditor) {
-  Workspace w = runnable();
-  FakeUserInterface ui;
-  Recorder rec;
-  EditorRequest error;
-  error.object = 1;
-  error.errorCode = -3;
-  rec.runTimeError = error;
-  EXPECT_EQ(runOnPc(w, ui, rec.hooks()), StartResult::Ran);
-  EXPECT_EQ(rec.calls, (std::vector<std::string>{"timer off", "execute", "edit 1", "timer on"}));
-
-  // An object index the window got wrong opens nothing.
-  rec = Recorder{};
-  error.object = 7;
-  rec.runTimeError = error;
-  runOnPc(w, ui, rec.hooks());
-  EXPECT_FALSE(rec.edited);
-}
-
-TEST(RunOnPcStart, WithoutExecutionWindowEndsAfterTheCompile) {
-  Workspace w = runnable();
-  FakeUserInterface ui;
-  Recorder rec;
-  EXPECT_EQ(runOnPc(w, ui, rec.hooks(false)), StartResult::NotAvailable);
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Die Ausführung ist in dieser Version noch nicht verfügbar"});
-  EXPECT_EQ(ui.messages[0].kind, MessageKind::Information);
-  EXPECT_EQ(test::stateBitmapText(w.project.objects[1].stateBitmaps), "an=eigen.bmp/1/1");
-}
-
-TEST(VisualiseStart, ChecksTheUnitThenCompilesSymbolsOnly) {
-  Workspace w = runnable();
-  FakeUserInterface ui;
-  Recorder rec;
-  EXPECT_EQ(visualiseUnit(w, ui, rec.hooks()), StartResult::Ran);
-  EXPECT_EQ(rec.calls, (std::vector<std::string>{"timer off", "check unit 1", "hide main",
-                                                 "execute visualisation hardware", "show main", "timer on"}));
-  ASSERT_TRUE(rec.request);
-  EXPECT_TRUE(rec.request->compiled.code.empty());  // the symbol list only
-  EXPECT_GT(rec.request->compiled.symbols.size(), 0u);
-  EXPECT_FALSE(w.unit.HardwareControl);  // the page's switch keeps its setting
 }
 
 TEST(VisualiseStart, NeedsAProgrammableUnit) {
