@@ -164,8 +164,15 @@ TEST(RunSessionInput, EntriesByKind) {
     const char* expected;
   };
   const Row rows[] = {
-      {__LINE__, "Zahl", "5", "42", "42"},       {__LINE__, "Zahl", "5", "4x", "5"},  // unreadable: no change
-      {__LINE__, "Zahl", "1.25", "2,5", "2.50"}, {__LINE__, "Zeichen", "a", "Text mit Blank", "Text mit Blank"},
+      {__LINE__, "Zahl", "5", "42", "42"},
+      {__LINE__, "Zahl", "5", "4x", "5"},  // unreadable: no change
+      {__LINE__, "Zahl", "1.25", "2,5", "2.50"},
+      {__LINE__, "Zeichen", "a", "Text mit Blank", "Text mit Blank"},
+      {__LINE__, "Zahl", "5", "nan", "5"},
+      {__LINE__, "Zahl", "5", "inf", "5"},
+      {__LINE__, "Zahl", "5", "1e999", "5"},
+      {__LINE__, "Zahl", "5", "2147483648", "5"},
+      {__LINE__, "Zahl", "5", "-2147483648", "-2147483648"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -261,6 +268,9 @@ TEST(RunSessionProtocol, LinesAndOnlyWithHardwareControl) {
     s.session.reset();
     EXPECT_EQ(test::readFile(options.protocolPath), hardware ? "15.06.26 10:00:02: Eingabe f\xFCr Lampe <- an\r\n" : "");
   }
+  RunSessionOptions visualise;
+  visualise.visualisation = visualise.hardwareControl = true;
+  EXPECT_EQ(Session({object("Lampe", "Lampe", "aus", 254)}, visualise).session->caption(), "Haus [Visualisierung]");
 }
 
 TEST(RunSessionInput, TheInputStatementAsksAndTheEntryQueuesTheOwnerABadSymbolIsRefused) {
@@ -316,7 +326,7 @@ TEST(RunSessionSupervision, ARadioDeviceSilentForAnHourTimesOutOnce) {
       {__LINE__, 551, "Fuehler Bad, letzte Meldung von Sender: 15.06.26 10:00:02"},
       {__LINE__, 599, "Fuehler Bad, letzte Meldung von Sender: 15.06.26 10:00:02"},
       {__LINE__, 600, ""},
-      {__LINE__, 0, ""},
+      {__LINE__, 550, ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
