@@ -194,7 +194,6 @@ class ExecutionWindowTest : public QObject {
     options.visualisation = options.hardwareControl = options.trace = true;
     DemoRun r({}, options);
     QVERIFY(r.ok);
-    QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss [Visualisierung]"));
     QVERIFY(r.window->timerOn(Timer::visualisationCycle) && !r.window->timerOn(Timer::executionClock));
     QVERIFY(!r.window->menuAction(QStringLiteral("Stop2"))->isEnabled() &&
             !r.window->menuAction(QStringLiteral("Meldungslisten"))->isVisible());
