@@ -206,14 +206,15 @@ TEST(ProjectFileReader, InitSection) {
   const std::string v48 = pad("Halle", 48);
   runReaderCases(
       {
-          {__LINE__, "@Init\r\n View=" + v48 + "HALLE.BMP   \r\n", "[Halle|HALLE.BMP|1] back -1 stat 0 pos 0,0,0,0 ext 0"},
-          {__LINE__, "@Init\r\n View=" + v48 + "c:\\b\\h.bmp\r\n", "[Halle|c:\\b\\h.bmp|0] back -1 stat 0 pos 0,0,0,0 ext 0"},
+          {__LINE__, "@Init\r\n View=" + v48 + "HALLE.BMP   \r\n",
+           "[Halle|HALLE.BMP|1] back -1 stat 0 pos 0,0,0,0 ext 0"},
+          {__LINE__, "@Init\r\n View=" + v48 + "c:\\b\\h.bmp\r\n",
+           "[Halle|c:\\b\\h.bmp|0] back -1 stat 0 pos 0,0,0,0 ext 0"},
           {__LINE__, "@Init\r\n View=Halle   \r\n View=HALLE\r\n View=Hof\r\n",
            "[Halle||0][Hof||0] back -1 stat 0 pos 0,0,0,0 ext 0"},
           {__LINE__, "@Init\r\n View=\r\n View=;\r\n View=" + pad("", 48) + "X.BMP\r\n",
            " back -1 stat 0 pos 0,0,0,0 ext 0"},
-          {__LINE__, "@Init\r\n BackColor=7\r\n ExeWinStat=300\r\n Extern=\r\n",
-           " back 7 stat 44 pos 0,0,0,0 ext 1"},
+          {__LINE__, "@Init\r\n BackColor=7\r\n ExeWinStat=300\r\n Extern=\r\n", " back 7 stat 44 pos 0,0,0,0 ext 1"},
           {__LINE__, "@Init\r\n BackColor=99999999999\r\n", " back -1 stat 0 pos 0,0,0,0 ext 0"},  // stops
           {__LINE__, "@Init\r\n ExeWinPos=00080000090064000480\r\n", " back -1 stat 0 pos 80,9,640,480 ext 0"},
           {__LINE__, "@Init\r\n ExeWinPos=-10000000900640004807777\r\n", " back -1 stat 0 pos -1000,9,640,480 ext 0"},
@@ -282,40 +283,52 @@ TEST(ProjectFileReader, ObjectKeys) {
   runReaderCases(
       {
           {__LINE__, head, "[A" + plain + "]"},
-          {__LINE__, head + " OName=Lampe  \r\n OKind=Zahl\r\n ObjIDNr=42\r\n", "[A OName=Lampe OKind=Z Id=42 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
-          {__LINE__, head + " OKind=\r\n OName=;\r\n", "[A OName= OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
+          {__LINE__, head + " OName=Lampe  \r\n OKind=Zahl\r\n ObjIDNr=42\r\n",
+           "[A OName=Lampe OKind=Z Id=42 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
+          {__LINE__, head + " OKind=\r\n OName=;\r\n",
+           "[A OName= OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
           // ObjIDNr keeps its low 16 bits; a number beyond int32 reads as 0.
-          {__LINE__, head + " ObjIDNr=70000\r\n", "[A OName=A OKind=  Id=4464 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
+          {__LINE__, head + " ObjIDNr=70000\r\n",
+           "[A OName=A OKind=  Id=4464 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
           {__LINE__, head + " ObjIDNr=123456789012\r\n", "[A" + plain + "]"},
           {__LINE__, head + " ACode=300\r\n SndLineNo=2\r\n SndAdrA=4\r\n SndAdr=-1\r\n SndAdr4=257\r\n",
            "[A OName=A OKind=  Id=0 Grp= ACode=44 Snd=2/4/255/1 Hdw=4 Act=101]"},
-          {__LINE__, head + " HdwTyp=x\r\n Activ=1\r\n Beep=0\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=0 Act=101]"},
-          {__LINE__, head + " Activ=0\r\n Beep=1\r\n Activ=yes\r\n Beep=2\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=011]"},
+          {__LINE__, head + " HdwTyp=x\r\n Activ=1\r\n Beep=0\r\n",
+           "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=0 Act=101]"},
+          {__LINE__, head + " Activ=0\r\n Beep=1\r\n Activ=yes\r\n Beep=2\r\n",
+           "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=011]"},
           // Older files write nothing for a set ExtActiv, newer ones both states.
           {__LINE__, head + " ExtActiv=0\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=100]"},
           {__LINE__, head + " ExtActiv=0\r\n ExtActiv=1\r\n", "[A" + plain + "]"},
-          {__LINE__, head + " Group=Keller  \r\n", "[A OName=A OKind=  Id=0 Grp=Keller ACode=254 Snd=0/0/0/0 Hdw=4 Act=101] group(Keller)"},
+          {__LINE__, head + " Group=Keller  \r\n",
+           "[A OName=A OKind=  Id=0 Grp=Keller ACode=254 Snd=0/0/0/0 Hdw=4 Act=101] group(Keller)"},
           {__LINE__, head + " Group=;\r\n", "[A" + plain + "]"},
           {__LINE__, head + " Group=" + std::string(40, 'g') + "\r\n",
-           "[A OName=A OKind=  Id=0 Grp=" + std::string(32, 'g') + " ACode=254 Snd=0/0/0/0 Hdw=4 Act=101] group(" + std::string(32, 'g') + ")"},
+           "[A OName=A OKind=  Id=0 Grp=" + std::string(32, 'g') + " ACode=254 Snd=0/0/0/0 Hdw=4 Act=101] group(" +
+               std::string(32, 'g') + ")"},
           {__LINE__, head + " *Pgm=WENN  \r\n *Pgm=&X\r\n *Pgm=\r\n *VarDef=v  \r\n",
            "[A" + plain + " P(-WENN) P(-&X) P(-) V(v)]"},
-          {__LINE__, head + " +ZBM=an\r\n +ZBM=" + pad("aus", 48) + "AUS.BMP\r\n +ZBM=" + pad("zu", 48) + "/b/ZU.BMP\r\n",
+          {__LINE__,
+           head + " +ZBM=an\r\n +ZBM=" + pad("aus", 48) + "AUS.BMP\r\n +ZBM=" + pad("zu", 48) + "/b/ZU.BMP\r\n",
            "[A" + plain + " Z(an) Z(aus|AUS.BMP|11) Z(zu|/b/ZU.BMP|01)]"},
-          {__LINE__, head + " ExtTrans=1\r\n@ExtTransList\r\n 253\r\n 4\r\n@Plan\r\n",
-           "[A" + plain + " E(253) E(4)]"},
-          {__LINE__, head + "@Plan\r\n V1;00001000020000300004\r\n V2;000-8000x0\r\n V3\r\n V4;00001000010000100001\r\n",
+          {__LINE__, head + " ExtTrans=1\r\n@ExtTransList\r\n 253\r\n 4\r\n@Plan\r\n", "[A" + plain + " E(253) E(4)]"},
+          {__LINE__,
+           head + "@Plan\r\n V1;00001000020000300004\r\n V2;000-8000x0\r\n V3\r\n V4;00001000010000100001\r\n",
            "[A" + plain + " @(V1 1,2,3,4) @(V2 -8,0,0,0)]"},
           {__LINE__, head + "@Plan\r\n V1;00001000020000300004\r\n@Plan\r\n V9;00009000090000900009\r\n",
            "[A" + plain + " @(V9 9,9,9,9)]"},
-          {__LINE__, head + "@C\r\n OName=Nein\r\n@ContObj\r\n OName=Doch\r\n", "[A OName=Doch OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
-          {__LINE__, "@Object=" + std::string(70, 'n') + "\r\n", "[" + std::string(64, 'n') + " OName=" + std::string(64, 'n') + " OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
+          {__LINE__, head + "@C\r\n OName=Nein\r\n@ContObj\r\n OName=Doch\r\n",
+           "[A OName=Doch OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
+          {__LINE__, "@Object=" + std::string(70, 'n') + "\r\n",
+           "[" + std::string(64, 'n') + " OName=" + std::string(64, 'n') +
+               " OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
           // Before any object: keys, placements and conversion entries have nowhere to go.
           {__LINE__, "@ContObj\r\n OName=X\r\n@Plan\r\n V;00001000010000100001\r\n@ExtTransList\r\n 1\r\n", ""},
           {__LINE__, head + " OName\r\n =x\r\n\r\n oname=y\r\n", "[A" + plain + "]"},
           // A second block of a name already read, in any case, changes nothing, not even its lists.
-          {__LINE__, head + "@ExtTransList\r\n 1\r\n@C\r\n@Object=a\r\n OName=Zwei\r\n *Pgm=X\r\n@ExtTransList\r\n 2\r\n"
-                     "@Plan\r\n W;00002000020000200002\r\n@ContObj\r\n Group=G\r\n@C\r\n",
+          {__LINE__,
+           head + "@ExtTransList\r\n 1\r\n@C\r\n@Object=a\r\n OName=Zwei\r\n *Pgm=X\r\n@ExtTransList\r\n 2\r\n"
+                  "@Plan\r\n W;00002000020000200002\r\n@ContObj\r\n Group=G\r\n@C\r\n",
            "[A" + plain + " E(1)]"},
       },
       objectSummary);

@@ -130,7 +130,7 @@ TEST(SerialLine, PortNamesMapThroughThePortsSection) {
     const char* name;
     const char* target;  // the device, or "simulator"
   } kRows[] = {
-      {__LINE__, "COM1", "/dev/ttyUSB0"}, {__LINE__, "com2", "/dev/ttyS1"}, {__LINE__, "COM3", "simulator"},
+      {__LINE__, "COM1", "/dev/ttyUSB0"}, {__LINE__, "com2", "/dev/ttyS1"},   {__LINE__, "COM3", "simulator"},
       {__LINE__, "SIM", "simulator"},     {__LINE__, "/tmp/pty", "/tmp/pty"}, {__LINE__, "COM0", "COM0"},
   };
   for (const auto& r : kRows) {

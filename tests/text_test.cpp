@@ -56,9 +56,14 @@ TEST(TextUtil, ParseIntAcceptsOnlyWholeNumbers) {
     std::optional<int> value;
   };
   const Case cases[] = {
-      {__LINE__, "12", 12},          {__LINE__, " -8 ", -8},                  {__LINE__, "+5", 5},
-      {__LINE__, "000-8", std::nullopt}, {__LINE__, "", std::nullopt},           {__LINE__, "-", std::nullopt},
-      {__LINE__, "99999999999", std::nullopt}, {__LINE__, "+-5", std::nullopt},
+      {__LINE__, "12", 12},
+      {__LINE__, " -8 ", -8},
+      {__LINE__, "+5", 5},
+      {__LINE__, "000-8", std::nullopt},
+      {__LINE__, "", std::nullopt},
+      {__LINE__, "-", std::nullopt},
+      {__LINE__, "99999999999", std::nullopt},
+      {__LINE__, "+-5", std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -73,10 +78,12 @@ TEST(TextUtil, ParseRealRefusesWhatIsNoFiniteNumber) {
     std::optional<double> value;
   };
   const Case cases[] = {
-      {__LINE__, " 1,5 ", 1.5},        {__LINE__, "-.5", -0.5},          {__LINE__, "+2e3", 2000.0},
-      {__LINE__, "7.", 7.0},           {__LINE__, "1E-2", 0.01},         {__LINE__, "nan", std::nullopt},
-      {__LINE__, "1e999", std::nullopt}, {__LINE__, "1.2.3", std::nullopt}, {__LINE__, "1e", std::nullopt},
-      {__LINE__, ".", std::nullopt},   {__LINE__, "", std::nullopt},
+      {__LINE__, " 1,5 ", 1.5},          {__LINE__, "-.5", -0.5},
+      {__LINE__, "+2e3", 2000.0},        {__LINE__, "7.", 7.0},
+      {__LINE__, "1E-2", 0.01},          {__LINE__, "nan", std::nullopt},
+      {__LINE__, "1e999", std::nullopt}, {__LINE__, "1.2.3", std::nullopt},
+      {__LINE__, "1e", std::nullopt},    {__LINE__, ".", std::nullopt},
+      {__LINE__, "", std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);

@@ -16,9 +16,8 @@ TEST(UnitPageCommands, ModelChoiceGivesTheTypeCode) {
     const char* model;
     int typeCode;
   } kRows[] = {
-      {__LINE__, "CU-A1", 11},          {__LINE__, "CU-A2 Ver.2", 122},
-      {__LINE__, "CU-A2-3.00-10", 123}, {__LINE__, "CU-A2-3.20", 124},
-      {__LINE__, "CU/F-A2", 125},       {__LINE__, "RFI-RS1", 1},
+      {__LINE__, "CU-A1", 11},       {__LINE__, "CU-A2 Ver.2", 122}, {__LINE__, "CU-A2-3.00-10", 123},
+      {__LINE__, "CU-A2-3.20", 124}, {__LINE__, "CU/F-A2", 125},     {__LINE__, "RFI-RS1", 1},
       {__LINE__, "cu-a1", 99},
   };
   for (const auto& r : kRows) {
@@ -143,8 +142,8 @@ TEST(UnitPageCommands, ImageFileNameIsCutAfterTheFirstDot) {
   } kRows[] = {
       {__LINE__, "/home/p/DEMO.SPG", "/home/p/DEMO.SPA"},
       {__LINE__, "/home/p/demo.tar.gz", "/home/p/demo.SPA"},  // after the FIRST dot
-      {__LINE__, "/home/p/demo", "/home/p/demo.SPA"},      // no dot: the name is kept
-      {__LINE__, "/home/p.x/demo", "/home/p.x/demo.SPA"},  // a dot of a directory counts not
+      {__LINE__, "/home/p/demo", "/home/p/demo.SPA"},         // no dot: the name is kept
+      {__LINE__, "/home/p.x/demo", "/home/p.x/demo.SPA"},     // a dot of a directory counts not
       {__LINE__, "/home/p/.hidden", "/home/p/.hidden.SPA"},
       {__LINE__, "demo.spa", "demo.SPA"},
       {__LINE__, "/home/p/", ""},
