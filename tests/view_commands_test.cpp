@@ -208,18 +208,21 @@ TEST_F(ViewCommands, DrawWritesABlank256ColourBitmapAndStartsTheProgramOnIt) {
   EXPECT_EQ(bmp.substr(54 + pixel * 4u, 3), "\xFF\xFF\xFF");
 }
 
+// Without a drawing program set, a known one that exists is used.
 TEST_F(ViewCommands, DrawKeepsAnExistingBitmapAndAPickedOne) {
-  const std::string program = file("malen");
+  const std::string program = file("kolourpaint");
   writeFile(program, "");
-  workspace.settings().PAINTPATH = program;
+  DrawEnvironment environment = drawEnvironment();
+  environment.paintCandidates = {file("gimp"), program};
   writeFile(bitmapDir() + "/Keller.bmp", "alte Zeichnung");
   workspace.app.selectedView = 1;
-  ASSERT_TRUE(drawViewBitmap(workspace, ui, drawEnvironment()));
+  ASSERT_TRUE(drawViewBitmap(workspace, ui, environment));
+  EXPECT_EQ(started.at(0).program, program);
   EXPECT_EQ(readFile(bitmapDir() + "/Keller.bmp"), "alte Zeichnung");
 
   workspace.project.views[0].info = {file("plan.bmp"), 0};
   workspace.app.selectedView = 0;
-  ASSERT_TRUE(drawViewBitmap(workspace, ui, drawEnvironment()));
+  ASSERT_TRUE(drawViewBitmap(workspace, ui, environment));
   EXPECT_EQ(started.back().arguments, (std::vector<std::string>{file("plan.bmp")}));
   EXPECT_FALSE(std::filesystem::exists(bitmapDir() + "/Erdgeschoss.bmp"));
 }
@@ -247,16 +250,6 @@ TEST_F(ViewCommands, DrawWithoutUsableProgramSaysSoAndWritesNothing) {
     EXPECT_EQ(workspace.project.views[0].info.BitmapName, "");
     EXPECT_FALSE(std::filesystem::exists(bitmapDir() + "/Erdgeschoss.bmp"));
   }
-}
-
-TEST_F(ViewCommands, DrawFindsAKnownEditorWhenNoneIsSet) {
-  const std::string editor = file("kolourpaint");
-  writeFile(editor, "");
-  DrawEnvironment environment = drawEnvironment();
-  environment.paintCandidates = {file("gimp"), editor};
-  workspace.app.selectedView = 0;
-  ASSERT_TRUE(drawViewBitmap(workspace, ui, environment));
-  EXPECT_EQ(started.at(0).program, editor);
 }
 
 TEST_F(ViewCommands, SelectingAViewWithAMissingBitmapSaysSo) {
