@@ -100,12 +100,6 @@ TEST(FileDialogFilter, TurnsPairsIntoQtFiltersWithLowerCasePatterns) {
   }
 }
 
-TEST(ProjectNameOf, DropsDirectoryAndEverythingFromTheFirstDot) {
-  EXPECT_EQ(projectNameOf("/p.x/HAUS.V2.SPG"), "HAUS");
-  EXPECT_EQ(directoryOf("/p/q/a.SPG"), "/p/q/");
-  EXPECT_EQ(directoryOf("a.SPG"), "");
-}
-
 TEST_F(ProjectCommands, NewAsksTheNameAndReadsTheDefaultsFromTheProjectDirectory) {
   writeFile(inProjects("INIT.SPI"), projectWithView("Vorgabe"));
   modifiedProject();

@@ -51,7 +51,6 @@ TEST(SettingsPageCommands, LeavingThePageCompletesBothDirectories) {
   } kRows[] = {
       {__LINE__, "/home/p/BMP", "/home/p/BMP/"},
       {__LINE__, "/home/p/BMP/", "/home/p/BMP/"},
-      {__LINE__, "BMP", "BMP/"},
       {__LINE__, "C:\\Daten\\", "C:\\Daten\\"},  // a Windows path of an old settings file
       {__LINE__, "", ""},                        // empty stays empty, not the root directory
   };
@@ -74,11 +73,9 @@ TEST(SettingsPageCommands, BrowsedPaths) {
     const char* path;
   } kRows[] = {
       {__LINE__, SettingsPath::BitmapDirectory, "/home/p/BMP/haus.bmp", "/home/p/BMP/"},
-      {__LINE__, SettingsPath::ProjectDirectory, "/srv/SPG/DEMO.SPG", "/srv/SPG/"},
       {__LINE__, SettingsPath::DefaultDefinitions, "/home/p/SPG/INIT.SPI", "INIT.SPI"},
       {__LINE__, SettingsPath::DefaultDefinitions, "/srv/INIT.SPI", "/srv/INIT.SPI"},
       {__LINE__, SettingsPath::Autostart, "/home/p/SPG/DEMO.SPG", "/home/p/SPG/DEMO.SPG"},
-      {__LINE__, SettingsPath::PaintProgram, "/usr/bin/pinta", "/usr/bin/pinta"},
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
@@ -94,7 +91,6 @@ TEST(SettingsPageCommands, ConstantsBoxLines) {
     Lines lines;
   } kRows[] = {
       {__LINE__, "", {}},
-      {__LINE__, "MAX=10", {"MAX=10"}},
       {__LINE__, "MAX=10\n", {"MAX=10"}},  // the final line break starts no line
       {__LINE__, "MAX=10\r\nMIN=2\r\n", {"MAX=10", "MIN=2"}},
       {__LINE__, "A=1\n\nB=2", {"A=1", "", "B=2"}},
