@@ -282,7 +282,7 @@ TEST(HardwareAssignment, WithoutDevicesTheFlagsKeepTheirValues) {
   EXPECT_EQ(object.Snd.LineNo, 0);
 }
 
-TEST(ProjectLists, TypesStaySortedAndUniqueIgnoringCase) {
+TEST(ProjectLists, TypesStaySortedAndTypesAndViewsUniqueIgnoringCase) {
   Project project;
   EXPECT_TRUE(addType(project, "Tuer;2"));
   EXPECT_TRUE(addType(project, "lampe;1"));
@@ -292,6 +292,8 @@ TEST(ProjectLists, TypesStaySortedAndUniqueIgnoringCase) {
   EXPECT_EQ(project.types, (std::vector<std::string>{"Lampe;0", "lampe;1", "Rolllade;1", "Tuer;2"}));
   rebuildTypeNames(project);
   EXPECT_EQ(project.typeNames, (std::vector<std::string>{"Lampe", "lampe", "Rolllade", "Tuer"}));
+  EXPECT_TRUE(addView(project, "Erdgeschoss"));
+  EXPECT_FALSE(addView(project, "ERDGESCHOSS"));
 }
 
 TEST(ProjectLists, SplitAndNameKeepTheirLimits) {
