@@ -115,6 +115,7 @@ TEST(ObjectEditorPlacements, FreedSlotTakesTheNextViewAndTheLimitIsThree) {
   EXPECT_FALSE(editor.toggleView(ui, 3));
   EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Es können maximal 3 Pläne ausgewählt werden"});
   EXPECT_FALSE(editor.viewMarked(3));
+  EXPECT_FALSE(editor.viewMarked(7));  // no such view: nothing read past the list
 }
 
 TEST(ObjectEditorId, ChecksOnLeavingTheField) {
@@ -388,6 +389,7 @@ TEST(ObjectEditorBitmaps, ChosenFileIsStoredByNameInTheBitmapDirectoryAndRemoved
   editor.chooseStateBitmap(0, "/proj/BMP/aus.bmp");
   editor.chooseStateBitmap(1, "/elsewhere/an.bmp");
   EXPECT_EQ(editor.stateBitmapFile(0), "/proj/BMP/aus.bmp");
+  EXPECT_EQ(editor.stateBitmapFile(2), "");  // the type has two states
   ASSERT_TRUE(editor.accept(ui));
   EXPECT_EQ(test::stateBitmapText(p.objects[0].stateBitmaps), "Aus=aus.bmp/1/1 An=/elsewhere/an.bmp/0/1");
   ObjectEditor again(p, 0, "/proj/BMP/");
