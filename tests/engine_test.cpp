@@ -81,13 +81,12 @@ struct Compiled {
 // --- clock levels ------------------------------------------------------------------------
 
 std::vector<TPSObj> counters() {
-  std::vector<TPSObj> objects;
+  // *INIT first: index 0 is a place where a check for "no init object" could go wrong.
+  std::vector<TPSObj> objects{object("*INIT", "Undefiniert", "", 255, {"I:=I+1"}), object("I", "Zahl", "0", 254)};
   for (int priority : {1, 2, 4, 8, 16, 254, 0}) {
     const std::string name = "P" + std::to_string(priority);
     objects.push_back(object(name.c_str(), "Zahl", "0", static_cast<std::uint8_t>(priority), {name + ":=" + name + "+1"}));
   }
-  objects.push_back(object("*INIT", "Undefiniert", "", 255, {"I:=I+1"}));
-  objects.push_back(object("I", "Zahl", "0", 254));
   return objects;
 }
 
