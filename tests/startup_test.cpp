@@ -85,7 +85,6 @@ TEST(StartupFiles, DefaultsSettingsArgumentsAndAutostart) {
       {__LINE__, "INIT.SPI=D", "", "FEHLT.SPG", "D | FEHLT.SPG |  |   | none ! Datei FEHLT.SPG nicht gefunden"},
       // AUTOEXEC replaces the argument.
       {__LINE__, "SPG/H.SPG=H SPG/A.SPG=A", "STARTPGM/AUTOEXEC=A.SPG", "H.SPG", "A | A.SPG | A |   | show"},
-      {__LINE__, "SPG/H.SPG=H SPG/A.SPG=A", "STARTPGM/AUTOEXEC=A.SPG-P", "", "A | A.SPG | A | P | pc"},
       // LOADFILE: as given or in the project directory, read instead of the default definitions,
       // never started; the name ends at the first dot of the file name, not of the directory.
       {__LINE__, "INIT.SPI=D SPG/H.SPG=H", "INITALL/LOADFILE=H.SPG", "", "H | ~/SPG/H.SPG | H |   | none"},
