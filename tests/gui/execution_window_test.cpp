@@ -128,7 +128,7 @@ class ExecutionWindowTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void opensOnTheFirstViewAndAClickShowsTheNewState() {
+  void opensOnTheFirstViewAndClicksAndTheInputDialogReachTheSession() {
     DemoRun r;
     QVERIFY(r.ok);
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss"));
@@ -150,12 +150,8 @@ class ExecutionWindowTest : public QObject {
     QCOMPARE(r.window->namePanel()->pos(), image->pos());
     QTest::mouseRelease(image, Qt::RightButton);
     QVERIFY(!r.window->namePanel()->isVisible());
-  }
 
-  void theInputDialogSetsAValueAndChoosesTheView() {
-    DemoRun r;
-    QVERIFY(r.ok);
-    r.ticks(1);
+    // The input dialog sets a value and chooses the view.
     TPSGauge* gauge = r.window->gaugeElement(r.index("Besucher"));
     QTest::mouseClick(gauge, Qt::LeftButton);
     QCOMPARE(r.window->inputDialog()->Label1->text(), QStringLiteral("Besucher heute"));

@@ -35,17 +35,15 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void opensWithCaptionAndPages() {
+  void captionPagesAndHelpOfThePageInFront() {
     Main m;
     QCOMPARE(m.window->windowTitle(), QStringLiteral("kelvaro"));
     QStringList captions;
     for (int i = 0; i < m.window->notebook()->count(); ++i) captions << m.window->notebook()->tabText(i);
     QCOMPARE(captions, (QStringList{"Ansichten", "Objekte", "Typen", "Steuereinheit", "E/A-Module", "Einstellungen"}));
     QVERIFY(!m.action("DruckenAct")->isEnabled());  // for a later version
-  }
 
-  void helpOpensTheTopicOfThePageInFront() {
-    Main m;
+    // Help opens the topic of the page in front.
     QStringList topics;
     m.window->context().showHelp = [&](const QString& topic) { topics << topic; };
     auto* help = kelvaro::test::child<QPushButton>(m.window.get(), "HilfeBtn");

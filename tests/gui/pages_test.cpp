@@ -302,24 +302,15 @@ class PagesTest : public QObject {
   }
 
   // ---- "Steuereinheit"
-  // Which model shows what is unit_page_commands_test's; here the choice reaches the groups.
-  void modelChoiceShowsAndHidesTheGroups() {
+  // The transfer fills the memory use and loads the unit; the starts of a run then check the
+  // unit through the page's line, on the port the page chose; the model chosen shows and hides the
+  // groups (which model shows what is unit_page_commands_test's).
+  void transferStartCheckAndModelChoiceReachTheUnit() {
     Unit f;
     auto* model = f.child<QComboBox>("ConvertCoB");
     QCOMPARE(model->currentText(), QStringLiteral("CU-A2-3.20"));
     QVERIFY(!f.child<QGroupBox>("TransferGB")->isHidden() && !f.child<QPushButton>("RemoteBtn")->isHidden());
     QVERIFY(!f.child<QPushButton>("RemoteBtn")->isEnabled());  // for a later version
-    const int index = model->findText(QStringLiteral("RFI-RS1"));
-    model->setCurrentIndex(index);
-    Q_EMIT model->activated(index);
-    QCOMPARE(f.workspace.settings().CONTR, index);
-    for (const char* group : {"TransferGB", "ConfigGB", "ActionsGB"})
-      QVERIFY2(f.child<QGroupBox>(group)->isHidden(), group);
-    QVERIFY(f.child<QPushButton>("RemoteBtn")->isHidden());
-  }
-
-  void transferFillsTheMemoryUseAndLoadsTheUnit() {
-    Unit f;
     f.child<QPushButton>("StSndPlanBtn")->click();
     QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{});
     const kelvaro::sim::ControlUnit& unit = f.page.builtInUnit();
@@ -331,11 +322,7 @@ class PagesTest : public QObject {
     f.child<QPushButton>("InitSteBtn")->click();
     QCOMPARE(f.child<QLabel>("MsgLb")->text(), QStringLiteral("Neustart ausgeführt"));
     QCOMPARE(f.page.builtInUnit().actions, std::vector<std::uint8_t>{0x31});
-  }
 
-  // The starts of a run check the unit through the page's line, on the port the page chose.
-  void startCheckAndButtonsUseThePagesPort() {
-    Unit f;
     QVERIFY(f.context.checkUnit && f.context.checkUnit(1));
     QVERIFY(f.workspace.unit.TypeCode >= 11);
     f.workspace.ini.writeString("PORTS", "COM2", "/nonexistent/kelvaro-port");
@@ -347,6 +334,14 @@ class PagesTest : public QObject {
     QCOMPARE(f.ui.messageTexts(), std::vector<std::string>(2, "Keine Steuereinheit gefunden an Port COM2"));
     QVERIFY(!f.page.builtInUnit().configurationWritten);
     QVERIFY(f.page.isEnabled());
+
+    const int index = model->findText(QStringLiteral("RFI-RS1"));
+    model->setCurrentIndex(index);
+    Q_EMIT model->activated(index);
+    QCOMPARE(f.workspace.settings().CONTR, index);
+    for (const char* group : {"TransferGB", "ConfigGB", "ActionsGB"})
+      QVERIFY2(f.child<QGroupBox>(group)->isHidden(), group);
+    QVERIFY(f.child<QPushButton>("RemoteBtn")->isHidden());
   }
 
   void serviceCodeCompilesIntoAFile() {
