@@ -122,7 +122,7 @@ TEST(StartFlow, WhatTheWindowIsAskedInTurn) {
        "timer off, check unit 1, execute hardware protocol #CLS, timer on"},
       {__LINE__, false, true, false, true, -1, StartResult::UnitFailed, "timer off, check unit 1, timer on"},
       {__LINE__, false, false, true, true, 1, StartResult::Ran, "timer off, execute #CLS, edit 1, timer on"},
-      {__LINE__, false, false, true, true, 7, StartResult::Ran, "timer off, execute #CLS, timer on"},  // no such object
+      {__LINE__, false, false, true, true, 2, StartResult::Ran, "timer off, execute #CLS, timer on"},  // no such object
       {__LINE__, false, false, true, false, -1, StartResult::NotAvailable, "timer off, timer on"},
       // The visualisation always asks the unit and leaves the page's switch alone.
       {__LINE__, true, false, true, true, -1, StartResult::Ran,
@@ -176,20 +176,23 @@ TEST(StartFlow, WhatTheWindowIsAskedInTurn) {
 TEST(RunOnPcStart, CompileErrorsOpenTheEditorOrSayWhy) {
   struct Row {
     int line;
+    int object;  // the object given the program
     std::vector<std::string> program;
     int code;
     std::string name;     // the unknown identifier the editor is to show
     std::string message;  // empty: the editor opens
   };
   const Row kRows[] = {
-      {__LINE__, {"Lampe EINSCHALTEN", "Lampe := Unbekannt"}, kErrUnknownName, "UNBEKANNT", ""},
-      {__LINE__, {"Lampe EINSCHALTEN", "WENN Lampe EINGESCHALTET DANN"}, kErrEndIfMissing, "", ""},
-      {__LINE__, std::vector<std::string>(6000, "Lampe:=AN"), kErrOverflow, "", "Speicherüberlauf - Programm zu gross"},
+      {__LINE__, 1, {"Lampe EINSCHALTEN", "Lampe := Unbekannt"}, kErrUnknownName, "UNBEKANNT", ""},
+      {__LINE__, 0, {"Lampe EINSCHALTEN", "WENN Lampe EINGESCHALTET DANN"}, kErrEndIfMissing, "", ""},
+      {__LINE__, 1, std::vector<std::string>(6000, "Lampe:=AN"), kErrOverflow, "",
+       "Speicherüberlauf - Programm zu gross"},
   };
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.line);
     Workspace w = runnable();
-    w.project.objects[1] = test::lampObject("Lampe", row.program);
+    w.project.objects[static_cast<std::size_t>(row.object)] =
+        test::lampObject(row.object == 0 ? "Schalter" : "Lampe", row.program);
     FakeUserInterface ui;
     Recorder rec;
     EXPECT_EQ(runOnPc(w, ui, rec.hooks()), StartResult::CompileFailed);
@@ -197,7 +200,7 @@ TEST(RunOnPcStart, CompileErrorsOpenTheEditorOrSayWhy) {
     if (row.message.empty()) {
       EXPECT_TRUE(ui.messages.empty());
       ASSERT_TRUE(rec.edited);
-      EXPECT_EQ(rec.edited->object, 1);
+      EXPECT_EQ(rec.edited->object, row.object);
       EXPECT_EQ(rec.edited->errorCode, row.code);
       EXPECT_EQ(rec.edited->errorName, row.name);
       EXPECT_EQ(rec.edited->page, EditorPage::Program);
