@@ -65,8 +65,9 @@ class ElementsTest : public QObject {
     const struct {
       int line, value, minValue, maxValue, span, expected;
     } kBars[] = {
-        {__LINE__, 2, 0, 3, 100, 67},     {__LINE__, 15, 10, 20, 100, 50}, {__LINE__, 3, 10, 20, 100, 0},
-        {__LINE__, 99, 10, 20, 100, 100}, {__LINE__, 5, 5, 5, 100, 0},     {__LINE__, 5, 5, 6, 0, 0},
+        {__LINE__, 2, 0, 3, 100, 67},  {__LINE__, 15, 10, 20, 100, 50},
+        {__LINE__, 3, 10, 20, 100, 0}, {__LINE__, 99, 10, 20, 100, 100},
+        {__LINE__, 5, 5, 5, 100, 0},   {__LINE__, 5, 20, 10, 100, 0},  // minimum above maximum
     };
     for (const auto& r : kBars)
       ROW_COMPARE(gaugeBarLength(r.value, r.minValue, r.maxValue, r.span), r.expected, r.line);
