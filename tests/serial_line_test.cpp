@@ -132,6 +132,7 @@ TEST(SerialLine, PortNamesMapThroughThePortsSection) {
   } kRows[] = {
       {__LINE__, "COM1", "/dev/ttyUSB0"}, {__LINE__, "com2", "/dev/ttyS1"},   {__LINE__, "COM3", "simulator"},
       {__LINE__, "SIM", "simulator"},     {__LINE__, "/tmp/pty", "/tmp/pty"}, {__LINE__, "COM0", "COM0"},
+      {__LINE__, "X123", "X123"},  // digits after three characters other than COM
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
