@@ -165,6 +165,7 @@ TEST(DebuggerWatch, LookUpRulesLinesForEveryKindAndTheMissingVariable) {
       {__LINE__, "A.S", "A.S: Hallo Welt (Zeichen)"},
       {__LINE__, "A.U", "A.U: 30.12.99 07:30:00 [Uhr] (Zeit)"},
       {__LINE__, "A.D", "A.D: 24.12.26 00:00:00 [Datum] (Zeit)"},
+      {__LINE__, "A.CT", "A.CT: 15.06.26 10:00:00 [Zeit] (Zeit)"},  // A's clock is symbol number 0
       {__LINE__, "A.NIX", ""},
   };
   for (const Row& row : rows) {

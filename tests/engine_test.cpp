@@ -695,6 +695,20 @@ TEST(EngineStatements, ReferenceBytesAreNeverTakenForAStatement) {
   EXPECT_EQ(std::get<TVarInt>(sum.out.symbols[0].value).Value, 42);
 }
 
+TEST(EngineRobustness, AConditionCutOffByTheCodeEndEndsTheProgram) {
+  // X:=(X+K), then a WENN whose jump addresses run up to the object's code end: no address
+  // is taken from there (it would jump back to the start, over and over), the program ends.
+  HandCode h("BD B4 26 00 00 7C EF 28 26 00 00 2B 26 03 00 29 BD BE 00 00 00");
+  h.out.symbols.append("K", TVarInt{1, -1});  // 3
+  EngineOptions options;
+  options.statementLimit = 100;
+  h.engine = std::make_unique<Engine>(h.project, h.out, h.clock, h.ui, options);
+  h.engine->reset();
+  h.engine->startOfRun();
+  h.run();
+  EXPECT_EQ(std::get<TVarInt>(h.out.symbols[0].value).Value, 1);
+}
+
 TEST(EngineStatements, ARunawayLoopEndsAtTheStatementLimit) {
   EngineOptions options;
   options.statementLimit = 1000;

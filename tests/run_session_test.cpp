@@ -72,6 +72,41 @@ TEST(RunSessionDisplay, WhatEachKindShows) {
   EXPECT_TRUE(s.shown.empty());  // the start values are no changes
 }
 
+// On a view whose background is there, a bitmap element shows the file chosen for its
+// current state, the first state as well; a chosen file that is missing hides the element.
+TEST(RunSessionDisplay, TheBitmapOfTheCurrentState) {
+  struct Row {
+    int line;
+    const char* start;
+    bool filesThere;
+    const char* bitmap;
+  };
+  const Row rows[] = {
+      {__LINE__, "aus", true, "aus.bmp"},
+      {__LINE__, "an", true, "an.bmp"},
+      {__LINE__, "aus", false, "aus.bmp"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    test::TempDir dir;
+    test::writeFile(dir.file("haus.bmp"), "BM");
+    if (row.filesThere) {
+      test::writeFile(dir.file("aus.bmp"), "BM");
+      test::writeFile(dir.file("an.bmp"), "BM");
+    }
+    TPSObj lamp = object("Lampe", "Lampe", row.start, 254);
+    lamp.stateBitmaps = {{"aus", TBitmapNam{"aus.bmp", 1, 1}}, {"an", TBitmapNam{"an.bmp", 1, 1}}};
+    RunSessionOptions options;
+    options.bitmapDirectory = dir.path().string() + "/";
+    Session s({lamp}, options);
+    s.project.views[0].info = {"haus.bmp", 1};
+    s.session->showView("Haus");
+    const ObjectDisplay& d = s.session->display(0);
+    EXPECT_EQ(d.bitmap, dir.file(row.bitmap));
+    EXPECT_EQ(d.visible, row.filesThere);
+  }
+}
+
 TEST(RunSessionDisplay, AChangeIsStampedBeepsAndReportedOnce) {
   TPSObj lamp = object("Lampe", "Lampe", "aus", 254);
   lamp.Beep = true;
@@ -205,6 +240,7 @@ TEST(RunSessionViews, PositionsGoBackIntoTheSlotOfTheViewLeft) {
   lamp.plans[1].Top = 200;
   Session s({lamp, object("Mover", "Zahl", "77", 254, {"SETZEPOSITION(Lampe,Mover,Mover)"})});
   EXPECT_EQ(s.session->viewName(), "Haus");
+  EXPECT_TRUE(s.session->display(1).shown);  // every object on the view is placed, not only the first
   s.session->showView("Garten");
   EXPECT_EQ(s.session->engine().objects()[0].left, 300);
   EXPECT_EQ(s.session->display(0).slot, 1);
