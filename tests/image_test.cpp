@@ -104,6 +104,14 @@ TEST(Image, InitObjectAndHardwareAddressingOfBothFamilies) {
   in.CKind = "40612x";
   in.slots[0].CNam = "In";
   in.slots[0].CFkt = 3;
+  // An HMS100 TF sensor on line 4: newer units get its channel behind two address bytes.
+  TPSContr sensorLine = in;
+  sensorLine.CName = "Sensor";
+  sensorLine.CKind = "HMS100 TF";
+  sensorLine.CPLeitg = 4;
+  sensorLine.CPAdr = {20, 30, 40, 0};
+  sensorLine.slots[0].CNam = "Fuehler";
+  sensorLine.slots[0].CZAnOn = 7;
 
   TPSObj init = createObject("*INIT");
   init.Typ = "Undefiniert";
@@ -112,18 +120,21 @@ TEST(Image, InitObjectAndHardwareAddressingOfBothFamilies) {
   sender.SndDev = "Dev";
   TPSObj receiver = test::programObject("R", "Lampe", "aus");
   receiver.RcvDev = "In";
-  Project p = test::lampProject({init, sender, receiver});
-  p.stations = {out1, in};
+  TPSObj sensor = test::programObject("F", "Lampe", "aus");
+  sensor.RcvDev = "Fuehler";
+  Project p = test::lampProject({init, sender, receiver, sensor});
+  p.stations = {out1, in, sensorLine};
 
   struct Case {
     int line;
     int typeCode;
     const char* sender;
     const char* receiver;
+    const char* sensor;
   };
   const Case cases[] = {
-      {__LINE__, 124, "00 00 00 01 0A 05", "01 0A 05 00 00 00"},
-      {__LINE__, 125, "01 0A 05 00 01 01", "01 0A 05 00 04 02"},
+      {__LINE__, 124, "00 00 00 01 0A 05", "01 0A 05 00 00 00", "04 14 07 00 00 00"},
+      {__LINE__, 125, "01 0A 05 00 01 01", "01 0A 05 00 04 02", "04 14 1E 07 04 02"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -132,6 +143,7 @@ TEST(Image, InitObjectAndHardwareAddressingOfBothFamilies) {
     ASSERT_EQ(out.result.code, 0);
     EXPECT_EQ(bytesAt(out, out.objects[1].entryAddress + 2, out.objects[1].entryAddress + 7), c.sender);
     EXPECT_EQ(bytesAt(out, out.objects[2].entryAddress + 2, out.objects[2].entryAddress + 7), c.receiver);
+    EXPECT_EQ(bytesAt(out, out.objects[3].entryAddress + 2, out.objects[3].entryAddress + 7), c.sensor);
     // *INIT runs last in the order (priority 255) and is named in the header.
     EXPECT_EQ(out.order.back(), 0);
     EXPECT_EQ(wordAt(out, out.imageBase + 4), out.objects[0].entryAddress + 8);

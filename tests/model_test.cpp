@@ -216,11 +216,13 @@ TEST(HardwareAssignment, DeviceCodesChannelsAndHeaders) {
     bool send;
     int deviceCode;
     int channel;
+    int furtherCount = 0;  // only the 40612x receive side takes the slot's CFkt
   };
   const Case cases[] = {
-      {__LINE__, "MXB2", true, 1, 5},     {__LINE__, "DSP32", true, 6, 0},       {__LINE__, "MFB1", false, 7, 0},
-      {__LINE__, "40612x", false, 26, 5}, {__LINE__, "HMS100 T", false, 552, 0}, {__LINE__, "Unbekannt", true, 0, 0},
-      {__LINE__, "MFB1", true, 0, 0},  // a receive-only model
+      {__LINE__, "MXB2", true, 1, 5},         {__LINE__, "MXB2", false, 2, 5},
+      {__LINE__, "DSP32", true, 6, 0},        {__LINE__, "MFB1", false, 7, 0},
+      {__LINE__, "40612x", false, 26, 5, 41}, {__LINE__, "HMS100 T", false, 552, 0},
+      {__LINE__, "Unbekannt", true, 0, 0},    {__LINE__, "MFB1", true, 0, 0},  // unknown; a receive-only model sending
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -230,6 +232,7 @@ TEST(HardwareAssignment, DeviceCodesChannelsAndHeaders) {
     assignHardware(object, stations);
     EXPECT_EQ(object.hardware.deviceCode, c.deviceCode);
     EXPECT_EQ(c.send ? object.hardware.sendChannel : object.hardware.receiveChannel, c.channel);
+    EXPECT_EQ(object.hardware.furtherCount, c.furtherCount);
     const ObjectAddress& header = c.send ? object.Snd : object.Rcv;
     EXPECT_EQ(header.LineNo, 3);
     EXPECT_EQ(header.AdrA, 2);

@@ -75,6 +75,7 @@ TEST(RenameInLine, ReplacesWholeNamesOnly) {
       {__LINE__, "-EINSCHALTEN Lampe AUS", "-EINSCHALTEN Licht AUS"},
       {__LINE__, "-X = (lampe*LAMPE)", "-X = (Licht*Licht)"},
       {__LINE__, "-Stehlampe = 1", "-Stehlampe = 1"},
+      {__LINE__, "-SLampe = 1", "-SLampe = 1"},  // a longer name right behind the marker
       {__LINE__, "-WENN Lampe2 = Lampe DANN", "-WENN Lampe2 = Licht DANN"},
       {__LINE__, "-X=Lampe:Lampe-Lampe/Lampe<Lampe>Lampe", "-X=Licht:Licht-Licht/Licht<Licht>Licht"},
       {__LINE__, "-X = \"Lampe\"", "-X = \"Lampe\""},
