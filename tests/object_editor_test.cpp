@@ -388,6 +388,7 @@ TEST(ObjectEditorBitmaps, ChosenFileIsStoredByNameInTheBitmapDirectoryAndRemoved
   ObjectEditor editor(p, 0, "/proj/BMP/");
   editor.chooseStateBitmap(0, "/proj/BMP/aus.bmp");
   editor.chooseStateBitmap(1, "/elsewhere/an.bmp");
+  editor.chooseStateBitmap(1, "");  // a file dialog closed without a choice changes nothing
   EXPECT_EQ(editor.stateBitmapFile(0), "/proj/BMP/aus.bmp");
   EXPECT_EQ(editor.stateBitmapFile(2), "");  // the type has two states
   ASSERT_TRUE(editor.accept(ui));
