@@ -2,6 +2,7 @@
 // placements, the object ID, the type choice, the generated statements, OK and Cancel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "app/object_editor.h"
@@ -9,6 +10,7 @@
 #include "app/object_editor_new_object.h"
 #include "language/compiler.h"
 #include "language/errors.h"
+#include "model/object_types.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
 #include "text/cp1252.h"
@@ -407,6 +409,28 @@ TEST(ObjectEditorLists, InsertListsAndChoices) {
   EXPECT_EQ(editor.objectVariableList(), (std::vector<std::string>{"Flur", "Mein", "Bad", "Bad.Zaehler"}));
   EXPECT_EQ(editor.typeChoices(),
             (std::vector<std::string>{"Jalousie", "Lampe", "Zahl", "Zeichen", "Knopf", "(Undefiniert)"}));
+}
+
+TEST(ObjectEditorLists, UntypedObjectShowsTheListsEntryAndKeepsItsStoredType) {
+  struct Case {
+    int line;
+    const char* stored;
+    const char* shown;
+  };
+  for (const Case c : {Case{__LINE__, "Undefiniert", "(Undefiniert)"}, Case{__LINE__, "(Undefiniert)", "(Undefiniert)"},
+                       Case{__LINE__, "Lampe", "Lampe"}}) {
+    SCOPED_TRACE(c.line);
+    Project p = sampleProject();
+    p.objects[0].Typ = c.stored;
+    p.objects[0].OKind = objectKindForType(c.stored);
+    ObjectEditor editor(p, 0, "");
+    EXPECT_EQ(editor.fields().type, c.shown);
+    const auto choices = editor.typeChoices();
+    EXPECT_EQ(std::count(choices.begin(), choices.end(), c.shown), 1);
+    test::FakeUserInterface ui;
+    ASSERT_TRUE(editor.accept(ui));
+    EXPECT_EQ(p.objects[0].Typ, c.stored);
+  }
 }
 
 TEST(NewObject, CreatesPlacesAndSetsUpTheType) {

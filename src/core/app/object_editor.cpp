@@ -122,7 +122,9 @@ void ObjectEditor::fill() {
   m_init = o.Name == kInitName;
   ObjectEditorFields& f = m_fields;
   f = {};
-  f.type = o.Typ;
+  // An object that was never given a type holds the stored default "Undefiniert"; the list
+  // offers that choice as "(Undefiniert)", so it is shown under that name and not added twice.
+  f.type = o.Typ == kUntypedObjectType ? std::string(kUndefinedTypeChoice) : o.Typ;
   f.kind = o.OKind;
   f.label = o.OName;
   f.objectId = std::to_string(o.ObjIDNr);
@@ -466,7 +468,9 @@ bool ObjectEditor::accept(UserInterface& ui) {
   if (!o.Group.empty()) addGroupName(m_project, o.Group);
   o.SndDev = shortText(f.sendDevice, kShortText32);
   o.RcvDev = shortText(f.receiveDevice, kShortText32);
-  o.Typ = shortText(f.type, kShortText64);
+  // Left as "(Undefiniert)", an untyped object keeps its stored default: the compiler and the
+  // run leave out exactly the objects whose type reads "Undefiniert".
+  if (!(o.Typ == kUntypedObjectType && f.type == kUndefinedTypeChoice)) o.Typ = shortText(f.type, kShortText64);
   o.OKind = f.kind;
   o.StartVal = shortText(f.kind == kKindUser ? f.startState : f.startText, kShortText64);
   o.SpecSt = f.inActionMenu;
