@@ -2,9 +2,11 @@
 // choices do to settings and unit record, and the compile-to-file service function.
 #include <gtest/gtest.h>
 
+#include "app/port_settings.h"
 #include "app/program_transfer.h"
 #include "app/unit_page_commands.h"
 #include "app/workspace.h"
+#include "storage/ini_file.h"
 
 namespace kelvaro {
 namespace {
@@ -104,6 +106,79 @@ TEST(UnitPageCommands, SettingsDescribeTheUnitUntilAnIdentificationKnowsBetter) 
   ws.settings().CONTR = 42;  // a settings file from elsewhere
   applyUnitSettings(ws);
   EXPECT_EQ(stateText(ws), "[COM2][] 0 v351 f120, COMPORT 1 CONTR 42");
+}
+
+// The port list as "current; COM1; COM2; entries after COM6", by caption.
+std::string portListText(const PortList& list) {
+  std::string text = list.entries[list.current].caption + "; " + list.entries[1].caption + "; " + list.entries[2].caption + ";";
+  for (std::size_t i = 7; i < list.entries.size(); ++i) text += " " + list.entries[i].caption;
+  return text;
+}
+
+TEST(UnitPageCommands, PortListOffersSimulatorComPortsAndDevices) {
+  const std::vector<std::string> acm = {"/dev/ttyACM0", "/dev/serial/by-id/usb-x"};
+  const struct {
+    int line;
+    const char* ini;
+    int comPort;
+    std::vector<std::string> devices;
+    const char* shown;
+  } kRows[] = {
+      // Never chosen: the simulator, so that a first start can transfer without hardware.
+      {__LINE__, "", -1, {}, "Simulator; COM1 (/dev/ttyS0); COM2 (/dev/ttyS1);"},
+      {__LINE__, "[PORTS]\nCOM1=/dev/ttyUSB0\nCOM2=sim\n", 1, acm,
+       "COM2 (Simulator); COM1 (/dev/ttyUSB0); COM2 (Simulator); /dev/ttyACM0 /dev/serial/by-id/usb-x"},
+      {__LINE__, "[PORTCHOICE]\nPORT=/dev/ttyACM0\n", -1, acm,
+       "/dev/ttyACM0; COM1 (/dev/ttyS0); COM2 (/dev/ttyS1); /dev/ttyACM0 /dev/serial/by-id/usb-x"},
+      // A stored device that is gone stays shown; the COMPORT index wins over the entry.
+      {__LINE__, "[PORTCHOICE]\nPORT=/dev/ttyUSB3\n", -1, acm,
+       "/dev/ttyUSB3 (nicht gefunden); COM1 (/dev/ttyS0); COM2 (/dev/ttyS1); /dev/ttyACM0 /dev/serial/by-id/usb-x "
+       "/dev/ttyUSB3 (nicht gefunden)"},
+      {__LINE__, "[PORTCHOICE]\nPORT=/dev/ttyUSB3\n", 5, {}, "COM6 (/dev/ttyS5); COM1 (/dev/ttyS0); COM2 (/dev/ttyS1);"},
+      {__LINE__, "[PORTCHOICE]\nPORT=Sim\n", 9, {}, "Simulator; COM1 (/dev/ttyS0); COM2 (/dev/ttyS1);"},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    const IniFile ini = IniFile::fromText(r.ini);
+    EXPECT_EQ(portListText(portList(ini, r.comPort, [&r] { return r.devices; })), r.shown);
+  }
+}
+
+TEST(UnitPageCommands, PortChoiceIsStoredSoThatOtherReadersUnderstandCOMPORT) {
+  Workspace ws;
+  ws.ini = IniFile::fromText("[PORTS]\nCOM1=/dev/ttyUSB0\n");
+  // The first showing puts the simulator and its model on the page without a settings change.
+  EXPECT_EQ(unitPortList(ws, {}).current, 0u);
+  EXPECT_EQ(stateText(ws), "[SIM][CU-A2-3.20] 124 v0 f0, COMPORT -1 CONTR 3");
+  const struct {
+    int line;
+    const char* port;
+    int comPort;
+    const char* entry;
+  } kRows[] = {
+      {__LINE__, "/dev/ttyACM0", -1, "/dev/ttyACM0"},
+      {__LINE__, "COM3", 2, nullptr},
+      {__LINE__, "SIM", -1, "SIM"},
+      {__LINE__, "COM1", 0, nullptr},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    ws.settings().settingsChanged = false;
+    storePortChoice(ws, r.port);
+    EXPECT_TRUE(ws.settings().settingsChanged);
+    EXPECT_EQ(ws.settings().COMPORT, r.comPort);
+    EXPECT_EQ(ws.ini.value("PORTCHOICE", "PORT"), r.entry ? std::optional<std::string>(r.entry) : std::nullopt);
+    EXPECT_EQ(chosenPort(ws.ini, ws.settings().COMPORT), r.port);
+  }
+  // A chosen model is kept on the simulator, and a real port gets no model.
+  ws.settings().CONTR = 6;
+  storePortChoice(ws, "SIM");
+  unitPortList(ws, {});
+  EXPECT_EQ(ws.settings().CONTR, 6);
+  ws.settings().CONTR = -1;
+  storePortChoice(ws, "COM1");
+  unitPortList(ws, {});
+  EXPECT_EQ(ws.settings().CONTR, -1);
 }
 
 TEST(UnitPageCommands, ConfigurationFieldsMarkTheSettingsOnlyWhenChanged) {
