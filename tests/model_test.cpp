@@ -1,7 +1,10 @@
-// The model's algorithms: name rule, type-state look-ups, state bitmaps, shutter codes,
-// hardware assignment and the small list operations.
+// The model's algorithms: name rule, type-state look-ups, state bitmaps and where they are
+// found, shutter codes, hardware assignment and the small list operations.
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
+#include "model/bitmap_search.h"
 #include "model/hardware_assignment.h"
 #include "model/name_rule.h"
 #include "model/object_types.h"
@@ -9,6 +12,7 @@
 #include "model/type_states.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
+#include "support/temp_dir.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -303,6 +307,42 @@ TEST(ProjectLists, SplitAndNameKeepTheirLimits) {
   // The readers split every entry; only the length limits are seen nowhere else.
   EXPECT_EQ(split("x;" + std::string(300, 'r'), ';').right.size(), 255u);
   EXPECT_EQ(createObject(std::string(70, 'N')).Name.size(), 64u);
+}
+
+TEST(BitmapSearch, BitmapDirectoryThenBesideTheProjectThenItsBmpFolder) {
+  test::TempDir dir;
+  for (const char* d : {"Bilder", "haus/BMP", "anderswo"}) std::filesystem::create_directories(dir.file(d));
+  for (const char* f : {"Bilder/IN_DIR.BMP", "haus/BESIDE.BMP", "haus/BMP/INBMP.BMP", "haus/BOTH.BMP",
+                        "haus/BMP/BOTH.BMP", "anderswo/ABS.BMP"})
+    test::writeFile(dir.file(f), "x");
+  const std::string bitmapDir = dir.file("Bilder") + "/";
+  const std::string project = dir.file("haus/HAUS.SPG");
+  struct Case {
+    int line;
+    std::string name;
+    int noPath;
+    std::string path;  // below the temporary directory
+    bool found;
+  };
+  const Case cases[] = {
+      {__LINE__, "IN_DIR.BMP", 1, "Bilder/IN_DIR.BMP", true},
+      {__LINE__, "BESIDE.BMP", 1, "haus/BESIDE.BMP", true},
+      {__LINE__, "INBMP.BMP", 1, "haus/BMP/INBMP.BMP", true},
+      {__LINE__, "C:\\Bilder\\INBMP.BMP", 0, "haus/BMP/INBMP.BMP", true},  // a stored Windows path
+      {__LINE__, "BOTH.BMP", 1, "haus/BOTH.BMP", true},
+      {__LINE__, dir.file("anderswo/ABS.BMP"), 0, "anderswo/ABS.BMP", true},
+      {__LINE__, "inbmp.bmp", 1, "Bilder/inbmp.bmp", false},  // letter case counts
+      {__LINE__, "BMP", 1, "Bilder/BMP", false},              // a directory is no bitmap
+      {__LINE__, "FEHLT.BMP", 1, "Bilder/FEHLT.BMP", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    const BitmapLocation location = findBitmap(c.name, c.noPath, bitmapDir, project);
+    EXPECT_EQ(location.path, dir.file(c.path));
+    EXPECT_EQ(location.found, c.found);
+  }
+  EXPECT_EQ(findBitmap("", 1, bitmapDir, project).path, "");
+  EXPECT_FALSE(findBitmap("", 1, bitmapDir, project).found);
 }
 
 }  // namespace

@@ -274,6 +274,24 @@ TEST_F(ViewCommands, SelectingAViewWithAMissingBitmapSaysSo) {
   EXPECT_TRUE(selectView(workspace, 0, nullptr).missing);
 }
 
+TEST_F(ViewCommands, StartUpShowsTheFirstViewWithItsMessageAndLooksBesideTheProject) {
+  workspace.project.views[0].info = {"EG.BMP", 1};
+  workspace.settings().startFile = file("haus/HAUS.SPG");
+  workspace.settings().projectNameLabel = "HAUS";
+  workspace.app.selectedView = 0;
+  finishStartUp(workspace, ui);
+  EXPECT_EQ(workspace.fileName, file("haus/HAUS.SPG"));
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Bitmap " + bitmapDir() + "/EG.BMP nicht gefunden."}));
+
+  // The project's own BMP folder serves when the bitmap directory lacks the file; the view
+  // keeps the name it stores.
+  std::filesystem::create_directories(file("haus/BMP"));
+  writeFile(file("haus/BMP/EG.BMP"), "x");
+  EXPECT_EQ(selectView(workspace, 0, &ui).path, file("haus/BMP/EG.BMP"));
+  EXPECT_EQ(workspace.project.views[0].info.BitmapName, "EG.BMP");
+  EXPECT_EQ(ui.messages.size(), 1u);
+}
+
 TEST_F(ViewCommands, RemoveBitmapAndBackColour) {
   workspace.project.views[0].info = {"EG.BMP", 1};
   workspace.app.selectedView = 0;

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/startup.h"
+#include "app/view_commands.h"
 #include "main_window.h"
 #include "qt_user_interface.h"
 #include "storage/settings.h"
@@ -55,8 +56,7 @@ void startWorkspace(Workspace& workspace, UserInterface& ui, const std::vector<s
   environment.arguments = arguments;
   environment.workDir = workspace.workDir;
   workspace.app = startUp(environment, workspace.ini, workspace.project, ui);
-  // The project shown under a name is the one "Speichern" writes to.
-  if (!workspace.settings().projectNameLabel.empty()) workspace.fileName = workspace.settings().startFile;
+  finishStartUp(workspace, ui);
 }
 
 int runKelvaro(int argc, char* argv[]) {

@@ -7,6 +7,7 @@
 
 #include "app/project_commands.h"
 #include "ui/user_interface.h"
+#include "model/bitmap_search.h"
 #include "model/colors.h"
 #include "model/name_rule.h"
 #include "storage/atomic_file.h"
@@ -305,16 +306,22 @@ ViewPreview selectView(Workspace& workspace, int index, UserInterface* ui, const
   }
   workspace.app.selectedView = index;
   const TViewInfo& info = workspace.project.views[static_cast<std::size_t>(index)].info;
-  const std::string path = viewBitmapPath(workspace.settings(), info);
-  if (path.empty()) return preview;
+  if (info.BitmapName.empty()) return preview;
+  const BitmapLocation bitmap =
+      findBitmap(info.BitmapName, info.NoPath, workspace.settings().DIRBMP, workspace.fileName, exists);
   preview.label = info.BitmapName;
-  if (exists(path)) {
-    preview.path = path;
+  if (bitmap.found) {
+    preview.path = bitmap.path;
   } else {
     preview.missing = true;
-    if (ui != nullptr) showError(*ui, "Bitmap " + path + " nicht gefunden.");
+    if (ui != nullptr) showError(*ui, "Bitmap " + bitmap.path + " nicht gefunden.");
   }
   return preview;
+}
+
+void finishStartUp(Workspace& workspace, UserInterface& ui, const FileExists& exists) {
+  if (!workspace.settings().projectNameLabel.empty()) workspace.fileName = workspace.settings().startFile;
+  selectView(workspace, workspace.app.selectedView, &ui, exists);
 }
 
 bool setBackColor(Project& project, int index) {

@@ -79,10 +79,16 @@ struct ViewPreview {
   bool missing = false; // the view names a bitmap that is not there
 };
 
-// What selecting the view shows; a missing bitmap file is reported as
-// "Bitmap <path> nicht gefunden." when ui is given.
+// What selecting the view shows; the bitmap is looked for as findBitmap does, beside the
+// current project file too. A missing one is reported as "Bitmap <path> nicht gefunden."
+// when ui is given. Start-up selects the first view through this as well, with the message.
 ViewPreview selectView(Workspace& workspace, int index, UserInterface* ui,
                        const FileExists& exists = regularFileExists);
+
+// After startUp: the project it read under a name becomes the file "Speichern" writes to,
+// and the view it selected is shown as a selection by the user is, so that a missing bitmap
+// of the first view is reported at start just as one of any other view is when chosen.
+void finishStartUp(Workspace& workspace, UserInterface& ui, const FileExists& exists = regularFileExists);
 
 // The background colour of the views: an index into the first ten colour names, -1 none.
 bool setBackColor(Project& project, int index);

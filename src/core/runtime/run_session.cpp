@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "model/bitmap_search.h"
 #include "model/type_states.h"
 #include "runtime/debugger.h"
 #include "runtime/engine_support.h"
@@ -136,8 +137,8 @@ void RunSession::showView(std::string_view name, bool rebuild) {
   m_backgroundShown = false;
   if (view >= 0) {
     const TViewInfo& info = m_project.views[static_cast<std::size_t>(view)].info;
-    const std::string file = info.NoPath ? m_options.bitmapDirectory + info.BitmapName : info.BitmapName;
-    m_backgroundShown = !info.BitmapName.empty() && fileExists(file);
+    m_backgroundShown =
+        findBitmap(info.BitmapName, info.NoPath, m_options.bitmapDirectory, m_options.projectFile, fileExists).found;
   }
   auto& run = m_engine.objects();
   for (std::size_t i = 0; i < m_project.objects.size(); ++i) {
@@ -238,8 +239,10 @@ void RunSession::refreshObject(std::size_t i) {
     if (d.state >= 0 && static_cast<std::size_t>(d.state) < o.stateBitmaps.size() && d.shown && m_backgroundShown) {
       const auto& bitmap = o.stateBitmaps[static_cast<std::size_t>(d.state)].bitmap;
       if (bitmap && !bitmap->BitmapName.empty()) {
-        d.bitmap = bitmap->NoPath ? m_options.bitmapDirectory + bitmap->BitmapName : bitmap->BitmapName;
-        if (!fileExists(d.bitmap)) d.visible = false;  // a missing file hides the element
+        const BitmapLocation location = findBitmap(bitmap->BitmapName, bitmap->NoPath, m_options.bitmapDirectory,
+                                                   m_options.projectFile, fileExists);
+        d.bitmap = location.path;
+        if (!location.found) d.visible = false;  // a missing file hides the element
       } else if (o.NoBitMapRB == 0) {
         d.visible = false;
       }

@@ -56,6 +56,7 @@ struct RunSessionOptions {
   bool writeProtocol = false;  // "Protokoll schreiben"; only with hardware control
   std::string protocolPath = "PROTOCOL.TXT";
   std::string bitmapDirectory;
+  std::string projectFile;  // bitmaps missing in bitmapDirectory are looked for beside it
   EngineOptions engine;
 };
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "model/bitmap_search.h"
 #include "model/colors.h"
 #include "text/text_util.h"
 
@@ -75,12 +76,12 @@ BitmapShow bitmapShow(const TPSObj& o, const ObjectDisplay& d, bool backgroundSh
   }
 }
 
-std::string viewBitmapFile(const Project& project, std::string_view view, const std::string& bitmapDirectory) {
+std::string viewBitmapFile(const Project& project, std::string_view view, const std::string& bitmapDirectory,
+                           std::string_view projectFile) {
   const int index = findView(project, view);
   if (index < 0) return {};
   const TViewInfo& info = project.views[static_cast<std::size_t>(index)].info;
-  if (info.BitmapName.empty()) return {};
-  return info.NoPath ? bitmapDirectory + info.BitmapName : info.BitmapName;
+  return findBitmap(info.BitmapName, info.NoPath, bitmapDirectory, projectFile).path;
 }
 
 std::string namePanelText(const TPSObj& object) { return " " + object.OName + " "; }

@@ -51,7 +51,8 @@ BitmapShow bitmapShow(const TPSObj& object, const ObjectDisplay& display, bool b
 
 // The background bitmap file of a view: the stored name, in the bitmap directory when it
 // was stored without a path; "" when the view has none.
-std::string viewBitmapFile(const Project& project, std::string_view view, const std::string& bitmapDirectory);
+std::string viewBitmapFile(const Project& project, std::string_view view, const std::string& bitmapDirectory,
+                           std::string_view projectFile = {});
 
 // The text of the name panel a right press shows on an element.
 std::string namePanelText(const TPSObj& object);

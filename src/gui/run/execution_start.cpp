@@ -21,6 +21,7 @@ void installExecutionWindow(MainContext& context, QWidget* mainWindow) {
     options.trace = workspace.traceMode && !request.visualisation;
     options.traceList = workspace.traceList;
     options.bitmapDirectory = workspace.settings().DIRBMP;
+    options.projectFile = workspace.fileName;
     options.showHelp = context.showHelp;
     // SONNENAUFGANG and SONNENUNTERGANG use the ASTRO settings; unusable ones leave the defaults.
     options.engine.sun = sunSettingsFrom(workspace.settings());

@@ -86,6 +86,7 @@ TIntRunF::TIntRunF(Project& project, CompileOutput& compiled, const Clock& clock
   sessionOptions.writeProtocol = m_options.writeProtocol;
   sessionOptions.protocolPath = m_options.protocolPath;
   sessionOptions.bitmapDirectory = m_options.bitmapDirectory;
+  sessionOptions.projectFile = m_options.projectFile;
   sessionOptions.engine = m_options.engine;
   sessionOptions.engine.visualisation = m_options.visualisation;
   m_session = std::make_unique<RunSession>(project, compiled, clock, ui, std::move(sessionOptions));
@@ -543,7 +544,7 @@ void TIntRunF::syncInputDialog() {
 void TIntRunF::loadBackground() {
   m_background = QPixmap();
   if (m_session->backgroundShown()) {
-    const std::string file = viewBitmapFile(m_project, m_session->viewName(), m_options.bitmapDirectory);
+    const std::string file = viewBitmapFile(m_project, m_session->viewName(), m_options.bitmapDirectory, m_options.projectFile);
     m_background = pixmap(toQ(file));
   }
   m_canvas->setMinimumSize(m_background.isNull() ? QSize(0, 0) : m_background.size());

@@ -44,6 +44,7 @@ struct ExecutionWindowOptions {
   bool trace = false;  // "Ablaufverfolgung": the debugger in a PC execution
   std::vector<std::string> traceList;
   std::string bitmapDirectory;
+  std::string projectFile;  // where a bitmap missing in bitmapDirectory is looked for besides
   EngineOptions engine;
   // Off in tests: the timers' handlers are then called by the test, in virtual time.
   bool autoTimers = true;

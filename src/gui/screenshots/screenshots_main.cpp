@@ -91,6 +91,7 @@ bool executionScreenshots(Workspace& workspace, UserInterface& ui, const QDir& d
   ExecutionWindowOptions options;
   options.autoTimers = false;
   options.bitmapDirectory = workspace.settings().DIRBMP;
+  options.projectFile = workspace.fileName;
   options.engine.sun = sunSettingsFrom(workspace.settings());
   TIntRunF window(project, compiled, clock, ui, options);
   window.show();
