@@ -100,6 +100,7 @@ struct Unit : kelvaro::test::GuiWorkspace {
     workspace.project.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
     workspace.project.objects = {kelvaro::test::lampObject("Flur"), kelvaro::test::lampObject("Kueche")};
     page.setLineClock(clock, [this] { clock.advanceMs(1); });
+    page.setDeviceLister([] { return std::vector<std::string>{"/dev/ttyUSB7"}; });
     page.refresh();
   }
   template <class T>
@@ -327,8 +328,8 @@ class PagesTest : public QObject {
     QVERIFY(f.workspace.unit.TypeCode >= 11);
     f.workspace.ini.writeString("PORTS", "COM2", "/nonexistent/kelvaro-port");
     auto* port = f.child<QComboBox>("ComPortCoB");
-    port->setCurrentIndex(1);
-    Q_EMIT port->activated(1);
+    port->setCurrentIndex(port->findData(QStringLiteral("COM2")));
+    Q_EMIT port->activated(port->currentIndex());
     QVERIFY(!f.context.checkUnit(1));  // says so, like the button below
     f.child<QPushButton>("KonvWriteBtn")->click();
     QCOMPARE(f.ui.messageTexts(), std::vector<std::string>(2, "Keine Steuereinheit gefunden an Port COM2"));
@@ -342,6 +343,29 @@ class PagesTest : public QObject {
     for (const char* group : {"TransferGB", "ConfigGB", "ActionsGB"})
       QVERIFY2(f.child<QGroupBox>(group)->isHidden(), group);
     QVERIFY(f.child<QPushButton>("RemoteBtn")->isHidden());
+  }
+
+  // The list's rule is unit_page_commands_test's; here a first start finds the simulator
+  // chosen and can transfer at once, and a device chosen reaches the settings.
+  void aFirstStartTransfersToTheSimulator() {
+    Unit f;
+    f.workspace.ini = kelvaro::IniFile();
+    f.workspace.settings().COMPORT = -1;
+    f.workspace.settings().CONTR = -1;
+    f.page.refresh();
+    auto* port = f.child<QComboBox>("ComPortCoB");
+    QCOMPARE(port->currentText(), QStringLiteral("Simulator"));
+    QCOMPARE(port->itemText(1), QStringLiteral("COM1 (/dev/ttyS0)"));
+    f.child<QPushButton>("StSndPlanBtn")->click();
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{});
+    QVERIFY(f.page.builtInUnit().loadEnded);
+
+    const int device = port->findText(QStringLiteral("/dev/ttyUSB7"));
+    QVERIFY(device > 0);
+    port->setCurrentIndex(device);
+    Q_EMIT port->activated(device);
+    QCOMPARE(f.workspace.ini.value("PORTCHOICE", "PORT"), std::optional<std::string>("/dev/ttyUSB7"));
+    QCOMPARE(f.workspace.unit.PortName, std::string("/dev/ttyUSB7"));
   }
 
   void serviceCodeCompilesIntoAFile() {

@@ -83,7 +83,7 @@ struct ControlUnitPage::Hardware {
 };
 
 ControlUnitPage::ControlUnitPage(MainContext& context, QWidget* parent)
-    : MainPage(context, parent), m_hw(std::make_unique<Hardware>(*this, context.ui)) {
+    : MainPage(context, parent), m_hw(std::make_unique<Hardware>(*this, context.ui)), m_devices(presentSerialDevices) {
   buildControls();
   // The starts of a run check the unit on this page's line, with its port and model.
   context.checkUnit = [this](int mode) {
@@ -98,6 +98,10 @@ ControlUnitPage::~ControlUnitPage() = default;
 void ControlUnitPage::setLineClock(const Clock& clock, std::function<void()> pump) {
   m_hw->clock = &clock;
   m_hw->pump = std::move(pump);
+}
+
+void ControlUnitPage::setDeviceLister(std::function<std::vector<std::string>()> devices) {
+  m_devices = std::move(devices);
 }
 
 sim::ControlUnit& ControlUnitPage::builtInUnit() { return m_hw->builtIn; }
@@ -118,7 +122,7 @@ void ControlUnitPage::buildControls() {
   m_portLabel->installEventFilter(this);
   m_port = new QComboBox(this);
   m_port->setObjectName(QStringLiteral("ComPortCoB"));
-  for (std::string_view port : kPortChoices) m_port->addItem(toQ(port));
+  m_port->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   m_model = new QComboBox(this);
   m_model->setObjectName(QStringLiteral("ConvertCoB"));
   for (std::string_view model : kModelChoices) m_model->addItem(toQ(model));
@@ -271,7 +275,11 @@ void ControlUnitPage::buildControls() {
 void ControlUnitPage::refresh() {
   const Settings& s = workspace().settings();
   applyUnitSettings(workspace());
-  m_port->setCurrentIndex(s.COMPORT >= 0 && s.COMPORT < m_port->count() ? s.COMPORT : -1);
+  // The list is built anew each time: devices come and go, and so do PORTS entries.
+  const PortList ports = unitPortList(workspace(), m_devices);
+  m_port->clear();
+  for (const PortChoice& entry : ports.entries) m_port->addItem(toQ(entry.caption), toQ(entry.value));
+  m_port->setCurrentIndex(static_cast<int>(ports.current));
   m_model->setCurrentIndex(s.CONTR >= 0 && s.CONTR < m_model->count() ? s.CONTR : -1);
   m_modemInit->setText(toQ(s.MODEMINIT));
   m_modemConnect->setText(toQ(s.MODEMCON));
@@ -282,13 +290,14 @@ void ControlUnitPage::refresh() {
 }
 
 void ControlUnitPage::leavePage() {
-  leavePortChoice(workspace(), fromQ(m_port->currentText()));
+  leavePortChoice(workspace(), fromQ(m_port->currentData().toString()));
   leaveModelChoice(workspace(), fromQ(m_model->currentText()));
 }
 
 void ControlUnitPage::portChosen(int index) {
-  choosePort(workspace(), index);
-  leavePortChoice(workspace(), fromQ(m_port->currentText()));
+  const std::string port = fromQ(m_port->itemData(index).toString());
+  storePortChoice(workspace(), port);
+  leavePortChoice(workspace(), port);
 }
 
 void ControlUnitPage::modelChosen(int index) {
@@ -343,7 +352,7 @@ void ControlUnitPage::compileToFile() {
 
 void ControlUnitPage::fillUnitPage(UnitPage& page) const {
   const Settings& s = m_context.workspace.settings();
-  page.ComPortCoB = fromQ(m_port->currentText());
+  page.ComPortCoB = fromQ(m_port->currentData().toString());
   page.ConvertCoB = fromQ(m_model->currentText());
   page.ConvertIndex = m_model->currentIndex();
   page.StSndPgmCB = m_sendProgram->isChecked();
@@ -380,7 +389,7 @@ void ControlUnitPage::showUnitPage(const UnitPage& page) {
   }
   // A command that found another port or model selects it; the choice then does what a
   // choice by hand does.
-  if (const int port = m_port->findText(toQ(page.ComPortCoB)); port >= 0 && port != m_port->currentIndex()) {
+  if (const int port = m_port->findData(toQ(page.ComPortCoB)); port >= 0 && port != m_port->currentIndex()) {
     m_port->setCurrentIndex(port);
     portChosen(port);
   }

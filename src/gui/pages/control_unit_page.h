@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "pages/main_page.h"
 
@@ -45,7 +46,10 @@ class ControlUnitPage : public MainPage {
   // The clock and event pump the hardware commands wait by: the system clock and Qt's event
   // loop, unless a test hands in a virtual clock that its pump moves on.
   void setLineClock(const Clock& clock, std::function<void()> pump);
-  // The simulated unit that answers on a port the PORTS section maps to "SIM".
+  // The serial devices the port list offers; the machine's own unless a test hands in others.
+  // Counts from the next refresh.
+  void setDeviceLister(std::function<std::vector<std::string>()> devices);
+  // The simulated unit that answers on the port "SIM" and on one the PORTS section maps to it.
   sim::ControlUnit& builtInUnit();
 
  protected:
@@ -75,6 +79,7 @@ class ControlUnitPage : public MainPage {
 
   std::unique_ptr<Hardware> m_hw;
   bool m_busy = false;
+  std::function<std::vector<std::string>()> m_devices;
 
   QLabel* m_portLabel = nullptr;
   QComboBox* m_port = nullptr;
