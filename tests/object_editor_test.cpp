@@ -13,6 +13,7 @@
 #include "model/object_types.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
+#include "support/temp_dir.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -393,6 +394,16 @@ TEST(ObjectEditorBitmaps, ChosenFileIsStoredByNameInTheBitmapDirectoryAndRemoved
   editor.chooseStateBitmap(1, "");  // a file dialog closed without a choice changes nothing
   EXPECT_EQ(editor.stateBitmapFile(0), "/proj/BMP/aus.bmp");
   EXPECT_EQ(editor.stateBitmapFile(2), "");  // the type has two states
+  {
+    // Missing in the bitmap directory, the bitmap is looked for beside the project.
+    test::TempDir dir;
+    test::writeFile(dir.file("aus.bmp"), "BM");
+    ObjectEditorHooks hooks;
+    hooks.projectFile = dir.file("HAUS.SPG");
+    ObjectEditor beside(p, 0, "/proj/BMP/", hooks);
+    beside.chooseStateBitmap(0, "/proj/BMP/aus.bmp");
+    EXPECT_EQ(beside.stateBitmapFile(0), dir.file("aus.bmp"));
+  }
   ASSERT_TRUE(editor.accept(ui));
   EXPECT_EQ(test::stateBitmapText(p.objects[0].stateBitmaps), "Aus=aus.bmp/1/1 An=/elsewhere/an.bmp/0/1");
   ObjectEditor again(p, 0, "/proj/BMP/");

@@ -266,6 +266,9 @@ TEST(TypeEditor, StandardBitmapReachesLineAndEntryAndIsRemovedFromBoth) {
   // Preview: missing file is reported, an existing one is found in the bitmap directory.
   EXPECT_FALSE(statePreview(page, bmpDir, ui));
   EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Bitmap TOR_ZU.BMP nicht gefunden."});
+  std::filesystem::create_directories(dir.file("haus/BMP"));
+  test::writeFile(dir.file("haus/BMP/TOR_ZU.BMP"), "BM");  // brought along in the project's own folder
+  EXPECT_EQ(statePreview(page, bmpDir, ui, true, dir.file("haus/HAUS.SPG")), dir.file("haus/BMP/TOR_ZU.BMP"));
   test::writeFile(dir.file("TOR_ZU.BMP"), "BM");
   EXPECT_EQ(statePreview(page, bmpDir, ui), dir.file("TOR_ZU.BMP"));
 

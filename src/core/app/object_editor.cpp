@@ -7,6 +7,7 @@
 #include "ui/user_interface.h"
 #include "language/errors.h"
 #include "language/program_lines.h"
+#include "model/bitmap_search.h"
 #include "model/object_types.h"
 #include "model/type_states.h"
 #include "storage/settings.h"
@@ -401,7 +402,7 @@ std::string ObjectEditor::stateBitmapFile(int state) const {
   if (state < 0 || static_cast<std::size_t>(state) >= m_fields.stateBitmaps.size()) return {};
   const auto& bitmap = m_fields.stateBitmaps[static_cast<std::size_t>(state)].bitmap;
   if (!bitmap || bitmap->BitmapName.empty()) return {};
-  return bitmap->NoPath ? pathInDirectory(m_bitmapDirectory, bitmap->BitmapName) : bitmap->BitmapName;
+  return findBitmap(bitmap->BitmapName, bitmap->NoPath, m_bitmapDirectory, m_hooks.projectFile).path;
 }
 
 bool ObjectEditor::deleteAutoStatements(UserInterface& ui, std::vector<int> selected) {

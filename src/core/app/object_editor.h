@@ -97,6 +97,8 @@ struct ObjectEditorHooks {
   // Deletes the auxiliary object a generated statement names (the objects page's
   // non-interactive delete). Unset: deleting statements removes only the statements.
   std::function<void(std::string_view statement)> removeAuxiliaryObject;
+  // The project's file: a state bitmap missing in the bitmap directory is looked for beside it.
+  std::string projectFile;
 };
 
 // The line of the stored program that holds a character position of the compiler (the

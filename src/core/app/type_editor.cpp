@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "ui/user_interface.h"
+#include "model/bitmap_search.h"
 #include "model/name_rule.h"
 #include "model/type_states.h"
 #include "storage/project_file.h"
@@ -333,16 +334,17 @@ void selectState(TypeEditorState& page, int index) {
 }
 
 std::optional<std::string> statePreview(const TypeEditorState& page, std::string_view bitmapDir, UserInterface& ui,
-                                        bool report) {
+                                        bool report, std::string_view projectFile) {
   if (page.selectedState < 0 || page.selectedState >= static_cast<int>(page.states.size())) return std::nullopt;
   const StateLine& line = page.states[static_cast<std::size_t>(page.selectedState)];
   if (!line.bitmap || line.bitmap->BitmapName.empty()) return std::nullopt;
-  std::string path = bitmapPath(*line.bitmap, bitmapDir);
-  if (!fileExists(path)) {
+  BitmapLocation location =
+      findBitmap(line.bitmap->BitmapName, line.bitmap->NoPath, bitmapDir, projectFile, fileExists);
+  if (!location.found) {
     if (report) showError(ui, "Bitmap " + line.bitmap->BitmapName + " nicht gefunden.");
     return std::nullopt;
   }
-  return path;
+  return std::move(location.path);
 }
 
 // importLibrary -> file dialog in the project directory ; merge with the project reader

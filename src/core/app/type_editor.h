@@ -86,9 +86,10 @@ bool removeStandardBitmap(TypeEditorState& page, Project& project);
 // Selects a state line (-1 for none).
 void selectState(TypeEditorState& page, int index);
 // The file to preview for the selected state, or nothing. A bitmap whose file is missing
-// is reported with "Bitmap <name> nicht gefunden." when report is set.
+// is reported with "Bitmap <name> nicht gefunden." when report is set. One missing in the
+// bitmap directory is looked for beside the project file as well.
 std::optional<std::string> statePreview(const TypeEditorState& page, std::string_view bitmapDir, UserInterface& ui,
-                                        bool report = true);
+                                        bool report = true, std::string_view projectFile = {});
 
 // "aus Bibliothek": reads a ".OTY" file from a file dialog in the project directory on top
 // of the project; types and states already present are skipped with their bitmaps.

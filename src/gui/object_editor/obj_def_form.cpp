@@ -97,6 +97,7 @@ TObjDefF::TObjDefF(MainContext& context, const EditorRequest& request, ObjectEdi
     : QDialog(parent), m_context(context) {
   setObjectName(QStringLiteral("ObjDefF"));
   setWindowTitle(QStringLiteral("Objektdefinition"));
+  hooks.projectFile = context.workspace.fileName;
   m_editor = std::make_unique<ObjectEditor>(context.workspace.project, request.object,
                                             context.workspace.settings().DIRBMP, std::move(hooks));
 

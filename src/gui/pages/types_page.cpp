@@ -173,7 +173,7 @@ void TypesPage::showPreview(bool report) {
   m_bitmapName->setText(hasBitmap ? toQ(line->bitmap->BitmapName) : QString());
   m_removeBitmap->setEnabled(hasBitmap);
   m_preview->clear();
-  const auto path = statePreview(m_state, workspace().settings().DIRBMP, ui(), report);
+  const auto path = statePreview(m_state, workspace().settings().DIRBMP, ui(), report, workspace().fileName);
   if (!path) return;
   const QPixmap pixmap(toQ(*path));
   if (!pixmap.isNull())
