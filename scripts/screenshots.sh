@@ -9,7 +9,7 @@ packages=(xvfb xauth fonts-dejavu-core)
 source "$root/scripts/install_packages.sh"
 install_missing_packages
 
-cmake --build "$build" --target kelvaro-screenshots debug_dialog_test
+cmake --build "$build" --target kelvaro-screenshots execution_window_test
 source "$root/scripts/demo_settings.sh"
 ini=$(mktemp --suffix=.INI)
 trap 'rm -f "$ini"' EXIT
@@ -19,4 +19,4 @@ KELVARO_INI="$ini" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
   "$build/src/gui/kelvaro-screenshots" "$root/examples/demo/DEMO.SPG" "$root/docs/screenshots"
 # The debugger dialog stopped on a line, from its window test, which saves it when asked.
 KELVARO_SCREENSHOT_DIR="$root/docs/screenshots" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$build/tests/gui/debug_dialog_test" inhaltAddsAWatchLineOrSaysTheVariableIsMissing >/dev/null
+  "$build/tests/gui/execution_window_test" theDialogStopsWatchesSetsBreakpointsAndEnds >/dev/null

@@ -305,6 +305,9 @@ class ExecutionWindowTest : public QObject {
     t.script.push_back([&](TDebugF& d) {
       select(d, 1, 2);  // "B"
       d.DebVarBtn->click();
+      // For a look at the dialog (scripts/screenshots.sh): KELVARO_SCREENSHOT_DIR=/some/dir.
+      if (const QString shots = qEnvironmentVariable("KELVARO_SCREENSHOT_DIR"); !shots.isEmpty())
+        d.grab().save(shots + QStringLiteral("/debug_dialog.png"));
       select(d, 3, 4);  // "="
       d.DebVarBtn->click();
       t.window->session().openInputFor(0);
