@@ -61,19 +61,14 @@ std::string stateText(Workspace& ws) {
          (ws.project.modified ? ", project modified" : "");
 }
 
-TEST(UnitPageCommands, ChoosingPortAndModelSetsTheSettings) {
+TEST(UnitPageCommands, ChoosingAModelSetsTheSettings) {
   Workspace ws;
   chooseModel(ws, 6);  // "CU-A1"
   EXPECT_EQ(stateText(ws), "[][] 11 v0 f0, COMPORT -1 CONTR 6, settings changed");
-  ws.settings().settingsChanged = false;
-  choosePort(ws, 2);
-  EXPECT_EQ(stateText(ws), "[][] 11 v0 f0, COMPORT 2 CONTR 6, settings changed");
-  // Indices outside the lists change nothing.
+  // An index outside the list changes nothing.
   ws.settings().settingsChanged = false;
   chooseModel(ws, 8);
-  choosePort(ws, -1);
-  choosePort(ws, 6);
-  EXPECT_EQ(stateText(ws), "[][] 11 v0 f0, COMPORT 2 CONTR 6");
+  EXPECT_EQ(stateText(ws), "[][] 11 v0 f0, COMPORT -1 CONTR 6");
 }
 
 TEST(UnitPageCommands, LeavingAChoiceCopiesItsTextIntoTheUnitRecord) {

@@ -21,8 +21,6 @@ class UserInterface;
 inline constexpr std::string_view kUndefinedTypeChoice = "(Undefiniert)";
 // The kinds that follow the user's types in every type choice.
 inline constexpr std::array<std::string_view, 4> kFixedKinds = {"Zahl", "Zeichen", "Knopf", kUndefinedTypeChoice};
-// The type a new object holds until one is chosen.
-inline constexpr std::string_view kUntypedObjectType = "Undefiniert";
 // The built-in variable types; any other type of the variable grid is a user type.
 inline constexpr std::array<std::string_view, 4> kVariableBaseTypes = {"Zahl", "Uhr", "Datum", "Zeichen"};
 // "Ausführungsintervall": the choice's rows in order and the ACode each one stores.

@@ -34,13 +34,6 @@ UnitPageVisibility unitPageVisibility(int typeCode, int featureLevel) {
   return v;
 }
 
-void choosePort(Workspace& workspace, int index) {
-  if (choiceAt(kPortChoices, index).empty()) return;
-  Settings& s = workspace.settings();
-  s.COMPORT = index;
-  s.settingsChanged = true;
-}
-
 void chooseModel(Workspace& workspace, int index) {
   const std::string_view model = choiceAt(kModelChoices, index);
   if (model.empty()) return;

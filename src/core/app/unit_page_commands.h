@@ -37,8 +37,6 @@ struct UnitPageVisibility {
 // CU/F-A2 and the RFI-RS1 from feature level 111 on.
 UnitPageVisibility unitPageVisibility(int typeCode, int featureLevel);
 
-// A choice made in the port list: the setting holds its index from now on.
-void choosePort(Workspace& workspace, int index);
 // A choice made in the model list: the setting and the unit's type code follow it.
 void chooseModel(Workspace& workspace, int index);
 // The port or model list is left: its text goes into the unit record. The project counts as

@@ -21,7 +21,6 @@ namespace kelvaro {
 namespace {
 
 constexpr std::string_view kInitObject = "*INIT";
-constexpr std::string_view kUndefinedType = "Undefiniert";
 
 // One translated line, kept from the first emission for the final one.
 struct TranslatedLine {
@@ -107,7 +106,7 @@ class CompileRun {
       TPSObj& object = m_project.objects[i];
       ObjectCode& oc = m_out.objects[i];
       oc.unit = unitNumber(object.ObjIDNr, i);
-      if (object.Typ != kUndefinedType && object.Name != kInitObject) {
+      if (object.Typ != kUntypedObjectType && object.Name != kInitObject) {
         oc.ctSymbol = makeVariable(i, "CT", "Zeit", "0");
         oc.stateSymbol = makeVariable(i, object.Name, object.Typ, object.StartVal);
         oc.hashSymbol = makeVariable(i, "#", object.Typ, object.StartVal);

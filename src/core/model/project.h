@@ -79,10 +79,13 @@ inline constexpr char kKindUndefined = ' ';
 
 inline constexpr std::uint8_t kACodeNone = 254;
 
+// The type an object holds until one is chosen; the compiler and the run leave such objects out.
+inline constexpr std::string_view kUntypedObjectType = "Undefiniert";
+
 struct TPSObj {
   std::string Name;
   std::string OName;
-  std::string Typ = "Undefiniert";
+  std::string Typ{kUntypedObjectType};
   std::string StartVal;
   std::string VoiceContr;
   char OKind = kKindUndefined;

@@ -35,7 +35,7 @@ ElementKind RunSession::elementKind(const TPSObj& o) const {
   if (o.Typ == "Zahl") return o.OutpRB == 0 ? ElementKind::Panel : ElementKind::Gauge;
   if (o.Typ == "Zeichen") return ElementKind::Panel;
   if (o.Typ == "Knopf") return ElementKind::Button;
-  if (o.Typ == "Undefiniert") return ElementKind::None;
+  if (o.Typ == kUntypedObjectType) return ElementKind::None;
   return ElementKind::Bitmap;
 }
 
