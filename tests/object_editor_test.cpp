@@ -118,7 +118,7 @@ TEST(ObjectEditorPlacements, FreedSlotTakesTheNextViewAndTheLimitIsThree) {
   EXPECT_FALSE(editor.toggleView(ui, 3));
   EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Es können maximal 3 Pläne ausgewählt werden"});
   EXPECT_FALSE(editor.viewMarked(3));
-  EXPECT_FALSE(editor.viewMarked(7));  // no such view: nothing read past the list
+  EXPECT_FALSE(editor.viewMarked(4));  // one past the list: nothing read past it
 }
 
 TEST(ObjectEditorId, ChecksOnLeavingTheField) {
@@ -336,6 +336,10 @@ TEST(ObjectEditorVariables, TypeChangeAndDeleteKeepTheGridUsable) {
   EXPECT_EQ(rows[0].start, "");
   EXPECT_FALSE(editor.startIsStateChoice(0));
   EXPECT_TRUE(editor.startIsStateChoice(1));
+  editor.setVariableType(2, "Zahl");  // one past the grid: nothing touched
+  EXPECT_FALSE(editor.startIsStateChoice(2));
+  editor.deleteVariableRow(2);
+  ASSERT_EQ(rows.size(), 2u);
   editor.deleteVariableRow(0);
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0].name, "b");
@@ -392,6 +396,7 @@ TEST(ObjectEditorBitmaps, ChosenFileIsStoredByNameInTheBitmapDirectoryAndRemoved
   editor.chooseStateBitmap(0, "/proj/BMP/aus.bmp");
   editor.chooseStateBitmap(1, "/elsewhere/an.bmp");
   editor.chooseStateBitmap(1, "");  // a file dialog closed without a choice changes nothing
+  editor.chooseStateBitmap(2, "/proj/BMP/zu.bmp");  // past the type's states: ignored
   EXPECT_EQ(editor.stateBitmapFile(0), "/proj/BMP/aus.bmp");
   EXPECT_EQ(editor.stateBitmapFile(2), "");  // the type has two states
   {
