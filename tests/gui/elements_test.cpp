@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QSignalSpy>
 #include <QtTest>
+#include <memory>
 
 #include "elements/element_math.h"
 #include "elements/ext_shape.h"
@@ -33,6 +34,18 @@ QImage renderOf(QWidget& widget) {
   image.fill(Qt::white);
   widget.render(&image);
   return image;
+}
+
+// The texts a gauge layout shows, as "m" minimum, "H" header (lower case when shortened),
+// "V" value, "M" maximum, and "|" when the header sits beside the bar.
+QString shownTexts(const GaugeBoxes& g, int headerWidth) {
+  QString shown;
+  if (!g.minText.isNull()) shown += QLatin1Char('m');
+  if (!g.header.isNull()) shown += QLatin1Char(g.header.width() < headerWidth ? 'h' : 'H');
+  if (!g.separator.isNull() && g.separator.dx() == 0) shown += QLatin1Char('|');
+  if (!g.value.isNull()) shown += QLatin1Char('V');
+  if (!g.maxText.isNull()) shown += QLatin1Char('M');
+  return shown;
 }
 
 int pixelsOf(const QImage& image, const QColor& colour) {
@@ -94,6 +107,150 @@ class ElementsTest : public QObject {
     gauge.layoutGauge();
     QVERIFY(!gauge.isHidden());
     QCOMPARE(gauge.value(), 0);
+  }
+
+  void gaugeLayoutGivesWayWhenRoomIsShort() {
+    // Texts of fixed sizes, so the choices do not depend on the fonts installed.
+    const struct {
+      int line, width, height, direction;
+      bool slider;
+      int textHeight;
+      const char* expected;
+    } kLayouts[] = {
+        {__LINE__, 400, 120, kGaugeHorizontal, false, 18, "HV"},
+        {__LINE__, 160, 22, kGaugeHorizontal, false, 10, "H|V"},  // too low for two lines
+        {__LINE__, 90, 22, kGaugeHorizontal, false, 10, "h|V"},
+        {__LINE__, 150, 22, kGaugeHorizontal, false, 17, ""},  // the bar alone
+        {__LINE__, 200, 44, kGaugeHorizontal, true, 12, "mHVM"},
+        {__LINE__, 150, 44, kGaugeHorizontal, true, 12, "mhVM"},
+        {__LINE__, 60, 44, kGaugeHorizontal, true, 12, "hV"},  // the ends go first
+        {__LINE__, 40, 44, kGaugeHorizontal, true, 12, "V"},
+        {__LINE__, 60, 22, kGaugeHorizontal, true, 12, ""},  // the row would reach the thumb
+        {__LINE__, 120, 300, kGaugeVertical, true, 12, "mHVM"},
+        {__LINE__, 60, 300, kGaugeVertical, true, 12, "hV"},  // the ends would reach the thumb
+        {__LINE__, 40, 150, kGaugeVertical, false, 12, "hV"},
+        {__LINE__, 10, 10, kGaugeVertical, false, 12, ""},
+    };
+    for (const auto& r : kLayouts) {
+      GaugeContent c;
+      c.size = QSize(r.width, r.height);
+      c.direction = r.direction;
+      c.slider = r.slider;
+      c.thumb = sliderThumbRect(r.direction, r.width, r.height, 100, 0);
+      c.textHeight = r.textHeight;
+      c.headerWidth = 90;
+      c.headerMinWidth = 15;
+      c.valueWidth = 30;
+      if (r.slider) {
+        c.minWidth = 8;
+        c.maxWidth = 24;
+      }
+      const GaugeBoxes g = gaugeBoxes(c);
+      ROW_COMPARE(shownTexts(g, c.headerWidth), QString::fromLatin1(r.expected), r.line);
+      // The bar, or the thumb's track, keeps room however little there is.
+      ROW_COMPARE(r.slider || !g.bar.isEmpty(), true, r.line);
+    }
+  }
+
+  void elementsPaintTextsInsideTheirBoxes() {
+    // Each element at the smallest size the layout editor allows, at the demo's sizes and
+    // large. The font is not smoothed, so every pixel of the text colour is ink of a text:
+    // it must lie in the box the layout gave that text, and the boxes must keep clear of
+    // each other, the thumb and the frame.
+    enum Kind { kGauge, kVerticalGauge, kSlider, kVerticalSlider, kPanel, kRowPanel, kShape };
+    const struct {
+      int line;
+      Kind kind;
+      int width, height, leastShown;
+    } kCases[] = {
+        {__LINE__, kGauge, 10, 10, 0},           {__LINE__, kGauge, 150, 22, 2},  // "Besucher heute" of the demo
+        {__LINE__, kGauge, 400, 120, 2},         {__LINE__, kVerticalGauge, 10, 10, 0},
+        {__LINE__, kVerticalGauge, 40, 150, 1},  {__LINE__, kVerticalGauge, 150, 400, 2},
+        {__LINE__, kSlider, 10, 10, 0},          {__LINE__, kSlider, 200, 44, 4},  // the demo's dimmer
+        {__LINE__, kSlider, 400, 120, 4},        {__LINE__, kVerticalSlider, 10, 10, 0},
+        {__LINE__, kVerticalSlider, 60, 200, 1}, {__LINE__, kVerticalSlider, 150, 400, 4},
+        {__LINE__, kPanel, 10, 10, 0},           {__LINE__, kPanel, 150, 22, 1},
+        {__LINE__, kPanel, 260, 44, 2},          {__LINE__, kRowPanel, 10, 10, 0},
+        {__LINE__, kRowPanel, 260, 44, 2},       {__LINE__, kRowPanel, 400, 200, 4},
+        {__LINE__, kShape, 10, 10, 0},           {__LINE__, kShape, 64, 28, 1},
+        {__LINE__, kShape, 300, 100, 1},
+    };
+    const QColor ink(255, 0, 255);
+    const QColor barColour(0, 160, 0);
+    for (const auto& r : kCases) {
+      std::unique_ptr<QWidget> widget;
+      QList<QRect> texts;
+      QRect inside;
+      TEGauge* gauge = nullptr;
+      if (r.kind == kPanel || r.kind == kRowPanel) {
+        auto* panel = new TPSPanel;
+        widget.reset(panel);
+        panel->setLabelText(QStringLiteral("Anzeige"));
+        panel->setValueText(r.kind == kPanel ? QStringLiteral("21,5")
+                                             : QStringLiteral("Es hat geklingelt am Gartentor"));
+        panel->setCharsPerRow(r.kind == kPanel ? 0 : 8);
+        panel->setRows(r.kind == kPanel ? 0 : 3);
+        panel->setAutoFont(r.kind == kPanel);
+      } else if (r.kind == kShape) {
+        auto* shape = new TExtShape;
+        widget.reset(shape);
+        shape->setText(QStringLiteral("Aussenlicht"));
+      } else {
+        gauge = new TPSGauge;
+        widget.reset(gauge);
+        const bool slider = r.kind == kSlider || r.kind == kVerticalSlider;
+        gauge->setHeader(slider ? QStringLiteral("Dimmer Wohnzimmer") : QStringLiteral("Besucher heute"));
+        gauge->setMaxValue(slider ? 100 : 20);
+        gauge->setKind(r.kind == kGauge ? 'W' : 'P');
+        gauge->setDirection(r.kind == kVerticalGauge || r.kind == kVerticalSlider ? kGaugeVertical : kGaugeHorizontal);
+        gauge->setBkColor(barColour);
+        gauge->setAutoFont(true);
+      }
+      QFont font = widget->font();
+      font.setStyleStrategy(QFont::NoAntialias);
+      widget->setFont(font);
+      QPalette palette = widget->palette();
+      palette.setColor(QPalette::WindowText, ink);
+      widget->setPalette(palette);
+      widget->resize(r.width, r.height);
+      if (gauge != nullptr) {
+        if (r.kind == kSlider || r.kind == kVerticalSlider) gauge->setSliderMode();
+        gauge->layoutGauge();
+        gauge->setValue(r.kind == kSlider || r.kind == kVerticalSlider ? 40 : 13);
+        const GaugeBoxes g = gauge->boxes();
+        texts = {g.header, g.value, g.minText, g.maxText};
+        inside = g.frame.adjusted(1, 1, -1, -1);
+        ROW_COMPARE(QRect(2, 2, r.width - 4, r.height - 4).contains(g.frame), true, r.line);  // inside the bevel
+      } else if (auto* panel = qobject_cast<TEPanel*>(widget.get())) {
+        const PanelBoxes p = panel->boxes();
+        texts = QList<QRect>{p.label} + p.lines;
+        inside = panel->contentsRect();
+      } else {
+        texts = {static_cast<TExtShape*>(widget.get())->textBox()};
+        inside = widget->rect().adjusted(1, 1, -1, -1);
+      }
+      texts.removeAll(QRect());
+      ROW_COMPARE(texts.size() >= r.leastShown, true, r.line);
+      const QRect thumb = gauge != nullptr && gauge->thumb() != nullptr ? gauge->thumb()->geometry() : QRect();
+      for (qsizetype i = 0; i < texts.size(); ++i) {
+        ROW_COMPARE(inside.contains(texts[i]), true, r.line);
+        ROW_COMPARE(texts[i].intersects(thumb), false, r.line);
+        for (qsizetype j = i + 1; j < texts.size(); ++j) ROW_COMPARE(texts[i].intersects(texts[j]), false, r.line);
+      }
+      const QImage image = renderOf(*widget);
+      QList<int> inkPerBox(texts.size(), 0);
+      for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+          if (QColor(image.pixel(x, y)) != ink) continue;
+          qsizetype box = 0;
+          while (box < texts.size() && !texts[box].contains(x, y)) ++box;
+          ROW_COMPARE(box < texts.size(), true, r.line);  // ink outside every text's box
+          ++inkPerBox[box];
+        }
+      ROW_COMPARE(inkPerBox.count(0), 0, r.line);  // a box whose text was not painted
+      if (gauge != nullptr && !gauge->sliderMode()) ROW_COMPARE(pixelsOf(image, barColour) > 0, true, r.line);
+      if (gauge != nullptr && gauge->sliderMode()) ROW_COMPARE(widget->rect().intersects(thumb), true, r.line);
+    }
   }
 
   void sliderArithmetic() {

@@ -1,9 +1,9 @@
 // The layout editor's shape (see ext_shape.h).
 #include "elements/ext_shape.h"
 
-#include <algorithm>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace kelvaro::gui {
 
@@ -84,21 +84,33 @@ void TExtShape::paintEvent(QPaintEvent*) {
     showBitMap(painter);
     return;
   }
+  const QRect box = textBox();
+  if (box.isNull()) return;
+  painter.setFont(textFont());
+  painter.setPen(palette().color(QPalette::WindowText));
+  painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+                   fittedText(painter.fontMetrics(), m_text, box.width()));
+}
+
+QFont TExtShape::textFont() const {
   // The object's name in the largest size up to the chosen one that fits the shape.
-  QFont textFont = font();
+  QFont chosen = font();
   const int points = fittedPointSize(m_fontSize, 3, [&](int size) {
-    QFont trial = textFont;
+    QFont trial = chosen;
     trial.setPointSize(size);
     const QFontMetrics metrics(trial);
     return metrics.horizontalAdvance(m_text) > width() - 3 || metrics.height() > height();
   });
-  textFont.setPointSize(points);
-  painter.setFont(textFont);
-  painter.setPen(Qt::black);
-  const QFontMetrics metrics = painter.fontMetrics();
-  const int x = (width() - metrics.horizontalAdvance(m_text)) / 2;
-  const int y = metrics.height() / 4;
-  painter.drawText(QPoint(x, y + metrics.ascent()), m_text);
+  chosen.setPointSize(points);
+  return chosen;
+}
+
+QRect TExtShape::textBox() const {
+  if (hasBitmap() || m_text.isEmpty()) return {};
+  const QFontMetrics metrics(textFont());
+  const QRect box = shapeTextBox(size(), metrics.horizontalAdvance(m_text), metrics.height());
+  // A name cut down to nothing but "…" is left out.
+  return fittedText(metrics, m_text, box.width()).isEmpty() ? QRect() : box;
 }
 
 void TExtShape::mousePressEvent(QMouseEvent* event) {

@@ -42,6 +42,10 @@ class TExtShape : public QWidget {
   bool hasBitmap() const { return !m_bitmap.isNull(); }
   const QPixmap& bitmap() const { return m_bitmap; }
 
+  // Where the text goes and in which font (no text while a bitmap is shown).
+  QRect textBox() const;
+  QFont textFont() const;
+
   bool dragging() const { return m_dragging; }
   int zone() const { return m_zone; }
 

@@ -1,10 +1,10 @@
 // The gauge and its slider (see te_gauge.h).
 #include "elements/te_gauge.h"
 
-#include <algorithm>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "elements/element_mouse.h"
 #include "elements/te_val_btn.h"
@@ -15,16 +15,19 @@ namespace {
 
 constexpr int kBevelWidth = 2;
 
-// Draws text with its top-left corner at (x, y), as the layout values are meant.
-void drawTextAt(QPainter& painter, int x, int y, const QString& text) {
-  painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), text);
-}
-
 int textWidth(const QFontMetrics& metrics, const QString& text) { return metrics.horizontalAdvance(text); }
 
-// The outline of the rectangle from (x1, y1) up to, not including, (x2, y2); QPainter would
-// otherwise draw the right and bottom lines one pixel further out.
-QRect outline(int x1, int y1, int x2, int y2) { return QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1); }
+// Draws text inside its box, shortened with "…" when the box is narrower.
+void drawInBox(QPainter& painter, const QRect& box, const QString& text, Qt::Alignment align = Qt::AlignLeft) {
+  if (box.isNull() || text.isEmpty()) return;
+  const QString shown = fittedText(painter.fontMetrics(), text, box.width());
+  if (shown.isEmpty()) return;
+  painter.drawText(box, static_cast<int>(align | Qt::AlignTop) | Qt::TextSingleLine, shown);
+}
+
+// The outline of a rectangle of covered pixels: QPainter draws a pen of 1 one pixel further
+// out to the right and bottom.
+QRect outline(const QRect& covered) { return covered.adjusted(0, 0, -1, -1); }
 
 }  // namespace
 
@@ -81,23 +84,53 @@ void TEGauge::setAutoFont(bool on) {
 QFont TEGauge::paintFont() const {
   QFont chosen = font();
   if (!m_autoFont) return chosen;
-  const int b = kBevelWidth * 2 + 1;
-  // fitFont -> 12 points, smaller while the header (vertical) or three lines (horizontal) do not fit
+  // fitFont -> 12 points, smaller while not every text fits at full width
   const int points = fittedPointSize(12, 6, [&](int size) {
     QFont trial = chosen;
     trial.setPointSize(size);
-    const QFontMetrics metrics(trial);
-    if (m_direction == kGaugeVertical) return textWidth(metrics, m_header) + 3 * b > width();
-    return 3 * metrics.height() > height();
+    return !gaugeBoxes(content(QFontMetrics(trial))).complete;
   });
   chosen.setPointSize(points);
   return chosen;
 }
 
-void TEGauge::layoutGauge() {
+QString TEGauge::sliderValueText(int value) const { return QStringLiteral("[%1]").arg(value); }
+
+GaugeContent TEGauge::content(const QFontMetrics& metrics) const {
+  GaugeContent c;
+  c.size = size();
+  c.direction = m_direction;
+  c.slider = sliderMode();
+  c.thumb = sliderThumbRect(m_direction, width(), height(), m_maxValue, 0);
+  c.textHeight = metrics.height();
+  if (!m_header.isEmpty()) {
+    c.headerWidth = textWidth(metrics, m_header);
+    c.headerMinWidth = textWidth(metrics, m_header.left(1) + QChar(0x2026));
+  }
+  // The value's room is that of the widest text it can show, so the layout stays put while the
+  // value changes.
+  if (c.slider) {
+    c.valueWidth =
+        std::max({textWidth(metrics, sliderValueText(m_minValue)), textWidth(metrics, sliderValueText(m_maxValue)),
+                  textWidth(metrics, sliderValueText(m_value))});
+    c.minWidth = textWidth(metrics, QString::number(m_minValue));
+    c.maxWidth = textWidth(metrics, QString::number(m_maxValue));
+  } else {
+    for (const int v : {m_minValue, m_maxValue, m_value})
+      c.valueWidth = std::max(c.valueWidth, textWidth(metrics, gaugeValueText(m_kind, v, m_minValue, m_maxValue)));
+  }
+  return c;
+}
+
+GaugeBoxes TEGauge::boxes() const {
   const QFontMetrics metrics(paintFont());
-  m_layout = gaugeLayout(kBevelWidth, metrics.height(), !m_header.isEmpty(), sliderMode(), m_direction);
-  if (m_thumb) m_thumb->setGeometry(sliderThumbRect(m_direction, width(), height(), m_maxValue, m_layout.t));
+  GaugeBoxes g = gaugeBoxes(content(metrics));
+  if (fittedText(metrics, m_header, g.header.width()).isEmpty()) g.header = QRect();
+  return g;
+}
+
+void TEGauge::layoutGauge() {
+  if (m_thumb) m_thumb->setGeometry(sliderThumbRect(m_direction, width(), height(), m_maxValue, boxes().t));
   show();
   m_value = 0;
   setValue(0);
@@ -111,23 +144,21 @@ void TEGauge::setSliderMode() {
     connect(m_thumb, &TEValBtn::thumbDragged, this, &TEGauge::thumbDragged);
     connect(m_thumb, &TEValBtn::thumbReleased, this, &TEGauge::thumbReleased);
   }
-  m_thumb->setGeometry(sliderThumbRect(m_direction, width(), height(), m_maxValue, m_layout.t));
+  m_thumb->setGeometry(sliderThumbRect(m_direction, width(), height(), m_maxValue, boxes().t));
   m_thumb->show();
   placeThumb();
 }
 
 int TEGauge::trackLength() const {
   if (!m_thumb) return 0;
-  return sliderTrackLength(m_direction, width(), height(), m_layout.t, m_thumb->size());
+  return sliderTrackLength(m_direction, width(), height(), boxes().t, m_thumb->size());
 }
 
 void TEGauge::placeThumb() {
   if (!m_thumb || m_dragging) return;
   const int offset = sliderThumbOffset(m_value, m_maxValue, trackLength());
-  if (m_direction == kGaugeVertical)
-    m_thumb->move(m_thumb->x(), m_layout.t + offset);
-  else
-    m_thumb->move(offset, m_thumb->y());
+  if (m_direction == kGaugeVertical) m_thumb->move(m_thumb->x(), boxes().t + offset);
+  else m_thumb->move(offset, m_thumb->y());
 }
 
 void TEGauge::thumbPressed(QPoint posInThumb) {
@@ -138,7 +169,7 @@ void TEGauge::thumbPressed(QPoint posInThumb) {
 void TEGauge::thumbDragged(QPoint posInParent) {
   if (!m_dragging || !m_thumb) return;
   if (m_direction == kGaugeVertical) {
-    if (const auto top = sliderDragPosition(posInParent.y(), m_dragOffset, m_layout.t, m_thumb->height(), height()))
+    if (const auto top = sliderDragPosition(posInParent.y(), m_dragOffset, boxes().t, m_thumb->height(), height()))
       m_thumb->move(m_thumb->x(), *top);
   } else {
     if (const auto left = sliderDragPosition(posInParent.x(), m_dragOffset, 0, m_thumb->width(), width()))
@@ -149,7 +180,7 @@ void TEGauge::thumbDragged(QPoint posInParent) {
 void TEGauge::thumbReleased() {
   if (!m_dragging || !m_thumb) return;
   m_dragging = false;
-  const int position = m_direction == kGaugeVertical ? m_thumb->y() - m_layout.t : m_thumb->x();
+  const int position = m_direction == kGaugeVertical ? m_thumb->y() - boxes().t : m_thumb->x();
   setValue(sliderReleaseValue(position, trackLength(), m_minValue, m_maxValue));
   update();
   Q_EMIT sliderReleased(m_value, m_symbol);
@@ -159,12 +190,10 @@ void TEGauge::resizeEvent(QResizeEvent* event) {
   QFrame::resizeEvent(event);
   // The thumb's size follows the gauge's, as it does when slider mode is switched on.
   if (m_thumb) {
-    const QRect thumb = sliderThumbRect(m_direction, width(), height(), m_maxValue, m_layout.t);
+    const QRect thumb = sliderThumbRect(m_direction, width(), height(), m_maxValue, boxes().t);
     m_thumb->resize(thumb.size());
-    if (m_direction == kGaugeVertical)
-      m_thumb->move(thumb.x(), m_thumb->y());
-    else
-      m_thumb->move(m_thumb->x(), thumb.y());
+    if (m_direction == kGaugeVertical) m_thumb->move(thumb.x(), m_thumb->y());
+    else m_thumb->move(m_thumb->x(), thumb.y());
     placeThumb();
   }
 }
@@ -173,70 +202,36 @@ void TEGauge::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
   QPainter painter(this);
   painter.setFont(paintFont());
-  const QFontMetrics metrics = painter.fontMetrics();
-  const int b = m_layout.b;
-  const int t = m_layout.t;
-  const int h = m_layout.h;
-  const int w = width();
-  const int ht = height();
-  const QColor textColor = palette().color(QPalette::WindowText);
+  const GaugeBoxes g = boxes();
 
-  // Frame from (b, b) to (w - b, h - b), the far corner excluded.
   painter.setPen(Qt::black);
   painter.setBrush(Qt::NoBrush);
-  painter.drawRect(outline(b, b, w - b, ht - b));
-
-  // Header, centred and moved left to leave room for a "[value]" after it.
-  // A header wider than the gauge still starts inside the frame, so its beginning stays readable.
-  const int headerX =
-      std::max((w - textWidth(metrics, m_header)) / 2 - textWidth(metrics, QStringLiteral("[333]")), b + 2);
-  painter.setPen(textColor);
-  drawTextAt(painter, headerX, b, m_header);
+  if (!g.frame.isEmpty()) painter.drawRect(outline(g.frame));
+  if (!g.separator.isNull()) painter.drawLine(g.separator);
 
   if (sliderMode()) {
-    const QString valueText = QStringLiteral("[%1]").arg(m_value);
-    painter.setBrush(palette().color(QPalette::Mid));
+    if (!g.track.isEmpty()) {
+      painter.setBrush(palette().color(QPalette::Mid));
+      painter.drawRect(outline(g.track));
+    }
+  } else if (m_minValue != m_maxValue && !g.bar.isEmpty()) {
     if (m_direction == kGaugeVertical) {
-      drawTextAt(painter, b + 2, t, QString::number(m_minValue));
-      drawTextAt(painter, b + 2, ht - b - h, QString::number(m_maxValue));
-      painter.setPen(Qt::black);
-      painter.drawRect(outline(w / 2 - 2, t + 4, w / 2 + 2, ht - b - 4));
-      painter.setPen(textColor);
-      drawTextAt(painter, (w - textWidth(metrics, valueText)) / 2, b + h, valueText);
+      const int length = gaugeBarLength(m_value, m_minValue, m_maxValue, g.bar.height());
+      if (length > 0) painter.fillRect(g.bar.adjusted(0, g.bar.height() - length, 0, 0), m_bkColor);
     } else {
-      painter.setPen(Qt::black);
-      const int trackY = ht / 3 * 2;
-      painter.drawRect(outline(b + 4, trackY - 2, w - b - 4, trackY + 2));
-      painter.setPen(textColor);
-      drawTextAt(painter, headerX + textWidth(metrics, m_header), b, QStringLiteral("  ") + valueText);
-      drawTextAt(painter, b + 2, b, QString::number(m_minValue));
-      const QString maxText = QString::number(m_maxValue);
-      drawTextAt(painter, w - b - 3 - textWidth(metrics, maxText), b, maxText);
+      const int length = gaugeBarLength(m_value, m_minValue, m_maxValue, g.bar.width());
+      if (length > 0) painter.fillRect(QRect(g.bar.topLeft(), QSize(length, g.bar.height())), m_bkColor);
     }
   }
 
-  painter.setPen(Qt::black);
-  painter.drawLine(b, t, w - b - 1, t);
-
-  if (!sliderMode()) {
-    if (m_minValue != m_maxValue) {
-      if (m_direction == kGaugeVertical) {
-        const int k = gaugeBarLength(m_value, m_minValue, m_maxValue, ht - t - b);
-        // Bottom line at h - b - 2; the bar never reaches over the line under the header.
-        const int top = std::max(ht - b - k, t + 1);
-        const QRect bar(QPoint(b + 2, top), QPoint(w - b - 3, ht - b - 3));
-        if (bar.isValid()) painter.fillRect(bar, m_bkColor);
-      } else {
-        const int length = gaugeBarLength(m_value, m_minValue, m_maxValue, w - 2 * (b + 2));
-        const QRect bar(QPoint(b + 2, t + 2), QPoint(b + 2 + length - 1, ht - b - 3));
-        if (bar.isValid()) painter.fillRect(bar, m_bkColor);
-      }
-    }
-    const QString valueText = gaugeValueText(m_kind, m_value, m_minValue, m_maxValue);
-    if (!valueText.isEmpty()) {
-      painter.setPen(textColor);
-      drawTextAt(painter, (w - textWidth(metrics, valueText)) / 2, t + (ht - t) / 2 - h / 2, valueText);
-    }
+  painter.setPen(palette().color(QPalette::WindowText));
+  drawInBox(painter, g.header, m_header);
+  if (sliderMode()) {
+    drawInBox(painter, g.value, sliderValueText(m_value), Qt::AlignHCenter);
+    drawInBox(painter, g.minText, QString::number(m_minValue));
+    drawInBox(painter, g.maxText, QString::number(m_maxValue), Qt::AlignRight);
+  } else {
+    drawInBox(painter, g.value, gaugeValueText(m_kind, m_value, m_minValue, m_maxValue), Qt::AlignHCenter);
   }
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QString>
 
@@ -50,10 +51,11 @@ class TEGauge : public QFrame {
   int symbol() const { return m_symbol; }
   void setSymbol(int symbol) { m_symbol = symbol; }
 
-  // Computes border, bar top and text height, shows the gauge with value 0 and repaints.
+  // Places the thumb for the current layout, shows the gauge with value 0 and repaints.
   // Call after position, size, header, direction and slider mode are set.
   void layoutGauge();
-  const GaugeLayout& gaugeLayoutValues() const { return m_layout; }
+  // Where the gauge paints frame, bar, track and texts at its present size, font and values.
+  GaugeBoxes boxes() const;
 
   // Switches slider mode on: creates the thumb (needs size and MaxValue set first).
   void setSliderMode();
@@ -77,6 +79,8 @@ class TEGauge : public QFrame {
 
  private:
   QFont paintFont() const;
+  GaugeContent content(const QFontMetrics& metrics) const;
+  QString sliderValueText(int value) const;
   void placeThumb();
   int trackLength() const;
   void thumbPressed(QPoint posInThumb);
@@ -92,7 +96,6 @@ class TEGauge : public QFrame {
   QColor m_bkColor = Qt::blue;
   bool m_autoFont = false;
   int m_symbol = 0;
-  GaugeLayout m_layout;
   TEValBtn* m_thumb = nullptr;
   bool m_dragging = false;
   int m_dragOffset = 0;

@@ -1,20 +1,21 @@
 // The label-and-value panel (see te_panel.h).
 #include "elements/te_panel.h"
 
-#include <algorithm>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
-#include "elements/element_math.h"
 #include "elements/element_mouse.h"
 
 namespace kelvaro::gui {
 
 namespace {
 
-void drawCentredAt(QPainter& painter, int width, int y, const QString& text) {
-  const QFontMetrics metrics = painter.fontMetrics();
-  painter.drawText(QPoint((width - metrics.horizontalAdvance(text)) / 2, y + metrics.ascent()), text);
+// Draws text inside its box, shortened with "…" when the box is narrower.
+void drawInBox(QPainter& painter, const QRect& box, const QString& text) {
+  const QString shown = fittedText(painter.fontMetrics(), text, box.width());
+  if (shown.isEmpty()) return;
+  painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, shown);
 }
 
 }  // namespace
@@ -50,27 +51,41 @@ void TEPanel::setAutoFont(bool on) {
   update();
 }
 
+QFont TEPanel::paintFont() const {
+  // The painter's own font is used, so the widget's font is left as it was.
+  QFont chosen = font();
+  if (m_autoFont) chosen.setPixelSize(panelFontPixelHeight(height(), m_rows));
+  return chosen;
+}
+
+QStringList TEPanel::valueLines() const {
+  if (m_charsPerRow > 0) return panelRowTexts(m_valueText, m_charsPerRow, m_rows);
+  return m_valueText.isEmpty() ? QStringList() : QStringList{m_valueText};
+}
+
+PanelBoxes TEPanel::boxes() const {
+  const QFontMetrics metrics(paintFont());
+  const QStringList lines = valueLines();
+  QList<int> widths;
+  for (const QString& line : lines) widths << metrics.horizontalAdvance(line);
+  PanelBoxes placed = panelBoxes(contentsRect(), metrics.height(), metrics.horizontalAdvance(m_labelText), widths,
+                                 m_charsPerRow > 0, metrics.horizontalAdvance(QLatin1Char('W')));
+  // A text cut down to nothing but "…" is left out.
+  if (fittedText(metrics, m_labelText, placed.label.width()).isEmpty()) placed.label = QRect();
+  for (qsizetype i = 0; i < placed.lines.size(); ++i)
+    if (fittedText(metrics, lines[i], placed.lines[i].width()).isEmpty()) placed.lines[i] = QRect();
+  return placed;
+}
+
 void TEPanel::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
   QPainter painter(this);
-  // The painter's own font is used, so the widget's font is left as it was.
-  QFont paintFont = font();
-  if (m_autoFont) paintFont.setPixelSize(panelFontPixelHeight(height(), m_rows));
-  painter.setFont(paintFont);
+  painter.setFont(paintFont());
   painter.setPen(palette().color(QPalette::WindowText));
-  const QFontMetrics metrics = painter.fontMetrics();
-  const int lineHeight = metrics.height();
-
-  if (m_charsPerRow > 0) {
-    drawCentredAt(painter, width(), lineHeight / 4, m_labelText);
-    const int x = metrics.horizontalAdvance(QLatin1Char('W'));
-    const QStringList lines = panelRowTexts(m_valueText, m_charsPerRow, m_rows);
-    for (int row = 1; row <= lines.size(); ++row)
-      painter.drawText(QPoint(x, lineHeight * row + lineHeight / 2 + metrics.ascent()), lines[row - 1]);
-  } else {
-    drawCentredAt(painter, width(), lineHeight / 3, m_labelText);
-    drawCentredAt(painter, width(), lineHeight * 3 / 2, m_valueText);
-  }
+  const PanelBoxes placed = boxes();
+  drawInBox(painter, placed.label, m_labelText);
+  const QStringList lines = valueLines();
+  for (qsizetype i = 0; i < placed.lines.size() && i < lines.size(); ++i) drawInBox(painter, placed.lines[i], lines[i]);
 }
 
 void TEPanel::mousePressEvent(QMouseEvent* event) {

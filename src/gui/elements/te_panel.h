@@ -3,6 +3,9 @@
 
 #include <QFrame>
 #include <QString>
+#include <QStringList>
+
+#include "elements/element_math.h"
 
 namespace kelvaro::gui {
 
@@ -28,6 +31,8 @@ class TEPanel : public QFrame {
   // Font height taken from the panel's height and rows.
   bool autoFont() const { return m_autoFont; }
   void setAutoFont(bool on);
+  // Where the label and the value lines are painted at the present size and texts.
+  PanelBoxes boxes() const;
 
  Q_SIGNALS:
   void clicked();
@@ -40,6 +45,9 @@ class TEPanel : public QFrame {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  QFont paintFont() const;
+  QStringList valueLines() const;
+
   QString m_labelText;
   QString m_valueText;
   int m_charsPerRow = 0;
