@@ -1,6 +1,8 @@
 // The day-count date-time: calendar fields, weekdays and the text forms.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "time/date_time.h"
 
 namespace kelvaro {
@@ -23,9 +25,7 @@ TEST(DateTime, KnownDayNumbers) {
     ASSERT_TRUE(value);
     EXPECT_EQ(*value, c.days);
     const CalendarDate back = decodeDate(*value + 0.75);
-    EXPECT_EQ(back.year, c.y);
-    EXPECT_EQ(back.month, c.m);
-    EXPECT_EQ(back.day, c.d);
+    EXPECT_EQ((std::vector<int>{back.year, back.month, back.day}), (std::vector<int>{c.y, c.m, c.d}));
     EXPECT_EQ(dayOfWeek(*value + 0.5), c.weekday);
   }
 }

@@ -203,8 +203,6 @@ TEST(RunSessionInput, EntriesByKind) {
       {__LINE__, "Zahl", "5", "4x", "5"},  // unreadable: no change
       {__LINE__, "Zahl", "1.25", "2,5", "2.50"},
       {__LINE__, "Zeichen", "a", "Text mit Blank", "Text mit Blank"},
-      {__LINE__, "Zahl", "5", "nan", "5"},
-      {__LINE__, "Zahl", "5", "inf", "5"},
       {__LINE__, "Zahl", "5", "1e999", "5"},
       {__LINE__, "Zahl", "5", "2147483648", "5"},
       {__LINE__, "Zahl", "5", "-2147483648", "-2147483648"},

@@ -69,6 +69,7 @@ TEST(Translator, StatementsAndTheirTokens) {
       {__LINE__, "WENN GESCHALTET(Tuer) DANN", "[BD][BE]|[E7](%00001)[BF]"},
       {__LINE__, "WENN PCAKTIV DANN SONST ENDEWENN", "[BD][BE]|[E8][BF][C0][FF][FF][FF][C1]"},
       {__LINE__, "AKTIVIEREN(Tuer)", "[BD][D5](%00001)"},
+      {__LINE__, "AKTIVIEREN(00003)", "[BD][D5](%00003)"},  // the last object by its index
       {__LINE__, "EINGABESPERREN(Lampe)", "[BD][D7](%00000)"},
       {__LINE__, "EINGABE(\"Wert?\",Zaehler)", "[BD][D0](&00012,&00007)"},
       {__LINE__, "SETZEPOSITION(Tuer,10,20)", "[BD][DA](%00001,&00012,&00013)"},
@@ -149,6 +150,10 @@ TEST(Translator, LabelsAndErrors) {
       {__LINE__, "Text:=\"neu\"", Pass::Resolve, kErrString, 7, ""},
       {__LINE__, "Zaehler:=77", Pass::Resolve, kErrString, 10, ""},
       {__LINE__, "AKTIVIEREN(Keins)", Pass::Collect, kErrUnknownName, 5, "KEINS"},
+      // Digits where an object name belongs, or a reference typed as such, name no object.
+      {__LINE__, "AKTIVIEREN(12345)", Pass::Collect, kErrUnknownName, 5, "12345"},
+      {__LINE__, "WENN GESCHALTET(00004) DANN", Pass::Collect, kErrUnknownName, 7, "00004"},
+      {__LINE__, "%00100", Pass::Collect, kErrUnknownName, 2, "00100"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -220,39 +225,6 @@ TEST(Translator, AnyBytesAreSafe) {
   }
   EXPECT_EQ(f.translate("").tokens, "");
   EXPECT_EQ(f.translate("\"").result, kErrString);
-}
-
-}  // namespace
-}  // namespace kelvaro
-
-namespace kelvaro {
-namespace {
-
-// Found by fuzzing: digits where an object name belongs, or an object reference typed as
-// such, passed the translator as a reference to an object the project does not have.
-TEST(Translator, ObjectReferencesToNoObjectAreUnknownNames) {
-  struct Case {
-    int line;
-    const char* source;
-    int position;
-    const char* name;
-  };
-  const Case cases[] = {
-      {__LINE__, "AKTIVIEREN(12345)", 5, "12345"},
-      {__LINE__, "WENN GESCHALTET(00004) DANN", 7, "00004"},
-      {__LINE__, "%00100", 2, "00100"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    Fixture f;
-    const Translation t = f.translate(c.source);
-    EXPECT_EQ(t.result, kErrUnknownName);
-    EXPECT_EQ(t.position, c.position);
-    EXPECT_EQ(t.name, c.name);
-  }
-  // The last object of the fixture is still found by its index.
-  Fixture f;
-  EXPECT_EQ(test::tokenText(f.translate("AKTIVIEREN(00003)").tokens), "[BD][D5](%00003)");
 }
 
 }  // namespace
