@@ -7,6 +7,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "screen_fit.h"
+
 // The pages live in a static library; the resource initialiser must be referenced once so
 // the linker keeps it. Q_INIT_RESOURCE may not stand inside a namespace.
 static void initHelpResources() { Q_INIT_RESOURCE(help); }
@@ -110,6 +112,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(m_browser, &QTextBrowser::sourceChanged, this, [this] { updateCaption(); });
 
   resize(720, 560);
+  keepOnScreen(this);
   updateCaption();
 }
 

@@ -32,6 +32,7 @@
 #include "pages/views_page.h"
 #include "qt_text.h"
 #include "run/execution_start.h"
+#include "screen_fit.h"
 
 namespace kelvaro::gui {
 
@@ -46,6 +47,7 @@ TProDefsF::TProDefsF(Workspace& workspace, UserInterface& ui, QWidget* parent)
     : QMainWindow(parent), m_context(workspace, ui) {
   setWindowTitle(toQ(workspace.app.caption));
   resize(800, 560);
+  keepOnScreen(this);
 
   m_mainTimer = new QTimer(this);
   m_mainTimer->setInterval(kMainTimerMs);

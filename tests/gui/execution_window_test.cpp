@@ -127,7 +127,29 @@ struct Traced : test::RunWindow {
 class ExecutionWindowTest : public QObject {
   Q_OBJECT
 
+ public:
+  static void initMain() { test::useSmallScreen(); }
+
  private Q_SLOTS:
+  // On a 1024 x 768 screen: without a stored place the window shows the whole view; a place
+  // stored on a larger screen is moved back inside, the menu bar in reach.
+  void opensWithTheWholeViewInsideTheScreen() {
+    for (const WindowPosition stored : {WindowPosition{}, WindowPosition{2500, 1500, 800, 600}}) {
+      test::RunWindow r;
+      const std::string dir = demoDir().toStdString();
+      QCOMPARE(readProject(r.project, dir + "DEMO.SPG", dir, r.ui), ReadStatus::Complete);
+      r.project.ExeWinPos = stored;
+      ExecutionWindowOptions options;
+      options.bitmapDirectory = dir + "BMP/";
+      QVERIFY(r.open(std::move(options)));
+      QVERIFY(QTest::qWaitForWindowExposed(r.window.get()));
+      QCOMPARE(test::outOfReach(r.window.get(), {test::child<QWidget>(r.window.get(), "MainMenu1")}), QString());
+      const QWidget* canvas = test::child<QWidget>(r.window.get(), "RunCanvas");
+      const QSize viewport = canvas->parentWidget()->size();
+      if (stored.width == 0) QCOMPARE(viewport.expandedTo(canvas->minimumSize()), viewport);
+    }
+  }
+
   void opensOnTheFirstViewAndClicksAndTheInputDialogReachTheSession() {
     DemoRun r;
     QVERIFY(r.ok);

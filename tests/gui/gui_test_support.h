@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QListWidget>
+#include <QScreen>
 #include <QStringList>
 #include <memory>
 
@@ -27,6 +28,24 @@ T* child(const QObject* window, const char* name) {
   T* found = window->findChild<T*>(QString::fromLatin1(name));
   if (found == nullptr) qFatal("no control %s", name);
   return found;
+}
+
+// Runs the test's windows on a single 1024 x 768 screen, the smallest the program is made for.
+// Call from the test class's initMain, before the application exists.
+inline void useSmallScreen() {
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" KELVARO_SOURCE_DIR "/tests/gui/small_screen.json");
+}
+
+// What of the shown window lies outside the screen's free area, or of the controls outside the
+// window; empty when everything is in reach.
+inline QString outOfReach(const QWidget* window, std::initializer_list<const QWidget*> controls) {
+  QString out;
+  const QRect area = window->screen()->availableGeometry();
+  if (!area.contains(window->frameGeometry())) out += QLatin1String(window->metaObject()->className()) + QStringLiteral(" ");
+  for (const QWidget* c : controls)
+    if (!c->isVisible() || !window->rect().contains(QRect(c->mapTo(window, QPoint(0, 0)), c->size())))
+      out += c->objectName() + QStringLiteral(" ");
+  return out;
 }
 
 inline QStringList itemTexts(const QListWidget* list) {

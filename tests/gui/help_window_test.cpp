@@ -12,7 +12,9 @@
 #include <memory>
 #include <optional>
 
+#include "gui_test_support.h"
 #include "help_window.h"
+#include "main_window.h"
 
 using kelvaro::gui::helpTopicForContext;
 using kelvaro::gui::helpTopics;
@@ -45,7 +47,27 @@ QStringList hrefsOf(const QString& html) {
 class HelpWindowTest : public QObject {
   Q_OBJECT
 
+ public:
+  static void initMain() { kelvaro::test::useSmallScreen(); }
+
  private Q_SLOTS:
+  // On a 1024 x 768 screen the main window and the help it opens come up inside it, also from a
+  // place outside the screen and when the help is shown again.
+  void theMainWindowAndTheHelpFitASmallScreen() {
+    kelvaro::test::GuiWorkspace w;
+    kelvaro::gui::TProDefsF main(w.workspace, w.ui);
+    main.move(700, 600);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QCOMPARE(kelvaro::test::outOfReach(&main, {kelvaro::test::child<QPushButton>(&main, "HilfeBtn")}), QString());
+    HelpWindow* help = showHelpTopic(QStringLiteral("Inhalt"), &main);
+    QVERIFY(QTest::qWaitForWindowExposed(help));
+    help->hide();
+    help->move(600, 500);
+    showHelpTopic(QStringLiteral("seitobj"), &main);
+    QCOMPARE(kelvaro::test::outOfReach(help, {kelvaro::test::child<QPushButton>(help, "HelpCloseBtn")}), QString());
+  }
+
   // Each page is UTF-8 with a title for the caption; its links stay inside the help and reach a
   // page and anchor that exist; the contents link every page; no page lies outside the topic list.
   void pagesHaveTitlesAndNoDeadLinks() {

@@ -55,7 +55,20 @@ struct Editor : kelvaro::test::GuiWorkspace {
 class ObjectEditorTest : public QObject {
   Q_OBJECT
 
+ public:
+  static void initMain() { kelvaro::test::useSmallScreen(); }
+
  private Q_SLOTS:
+  // On a 1024 x 768 screen the editor opens inside it with its buttons in reach; the pages scroll.
+  void fitsASmallScreenWithItsButtons() {
+    Editor e;
+    e.open();
+    QVERIFY(QTest::qWaitForWindowExposed(e.dialog.get()));
+    QCOMPARE(kelvaro::test::outOfReach(e.dialog.get(), {e.child<QPushButton>("OKBtn"), e.child<QPushButton>("CancelBtn"),
+                                                        e.child<QPushButton>("HelpBtn")}),
+             QString());
+  }
+
   // Each control reaches its rule; the rules and their messages are object_editor_test's.
   void idFieldAndPlacementsReachTheEditor() {
     Editor e([](kelvaro::Project& p) {

@@ -22,18 +22,23 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "app/object_editor_keywords.h"
 #include "model/colors.h"
 #include "qt_text.h"
+#include "screen_fit.h"
 
 namespace kelvaro::gui {
 namespace {
@@ -55,6 +60,16 @@ QGroupBox* radioGroup(const QString& title, const QString& name, const QStringLi
     layout->addWidget(button);
   }
   return box;
+}
+
+// A notebook page that scrolls when the screen is too small for it, so that the dialog can
+// shrink while its buttons stay in sight.
+QScrollArea* scrolled(QWidget* page, QWidget* parent) {
+  auto* area = new QScrollArea(parent);
+  area->setFrameShape(QFrame::NoFrame);
+  area->setWidgetResizable(true);
+  area->setWidget(page);
+  return area;
 }
 
 void checkRadio(QButtonGroup* group, int id) {
@@ -112,10 +127,15 @@ TObjDefF::TObjDefF(MainContext& context, const EditorRequest& request, ObjectEdi
 
   m_notebook = new QTabWidget(this);
   m_notebook->setObjectName(QStringLiteral("ObjNotebook"));
-  m_notebook->addTab(buildTypePage(), QStringLiteral("Typ"));
-  m_notebook->addTab(buildProgramPage(), QStringLiteral("Programmierung"));
-  m_notebook->addTab(buildHardwarePage(), QStringLiteral("Hardware"));
-  layout->addWidget(m_notebook);
+  QSize pagesSize(0, 0);
+  const std::pair<QWidget*, QString> pages[] = {{buildTypePage(), QStringLiteral("Typ")},
+                                                 {buildProgramPage(), QStringLiteral("Programmierung")},
+                                                 {buildHardwarePage(), QStringLiteral("Hardware")}};
+  for (const auto& [page, caption] : pages) {
+    pagesSize = pagesSize.expandedTo(page->minimumSizeHint());
+    m_notebook->addTab(scrolled(page, m_notebook), caption);
+  }
+  layout->addWidget(m_notebook, 1);
 
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
@@ -152,7 +172,12 @@ TObjDefF::TObjDefF(MainContext& context, const EditorRequest& request, ObjectEdi
   m_error->setText(toQ(m_editor->fields().errorText));
   showProgramArea();
   selectErrorLine();
-  resize(720, 560);
+  // Large enough for the largest page without scrolling; keepOnScreen cuts it to the screen,
+  // where the pages scroll instead.
+  const int chrome = m_title->sizeHint().height() + m_notebook->tabBar()->sizeHint().height() +
+                     buttons->sizeHint().height() + 4 * layout->spacing() + 40;
+  resize(std::max(720, pagesSize.width() + 40), std::max(560, pagesSize.height() + chrome));
+  keepOnScreen(this);
 }
 
 TObjDefF::~TObjDefF() = default;

@@ -10,6 +10,7 @@
 
 #include "elements/ext_memo.h"
 #include "qt_text.h"
+#include "screen_fit.h"
 
 namespace kelvaro::gui {
 
@@ -29,6 +30,7 @@ TDebugF::TDebugF(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Ablaufverfolgung"));
   setModal(true);
   resize(560, 420);
+  keepOnScreen(this);
 
   Panel1 = new QLabel(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));

@@ -2,6 +2,9 @@
 // of the types' bitmaps it attached for the run are dropped again afterwards.
 #include "run/execution_start.h"
 
+#include <QByteArray>
+#include <QWidget>
+
 #include "app/sun_settings.h"
 #include "astro/sun_times.h"
 #include "model/object_types.h"
@@ -31,9 +34,15 @@ void installExecutionWindow(MainContext& context, QWidget* mainWindow) {
       TIntRunF window(project, request.compiled, clock, context.ui, std::move(options), mainWindow);
       // In the visualisation the main window steps aside while the unit's state is shown.
       const bool hideMain = request.visualisation && mainWindow != nullptr && mainWindow->isVisible();
+      // Shown again, a hidden window is placed anew by the window manager; it is to come back
+      // exactly where the user left it.
+      const QByteArray mainPlace = hideMain ? mainWindow->saveGeometry() : QByteArray();
       if (hideMain) mainWindow->hide();
       window.exec();
-      if (hideMain) mainWindow->show();
+      if (hideMain) {
+        mainWindow->restoreGeometry(mainPlace);
+        mainWindow->show();
+      }
       result = window.editorRequest();
     }
     // The copies of the type's bitmaps belong to the run only.

@@ -22,6 +22,7 @@
 #include "run/input_dialog.h"
 #include "run/message_list_window.h"
 #include "run/run_colors.h"
+#include "screen_fit.h"
 #include "runtime/run_window_support.h"
 
 namespace kelvaro::gui {
@@ -78,7 +79,6 @@ TIntRunF::TIntRunF(Project& project, CompileOutput& compiled, const Clock& clock
   setWindowTitle(QStringLiteral("Ausführung"));
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setWindowFlag(Qt::WindowMinimizeButtonHint);
-  setSizeGripEnabled(true);
 
   RunSessionOptions sessionOptions;
   sessionOptions.visualisation = m_options.visualisation;
@@ -124,8 +124,10 @@ TIntRunF::TIntRunF(Project& project, CompileOutput& compiled, const Clock& clock
     connect(timer, &QTimer::timeout, this, t.tick);
   }
 
-  placeWindow();
   initialiseRun();
+  // After the first view is built: without a stored place the window takes the view's size.
+  placeWindow();
+  keepOnScreen(this);
   m_inputPoll.start();
   setTimer(RunTimer::autoStart, true);
   setTimer(RunTimer::radioSupervision, true);
@@ -233,7 +235,10 @@ void TIntRunF::placeWindow() {
     move(p.position.left, p.position.top);
     resize(std::max(p.position.width, 100), std::max(p.position.height, 80));
   } else {
-    resize(600, 400);
+    // The whole view below the menu bar, so that no scroll bar cuts the plan; keepOnScreen
+    // shrinks it again where the screen is smaller.
+    const QSize view = m_canvas->minimumSize();
+    resize(std::max(view.width(), 600), std::max(view.height(), 400) + m_menuBar->sizeHint().height());
   }
   if (p.state == kWindowMaximized) setWindowState(Qt::WindowMaximized);
   else if (p.state == kWindowMinimized) setWindowState(Qt::WindowMinimized);

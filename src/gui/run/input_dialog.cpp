@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "qt_text.h"
+#include "screen_fit.h"
 
 namespace kelvaro::gui {
 
@@ -16,6 +17,7 @@ TEingabeF::TEingabeF(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TEingabeF"));
   setModal(false);
   setWindowTitle(QStringLiteral("Eingabe"));
+  keepOnScreen(this);
 
   Label1 = new QLabel(this);
   Label1->setObjectName(QStringLiteral("Label1"));

@@ -9,6 +9,7 @@
 
 #include "qt_text.h"
 #include "runtime/run_window_support.h"
+#include "screen_fit.h"
 
 namespace kelvaro::gui {
 
@@ -17,6 +18,7 @@ TMsgListF::TMsgListF(const RunSession& session, std::function<DateTime()> now, Q
   setObjectName(QStringLiteral("TMsgListF"));
   setWindowTitle(QStringLiteral("Meldungen"));
   resize(480, 300);
+  keepOnScreen(this);
   MsgAuswCB = new QComboBox(this);
   MsgAuswCB->setObjectName(QStringLiteral("MsgAuswCB"));
   for (const auto& name : kMessageListNames) MsgAuswCB->addItem(toQ(name));

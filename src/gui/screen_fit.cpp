@@ -1,0 +1,77 @@
+// Fitting windows into the free screen area; the arithmetic is the core's fitIntoArea.
+#include "screen_fit.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+
+#include "ui/window_placement.h"
+
+namespace kelvaro::gui {
+
+namespace {
+
+ScreenRect toScreenRect(const QRect& r) { return {r.left(), r.top(), r.width(), r.height()}; }
+
+// The window manager's frame around the client area. Before a window was shown for the first
+// time nobody knows it yet; a title bar and thin borders are assumed then, so that the frame
+// does not push the buttons below the screen after all.
+QMargins frameMargins(const QWidget* window) {
+  const QRect frame = window->frameGeometry();
+  const QRect client = window->geometry();
+  if (frame != client)
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+  if (window->windowFlags().testFlag(Qt::FramelessWindowHint)) return {};
+  const int border = 4;
+  const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+  return {border, title + border, border, border};
+}
+
+class ScreenKeeper : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // Show arrives before the window is mapped, so the fitted place is the first one seen.
+    if (event->type() == QEvent::Show && watched->isWidgetType()) fitOnScreen(static_cast<QWidget*>(watched));
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
+
+QRect availableAreaFor(const QWidget* window) {
+  QScreen* screen = QGuiApplication::screenAt(window->frameGeometry().center());
+  if (screen == nullptr) screen = window->screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  return screen != nullptr ? screen->availableGeometry() : QRect();
+}
+
+void fitOnScreen(QWidget* window) {
+  if (window == nullptr || !window->isWindow()) return;
+  if (window->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) return;
+  const QMargins margins = frameMargins(window);
+  const QRect client = window->geometry();
+  const QRect frame = client.marginsAdded(margins);
+  const ScreenRect fitted = fitIntoArea(toScreenRect(frame), toScreenRect(availableAreaFor(window)));
+  const QSize size(fitted.width - margins.left() - margins.right(), fitted.height - margins.top() - margins.bottom());
+  if (size != client.size()) window->resize(size);
+  if (fitted.left != frame.left() || fitted.top != frame.top()) {
+    // A dialog that was never placed explicitly is centred on its parent again next time.
+    const bool moved = window->testAttribute(Qt::WA_Moved);
+    window->move(fitted.left, fitted.top);
+    window->setAttribute(Qt::WA_Moved, moved);
+  }
+}
+
+void keepOnScreen(QWidget* window) {
+  if (window == nullptr) return;
+  window->installEventFilter(new ScreenKeeper(window));
+  if (window->isVisible()) fitOnScreen(window);
+}
+
+}  // namespace kelvaro::gui

@@ -1,0 +1,23 @@
+// Keeps windows inside the part of the screen that is free for them: a window is fitted each
+// time it is shown, so neither a large form nor a position stored on a larger screen can put
+// its buttons out of reach.
+#pragma once
+
+#include <QRect>
+
+class QWidget;
+
+namespace kelvaro::gui {
+
+// The free area (without panels and docks) of the screen the window is on, or of the screen it
+// belongs to when its place lies on no screen at all.
+QRect availableAreaFor(const QWidget* window);
+
+// Moves the window, and shrinks it where it is larger, so that its frame lies inside
+// availableAreaFor(window). A maximised, minimised or full-screen window is left to the system.
+void fitOnScreen(QWidget* window);
+
+// Fits the window now and every time it is shown again.
+void keepOnScreen(QWidget* window);
+
+}  // namespace kelvaro::gui
