@@ -58,27 +58,11 @@ TEST(NameRule, AcceptsAndRefusesWithTheRightMessage) {
   }
 }
 
-TEST(NameRule, AskNameRepeatsUntilValidAndTrimsBlanks) {
-  test::FakeUserInterface ui;
-  ui.inputs = {std::string("1x"), std::string("Flur  ")};
-  std::string name = "alt";
-  EXPECT_TRUE(askName(ui, "Name:", name));
-  EXPECT_EQ(name, "Flur");
-  EXPECT_EQ(ui.inputPrompts.size(), 2u);
-  EXPECT_EQ(ui.messages.size(), 1u);  // the refusal of "1x"
-
-  test::FakeUserInterface cancelled;
-  cancelled.inputs = {std::nullopt};
-  EXPECT_FALSE(askName(cancelled, "Name:", name));
-  test::FakeUserInterface blank;
-  blank.inputs = {std::string("   ")};
-  EXPECT_FALSE(askName(blank, "Name:", name));
-  EXPECT_EQ(name, "Flur");
-}
-
 TEST(TypeStates, LookupsWalkTheListInOrder) {
+  // Lampe comes back after Dimmer: its states count on, and its second run counts as a type of its own.
   const auto list = typeStates({"Lampe:aus", "Lampe:an", "Tuer:zu", "Tuer:offen", "Dimmer:aus", "Dimmer:halb",
-                                "Dimmer:voll", "Dimmer:hell", "Dimmer:max"});
+                                "Dimmer:voll", "Dimmer:hell", "Dimmer:max", "Lampe:Abcdefghijklmnopqrst1",
+                                "Lampe:Abcdefghijklmnopqrst2", "Kipp:x"});
   struct Case {
     int line;
     const char* type;
@@ -88,54 +72,44 @@ TEST(TypeStates, LookupsWalkTheListInOrder) {
   };
   const Case cases[] = {
       {__LINE__, "Lampe", "aus", 0, 1},      {__LINE__, "Lampe", "an", 1, 2},
-      {__LINE__, "Tuer", "offen", 1, 4},     {__LINE__, "Dimmer", "*max", 4, 9},
-      {__LINE__, "Dimmer", "dunkel", -1, 9}, {__LINE__, "lampe", "aus", -1, 9},  // type names compare exactly
-      {__LINE__, "Tuer", "zu  ", 0, 3},                                          // trailing blanks ignored
+      {__LINE__, "Tuer", "offen", 1, 4},     {__LINE__, "Dimmer", "*max", 4, 12},
+      {__LINE__, "Dimmer", "dunkel", -1, 12}, {__LINE__, "lampe", "aus", -1, 12},  // type names compare exactly
+      {__LINE__, "Tuer", "zu  ", 0, 3},                                           // trailing blanks ignored
+      {__LINE__, "Lampe", "Abcdefghijklmnopqrst2", 2, 10},  // only the first twenty characters count
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     EXPECT_EQ(stateIndex(list, c.type, c.state), c.index);
-    // "*max" is no real state, so the position look-up never finds it.
-    if (std::string_view(c.state) != "*max") {
-      EXPECT_EQ(statePosition(list, c.type, c.state), c.position);
-    }
+    EXPECT_EQ(statePosition(list, c.type, c.state), c.position);  // "*max" is no real state: never found
   }
-  EXPECT_EQ(statePosition(list, "Dimmer", "*max"), 9);
   EXPECT_EQ(typeOrdinal(list, "Lampe"), 1);
   EXPECT_EQ(typeOrdinal(list, "Dimmer"), 3);
-  EXPECT_EQ(typeOrdinal(list, "Fehlt"), 3);
+  EXPECT_EQ(typeOrdinal(list, "Kipp"), 5);
+  EXPECT_EQ(typeOrdinal(list, "Fehlt"), 5);
   EXPECT_EQ(stateAt(list, "Tuer", 1), "offen");
-  EXPECT_EQ(stateAt(list, "Tuer", 2), "");    // the entry belongs to Dimmer
-  EXPECT_EQ(stateAt(list, "Dimmer", 5), "");  // past the end of the list
+  EXPECT_EQ(stateAt(list, "Tuer", 2), "");  // the entry belongs to Dimmer
+  EXPECT_EQ(stateAt(list, "Kipp", 1), "");  // past the end of the list
   EXPECT_EQ(stateAt(list, "Fehlt", 0), "");
 }
 
-TEST(TypeStates, RunsCountAgainWhenATypeReturns) {
-  const auto list = typeStates({"A:x", "B:x", "A:y", "C:x"});
-  EXPECT_EQ(typeOrdinal(list, "C"), 4);
-  EXPECT_EQ(stateIndex(list, "A", "y"), 1);
-}
-
-TEST(TypeStates, OnlyTheFirstTwentyCharactersOfAStateCount) {
-  const auto list = typeStates({"T:Abcdefghijklmnopqrst1", "T:Abcdefghijklmnopqrst2"});
-  EXPECT_EQ(stateIndex(list, "T", "Abcdefghijklmnopqrst2"), 0);
-  EXPECT_EQ(statePosition(list, "T", "Abcdefghijklmnopqrst9"), 1);
-}
-
-TEST(StateBitmaps, SyncSetsCountAndTypeClass) {
+// A shutter's start value and conversion codes follow its states; set up twice, no stale codes pile up.
+TEST(StateBitmaps, SyncSetsCountTypeClassAndShutterCodes) {
   struct Case {
     int line;
     const char* type;
     std::vector<TypeStateEntry> states;
     int ctZust;
     int objTypO;
+    const char* codes;  // start value and conversion list of a shutter
   };
   const Case cases[] = {
-      {__LINE__, "Lampe", typeStates({"Lampe:aus", "Lampe:an"}), 2, kTypeClassTwoState},
-      {__LINE__, "Dimmer", typeStates({"Dimmer:aus", "Dimmer:halb", "Dimmer:an"}), 3, kTypeClassGeneral},
-      {__LINE__, "Jalousie", typeStates({"Jalousie:oben", "Jalousie:unten"}), 2, kTypeClassShutter},
-      {__LINE__, "jalousie", typeStates({"jalousie:oben", "jalousie:unten"}), 2, kTypeClassTwoState},
-      {__LINE__, "Tuer", typeStates({"Tuer:zu", "Tuer:offen"}), 2, kTypeClassDoor},
+      {__LINE__, "Lampe", typeStates({"Lampe:aus", "Lampe:an"}), 2, kTypeClassTwoState, ""},
+      {__LINE__, "Dimmer", typeStates({"Dimmer:aus", "Dimmer:halb", "Dimmer:an"}), 3, kTypeClassGeneral, ""},
+      {__LINE__, "Jalousie", typeStates({"Jalousie:oben", "Jalousie:unten"}), 2, kTypeClassShutter, "oben 253 252"},
+      {__LINE__, "jalousie", typeStates({"jalousie:oben", "jalousie:unten"}), 2, kTypeClassTwoState, ""},
+      {__LINE__, "Rolllade", typeStates({"Rolllade:oben", "Rolllade:halb", "Rolllade:unten"}), 3, kTypeClassShutter,
+       "oben 253 4 252"},
+      {__LINE__, "Tuer", typeStates({"Tuer:zu", "Tuer:offen"}), 2, kTypeClassDoor, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -144,6 +118,11 @@ TEST(StateBitmaps, SyncSetsCountAndTypeClass) {
     syncStateBitmaps(object, c.states, c.type);
     EXPECT_EQ(object.CtZust, c.ctZust);
     EXPECT_EQ(object.ObjTypO, c.objTypO);
+    setUpShutterCodes(object);
+    setUpShutterCodes(object);
+    std::string codes = object.ExtTrans ? object.StartVal : "";
+    for (const auto& code : object.ExtTransList) codes += " " + code;
+    EXPECT_EQ(codes, c.codes);
   }
 }
 
@@ -165,25 +144,6 @@ TEST(StateBitmaps, ResyncKeepsOwnBitmapsOfRemainingStatesAndCopiesStandardOnes) 
 
   keepOwnBitmaps(object);
   EXPECT_EQ(test::stateBitmapText(object.stateBitmaps), "AN=/home/x/MEIN.BMP/0/1");
-}
-
-TEST(StateBitmaps, ShutterCodesFollowTheStates) {
-  TPSObj object = createObject("Rollo");
-  object.Typ = "Rolllade";
-  const auto states = typeStates({"Rolllade:oben", "Rolllade:halb", "Rolllade:unten"});
-  syncStateBitmaps(object, states, "Rolllade");
-  setUpShutterCodes(object);
-  setUpShutterCodes(object);  // twice: no stale codes pile up
-  EXPECT_EQ(object.StartVal, "oben");
-  EXPECT_TRUE(object.ExtTrans);
-  EXPECT_EQ(object.ExtTransList, (std::vector<std::string>{"253", "4", "252"}));
-
-  TPSObj lamp = createObject("L");
-  lamp.Typ = "Lampe";
-  syncStateBitmaps(lamp, typeStates({"Lampe:aus", "Lampe:an"}), "Lampe");
-  setUpShutterCodes(lamp);
-  EXPECT_FALSE(lamp.ExtTrans);
-  EXPECT_TRUE(lamp.ExtTransList.empty());
 }
 
 // The kind of each type is seen in the object editor's type choice, one row per kind.
@@ -213,36 +173,55 @@ TPSContr station(const char* name, const char* kind, std::uint8_t address,
   return s;
 }
 
+// What the assignment left in the object, as one line.
+std::string hardwareText(const TPSObj& o) {
+  const HardwareWork& h = o.hardware;
+  return "code " + std::to_string(h.deviceCode) + " ch " + std::to_string(h.sendChannel) + "/" +
+         std::to_string(h.receiveChannel) + " further " + std::to_string(h.furtherCount) + " mode " +
+         std::to_string(h.channelMode) + " snd " + std::to_string(o.Snd.LineNo) + "/" + std::to_string(o.Snd.AdrA) +
+         "/" + std::to_string(o.Snd.Adr[0]) + " rcv " + std::to_string(o.Rcv.LineNo) + "/" +
+         std::to_string(o.Rcv.AdrA) + "/" + std::to_string(o.Rcv.Adr[0]) + " ext " + std::to_string(o.Extern) +
+         (h.timeoutFlag ? " timeout" : "");
+}
+
 TEST(HardwareAssignment, DeviceCodesChannelsAndHeaders) {
   struct Case {
     int line;
     const char* kind;
-    bool send;
-    int deviceCode;
-    int channel;
-    int furtherCount = 0;  // only the 40612x receive side takes the slot's CFkt
+    const char* send;
+    const char* receive;
+    int deviceCount;
+    std::string assigned;
   };
   const Case cases[] = {
-      {__LINE__, "MXB2", true, 1, 5},         {__LINE__, "MXB2", false, 2, 5},
-      {__LINE__, "DSP32", true, 6, 0},        {__LINE__, "MFB1", false, 7, 0},
-      {__LINE__, "40612x", false, 26, 5, 41}, {__LINE__, "HMS100 T", false, 552, 0},
-      {__LINE__, "Unbekannt", true, 0, 0},    {__LINE__, "MFB1", true, 0, 0},  // unknown; a receive-only model sending
+      {__LINE__, "MXB2", "Dev", "", 2, "code 1 ch 5/0 further 0 mode 1 snd 3/2/9 rcv 0/0/0 ext 1"},
+      {__LINE__, "MXB2", "", "Dev", 2, "code 2 ch 0/5 further 0 mode 1 snd 0/0/0 rcv 3/2/9 ext 1"},
+      {__LINE__, "DSP32", "Dev", "", 2, "code 6 ch 0/0 further 0 mode 1 snd 3/2/9 rcv 0/0/0 ext 1"},
+      {__LINE__, "MFB1", "", "Dev", 2, "code 7 ch 0/0 further 0 mode 1 snd 0/0/0 rcv 3/2/9 ext 1"},
+      // Only the 40612x receive side takes the slot's CFkt as its further count.
+      {__LINE__, "40612x", "", "Dev", 2, "code 26 ch 0/5 further 41 mode 1 snd 0/0/0 rcv 3/2/9 ext 1"},
+      {__LINE__, "HMS100 T", "", "Dev", 2, "code 552 ch 0/0 further 0 mode 1 snd 0/0/0 rcv 3/2/9 ext 1"},
+      // An unknown model, and a receive-only model asked to send: the header but no device.
+      {__LINE__, "Unbekannt", "Dev", "", 2, "code 0 ch 0/0 further 0 mode 1 snd 3/2/9 rcv 0/0/0 ext 0"},
+      {__LINE__, "MFB1", "Dev", "", 2, "code 0 ch 0/0 further 0 mode 1 snd 3/2/9 rcv 0/0/0 ext 0"},
+      // Slots beyond the station's device count, and names in another case, do not match.
+      {__LINE__, "MXB2", "Dev", "", 1, "code 0 ch 0/0 further 0 mode 0 snd 0/0/0 rcv 0/0/0 ext 0"},
+      {__LINE__, "MXB2", "dev", "", 2, "code 0 ch 0/0 further 0 mode 0 snd 0/0/0 rcv 0/0/0 ext 0"},
+      // Without devices the headers are cleared but the flags keep their values.
+      {__LINE__, "MXB2", "", "", 2, "code 0 ch 0/0 further 0 mode 0 snd 0/0/0 rcv 0/0/0 ext 1 timeout"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     TPSObj object = createObject("O");
-    (c.send ? object.SndDev : object.RcvDev) = "Dev";
-    const std::vector<TPSContr> stations = {station("S", c.kind, 9, {{"Other", 1}, {"Dev", 5}})};
+    object.SndDev = c.send;
+    object.RcvDev = c.receive;
+    object.Extern = 1;
+    object.hardware.timeoutFlag = true;
+    object.Snd.LineNo = 5;
+    std::vector<TPSContr> stations = {station("S", c.kind, 9, {{"Other", 1}, {"Dev", 5}})};
+    stations[0].CPDevAnz = c.deviceCount;
     assignHardware(object, stations);
-    EXPECT_EQ(object.hardware.deviceCode, c.deviceCode);
-    EXPECT_EQ(c.send ? object.hardware.sendChannel : object.hardware.receiveChannel, c.channel);
-    EXPECT_EQ(object.hardware.furtherCount, c.furtherCount);
-    const ObjectAddress& header = c.send ? object.Snd : object.Rcv;
-    EXPECT_EQ(header.LineNo, 3);
-    EXPECT_EQ(header.AdrA, 2);
-    EXPECT_EQ(header.Adr[0], 9);
-    EXPECT_EQ(object.Extern, c.deviceCode != 0 ? 1 : 0);
-    EXPECT_EQ(object.hardware.channelMode, 1);
+    EXPECT_EQ(hardwareText(object), c.assigned);
   }
 }
 
@@ -254,39 +233,7 @@ TEST(HardwareAssignment, LaterMatchesOverwriteAndReceiveFollowsSend) {
   stations[1].CMPKind = "Daten";
   assignHardware(object, stations);
   // Station B matched last; its receive side (26 with the further count) was applied after its send side.
-  EXPECT_EQ(object.hardware.deviceCode, 26);
-  EXPECT_EQ(object.Snd.Adr[0], 4);
-  EXPECT_EQ(object.Rcv.Adr[0], 4);
-  EXPECT_EQ(object.hardware.sendChannel, 6);
-  EXPECT_EQ(object.hardware.receiveChannel, 6);
-  EXPECT_EQ(object.hardware.furtherCount, 40);
-  EXPECT_EQ(object.hardware.channelMode, 0);
-}
-
-TEST(HardwareAssignment, SlotsBeyondTheDeviceCountAndOtherCaseDoNotMatch) {
-  TPSObj object = createObject("O");
-  object.SndDev = "Dev";
-  std::vector<TPSContr> stations = {station("A", "MXB2", 1, {{"x", 0}, {"Dev", 2}})};
-  stations[0].CPDevAnz = 1;
-  assignHardware(object, stations);
-  EXPECT_EQ(object.hardware.deviceCode, 0);
-  EXPECT_EQ(object.Extern, 0);
-
-  stations[0].CPDevAnz = 2;
-  object.SndDev = "dev";
-  assignHardware(object, stations);
-  EXPECT_EQ(object.hardware.deviceCode, 0);
-}
-
-TEST(HardwareAssignment, WithoutDevicesTheFlagsKeepTheirValues) {
-  TPSObj object = createObject("O");
-  object.Extern = 1;
-  object.hardware.timeoutFlag = true;
-  object.Snd.LineNo = 5;
-  assignHardware(object, {});
-  EXPECT_EQ(object.Extern, 1);
-  EXPECT_TRUE(object.hardware.timeoutFlag);
-  EXPECT_EQ(object.Snd.LineNo, 0);
+  EXPECT_EQ(hardwareText(object), "code 26 ch 6/6 further 40 mode 0 snd 3/2/4 rcv 3/2/4 ext 1");
 }
 
 TEST(ProjectLists, TypesStaySortedAndTypesAndViewsUniqueIgnoringCase) {
@@ -301,12 +248,6 @@ TEST(ProjectLists, TypesStaySortedAndTypesAndViewsUniqueIgnoringCase) {
   EXPECT_EQ(project.typeNames, (std::vector<std::string>{"Lampe", "lampe", "Rolllade", "Tuer"}));
   EXPECT_TRUE(addView(project, "Erdgeschoss"));
   EXPECT_FALSE(addView(project, "ERDGESCHOSS"));
-}
-
-TEST(ProjectLists, SplitAndNameKeepTheirLimits) {
-  // The readers split every entry; only the length limits are seen nowhere else.
-  EXPECT_EQ(split("x;" + std::string(300, 'r'), ';').right.size(), 255u);
-  EXPECT_EQ(createObject(std::string(70, 'N')).Name.size(), 64u);
 }
 
 TEST(BitmapSearch, BitmapDirectoryThenBesideTheProjectThenItsBmpFolder) {

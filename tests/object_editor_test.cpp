@@ -169,30 +169,21 @@ TEST(ObjectEditorId, ChecksOnLeavingTheField) {
   EXPECT_EQ(p.objects[0].ObjIDNr, 0);
 }
 
-TEST(ObjectEditorType, ChoosingAShutterTypeSetsUpItsCodes) {
-  Project p = sampleProject();
-  test::FakeUserInterface ui;
-  ObjectEditor editor(p, 0, "");
-  editor.chooseType("Jalousie");
-  EXPECT_EQ(editor.stateNames(), (std::vector<std::string>{"oben", "halb", "unten"}));
-  EXPECT_TRUE(editor.conversionGridVisible());
-  ASSERT_TRUE(editor.accept(ui));
-  const TPSObj& o = p.objects[0];
-  EXPECT_EQ(o.ExtTransList, (std::vector<std::string>{"253", "4", "252"}));
-  EXPECT_EQ(o.HdwTyp, 1);
-}
-
-TEST(ObjectEditorType, KindAndPanelsFollowTheChoice) {
+TEST(ObjectEditorType, KindPanelsAndStatesFollowTheChoice) {
   struct Case {
     int line;
     const char* type;
     char kind;
-    bool number, text, states;
+    bool number, text;
+    const char* states;  // the states panel shows them; a shutter also its conversion codes
   };
   const Case cases[] = {
-      {__LINE__, "Zahl", 'Z', true, false, false},   {__LINE__, "Zeichen", 'S', false, true, false},
-      {__LINE__, "Knopf", 'B', false, false, false}, {__LINE__, "(Undefiniert)", ' ', false, false, false},
-      {__LINE__, "Lampe", 'U', false, false, true},
+      {__LINE__, "Zahl", 'Z', true, false, ""},
+      {__LINE__, "Zeichen", 'S', false, true, ""},
+      {__LINE__, "Knopf", 'B', false, false, ""},
+      {__LINE__, "(Undefiniert)", ' ', false, false, ""},
+      {__LINE__, "Lampe", 'U', false, false, "Aus An"},
+      {__LINE__, "Jalousie", 'U', false, false, "oben halb unten codes 253 4 252"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -202,7 +193,16 @@ TEST(ObjectEditorType, KindAndPanelsFollowTheChoice) {
     EXPECT_EQ(editor.fields().kind, c.kind);
     EXPECT_EQ(editor.numberPanelVisible(), c.number);
     EXPECT_EQ(editor.textPanelVisible(), c.text);
-    EXPECT_EQ(editor.statesPanelVisible(), c.states);
+    EXPECT_EQ(editor.statesPanelVisible(), *c.states != '\0');
+    test::FakeUserInterface ui;
+    ASSERT_TRUE(editor.accept(ui));
+    std::string states;
+    for (const auto& s : editor.stateNames()) states += (states.empty() ? "" : " ") + s;
+    if (editor.conversionGridVisible()) {
+      states += " codes";
+      for (const auto& code : p.objects[0].ExtTransList) states += " " + code;
+    }
+    EXPECT_EQ(states, c.states);
   }
 }
 
@@ -278,7 +278,7 @@ TEST(ObjectEditorCancel, StoresNothingAndKeepsOnlyOwnBitmaps) {
   EXPECT_EQ(test::stateBitmapText(o.stateBitmaps), "An=mein.bmp/1/1");
 }
 
-TEST(ObjectEditorAids, VisibilityRules) {
+TEST(ObjectEditorAids, VisibilityRulesAndTheActionMenuWarning) {
   Project p = sampleProject();
   ObjectEditor editor(p, 0, "");
   struct Output {
@@ -309,12 +309,8 @@ TEST(ObjectEditorAids, VisibilityRules) {
     EXPECT_EQ(editor.fields().receiveDevice.empty(), !c.receive);  // a hidden choice is emptied
     EXPECT_EQ(editor.fields().sendDevice.empty(), !c.send);
   }
-}
-
-TEST(ObjectEditorAids, ActionMenuWarnsOnlyWithSpeechText) {
-  Project p = sampleProject();
+  // Leaving the action menu warns only when there is a speech text to lose.
   test::FakeUserInterface ui;
-  ObjectEditor editor(p, 0, "");
   editor.setInActionMenu(ui, false);
   EXPECT_TRUE(ui.messages.empty());
   editor.fields().voiceControl = "Licht Flur";
@@ -425,28 +421,15 @@ TEST(ObjectEditorLists, InsertListsAndChoices) {
   EXPECT_EQ(editor.objectVariableList(), (std::vector<std::string>{"Flur", "Mein", "Bad", "Bad.Zaehler"}));
   EXPECT_EQ(editor.typeChoices(),
             (std::vector<std::string>{"Jalousie", "Lampe", "Zahl", "Zeichen", "Knopf", "(Undefiniert)"}));
-}
 
-TEST(ObjectEditorLists, UntypedObjectShowsTheListsEntryAndKeepsItsStoredType) {
-  struct Case {
-    int line;
-    const char* stored;
-    const char* shown;
-  };
-  for (const Case c : {Case{__LINE__, "Undefiniert", "(Undefiniert)"}, Case{__LINE__, "(Undefiniert)", "(Undefiniert)"},
-                       Case{__LINE__, "Lampe", "Lampe"}}) {
-    SCOPED_TRACE(c.line);
-    Project p = sampleProject();
-    p.objects[0].Typ = c.stored;
-    p.objects[0].OKind = objectKindForType(c.stored);
-    ObjectEditor editor(p, 0, "");
-    EXPECT_EQ(editor.fields().type, c.shown);
-    const auto choices = editor.typeChoices();
-    EXPECT_EQ(std::count(choices.begin(), choices.end(), c.shown), 1);
-    test::FakeUserInterface ui;
-    ASSERT_TRUE(editor.accept(ui));
-    EXPECT_EQ(p.objects[0].Typ, c.stored);
-  }
+  // An untyped object, stored as the compiler names it, shows the list's entry and keeps its stored type.
+  p.objects[0].Typ = "Undefiniert";
+  p.objects[0].OKind = objectKindForType("Undefiniert");
+  ObjectEditor untyped(p, 0, "");
+  EXPECT_EQ(untyped.fields().type, "(Undefiniert)");
+  test::FakeUserInterface ui;
+  ASSERT_TRUE(untyped.accept(ui));
+  EXPECT_EQ(p.objects[0].Typ, "Undefiniert");
 }
 
 TEST(NewObject, CreatesPlacesAndSetsUpTheType) {

@@ -50,35 +50,30 @@ TEST(ProjectFileWriter, EmptyProjectHasEverySectionButTheStations) {
             crlf({"@Init", " BackColor=-1", "@Typs", "@TypState", "@ConstList", "@GrpList", "@E"}));
 }
 
-TEST(ProjectFileWriter, WindowStateWinsOverPositionAndWidthZeroWritesNoPosition) {
-  Project p;
-  p.ExeWinStat = 2;
-  p.ExeWinPos = {1, 2, 3, 4};
-  EXPECT_NE(projectFileText(p).find(" ExeWinStat=2\r\n@Typs"), std::string::npos);
-  EXPECT_EQ(projectFileText(p).find("ExeWinPos"), std::string::npos);
-  p.ExeWinStat = 0;
-  p.ExeWinPos = {1, 2, 0, 4};
-  EXPECT_EQ(projectFileText(p).find("ExeWin"), std::string::npos);
-}
-
-TEST(ProjectFileWriter, NumberGroupsHoldFiveCharactersEach) {
+TEST(ProjectFileWriter, WindowStateOrPositionInNumberGroupsOfFiveCharacters) {
   struct Case {
     int line;
+    std::uint8_t state;
     WindowPosition pos;
-    std::string written;
+    std::string written;  // the end of the @Init section
   };
   const Case cases[] = {
-      {__LINE__, {80, 0, 600, 400}, "00080000000060000400"},
-      {__LINE__, {-8, -80, 1, 99999}, "000-800-800000199999"},
-      {__LINE__, {-1234, 12345, 1, 1}, "-12341234500001" "00001"},
+      {__LINE__, 0, {80, 0, 600, 400}, " ExeWinPos=00080000000060000400\r\n"},
+      {__LINE__, 0, {-8, -80, 1, 99999}, " ExeWinPos=000-800-800000199999\r\n"},
+      {__LINE__, 0, {-1234, 12345, 1, 1}, " ExeWinPos=-12341234500001" "00001\r\n"},
       // Beyond five characters a number is held at the edge instead of shifting its neighbours.
-      {__LINE__, {123456, -10000, 7, 8}, "99999-99990000700008"},
+      {__LINE__, 0, {123456, -10000, 7, 8}, " ExeWinPos=99999-99990000700008\r\n"},
+      {__LINE__, 2, {1, 2, 3, 4}, " ExeWinStat=2\r\n"},  // the window state wins over the position
+      {__LINE__, 0, {1, 2, 0, 4}, ""},                     // width 0: no position
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     Project p;
+    p.ExeWinStat = c.state;
     p.ExeWinPos = c.pos;
-    EXPECT_NE(projectFileText(p).find(" ExeWinPos=" + c.written + "\r\n"), std::string::npos);
+    const std::string text = projectFileText(p);
+    const std::size_t from = text.find("BackColor=-1\r\n") + 14;
+    EXPECT_EQ(text.substr(from, text.find("@Typs") - from), c.written);
   }
 }
 
@@ -477,24 +472,6 @@ TEST(ProjectFile, MissingFileIsReportedUnlessItIsTheDefinitionsFile) {
   }
 }
 
-TEST(ProjectFile, NameNotFoundAsGivenIsLookedUpInTheProjectDirectory) {
-  TempDir dir;
-  writeFile(dir.file("Haus.SPG"), "@Typs\r\n Lampe;1\r\n");
-  for (const std::string& projectDir : {dir.path().string(), dir.path().string() + "/"}) {
-    SCOPED_TRACE(projectDir);
-    FakeUserInterface ui;
-    Project p;
-    EXPECT_EQ(readProject(p, "Haus.SPG", projectDir, ui), ReadStatus::Complete);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(p.typeNames, (std::vector<std::string>{"Lampe"}));
-  }
-  // A name that exists as given is read from there, whatever the project directory.
-  FakeUserInterface ui;
-  Project p;
-  EXPECT_EQ(readProject(p, dir.file("Haus.SPG"), "/no/such/dir", ui), ReadStatus::Complete);
-  EXPECT_EQ(p.types.size(), 1u);
-}
-
 TEST(ProjectFile, StoppedLoadTellsTheUserWhereAndKeepsWhatWasRead) {
   TempDir dir;
   writeFile(dir.file("Haus.SPG"), "@Object=A\r\n ObjIDNr=1\r\n@C\r\n@Object=B\r\n ObjIDNr=zwei\r\n@Object=C\r\n");
@@ -583,27 +560,6 @@ TEST(ProjectFile, FailedOrRefusedSaveReportsAndKeepsTheProjectModified) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
-// Invariants that any read must leave, whatever it was given.
-void expectSaneModel(const Project& p) {
-  for (std::size_t i = 0; i < p.objects.size(); ++i) {
-    const TPSObj& o = p.objects[i];
-    ASSERT_LE(o.Name.size(), kShortText64);
-    ASSERT_LE(o.OName.size(), kShortText64);
-    ASSERT_LE(o.Group.size(), kShortText32);
-    ASSERT_LE(o.SndDev.size(), kShortText32);
-    ASSERT_EQ(findObject(p, o.Name), static_cast<int>(i));  // names unique ignoring case
-    for (const auto& l : o.program) ASSERT_TRUE(!l.empty() && l[0] == '-' && l.size() <= 256);
-  }
-  for (std::size_t i = 0; i < p.stations.size(); ++i) {
-    ASSERT_EQ(findStation(p, p.stations[i].CName), static_cast<int>(i));
-    for (const auto& d : p.stations[i].slots) ASSERT_LE(d.CNam.size(), kShortText32);
-  }
-  for (std::size_t i = 0; i < p.views.size(); ++i) ASSERT_EQ(findView(p, p.views[i].name), static_cast<int>(i));
-  for (std::size_t i = 1; i < p.types.size(); ++i) ASSERT_LT(compareNoCase(p.types[i - 1], p.types[i]), 0);
-  ASSERT_EQ(p.typeNames.size(), p.types.size());
-  for (const auto& c : p.constants) ASSERT_LE(c.size(), 255u);
-}
-
 // Random lines from the format's own vocabulary, so that the fuzzing reaches every section.
 std::string randomProjectText(std::mt19937& rng) {
   static const char* const kHeaders[] = {"@Init", "@Typs", "@TypState", "@InitList", "@ConstList", "@Controller",
@@ -638,45 +594,34 @@ std::string randomProjectText(std::mt19937& rng) {
   return text;
 }
 
+// Damaged stored files and random lines of the format: whatever the reader keeps, under a
+// budget the input often outgrows, the writer writes so that it reads back completely under the
+// same budget, and after one round trip the text no longer changes.
 TEST(ProjectFileReader, ArbitraryBytesNeverBreakTheReader) {
   std::mt19937 rng(20240611);
   const std::string valid = storedFile("full_project.SPG");
   std::uniform_int_distribution<int> percent(0, 99);
-  for (int round = 0; round < 3000; ++round) {
-    std::string bytes;
-    switch (round % 3) {
-      case 0: {  // noise
-        bytes.resize(static_cast<std::size_t>(rng() % 3000));
-        for (char& c : bytes) c = static_cast<char>(rng());
-        break;
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes = valid;
+    if (round % 2) {
+      for (int i = 0; i < 20; ++i) {
+        const std::size_t at = rng() % bytes.size();
+        if (percent(rng) < 50) bytes[at] = static_cast<char>(rng());
+        else bytes.erase(at, rng() % 40);
       }
-      case 1:  // a valid file with damaged bytes
-        bytes = valid;
-        for (int i = 0; i < 20; ++i) {
-          const std::size_t at = rng() % bytes.size();
-          if (percent(rng) < 50) bytes[at] = static_cast<char>(rng());
-          else bytes.erase(at, rng() % 40);
-        }
-        break;
-      default:
-        bytes = randomProjectText(rng);
+    } else {
+      bytes = randomProjectText(rng);
     }
     SCOPED_TRACE(round);
-    // Every other round under a budget that the input often outgrows.
-    const std::size_t budget = round % 2 ? projectfile::kMaxProjectCost : 1500 + rng() % 6000;
+    const std::size_t budget = round % 4 < 2 ? projectfile::kMaxProjectCost : 1500 + rng() % 6000;
     Project p;
     const projectfile::ReadOutcome outcome = projectfile::readProjectBytes(p, bytes, budget);
     ASSERT_TRUE(outcome.status == ReadStatus::Complete || outcome.status == ReadStatus::Stopped);
-    expectSaneModel(p);
     ASSERT_LE(projectfile::projectCost(p), budget);
-
-    // Whatever was read is written so that it reads back completely, under the same budget,
-    // and after one round trip the text no longer changes.
     const std::string written = projectFileText(p);
     ASSERT_LE(written.size(), budget);
     Project again;
     ASSERT_EQ(projectfile::readProjectBytes(again, written, budget).status, ReadStatus::Complete);
-    expectSaneModel(again);
     ASSERT_EQ(again.objects.size(), p.objects.size());
     const std::string second = projectFileText(again);
     Project third;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 
 #include "app/settings_page_commands.h"
 #include "app/sun_settings_form.h"
@@ -83,7 +84,7 @@ TEST(SettingsPageCommands, BrowsedPaths) {
   }
 }
 
-TEST(SettingsPageCommands, ConstantsBoxLines) {
+TEST(SettingsPageCommands, ConstantsBoxLinesAndLeavingTheBox) {
   using Lines = std::vector<std::string>;
   const struct {
     int line;
@@ -101,9 +102,7 @@ TEST(SettingsPageCommands, ConstantsBoxLines) {
     EXPECT_EQ(constantsFromText(r.text), r.lines);
   }
   EXPECT_EQ(constantsText({"A=1", "", "B=2"}), "A=1\n\nB=2");
-}
-
-TEST(SettingsPageCommands, LeavingTheConstantsBoxMarksTheProjectWhenChanged) {
+  // Leaving the box marks the project only when the lines changed.
   Project p;
   p.constants = {"MAX=10"};
   EXPECT_FALSE(leaveConstantsBox(p, {"MAX=10"}));
@@ -200,6 +199,16 @@ TEST(SunSettingsForm, ReadDecimal) {
   }
 }
 
+// The sun-time settings as one line: place, region, corrections, the four limits, and whether
+// the settings file needs writing back.
+std::string sunText(const Settings& s) {
+  std::ostringstream out;
+  out << s.GEOLANG << " " << s.GEOBREIT << " plz " << s.PLZ << " corr " << s.SUNRISEK << " " << s.SUNSETK << " limits "
+      << s.SUNRISEZ1 << "|" << s.SUNRISEZ2 << "|" << s.SUNSETZ1 << "|" << s.SUNSETZ2
+      << (s.settingsChanged ? " changed" : "");
+  return out.str();
+}
+
 TEST(SunSettingsForm, OkStoresTheFieldsAndChoosesOwnCoordinates) {
   Settings s;
   s.PLZ = 37;
@@ -209,8 +218,7 @@ TEST(SunSettingsForm, OkStoresTheFieldsAndChoosesOwnCoordinates) {
 
   // Nothing changed: the region stays and nothing needs writing back.
   EXPECT_EQ(applySunSettingsForm(s, form), std::nullopt);
-  EXPECT_EQ(s.PLZ, 37);
-  EXPECT_FALSE(s.settingsChanged);
+  EXPECT_EQ(sunText(s), "10.5 51.5 plz 37 corr 0 0 limits |||");
 
   form.longitude = "8,25";
   form.sunriseCorrection = 120;  // beyond the field's range
@@ -219,12 +227,8 @@ TEST(SunSettingsForm, OkStoresTheFieldsAndChoosesOwnCoordinates) {
   form.sunriseLatest = "  :  :  ";
   form.sunsetLatest = "::";
   EXPECT_EQ(applySunSettingsForm(s, form), std::nullopt);
-  EXPECT_DOUBLE_EQ(s.GEOLANG, 8.25);
-  EXPECT_DOUBLE_EQ(s.GEOBREIT, 51.5);
-  EXPECT_EQ(s.PLZ, 0);  // "Benutzerdefiniert"
-  EXPECT_EQ(std::to_string(s.SUNRISEK) + " " + std::to_string(s.SUNSETK), "90 -15");
-  EXPECT_EQ(s.SUNRISEZ1 + "|" + s.SUNRISEZ2 + "|" + s.SUNSETZ2, "06:00:00||");
-  EXPECT_TRUE(s.settingsChanged);
+  // Own coordinates choose the region "Benutzerdefiniert".
+  EXPECT_EQ(sunText(s), "8.25 51.5 plz 0 corr 90 -15 limits 06:00:00||| changed");
 
   // A change of the limits alone keeps the region.
   Settings t;
@@ -232,9 +236,7 @@ TEST(SunSettingsForm, OkStoresTheFieldsAndChoosesOwnCoordinates) {
   SunSettingsForm limits = sunSettingsForm(t);
   limits.sunsetLatest = "22:00:00";
   EXPECT_EQ(applySunSettingsForm(t, limits), std::nullopt);
-  EXPECT_EQ(t.PLZ, 37);
-  EXPECT_EQ(t.SUNSETZ2, "22:00:00");
-  EXPECT_TRUE(t.settingsChanged);
+  EXPECT_EQ(sunText(t), "10.5 51.5 plz 37 corr 0 0 limits |||22:00:00 changed");
 }
 
 TEST(SunSettingsForm, BadFieldsStoreNothing) {
@@ -253,16 +255,13 @@ TEST(SunSettingsForm, BadFieldsStoreNothing) {
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
     Settings s;
-    const Settings before = s;
     SunSettingsForm form = sunSettingsForm(s);
     form.sunsetCorrection = 30;  // a good change that must not be stored either
     r.change(form);
     const std::optional<std::string> error = applySunSettingsForm(s, form);
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(toUtf8(*error).rfind(r.message, 0), 0u) << toUtf8(*error);
-    EXPECT_EQ(s.SUNSETK, before.SUNSETK);
-    EXPECT_DOUBLE_EQ(s.GEOBREIT, before.GEOBREIT);
-    EXPECT_FALSE(s.settingsChanged);
+    EXPECT_EQ(sunText(s), sunText(Settings{}));
   }
 }
 

@@ -23,7 +23,6 @@ TEST(UnitCli, CommandsAgainstTheBuiltInSimulator) {
   } kRows[] = {
       {__LINE__, "unit identify --port SIM", 0, "CU-A2-3.20 (124) version 3.50 at SIM\n"},
       {__LINE__, "unit restart --simulator", 0, "Neustart ausgeführt\n"},
-      {__LINE__, "unit end --port sim", 0, "Programm beenden ausgeführt\n"},
       {__LINE__, "unit identify --port /nonexistent/tty", 1,
        "Keine Steuereinheit gefunden an Port /nonexistent/tty\n"
        "/nonexistent/tty: open /nonexistent/tty: No such file or directory\n"},
@@ -45,14 +44,6 @@ TEST(UnitCli, CommandsAgainstTheBuiltInSimulator) {
       EXPECT_EQ(std::count(got.output.begin(), got.output.end(), '\n'), 1) << got.output;
     }
   }
-}
-
-TEST(UnitCli, LogOptionWritesTheLineLogInTheWorkingDirectory) {
-  TempDir dir;
-  const test::CliRun got = cli("unit save --port SIM --log", dir.path().string());
-  ASSERT_EQ(got.status, 0) << got.output;
-  const std::string log = readFile(dir.file("RS232LOG.TXT"));
-  EXPECT_NE(log.find(": Ausgabe ->  81 06 C9 22 02 01 1F 00\r\n"), std::string::npos) << log;
 }
 
 // The clock correction of the settings file is whatever the file says; one that no int holds
