@@ -168,6 +168,7 @@ TEST(DeleteObjectCommand, RefusalNamesTheFirstReferrerAndCountsTheOthers) {
     EXPECT_EQ(ui.messageTexts(),
               std::vector<std::string>{free ? "Soll das Objekt wirklich gelöscht werden?" : row.message});
     EXPECT_EQ(ui.messages[0].kind, free ? MessageKind::Warning : MessageKind::Error);
+    EXPECT_EQ(ui.messages[0].defaultAnswer, free ? std::optional(MessageAnswer::No) : std::nullopt);
   }
 }
 

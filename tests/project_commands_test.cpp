@@ -107,6 +107,7 @@ TEST_F(ProjectCommands, NewAsksTheNameAndReadsTheDefaultsFromTheProjectDirectory
   ASSERT_TRUE(newProject(workspace, ui));
   EXPECT_EQ(ui.messageTexts(),
             (std::vector<std::string>{"Die aktuelle Definition wird gelöscht !\rIst das richtig ?"}));
+  EXPECT_EQ(ui.messages.at(0).defaultAnswer, MessageAnswer::No);
   EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Projektname:"}));
   EXPECT_EQ(summary(workspace), "Vorgabe | " + inProjects("Haus.SPG") + " | Haus");
   EXPECT_EQ(workspace.app.selectedView, 0);
@@ -138,6 +139,7 @@ TEST_F(ProjectCommands, OpenReplacesTheProjectAndClearsTheModifiedFlag) {
   EXPECT_EQ(ui.messageTexts(),
             (std::vector<std::string>{"Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden noch "
                                       "nicht gespeichert.\rIst das richtig ?"}));
+  EXPECT_EQ(ui.messages.at(0).defaultAnswer, MessageAnswer::No);
   ASSERT_EQ(ui.dialogs.size(), 1u);
   EXPECT_EQ(ui.dialogs[0].filter, "Steuerungsprogramm (*.SPG *.spg);;Initialisierungsdatei (*.SPI *.spi)");
   EXPECT_EQ(ui.dialogs[0].directory, projectDir() + "/");
@@ -178,6 +180,7 @@ TEST_F(ProjectCommands, SaveAsRefusesToOverwriteWhenTheUserSaysNo) {
   EXPECT_FALSE(saveProjectAs(workspace, ui));
   EXPECT_EQ(ui.messageTexts(),
             (std::vector<std::string>{"Dieses Projekt existiert schon !\rSoll es überschrieben werden ?"}));
+  EXPECT_EQ(ui.messages.at(0).defaultAnswer, MessageAnswer::No);
   EXPECT_EQ(readFile(existing), "alter Inhalt");
   EXPECT_EQ(summary(workspace), "Alt | /woanders/ALT.SPG |  | modified");
   // The dialog proposes the current name inside the project directory.

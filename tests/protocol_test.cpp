@@ -295,23 +295,32 @@ TEST(Protocol, CheckUnitMessages) {
 TEST(Protocol, FindUnitSearchesThePortsAndPrefersTheHandshakePort) {
   const struct {
     int line;
-    int simPort;
+    const char* at;  // where the unit answers
     int code;
     int preferred;
+    bool simulator;  // the built-in unit answers too, on "SIM"
     const char* port;
   } kRows[] = {
-      {__LINE__, 3, 14, 0, "COM3"}, {__LINE__, 2, 12, 0, "COM2"}, {__LINE__, 4, 11, 1, "COM4"},
-      {__LINE__, 2, 15, 2, "COM2"}, {__LINE__, 5, 14, 0, ""},
+      {__LINE__, "COM3", 14, 0, false, "COM3"},
+      {__LINE__, "COM2", 12, 0, false, "COM2"},
+      {__LINE__, "COM4", 11, 1, false, "COM4"},
+      {__LINE__, "COM2", 15, 2, true, "COM2"},  // real hardware wins over the simulator
+      {__LINE__, "COM5", 14, 0, false, ""},
+      {__LINE__, "/dev/ttyUSB0", 12, 0, true, "/dev/ttyUSB0"},
+      {__LINE__, "COM5", 14, 0, true, "SIM"},  // no hardware: the simulator, tried last
   };
+  const std::vector<std::string> laterPorts{"/dev/ttyUSB0", "SIM"};
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
     SerialFixture f;
     sim::UnitConfig config;
     config.replyCode = r.code;
     sim::ControlUnit unit(config);
-    f.devices["COM" + std::to_string(r.simPort)] = &unit;
+    sim::ControlUnit simulator;
+    f.devices[r.at] = &unit;
+    if (r.simulator) f.devices["SIM"] = &simulator;
     const bool found = *r.port != '\0';
-    EXPECT_EQ(f.protocol.FindUnit(r.preferred, 1), found);
+    EXPECT_EQ(f.protocol.FindUnit(r.preferred, 1, laterPorts), found);
     EXPECT_EQ(f.protocol.unit.PortName, r.port);
     if (!found) {
       EXPECT_EQ(f.protocol.unit.TypeCode, 500);

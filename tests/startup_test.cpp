@@ -260,6 +260,9 @@ TEST(StartupClosing, ExitAndCloseAskWhileChangesAreUnsaved) {
       EXPECT_EQ(exitUi.messages[0].kind, MessageKind::Question);
       EXPECT_EQ(closeUi.messages[0].kind, MessageKind::Warning);
       EXPECT_EQ(closeUi.messages[0].buttons, MessageButtons::YesNo);
+      // Enter must not throw the changes away; "Ja" to saving them loses nothing.
+      EXPECT_EQ(closeUi.messages[0].defaultAnswer, MessageAnswer::No);
+      EXPECT_EQ(exitUi.messages[0].defaultAnswer, std::nullopt);
     }
   }
 }

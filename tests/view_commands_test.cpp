@@ -81,6 +81,7 @@ TEST_F(ViewCommands, DeleteAskedEmptiesThePlacementsThatNameTheViewExactlyAndKee
   ASSERT_TRUE(deleteView(workspace, ui));
   EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>(2, "Soll die Ansicht wirklich gelöscht werden?")));
   EXPECT_EQ(ui.messages.at(0).kind, MessageKind::Warning);
+  EXPECT_EQ(ui.messages.at(0).defaultAnswer, MessageAnswer::No);
   EXPECT_EQ(placements(workspace.project), "Lampe:,Keller,erdgeschoss Pumpe:,,");
   EXPECT_EQ(workspace.project.objects[0].plans[0].Left, 10);  // the emptied placement starts afresh
   ASSERT_EQ(workspace.project.views.size(), 1u);

@@ -21,8 +21,7 @@ bool exitCommand(const Project& project, UserInterface& ui, const std::function<
 
 bool closeQuery(const Project& project, UserInterface& ui) {
   if (!project.modified) return true;
-  return ui.showMessage({MessageKind::Warning, unsavedChangesWarning(), MessageButtons::YesNo}) ==
-         MessageAnswer::Yes;
+  return ui.showMessage(destructiveQuestion(unsavedChangesWarning())) == MessageAnswer::Yes;
 }
 
 bool shutDown(Project& project, const Settings& settings, IniFile& ini, UserInterface& ui) {

@@ -169,9 +169,8 @@ bool deleteObject(Project& project, UserInterface& ui, int index) {
     showError(ui, deleteRefusal(project, index, referrers));
     return false;
   }
-  const Message question{MessageKind::Warning, fromUtf8("Soll das Objekt wirklich gelöscht werden?"),
-                         MessageButtons::YesNo, 0};
-  if (ui.showMessage(question) != MessageAnswer::Yes) return false;
+  if (ui.showMessage(destructiveQuestion(fromUtf8("Soll das Objekt wirklich gelöscht werden?"))) != MessageAnswer::Yes)
+    return false;
   project.modified = true;
   project.objects.erase(project.objects.begin() + index);
   return true;

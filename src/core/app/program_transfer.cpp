@@ -121,7 +121,11 @@ bool ProgramTransfer(UnitCommands& unit, Project& project, const CompileOptions&
     return finish(false);
   }
   if (page.StSndTimeCB) ok = unit.SetUnitClock() && ok;
-  return finish(ok);
+  // The status line says that the transfer went through; blank, it would look like the end
+  // of a failed one, whose message box may long be gone.
+  unit.Release(!ok);
+  if (ok) unit.status(fromUtf8("Übertragung abgeschlossen"));
+  return ok;
 }
 
 }  // namespace kelvaro

@@ -58,7 +58,7 @@ void projectReplaced(Workspace& workspace) {
 }
 
 bool agreeToDrop(UserInterface& ui, std::string_view utf8Question) {
-  return ui.showMessage({MessageKind::Warning, fromUtf8(utf8Question), MessageButtons::YesNo}) == MessageAnswer::Yes;
+  return ui.showMessage(destructiveQuestion(fromUtf8(utf8Question))) == MessageAnswer::Yes;
 }
 
 // A name typed without extension gets ".SPG", as the dialog's default extension did.
@@ -168,9 +168,8 @@ bool saveProjectAs(Workspace& workspace, UserInterface& ui, const FileExists& ex
   const std::string file = withProjectExtension(*chosen);
   const std::string target = directoryOf(file).empty() ? pathInDirectory(dir, file) : file;
   if (exists(target) &&
-      ui.showMessage({MessageKind::Warning, "Dieses Projekt existiert schon !\rSoll es " + fromUtf8("überschrieben") +
-                                                " werden ?",
-                      MessageButtons::YesNo}) != MessageAnswer::Yes)
+      ui.showMessage(destructiveQuestion("Dieses Projekt existiert schon !\rSoll es " + fromUtf8("überschrieben") +
+                                         " werden ?")) != MessageAnswer::Yes)
     return false;
   setCurrentFile(workspace, target);
   return writeProject(workspace.project, target, dir, ui).has_value();

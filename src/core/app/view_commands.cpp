@@ -173,8 +173,8 @@ int renamePlacements(Project& project, std::string_view oldName, std::string_vie
 bool deleteView(Workspace& workspace, UserInterface& ui) {
   const int index = viewForCommand(workspace, ui, true);
   if (index < 0) return false;
-  if (ui.showMessage({MessageKind::Warning, fromUtf8("Soll die Ansicht wirklich gelöscht werden?"),
-                      MessageButtons::YesNo}) != MessageAnswer::Yes)
+  if (ui.showMessage(destructiveQuestion(fromUtf8("Soll die Ansicht wirklich gelöscht werden?"))) !=
+      MessageAnswer::Yes)
     return false;
   Project& project = workspace.project;
   emptyPlacementsOf(project, project.views[static_cast<std::size_t>(index)].name);

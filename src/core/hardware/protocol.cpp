@@ -278,7 +278,7 @@ bool Protocol::IdentifyUnit(std::string_view portName, bool keepOpen) {
   return accepted;
 }
 
-bool Protocol::FindUnit(int preferredPort, int selection) {
+bool Protocol::FindUnit(int preferredPort, int selection, std::span<const std::string> laterPorts) {
   // FindUnit: the preferred port, then a hand-shake probe, then every port in turn
   bool found = false;
   if (preferredPort >= 1 && selection >= 1) {
@@ -307,6 +307,8 @@ bool Protocol::FindUnit(int preferredPort, int selection) {
   if (handshakePort == 0) unit.TypeCode = 500;
   for (int n = handshakePort ? handshakePort : 1; n <= 4 && !found && !CancelRequested; ++n)
     found = IdentifyUnit("COM" + std::to_string(n), false);
+  for (std::size_t i = 0; i < laterPorts.size() && !found && !CancelRequested; ++i)
+    found = IdentifyUnit(laterPorts[i], false);
   return found;
 }
 

@@ -79,7 +79,8 @@ class Protocol {
   int ReceiveFrame(int lineHandle, ReceivedFrame& frame);
 
   bool IdentifyUnit(std::string_view portName, bool keepOpen);
-  bool FindUnit(int preferredPort, int selection);
+  // Searches the preferred port, then COM1 ... COM4, then laterPorts in their order.
+  bool FindUnit(int preferredPort, int selection, std::span<const std::string> laterPorts = {});
   // portText is the port field, selectedType the text of the type choice.
   bool CheckUnit(int mode, std::string_view portText, std::string_view selectedType);
 

@@ -277,7 +277,7 @@ bool UnitCommands::AutoDetect() {
     preferred = m_page.ComPortCoB[3] - '0';
   ui.showWait(kConnectingText);
   m_protocol.receiveTimerRunning = false;
-  const bool found = m_protocol.FindUnit(preferred, m_page.ConvertIndex);
+  const bool found = m_protocol.FindUnit(preferred, m_page.ConvertIndex, laterSearchPorts);
   ui.closeWait();
   const UnitRecord& u = m_protocol.unit;
   bool ok = false;

@@ -58,6 +58,10 @@ class UnitCommands {
 
   // The main window's handling of a changed type after AutoDetect.
   std::function<void()> typeChanged;
+  // What AutoDetect tries after COM1 ... COM4, in order: the page adds the serial devices it
+  // lists. The built-in simulated unit comes last, so that real hardware wins and a PC
+  // without any still finds a unit to try a project on.
+  std::vector<std::string> laterSearchPorts{std::string(kSimulatorWord)};
 
   // Every command returns whether it did what it was asked; the page shows the details.
   // Identifies the unit at the page's port as the page's type (CheckUnit reports a missing

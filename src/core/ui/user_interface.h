@@ -17,7 +17,15 @@ struct Message {
   std::string text;
   MessageButtons buttons = MessageButtons::Ok;
   int helpContext = 0;  // 0 = no help topic
+  // The button that Enter presses; nothing for the box's usual one (the first). A question
+  // whose "Ja" destroys something sets "Nein", so that a hasty Enter loses nothing.
+  std::optional<MessageAnswer> defaultAnswer = std::nullopt;
 };
+
+// A Yes/No warning whose "Ja" deletes or discards something.
+inline Message destructiveQuestion(std::string text) {
+  return {MessageKind::Warning, std::move(text), MessageButtons::YesNo, 0, MessageAnswer::No};
+}
 
 class UserInterface {
  public:
