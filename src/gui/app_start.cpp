@@ -2,6 +2,9 @@
 #include "app_start.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -42,7 +45,25 @@ std::string currentDirectory() {
   return ec ? std::string(".") : dir.string();
 }
 
+const QString kQtTranslatorName = QStringLiteral("kelvaroQtGerman");
+
 }  // namespace
+
+bool useGermanTexts() {
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  QCoreApplication* app = QCoreApplication::instance();
+  if (app == nullptr) return false;
+  // Once per application: the window tests call this for every test.
+  if (app->findChild<QTranslator*>(kQtTranslatorName, Qt::FindDirectChildrenOnly) != nullptr) return true;
+  auto* translator = new QTranslator(app);
+  if (!translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  translator->setObjectName(kQtTranslatorName);
+  QCoreApplication::installTranslator(translator);
+  return true;
+}
 
 void startWorkspace(Workspace& workspace, UserInterface& ui, const std::vector<std::string>& arguments) {
   const auto iniPath = settingsFilePath();
@@ -62,6 +83,7 @@ void startWorkspace(Workspace& workspace, UserInterface& ui, const std::vector<s
 int runKelvaro(int argc, char* argv[]) {
   KelvaroApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kelvaro"));
+  useGermanTexts();
   // File names from the command line stay the bytes the file system gave us.
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);

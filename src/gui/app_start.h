@@ -16,6 +16,11 @@ namespace kelvaro::gui {
 // directory at start is the current directory.
 void startWorkspace(Workspace& workspace, UserInterface& ui, const std::vector<std::string>& arguments);
 
+// Qt's own texts in German (the buttons of standard dialogs, the file dialogs, the menus of
+// edit fields) and a German default locale; needs the application object. Without Qt's
+// translation file the program still starts, with Qt's English texts. True when loaded.
+bool useGermanTexts();
+
 // The whole program: application, main window, start-up, event loop. Returns the exit code.
 int runKelvaro(int argc, char* argv[]);
 

@@ -50,32 +50,62 @@ QString messageText(std::string_view cp1252) {
 QString pathToQ(std::string_view path) { return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size()))); }
 std::string pathFromQ(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
+// A command of the control unit shows a busy cursor while it runs; a question it asks
+// meanwhile gets the normal pointer, so that the box does not look as if it were busy too.
+class NormalCursorWhileAsking {
+ public:
+  NormalCursorWhileAsking() : m_overridden(QApplication::overrideCursor() != nullptr) {
+    if (m_overridden) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  }
+  ~NormalCursorWhileAsking() {
+    if (m_overridden) QApplication::restoreOverrideCursor();
+  }
+  NormalCursorWhileAsking(const NormalCursorWhileAsking&) = delete;
+  NormalCursorWhileAsking& operator=(const NormalCursorWhileAsking&) = delete;
+
+ private:
+  bool m_overridden;
+};
+
 }  // namespace
 
 MessageAnswer QtUserInterface::showMessage(const Message& message) {
+  const NormalCursorWhileAsking cursor;
   QMessageBox box(iconOf(message.kind), captionOf(message.kind), messageText(message.text), QMessageBox::NoButton,
                   m_parent);
-  QAbstractButton* cancel = nullptr;
-  QAbstractButton* yes = nullptr;
-  QAbstractButton* help = nullptr;
+  QPushButton* ok = nullptr;
+  QPushButton* cancel = nullptr;
+  QPushButton* yes = nullptr;
+  QPushButton* no = nullptr;
+  QPushButton* help = nullptr;
   switch (message.buttons) {
     case MessageButtons::Ok:
-      box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
       // A message with a help topic offers it, so the user can read why it appeared.
       if (message.helpContext != 0) help = box.addButton(QStringLiteral("&Hilfe"), QMessageBox::HelpRole);
       break;
     case MessageButtons::OkHelp:
-      box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
       help = box.addButton(QStringLiteral("&Hilfe"), QMessageBox::HelpRole);
       break;
     case MessageButtons::OkCancel:
-      box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+      ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
       cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
       break;
     case MessageButtons::YesNo:
       yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
-      box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
+      no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
       break;
+  }
+  if (message.defaultAnswer) {
+    QPushButton* chosen = nullptr;
+    switch (*message.defaultAnswer) {
+      case MessageAnswer::Ok: chosen = ok; break;
+      case MessageAnswer::Cancel: chosen = cancel; break;
+      case MessageAnswer::Yes: chosen = yes; break;
+      case MessageAnswer::No: chosen = no; break;
+    }
+    if (chosen != nullptr) box.setDefaultButton(chosen);
   }
   // "Hilfe" opens the topic and leaves the question open until it is answered.
   box.exec();
@@ -91,6 +121,7 @@ MessageAnswer QtUserInterface::showMessage(const Message& message) {
 
 std::optional<std::string> QtUserInterface::inputBox(std::string_view caption, std::string_view prompt,
                                                      std::string_view value) {
+  const NormalCursorWhileAsking cursor;
   bool accepted = false;
   const QString text =
       QInputDialog::getText(m_parent, toQ(caption), messageText(prompt), QLineEdit::Normal, toQ(value), &accepted);
@@ -100,6 +131,7 @@ std::optional<std::string> QtUserInterface::inputBox(std::string_view caption, s
 
 std::optional<std::string> QtUserInterface::openFileName(std::string_view title, std::string_view filter,
                                                          std::string_view directory) {
+  const NormalCursorWhileAsking cursor;
   const QString name = QFileDialog::getOpenFileName(m_parent, toQ(title), pathToQ(directory), toQ(filter));
   if (name.isEmpty()) return std::nullopt;
   return pathFromQ(name);
@@ -107,6 +139,7 @@ std::optional<std::string> QtUserInterface::openFileName(std::string_view title,
 
 std::optional<std::string> QtUserInterface::saveFileName(std::string_view title, std::string_view filter,
                                                          std::string_view directory) {
+  const NormalCursorWhileAsking cursor;
   // The core asks its own question before it replaces a project, so the dialog does not.
   const QString name = QFileDialog::getSaveFileName(m_parent, toQ(title), pathToQ(directory), toQ(filter), nullptr,
                                                     QFileDialog::DontConfirmOverwrite);
@@ -130,7 +163,12 @@ void QtUserInterface::showWait(std::string_view text) {
 }
 
 void QtUserInterface::closeWait() {
-  if (m_wait != nullptr) m_wait->deleteLater();
+  // Hidden at once: the command goes on without returning to the event loop, so a dialog
+  // only marked for deletion would stay on screen over the progress and the results.
+  if (m_wait != nullptr) {
+    m_wait->hide();
+    m_wait->deleteLater();
+  }
   m_wait = nullptr;
 }
 

@@ -4,15 +4,23 @@
 // results reach the lists, labels and the user, word for word where only the page says it.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 
+#include "app_start.h"
 #include "control_unit.h"
 #include "gui_test_support.h"
 #include "model/type_states.h"
@@ -21,6 +29,7 @@
 #include "pages/settings_page.h"
 #include "pages/types_page.h"
 #include "pages/views_page.h"
+#include "qt_user_interface.h"
 #include "support/project_builder.h"
 #include "support/temp_dir.h"
 #include "text/cp1252.h"
@@ -111,6 +120,25 @@ struct Unit : kelvaro::test::GuiWorkspace {
   kelvaro::ManualClock clock{46000.5};
   kelvaro::gui::ControlUnitPage page{context, nullptr};
 };
+
+// Runs look on the modal dialog of type T once it is open, then closes it with Escape unless
+// look closed it itself.
+template <class T>
+void whenOpen(const std::function<void(T*)>& look) {
+  QTimer::singleShot(0, [look] {
+    QTRY_VERIFY(qobject_cast<T*>(QApplication::activeModalWidget()) != nullptr);
+    auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    look(dialog);
+    if (dialog->isVisible()) QTest::keyClick(dialog, Qt::Key_Escape);
+  });
+}
+
+QStringList buttonTexts(const QWidget* dialog) {
+  QStringList texts;
+  if (const auto* box = dialog->findChild<QDialogButtonBox*>())
+    for (const QAbstractButton* b : box->buttons()) texts << b->text();
+  return texts;
+}
 
 }  // namespace
 
@@ -317,7 +345,7 @@ class PagesTest : public QObject {
     const kelvaro::sim::ControlUnit& unit = f.page.builtInUnit();
     QVERIFY(unit.loadEnded && unit.programBlocks > 0);
     QVERIFY(f.child<QLabel>("InfoPgmGrLb")->text().endsWith(QStringLiteral(" %")));
-    QCOMPARE(f.child<QLabel>("MsgLb")->text(), QString());  // the transfer's status texts are cleared
+    QCOMPARE(f.child<QLabel>("MsgLb")->text(), QStringLiteral("Übertragung abgeschlossen"));
     QVERIFY(f.page.isEnabled());
 
     f.child<QPushButton>("InitSteBtn")->click();
@@ -368,6 +396,60 @@ class PagesTest : public QObject {
     QCOMPARE(f.workspace.unit.PortName, std::string("/dev/ttyUSB7"));
   }
 
+  // While the blocks go out: the connection dialog is gone, a busy cursor shows, and the
+  // progress and the status line stay readable while the commands are disabled.
+  void aTransferShowsLifeWithoutTheConnectionDialog() {
+    Unit f;
+    kelvaro::gui::QtUserInterface qtUi;
+    kelvaro::gui::MainContext context{f.workspace, qtUi};
+    kelvaro::gui::ControlUnitPage page{context, nullptr};
+    page.setDeviceLister([] { return std::vector<std::string>{}; });
+    page.refresh();
+    auto* progress = kelvaro::test::child<QProgressBar>(&page, "TransferProgress");
+    auto* status = kelvaro::test::child<QLabel>(&page, "MsgLb");
+    auto* start = kelvaro::test::child<QPushButton>(&page, "StSndPlanBtn");
+    auto waitDialogShown = [] {
+      const auto windows = QApplication::topLevelWidgets();
+      return std::any_of(windows.begin(), windows.end(),
+                         [](QWidget* w) { return qobject_cast<QProgressDialog*>(w) != nullptr && w->isVisible(); });
+    };
+    bool waitSeen = false;
+    int blockPolls = 0;
+    QStringList faults;
+    page.setLineClock(f.clock, [&] {
+      f.clock.advanceMs(1);
+      waitSeen = waitSeen || waitDialogShown();
+      if (progress->isHidden()) return;
+      ++blockPolls;
+      if (waitDialogShown()) faults << QStringLiteral("wait dialog");
+      if (!progress->isEnabled() || !status->isEnabled()) faults << QStringLiteral("greyed");
+      if (start->isEnabled()) faults << QStringLiteral("commands enabled");
+      if (QApplication::overrideCursor() == nullptr || QApplication::overrideCursor()->shape() != Qt::BusyCursor)
+        faults << QStringLiteral("cursor");
+    });
+    start->click();
+    QVERIFY(waitSeen);
+    QVERIFY(blockPolls > 0);
+    faults.removeDuplicates();
+    QCOMPARE(faults, QStringList{});
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(start->isEnabled());
+    QCOMPARE(status->text(), QStringLiteral("Übertragung abgeschlossen"));
+  }
+
+  // Which ports AutoDetect tries in what order is unit_commands_test's; here a machine without
+  // hardware finds the simulator, and the page keeps it as if chosen by hand.
+  void autoDetectWithoutHardwareChoosesTheSimulator() {
+    Unit f;
+    for (const char* com : {"COM1", "COM2", "COM3", "COM4"})
+      f.workspace.ini.writeString("PORTS", com, "/nonexistent/kelvaro-port");
+    f.child<QPushButton>("AutoDtBtn")->click();
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{"Steuereinheit CU-A2-3.20 gefunden an SIM"});
+    QCOMPARE(f.child<QComboBox>("ComPortCoB")->currentText(), QStringLiteral("Simulator"));
+    QCOMPARE(f.workspace.ini.value("PORTCHOICE", "PORT"), std::optional<std::string>("SIM"));
+    QCOMPARE(f.workspace.settings().COMPORT, -1);
+  }
+
   void serviceCodeCompilesIntoAFile() {
     Unit f;
     f.page.show();
@@ -404,6 +486,34 @@ class PagesTest : public QObject {
     QTest::mouseDClick(label, Qt::LeftButton);
     QVERIFY(!f.workspace.lineLog);
     QCOMPARE(label->text(), QStringLiteral("COM-Port"));
+  }
+
+  // ---- The dialogs the pages open (last: the German texts stay for the rest of the run)
+  // Qt's own dialogs speak German, and Enter in a question that destroys answers "Nein".
+  void dialogsSpeakGermanAndDestructiveQuestionsDefaultToNo() {
+    QVERIFY(kelvaro::gui::useGermanTexts());
+    kelvaro::gui::QtUserInterface ui;
+    QStringList seen;
+    whenOpen<QInputDialog>([&](QInputDialog* d) { seen << buttonTexts(d); });
+    QCOMPARE(ui.inputBox("Eingabe", "Neuer Zustand", "x"), std::nullopt);
+    QCOMPARE(seen, (QStringList{"OK", "Abbrechen"}));
+
+    seen.clear();
+    whenOpen<QFileDialog>([&](QFileDialog* d) {
+      for (const char* label : {"lookInLabel", "fileNameLabel", "fileTypeLabel"}) seen << child<QLabel>(d, label)->text();
+      seen << buttonTexts(d);
+    });
+    QCOMPARE(ui.openFileName("Projekt", "Projekte (*.SPG)", QDir::tempPath().toStdString()), std::nullopt);
+    QCOMPARE(seen, (QStringList{"Suchen in:", "Datei&name:", "Dateien des Typs:", "&Öffnen", "Abbrechen"}));
+
+    QString defaultButton;
+    whenOpen<QMessageBox>([&](QMessageBox* box) {
+      if (box->defaultButton() != nullptr) defaultButton = box->defaultButton()->text();
+      QTest::keyClick(box, Qt::Key_Return);
+    });
+    QCOMPARE(ui.showMessage(kelvaro::destructiveQuestion(kelvaro::fromUtf8("Soll die Ansicht wirklich gelöscht werden?"))),
+             kelvaro::MessageAnswer::No);
+    QCOMPARE(defaultButton, QStringLiteral("&Nein"));
   }
 };
 

@@ -11,10 +11,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <chrono>
+#include <initializer_list>
 #include <thread>
 
 #include "ui/forwarding_user_interface.h"
@@ -46,6 +49,37 @@ void processQtEvents() {
   QCoreApplication::processEvents();
   std::this_thread::sleep_for(std::chrono::microseconds(200));
 }
+
+// While a command holds the line, which takes from a moment to a minute: a busy cursor, and
+// the page's controls disabled, since the waits let the event loop run, except those that
+// report on the command (status line, progress), which would read greyed as if stale.
+// Undone however the command ends.
+class CommandInProgress {
+ public:
+  CommandInProgress(QWidget& page, std::initializer_list<const QWidget*> stayEnabled, bool& busy) : m_busy(busy) {
+    m_busy = true;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    for (QWidget* control : page.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+      if (control->isWindow() || !control->isEnabled() ||
+          std::find(stayEnabled.begin(), stayEnabled.end(), control) != stayEnabled.end())
+        continue;
+      control->setEnabled(false);
+      m_disabled.emplace_back(control);
+    }
+  }
+  ~CommandInProgress() {
+    for (const QPointer<QWidget>& control : m_disabled)
+      if (control != nullptr) control->setEnabled(true);
+    QApplication::restoreOverrideCursor();
+    m_busy = false;
+  }
+  CommandInProgress(const CommandInProgress&) = delete;
+  CommandInProgress& operator=(const CommandInProgress&) = delete;
+
+ private:
+  bool& m_busy;
+  std::vector<QPointer<QWidget>> m_disabled;  // only these: a control disabled before stays so
+};
 
 }  // namespace
 
@@ -403,26 +437,25 @@ bool ControlUnitPage::withLine(const std::function<bool(Protocol&, UnitPage&)>& 
   // The waits of a command let the event loop run; a second click meanwhile must not start
   // another command on the same line.
   if (m_busy) return false;
-  m_busy = true;
-  setEnabled(false);
-
   UnitPage page;
-  fillUnitPage(page);
-  Workspace& ws = workspace();
-  SerialLine line(*m_hw->clock, simulatorOrSerialPort(m_hw->builtIn, *m_hw->clock), m_hw->pump, &m_hw->status);
-  line.resolve = settingsPortResolver(ws.ini);
-  line.LineLogOn = ws.lineLog;
-  Protocol protocol(line, m_hw->status);
-  protocol.unit = ws.unit;
+  bool done = false;
+  {
+    const CommandInProgress inProgress(*this, {m_status, m_progress}, m_busy);
+    fillUnitPage(page);
+    Workspace& ws = workspace();
+    SerialLine line(*m_hw->clock, simulatorOrSerialPort(m_hw->builtIn, *m_hw->clock), m_hw->pump, &m_hw->status);
+    line.resolve = settingsPortResolver(ws.ini);
+    line.LineLogOn = ws.lineLog;
+    Protocol protocol(line, m_hw->status);
+    protocol.unit = ws.unit;
 
-  const bool done = work(protocol, page);
-  line.CloseLine();
+    done = work(protocol, page);
+    line.CloseLine();
 
-  ws.unit = protocol.unit;
-  ws.unit.Connected = false;
-  m_progress->setVisible(false);
-  setEnabled(true);
-  m_busy = false;
+    ws.unit = protocol.unit;
+    ws.unit.Connected = false;
+    m_progress->setVisible(false);
+  }
   // A model found by AutoDetect is selected in showUnitPage, which does what a choice by hand
   // does; an identification may also have brought a new feature level.
   showUnitPage(page);
@@ -433,6 +466,10 @@ bool ControlUnitPage::withLine(const std::function<bool(Protocol&, UnitPage&)>& 
 void ControlUnitPage::runCommand(const std::function<bool(UnitCommands&)>& command) {
   withLine([&](Protocol& protocol, UnitPage& page) {
     UnitCommands commands(protocol, page);
+    // AutoDetect tries the serial devices the port list offers, then the simulator.
+    std::vector<std::string> laterPorts = m_devices ? m_devices() : std::vector<std::string>{};
+    laterPorts.emplace_back(kSimulatorWord);
+    commands.laterSearchPorts = std::move(laterPorts);
     return command(commands);
   });
 }

@@ -67,8 +67,9 @@ class ControlUnitPage : public MainPage {
   void lineLogToggled();
   void compileToFile();
 
-  // Opens the line with the page's fields, runs the work on it, closes it and shows what the
-  // work left in the fields. False when the work failed or another command holds the line.
+  // Opens the line with the page's fields, runs the work on it under a busy cursor, closes it
+  // and shows what the work left in the fields. False when the work failed or another command
+  // holds the line.
   bool withLine(const std::function<bool(Protocol&, UnitPage&)>& work);
   // Runs one command of the unit on the line.
   void runCommand(const std::function<bool(UnitCommands&)>& command);
