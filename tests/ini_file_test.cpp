@@ -15,25 +15,14 @@ using test::readFile;
 using test::TempDir;
 using test::writeFile;
 
-// A small file with everything a hand-edited settings file may hold.
-constexpr std::string_view kSample =
-    "; kelvaro settings\r\n"
-    "[INITALL]\r\n"
-    "DIRBMP=/home/u/BMP/\r\n"
-    "  ComPort = 2  \r\n"
-    "Quoted=\"  a b  \"\r\n"
-    "Blank=\"\"\r\n"
-    "Empty=\r\n"
-    "not a key line\r\n"
-    "\r\n"
-    "[ports]\r\n"
-    "COM1=/dev/ttyUSB0\r\n"
-    "[ astro ]\r\n"
-    "GEOLANG=105\r\n"
-    ";PLZ=3\r\n";
+// A small file with everything a hand-edited settings file may hold: blanks around keys and
+// values, quotes, empty values, a line that is no key, comments, section names in any case.
+std::string sample(const char* name = "sample.INI") {
+  return readFile(std::string(KELVARO_SOURCE_DIR) + "/tests/data/" + name);
+}
 
 TEST(IniFile, ReadsValuesIgnoringCaseAndBlanks) {
-  const IniFile ini = IniFile::fromText(kSample);
+  const IniFile ini = IniFile::fromText(sample());
   struct Case {
     int line;
     std::string_view section, key;
@@ -74,12 +63,12 @@ TEST(IniFile, FirstOfDuplicateSectionsAndKeysIsRead) {
 // A key is changed in its line; a new one goes after the last key of its section. Every other
 // line of the sample stays byte for byte.
 TEST(IniFile, EditsChangeOnlyTheirOwnLines) {
-  IniFile ini = IniFile::fromText(kSample);
+  IniFile ini = IniFile::fromText(sample());
   ASSERT_TRUE(ini.writeString("initall", "comport", "5"));
   ASSERT_TRUE(ini.writeString("PORTS", "COM1", "/dev/ttyS0"));
   ASSERT_TRUE(ini.writeString("INITALL", "LOADFILE", "a.SPG"));
   ASSERT_TRUE(ini.writeString("Astro", "PLZ", "4"));
-  EXPECT_EQ(ini.text(), readFile(std::string(KELVARO_SOURCE_DIR) + "/tests/data/sample_edited.INI"));
+  EXPECT_EQ(ini.text(), sample("sample_edited.INI"));
 
   // A section without keys takes its first one right below the header.
   IniFile bare = IniFile::fromText("[A]\r\n; note\r\n[B]\r\n");

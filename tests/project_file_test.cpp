@@ -423,23 +423,13 @@ TEST(ProjectFileReader, NonNumericKeyNumberStopsTheLoadKeepingWhatWasRead) {
   }
 }
 
+// The second file brings what the first does not have, ignoring case; what both have stays as
+// the first had it, constants and group lines are added.
 TEST(ProjectFileReader, SecondFileMergesIntoTheFirst) {
   Project p;
-  const std::string first = crlf({"@Init", " View=EG", " BackColor=1", "@Typs", " Lampe;1", "@TypState", " Lampe:an",
-                                  "@ConstList", " A=1", "@Object=Lampe", " OName=Alt", " Group=Flur", "@C", "@Controller",
-                                  " CName=S1", " CKind=Alt", "@ContrNext", "@C", "@GrpList", " G1", "@E"});
-  const std::string second = crlf({"@Init", " View=eg", " View=OG", " BackColor=2", "@Typs", " LAMPE;1", " Tor;2",
-                                   "@TypState", " lampe:AN", " Tor:zu", "@ConstList", " B=2", "@Object=lampe",
-                                   " OName=Neu", "@C", "@Object=Tor", " Group=FLUR", "@C", "@Controller", " CName=s1",
-                                   " CKind=Neu", "@ContrNext", " CName=S2", "@ContrNext", "@C", "@GrpList", " G2", "@E"});
-  EXPECT_EQ(readProjectText(p, first), ReadStatus::Complete);
-  EXPECT_EQ(readProjectText(p, second), ReadStatus::Complete);
-  EXPECT_EQ(projectFileText(p), projectFileText(readText(crlf({
-                             "@Init", " View=EG", " View=OG", " BackColor=2", "@Typs", " Lampe;1", " Tor;2",
-                             "@TypState", " Lampe:an", " Tor:zu", "@ConstList", " A=1", " B=2", "@Object=Lampe",
-                             " OName=Alt", " Group=Flur", "@C", "@Object=Tor", " Group=FLUR", "@C", "@Controller",
-                             " CName=S1", " CKind=Alt", "@ContrNext", " CName=S2", "@ContrNext", "@C", "@GrpList",
-                             " G1", " G2", "@E"}))));
+  EXPECT_EQ(readProjectText(p, storedFile("merge_first.SPG")), ReadStatus::Complete);
+  EXPECT_EQ(readProjectText(p, storedFile("merge_second.SPG")), ReadStatus::Complete);
+  EXPECT_EQ(projectFileText(p), projectFileText(readText(storedFile("merge_expected.SPG"))));
   EXPECT_EQ(p.groupNames, (std::vector<std::string>{"Flur"}));
   EXPECT_EQ(p.typeNames, (std::vector<std::string>{"Lampe", "Tor"}));
 }
