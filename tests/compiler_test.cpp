@@ -13,6 +13,7 @@ namespace kelvaro {
 namespace {
 
 using test::lampObject;
+using test::varDef;
 
 CompileOutput compileRun(Project& p) { return compile(p, p.constants, CompileMode::Run); }
 
@@ -120,14 +121,9 @@ TEST(Compiler, SharedLiteralsTypedByTheirContext) {
 
 TEST(Compiler, VariablesFromTheirDefinitions) {
   TPSObj o = lampObject("Heizung", {});
-  auto def = [](std::string name, std::string type, std::string start) {
-    name.resize(20, ' ');
-    type.resize(20, ' ');
-    return name + type + start;
-  };
-  o.varDefs = {def("Soll", "Zahl", "21,5"),     def("Stufe", "Zahl", "3"),     def("Start", "Uhr", "06:30:00"),
-               def("Tag", "Datum", "24.12.26"), def("Name", "Zeichen", "Bad"), def("Licht", "Lampe", "an"),
-               def("Init", "Lampe", "*max")};
+  o.varDefs = {varDef("Soll", "Zahl", "21,5"),     varDef("Stufe", "Zahl", "3"),     varDef("Start", "Uhr", "06:30:00"),
+               varDef("Tag", "Datum", "24.12.26"), varDef("Name", "Zeichen", "Bad"), varDef("Licht", "Lampe", "an"),
+               varDef("Init", "Lampe", "*max")};
   Project p = test::lampProject({o});
   const CompileOutput out = compileRun(p);
   ASSERT_EQ(out.result.code, 0);
@@ -145,7 +141,7 @@ TEST(Compiler, VariablesFromTheirDefinitions) {
   EXPECT_EQ(std::get<TVarUser>(out.symbols[9].value).State, 1);  // "*max" as a start state
 
   Project bad = test::lampProject({lampObject("X", {})});
-  bad.objects[0].varDefs = {def("Start", "Uhr", "halb acht")};
+  bad.objects[0].varDefs = {varDef("Start", "Uhr", "halb acht")};
   EXPECT_EQ(compileRun(bad).result.code, kCompileAborted);
   EXPECT_EQ(compileRun(bad).result.object, -1);
 }

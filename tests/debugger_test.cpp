@@ -15,10 +15,6 @@
 namespace kelvaro {
 namespace {
 
-TPSObj object(const char* name, const char* type, const char* start, std::vector<std::string> lines) {
-  return test::programObject(name, type, start, std::move(lines));
-}
-
 // Records every stop as "object:line@selection start+length " and answers from a script,
 // then with Step.
 class ScriptedDialog : public DebuggerDialog {
@@ -52,9 +48,9 @@ struct Traced {
 
   explicit Traced(std::vector<std::string> traceList = {}, std::vector<std::string> varDefs = {}) {
     project.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
-    TPSObj a = object("A", "Zahl", "0", {"A:=1", "** nur ein Kommentar", "A:=A+1"});
+    TPSObj a = test::programObject("A", "Zahl", "0", {"A:=1", "** nur ein Kommentar", "A:=A+1"});
     a.varDefs = std::move(varDefs);
-    project.objects = {a, object("B", "Zahl", "0", {"B:=5"}), object("L", "Lampe", "an", {})};
+    project.objects = {a, test::programObject("B", "Zahl", "0", {"B:=5"}), test::programObject("L", "Lampe", "an")};
     out = compile(project, project.constants, CompileMode::Run);
     EXPECT_EQ(out.result.code, 0);
     session = std::make_unique<RunSession>(project, out, clock, ui);

@@ -254,6 +254,7 @@ TEST(EngineAssignment, OneStatementAndWhatItLeaves) {
       {__LINE__, "Rollo", "oben", "X:=5", "oben"},  // 5 wraps to 0, the state it had
       {__LINE__, "Rollo", "halb", "X:=0-1", "zu switched"},
       {__LINE__, "Rollo", "oben", "X RUNTERFAHREN", "unten switched"},
+      {__LINE__, "Rollo", "unten", "X HOCHFAHREN", "oben switched"},
       {__LINE__, "Rollo", "unten", "X:=\"nirgends\"", "unten"},  // no such state
       {__LINE__, "Zeichen", "abc", "X:=\"abc\"", "abc"},         // an equal text is no change
       {__LINE__, "Zeichen", "abc", "X:=\"x\"+X", "xabc switched"},

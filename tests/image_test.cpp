@@ -12,12 +12,6 @@
 namespace kelvaro {
 namespace {
 
-std::string varDef(std::string name, std::string type, std::string start) {
-  name.resize(20, ' ');
-  type.resize(20, ' ');
-  return name + type + start;
-}
-
 CompileOutput compileImage(Project& p, int typeCode = 124) {
   CompileOptions options;
   options.unitTypeCode = typeCode;
@@ -61,8 +55,8 @@ TEST(Image, OneLampLaidOutByHand) {
 
 TEST(Image, EveryVariableKindAndTypedLiterals) {
   TPSObj a = test::programObject("A", "Lampe", "aus");
-  a.varDefs = {varDef("N", "Zahl", "300"), varDef("T", "Zeichen", "ab"), varDef("H", "Uhr", "07:00"),
-               varDef("D", "Datum", "01.02.26")};
+  a.varDefs = {test::varDef("N", "Zahl", "300"), test::varDef("T", "Zeichen", "ab"), test::varDef("H", "Uhr", "07:00"),
+               test::varDef("D", "Datum", "01.02.26")};
   for (const char* line : {"CT:=\"12:30\"", "WENN UHRZEIT = \"**:30:00\" DANN", "ENDEWENN",
                            "WENN DATUM = \"24.12.26\" DANN", "ENDEWENN", "N:=\"5\""})
     a.program.push_back(std::string("-") + line);

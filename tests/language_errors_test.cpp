@@ -80,12 +80,7 @@ TEST(LanguageErrors, EachCodeFromItsProgramWithObjectLineAndMessage) {
 TEST(LanguageErrors, ImageLimitsGiveOverflowOrAbortWhereThePcRuns) {
   auto texts = [](int count) {
     TPSObj o = test::lampObject("A");
-    for (int i = 0; i < count; ++i) {
-      std::string name = "T" + std::to_string(i), type = "Zeichen";
-      name.resize(20, ' ');
-      type.resize(20, ' ');
-      o.varDefs.push_back(name + type + "x");
-    }
+    for (int i = 0; i < count; ++i) o.varDefs.push_back(test::varDef("T" + std::to_string(i), "Zeichen", "x"));
     return test::lampProject({o});
   };
   auto types = [](int count) {

@@ -59,6 +59,8 @@ TEST(Translator, StatementsAndTheirTokens) {
       {__LINE__, "Lampe WIE Tuer", "[BD][B4]&00001&00004"},
       {__LINE__, "Tuer.Tuer := Lampe", "[BD][B4]&00004&00001"},
       {__LINE__, "CT := ZEIT", "[BD][B4]&00000&16395"},
+      {__LINE__, "Lampe:=STOPPZEIT", "[BD][B4]&00001&16402"},  // not STOPP and ZEIT
+      {__LINE__, "Tuer RUNTERFAHREN", "[BD][B4]&00004&00012"},  // assigns a state literal
       {__LINE__, "WENN Tuer GEOEFFNET DANN", "[BD][BE]&00004=&00012[BF]"},
       {__LINE__, "WENN Tuer IST NICHT Lampe ODER Tuer GROESSER GLEICH 1 DANN",
        "[BD][BE]&00004[C4]&00001[C2]&00004[C6]&00012[BF]"},
@@ -105,14 +107,6 @@ TEST(Translator, LiteralsBecomeConstantsOnce) {
   EXPECT_EQ(f.symbols.size(), 14u);
 }
 
-TEST(Translator, ShutterWordsWriteTheirStateLiterals) {
-  Fixture f;
-  EXPECT_EQ(test::tokenText(f.translate("Tuer RUNTERFAHREN").tokens), "[BD][B4]&00004&00012");
-  EXPECT_EQ(std::get<TVarStr>(f.symbols[12].value).Value, "unten");
-  EXPECT_EQ(test::tokenText(f.translate("Tuer HOCHFAHREN").tokens), "[BD][B4]&00004&00013");
-  EXPECT_EQ(std::get<TVarStr>(f.symbols[13].value).Value, "oben");
-}
-
 TEST(Translator, ConstantsReplaceTheFirstOccurrenceEvenInsideWords) {
   Fixture f;
   f.constants = {"  Flur=Lampe", "X=Tuer", "=nichts"};
@@ -120,16 +114,6 @@ TEST(Translator, ConstantsReplaceTheFirstOccurrenceEvenInsideWords) {
   const Translation t = f.translate("XX:=AN");  // only the first X: "TuerX"
   EXPECT_EQ(t.result, kErrUnknownName);
   EXPECT_EQ(t.name, "TUERX");
-}
-
-TEST(Translator, KeywordsNeedDelimitersOnBothSides) {
-  Fixture f;
-  // STOPPZEIT is not STOPP + ZEIT, and a name that contains a keyword stays a name.
-  Translation t = f.translate("Lampe:=STOPPZEIT");
-  EXPECT_EQ(test::tokenText(t.tokens), "[BD][B4]&00001&16402");
-  t = f.translate("WENNX:=1");
-  EXPECT_EQ(t.result, kErrUnknownName);
-  EXPECT_EQ(t.name, "WENNX");
 }
 
 TEST(Translator, LabelsAndErrors) {
@@ -150,6 +134,7 @@ TEST(Translator, LabelsAndErrors) {
       {__LINE__, "Text:=\"neu\"", Pass::Resolve, kErrString, 7, ""},
       {__LINE__, "Zaehler:=77", Pass::Resolve, kErrString, 10, ""},
       {__LINE__, "AKTIVIEREN(Keins)", Pass::Collect, kErrUnknownName, 5, "KEINS"},
+      {__LINE__, "WENNX:=1", Pass::Collect, kErrUnknownName, 3, "WENNX"},  // a keyword inside a name stays a name
       // Digits where an object name belongs, or a reference typed as such, name no object.
       {__LINE__, "AKTIVIEREN(12345)", Pass::Collect, kErrUnknownName, 5, "12345"},
       {__LINE__, "WENN GESCHALTET(00004) DANN", Pass::Collect, kErrUnknownName, 7, "00004"},

@@ -31,6 +31,12 @@ Project lampProject(std::vector<TPSObj> objects) {
   return p;
 }
 
+std::string varDef(std::string name, std::string type, std::string_view start) {
+  name.resize(20, ' ');
+  type.resize(20, ' ');
+  return name + type + std::string(start);
+}
+
 // --- State bitmaps as text.
 std::string stateBitmapText(const std::vector<StateBitmapEntry>& entries) {
   std::string text;

@@ -21,6 +21,10 @@ TPSObj lampObject(const char* name, std::vector<std::string> lines = {});
 // A project whose only type is "Lampe" with the states "aus" and "an".
 Project lampProject(std::vector<TPSObj> objects);
 
+// A variable definition line as the object stores it: name and type each padded to 20
+// characters, then the start value.
+std::string varDef(std::string name, std::string type, std::string_view start);
+
 // --- State bitmaps as text, so that a test compares one line instead of field after field.
 // Each entry as "state=name/NoPath/ObjectOwn", a state without a bitmap as "state=", joined by
 // blanks.
