@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/project_commands.h"
+#include "app/recent_projects.h"
 #include "storage/project_file.h"
 #include "support/fake_user_interface.h"
 #include "support/temp_dir.h"
@@ -223,6 +224,89 @@ TEST_F(ProjectCommands, RenameProposesTheBareNameAndMovesTheFileIntoTheProjectDi
   EXPECT_EQ(summary(workspace), " | " + inProjects("Villa.SPG") + " | Villa");
   EXPECT_FALSE(renameProject(workspace, ui));
   EXPECT_EQ(workspace.fileName, inProjects("Villa.SPG"));
+}
+
+TEST(WindowTitle, NamesTheFileAndMarksUnsavedChanges) {
+  struct Case {
+    int line;
+    std::string_view fileName;
+    bool modified;
+    std::string title;
+  };
+  const Case kCases[] = {
+      {__LINE__, "", false, "kelvaro"},
+      {__LINE__, "", true, "kelvaro *"},
+      {__LINE__, "/home/u/SPG/DEMO.SPG", false, "kelvaro - DEMO.SPG"},
+      {__LINE__, "NEU.SPG", true, "kelvaro - NEU.SPG *"},
+      {__LINE__, "/p/B\xC3\xA4" "der.SPG", false, "kelvaro - B\xE4" "der.SPG"},  // a UTF-8 path in a Windows-1252 title
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(windowTitle("kelvaro", c.fileName, c.modified), c.title);
+  }
+}
+
+TEST(RecentProjects, NewestFirstWithoutRepeatsAndAtMostEight) {
+  using List = std::vector<std::string>;
+  struct Case {
+    int line;
+    List before;
+    std::string_view file;
+    List after;
+  };
+  const Case kCases[] = {
+      {__LINE__, {}, "/p/A.SPG", {"/p/A.SPG"}},
+      {__LINE__, {"/p/A.SPG", "/p/B.SPG"}, "/p/B.SPG", {"/p/B.SPG", "/p/A.SPG"}},
+      {__LINE__, {"/p/A.SPG"}, "/p/A.SPG", {"/p/A.SPG"}},
+      {__LINE__, {"/p/A.SPG"}, "/p/a.spg", {"/p/a.spg", "/p/A.SPG"}},  // another file on Linux
+      {__LINE__, {"/p/A.SPG"}, "", {"/p/A.SPG"}},
+      {__LINE__, {"1", "2", "3", "4", "5", "6", "7", "8"}, "9", {"9", "1", "2", "3", "4", "5", "6", "7"}},
+      {__LINE__, {"1", "2", "3", "4", "5", "6", "7", "8"}, "8", {"8", "1", "2", "3", "4", "5", "6", "7"}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.line);
+    List list = c.before;
+    const bool changed = rememberProject(list, c.file);
+    EXPECT_EQ(changed, c.after != c.before);
+    EXPECT_EQ(list, c.after);
+  }
+  EXPECT_EQ(recentProjectLabel(1, "/home/u/M&M/HAUS.SPG"), "&2 HAUS.SPG  (/home/u/M&&M)");
+}
+
+// Opened and written files go to the front; a file that has gone since is named and dropped
+// without touching the project.
+TEST_F(ProjectCommands, RecentProjectsFollowOpenAndSaveAndDropAMissingFile) {
+  using List = std::vector<std::string>;
+  const std::string garden = inProjects("GARTEN.SPG"), roof = inProjects("DACH.SPG");
+  writeFile(garden, projectWithView("Beet"));
+  ui.fileNames = {garden, roof};
+  ASSERT_TRUE(openProject(workspace, ui));
+  ASSERT_TRUE(saveProjectAs(workspace, ui));
+  EXPECT_EQ(workspace.settings().recentProjects, (List{roof, garden}));
+  EXPECT_TRUE(workspace.settings().recentProjectsChanged);
+
+  workspace.project.modified = true;
+  ui.answers = {MessageAnswer::No};
+  EXPECT_FALSE(openRecentProject(workspace, ui, 1));
+  ASSERT_TRUE(openRecentProject(workspace, ui, 1));
+  EXPECT_EQ(ui.messages.size(), 2u);  // asked both times
+  EXPECT_EQ(summary(workspace), "Beet | " + garden + " | GARTEN");
+  EXPECT_EQ(workspace.settings().recentProjects, (List{garden, roof}));
+
+  std::filesystem::remove(roof);
+  ui.messages.clear();
+  EXPECT_FALSE(openRecentProject(workspace, ui, 1));
+  EXPECT_EQ(ui.messageTexts(), (List{"Das Projekt " + roof +
+                                     " wurde nicht gefunden.\rEs wird aus der Liste der zuletzt geöffneten Projekte "
+                                     "entfernt."}));
+  EXPECT_EQ(workspace.settings().recentProjects, (List{garden}));
+  EXPECT_EQ(summary(workspace), "Beet | " + garden + " | GARTEN");
+
+  // The start file may name a project of the project directory without its path.
+  workspace.settings().recentProjects.clear();
+  rememberProject(workspace, "FEHLT.SPG");
+  rememberProject(workspace, "GARTEN.SPG");
+  EXPECT_EQ(workspace.settings().recentProjects, (List{garden}));
 }
 
 }  // namespace

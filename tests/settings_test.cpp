@@ -144,6 +144,28 @@ TEST(Settings, NothingIsWrittenWhenNoSettingChanged) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
+// The recent projects are read tolerantly and written in a section of their own: a change of
+// the list alone rewrites that section and leaves every other line as it was.
+TEST(Settings, RecentProjectsKeepASectionOfTheirOwn) {
+  TempDir dir;
+  const std::string path = dir.file("kelvaro.INI");
+  writeFile(path, "[INITALL]\r\nCOMPORT=1\r\n[ZULETZTGEOEFFNET]\r\nPROJEKT1=/p/A.SPG\r\nPROJEKT2= \r\n"
+                  "PROJEKT3=/p/A.SPG\r\nPROJEKT4=/p/B.SPG\r\n[PORTS]\r\nCOM1=SIM\r\n");
+  IniFile ini(path);
+  ASSERT_EQ(ini.load(), IniFile::LoadResult::Loaded);
+  Settings s = readSettings(ini, "/w");
+  EXPECT_EQ(s.recentProjects, (std::vector<std::string>{"/p/A.SPG", "/p/B.SPG"}));
+  s.COMPORT = 4;  // not a change that is written back
+  s.recentProjects = {"/p/C.SPG", "/p/A.SPG"};
+  s.recentProjectsChanged = true;
+  FakeUserInterface ui;
+  EXPECT_TRUE(saveChangedSettings(s, ini, ui));
+  EXPECT_EQ(readFile(path), "[INITALL]\r\nCOMPORT=1\r\n[ZULETZTGEOEFFNET]\r\nPROJEKT1=/p/C.SPG\r\n"
+                            "PROJEKT2=/p/A.SPG\r\n[PORTS]\r\nCOM1=SIM\r\n");
+  writeRecentProjects({}, ini);
+  EXPECT_FALSE(ini.hasSection(kRecentSection));
+}
+
 TEST(Settings, FailedSaveIsReportedWithThePath) {
   TempDir dir;
   writeFile(dir.file("plain"), "x");

@@ -9,7 +9,9 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QPainter>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
@@ -20,7 +22,9 @@
 
 #include "app/closing.h"
 #include "app/project_commands.h"
+#include "app/recent_projects.h"
 #include "app/startup.h"
+#include "app/version.h"
 #include "double_click_label.h"
 #include "help_window.h"
 #include "object_editor_dialog.h"
@@ -40,6 +44,24 @@ namespace {
 
 constexpr int kMainTimerMs = 100;
 const char* const kLaterVersion = "Folgt in einer späteren Version";
+// How long the status line keeps a confirmation such as "Projekt gespeichert: HAUS.SPG".
+constexpr int kConfirmationMs = 5000;
+
+// No standard picture says "font": a large "A" does, and its disabled form is greyed like
+// every other icon of the tool bar.
+QIcon letterIcon(const QString& letter, const QColor& colour) {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  QFont font = painter.font();
+  font.setBold(true);
+  font.setPixelSize(28);
+  painter.setFont(font);
+  painter.setPen(colour);
+  painter.drawText(pixmap.rect(), Qt::AlignCenter, letter);
+  painter.end();
+  return QIcon(pixmap);
+}
 
 }  // namespace
 
@@ -74,7 +96,12 @@ TProDefsF::TProDefsF(Workspace& workspace, UserInterface& ui, QWidget* parent)
   buildToolBar();
   buildPages();
   buildHelpButton();
+  // The status line shows short confirmations; the window's edge resizes it, not a grip.
+  statusBar()->setSizeGripEnabled(false);
+  // The project the start-up read counts as opened.
+  if (!workspace.fileName.empty()) rememberProject(workspace, workspace.fileName);
   refreshPages();
+  refreshRecentProjects();
   m_mainTimer->start();
 }
 
@@ -106,10 +133,12 @@ void TProDefsF::buildActions() {
   m_visualiseAction = action(QStringLiteral("VisuAct"), QStringLiteral("&Visualisierung"), QStyle::SP_ComputerIcon);
   m_printAction = laterAction(QStringLiteral("DruckenAct"), QStringLiteral("&Drucken"), QStyle::SP_FileDialogDetailedView);
   m_printerSetupAction = laterAction(QStringLiteral("DruckerAct"), QStringLiteral("Drucker&einstellung"), -1);
-  m_printFontAction = laterAction(QStringLiteral("DruckSchriftAct"), QStringLiteral("Druckschrift"),
-                                  QStyle::SP_FileDialogInfoView);
+  m_printFontAction = laterAction(QStringLiteral("DruckSchriftAct"), QStringLiteral("Druckschrift"), -1);
+  m_printFontAction->setIcon(letterIcon(QStringLiteral("A"), palette().color(QPalette::WindowText)));
   m_exitAction = action(QStringLiteral("BeendenAct"), QStringLiteral("&Beenden"), QStyle::SP_DialogCloseButton);
-  m_helpAction = action(QStringLiteral("HilfeAct"), QStringLiteral("Hilfe"), QStyle::SP_DialogHelpButton);
+  // The style's help button is a red and white life buoy that reads as an alarm; a question
+  // mark says help.
+  m_helpAction = action(QStringLiteral("HilfeAct"), QStringLiteral("Hilfe"), QStyle::SP_MessageBoxQuestion);
   m_shutterAction = laterAction(QStringLiteral("RolladenAct"), QStringLiteral("Rollladen-Assistent"),
                                 QStyle::SP_ArrowDown);
   m_contentsAction = action(QStringLiteral("InhaltAct"), QStringLiteral("&Inhalt"), -1);
@@ -131,6 +160,18 @@ void TProDefsF::buildActions() {
   connect(m_contentsAction, &QAction::triggered, this, [this] { m_context.showHelp(QStringLiteral("Inhalt")); });
   connect(m_infoAction, &QAction::triggered, this, &TProDefsF::showAbout);
 
+  // The usual keys of a desktop program. The pages' own keys are Alt mnemonics; Ctrl+Q in
+  // the constants box stays the line-log switch, because that box takes it before the menu.
+  m_newAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  m_openAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  m_saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  m_saveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  m_pcAction->setShortcut(QKeySequence(Qt::Key_F5));
+  m_exitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+  for (QAction* a : {m_newAction, m_openAction, m_saveAction, m_saveAsAction, m_pcAction, m_exitAction})
+    a->setToolTip(QString(a->text()).remove(QLatin1Char('&')) + QStringLiteral(" (") +
+                  a->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+
   // F1 opens the help of the page in front, like the Help button.
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(f1, &QShortcut::activated, this, &TProDefsF::helpCommand);
@@ -139,6 +180,7 @@ void TProDefsF::buildActions() {
 void TProDefsF::buildMenus() {
   QMenu* project = menuBar()->addMenu(QStringLiteral("&Projekt"));
   project->setObjectName(QStringLiteral("ProjektMenu"));
+  m_projectMenu = project;
   project->addActions({m_newAction, m_openAction, m_addAction, m_saveAction, m_saveAsAction});
   project->addSeparator();
   project->addActions({m_pcAction, m_visualiseAction});
@@ -146,6 +188,8 @@ void TProDefsF::buildMenus() {
   project->addActions({m_printAction, m_printerSetupAction});
   project->addSeparator();
   project->addAction(m_exitAction);
+  // The list may have changed through another command since the menu was last shown.
+  connect(project, &QMenu::aboutToShow, this, &TProDefsF::refreshRecentProjects);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Hilfe"));
   help->setObjectName(QStringLiteral("HilfeMenu"));
@@ -217,12 +261,58 @@ MainPage* TProDefsF::currentPage() const {
 void TProDefsF::refreshPages() {
   for (MainPage* page : m_pages) page->refresh();
   m_projectName->setText(toQ(m_context.workspace.settings().projectNameLabel));
+  refreshTitle();
+}
+
+void TProDefsF::refreshTitle() {
+  const Workspace& w = m_context.workspace;
+  const QString title = toQ(kelvaro::windowTitle(w.app.caption, w.fileName, w.project.modified));
+  if (title != windowTitle()) setWindowTitle(title);
+}
+
+void TProDefsF::refreshRecentProjects() {
+  for (QAction* a : m_recentActions) {
+    m_projectMenu->removeAction(a);
+    a->deleteLater();
+  }
+  m_recentActions.clear();
+  const std::vector<std::string>& recent = m_context.workspace.settings().recentProjects;
+  for (std::size_t i = 0; i < recent.size(); ++i) {
+    // Paths are UTF-8, not the Windows-1252 of the program's own texts.
+    auto* a = new QAction(QString::fromStdString(recentProjectLabel(i, recent[i])), this);
+    a->setObjectName(QStringLiteral("ZuletztAct%1").arg(i + 1));
+    a->setStatusTip(QString::fromStdString(recent[i]));
+    connect(a, &QAction::triggered, this, [this, i] { openRecentCommand(i); });
+    m_projectMenu->insertAction(m_exitAction, a);
+    m_recentActions.push_back(a);
+  }
+  // A second separator sets the list apart from "Beenden".
+  if (!m_recentActions.empty()) {
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    m_projectMenu->insertAction(m_exitAction, separator);
+    m_recentActions.push_back(separator);
+  }
 }
 
 bool TProDefsF::mainTimerActive() const { return m_mainTimer->isActive(); }
 
 void TProDefsF::projectReplaced() {
   if (m_context.projectChanged) m_context.projectChanged();
+  refreshTitle();
+  refreshRecentProjects();
+}
+
+// After "Speichern" and "Speichern unter": the name label, the title and the recent list
+// follow the file, and a successful write is confirmed in the status line.
+void TProDefsF::projectWritten(bool written) {
+  const Workspace& w = m_context.workspace;
+  m_projectName->setText(toQ(w.settings().projectNameLabel));
+  refreshTitle();
+  refreshRecentProjects();
+  if (written)
+    statusBar()->showMessage(QStringLiteral("Projekt gespeichert: ") + QString::fromStdString(baseNameOf(w.fileName)),
+                             kConfirmationMs);
 }
 
 void TProDefsF::newCommand() {
@@ -235,24 +325,33 @@ void TProDefsF::openCommand() {
 
 void TProDefsF::addFileCommand() {
   if (addProjectFile(m_context.workspace, m_context.ui)) projectReplaced();
+  refreshTitle();  // modified even when cancelled
+}
+
+void TProDefsF::openRecentCommand(std::size_t index) {
+  if (openRecentProject(m_context.workspace, m_context.ui, index)) {
+    projectReplaced();
+  } else {
+    refreshRecentProjects();  // a missing file left the list
+  }
 }
 
 void TProDefsF::saveCommand() {
   // A field being edited on the page in front goes into the project before it is written.
   if (MainPage* page = currentPage()) page->leavePage();
-  saveProject(m_context.workspace, m_context.ui);
-  m_projectName->setText(toQ(m_context.workspace.settings().projectNameLabel));
+  projectWritten(saveProject(m_context.workspace, m_context.ui));
 }
 
 void TProDefsF::saveAsCommand() {
   if (MainPage* page = currentPage()) page->leavePage();
-  saveProjectAs(m_context.workspace, m_context.ui);
-  m_projectName->setText(toQ(m_context.workspace.settings().projectNameLabel));
+  projectWritten(saveProjectAs(m_context.workspace, m_context.ui));
 }
 
 void TProDefsF::renameProjectCommand() {
-  if (renameProject(m_context.workspace, m_context.ui))
+  if (renameProject(m_context.workspace, m_context.ui)) {
     m_projectName->setText(toQ(m_context.workspace.settings().projectNameLabel));
+    refreshTitle();
+  }
 }
 
 void TProDefsF::exitCommand() {
@@ -268,10 +367,13 @@ void TProDefsF::helpCommand() {
 
 void TProDefsF::showAbout() {
   QMessageBox::about(this, QStringLiteral("Info"),
-                     QStringLiteral("kelvaro\n\nPlanung, Programmierung und Ausführung einer Hausautomatisierung"));
+                     QStringLiteral("kelvaro\nVersion ") + QString::fromStdString(std::string(programVersion())) +
+                         QStringLiteral("\n\nPlanung, Programmierung und Ausführung einer Hausautomatisierung"));
 }
 
 void TProDefsF::mainTimerTick() {
+  // The pages, editors and dialogs set the modified flag without telling the window.
+  refreshTitle();
   const AutostartAction start = autostartTick(m_context.workspace.settings());
   if (start == AutostartAction::None) return;
   const std::function<void()>& run = start == AutostartAction::PcExecution ? m_context.runOnPc : m_context.visualise;

@@ -14,6 +14,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
@@ -35,6 +36,11 @@ class TProDefsF : public QMainWindow {
   MainPage* currentPage() const;
   // Shows the workspace anew on every page and the project name in the tool bar.
   void refreshPages();
+  // The title names the current file and marks unsaved changes; the timer keeps it current,
+  // the project commands update it at once.
+  void refreshTitle();
+  // The recently opened projects at the end of the menu "Projekt".
+  void refreshRecentProjects();
   bool mainTimerActive() const;
 
   // The project commands, as tool bar and menu run them.
@@ -46,6 +52,7 @@ class TProDefsF : public QMainWindow {
   void renameProjectCommand();
   void exitCommand();
   void helpCommand();
+  void openRecentCommand(std::size_t index);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -60,6 +67,7 @@ class TProDefsF : public QMainWindow {
   void mainTimerTick();
   void showAbout();
   void projectReplaced();
+  void projectWritten(bool written);
   QAction* action(const QString& objectName, const QString& text, int standardIcon);
   QAction* laterAction(const QString& objectName, const QString& text, int standardIcon);
 
@@ -87,6 +95,8 @@ class TProDefsF : public QMainWindow {
   QAction* m_shutterAction = nullptr;
   QAction* m_contentsAction = nullptr;
   QAction* m_infoAction = nullptr;
+  QMenu* m_projectMenu = nullptr;
+  std::vector<QAction*> m_recentActions;  // the recent projects and their separator, before "Beenden"
 };
 
 }  // namespace kelvaro::gui

@@ -3,11 +3,17 @@
 #include <QAction>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QtTest>
 #include <memory>
 
+#include "app/version.h"
 #include "app_start.h"
 #include "gui_test_support.h"
 #include "main_window.h"
@@ -96,6 +102,75 @@ class MainWindowTest : public QObject {
     QTest::mouseDClick(label, Qt::LeftButton);
     QCOMPARE(label->text(), QStringLiteral("Villa"));
     QCOMPARE(QString::fromStdString(m.workspace.fileName), QString::fromStdString(m.dir.file("Villa.SPG")));
+  }
+
+  // A user's round with the keyboard: the keys reach the commands, the title follows the file
+  // and its changes, the status line confirms a save, the menu offers the projects just used.
+  void shortcutsTitleAndRecentProjects() {
+    Main m;
+    auto* window = m.window.get();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const std::string garden = m.dir.file("GARTEN.SPG");
+    kelvaro::test::writeFile(garden, "@Init\r\n View=Beet\r\n@E\r\n");
+    m.ui.fileNames = {garden, m.dir.file("DACH")};
+    QTest::keyClick(window, Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(window->windowTitle(), QStringLiteral("kelvaro - GARTEN.SPG"));
+    m.workspace.project.modified = true;  // as any page or editor sets it
+    QTRY_COMPARE(window->windowTitle(), QStringLiteral("kelvaro - GARTEN.SPG *"));
+    QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(window->windowTitle(), QStringLiteral("kelvaro - GARTEN.SPG"));
+    QCOMPARE(window->statusBar()->currentMessage(), QStringLiteral("Projekt gespeichert: GARTEN.SPG"));
+    QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(window->windowTitle(), QStringLiteral("kelvaro - DACH.SPG"));
+
+    const QString dir = QString::fromStdString(m.dir.path().string());
+    auto* menu = kelvaro::test::child<QMenu>(window, "ProjektMenu");
+    QStringList entries;
+    for (QAction* a : menu->actions())
+      if (a->objectName().startsWith(QStringLiteral("ZuletztAct"))) entries << a->text();
+    QCOMPARE(entries, (QStringList{"&1 DACH.SPG  (" + dir + ")", "&2 GARTEN.SPG  (" + dir + ")"}));
+    m.action("ZuletztAct2")->trigger();
+    QCOMPARE(window->windowTitle(), QStringLiteral("kelvaro - GARTEN.SPG"));
+    QCOMPARE(m.action("ZuletztAct1")->text(), "&1 GARTEN.SPG  (" + dir + ")");
+
+    int runs = 0;
+    window->context().runOnPc = [&] { ++runs; };
+    QTest::keyClick(window, Qt::Key_F5);
+    QCOMPARE(runs, 1);
+    m.ui.inputs = {"Haus"};
+    QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier);
+    QCOMPARE(window->windowTitle(), QStringLiteral("kelvaro - Haus.SPG"));
+
+    // Ctrl+Q in the constants box switches the line log and does not end the program.
+    window->notebook()->setCurrentIndex(5);
+    auto* constants = kelvaro::test::child<QPlainTextEdit>(window, "KonstMemo");
+    constants->setFocus();
+    QTest::keyClick(constants, Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(m.workspace.lineLog);
+    QVERIFY(window->isVisible());
+    QTest::keyClick(window->notebook()->tabBar(), Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!window->isVisible());
+  }
+
+  // "Info" names the version; commands for later versions look disabled in the tool bar too.
+  void infoShowsTheVersionAndLaterCommandsAreDisabledInTheToolBar() {
+    Main m;
+    auto* bar = kelvaro::test::child<QToolBar>(m.window.get(), "ToolBar");
+    QVERIFY(!bar->widgetForAction(m.action("DruckenAct"))->isEnabled());
+    QVERIFY(bar->widgetForAction(m.action("HilfeAct"))->isEnabled());
+    QString text;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (box == nullptr) return;
+      text = box->text();
+      box->accept();
+    });
+    m.action("InfoAct")->trigger();
+    QVERIFY2(text.contains("Version " + QString::fromLatin1(kelvaro::programVersion().data(),
+                                                           static_cast<qsizetype>(kelvaro::programVersion().size()))),
+             qPrintable(text));
+    QVERIFY(QRegularExpression(QStringLiteral("Version \\d+\\.\\d+\\.\\d+")).match(text).hasMatch());
   }
 
   // The settings file named by KELVARO_INI leads to the projects; the argument's is read.

@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "app/recent_projects.h"
 #include "ui/user_interface.h"
 #include "model/name_rule.h"
 #include "storage/project_file.h"
@@ -122,24 +123,31 @@ bool newProject(Workspace& workspace, UserInterface& ui, const FileExists& exist
   return true;
 }
 
-bool openProject(Workspace& workspace, UserInterface& ui) {
-  Project& project = workspace.project;
-  const std::string dir = workspace.settings().DIRDAT;
-  if (project.modified &&
-      !agreeToDrop(ui, "Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden noch nicht "
-                       "gespeichert.\rIst das richtig ?"))
-    return false;
-  const auto file = ui.openFileName(fromUtf8("Projekt öffnen"), fileDialogFilter(kProjectFilter), dir);
-  if (!file) return false;
+bool mayDropProject(const Project& project, UserInterface& ui) {
+  return !project.modified ||
+         agreeToDrop(ui, "Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden noch nicht "
+                         "gespeichert.\rIst das richtig ?");
+}
 
-  setCurrentFile(workspace, *file);
+void loadProjectFile(Workspace& workspace, UserInterface& ui, const std::string& file) {
+  Project& project = workspace.project;
+  setCurrentFile(workspace, file);
   clearProject(project);
-  const ReadStatus status = readProject(project, *file, dir, ui);
+  const ReadStatus status = readProject(project, file, workspace.settings().DIRDAT, ui);
   project.modified = false;
   // A load that stopped part-way holds only the start of the file; saving it under the same
   // name would throw the rest away, so the next save asks where to write.
   if (status == ReadStatus::Stopped) workspace.fileName.clear();
+  if (status == ReadStatus::Complete) rememberProject(workspace, file);
   projectReplaced(workspace);
+}
+
+bool openProject(Workspace& workspace, UserInterface& ui) {
+  if (!mayDropProject(workspace.project, ui)) return false;
+  const auto file =
+      ui.openFileName(fromUtf8("Projekt öffnen"), fileDialogFilter(kProjectFilter), workspace.settings().DIRDAT);
+  if (!file) return false;
+  loadProjectFile(workspace, ui, *file);
   return true;
 }
 
@@ -156,7 +164,9 @@ bool addProjectFile(Workspace& workspace, UserInterface& ui) {
 
 bool saveProject(Workspace& workspace, UserInterface& ui) {
   if (workspace.fileName.empty()) return saveProjectAs(workspace, ui);
-  return writeProject(workspace.project, workspace.fileName, workspace.settings().DIRDAT, ui).has_value();
+  const auto written = writeProject(workspace.project, workspace.fileName, workspace.settings().DIRDAT, ui);
+  if (written) rememberProject(workspace, *written);
+  return written.has_value();
 }
 
 bool saveProjectAs(Workspace& workspace, UserInterface& ui, const FileExists& exists) {
@@ -172,7 +182,16 @@ bool saveProjectAs(Workspace& workspace, UserInterface& ui, const FileExists& ex
                                          " werden ?")) != MessageAnswer::Yes)
     return false;
   setCurrentFile(workspace, target);
-  return writeProject(workspace.project, target, dir, ui).has_value();
+  const auto written = writeProject(workspace.project, target, dir, ui);
+  if (written) rememberProject(workspace, *written);
+  return written.has_value();
+}
+
+std::string windowTitle(std::string_view caption, std::string_view fileName, bool modified) {
+  std::string title(caption);
+  if (!fileName.empty()) title += " - " + fromUtf8(baseNameOf(fileName));
+  if (modified) title += " *";
+  return title;
 }
 
 bool renameProject(Workspace& workspace, UserInterface& ui) {

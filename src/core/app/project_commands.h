@@ -37,6 +37,14 @@ bool newProject(Workspace& workspace, UserInterface& ui, const FileExists& exist
 // "Ö&ffnen": replaces the project by a file the user picks. False when nothing was opened.
 bool openProject(Workspace& workspace, UserInterface& ui);
 
+// The question "Öffnen" asks before a modified project is dropped; true when the user agreed
+// or nothing was modified.
+bool mayDropProject(const Project& project, UserInterface& ui);
+
+// Replaces the project by the file, as "Öffnen" does once a file was chosen: the file becomes
+// the current one, and the recent projects remember it when it was read completely.
+void loadProjectFile(Workspace& workspace, UserInterface& ui, const std::string& file);
+
 // "&Zufügen": reads a file the user picks on top of the project. The project counts as
 // modified afterwards even when the dialog was cancelled. False when nothing was read.
 bool addProjectFile(Workspace& workspace, UserInterface& ui);
@@ -46,6 +54,11 @@ bool saveProject(Workspace& workspace, UserInterface& ui);
 
 // "Speichern &unter": asks for a file name, refuses to overwrite unless the user agrees.
 bool saveProjectAs(Workspace& workspace, UserInterface& ui, const FileExists& exists = regularFileExists);
+
+// The main window's title: the caption, then the current file's name and a "*" while the
+// project has unsaved changes ("kelvaro - HAUS.SPG *"); the caption alone before there is a
+// file. The file name is UTF-8, as paths are; the title is Windows-1252, as the caption.
+std::string windowTitle(std::string_view caption, std::string_view fileName, bool modified);
 
 // A double click on the project name: asks a new name; the file becomes that name + ".SPG"
 // in the project directory. Nothing is written until the next save.

@@ -58,6 +58,19 @@ void writeOrDelete(IniFile& ini, std::string_view section, std::string_view key,
     ini.deleteKey(section, key);
 }
 
+std::string recentKey(std::size_t index) { return "PROJEKT" + std::to_string(index + 1); }
+
+// Entries as a user may have left them: blank ones are skipped, so are repeats, and no more
+// than the menu shows are kept.
+std::vector<std::string> readRecentProjects(const IniFile& ini) {
+  std::vector<std::string> recent;
+  for (std::size_t i = 0; i < kMaxRecentProjects; ++i) {
+    const std::string file = trimRight(ini.readString(kRecentSection, recentKey(i), ""));
+    if (!file.empty() && std::find(recent.begin(), recent.end(), file) == recent.end()) recent.push_back(file);
+  }
+  return recent;
+}
+
 }  // namespace
 
 std::string completeDirectory(std::string_view dir) {
@@ -101,6 +114,7 @@ Settings readSettings(const IniFile& ini, std::string_view workDir) {
   // than being cut to some other protocol.
   const int protocol = ini.readInt(kInterfaces, "RS232PROT", 0);
   s.RS232PROT = protocol >= 0 && protocol <= 255 ? static_cast<std::uint8_t>(protocol) : 0;
+  s.recentProjects = readRecentProjects(ini);
   return s;
 }
 
@@ -151,9 +165,20 @@ void writeSettings(const Settings& s, IniFile& ini) {
   writeOrDelete(ini, kRemote, "REMOTETELNR", !remoteTelNr.empty(), remoteTelNr);
 }
 
+// Key by key where the section stands, so that the file keeps its order.
+void writeRecentProjects(const std::vector<std::string>& recent, IniFile& ini) {
+  if (recent.empty()) {
+    ini.eraseSection(kRecentSection);
+    return;
+  }
+  for (std::size_t i = 0; i < kMaxRecentProjects; ++i)
+    writeOrDelete(ini, kRecentSection, recentKey(i), i < recent.size(), i < recent.size() ? recent[i] : "");
+}
+
 bool saveChangedSettings(const Settings& settings, IniFile& ini, UserInterface& ui) {
-  if (!settings.settingsChanged) return true;
-  writeSettings(settings, ini);
+  if (!settings.settingsChanged && !settings.recentProjectsChanged) return true;
+  if (settings.settingsChanged) writeSettings(settings, ini);
+  if (settings.recentProjectsChanged) writeRecentProjects(settings.recentProjects, ini);
   if (ini.save()) return true;
   // Paths on Linux are UTF-8; the message box speaks Windows-1252.
   showError(ui, "Datei " + fromUtf8(ini.path()) + " konnte nicht gespeichert werden");

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "storage/ini_file.h"
 
@@ -20,6 +21,10 @@ inline constexpr std::string_view kDefaultInitFile = "INIT.SPI";
 inline constexpr std::string_view kEmptyTimeTemplate = "  :  :  ";
 inline constexpr std::size_t kSunTimeCapacity = 8;
 inline constexpr std::size_t kRemoteTextCapacity = 64;
+// The recently opened projects live in a section of their own, so that every other program
+// reading kelvaro.INI finds its sections exactly as before.
+inline constexpr std::string_view kRecentSection = "ZULETZTGEOEFFNET";
+inline constexpr std::size_t kMaxRecentProjects = 8;
 
 inline constexpr char kStartVisualise = ' ';
 inline constexpr char kStartPcExecution = 'P';
@@ -64,6 +69,10 @@ struct Settings {
   // clock correction. Only then is the file written back at exit.
   bool settingsChanged = false;
   std::string projectNameLabel;
+  // [ZULETZTGEOEFFNET] PROJEKT1 ... PROJEKT8, newest first. Written at exit when it changed,
+  // whether or not a setting of the table above did.
+  std::vector<std::string> recentProjects;
+  bool recentProjectsChanged = false;
 };
 
 // Reads every key in the order of the settings table, applying its default. The directory
@@ -74,7 +83,11 @@ Settings readSettings(const IniFile& ini, std::string_view workDir);
 // empty values). Leaves every other line, RS232PROT and unknown sections such as PORTS alone.
 void writeSettings(const Settings& settings, IniFile& ini);
 
-// At exit: when settingsChanged is set, writes the settings and saves the file; a failed save
+// Replaces the recent-projects section by the list; an empty list removes the section.
+void writeRecentProjects(const std::vector<std::string>& recent, IniFile& ini);
+
+// At exit: when settingsChanged is set, writes the settings, when recentProjectsChanged is
+// set, the recent projects, and then saves the file; a failed save
 // shows "Datei <path> konnte nicht gespeichert werden". False only after such a failure.
 bool saveChangedSettings(const Settings& settings, IniFile& ini, UserInterface& ui);
 
