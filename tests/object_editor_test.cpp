@@ -2,11 +2,9 @@
 // placements, the object ID, the type choice, the generated statements, OK and Cancel.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 
 #include "app/object_editor.h"
-#include "app/object_editor_keywords.h"
 #include "app/object_editor_new_object.h"
 #include "language/compiler.h"
 #include "language/errors.h"
@@ -14,7 +12,6 @@
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
 #include "support/temp_dir.h"
-#include "text/cp1252.h"
 
 namespace kelvaro {
 namespace {

@@ -11,7 +11,6 @@
 #include "storage/project_file_format.h"
 #include "support/fake_user_interface.h"
 #include "support/temp_dir.h"
-#include "text/text_util.h"
 
 namespace kelvaro {
 namespace {

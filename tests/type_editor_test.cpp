@@ -5,7 +5,6 @@
 
 #include <deque>
 
-#include "model/object_types.h"
 #include "model/type_states.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
