@@ -333,17 +333,55 @@ TEST(EngineCondition, StrictlyLeftToRightWithTheEarlyOrExit) {
   }
 }
 
-// Comparisons on symbols made by hand: every kind, no compiler in between.
-struct Symbols {
+// One object whose code is given as hex bytes, with an integer, a text and a time symbol; more
+// symbols can be added by hand, so that comparisons and values are seen without the compiler.
+struct HandCode {
   Project project;
   CompileOutput out;
   ManualClock clock{at(2026, 6, 15, 7, 30, 0)};  // a Monday
   test::FakeUserInterface ui;
   std::unique_ptr<Engine> engine;
-  Symbols() {
+  std::vector<std::vector<std::string>> started;
+
+  explicit HandCode(const std::string& hex = "BD FC") {
     project.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
+    project.objects = {object("X", "Zahl", "0", 254)};
     out.code.assign(kCodeSize, 0);
-    engine = std::make_unique<Engine>(project, out, clock, ui);
+    std::istringstream in(hex);
+    std::string byte;
+    int n = 0;
+    while (in >> byte) out.code[static_cast<std::size_t>(n++)] = static_cast<std::uint8_t>(std::stoi(byte, nullptr, 16));
+    out.codeSize = n;
+    out.symbols.append("X.O", TVarInt{});                   // 0
+    out.symbols.append("X.T", TVarStr{"", "prog a", -1});   // 1
+    out.symbols.append("X.CT", TVarTime{"Zeit", 0.0});     // 2
+    out.lineMap = {{0, 0}, {4, 3}};
+    ObjectCode oc;
+    oc.codeStart = 0;
+    oc.codeEnd = n;
+    oc.stateSymbol = 0;
+    oc.ctSymbol = 2;
+    oc.lineMapFirst = 0;
+    oc.lineMapEnd = 2;
+    out.objects = {oc};
+    out.order = {0};
+    restart();
+  }
+  // A new engine on the code and symbols as they are now.
+  void restart(std::uint64_t statementLimit = 0) {
+    EngineOptions options;
+    options.statementLimit = statementLimit;
+    options.startProgram = [this](const std::vector<std::string>& words) {
+      started.push_back(words);
+      return true;
+    };
+    engine = std::make_unique<Engine>(project, out, clock, ui, options);
+    engine->reset();
+    engine->startOfRun();
+  }
+  void run() {
+    engine->enqueue(0);
+    engine->runQueue();
   }
   CodeOperand add(VariableDescriptor v) { return {out.symbols.append("Konst", std::move(v)), -1}; }
   CodeOperand text(const char* t) { return add(TVarStr{"", t, -1}); }
@@ -363,7 +401,7 @@ TEST(EngineCompare, WildcardsAndWeekdayMasks) {
   };
   for (const Row& row : wildcard) {
     SCOPED_TRACE(row.line);
-    Symbols s;
+    HandCode s;
     EXPECT_EQ(s.engine->compare(s.text(row.left), s.text(row.right), 0xC7), row.expected ? 1 : 0);
   }
   struct Mask {
@@ -377,16 +415,16 @@ TEST(EngineCompare, WildcardsAndWeekdayMasks) {
                         {__LINE__, 5, "11", false}};
   for (const Mask& row : masks) {
     SCOPED_TRACE(row.line);
-    Symbols s;
+    HandCode s;
     EXPECT_EQ(s.engine->compare(s.add(TVarInt{row.position, -1}), s.text(row.mask), 0xC8), row.expected ? 1 : 0);
   }
-  Symbols s;  // TAG on a Monday is 2
+  HandCode s;  // TAG on a Monday is 2
   EXPECT_EQ(s.engine->compare({16398, -1}, s.text("0100010"), 0xC8), 1);
   EXPECT_EQ(s.engine->compare({16398, -1}, s.text("1011111"), 0xC8), 0);
 }
 
 TEST(EngineCompare, ThePairOfKindsChoosesTheComparison) {
-  Symbols s;
+  HandCode s;
   const CodeOperand uhr = s.add(TVarTime{"Uhr", *encodeTime(7, 30, 0)});
   const CodeOperand datum = s.add(TVarTime{"Datum", *encodeDate(2026, 6, 15)});
   const CodeOperand lampOn = s.add(TVarUser{"Lampe", 1, 1, -1});
@@ -428,9 +466,7 @@ TEST(EngineCompare, ThePairOfKindsChoosesTheComparison) {
 }
 
 TEST(EngineValues, SystemValueTexts) {
-  Symbols s;
-  s.engine->reset();
-  s.engine->startOfRun();
+  HandCode s;
   s.engine->clockPass();
   s.clock.set(at(2026, 6, 15, 7, 30, 5));
   s.engine->clockPass();
@@ -465,56 +501,6 @@ TEST(EngineValues, SystemValueTexts) {
 }
 
 // --- runtime errors ----------------------------------------------------------------------
-
-// One object whose code is given as hex bytes, with an integer, a text and a time symbol.
-struct HandCode {
-  Project project;
-  CompileOutput out;
-  ManualClock clock{at(2026, 6, 15, 10, 0, 0)};
-  test::FakeUserInterface ui;
-  std::unique_ptr<Engine> engine;
-  std::vector<std::vector<std::string>> started;
-
-  explicit HandCode(const std::string& hex) {
-    project.objects = {object("X", "Zahl", "0", 254)};
-    out.code.assign(kCodeSize, 0);
-    std::istringstream in(hex);
-    std::string byte;
-    int n = 0;
-    while (in >> byte) out.code[static_cast<std::size_t>(n++)] = static_cast<std::uint8_t>(std::stoi(byte, nullptr, 16));
-    out.codeSize = n;
-    out.symbols.append("X.O", TVarInt{});                   // 0
-    out.symbols.append("X.T", TVarStr{"", "prog a", -1});   // 1
-    out.symbols.append("X.CT", TVarTime{"Zeit", 0.0});     // 2
-    out.lineMap = {{0, 0}, {4, 3}};
-    ObjectCode oc;
-    oc.codeStart = 0;
-    oc.codeEnd = n;
-    oc.stateSymbol = 0;
-    oc.ctSymbol = 2;
-    oc.lineMapFirst = 0;
-    oc.lineMapEnd = 2;
-    out.objects = {oc};
-    out.order = {0};
-    restart();
-  }
-  // A new engine on the code and symbols as they are now.
-  void restart(std::uint64_t statementLimit = 0) {
-    EngineOptions options;
-    options.statementLimit = statementLimit;
-    options.startProgram = [this](const std::vector<std::string>& words) {
-      started.push_back(words);
-      return true;
-    };
-    engine = std::make_unique<Engine>(project, out, clock, ui, options);
-    engine->reset();
-    engine->startOfRun();
-  }
-  void run() {
-    engine->enqueue(0);
-    engine->runQueue();
-  }
-};
 
 TEST(EngineCondition, ModemReadyFlag) {
   // WENN MODEMOK DANN X:=AN ENDEWENN, by hand: the compiler's sequence check wants an object
