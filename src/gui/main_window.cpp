@@ -222,7 +222,7 @@ void TProDefsF::buildPages() {
   m_pages = {new ViewsPage(m_context, m_notebook),     new ObjectsPage(m_context, m_notebook),
              new TypesPage(m_context, m_notebook),     new ControlUnitPage(m_context, m_notebook),
              new StationsPage(m_context, m_notebook),  new SettingsPage(m_context, m_notebook)};
-  for (MainPage* page : m_pages) m_notebook->addTab(page, page->caption());
+  for (MainPage* page : m_pages) m_notebook->addTab(scrollingPage(page, m_notebook), page->caption());
   connect(m_notebook, &QTabWidget::currentChanged, this, &TProDefsF::pageChanging);
 }
 
@@ -238,6 +238,8 @@ void TProDefsF::buildHelpButton() {
   row->addWidget(m_helpButton);
   layout->addLayout(row);
   setCentralWidget(central);
+  // The pages whole where the screen allows; keepOnScreen shrinks the window where it does not.
+  resize(sizeHint().expandedTo(QSize(800, 560)));
 }
 
 void TProDefsF::pageChanging(int newIndex) {

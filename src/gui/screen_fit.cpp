@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
 #include <QWidget>
 
@@ -42,6 +43,19 @@ class ScreenKeeper : public QObject {
   }
 };
 
+class ScrollingPage : public QScrollArea {
+ public:
+  using QScrollArea::QScrollArea;
+
+  QSize sizeHint() const override {
+    // QScrollArea caps its hint at a few dozen lines; the page's own wish counts here.
+    const QWidget* page = widget();
+    if (page == nullptr) return QScrollArea::sizeHint();
+    const int frame = 2 * frameWidth();
+    return page->sizeHint().expandedTo(page->minimumSizeHint()) + QSize(frame, frame);
+  }
+};
+
 }  // namespace
 
 QRect availableAreaFor(const QWidget* window) {
@@ -66,6 +80,14 @@ void fitOnScreen(QWidget* window) {
     window->move(fitted.left, fitted.top);
     window->setAttribute(Qt::WA_Moved, moved);
   }
+}
+
+QWidget* scrollingPage(QWidget* page, QWidget* parent) {
+  auto* area = new ScrollingPage(parent);
+  area->setFrameShape(QFrame::NoFrame);
+  area->setWidgetResizable(true);
+  area->setWidget(page);
+  return area;
 }
 
 void keepOnScreen(QWidget* window) {

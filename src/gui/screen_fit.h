@@ -20,4 +20,9 @@ void fitOnScreen(QWidget* window);
 // Fits the window now and every time it is shown again.
 void keepOnScreen(QWidget* window);
 
+// The page in a frameless scroll area that asks for the page's whole size, so that a window
+// sized to its size hint shows the page unscrolled, yet lets the window be made smaller: on a
+// small screen the page scrolls while the window's buttons stay in sight.
+QWidget* scrollingPage(QWidget* page, QWidget* parent);
+
 }  // namespace kelvaro::gui

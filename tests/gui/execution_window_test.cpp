@@ -184,6 +184,9 @@ class ExecutionWindowTest : public QObject {
 
     r.window->AnsichtClick();
     QCOMPARE(r.window->inputDialog()->windowTitle(), QStringLiteral("Ansicht"));
+    // At the top-left corner of the client area: the menu bar stays free.
+    const QWidget* client = test::child<QWidget>(r.window.get(), "RunCanvas")->parentWidget();
+    QCOMPARE(r.window->inputDialog()->frameGeometry().topLeft(), client->mapToGlobal(QPoint(0, 0)));
     r.answer(QStringLiteral("Garten"));
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Garten"));
     QCOMPARE(r.window->element(r.index("Aussenlicht"))->pos(), QPoint(336, 112));

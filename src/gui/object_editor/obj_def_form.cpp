@@ -22,16 +22,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QSpinBox>
 #include <QStackedWidget>
-#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -60,16 +57,6 @@ QGroupBox* radioGroup(const QString& title, const QString& name, const QStringLi
     layout->addWidget(button);
   }
   return box;
-}
-
-// A notebook page that scrolls when the screen is too small for it, so that the dialog can
-// shrink while its buttons stay in sight.
-QScrollArea* scrolled(QWidget* page, QWidget* parent) {
-  auto* area = new QScrollArea(parent);
-  area->setFrameShape(QFrame::NoFrame);
-  area->setWidgetResizable(true);
-  area->setWidget(page);
-  return area;
 }
 
 void checkRadio(QButtonGroup* group, int id) {
@@ -127,14 +114,10 @@ TObjDefF::TObjDefF(MainContext& context, const EditorRequest& request, ObjectEdi
 
   m_notebook = new QTabWidget(this);
   m_notebook->setObjectName(QStringLiteral("ObjNotebook"));
-  QSize pagesSize(0, 0);
   const std::pair<QWidget*, QString> pages[] = {{buildTypePage(), QStringLiteral("Typ")},
                                                  {buildProgramPage(), QStringLiteral("Programmierung")},
                                                  {buildHardwarePage(), QStringLiteral("Hardware")}};
-  for (const auto& [page, caption] : pages) {
-    pagesSize = pagesSize.expandedTo(page->minimumSizeHint());
-    m_notebook->addTab(scrolled(page, m_notebook), caption);
-  }
+  for (const auto& [page, caption] : pages) m_notebook->addTab(scrollingPage(page, m_notebook), caption);
   layout->addWidget(m_notebook, 1);
 
   auto* buttons = new QDialogButtonBox(this);
@@ -174,9 +157,7 @@ TObjDefF::TObjDefF(MainContext& context, const EditorRequest& request, ObjectEdi
   selectErrorLine();
   // Large enough for the largest page without scrolling; keepOnScreen cuts it to the screen,
   // where the pages scroll instead.
-  const int chrome = m_title->sizeHint().height() + m_notebook->tabBar()->sizeHint().height() +
-                     buttons->sizeHint().height() + 4 * layout->spacing() + 40;
-  resize(std::max(720, pagesSize.width() + 40), std::max(560, pagesSize.height() + chrome));
+  resize(sizeHint().expandedTo(QSize(720, 560)));
   keepOnScreen(this);
 }
 
