@@ -226,8 +226,7 @@ TEST(VisualiseStart, NeedsAProgrammableUnit) {
   };
   const std::string kNotProgrammable = "Diese Funktion ist nur mit einer programmierbaren Steuereinheit möglich.";
   const Row kRows[] = {
-      {__LINE__, true, true, 1, StartResult::Refused, {kNotProgrammable}},
-      {__LINE__, true, true, 2, StartResult::Refused, {kNotProgrammable}},
+      {__LINE__, true, true, 10, StartResult::Refused, {kNotProgrammable}},
       {__LINE__, true, true, 11, StartResult::Ran, {}},
       {__LINE__, true, false, 124, StartResult::UnitFailed, {}},
       // No check available: the last identification decides.
