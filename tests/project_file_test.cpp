@@ -76,20 +76,18 @@ TEST(ProjectFileWriter, WindowStateOrPositionInNumberGroupsOfFiveCharacters) {
   }
 }
 
-TEST(ProjectFileWriter, LineBreaksInsideTextsBecomeBlanks) {
+// What would not come back as it was is not written as it is: a line break inside a text
+// would start a line of its own, even a header; a NUL or blank offline behaviour would read
+// back as another; a conversion list without its conversion switched on would be read back as
+// if it counted; copies of the type's bitmaps in an object come back from the type.
+TEST(ProjectFileWriter, WhatWouldNotComeBackIsNotWrittenAsItIs) {
   Project p;
   p.constants = {"a\r\n@Object=Evil"};
   TPSObj o = createObject("X");
   o.OName = "two\nlines";
+  o.ExtTransList = {"1", "2"};
+  o.stateBitmaps = {{"Aus", TBitmapNam{"LAMPAUS.BMP", 1, 0}}, {"An", std::nullopt}};
   p.objects.push_back(o);
-  const std::string text = projectFileText(p);
-  EXPECT_NE(text.find(" a  @Object=Evil\r\n"), std::string::npos);
-  EXPECT_NE(text.find(" OName=two lines\r\n"), std::string::npos);
-  EXPECT_EQ(readText(text).objects.size(), 1u);
-}
-
-TEST(ProjectFileWriter, OfflineBehaviourNulOrBlankWritesNothing) {
-  Project p;
   TPSContr s = createStation("S");
   s.slots[0].CDevArt = 1;  // COfflB NUL
   s.slots[1].CDevArt = 1;
@@ -97,10 +95,17 @@ TEST(ProjectFileWriter, OfflineBehaviourNulOrBlankWritesNothing) {
   s.slots[2].COfflB = 'x';
   p.stations.push_back(s);
   const std::string text = projectFileText(p);
+  EXPECT_NE(text.find(" a  @Object=Evil\r\n"), std::string::npos);
+  EXPECT_NE(text.find(" OName=two lines\r\n"), std::string::npos);
   EXPECT_EQ(text.find('\0'), std::string::npos);
   EXPECT_EQ(text.find("COfflB=1"), std::string::npos);
   EXPECT_EQ(text.find("COfflB=2"), std::string::npos);
   EXPECT_NE(text.find(" COfflB=3x\r\n"), std::string::npos);
+  EXPECT_EQ(text.find("@ExtTransList"), std::string::npos);
+  EXPECT_EQ(text.find("+ZBM"), std::string::npos);
+  const Project back = readText(text);
+  ASSERT_EQ(back.objects.size(), 1u);
+  EXPECT_TRUE(back.objects[0].ExtTransList.empty());
 }
 
 TEST(ProjectFileRoundTrip, LongStatementsComeBackCutTo250Characters) {
@@ -113,21 +118,6 @@ TEST(ProjectFileRoundTrip, LongStatementsComeBackCutTo250Characters) {
   ASSERT_EQ(back.objects.size(), 1u);
   EXPECT_EQ(back.objects[0].program,
             (std::vector<std::string>{"-" + s250, "-" + s250, "-&" + std::string(249, 'q')}));
-}
-
-// A conversion list without its conversion switched on, and copies of the type's bitmaps in
-// an object, are not stored: the list would be read back as if it counted, and the copies come
-// back from the type.
-TEST(ProjectFileWriter, ListWithoutConversionAndTypeBitmapsAreNotWritten) {
-  Project p;
-  TPSObj o = createObject("A");
-  o.ExtTransList = {"1", "2"};
-  o.stateBitmaps = {{"Aus", TBitmapNam{"LAMPAUS.BMP", 1, 0}}, {"An", std::nullopt}};
-  p.objects.push_back(o);
-  const std::string text = projectFileText(p);
-  EXPECT_EQ(text.find("@ExtTransList"), std::string::npos);
-  EXPECT_EQ(text.find("+ZBM"), std::string::npos);
-  EXPECT_TRUE(readText(text).objects.at(0).ExtTransList.empty());
 }
 
 // Texts and numbers the writer puts differently from how they stood in the file: after one
