@@ -172,7 +172,8 @@ TEST(EngineQueue, TheObjectBeyond255IsDroppedWithAMessage) {
 }
 
 // A program that queues itself: every top-level step runs a bounded share of it and gives
-// control back with the object still queued, and the due objects still run.
+// control back with the object still queued, and the due objects still run. (How soon
+// "Abbruch" ends such a run the engine fuzz seeds check.)
 TEST(EngineQueue, AProgramThatQueuesItselfGivesControlBackEveryStep) {
   Compiled r({object("X", "Zahl", "0", 254, {"X:=X+1", "AUSFUEHRUNG(X)"}), object("P", "Zahl", "0", 1, {"P:=P+1"})});
   r.runQueued("X");
@@ -184,6 +185,12 @@ TEST(EngineQueue, AProgramThatQueuesItselfGivesControlBackEveryStep) {
   EXPECT_EQ(r.number("P"), 1);
   EXPECT_GT(r.number("X"), once);
   EXPECT_LE(r.number("X"), 3 * once);
+  // "Ende" sets the stop flag alone, and that too ends a queue run between two programs.
+  const std::int32_t before = r.number("X");
+  r.engine->stopFlag = true;
+  r.engine->runQueue();
+  EXPECT_EQ(r.number("X"), before);
+  EXPECT_EQ(r.engine->queue().size(), 1u);
 }
 
 TEST(EngineAssignment, ADoublingTextStopsAtItsCapAndTheRunGoesOn) {
