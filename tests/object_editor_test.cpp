@@ -191,6 +191,7 @@ TEST(ObjectEditorType, KindPanelsAndStatesFollowTheChoice) {
     EXPECT_EQ(editor.statesPanelVisible(), *c.states != '\0');
     test::FakeUserInterface ui;
     ASSERT_TRUE(editor.accept(ui));
+    EXPECT_EQ(p.objects[0].HdwTyp, hardwareRoleOfType(p.types, c.type));  // the type's role is stored
     std::string states;
     for (const auto& s : editor.stateNames()) states += (states.empty() ? "" : " ") + s;
     if (editor.conversionGridVisible()) {
