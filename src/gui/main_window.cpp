@@ -63,6 +63,26 @@ QIcon letterIcon(const QString& letter, const QColor& colour) {
   return QIcon(pixmap);
 }
 
+// The style greys a disabled icon only slightly, and a dark one still looks usable; a command
+// that cannot be used fades to a third, so the tool bar tells it at a glance.
+QIcon withFadedDisabled(const QIcon& icon) {
+  QIcon result;
+  for (const int size : {16, 24, 32}) {
+    const QPixmap normal = icon.pixmap(size, size);
+    if (normal.isNull()) continue;
+    QPixmap faded(normal.size());
+    faded.setDevicePixelRatio(normal.devicePixelRatio());
+    faded.fill(Qt::transparent);
+    QPainter painter(&faded);
+    painter.setOpacity(0.3);
+    painter.drawPixmap(0, 0, normal);
+    painter.end();
+    result.addPixmap(normal, QIcon::Normal);
+    result.addPixmap(faded, QIcon::Disabled);
+  }
+  return result;
+}
+
 }  // namespace
 
 TProDefsF::TProDefsF(Workspace& workspace, UserInterface& ui, QWidget* parent)
@@ -108,7 +128,8 @@ TProDefsF::TProDefsF(Workspace& workspace, UserInterface& ui, QWidget* parent)
 QAction* TProDefsF::action(const QString& objectName, const QString& text, int standardIcon) {
   auto* a = new QAction(text, this);
   a->setObjectName(objectName);
-  if (standardIcon >= 0) a->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(standardIcon)));
+  if (standardIcon >= 0)
+    a->setIcon(withFadedDisabled(style()->standardIcon(static_cast<QStyle::StandardPixmap>(standardIcon))));
   return a;
 }
 
@@ -134,7 +155,7 @@ void TProDefsF::buildActions() {
   m_printAction = laterAction(QStringLiteral("DruckenAct"), QStringLiteral("&Drucken"), QStyle::SP_FileDialogDetailedView);
   m_printerSetupAction = laterAction(QStringLiteral("DruckerAct"), QStringLiteral("Drucker&einstellung"), -1);
   m_printFontAction = laterAction(QStringLiteral("DruckSchriftAct"), QStringLiteral("Druckschrift"), -1);
-  m_printFontAction->setIcon(letterIcon(QStringLiteral("A"), palette().color(QPalette::WindowText)));
+  m_printFontAction->setIcon(withFadedDisabled(letterIcon(QStringLiteral("A"), palette().color(QPalette::WindowText))));
   m_exitAction = action(QStringLiteral("BeendenAct"), QStringLiteral("&Beenden"), QStyle::SP_DialogCloseButton);
   // The style's help button is a red and white life buoy that reads as an alarm; a question
   // mark says help.
@@ -273,8 +294,10 @@ void TProDefsF::refreshTitle() {
 }
 
 void TProDefsF::refreshRecentProjects() {
+  // Later, not at once: the list is rebuilt from inside the triggered entry's own signal.
   for (QAction* a : m_recentActions) {
     m_projectMenu->removeAction(a);
+    a->setObjectName(QString());
     a->deleteLater();
   }
   m_recentActions.clear();
