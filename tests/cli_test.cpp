@@ -57,7 +57,8 @@ TEST(Cli, FailuresGiveTheirExitCodeAndOneLine) {
       {__LINE__, "run " + demo + "--for ''", "--for erwartet eine Dauer wie 90s, 15m, 2h oder 7d: "},  // once endless
       {__LINE__, "run " + demo + "--click Niemand@12:00:00 --for 1s", "Objekt Niemand nicht gefunden"},
       {__LINE__, "run " + demo + "--click Klingel --for 1s", "--click erwartet OBJEKT@ZEIT: Klingel"},
-      {__LINE__, "run " + demo + "--input Anzeige@12:00:00 --for 1s", "--input erwartet OBJEKT=WERT@ZEIT: Anzeige@12:00:00"},
+      {__LINE__, "run " + demo + "--input Anzeige@12:00:00 --for 1s",
+       "--input erwartet OBJEKT=WERT@ZEIT: Anzeige@12:00:00"},
       {__LINE__, "run " + demo + "--lon 10 --for 1s", "--lon requires --lat"},
   };
   test::TempDir dir;

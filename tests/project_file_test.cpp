@@ -63,7 +63,7 @@ TEST(ProjectFileWriter, WindowStateOrPositionInNumberGroupsOfFiveCharacters) {
       // Beyond five characters a number is held at the edge instead of shifting its neighbours.
       {__LINE__, 0, {123456, -10000, 7, 8}, " ExeWinPos=99999-99990000700008\r\n"},
       {__LINE__, 2, {1, 2, 3, 4}, " ExeWinStat=2\r\n"},  // the window state wins over the position
-      {__LINE__, 0, {1, 2, 0, 4}, ""},                     // width 0: no position
+      {__LINE__, 0, {1, 2, 0, 4}, ""},                   // width 0: no position
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
