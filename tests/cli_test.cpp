@@ -54,7 +54,8 @@ TEST(Cli, FailuresGiveTheirExitCodeAndOneLine) {
       {__LINE__, "sun --table --date 2026-01-01", "--table excludes --date"},
       {__LINE__, "info", "PROJECT is required"},
       {__LINE__, "run " + demo + "--start 2026-13-01 --for 1s", "--start erwartet \"YYYY-MM-DD hh:mm:ss\": 2026-13-01"},
-      {__LINE__, "run " + demo + "--for ''", "--for erwartet eine Dauer wie 90s, 15m, 2h oder 7d: "},  // once endless
+      // An empty duration once started a run without end.
+      {__LINE__, "run " + demo + "--for ''", "--for erwartet eine Dauer wie 90s, 15m, 2h oder 7d: "},
       {__LINE__, "run " + demo + "--click Niemand@12:00:00 --for 1s", "Objekt Niemand nicht gefunden"},
       {__LINE__, "run " + demo + "--click Klingel --for 1s", "--click erwartet OBJEKT@ZEIT: Klingel"},
       {__LINE__, "run " + demo + "--input Anzeige@12:00:00 --for 1s",
