@@ -4,6 +4,7 @@
 
 #include "app/run_commands.h"
 #include "app/workspace.h"
+#include "language/compiler.h"
 #include "language/errors.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
@@ -203,6 +204,7 @@ TEST(RunOnPcStart, CompileErrorsOpenTheEditorOrSayWhy) {
       EXPECT_EQ(rec.edited->object, row.object);
       EXPECT_EQ(rec.edited->errorCode, row.code);
       EXPECT_EQ(rec.edited->errorName, row.name);
+      EXPECT_EQ(rec.edited->errorPosition, compile(w.project, {}, CompileMode::Run).result.position);
       EXPECT_EQ(rec.edited->page, EditorPage::Program);
       std::string mapped;
       for (const auto& entry : rec.edited->lineMap) mapped += std::to_string(entry.line) + " ";
