@@ -59,7 +59,7 @@ TEST(Translator, StatementsAndTheirTokens) {
       {__LINE__, "Lampe WIE Tuer", "[BD][B4]&00001&00004"},
       {__LINE__, "Tuer.Tuer := Lampe", "[BD][B4]&00004&00001"},
       {__LINE__, "CT := ZEIT", "[BD][B4]&00000&16395"},
-      {__LINE__, "Lampe:=STOPPZEIT", "[BD][B4]&00001&16402"},  // not STOPP and ZEIT
+      {__LINE__, "Lampe:=STOPPZEIT", "[BD][B4]&00001&16402"},   // not STOPP and ZEIT
       {__LINE__, "Tuer RUNTERFAHREN", "[BD][B4]&00004&00012"},  // assigns a state literal
       {__LINE__, "WENN Tuer GEOEFFNET DANN", "[BD][BE]&00004=&00012[BF]"},
       {__LINE__, "WENN Tuer IST NICHT Lampe ODER Tuer GROESSER GLEICH 1 DANN",
