@@ -43,10 +43,22 @@ TEST(SerialLine, ReadTakesWhatComesUntilTheLineIsIdle) {
   }
 }
 
-TEST(SerialLine, OpenSetsNothingHighOpenLineSetsDtrAndAModemLinkKeepsBoth) {
+TEST(SerialLine, HeldPortIsRefusedOpenSetsNothingHighOpenLineSetsDtrAModemLinkKeepsBoth) {
   SerialFixture f;
   ScriptedDevice dev;
   f.devices["COM2"] = &dev;
+  // A port held by another program, or one without a device, cannot be opened.
+  InProcessSerialPort other(dev, f.clock);
+  ASSERT_EQ(other.open("x"), SerialError::None);
+  EXPECT_EQ(f.line.OpenLine("COM2"), -1);
+  EXPECT_EQ(f.line.LineHandle, -1);
+  EXPECT_FALSE(f.line.LineOpen);
+  EXPECT_EQ(f.ui.beeps, 1);
+  EXPECT_NE(f.line.openError().find("in use"), std::string::npos);
+  other.close();
+  EXPECT_EQ(f.line.OpenLine("COM9"), -1);
+  EXPECT_EQ(f.ui.beeps, 2);
+
   dev.at(0, {0x55});  // stale input before the open is purged
   ASSERT_EQ(f.line.OpenPort("COM2", 4096, 4096), 1);
   EXPECT_FALSE(dev.dtr);
@@ -69,23 +81,6 @@ TEST(SerialLine, OpenSetsNothingHighOpenLineSetsDtrAndAModemLinkKeepsBoth) {
   EXPECT_FALSE(dev.dtr);
   EXPECT_FALSE(f.line.LineOpen);
   EXPECT_FALSE(f.line.portOpen());
-}
-
-TEST(SerialLine, APortHeldByAnotherProgramOrUnknownCannotBeOpened) {
-  SerialFixture f;
-  ScriptedDevice dev;
-  f.devices["COM1"] = &dev;
-  InProcessSerialPort other(dev, f.clock);
-  ASSERT_EQ(other.open("x"), SerialError::None);
-  EXPECT_EQ(f.line.OpenLine("COM1"), -1);
-  EXPECT_EQ(f.line.LineHandle, -1);
-  EXPECT_FALSE(f.line.LineOpen);
-  EXPECT_EQ(f.ui.beeps, 1);
-  EXPECT_NE(f.line.openError().find("in use"), std::string::npos);
-  other.close();
-  EXPECT_EQ(f.line.OpenLine("COM1"), 1);
-  EXPECT_EQ(f.line.OpenLine("COM9"), -1);
-  EXPECT_EQ(f.ui.beeps, 2);
 }
 
 // A device that goes away leaves the line closed, not dangling; on a closed port every
