@@ -296,31 +296,25 @@ TEST(Protocol, FindUnitSearchesThePortsAndPrefersTheHandshakePort) {
   const struct {
     int line;
     const char* at;  // where the unit answers
-    int code;
-    int preferred;
+    int code, preferred;
     bool simulator;  // the built-in unit answers too, on "SIM"
     const char* port;
   } kRows[] = {
-      {__LINE__, "COM3", 14, 0, false, "COM3"},
-      {__LINE__, "COM2", 12, 0, false, "COM2"},
-      {__LINE__, "COM4", 11, 1, false, "COM4"},
-      {__LINE__, "COM2", 15, 2, true, "COM2"},  // real hardware wins over the simulator
-      {__LINE__, "COM5", 14, 0, false, ""},
-      {__LINE__, "/dev/ttyUSB0", 12, 0, true, "/dev/ttyUSB0"},
+      {__LINE__, "COM3", 14, 0, false, "COM3"}, {__LINE__, "COM2", 12, 0, false, "COM2"},
+      {__LINE__, "COM4", 11, 1, false, "COM4"}, {__LINE__, "COM2", 15, 2, true, "COM2"},
+      {__LINE__, "COM5", 14, 0, false, ""},     {__LINE__, "/dev/ttyUSB0", 12, 0, true, "/dev/ttyUSB0"},
       {__LINE__, "COM5", 14, 0, true, "SIM"},  // no hardware: the simulator, tried last
   };
-  const std::vector<std::string> laterPorts{"/dev/ttyUSB0", "SIM"};
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
     SerialFixture f;
     sim::UnitConfig config;
     config.replyCode = r.code;
-    sim::ControlUnit unit(config);
-    sim::ControlUnit simulator;
+    sim::ControlUnit unit(config), simulator;
     f.devices[r.at] = &unit;
     if (r.simulator) f.devices["SIM"] = &simulator;
     const bool found = *r.port != '\0';
-    EXPECT_EQ(f.protocol.FindUnit(r.preferred, 1, laterPorts), found);
+    EXPECT_EQ(f.protocol.FindUnit(r.preferred, 1, std::vector<std::string>{"/dev/ttyUSB0", "SIM"}), found);
     EXPECT_EQ(f.protocol.unit.PortName, r.port);
     if (!found) {
       EXPECT_EQ(f.protocol.unit.TypeCode, 500);

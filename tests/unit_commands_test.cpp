@@ -281,31 +281,25 @@ TEST(UnitCommands, StartWithoutStoredProgram) {
 TEST(UnitCommands, AutoDetectMessages) {
   const struct {
     int line;
-    const char* at;  // where the unit answers
     int replyCode;
     bool silent;
     const char* message;
     const char* memo;  // its lines joined with '|'
   } kRows[] = {
-      {__LINE__, "COM1", 14, false, "Steuereinheit CU-A2-3.20 gefunden an COM1",
+      {__LINE__, 14, false, "Steuereinheit CU-A2-3.20 gefunden an COM1",
        "Steuereinheit : CU-A2-3.20|Prog.-Version : 3,50|PLC-Controller : 0,95"},
-      {__LINE__, "COM1", 15, false, "Steuereinheit CU/F-A2 gefunden an COM1",
+      {__LINE__, 15, false, "Steuereinheit CU/F-A2 gefunden an COM1",
        "Steuereinheit : CU/F-A2|Prog.-Version : 3,50|PLC-Controller : 0,95"},
-      {__LINE__, "COM1", 1, false, "Funk-Schnittstelle RFI-RS1 gefunden an COM1",
+      {__LINE__, 1, false, "Funk-Schnittstelle RFI-RS1 gefunden an COM1",
        "Funk-Schnittstelle : RFI-RS1|Prog.-Version : 3,50"},
-      {__LINE__, "COM1", 33, false,
+      {__LINE__, 33, false,
        "Unbekannte Steuereinheit (500) gefunden an COM1\rBitte benutzen Sie eine neuere Programmversion.",
        "Unbekannte Steuereinheit 500"},
-      {__LINE__, "COM1", 14, true, "Keine Steuereinheit gefunden.\rBitte überprüfen Sie die Kabelverbindungen.", ""},
-      // Without hardware the search ends at the built-in simulated unit.
-      {__LINE__, "SIM", 14, false, "Steuereinheit CU-A2-3.20 gefunden an SIM",
-       "Steuereinheit : CU-A2-3.20|Prog.-Version : 3,50|PLC-Controller : 0,95"},
+      {__LINE__, 14, true, "Keine Steuereinheit gefunden.\rBitte überprüfen Sie die Kabelverbindungen.", ""},
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
     UnitFixture f(unitConfig(r.replyCode, {.silent = r.silent}));
-    f.devices.clear();
-    f.devices[r.at] = &f.unit;
     f.page.ComPortCoB = "";
     bool changed = false;
     f.commands.typeChanged = [&] { changed = true; };
@@ -316,7 +310,7 @@ TEST(UnitCommands, AutoDetectMessages) {
     for (const auto& line : f.page.CfgM) memo += (memo.empty() ? "" : "|") + line;
     EXPECT_EQ(memo, r.memo);
     EXPECT_EQ(changed, !r.silent);
-    EXPECT_EQ(f.page.ComPortCoB, known ? r.at : "");
+    EXPECT_EQ(f.page.ComPortCoB, known ? "COM1" : "");
     EXPECT_TRUE(f.protocol.receiveTimerRunning);
     EXPECT_FALSE(f.line.portOpen());
   }
