@@ -5,8 +5,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
+#include <QVariant>
 #include <QStyle>
 #include <QWidget>
+#include <QWindow>
 
 #include "ui/window_placement.h"
 
@@ -31,6 +33,10 @@ QMargins frameMargins(const QWidget* window) {
   return {border, title + border, border, border};
 }
 
+// Set while a window that only stepped aside is shown again: it returns to its place as the user
+// left it, even partly off the screen.
+const char* const kShownInPlace = "kelvaroShownInPlace";
+
 class ScreenKeeper : public QObject {
  public:
   using QObject::QObject;
@@ -38,7 +44,8 @@ class ScreenKeeper : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     // Show arrives before the window is mapped, so the fitted place is the first one seen.
-    if (event->type() == QEvent::Show && watched->isWidgetType()) fitOnScreen(static_cast<QWidget*>(watched));
+    if (event->type() == QEvent::Show && watched->isWidgetType() && !watched->property(kShownInPlace).toBool())
+      fitOnScreen(static_cast<QWidget*>(watched));
     return QObject::eventFilter(watched, event);
   }
 };
@@ -88,6 +95,28 @@ QWidget* scrollingPage(QWidget* page, QWidget* parent) {
   area->setWidgetResizable(true);
   area->setWidget(page);
   return area;
+}
+
+void showInPlace(QWidget* window, bool visible) {
+  static const char* const kHiddenPlace = "kelvaroHiddenPlace";
+  if (window == nullptr || window->isVisible() == visible) return;
+  if (!visible) {
+    if (const QWindow* handle = window->windowHandle()) window->setProperty(kHiddenPlace, handle->geometry());
+    window->hide();
+    return;
+  }
+  // The window manager may still hold the place the window first opened at, not the one the
+  // user moved it to since, and would map it there again. Qt passes a place on only when it
+  // differs from the one it knows, so the window steps aside by a pixel and back.
+  const QVariant place = window->property(kHiddenPlace);
+  if (QWindow* handle = window->windowHandle(); handle != nullptr && place.isValid()) {
+    handle->setGeometry(place.toRect().translated(1, 0));
+    handle->setGeometry(place.toRect());
+  }
+  window->setProperty(kHiddenPlace, QVariant());
+  window->setProperty(kShownInPlace, true);
+  window->show();
+  window->setProperty(kShownInPlace, QVariant());
 }
 
 void keepOnScreen(QWidget* window) {

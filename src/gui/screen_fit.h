@@ -20,6 +20,10 @@ void fitOnScreen(QWidget* window);
 // Fits the window now and every time it is shown again.
 void keepOnScreen(QWidget* window);
 
+// Hides or shows a window that steps aside for a while; shown again, it comes back exactly where
+// it was hidden, not fitted anew like a window that opens.
+void showInPlace(QWidget* window, bool visible);
+
 // The page in a frameless scroll area that asks for the page's whole size, so that a window
 // sized to its size hint shows the page unscrolled, yet lets the window be made smaller: on a
 // small screen the page scrolls while the window's buttons stay in sight.

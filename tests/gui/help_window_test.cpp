@@ -15,6 +15,7 @@
 #include "gui_test_support.h"
 #include "help_window.h"
 #include "main_window.h"
+#include "screen_fit.h"
 
 using kelvaro::gui::helpTopicForContext;
 using kelvaro::gui::helpTopics;
@@ -66,6 +67,13 @@ class HelpWindowTest : public QObject {
     help->move(600, 500);
     showHelpTopic(QStringLiteral("seitobj"), &main);
     QCOMPARE(kelvaro::test::outOfReach(help, {kelvaro::test::child<QPushButton>(help, "HelpCloseBtn")}), QString());
+    // Stepping aside for a visualisation and back leaves it where the user put it, even partly
+    // off the screen.
+    main.move(500, 300);
+    const QRect place = main.geometry();
+    kelvaro::gui::showInPlace(&main, false);
+    kelvaro::gui::showInPlace(&main, true);
+    QCOMPARE(main.geometry(), place);
   }
 
   // Each page is UTF-8 with a title for the caption; its links stay inside the help and reach a

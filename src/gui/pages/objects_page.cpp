@@ -13,6 +13,7 @@
 #include "app/object_commands.h"
 #include "app/run_commands.h"
 #include "qt_text.h"
+#include "screen_fit.h"
 
 namespace kelvaro::gui {
 namespace {
@@ -205,7 +206,7 @@ namespace {
 RunHooks hooksFor(MainContext& context, QWidget* page) {
   RunHooks hooks;
   hooks.setMainTimer = context.setMainTimer;
-  hooks.showMainWindow = [page](bool visible) { page->window()->setVisible(visible); };
+  hooks.showMainWindow = [page](bool visible) { showInPlace(page->window(), visible); };
   if (context.checkUnit) hooks.checkUnit = [&context](Workspace&, int mode) { return context.checkUnit(mode); };
   hooks.openExecutionWindow = context.openExecutionWindow;
   hooks.editObject = context.editObject;

@@ -2,13 +2,13 @@
 // of the types' bitmaps it attached for the run are dropped again afterwards.
 #include "run/execution_start.h"
 
-#include <QByteArray>
 #include <QWidget>
 
 #include "app/sun_settings.h"
 #include "astro/sun_times.h"
 #include "model/object_types.h"
 #include "run/execution_window.h"
+#include "screen_fit.h"
 #include "time/clock.h"
 
 namespace kelvaro::gui {
@@ -34,15 +34,9 @@ void installExecutionWindow(MainContext& context, QWidget* mainWindow) {
       TIntRunF window(project, request.compiled, clock, context.ui, std::move(options), mainWindow);
       // In the visualisation the main window steps aside while the unit's state is shown.
       const bool hideMain = request.visualisation && mainWindow != nullptr && mainWindow->isVisible();
-      // Shown again, a hidden window is placed anew by the window manager; it is to come back
-      // exactly where the user left it.
-      const QByteArray mainPlace = hideMain ? mainWindow->saveGeometry() : QByteArray();
-      if (hideMain) mainWindow->hide();
+      if (hideMain) showInPlace(mainWindow, false);
       window.exec();
-      if (hideMain) {
-        mainWindow->restoreGeometry(mainPlace);
-        mainWindow->show();
-      }
+      if (hideMain) showInPlace(mainWindow, true);
       result = window.editorRequest();
     }
     // The copies of the type's bitmaps belong to the run only.
