@@ -5,8 +5,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QScrollArea>
-#include <QVariant>
 #include <QStyle>
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
