@@ -13,6 +13,7 @@
 
 #include "app/object_commands.h"
 #include "qt_text.h"
+#include "screen_fit.h"
 
 namespace kelvaro::gui {
 
@@ -20,6 +21,7 @@ TNewObjF::TNewObjF(MainContext& context, NewObjectRequest request, QWidget* pare
     : QDialog(parent), m_context(context), m_request(std::move(request)) {
   setObjectName(QStringLiteral("NewObjF"));
   setWindowTitle(QStringLiteral("Neues Objekt anlegen"));
+  keepOnScreen(this);
   auto* grid = new QGridLayout(this);
   grid->addWidget(new QLabel(QStringLiteral("Name"), this), 0, 0);
   m_name = new QLineEdit(this);

@@ -5,11 +5,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "screen_fit.h"
+
 namespace kelvaro::gui {
 
 TNoBreakMessF::TNoBreakMessF(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TNoBreakMessF"));
   setWindowTitle(QStringLiteral("Meldung"));
+  keepOnScreen(this);
   setModal(false);
   MsgPnl = new QLabel(this);
   MsgPnl->setObjectName(QStringLiteral("MsgPnl"));

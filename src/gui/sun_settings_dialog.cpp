@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "qt_text.h"
+#include "screen_fit.h"
 #include "storage/settings.h"
 
 namespace kelvaro::gui {
@@ -37,6 +38,7 @@ QSpinBox* minutesField(const char* name, int value, QWidget* parent) {
 
 SunSettingsDialog::SunSettingsDialog(MainContext& context, QWidget* parent) : QDialog(parent), m_context(context) {
   setWindowTitle(QStringLiteral("Einstellungen zu Sonnenzeiten"));
+  keepOnScreen(this);
   const SunSettingsForm initial = sunSettingsForm(context.workspace.settings());
   auto* layout = new QVBoxLayout(this);
 

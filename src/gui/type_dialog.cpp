@@ -10,12 +10,14 @@
 #include <QVBoxLayout>
 
 #include "qt_text.h"
+#include "screen_fit.h"
 
 namespace kelvaro::gui {
 
 TypeEditDialog::TypeEditDialog(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TypDlg"));
   setWindowTitle(QStringLiteral("Typ bearbeiten"));
+  keepOnScreen(this);
 
   m_name = new QLineEdit(this);
   m_name->setObjectName(QStringLiteral("BezEdit"));
