@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -285,6 +286,17 @@ void TProDefsF::refreshPages() {
   for (MainPage* page : m_pages) page->refresh();
   m_projectName->setText(toQ(m_context.workspace.settings().projectNameLabel));
   refreshTitle();
+}
+
+void TProDefsF::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (m_shownOnce) return;
+  m_shownOnce = true;
+  // The pages show or hide their groups by what the project holds, and their sizes are right
+  // only once the window is laid out for showing: the first time it opens it grows to show
+  // them whole, within the free screen area. Later the user's size stays.
+  resize(sizeHint().expandedTo(size()));
+  fitOnScreen(this);
 }
 
 void TProDefsF::refreshTitle() {

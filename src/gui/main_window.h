@@ -56,6 +56,7 @@ class TProDefsF : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void buildPages();
@@ -79,6 +80,7 @@ class TProDefsF : public QMainWindow {
   QLabel* m_projectName = nullptr;
   QPushButton* m_helpButton = nullptr;
   bool m_shutDown = false;
+  bool m_shownOnce = false;
 
   QAction* m_openAction = nullptr;
   QAction* m_saveAction = nullptr;

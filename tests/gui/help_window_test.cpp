@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -57,10 +58,19 @@ class HelpWindowTest : public QObject {
   void theMainWindowAndTheHelpFitASmallScreen() {
     kelvaro::test::GuiWorkspace w;
     kelvaro::gui::TProDefsF main(w.workspace, w.ui);
+    main.refreshPages();
     main.move(700, 600);
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     QCOMPARE(kelvaro::test::outOfReach(&main, {kelvaro::test::child<QPushButton>(&main, "HilfeBtn")}), QString());
+    // Sized to its pages before it opened, it shows each of them whole on this screen.
+    for (int i = 0; i < main.notebook()->count(); ++i) {
+      main.notebook()->setCurrentIndex(i);
+      const auto* area = qobject_cast<QScrollArea*>(main.notebook()->widget(i));
+      QVERIFY(area != nullptr);
+      QVERIFY2(area->widget()->minimumSizeHint().height() <= area->maximumViewportSize().height(),
+               qPrintable(main.notebook()->tabText(i)));
+    }
     HelpWindow* help = showHelpTopic(QStringLiteral("Inhalt"), &main);
     QVERIFY(QTest::qWaitForWindowExposed(help));
     help->hide();
