@@ -15,8 +15,8 @@ ini=$(mktemp --suffix=.INI)
 trap 'rm -f "$ini"' EXIT
 write_demo_settings "$ini"
 cd "$root/examples/demo"
-KELVARO_INI="$ini" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
+KELVARO_INI="$ini" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
   "$build/src/gui/kelvaro-screenshots" "$root/examples/demo/DEMO.SPG" "$root/docs/screenshots"
 # The debugger dialog stopped on a line, from its window test, which saves it when asked.
-KELVARO_SCREENSHOT_DIR="$root/docs/screenshots" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
+KELVARO_SCREENSHOT_DIR="$root/docs/screenshots" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
   "$build/tests/gui/execution_window_test" theDialogStopsWatchesSetsBreakpointsAndEnds >/dev/null

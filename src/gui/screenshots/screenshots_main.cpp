@@ -3,8 +3,12 @@
 //   kelvaro-screenshots PROJECT OUTPUT_DIR
 // Message boxes are answered at once and written to stderr, so nothing waits for a user.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
@@ -53,6 +57,17 @@ bool save(QWidget& widget, const QDir& dir, const QString& name) {
   settle();
   const QString path = dir.filePath(name + QStringLiteral(".png"));
   const bool saved = widget.grab().save(path);
+  std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "FAILED", path.toLocal8Bit().constData());
+  return saved;
+}
+
+// What the screen shows in the window's frame, pop-ups included, which a widget's grab leaves out.
+bool saveScreenArea(QWidget& window, const QDir& dir, const QString& name) {
+  settle();
+  const QString path = dir.filePath(name + QStringLiteral(".png"));
+  const QRect area = window.frameGeometry();
+  const bool saved =
+      window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path);
   std::fprintf(stderr, "%s %s\n", saved ? "wrote" : "FAILED", path.toLocal8Bit().constData());
   return saved;
 }
@@ -109,6 +124,23 @@ bool executionScreenshots(Workspace& workspace, UserInterface& ui, const QDir& d
   return allSaved;
 }
 
+// The page "Steuereinheit" with its port list open, then the file dialog "Öffnen" shows.
+bool portListAndFileDialogScreenshots(TProDefsF& window, const QDir& dir, const QString& projectDirectory) {
+  QTabWidget* notebook = window.notebook();
+  for (int i = 0; i < notebook->count(); ++i)
+    if (notebook->tabText(i) == QStringLiteral("Steuereinheit")) notebook->setCurrentIndex(i);
+  auto* ports = window.findChild<QComboBox*>(QStringLiteral("ComPortCoB"));
+  if (ports == nullptr) return false;
+  ports->showPopup();
+  bool allSaved = saveScreenArea(window, dir, QStringLiteral("port_list"));
+  ports->hidePopup();
+  QFileDialog dialog(&window, QStringLiteral("Öffnen"), projectDirectory, QStringLiteral("Projekte (*.spg *.SPG)"));
+  dialog.show();
+  allSaved = save(dialog, dir, QStringLiteral("file_dialog")) && allSaved;
+  dialog.reject();
+  return allSaved;
+}
+
 int takeScreenshots(const std::string& project, const QDir& dir) {
   Workspace workspace;
   UnattendedUserInterface ui;
@@ -118,7 +150,6 @@ int takeScreenshots(const std::string& project, const QDir& dir) {
   // window that comes before.
   workspace.settings().autostartPending = false;
   window.refreshPages();
-  window.resize(900, 620);
   window.show();
   bool allSaved = true;
   QTabWidget* notebook = window.notebook();
@@ -126,6 +157,8 @@ int takeScreenshots(const std::string& project, const QDir& dir) {
     notebook->setCurrentIndex(i);
     allSaved = save(window, dir, QStringLiteral("main_") + fileNameOf(notebook->tabText(i))) && allSaved;
   }
+  const QString projectDirectory = QFileInfo(QString::fromLocal8Bit(project.c_str())).absolutePath();
+  allSaved = portListAndFileDialogScreenshots(window, dir, projectDirectory) && allSaved;
   allSaved = editorScreenshots(window.context(), dir, &window) && allSaved;
   allSaved = executionScreenshots(workspace, ui, dir) && allSaved;
   return allSaved ? 0 : 1;
@@ -136,6 +169,7 @@ int takeScreenshots(const std::string& project, const QDir& dir) {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  kelvaro::gui::useGermanTexts();
   if (argc != 3) {
     std::fprintf(stderr, "usage: kelvaro-screenshots PROJECT OUTPUT_DIR\n");
     return 2;
