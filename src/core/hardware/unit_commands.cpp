@@ -115,20 +115,23 @@ void UnitCommands::settleBeforeRequest(double pauseDays) {
   line.WaitDays(pauseDays);
 }
 
-bool UnitCommands::SetUnitClock() {
-  // SetUnitClock: command 0x20 with the PC's date and time, no reply
-  const DateTime now = m_protocol.line().clock().now();
+std::array<std::uint8_t, 8> unitClockCommand(DateTime now) {
   const CalendarDate d = decodeDate(now);
   const ClockTime t = decodeTime(now);
-  const std::uint8_t data[] = {0x20,
-                               static_cast<std::uint8_t>(d.year % 100),
-                               static_cast<std::uint8_t>(d.month),
-                               static_cast<std::uint8_t>(d.day),
-                               static_cast<std::uint8_t>(t.hour),
-                               static_cast<std::uint8_t>(t.minute),
-                               static_cast<std::uint8_t>(t.second),
-                               static_cast<std::uint8_t>(dayOfWeek(now) - 1)};
-  const int r = send(data, 12, 102, 3);
+  return {0x20,
+          static_cast<std::uint8_t>(d.year % 100),
+          static_cast<std::uint8_t>(d.month),
+          static_cast<std::uint8_t>(d.day),
+          static_cast<std::uint8_t>(t.hour),
+          static_cast<std::uint8_t>(t.minute),
+          static_cast<std::uint8_t>(t.second),
+          static_cast<std::uint8_t>(dayOfWeek(now) - 1)};
+}
+
+bool UnitCommands::SetUnitClock() {
+  // SetUnitClock: command 0x20 with the PC's date and time, no reply
+  const auto data = unitClockCommand(m_protocol.line().clock().now());
+  const int r = send(data, 12, kModeUnitClock, kUnitClockAddress);
   if (r < 1) m_protocol.ui().beep();
   return r == 14;
 }

@@ -4,6 +4,7 @@
 // line. The program transfer, which compiles first, builds on them in app/program_transfer.h.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "hardware/protocol.h"
+#include "time/date_time.h"
 
 namespace kelvaro {
 
@@ -51,6 +53,13 @@ std::vector<std::uint8_t> configurationBytes(UnitPage& page, std::uint16_t devic
 
 // The information line of the firmware reply.
 std::string firmwareText(std::span<const std::uint8_t> data);
+
+// The set-clock command for the time given (0x20, year, month, day, hour, minute, second,
+// weekday from 0 = Sunday), sent with kModeUnitClock to unit address kUnitClockAddress; the
+// run sends it too when the unit asks for the time.
+inline constexpr int kModeUnitClock = 102;
+inline constexpr std::uint8_t kUnitClockAddress = 3;
+std::array<std::uint8_t, 8> unitClockCommand(DateTime now);
 
 class UnitCommands {
  public:

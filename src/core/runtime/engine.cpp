@@ -754,9 +754,11 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
     }
     case tok::kQuery:
     case tok::kErrorHandler: {
-      // Only with the control unit attached; a headless run has none.
+      // Only with the control unit attached; a run without it ignores both.
       int target = -1;
-      readObject(p, end, target);
+      if (!readObject(p, end, target) || !validObject(target) || !m_host->hardwareAttached()) break;
+      if (op == tok::kQuery) m_host->queryObject(target);
+      else errorHandlerObject = target;
       break;
     }
     case tok::kStartProgram: {
@@ -1009,12 +1011,14 @@ void Engine::runQueueBounded() {
   }
 }
 
-// cycle -> the queue, then the display refresh of what changed (no hardware on this side
-// yet); a cycle with nothing queued and nothing changed does nothing
+// cycle -> the unit's messages, the queue, the display refresh of what changed, the outputs;
+// without hardware a cycle with nothing queued and nothing changed does nothing
 void Engine::cycle() {
-  if (m_cycleBusy || (m_queue.empty() && m_dirty.empty())) return;
-  topLevel([this] {
+  const bool hardware = m_host->hardwareAttached();
+  if (m_cycleBusy || (!hardware && m_queue.empty() && m_dirty.empty())) return;
+  topLevel([this, hardware] {
     m_cycleBusy = true;
+    if (hardware) m_host->readInputs();
     runQueueBounded();
     if (!m_dirty.empty()) {
       m_host->refreshDisplay();
@@ -1022,6 +1026,7 @@ void Engine::cycle() {
       for (int object : m_dirty) m_listed[static_cast<std::size_t>(object)] = 0;
       m_dirty.clear();
     }
+    if (hardware) m_host->writeOutputs();
     m_cycleBusy = false;
   });
 }

@@ -106,6 +106,13 @@ class EngineHost {
   // false when the run is to end.
   virtual void objectStarted(int /*object*/) {}
   virtual bool beforeStatement(int /*object*/, int /*codePosition*/) { return true; }
+  // The exchange with the control unit: with hardware attached every cycle reads what the
+  // unit delivered before the queue runs and sends what changed after the display refresh.
+  virtual bool hardwareAttached() const { return false; }
+  virtual void readInputs() {}
+  virtual void writeOutputs() {}
+  // ABFRAGE: the object's station is asked for its state.
+  virtual void queryObject(int /*object*/) {}
 };
 
 struct EngineOptions {

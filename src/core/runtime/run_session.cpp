@@ -27,9 +27,26 @@ RunSession::RunSession(Project& project, CompileOutput& compiled, const Clock& c
   m_lastShown.resize(project.objects.size());
   // The protocol belongs to the exchange with the hardware: without it there is nothing to write.
   if (m_options.hardwareControl && m_options.writeProtocol) m_protocol.open(m_options.protocolPath, std::ios::app);
+  if (m_options.link && (m_options.hardwareControl || m_options.visualisation))
+    m_exchange = std::make_unique<HardwareExchange>(*this, *m_options.link);
 }
 
-RunSession::~RunSession() = default;
+RunSession::~RunSession() {
+  if (m_exchange) m_exchange->disconnect();
+}
+
+void RunSession::readInputs() {
+  if (m_exchange) m_exchange->readInputs();
+}
+
+void RunSession::writeOutputs() {
+  if (m_exchange) m_exchange->writeOutputs();
+}
+
+void RunSession::queryObject(int object) {
+  if (m_exchange && object >= 0 && static_cast<std::size_t>(object) < m_project.objects.size())
+    m_exchange->query(object);
+}
 
 ElementKind RunSession::elementKind(const TPSObj& o) const {
   if (o.Typ == "Zahl") return o.OutpRB == 0 ? ElementKind::Panel : ElementKind::Gauge;
@@ -44,6 +61,8 @@ void RunSession::initialise() {
   m_actions.clear();
   for (std::size_t i = 0; i < m_project.objects.size(); ++i) {
     m_display[i].timeout = m_display[i].battery = false;
+    m_display[i].errorMark = m_display[i].powerlineError = false;
+    m_display[i].marker = 0;
     m_display[i].element = elementKind(m_project.objects[i]);
   }
   m_engine.startOfRun();
@@ -54,6 +73,7 @@ void RunSession::initialise() {
   }
   m_engine.reset();
   if (!m_project.views.empty()) showView(m_project.views.front().name, true);
+  if (m_exchange) m_exchange->connect();
   m_running = true;
   m_engine.stopFlag = m_engine.abortFlag = false;
 }
@@ -70,6 +90,7 @@ void RunSession::start() {
     s.fromHardware = false;
     m_engine.requestRefresh(static_cast<int>(i));
   }
+  if (m_exchange) m_exchange->startPoll();
   m_stopped = m_engine.abortFlag;
 }
 
@@ -305,7 +326,10 @@ void RunSession::click(int object) {
       break;
     case ElementKind::Button: {
       if (o.Beep) m_ui.beep();
-      if (m_options.visualisation) break;  // the trigger frame belongs to the hardware exchange
+      if (m_options.visualisation) {
+        if (m_exchange) m_exchange->trigger(object);
+        break;
+      }
       m_engine.objects()[static_cast<std::size_t>(object)].switched = true;
       const int ct = static_cast<std::size_t>(object) < objects.size() ? objects[static_cast<std::size_t>(object)].ctSymbol : -1;
       if (ct >= 0 && static_cast<std::size_t>(ct) < m_engine.symbols().size())
@@ -330,6 +354,7 @@ void RunSession::actionClick(std::size_t item) {
   if (item >= m_actions.size()) return;
   const int object = m_actions[item].second;
   if (m_display[static_cast<std::size_t>(object)].shown) click(object);
+  else if (m_options.visualisation && m_exchange) m_exchange->trigger(object);
   else m_engine.enqueue(object);
 }
 
@@ -424,6 +449,12 @@ std::string RunSession::protocolOutputLine(DateTime when, std::string_view objec
 
 std::string RunSession::protocolInputLine(DateTime when, std::string_view object, std::string_view value) {
   return dateTimeText(when) + ": Eingabe f\xFCr " + std::string(object) + " <- " + std::string(value);
+}
+
+void RunSession::protocolOutput(int object, std::string_view data) {
+  if (!m_protocol.is_open() || object < 0 || static_cast<std::size_t>(object) >= m_project.objects.size()) return;
+  m_protocol << protocolOutputLine(m_clock.now(), m_project.objects[static_cast<std::size_t>(object)].Name, data) << "\r\n";
+  m_protocol.flush();
 }
 
 void RunSession::protocolInput(int object, std::string_view value) {

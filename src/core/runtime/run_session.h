@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "runtime/engine.h"
+#include "runtime/hardware_exchange.h"
 
 namespace kelvaro {
 
@@ -36,6 +38,9 @@ struct ObjectDisplay {
   double gaugeValue = 0.0;  // gauges
   bool outputPending = false;
   bool timeout = false, battery = false;
+  bool errorMark = false;       // the object's station was reported not answering
+  bool powerlineError = false;  // shown in the message list "Powerline-Kommunikation"
+  int marker = 0;               // a mark the display draws at the element (a thermostat's report)
 };
 
 enum class InputMode { Text, Integer, Real, State, View };
@@ -58,6 +63,9 @@ struct RunSessionOptions {
   std::string bitmapDirectory;
   std::string projectFile;  // bitmaps missing in bitmapDirectory are looked for beside it
   EngineOptions engine;
+  // The line to the control unit while the run has the hardware (hardware control or
+  // visualisation); not owned, and must outlive the session. None: nothing is exchanged.
+  StationLink* link = nullptr;
 };
 
 class RunSession final : public EngineHost {
@@ -128,7 +136,11 @@ class RunSession final : public EngineHost {
   static std::string protocolOutputLine(DateTime when, std::string_view object, std::string_view data);
   static std::string protocolInputLine(DateTime when, std::string_view object, std::string_view value);
   void protocolInput(int object, std::string_view value);
+  void protocolOutput(int object, std::string_view data);
   bool protocolOpen() const { return m_protocol.is_open(); }
+
+  // The exchange with the control unit; nothing without a link.
+  HardwareExchange* exchange() { return m_exchange.get(); }
 
   // The debugger of a PC execution with "Ablaufverfolgung"; nothing = none. Not owned.
   void setDebugger(Debugger* debugger) {
@@ -146,8 +158,13 @@ class RunSession final : public EngineHost {
   void inputStatement(std::string_view prompt, int symbol) override;
   void redrawObject(int object) override;
   void refreshDisplay() override;
+  bool hardwareAttached() const override { return m_exchange != nullptr; }
+  void readInputs() override;
+  void writeOutputs() override;
+  void queryObject(int object) override;
 
  private:
+  friend class HardwareExchange;
   ElementKind elementKind(const TPSObj& o) const;
   void refreshObject(std::size_t i);
   void queueOwner(int owner);
@@ -175,6 +192,7 @@ class RunSession final : public EngineHost {
   DateTime m_statusTime = 0.0;
   std::ofstream m_protocol;
   Debugger* m_debugger = nullptr;
+  std::unique_ptr<HardwareExchange> m_exchange;
 };
 
 }  // namespace kelvaro
