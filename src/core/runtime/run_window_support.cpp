@@ -112,7 +112,8 @@ std::vector<std::string> messageListLines(const RunSession& session, MessageList
   for (std::size_t i = 0; i < project.objects.size() && i < run.size(); ++i) {
     const TPSObj& o = project.objects[i];
     const ObjectDisplay& d = session.display(static_cast<int>(i));
-    const std::string& device = o.hardware.deviceCode == 301 ? o.RcvDev : o.SndDev;
+    // A sensor has only a receive device: its name is the one to show, not an empty one.
+    const std::string& device = o.hardware.deviceCode == 301 || o.SndDev.empty() ? o.RcvDev : o.SndDev;
     switch (list) {
       case MessageList::Timeouts:
         if (d.timeout && now - run[i].lastChange > kRadioTimeout)
@@ -122,7 +123,7 @@ std::vector<std::string> messageListLines(const RunSession& session, MessageList
         if (d.battery) lines.push_back(" Batterie-Warnung von " + device);
         break;
       case MessageList::Powerline:
-        // The run keeps no powerline error flags until the hardware exchange reports them.
+        if (d.powerlineError) lines.push_back("Kommunikationsfehler aufgetreten bei " + o.OName);
         break;
     }
   }

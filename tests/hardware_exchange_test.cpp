@@ -1,0 +1,196 @@
+// A run with the hardware over a scripted line: frames in, object values and flags, frames out.
+#include "runtime/hardware_exchange.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "language/compiler.h"
+#include "runtime/run_session.h"
+#include "runtime/run_window_support.h"
+#include "support/fake_user_interface.h"
+#include "support/project_builder.h"
+#include "support/temp_dir.h"
+#include "text/hex_text.h"
+
+namespace kelvaro {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The line: frames (or failures) to deliver, and every frame sent as its wire bytes.
+class ScriptedLink final : public StationLink {
+ public:
+  bool send(int mode, const FrameHeader& header, std::span<const std::uint8_t> data) override {
+    sent.push_back(hexBytes(buildFrame(mode, header, static_cast<int>(data.size()) + 4, data)));
+    return sendWorks;
+  }
+  LinkReceive receive(ReceivedFrame& frame) override {
+    if (incoming.empty()) return LinkReceive::Nothing;
+    const auto next = incoming.front();
+    incoming.pop_front();
+    if (!next) return LinkReceive::Failed;
+    frame = *next;
+    return LinkReceive::Frame;
+  }
+  void pump() override { clock->advanceMs(10); }
+  const UnitRecord& unit() const override { return record; }
+
+  ManualClock* clock = nullptr;
+  UnitRecord record = [] {
+    UnitRecord r;
+    r.TypeCode = 15;
+    r.FeatureLevel = 120;
+    return r;
+  }();
+  std::deque<std::optional<ReceivedFrame>> incoming;
+  std::vector<std::string> sent;
+  bool sendWorks = true;
+};
+
+// A frame to the PC (address 1) from a wired station or the unit, or from a radio device.
+ReceivedFrame frame(int kind, std::array<std::uint8_t, 3> sender, const Bytes& data) {
+  ReceivedFrame f;
+  f.receiver.Kind = f.sender.Kind = kind;
+  f.receiver.Address[0] = 1;
+  f.sender.Address = sender;
+  const std::size_t header = kind == kKindRadio ? (data.size() > 1 ? 9 : 4) : 4;
+  f.L = static_cast<int>(data.size() + header);
+  std::copy(data.begin(), data.end(), f.data.begin());
+  return f;
+}
+
+// A station of one device, named like the device, and an object served by it.
+TPSContr station(const char* name, const char* model, int line, std::uint8_t address) {
+  TPSContr s;
+  s.CName = s.slots[0].CNam = name;
+  s.CKind = model;
+  s.CMPKind = "Daten";
+  s.CPLeitg = line;
+  s.CPAdrA = line == kKindRadio ? 3 : 1;
+  s.CPAdr = {address, address, address, 0};
+  s.CPDevAnz = s.slots[0].CDevArt = 1;
+  return s;
+}
+TPSObj device(const char* name, const char* type, bool send, std::vector<std::string> program = {}) {
+  TPSObj o = test::programObject(name, type, type == std::string("Lampe") ? "aus" : "0", std::move(program));
+  o.CtZust = 2;
+  (send ? o.SndDev : o.RcvDev) = name;
+  return o;
+}
+
+struct HardwareRun {
+  Project project = test::lampProject({device("Flur", "Lampe", true), device("Taster", "Lampe", false, {"Flur EINSCHALTEN"}),
+                                       device("Fuehler", "Zahl", false), device("Keller", "Zahl", false)});
+  CompileOutput out;
+  ManualClock clock{46000.5};
+  test::FakeUserInterface ui;
+  ScriptedLink link;
+  test::TempDir dir;
+  std::unique_ptr<RunSession> session;
+
+  explicit HardwareRun(bool visualisation = false) {
+    project.views = {{"Haus", {}}};
+    project.stations = {station("Flur", "FS20 Schaltaktor", kKindRadio, 7),
+                        station("Taster", "FS20 Taster/Sensor", kKindRadio, 12),
+                        station("Fuehler", "HMS100 T", kKindRadio, 33), station("Keller", "MFB1", kKindStation, 5)};
+    out = compile(project, project.constants, CompileMode::Run);
+    link.clock = &clock;
+    RunSessionOptions options;
+    options.visualisation = visualisation;
+    options.hardwareControl = options.writeProtocol = true;
+    options.protocolPath = dir.file("P.TXT");
+    options.link = &link;
+    session = std::make_unique<RunSession>(project, out, clock, ui, std::move(options));
+    session->initialise();
+    session->start();
+    link.sent.clear();
+  }
+  int index(const char* name) const { return findObject(project, name); }
+  std::string cycle(std::vector<std::optional<ReceivedFrame>> frames) {
+    link.incoming.assign(frames.begin(), frames.end());
+    session->engine().cycle();
+    std::string s;
+    for (const char* name : {"Flur", "Taster", "Fuehler", "Keller"}) s += session->shownText(index(name)) + " ";
+    return s + (session->statusShown() ? session->statusText() : "");
+  }
+};
+
+TEST(HardwareExchange, FramesFromTheLineBecomeValuesOrAreDropped) {
+  struct Row { int line; std::vector<std::optional<ReceivedFrame>> frames; const char* expected; };
+  const Row rows[] = {
+      {__LINE__, {frame(kKindStation, {5}, {0xC0, 9, 0, 0, 0, 0})}, "aus aus 0 9 "},
+      {__LINE__, {frame(kKindStation, {5}, {0xC0, 0x34, 0x12, 0, 0, 0})}, "aus aus 0 4660 "},
+      {__LINE__, {frame(kKindRadio, {33, 33, 33}, {0xA0, 0x80, 0x35, 0x02})}, "aus aus -235 0 "},
+      {__LINE__, {frame(kKindRadio, {34, 34, 34}, {0xA0, 0x80, 0x35, 0x02})}, "aus aus 0 0 "},  // no object
+      {__LINE__, {frame(kKindRadio, {33, 33, 33}, {0xA0, 0x80, 0x35})}, "aus aus 0 0 "},        // short
+      {__LINE__, {frame(kKindStation, {5}, {})}, "aus aus 0 0 "},                              // no data
+      {__LINE__, {frame(kKindStation, {6}, {0xC0, 9})}, "aus aus 0 0 "},                       // address of no object
+      {__LINE__, {frame(0x33, {5}, {0xC0, 9})}, "aus aus 0 0 "},                               // line of no object
+      // A visualisation text longer than the frame: dropped whole.
+      {__LINE__, {frame(kKindValue, {5}, {0xFF, 200, 'a'})}, "aus aus 0 0 "},
+      {__LINE__, {frame(kKindStation, {5}, {0xFE, 5, 0}), frame(kKindStation, {5}, {0xFE, 5, 0})},
+       "aus aus 0 0 Signalstation Keller reagiert nicht"},
+      {__LINE__, {frame(kKindStation, {5}, {0xFE, 5, 0})}, "aus aus 0 0 "},
+      {__LINE__, std::vector<std::optional<ReceivedFrame>>(100), "aus aus 0 0 "},
+      {__LINE__, std::vector<std::optional<ReceivedFrame>>(101), "aus aus 0 0 Keine Verbindung zur Steuereinheit"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    HardwareRun run;
+    EXPECT_EQ(run.cycle(row.frames), row.expected);
+    EXPECT_TRUE(run.link.sent.empty());
+    const bool marked = std::string(row.expected).find("Keller") != std::string::npos;
+    EXPECT_EQ(messageListLines(*run.session, MessageList::Powerline, run.clock.now()),
+              marked ? std::vector<std::string>{"Kommunikationsfehler aufgetreten bei Keller"} : std::vector<std::string>{});
+    EXPECT_EQ(run.session->engine().objectErrorCount, marked ? 1 : 0);
+  }
+}
+
+TEST(HardwareExchange, APushButtonSwitchesTheLampWhoseFrameGoesOut) {
+  HardwareRun run;
+  // The button's program runs in the cycle that read the message, and its output goes out at its end.
+  EXPECT_EQ(run.cycle({frame(kKindRadio, {12, 12, 12}, {0xA0, 19})}), "an an 0 0 ");
+  EXPECT_EQ(run.link.sent, std::vector<std::string>{"81 09 04 2A 02 01 01 07 07 07 11"});
+  std::ifstream in(run.dir.file("P.TXT"));
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find(": Eingabe f\xFCr Taster <- 1\r\n"), std::string::npos) << text.str();
+  EXPECT_NE(text.str().find(": Ausgabe von Flur -> 1\r\n"), std::string::npos) << text.str();
+}
+
+// The PC's own change stays pending until the station reports a different value.
+TEST(HardwareExchange, AnEqualInputStateLeavesThePendingOutput) {
+  HardwareRun run;
+  const int keller = run.index("Keller");
+  run.session->engine().setVariable(run.out.objects[static_cast<std::size_t>(keller)].stateSymbol, 9, 9);
+  EXPECT_EQ(run.cycle({frame(kKindStation, {5}, {0xC0, 9})}), "aus aus 0 9 ");
+  EXPECT_TRUE(run.session->display(keller).outputPending);
+  EXPECT_EQ(run.cycle({frame(kKindStation, {5}, {0xC0, 8})}), "aus aus 0 8 ");
+  EXPECT_FALSE(run.session->display(keller).outputPending);
+}
+
+TEST(HardwareExchange, ABatteryReportPutsItsCaptionAndListEntry) {
+  HardwareRun run;
+  run.cycle({frame(kKindRadio, {33, 33, 33}, {0x60, 0x80, 0x35, 0x02})});
+  EXPECT_EQ(run.session->caption(), "Haus [Ausf\xFChrung aktiv] Batterie-Warnung von Fuehler");
+  EXPECT_EQ(messageListLines(*run.session, MessageList::Batteries, run.clock.now()),
+            std::vector<std::string>{" Batterie-Warnung von Fuehler"});
+}
+
+TEST(HardwareExchange, CommandsAtStartAndEndAndTheUnitsTimeRequest) {
+  HardwareRun pc;
+  pc.link.record.TypeCode = 11;
+  pc.cycle({frame(kKindUnit, {2}, {0xA1})});
+  pc.session.reset();
+  EXPECT_EQ(pc.link.sent, (std::vector<std::string>{"81 0C C9 60 03 01 20 19 0C 09 0C 00 00 02", "81 05 C9 85 02 01 82"}));
+  HardwareRun vis(true);
+  vis.session.reset();
+  EXPECT_EQ(vis.link.sent, std::vector<std::string>{"81 06 C9 6A 02 01 65 02"});
+}
+
+}  // namespace
+}  // namespace kelvaro
