@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "language/compiler.h"
 #include "runtime/run_session.h"
@@ -19,8 +20,6 @@
 namespace kelvaro {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 // The line: frames (or failures) to deliver, and every frame sent as its wire bytes.
 class ScriptedLink final : public StationLink {
  public:
@@ -32,27 +31,21 @@ class ScriptedLink final : public StationLink {
     if (incoming.empty()) return LinkReceive::Nothing;
     const auto next = incoming.front();
     incoming.pop_front();
-    if (!next) return LinkReceive::Failed;
-    frame = *next;
-    return LinkReceive::Frame;
+    if (next) frame = *next;
+    return next ? LinkReceive::Frame : LinkReceive::Failed;
   }
   void pump() override { clock->advanceMs(10); }
   const UnitRecord& unit() const override { return record; }
 
   ManualClock* clock = nullptr;
-  UnitRecord record = [] {
-    UnitRecord r;
-    r.TypeCode = 15;
-    r.FeatureLevel = 120;
-    return r;
-  }();
+  UnitRecord record;
   std::deque<std::optional<ReceivedFrame>> incoming;
   std::vector<std::string> sent;
   bool sendWorks = true;
 };
 
 // A frame to the PC (address 1) from a wired station or the unit, or from a radio device.
-ReceivedFrame frame(int kind, std::array<std::uint8_t, 3> sender, const Bytes& data) {
+ReceivedFrame frame(int kind, std::array<std::uint8_t, 3> sender, const std::vector<std::uint8_t>& data) {
   ReceivedFrame f;
   f.receiver.Kind = f.sender.Kind = kind;
   f.receiver.Address[0] = 1;
@@ -91,14 +84,18 @@ struct HardwareRun {
   ScriptedLink link;
   test::TempDir dir;
   std::unique_ptr<RunSession> session;
+  std::vector<std::string> started;  // what went out at the start
 
   explicit HardwareRun(bool visualisation = false) {
     project.views = {{"Haus", {}}};
     project.stations = {station("Flur", "FS20 Schaltaktor", kKindRadio, 7),
                         station("Taster", "FS20 Taster/Sensor", kKindRadio, 12),
                         station("Fuehler", "HMS100 T", kKindRadio, 33), station("Keller", "MFB1", kKindStation, 5)};
+    project.objects[3].ObjIDNr = 1;  // Keller: the unit's number 0x0001 in visualisation frames
     out = compile(project, project.constants, CompileMode::Run);
     link.clock = &clock;
+    link.record.TypeCode = 15;
+    link.record.FeatureLevel = kFeatureLevelBcd;
     RunSessionOptions options;
     options.visualisation = visualisation;
     options.hardwareControl = options.writeProtocol = true;
@@ -107,7 +104,7 @@ struct HardwareRun {
     session = std::make_unique<RunSession>(project, out, clock, ui, std::move(options));
     session->initialise();
     session->start();
-    link.sent.clear();
+    started = std::exchange(link.sent, {});
   }
   int index(const char* name) const { return findObject(project, name); }
   std::string cycle(std::vector<std::optional<ReceivedFrame>> frames) {
@@ -129,7 +126,8 @@ TEST(HardwareExchange, FramesFromTheLineBecomeValuesOrAreDropped) {
       {__LINE__, {frame(kKindRadio, {33, 33, 33}, {0xA0, 0x80, 0x35})}, "aus aus 0 0 "},        // short
       {__LINE__, {frame(kKindStation, {5}, {})}, "aus aus 0 0 "},                              // no data
       {__LINE__, {frame(kKindStation, {6}, {0xC0, 9})}, "aus aus 0 0 "},                       // address of no object
-      {__LINE__, {frame(0x33, {5}, {0xC0, 9})}, "aus aus 0 0 "},                               // line of no object
+      {__LINE__, {frame(kKindValue, {0}, {0xFF, 0, 0x39, 0x30})}, "aus aus 0 12345 "},
+      {__LINE__, {frame(kKindValue, {0}, {0xFF, 0, 0x05, 0x80})}, "aus aus 0 -5 "},
       // A visualisation text longer than the frame: dropped whole.
       {__LINE__, {frame(kKindValue, {5}, {0xFF, 200, 'a'})}, "aus aus 0 0 "},
       {__LINE__, {frame(kKindStation, {5}, {0xFE, 5, 0}), frame(kKindStation, {5}, {0xFE, 5, 0})},
@@ -155,11 +153,15 @@ TEST(HardwareExchange, APushButtonSwitchesTheLampWhoseFrameGoesOut) {
   // The button's program runs in the cycle that read the message, and its output goes out at its end.
   EXPECT_EQ(run.cycle({frame(kKindRadio, {12, 12, 12}, {0xA0, 19})}), "an an 0 0 ");
   EXPECT_EQ(run.link.sent, std::vector<std::string>{"81 09 04 2A 02 01 01 07 07 07 11"});
-  std::ifstream in(run.dir.file("P.TXT"));
   std::stringstream text;
-  text << in.rdbuf();
+  text << std::ifstream(run.dir.file("P.TXT")).rdbuf();
   EXPECT_NE(text.str().find(": Eingabe f\xFCr Taster <- 1\r\n"), std::string::npos) << text.str();
   EXPECT_NE(text.str().find(": Ausgabe von Flur -> 1\r\n"), std::string::npos) << text.str();
+
+  HardwareRun failing;
+  failing.link.sendWorks = false;
+  EXPECT_EQ(failing.cycle({frame(kKindRadio, {12, 12, 12}, {0xA0, 19})}), "an an 0 0 Timeout controller");
+  EXPECT_EQ(failing.ui.beeps, 1);
 }
 
 // The PC's own change stays pending until the station reports a different value.
@@ -179,6 +181,12 @@ TEST(HardwareExchange, ABatteryReportPutsItsCaptionAndListEntry) {
   EXPECT_EQ(run.session->caption(), "Haus [Ausf\xFChrung aktiv] Batterie-Warnung von Fuehler");
   EXPECT_EQ(messageListLines(*run.session, MessageList::Batteries, run.clock.now()),
             std::vector<std::string>{" Batterie-Warnung von Fuehler"});
+  // Silent for 58 minutes: one timeout, until the sensor is heard again.
+  run.clock.advanceMs(58 * 60 * 1000);
+  run.session->supervisionTimer();
+  EXPECT_EQ(messageListLines(*run.session, MessageList::Timeouts, run.clock.now()).size(), 1u);
+  run.cycle({frame(kKindRadio, {33, 33, 33}, {0xA0, 0x80, 0x35, 0x02})});
+  EXPECT_TRUE(messageListLines(*run.session, MessageList::Timeouts, run.clock.now()).empty());
 }
 
 TEST(HardwareExchange, CommandsAtStartAndEndAndTheUnitsTimeRequest) {
@@ -186,9 +194,11 @@ TEST(HardwareExchange, CommandsAtStartAndEndAndTheUnitsTimeRequest) {
   pc.link.record.TypeCode = 11;
   pc.cycle({frame(kKindUnit, {2}, {0xA1})});
   pc.session.reset();
+  EXPECT_EQ(pc.started, (std::vector<std::string>{"81 05 C9 84 02 01 81", "81 06 C9 C3 02 01 C0 00"}));
   EXPECT_EQ(pc.link.sent, (std::vector<std::string>{"81 0C C9 60 03 01 20 19 0C 09 0C 00 00 02", "81 05 C9 85 02 01 82"}));
   HardwareRun vis(true);
   vis.session.reset();
+  EXPECT_EQ(vis.started, std::vector<std::string>{"81 05 C9 67 02 01 64"});
   EXPECT_EQ(vis.link.sent, std::vector<std::string>{"81 06 C9 6A 02 01 65 02"});
 }
 
