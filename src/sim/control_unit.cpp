@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "hardware/protocol.h"
+
 namespace kelvaro::sim {
 namespace {
 
@@ -39,6 +41,9 @@ void ControlUnit::toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) {
     m_out.clear();
     return;
   }
+  std::vector<Outgoing> due;
+  m_stations.due(nowMs, due);
+  transmit(due, 0);
   while (!m_out.empty() && m_out.front().atMs <= nowMs) {
     out.push_back(m_out.front().byte);
     m_out.pop_front();
@@ -47,6 +52,10 @@ void ControlUnit::toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) {
 
 void ControlUnit::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowMs) {
   if (m_config.faults.unplugged) return;
+  // The scenario first: a station silent from now on must not answer this frame.
+  std::vector<Outgoing> due;
+  m_stations.due(nowMs, due);
+  transmit(due, 0);
   for (std::uint8_t b : bytes) {
     if (m_rx.empty()) {
       if (b == 0x81) m_rx.push_back(b);
@@ -71,11 +80,32 @@ void ControlUnit::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowM
   }
 }
 
+int ControlUnit::featureLevel() const {
+  // As the PC reads the identification reply: radio interfaces give their version, the unit
+  // with radio 120 or 110 by its version, the other units none.
+  const int version = decodeVersion(m_config.versionByte);
+  if (m_config.replyCode < 11) return version;
+  if (m_config.replyCode == 15) return version >= 351 ? 120 : 110;
+  return 0;
+}
+
+void ControlUnit::setScenario(Scenario scenario, std::uint64_t startMs) {
+  m_stations.setScenario(std::move(scenario), startMs, featureLevel());
+}
+
 void ControlUnit::reply(std::vector<std::uint8_t> data, std::uint64_t nowMs) {
-  if (m_config.faults.silent) return;
   std::vector<std::uint8_t> frame = {0x81, static_cast<std::uint8_t>(data.size() + 4), 0xC9, 0, 1, 2};
   frame.insert(frame.end(), data.begin(), data.end());
   frame[3] = sum(std::span<const std::uint8_t>(frame).subspan(4));
+  transmit(std::move(frame), nowMs + m_config.replyDelayMs);
+}
+
+void ControlUnit::transmit(std::vector<Outgoing>& frames, std::uint64_t delayMs) {
+  for (auto& f : frames) transmit(std::move(f.frame), f.atMs + delayMs);
+}
+
+void ControlUnit::transmit(std::vector<std::uint8_t> frame, std::uint64_t startMs) {
+  if (m_config.faults.silent) return;
   if (m_config.faults.wrongChecksum) ++frame[3];
   std::vector<std::uint8_t> wire;
   if (m_config.faults.noise) {
@@ -86,7 +116,7 @@ void ControlUnit::reply(std::vector<std::uint8_t> data, std::uint64_t nowMs) {
     }
   }
   wire.insert(wire.end(), frame.begin(), frame.end());
-  std::uint64_t start = std::max(nowMs + m_config.replyDelayMs, m_out.empty() ? 0 : m_out.back().atMs);
+  std::uint64_t start = std::max(startMs, m_out.empty() ? 0 : m_out.back().atMs);
   std::uniform_real_distribution<double> chance(0.0, 1.0);
   std::size_t index = 0;
   for (std::uint8_t b : wire) {
@@ -98,7 +128,15 @@ void ControlUnit::reply(std::vector<std::uint8_t> data, std::uint64_t nowMs) {
 
 void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint64_t nowMs) {
   // handleFrame: the commands of the control unit, by their first data byte
-  if (frame.size() < 7 || frame[2] != 0xC9) return;
+  if (frame.size() < 7) return;
+  if (frame[2] != 0xC9) {
+    // Passed on to the stations and radio devices behind the unit.
+    if (m_config.faults.identifyOnly) return;
+    std::vector<Outgoing> replies;
+    m_stations.fromPc(frame, nowMs, replies);
+    transmit(replies, m_config.replyDelayMs);
+    return;
+  }
   const std::span<const std::uint8_t> data = std::span<const std::uint8_t>(frame).subspan(6);
   if (m_config.faults.identifyOnly && data[0] != 0x1F) return;
   switch (data[0]) {
@@ -197,6 +235,7 @@ std::string ControlUnit::dumpText() const {
     text += line;
   }
   text += "\n";
+  text += m_stations.dumpText();
   return text;
 }
 

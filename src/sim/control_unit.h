@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "hardware/in_process_port.h"
+#include "scenario.h"
+#include "stations.h"
 
 namespace kelvaro::sim {
 
@@ -46,6 +48,13 @@ class ControlUnit final : public SimulatedDevice {
   bool accepting() const override { return !m_config.faults.unplugged; }
 
   UnitConfig& config() { return m_config; }
+  // The feature level the PC derives from this unit's identification reply.
+  int featureLevel() const;
+
+  // Puts the scenario's stations and radio devices behind the unit; its time 0 is startMs of
+  // the clock the unit is driven with, so that a run in virtual time replays exactly.
+  void setScenario(Scenario scenario, std::uint64_t startMs);
+  const Stations& stations() const { return m_stations; }
   bool usesHandshake() const { return m_config.replyCode == 11 || m_config.replyCode == 12; }
 
   // What the unit was sent.
@@ -65,12 +74,15 @@ class ControlUnit final : public SimulatedDevice {
 
   // The program bytes loaded, from the load address on.
   std::vector<std::uint8_t> programImage() const;
-  // A short text of all of the above, for tests and the --dump option.
+  // A short text of all of the above and of what each device received, for tests and --dump.
   std::string dumpText() const;
 
  private:
   void handleFrame(const std::vector<std::uint8_t>& frame, std::uint64_t nowMs);
   void reply(std::vector<std::uint8_t> data, std::uint64_t nowMs);
+  // Puts a whole frame on the way to the PC, its first byte leaving at startMs.
+  void transmit(std::vector<std::uint8_t> frame, std::uint64_t startMs);
+  void transmit(std::vector<Outgoing>& frames, std::uint64_t delayMs);
 
   UnitConfig m_config;
   std::mt19937 m_random;
@@ -83,6 +95,7 @@ class ControlUnit final : public SimulatedDevice {
   std::deque<Pending> m_out;
   bool m_dtr = false;
   std::uint64_t m_dtrChangedMs = 0;
+  Stations m_stations;
 };
 
 }  // namespace kelvaro::sim

@@ -1,5 +1,6 @@
 // kelvaro-sim: a simulated control unit on a pseudo-terminal. The PC side opens the link
 // PATH like any serial device; what the unit received is written out with --dump/--image.
+// --scenario puts stations and radio devices behind the unit (docs/scenario.md).
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -10,7 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include "control_unit.h"
@@ -30,12 +33,13 @@ int main(int argc, char** argv) {
   std::string ptyLink;
   std::string typeName = "CU-A2-3.20";
   int version = 53;
-  std::string dumpFile, imageFile;
+  std::string dumpFile, imageFile, scenarioFile;
   kelvaro::sim::UnitConfig config;
   app.add_option("--pty", ptyLink, "path of the symbolic link to the pseudo-terminal")->required();
   app.add_option("--type", typeName, "type name of the unit");
   app.add_option("--version", version, "version byte of the identification reply")->check(CLI::Range(0, 255));
   app.add_option("--dump", dumpFile, "text summary of what the unit received, kept up to date");
+  app.add_option("--scenario", scenarioFile, "stations and radio devices behind the unit, and what they send when");
   app.add_option("--image", imageFile, "the program bytes received, kept up to date");
   app.add_option("--drop", config.faults.dropRate, "share of reply bytes lost")->check(CLI::Range(0.0, 1.0));
   app.add_flag("--noise", config.faults.noise, "random bytes before every reply");
@@ -55,6 +59,21 @@ int main(int argc, char** argv) {
               << " cannot be carried; the PC side will time out\n";
   config.versionByte = static_cast<std::uint8_t>(version);
   kelvaro::sim::ControlUnit unit(config);
+  kelvaro::sim::ScenarioLoad scenario;
+  if (!scenarioFile.empty()) {
+    std::ifstream in(scenarioFile, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!in) {
+      std::cerr << "cannot read " << scenarioFile << "\n";
+      return 2;
+    }
+    scenario = kelvaro::sim::loadScenario(text.str());
+    if (!scenario.ok()) {
+      std::cerr << scenarioFile << ": " << scenario.error << "\n";
+      return 2;
+    }
+  }
 
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
@@ -84,6 +103,9 @@ int main(int argc, char** argv) {
   std::cout << slaveName << std::endl;
 
   kelvaro::SystemClock clock;
+  // The scenario's time starts with the PC's first frame (its identification request), so that
+  // a run started at any moment after the simulator meets the same events at the same times.
+  bool scenarioStarted = false;
   std::size_t framesWritten = 0;
   while (!g_stop) {
     pollfd p{master, POLLIN, 0};
@@ -92,6 +114,10 @@ int main(int argc, char** argv) {
       std::uint8_t buf[512];
       const ssize_t n = ::read(master, buf, sizeof buf);
       if (n > 0) unit.fromPc(std::span<const std::uint8_t>(buf, static_cast<std::size_t>(n)), clock.monotonicMs());
+      if (!scenarioStarted && !unit.frames.empty()) {
+        unit.setScenario(std::move(scenario.scenario), clock.monotonicMs());
+        scenarioStarted = true;
+      }
     }
     std::vector<std::uint8_t> out;
     unit.toPc(clock.monotonicMs(), out);

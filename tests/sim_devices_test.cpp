@@ -1,0 +1,209 @@
+// The devices behind the simulated control unit: scenario files, and the frames the devices
+// send and take, read back with the PC's own receive and decoding code.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "runtime/station_messages.h"
+#include "scenario.h"
+#include "serial_fixture.h"
+
+namespace kelvaro::test {
+namespace {
+
+std::string hex(std::span<const std::uint8_t> bytes) {
+  std::string text;
+  char b[4];
+  for (auto v : bytes) {
+    std::snprintf(b, sizeof b, text.empty() ? "%02X" : " %02X", v);
+    text += b;
+  }
+  return text;
+}
+
+// The scenario as one line: devices, then "ms address action value/channel bytes" per event.
+std::string summary(const sim::Scenario& s) {
+  static const char* const kActions[] = {"value", "input", "battery", "silent", "answers", "sends"};
+  std::string text;
+  for (const auto& d : s.devices) text += d.addressText() + ":" + std::to_string(d.typeCode) + " ";
+  for (const auto& e : s.events)
+    text += "| " + std::to_string(e.atMs) + " " + s.devices[e.device].addressText() + " " +
+            kActions[static_cast<int>(e.kind)] + " " + std::to_string(e.value) + "/" + std::to_string(e.channel) +
+            (e.bytes.empty() ? "" : " " + hex(e.bytes)) + " ";
+  return text;
+}
+
+TEST(SimDevices, ScenarioLinesAndTheirMessages) {
+  const std::string devices = "wired 10 MXB2\nradio 1.2.3 401\nradio 40.1 301\nradio 33.0.0 551\n";
+  struct Row {
+    int line;
+    std::string text;
+    std::string expected;  // summary, or the message
+  } kRows[] = {
+      {__LINE__, "# only a comment\n\n  wired 4 2 # trailing\r\nradio 0.0.255 565", "4:2 0.0.255:565 "},
+      {__LINE__, devices + "at 01:00 1.2.3 value 19\nat 00:00:10 40.1 value 215\nfrom 00:00:10 10 silent",
+       "10:2 1.2.3:401 40.1:301 33.0.0:551 | 10000 40.1 value 215/1 | 10000 10 silent 0/1 | 3600000 1.2.3 value 19/1 "},
+      {__LINE__, devices + "at 00:05:00.25 33.0.0 battery low\nat 00:05:00.250 33.0.0 value 456 channel 2",
+       "10:2 1.2.3:401 40.1:301 33.0.0:551 | 300250 33.0.0 battery 1/1 | 300250 33.0.0 value 456/2 "},
+      {__LINE__, devices + "at 00:01 10 input 3 0x80\nat 00:02 1.2.3 sends 0xA0 17\nat 00:03 10 answers",
+       "10:2 1.2.3:401 40.1:301 33.0.0:551 | 60000 10 input 0/1 03 80 | 120000 1.2.3 sends 0/1 A0 11 "
+       "| 180000 10 answers 0/1 "},
+      {__LINE__, "wired 10 2\nstation 11 2", "line 2: unknown keyword \"station\" (expected wired, radio, at or from)"},
+      {__LINE__, "wired 10", "line 1: wired needs an address and a type"},
+      {__LINE__, "wired 10 FS20", "line 1: unknown device type \"FS20\""},
+      {__LINE__, "wired 10 401", "line 1: type 401 is not a wired station"},
+      {__LINE__, "radio 1.2.3 MXB2", "line 1: type 2 is not a radio device"},
+      {__LINE__, "wired 3 2", "line 1: bad address \"3\" (a station address is 4 to 253)"},
+      {__LINE__, "radio 1.2.3 301", "line 1: bad address \"1.2.3\" (a room controller has two address bytes, as 40.1)"},
+      {__LINE__, "radio 1.256.3 401", "line 1: bad address \"1.256.3\" (a radio address is three bytes 0 to 255, as 12.34.56)"},
+      {__LINE__, "wired 10 2\nwired 10 9", "line 2: address 10 is declared twice"},
+      {__LINE__, devices + "at 1:00 10 silent", "line 5: bad time \"1:00\" (expected HH:MM, HH:MM:SS or HH:MM:SS.mmm)"},
+      {__LINE__, devices + "at 00:60 10 silent", "line 5: bad time \"00:60\" (expected HH:MM, HH:MM:SS or HH:MM:SS.mmm)"},
+      {__LINE__, devices + "at 00:01 11 silent", "line 5: no device declared at address \"11\""},
+      {__LINE__, devices + "at 00:01 10", "line 5: at needs a time, an address and an action"},
+      {__LINE__, devices + "at 00:01 10 blink", "line 5: unknown action \"blink\" (expected value, input, sends, battery, silent or answers)"},
+      {__LINE__, devices + "at 00:01 10 silent now", "line 5: silent takes nothing after it"},
+      {__LINE__, devices + "at 00:01 10 battery low", "line 5: type 2 reports no battery"},
+      {__LINE__, devices + "at 00:01 10 value 1.5", "line 5: bad number \"1.5\""},
+      {__LINE__, devices + "at 00:01 10 value 256", "line 5: type 2 cannot send value 256 on channel 1"},
+      {__LINE__, devices + "at 00:01 33.0.0 value 20 channel 3", "line 5: type 551 cannot send value 20 on channel 3"},
+      {__LINE__, devices + "at 00:01 1.2.3 input 1", "line 5: input takes one or two bytes of a wired station"},
+      {__LINE__, devices + "at 00:01 10 sends 0x1G", "line 5: bad byte \"0x1G\" (0 to 255, or 0x00 to 0xFF)"},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    const auto load = sim::loadScenario(r.text);
+    EXPECT_EQ(load.ok() ? summary(load.scenario) : load.error, r.expected);
+  }
+  std::ifstream demo(KELVARO_SOURCE_DIR "/examples/demo/DEMO.scenario");
+  std::ostringstream text;
+  text << demo.rdbuf();
+  const auto load = sim::loadScenario(text.str());
+  EXPECT_EQ(load.error, "");
+  EXPECT_EQ(load.scenario.events.size(), 10u);
+}
+
+// The PC side: a unit identified on COM1 with a scenario started at the time of identification.
+struct Installation : SerialFixture {
+  Installation(int replyCode, std::uint8_t versionByte, const std::string& scenario) : unit(config(replyCode, versionByte)) {
+    devices["COM1"] = &unit;
+    EXPECT_TRUE(protocol.IdentifyUnit("COM1", true));
+    const auto load = sim::loadScenario(scenario);
+    EXPECT_EQ(load.error, "");
+    unit.setScenario(load.scenario, clock.monotonicMs());
+  }
+  static sim::UnitConfig config(int replyCode, std::uint8_t versionByte) {
+    sim::UnitConfig c;
+    c.replyCode = replyCode;
+    c.versionByte = versionByte;
+    return c;
+  }
+  // Every frame that has arrived by now: sender, data and what the PC's decoders make of it.
+  std::string received(const StationObject& object) {
+    std::string text;
+    ReceivedFrame frame;
+    while (protocol.ReceiveFrame(line.LineHandle, frame) > 0) {
+      const auto data = frameData(frame);
+      text += std::to_string(frame.sender.Kind) + " " + std::to_string(frame.sender.Address[0]) + "." +
+              std::to_string(frame.sender.Address[1]) + "." + std::to_string(frame.sender.Address[2]) + " | " +
+              hex(data) + " |";
+      if (classifyMessage(data) == MessageClass::InputState) {
+        const auto s = decodeInputState(data, object);
+        text += s.value ? " in " + std::to_string(*s.value) : " in -";
+      } else {
+        const auto m = decodeValueMessage(data, object, protocol.unit.FeatureLevel);
+        text += m.value ? " " + std::to_string(*m.value) : " -";
+        if (m.batteryLow) text += " battery";
+        if (m.acknowledge) text += " ack";
+      }
+      text += "; ";
+    }
+    return text;
+  }
+  sim::ControlUnit unit;
+};
+
+StationObject object(int type, char kind, int channel = 1, int stateCount = 0) {
+  StationObject o;
+  o.typeCode = type;
+  o.kind = kind;
+  o.channel = channel;
+  o.channelMode = 1;
+  o.stateCount = stateCount;
+  return o;
+}
+
+TEST(SimDevices, DevicesSendTheirMessagesAtTheirTimeInThePcsLayout) {
+  const std::string hms = "radio 33.0.0 551\nradio 34.0.0 552\n";
+  struct Row {
+    int line;
+    int replyCode;
+    std::uint8_t versionByte;  // 153: version 3.51, feature level 120 on a unit with radio
+    std::string scenario;      // events at 00:00:10 (and later ones that must not have come yet)
+    StationObject object;
+    std::string expected;
+  } kRows[] = {
+      {__LINE__, 15, 153, "radio 1.2.3 401\nat 00:00:10 1.2.3 value 19\nat 00:00:11 1.2.3 value 20", object(401, 'U', 1, 2),
+       "4 1.2.3 | A0 13 | 1; "},
+      {__LINE__, 15, 153, hms + "at 00:00:10 34.0.0 battery low\nat 00:00:10 34.0.0 value -235", object(552, 'Z'),
+       "4 34.0.0 | 60 | - battery; 4 34.0.0 | A0 80 35 02 00 | -235; "},
+      {__LINE__, 14, 53, hms + "at 00:00:10 34.0.0 value -235", object(552, 'Z'), "4 34.0.0 | A0 EB 80 | -235; "},
+      {__LINE__, 15, 153, hms + "at 00:00:10 33.0.0 value 215\nat 00:00:10 33.0.0 value 456 channel 2", object(551, 'Z', 2),
+       "4 33.0.0 | A0 00 15 02 00 | 0; 4 33.0.0 | A0 00 15 62 45 | 456; "},
+      {__LINE__, 14, 53, hms + "at 00:00:10 33.0.0 value 456 channel 2", object(551, 'Z', 2),
+       "4 33.0.0 | A0 00 00 C8 01 | 456; "},
+      {__LINE__, 15, 153, "radio 40.1 301\nat 00:00:10 40.1 value 215", object(301, 'Z'), "4 40.1.0 | A0 69 41 2B | 215; "},
+      {__LINE__, 14, 53, "wired 10 MXB2\nat 00:00:10 10 value 1 channel 2", object(2, 'U', 2), "1 10.0.0 | 42 01 | 1 ack; "},
+      {__LINE__, 14, 53, "wired 12 40611x\nat 00:00:10 12 value -50", object(21, 'Z'), "1 12.0.0 | 01 32 80 | -50; "},
+      {__LINE__, 14, 53, "wired 10 MXB2\nat 00:00:10 10 input 2", object(2, 'U', 2), "1 10.0.0 | C0 02 | in 1; "},
+      // A silent radio device sends nothing: the PC only notices the silence.
+      {__LINE__, 15, 153, "radio 1.2.3 401\nfrom 00:00:09 1.2.3 silent\nat 00:00:10 1.2.3 value 19", object(401, 'U'), ""},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    Installation f(r.replyCode, r.versionByte, r.scenario);
+    f.clock.advanceMs(9990);
+    EXPECT_EQ(f.received(r.object), "");
+    f.clock.advanceMs(60);
+    EXPECT_EQ(f.received(r.object), r.expected);
+  }
+}
+
+TEST(SimDevices, DevicesKeepWhatThePcSendsAndTheUnitReportsASilentStationTwice) {
+  Installation f(15, 153, "wired 10 MXB2\nwired 11 MXB2\nradio 1.2.3 221\nradio 40.1 301\nat 00:00:10 10 input 1\n"
+                          "from 00:01 11 silent");
+  FrameHeader wired{kKindStation, 1, {10, 0, 0}};
+  FrameHeader radio{kKindRadio, 1, {1, 2, 3}};
+  FrameHeader room{kKindRadio, 1, {40, 1, 0}};
+  const std::uint8_t output[] = {2, 1}, poll[] = {0xC0, 0}, dim[] = {0x40}, temperature[] = {'A', 43};
+  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 2, wired, 6, output), 8);
+  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 221, radio, 5, dim), 11);
+  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 301, room, 6, temperature), 11);
+  f.clock.advanceMs(10000);
+  EXPECT_EQ(f.received(object(2, 'U')), "1 10.0.0 | C0 01 | in 1; ");  // the input event
+  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 0, wired, 6, poll), 8);
+  f.clock.advanceMs(100);
+  EXPECT_EQ(f.received(object(2, 'U')), "1 10.0.0 | C0 01 | in 1; ");  // the poll's answer
+  EXPECT_EQ(f.unit.stations().dumpText(),
+            "device 10 type 2 silent 0 battery 0 received 2\n  got 02 01\n  got C0 00\n"
+            "device 11 type 2 silent 0 battery 0 received 0\n"
+            "device 1.2.3 type 221 silent 0 battery 0 received 1\n  got 40\n"
+            "device 40.1 type 301 silent 0 battery 0 received 1\n  got 41 2B\n");
+
+  // Silent from one minute on: an output to it brings two reports, which the PC's filter needs
+  // to take it as a failure.
+  f.clock.advanceMs(60000);
+  FrameHeader silent{kKindStation, 1, {11, 0, 0}};
+  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 2, silent, 6, output), 8);
+  f.clock.advanceMs(100);
+  EXPECT_EQ(f.received(object(2, 'U')), "1 11.0.0 | FE 0B 02 | -; 1 11.0.0 | FE 0B 02 | -; ");
+  ErrorReportFilter filter;
+  const std::uint8_t report[] = {0xFE, 11, 2};
+  EXPECT_FALSE(filter.take(report));
+  EXPECT_EQ(filter.take(report), (StationFailure{11, 2}));
+}
+
+}  // namespace
+}  // namespace kelvaro::test
