@@ -12,6 +12,7 @@
 #include "language/compiler.h"
 #include "runtime/run_session.h"
 #include "runtime/run_window_support.h"
+#include "serial_fixture.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
 #include "support/temp_dir.h"
@@ -200,6 +201,23 @@ TEST(HardwareExchange, CommandsAtStartAndEndAndTheUnitsTimeRequest) {
   vis.session.reset();
   EXPECT_EQ(vis.started, std::vector<std::string>{"81 05 C9 67 02 01 64"});
   EXPECT_EQ(vis.link.sent, std::vector<std::string>{"81 06 C9 6A 02 01 65 02"});
+}
+
+// Over the real protocol: the slot's frame first, then the line; a broken frame is a failure.
+TEST(HardwareExchange, TheProtocolLinkTakesTheSlotThenTheLine) {
+  test::ScriptedLine f;
+  ProtocolStationLink link(f.protocol);
+  f.dev.at(0, {0x81, 6, 0xC9, 0x0D, 1, 2, 0x0A, 0});
+  f.protocol.receiveTick();
+  f.dev.at(f.clock.monotonicMs(), {0x81, 6, 0xC9, 0x0E, 1, 2, 0x0A, 0});
+  ReceivedFrame frame;
+  std::string got;
+  for (LinkReceive r; (r = link.receive(frame)) != LinkReceive::Nothing;)
+    got += r == LinkReceive::Frame ? "frame " + std::to_string(frame.data[0]) + " " : "failed ";
+  EXPECT_EQ(got, "frame 10 failed ");
+  const std::uint8_t poll[] = {0xC0, 0};
+  EXPECT_TRUE(link.send(1, test::unitHeader(), poll));
+  EXPECT_EQ(hexBytes(f.dev.written), "81 06 C9 C3 02 01 C0 00");
 }
 
 }  // namespace
