@@ -190,17 +190,23 @@ TEST(HardwareExchange, ABatteryReportPutsItsCaptionAndListEntry) {
   EXPECT_TRUE(messageListLines(*run.session, MessageList::Timeouts, run.clock.now()).empty());
 }
 
-TEST(HardwareExchange, CommandsAtStartAndEndAndTheUnitsTimeRequest) {
+TEST(HardwareExchange, CommandsAtStartAndEndAndWhatTheUnitAsksFor) {
   HardwareRun pc;
   pc.link.record.TypeCode = 11;
-  pc.cycle({frame(kKindUnit, {2}, {0xA1})});
+  std::string telephone;
+  pc.session->exchange()->onTelephoneCommand = [&](const std::string& command) { telephone = command; };
+  pc.cycle({frame(kKindUnit, {2}, {0xA1}), frame(kKindUnit, {2}, {0xFE, 'T', '1', '*', '#'})});
+  EXPECT_EQ(telephone, "1*#");
+  EXPECT_TRUE(pc.session->engine().modemReady);
   pc.session.reset();
   EXPECT_EQ(pc.started, (std::vector<std::string>{"81 05 C9 84 02 01 81", "81 06 C9 C3 02 01 C0 00"}));
   EXPECT_EQ(pc.link.sent, (std::vector<std::string>{"81 0C C9 60 03 01 20 19 0C 09 0C 00 00 02", "81 05 C9 85 02 01 82"}));
   HardwareRun vis(true);
+  vis.session->engine().setVariable(vis.out.objects[0].stateSymbol, 1, 1);  // Flur, unit number 0xA000
+  vis.cycle({});
   vis.session.reset();
   EXPECT_EQ(vis.started, std::vector<std::string>{"81 05 C9 67 02 01 64"});
-  EXPECT_EQ(vis.link.sent, std::vector<std::string>{"81 06 C9 6A 02 01 65 02"});
+  EXPECT_EQ(vis.link.sent, (std::vector<std::string>{"81 06 A0 01 00 01 FF 01", "81 06 C9 6A 02 01 65 02"}));
 }
 
 // Over the real protocol: the slot's frame first, then the line; a broken frame is a failure.
