@@ -136,6 +136,8 @@ int main(int argc, char** argv) {
       }
     }
   }
+  // Events since the last frame (a station fallen silent) show in the last dump too.
+  if (!dumpFile.empty()) kelvaro::replaceFile(dumpFile, unit.dumpText());
   std::filesystem::remove(ptyLink, ec);
   ::close(slave);
   ::close(master);

@@ -244,6 +244,8 @@ void Stations::wiredFrame(std::span<const std::uint8_t> frame, std::uint64_t now
 
 void Stations::radioFrame(std::span<const std::uint8_t> frame) {
   // radioFrame -> 0x81, L, 4, checksum, 2, 1, 1 and three address bytes, or 0x83 and two
+  // Kind 4 in the wired layout to 0xC9 is meant for the unit's radio part, not for a device.
+  if (frame[4] == 0xC9) return;
   const bool roomController = frame[6] == 0x83;
   const std::size_t begin = roomController ? 9 : 10;
   if (frame.size() < begin) return;
