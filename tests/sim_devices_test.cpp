@@ -186,6 +186,10 @@ TEST(SimDevices, DevicesKeepWhatThePcSendsAndTheUnitReportsASilentStationTwice) 
   EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 0, wired, 6, poll), 8);
   f.clock.advanceMs(100);
   EXPECT_EQ(f.received(object(2, 'U')), "1 10.0.0 | C0 01 | in 1; ");  // the poll's answer
+  const FrameHeader wholeLine{kKindStation, 1, {0, 0, 0}};
+  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 0, wholeLine, 6, poll), 8);
+  f.clock.advanceMs(100);
+  EXPECT_EQ(f.received(object(2, 'U')), "1 10.0.0 | C0 01 | in 1; 1 11.0.0 | C0 00 00 | in 0; ");
   EXPECT_EQ(f.unit.stations().dumpText(),
             "device 10 type 2 silent 0 battery 0 received 2\n  got 02 01\n  got C0 00\n"
             "device 11 type 2 silent 0 battery 0 received 0\n"
