@@ -57,6 +57,14 @@ void pushBcdClimate(std::vector<std::uint8_t>& data, std::int32_t tenths, std::i
 
 }  // namespace
 
+void DeviceState::keep(std::span<const std::uint8_t> data) {
+  // A day's run sends a station many frames; the dump is rewritten after each, so only the
+  // latest are kept.
+  if (received.size() == kKeptFrames) received.erase(received.begin());
+  received.emplace_back(data.begin(), data.end());
+  ++receivedCount;
+}
+
 std::optional<std::vector<std::uint8_t>> valueMessage(const ScenarioDevice& device, DeviceState& state,
                                                       int channel, std::int32_t value, int featureLevel) {
   // valueMessage -> status byte, then the type's value bytes
@@ -230,7 +238,7 @@ void Stations::wiredFrame(std::span<const std::uint8_t> frame, std::uint64_t now
   std::optional<std::size_t> device;
   for (std::size_t i = 0; i < m_scenario.devices.size(); ++i)
     if (m_scenario.devices[i].wired() && m_scenario.devices[i].address[0] == address) device = i;
-  if (device) m_states[*device].received.emplace_back(data.begin(), data.end());
+  if (device) m_states[*device].keep(data);
   if (!device || m_states[*device].silent) {
     // The channel the PC addressed: the acknowledged one, or the channel byte of a state output.
     std::uint8_t channel = 0;
@@ -254,7 +262,7 @@ void Stations::radioFrame(std::span<const std::uint8_t> frame) {
     const ScenarioDevice& d = m_scenario.devices[i];
     // Radio has no answer: a silent device simply does not hear it.
     if (d.wired() || d.address != address || (d.typeCode == 301) != roomController || m_states[i].silent) continue;
-    m_states[i].received.emplace_back(frame.begin() + static_cast<std::ptrdiff_t>(begin), frame.end());
+    m_states[i].keep(frame.subspan(begin));
   }
 }
 
@@ -265,7 +273,7 @@ std::string Stations::dumpText() const {
     const ScenarioDevice& d = m_scenario.devices[i];
     const DeviceState& s = m_states[i];
     std::snprintf(line, sizeof line, "device %s type %d silent %d battery %d received %zu\n", d.addressText().c_str(),
-                  d.typeCode, s.silent ? 1 : 0, s.batteryLow ? 1 : 0, s.received.size());
+                  d.typeCode, s.silent ? 1 : 0, s.batteryLow ? 1 : 0, s.receivedCount);
     text += line;
     for (const auto& data : s.received) {
       text += "  got";

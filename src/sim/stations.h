@@ -25,7 +25,11 @@ struct DeviceState {
   bool batteryLow = false;
   std::array<std::int32_t, 3> values{};    // last value per channel (the TF sends both at once)
   std::vector<std::uint8_t> inputs{0, 0};  // what a poll is answered with
-  std::vector<std::vector<std::uint8_t>> received;  // data bytes of every frame the PC sent it
+  // Data bytes of the frames the PC sent it, the latest kKeptFrames of receivedCount.
+  std::vector<std::vector<std::uint8_t>> received;
+  std::size_t receivedCount = 0;
+  static constexpr std::size_t kKeptFrames = 1000;
+  void keep(std::span<const std::uint8_t> data);
 };
 
 // The data bytes (status byte first) of a value message of this device; nothing when its type
