@@ -178,7 +178,7 @@ TEST(ObjectEditorType, KindPanelsAndStatesFollowTheChoice) {
       {__LINE__, "Knopf", 'B', false, false, ""},
       {__LINE__, "(Undefiniert)", ' ', false, false, ""},
       {__LINE__, "Lampe", 'U', false, false, "Aus An"},
-      {__LINE__, "Jalousie", 'U', false, false, "oben halb unten codes 253 4 252"},
+      {__LINE__, "Jalousie", 'U', false, false, "oben halb unten codes oben=253 halb=4 unten=252"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
@@ -196,9 +196,27 @@ TEST(ObjectEditorType, KindPanelsAndStatesFollowTheChoice) {
     for (const auto& s : editor.stateNames()) states += (states.empty() ? "" : " ") + s;
     if (editor.conversionGridVisible()) {
       states += " codes";
-      for (const auto& code : p.objects[0].ExtTransList) states += " " + code;
+      std::vector<std::string> values;
+      for (const auto& row : editor.fields().conversion) {
+        states += " " + row.state + "=" + row.value;
+        values.push_back(row.value);
+      }
+      EXPECT_EQ(p.objects[0].ExtTransList, values);  // the grid's codes are what is stored
     }
     EXPECT_EQ(states, c.states);
+  }
+}
+
+TEST(ObjectEditorType, ChoiceKeepsAStartStateTheNewTypeHasElseTakesItsFirst) {
+  for (const auto& [type, shown] : {std::pair{"Lampe", "An"}, {"Jalousie", "oben"}}) {
+    SCOPED_TRACE(type);
+    Project p = sampleProject();
+    p.objects[0].Typ = "Lampe";
+    p.objects[0].OKind = kKindUser;
+    p.objects[0].StartVal = "An";
+    ObjectEditor editor(p, 0, "");
+    editor.chooseType(type);
+    EXPECT_EQ(editor.fields().startState, shown);
   }
 }
 
