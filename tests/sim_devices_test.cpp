@@ -177,7 +177,7 @@ TEST(SimDevices, DevicesKeepWhatThePcSendsAndTheUnitReportsASilentStationTwice) 
   FrameHeader wired{kKindStation, 1, {10, 0, 0}};
   FrameHeader radio{kKindRadio, 1, {1, 2, 3}};
   FrameHeader room{kKindRadio, 1, {40, 1, 0}};
-  const std::uint8_t output[] = {2, 1}, poll[] = {0xC0, 0}, dim[] = {0x40}, temperature[] = {'A', 43};
+  const std::uint8_t output[] = {2, 1}, poll[] = {0xC0, 0}, probe[] = {0x80, 0}, dim[] = {0x40}, temperature[] = {'A', 43};
   EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 2, wired, 6, output), 8);
   EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 221, radio, 5, dim), 11);
   EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 301, room, 6, temperature), 11);
@@ -190,6 +190,9 @@ TEST(SimDevices, DevicesKeepWhatThePcSendsAndTheUnitReportsASilentStationTwice) 
   EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 0, wholeLine, 6, poll), 8);
   f.clock.advanceMs(100);
   EXPECT_EQ(f.received(object(2, 'U')), "1 10.0.0 | C0 01 | in 1; 1 11.0.0 | C0 00 00 | in 0; ");
+  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 1, wholeLine, 6, probe), 8);
+  f.clock.advanceMs(100);
+  EXPECT_EQ(f.received(object(0, 'Z')), "1 10.0.0 | 83 02 | -; 1 11.0.0 | 83 02 | -; ");
   EXPECT_EQ(f.unit.stations().dumpText(),
             "device 10 type 2 silent 0 battery 0 received 2\n  got 02 01\n  got C0 00\n"
             "device 11 type 2 silent 0 battery 0 received 0\n"

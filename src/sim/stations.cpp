@@ -16,6 +16,8 @@ constexpr std::uint8_t kInputState = 0xC0;
 constexpr std::uint8_t kErrorReport = 0xFE;
 constexpr std::uint8_t kPoll = 0xC0;
 constexpr std::uint8_t kAcknowledge = 0x89;
+constexpr std::uint8_t kProbe = 0x80;
+constexpr std::uint8_t kPresent = 0x83;
 constexpr int kFeatureLevelBcd = 120;
 
 std::uint8_t checksum(std::span<const std::uint8_t> bytes) {
@@ -229,10 +231,9 @@ void Stations::wiredFrame(std::span<const std::uint8_t> frame, std::uint64_t now
   const std::uint8_t address = frame[4];
   const auto data = frame.subspan(6);
   if (address == 0) {
-    // A poll of the whole line: every station that is there answers.
-    if (data[0] != kPoll) return;
+    // A poll or probe of the whole line: every station that is there answers.
     for (std::size_t i = 0; i < m_scenario.devices.size(); ++i)
-      if (m_scenario.devices[i].wired()) answerPoll(i, nowMs, out);
+      if (m_scenario.devices[i].wired()) answer(i, data[0], nowMs, out);
     return;
   }
   std::optional<std::size_t> device;
@@ -247,7 +248,17 @@ void Stations::wiredFrame(std::span<const std::uint8_t> frame, std::uint64_t now
     reportSilent(address, channel, nowMs, out);
     return;
   }
-  if (data[0] == kPoll) answerPoll(*device, nowMs, out);
+  answer(*device, data[0], nowMs, out);
+}
+
+void Stations::answer(std::size_t device, std::uint8_t command, std::uint64_t nowMs, std::vector<Outgoing>& out) {
+  // Polls get the input state, probes the station's type; outputs are only kept.
+  if (command == kPoll) {
+    answerPoll(device, nowMs, out);
+  } else if (command == kProbe && !m_states[device].silent) {
+    const std::uint8_t data[] = {kPresent, static_cast<std::uint8_t>(m_scenario.devices[device].typeCode)};
+    out.push_back({nowMs, frameToPc(m_scenario.devices[device], data)});
+  }
 }
 
 void Stations::radioFrame(std::span<const std::uint8_t> frame) {

@@ -1,6 +1,6 @@
 // The wired stations and radio devices behind the simulated control unit: they keep what the
-// PC sends them, send the messages their scenario gives at its times, answer polls, and the
-// unit reports a wired station that does not answer.
+// PC sends them, send the messages their scenario gives at its times, answer polls and probes,
+// and the unit reports a wired station that does not answer.
 #pragma once
 
 #include <array>
@@ -60,6 +60,7 @@ class Stations {
  private:
   void wiredFrame(std::span<const std::uint8_t> frame, std::uint64_t nowMs, std::vector<Outgoing>& out);
   void radioFrame(std::span<const std::uint8_t> frame);
+  void answer(std::size_t device, std::uint8_t command, std::uint64_t nowMs, std::vector<Outgoing>& out);
   void answerPoll(std::size_t device, std::uint64_t nowMs, std::vector<Outgoing>& out);
   void reportSilent(std::uint8_t address, std::uint8_t channel, std::uint64_t nowMs, std::vector<Outgoing>& out);
   void perform(const ScenarioEvent& event, std::uint64_t atMs, std::vector<Outgoing>& out);
