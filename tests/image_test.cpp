@@ -53,6 +53,14 @@ TEST(Image, OneLampLaidOutByHand) {
   EXPECT_EQ(memoryUsePercent(out), 1);  // 100 × 350 / 24575
 }
 
+TEST(Image, AStartValueThatIsNoStateStartsInTheFirstState) {
+  Project unknown = test::lampProject({test::programObject("L", "Lampe", "kaputt")});
+  Project first = test::lampProject({test::programObject("L", "Lampe", "aus")});
+  const CompileOutput out = compileImage(unknown);
+  ASSERT_EQ(out.result.code, 0);
+  EXPECT_EQ(out.image, compileImage(first).image);
+}
+
 TEST(Image, EveryVariableKindAndTypedLiterals) {
   TPSObj a = test::programObject("A", "Lampe", "aus");
   a.varDefs = {test::varDef("N", "Zahl", "300"), test::varDef("T", "Zeichen", "ab"), test::varDef("H", "Uhr", "07:00"),
