@@ -42,7 +42,7 @@ void ControlUnit::toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) {
     return;
   }
   std::vector<Outgoing> due;
-  m_stations.due(nowMs, due);
+  m_stations.due(nowMs, featureLevel(), due);
   transmit(due, 0);
   while (!m_out.empty() && m_out.front().atMs <= nowMs) {
     out.push_back(m_out.front().byte);
@@ -54,7 +54,7 @@ void ControlUnit::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowM
   if (m_config.faults.unplugged) return;
   // The scenario first: a station silent from now on must not answer this frame.
   std::vector<Outgoing> due;
-  m_stations.due(nowMs, due);
+  m_stations.due(nowMs, featureLevel(), due);
   transmit(due, 0);
   for (std::uint8_t b : bytes) {
     if (m_rx.empty()) {
@@ -90,7 +90,7 @@ int ControlUnit::featureLevel() const {
 }
 
 void ControlUnit::setScenario(Scenario scenario, std::uint64_t startMs) {
-  m_stations.setScenario(std::move(scenario), startMs, featureLevel());
+  m_stations.setScenario(std::move(scenario), startMs);
 }
 
 void ControlUnit::reply(std::vector<std::uint8_t> data, std::uint64_t nowMs) {

@@ -148,25 +148,25 @@ std::vector<std::uint8_t> frameToPc(const ScenarioDevice& device, std::span<cons
   return frame;
 }
 
-void Stations::setScenario(Scenario scenario, std::uint64_t startMs, int featureLevel) {
+void Stations::setScenario(Scenario scenario, std::uint64_t startMs) {
   m_scenario = std::move(scenario);
   m_states.assign(m_scenario.devices.size(), DeviceState{});
   m_startMs = startMs;
-  m_featureLevel = featureLevel;
   m_next = 0;
 }
 
-void Stations::due(std::uint64_t nowMs, std::vector<Outgoing>& out) {
+void Stations::due(std::uint64_t nowMs, int featureLevel, std::vector<Outgoing>& out) {
   while (m_next < m_scenario.events.size()) {
     const ScenarioEvent& event = m_scenario.events[m_next];
     const std::uint64_t at = m_startMs + event.atMs;
     if (at > nowMs) break;
     ++m_next;
-    perform(event, at, out);
+    perform(event, at, featureLevel, out);
   }
 }
 
-void Stations::perform(const ScenarioEvent& event, std::uint64_t atMs, std::vector<Outgoing>& out) {
+void Stations::perform(const ScenarioEvent& event, std::uint64_t atMs, int featureLevel,
+                       std::vector<Outgoing>& out) {
   const ScenarioDevice& device = m_scenario.devices[event.device];
   DeviceState& state = m_states[event.device];
   auto send = [&](std::span<const std::uint8_t> data) {
@@ -191,7 +191,7 @@ void Stations::perform(const ScenarioEvent& event, std::uint64_t atMs, std::vect
       send(event.bytes);
       return;
     case ActionKind::Value: {
-      const auto data = valueMessage(device, state, event.channel, event.value, m_featureLevel);
+      const auto data = valueMessage(device, state, event.channel, event.value, featureLevel);
       if (!data) return;  // the parser has refused such values already
       // A weak battery is announced before every report, as the value itself cannot carry it.
       const std::uint8_t report[] = {kBatteryReport};

@@ -44,11 +44,11 @@ std::vector<std::uint8_t> frameToPc(const ScenarioDevice& device, std::span<cons
 class Stations {
  public:
   // Starts the scenario at startMs of the unit's clock.
-  void setScenario(Scenario scenario, std::uint64_t startMs, int featureLevel);
+  void setScenario(Scenario scenario, std::uint64_t startMs);
   bool active() const { return !m_scenario.devices.empty(); }
 
-  // The frames the scenario sends by nowMs, in order.
-  void due(std::uint64_t nowMs, std::vector<Outgoing>& out);
+  // The frames the scenario sends by nowMs, in order, laid out for the unit's feature level.
+  void due(std::uint64_t nowMs, int featureLevel, std::vector<Outgoing>& out);
   // A station (kind 1) or radio (kind 4) frame from the PC, whole and checked; replies go to out.
   void fromPc(std::span<const std::uint8_t> frame, std::uint64_t nowMs, std::vector<Outgoing>& out);
 
@@ -63,12 +63,11 @@ class Stations {
   void answer(std::size_t device, std::uint8_t command, std::uint64_t nowMs, std::vector<Outgoing>& out);
   void answerPoll(std::size_t device, std::uint64_t nowMs, std::vector<Outgoing>& out);
   void reportSilent(std::uint8_t address, std::uint8_t channel, std::uint64_t nowMs, std::vector<Outgoing>& out);
-  void perform(const ScenarioEvent& event, std::uint64_t atMs, std::vector<Outgoing>& out);
+  void perform(const ScenarioEvent& event, std::uint64_t atMs, int featureLevel, std::vector<Outgoing>& out);
 
   Scenario m_scenario;
   std::vector<DeviceState> m_states;
   std::uint64_t m_startMs = 0;
-  int m_featureLevel = 0;
   std::size_t m_next = 0;  // the first event not yet performed
 };
 
