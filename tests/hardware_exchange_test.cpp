@@ -87,7 +87,8 @@ struct HardwareRun {
   std::unique_ptr<RunSession> session;
   std::vector<std::string> started;  // what went out at the start
 
-  explicit HardwareRun(bool visualisation = false) {
+  explicit HardwareRun(bool visualisation = false, const std::vector<std::string>& kellerProgram = {}) {
+    for (const auto& line : kellerProgram) project.objects[3].program.push_back("-" + line);
     project.views = {{"Haus", {}}};
     project.stations = {station("Flur", "FS20 Schaltaktor", kKindRadio, 7),
                         station("Taster", "FS20 Taster/Sensor", kKindRadio, 12),
@@ -209,6 +210,15 @@ TEST(HardwareExchange, CommandsAtStartAndEndAndWhatTheUnitAsksFor) {
   EXPECT_EQ(vis.link.sent, (std::vector<std::string>{"81 06 A0 01 00 01 FF 01", "81 06 C9 6A 02 01 65 02"}));
 }
 
+// Keller's program runs on its value message: the poll goes to Fuehler's receive address.
+TEST(HardwareExchange, AbfrageAsksTheStationAndFehlerbehandlungNamesTheHandler) {
+  HardwareRun run(false, {"ABFRAGE(Fuehler)", "FEHLERBEHANDLUNG(Flur)"});
+  EXPECT_EQ(run.session->engine().errorHandlerObject, -1);
+  run.cycle({frame(kKindStation, {5}, {0x05, 3})});
+  EXPECT_EQ(run.link.sent, std::vector<std::string>{"81 0A 04 27 02 01 01 21 21 21 C0 00"});
+  EXPECT_EQ(run.session->engine().errorHandlerObject, run.index("Flur"));
+}
+
 // Over the real protocol: the slot's frame first, then the line; a broken frame is a failure.
 TEST(HardwareExchange, TheProtocolLinkTakesTheSlotThenTheLine) {
   test::ScriptedLine f;
@@ -224,6 +234,8 @@ TEST(HardwareExchange, TheProtocolLinkTakesTheSlotThenTheLine) {
   const std::uint8_t poll[] = {0xC0, 0};
   EXPECT_TRUE(link.send(1, test::unitHeader(), poll));
   EXPECT_EQ(hexBytes(f.dev.written), "81 06 C9 C3 02 01 C0 00");
+  f.line.CloseLine();
+  EXPECT_FALSE(link.send(1, test::unitHeader(), poll));
 }
 
 }  // namespace
