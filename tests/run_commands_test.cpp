@@ -2,12 +2,15 @@
 // check and the hand-over to the execution window, through recording hooks.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/run_commands.h"
 #include "app/workspace.h"
 #include "language/compiler.h"
 #include "language/errors.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
+#include "support/temp_dir.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -249,6 +252,41 @@ TEST(VisualiseStart, NeedsAProgrammableUnit) {
     }
     EXPECT_EQ(rec.request.has_value(), row.result == StartResult::Ran);
   }
+}
+
+// The simulator's scenario is the file beside the project: named by the project's name with
+// ".scenario", read whole, absent without a word, unreadable or too large with a message.
+TEST(ScenarioBesideProject, FoundReadOrExplained) {
+  EXPECT_EQ(scenarioFileFor("/home/a/DEMO.SPG"), "/home/a/DEMO.scenario");
+  EXPECT_EQ(scenarioFileFor("/home/a.b/haus"), "/home/a.b/haus.scenario");
+  EXPECT_EQ(scenarioFileFor(""), "");
+
+  test::TempDir dir;
+  const std::string project = dir.file("HAUS.SPG");
+  const auto none = readScenarioBeside(project);
+  EXPECT_FALSE(none.present);
+  EXPECT_EQ(none.error, "");
+  EXPECT_FALSE(readScenarioBeside("").present);  // a project never saved has no place beside it
+
+  test::writeFile(dir.file("HAUS.scenario"), "wired 10 MXB2\n");
+  const auto found = readScenarioBeside(project);
+  EXPECT_TRUE(found.present);
+  EXPECT_EQ(found.text, "wired 10 MXB2\n");
+  EXPECT_EQ(found.error, "");
+
+  test::writeFile(dir.file("HAUS.scenario"), std::string(kMaxScenarioBytes + 1, '#'));
+  const auto large = readScenarioBeside(project);
+  EXPECT_EQ(large.text, "");
+  EXPECT_EQ(toUtf8(large.error), "Die Szenariodatei " + dir.file("HAUS.scenario") + " ist zu groß für ein Szenario.");
+
+  std::filesystem::remove(dir.file("HAUS.scenario"));
+  std::filesystem::create_directory(dir.file("HAUS.scenario"));
+  EXPECT_EQ(toUtf8(readScenarioBeside(project).error),
+            "Die Szenariodatei " + dir.file("HAUS.scenario") + " kann nicht gelesen werden.");
+
+  EXPECT_EQ(toUtf8(scenarioProblemMessage("/p/HAUS.scenario", "line 5: bad time \"1:00\"")),
+            "Die Szenariodatei /p/HAUS.scenario wird nicht verwendet: Zeile 5: bad time \"1:00\". "
+            "Die Ausführung läuft ohne ihre Geräte.");
 }
 
 }  // namespace

@@ -4,12 +4,14 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "app/editor_request.h"
 #include "app/execution_request.h"
 #include "ui/user_interface.h"
 #include "app/workspace.h"
+#include "runtime/hardware_exchange.h"
 
 namespace kelvaro::gui {
 
@@ -42,6 +44,10 @@ struct MainContext {
   // own failures) and puts what it identified into workspace.unit; true when the start may
   // go on. Set by whoever holds the serial line; unset, the starts use the last identification.
   std::function<bool(int mode)> checkUnit;
+  // Opens the line to the unit checked last for a run that has the hardware, and keeps it open
+  // until the link is released, when the window closes; meanwhile no other command takes the
+  // line. Null when the line cannot be opened or is busy. Set by whoever holds the line.
+  std::function<std::shared_ptr<StationLink>()> openRunLine;
 };
 
 }  // namespace kelvaro::gui

@@ -8,6 +8,10 @@
 #include "model/object_types.h"
 #include "text/cp1252.h"
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 namespace kelvaro {
 namespace {
 
@@ -179,6 +183,47 @@ StartResult visualiseUnit(Workspace& workspace, UserInterface& ui, const RunHook
   if (hooks.openExecutionWindow && hooks.showMainWindow) hooks.showMainWindow(true);
   keepOwnBitmapsEverywhere(workspace.project);
   return result;
+}
+
+std::string scenarioFileFor(std::string_view projectFile) {
+  if (projectFile.empty()) return {};
+  std::filesystem::path path{std::string(projectFile)};
+  path.replace_extension(".scenario");
+  return path.string();
+}
+
+ScenarioFileRead readScenarioBeside(std::string_view projectFile) {
+  ScenarioFileRead read;
+  read.path = scenarioFileFor(projectFile);
+  if (read.path.empty()) return read;
+  std::error_code ec;
+  if (!std::filesystem::exists(read.path, ec)) return read;
+  read.present = true;
+  const std::string name = fromUtf8(read.path);
+  const auto size = std::filesystem::file_size(read.path, ec);
+  if (ec || !std::filesystem::is_regular_file(read.path, ec)) {
+    read.error = fromUtf8("Die Szenariodatei ") + name + " kann nicht gelesen werden.";
+    return read;
+  }
+  if (size > kMaxScenarioBytes) {
+    read.error = fromUtf8("Die Szenariodatei ") + name + fromUtf8(" ist zu groß für ein Szenario.");
+    return read;
+  }
+  std::ifstream in(read.path, std::ios::binary);
+  read.text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!in && !in.eof()) {
+    read.text.clear();
+    read.error = fromUtf8("Die Szenariodatei ") + name + " kann nicht gelesen werden.";
+  }
+  return read;
+}
+
+std::string scenarioProblemMessage(std::string_view path, std::string_view loadError) {
+  // The simulator words its complaint "line N: ..."; the user reads the line in German.
+  std::string detail(loadError);
+  if (detail.starts_with("line ")) detail = "Zeile " + detail.substr(5);
+  return fromUtf8("Die Szenariodatei ") + fromUtf8(path) + fromUtf8(" wird nicht verwendet: ") + detail +
+         fromUtf8(". Die Ausführung läuft ohne ihre Geräte.");
 }
 
 }  // namespace kelvaro

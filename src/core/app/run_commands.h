@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <cstddef>
 
 #include "app/editor_request.h"
 #include "app/execution_request.h"
@@ -52,6 +54,23 @@ enum class StartResult {
 EditorRequest editorRequestForCompileError(const CompileOutput& compiled);
 
 StartResult runOnPc(Workspace& workspace, UserInterface& ui, const RunHooks& hooks);
+
+// The scenario of the built-in simulated unit: the file beside the project with the same name
+// and the extension ".scenario" (DEMO.SPG -> DEMO.scenario), read when a run starts against the
+// simulator so that its devices behave as the installation's would.
+std::string scenarioFileFor(std::string_view projectFile);
+struct ScenarioFileRead {
+  std::string path;
+  bool present = false;  // false: no such file, the simulator runs without devices
+  std::string text;
+  std::string error;  // the German message when the file is there but cannot be read
+};
+// At most this many bytes: a scenario is a short text, a larger file is no scenario.
+inline constexpr std::size_t kMaxScenarioBytes = 1 << 20;
+ScenarioFileRead readScenarioBeside(std::string_view projectFile);
+// The message for a scenario the simulator refused ("line N: ..."), naming the file and the
+// line, and saying that the run goes on without it.
+std::string scenarioProblemMessage(std::string_view path, std::string_view loadError);
 StartResult visualiseUnit(Workspace& workspace, UserInterface& ui, const RunHooks& hooks);
 
 }  // namespace kelvaro

@@ -34,6 +34,9 @@
 #include "hardware/serial_line.h"
 #include "hardware/unit_commands.h"
 #include "language/errors.h"
+#include "runtime/hardware_exchange.h"
+#include "scenario.h"
+#include "text/cp1252.h"
 #include "qt_text.h"
 #include "time/clock.h"
 
@@ -81,6 +84,26 @@ class CommandInProgress {
   std::vector<QPointer<QWidget>> m_disabled;  // only these: a control disabled before stays so
 };
 
+// The line a run with the hardware holds from its start to its end: the page's commands are
+// refused meanwhile, as while one of them runs, and the line closes when the run lets it go.
+struct HeldLine {
+  HeldLine(const Clock& clock, PortFactory factory, std::function<void()> pump, UserInterface& ui, bool& busy)
+      : line(clock, std::move(factory), std::move(pump), &ui), protocol(line, ui), link(protocol), pageBusy(busy) {
+    pageBusy = true;
+  }
+  ~HeldLine() {
+    line.CloseLine();
+    pageBusy = false;
+  }
+  HeldLine(const HeldLine&) = delete;
+  HeldLine& operator=(const HeldLine&) = delete;
+
+  SerialLine line;
+  Protocol protocol;
+  ProtocolStationLink link;
+  bool& pageBusy;
+};
+
 }  // namespace
 
 // The window's user interface, with the status line and the progress of a transfer shown on
@@ -125,6 +148,50 @@ ControlUnitPage::ControlUnitPage(MainContext& context, QWidget* parent)
       return protocol.CheckUnit(mode, page.ComPortCoB, page.ConvertCoB);
     });
   };
+  context.openRunLine = [this] { return openRunLine(); };
+}
+
+std::shared_ptr<StationLink> ControlUnitPage::openRunLine() {
+  if (m_busy) return nullptr;
+  Workspace& ws = workspace();
+  // The port the start's check found the unit on; without a check, the page's choice.
+  std::string port = ws.unit.PortName;
+  if (port.empty()) {
+    UnitPage page;
+    fillUnitPage(page);
+    port = page.ComPortCoB;
+  }
+  auto held = std::make_shared<HeldLine>(*m_hw->clock, simulatorOrSerialPort(m_hw->builtIn, *m_hw->clock), m_hw->pump,
+                                         m_hw->status, m_busy);
+  held->line.resolve = settingsPortResolver(ws.ini);
+  held->line.LineLogOn = ws.lineLog;
+  // The built-in unit gets the installation's devices anew at every start, so that a run
+  // meets the scenario's messages from its beginning; without a usable file it has none.
+  if (held->line.resolve(port).simulator) startScenario(ws);
+  if (held->line.OpenLine(port) < 0) {
+    showError(ui(), fromUtf8("Die Verbindung zur Steuereinheit an ") + fromUtf8(port) +
+                        fromUtf8(" kann nicht geöffnet werden: ") + fromUtf8(held->line.openError()));
+    return nullptr;
+  }
+  held->protocol.unit = ws.unit;
+  held->protocol.unit.PortName = port;
+  held->protocol.unit.Connected = true;
+  return std::shared_ptr<StationLink>(held, &held->link);
+}
+
+void ControlUnitPage::startScenario(Workspace& ws) {
+  sim::Scenario scenario;
+  const ScenarioFileRead file = readScenarioBeside(ws.fileName);
+  if (!file.error.empty()) {
+    showError(ui(), file.error);
+  } else if (file.present) {
+    sim::ScenarioLoad load = sim::loadScenario(file.text);
+    if (load.ok())
+      scenario = std::move(load.scenario);
+    else
+      showError(ui(), scenarioProblemMessage(file.path, load.error));
+  }
+  m_hw->builtIn.setScenario(std::move(scenario), m_hw->clock->monotonicMs());
 }
 
 ControlUnitPage::~ControlUnitPage() = default;

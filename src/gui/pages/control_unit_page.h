@@ -22,8 +22,10 @@ class QPushButton;
 namespace kelvaro {
 class Clock;
 class Protocol;
+class StationLink;
 class UnitCommands;
 struct UnitPage;
+struct Workspace;
 namespace sim {
 class ControlUnit;
 }
@@ -71,6 +73,10 @@ class ControlUnitPage : public MainPage {
   // and shows what the work left in the fields. False when the work failed or another command
   // holds the line.
   bool withLine(const std::function<bool(Protocol&, UnitPage&)>& work);
+  // The line a run with the hardware holds until it releases the link (MainContext::openRunLine).
+  std::shared_ptr<StationLink> openRunLine();
+  // Puts the scenario beside the project into the built-in unit, or none.
+  void startScenario(Workspace& ws);
   // Runs one command of the unit on the line.
   void runCommand(const std::function<bool(UnitCommands&)>& command);
   void fillUnitPage(UnitPage& page) const;

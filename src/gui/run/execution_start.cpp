@@ -1,5 +1,6 @@
 // The execution window as the main window opens it: modal, on the system clock; the copies
-// of the types' bitmaps it attached for the run are dropped again afterwards.
+// of the types' bitmaps it attached for the run are dropped again afterwards, and a run with the
+// hardware holds the line to the unit while the window is open.
 #include "run/execution_start.h"
 
 #include <QWidget>
@@ -29,6 +30,11 @@ void installExecutionWindow(MainContext& context, QWidget* mainWindow) {
     // SONNENAUFGANG and SONNENUNTERGANG use the ASTRO settings; unusable ones leave the defaults.
     options.engine.sun = sunSettingsFrom(workspace.settings());
     static const SystemClock clock;
+    // A run with the hardware holds the line from its first frame to its last; the window
+    // goes first, since the session's last command still goes out on the line.
+    std::shared_ptr<StationLink> line;
+    if ((request.hardwareControl || request.visualisation) && context.openRunLine) line = context.openRunLine();
+    options.link = line.get();
     std::optional<EditorRequest> result;
     {
       TIntRunF window(project, request.compiled, clock, context.ui, std::move(options), mainWindow);

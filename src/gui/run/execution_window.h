@@ -49,6 +49,9 @@ struct ExecutionWindowOptions {
   // Off in tests: the timers' handlers are then called by the test, in virtual time.
   bool autoTimers = true;
   std::function<void(const QString& topic)> showHelp;
+  // The line to the control unit for a run with the hardware; not owned, outlives the window.
+  // None: nothing is exchanged.
+  StationLink* link = nullptr;
 };
 
 class TIntRunF : public QDialog {
