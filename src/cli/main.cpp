@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "arguments.h"
+#include "hardware/serial_line.h"
 #include "hardware/unit_types.h"
 #include "image_commands.h"
 #include "language_commands.h"
@@ -145,7 +146,23 @@ int main(int argc, char** argv) {
   auto* runLon = run->add_option("--lon", runArgs.longitude, "longitude of the sun times in degrees east")->transform(degrees(180));
   runLat->needs(runLon);
   runLon->needs(runLat);
-  run->callback([&] { status = kelvaro::cli::runCommand(runArgs); });
+  auto* runPort = run->add_option("--port", runArgs.port, "run with the hardware: COM1 ... (see [PORTS]), SIM, or a device path")
+                      ->check(kNotEmpty);
+  run->add_option("--scenario", runArgs.scenario, "SIM: the devices behind the unit and what they send when")
+      ->check(kNotEmpty)
+      ->needs(runPort);
+  run->add_option("--protocol", runArgs.protocol, "write the protocol of inputs and outputs to this file")
+      ->check(kNotEmpty)
+      ->needs(runPort);
+  run->add_option("--dump-sim", runArgs.dumpSim, "SIM: write what the simulated unit received to this file at the end")
+      ->check(kNotEmpty)
+      ->needs(runPort);
+  run->add_flag("--visualisation", runArgs.visualisation, "show the values of the program the unit runs")->needs(runPort);
+  run->callback([&] {
+    if ((runArgs.scenario || runArgs.dumpSim) && runArgs.port != kelvaro::kSimulatorWord)
+      throw CLI::ValidationError("--scenario and --dump-sim go with --port SIM only");
+    status = kelvaro::cli::runCommand(runArgs);
+  });
 
   kelvaro::cli::UnitArguments unitArgs;
   auto* unit = app.add_subcommand("unit", "Talk to the control unit on a serial port");

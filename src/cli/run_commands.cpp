@@ -7,17 +7,32 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <fstream>
 #include <iostream>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <filesystem>
+#include <iterator>
 #include <thread>
 
 #include "arguments.h"
+#include "app/port_settings.h"
 #include "configured_sun.h"
 #include "console_user_interface.h"
+#include "control_unit.h"
+#include "hardware/port_choice.h"
+#include "hardware/protocol.h"
+#include "hardware/serial_line.h"
 #include "language/compiler.h"
 #include "language_commands.h"
 #include "project_loading.h"
+#include "runtime/hardware_exchange.h"
 #include "runtime/run_session.h"
+#include "runtime/run_window_support.h"
+#include "scenario.h"
+#include "storage/atomic_file.h"
+#include "storage/ini_file.h"
+#include "storage/settings.h"
 #include "text/cp1252.h"
 #include "time/clock.h"
 
@@ -66,6 +81,129 @@ class ShiftedClock final : public Clock {
   DateTime m_start;
   std::uint64_t m_startMs;
 };
+
+// Virtual time in whole milliseconds from the start. The line, the simulated unit and the run
+// all wait on this one clock, so its date-time and its milliseconds never disagree.
+class VirtualClock final : public Clock {
+ public:
+  explicit VirtualClock(DateTime start) : m_start(start) {}
+  DateTime now() const override { return m_start + static_cast<double>(m_ms) / (kSecondsPerDay * 1000.0); }
+  std::uint64_t monotonicMs() const override { return m_ms; }
+  void advanceMs(std::uint64_t ms) { m_ms += ms; }
+  // On to the next tick of the run: the line's waits inside a tick may have moved time on.
+  void nextTick(std::uint64_t tickMs) { m_ms = (m_ms / tickMs + 1) * tickMs; }
+
+ private:
+  DateTime m_start;
+  std::uint64_t m_ms = 0;
+};
+
+// The run's line, noting which objects a frame from the unit changed, so that the trace can
+// tell them from the values the PC's own programs set. A frame is handled between one receive
+// and the next (its acknowledgement may go out in between), so the objects whose change became
+// pending in that span are the frame's.
+class MarkingLink final : public StationLink {
+ public:
+  explicit MarkingLink(StationLink& inner) : m_inner(inner) {}
+  void attach(RunSession& session) { m_session = &session; }
+
+  bool send(int sendMode, const FrameHeader& header, std::span<const std::uint8_t> data) override {
+    note();
+    return m_inner.send(sendMode, header, data);
+  }
+  LinkReceive receive(ReceivedFrame& frame) override {
+    note();
+    m_watching = false;
+    const LinkReceive result = m_inner.receive(frame);
+    if (result == LinkReceive::Frame && m_session) {
+      const auto& objects = m_session->engine().objects();
+      m_pendingBefore.resize(objects.size());
+      for (std::size_t i = 0; i < objects.size(); ++i) m_pendingBefore[i] = objects[i].changePending;
+      m_watching = true;
+    }
+    return result;
+  }
+  void pump() override {
+    note();
+    m_inner.pump();
+  }
+  const UnitRecord& unit() const override { return m_inner.unit(); }
+  int lineMask() const override { return m_inner.lineMask(); }
+
+  // Whether the object's latest change came from the unit; asking forgets it.
+  bool takeMark(int object) {
+    const auto i = static_cast<std::size_t>(object);
+    const bool marked = i < m_marked.size() && m_marked[i];
+    if (marked) m_marked[i] = false;
+    return marked;
+  }
+  // After a tick every change it made has been shown: a mark left over was no change to show.
+  void clearMarks() { std::fill(m_marked.begin(), m_marked.end(), false); }
+
+ private:
+  void note() {
+    if (!m_watching || !m_session) return;
+    const auto& objects = m_session->engine().objects();
+    m_marked.resize(objects.size());
+    for (std::size_t i = 0; i < objects.size() && i < m_pendingBefore.size(); ++i)
+      if (objects[i].changePending && !m_pendingBefore[i]) m_marked[i] = true;
+  }
+
+  StationLink& m_inner;
+  RunSession* m_session = nullptr;
+  bool m_watching = false;
+  std::vector<bool> m_pendingBefore, m_marked;
+};
+
+// The control unit's line as kelvaro-cli unit opens it: the port names of the settings file,
+// the built-in simulated unit behind SIM.
+struct HardwareLine {
+  HardwareLine(const Clock& clock, std::function<void()> pump, UserInterface& ui)
+      : ini(settingsFilePath().value_or(std::string())),
+        line(clock, simulatorOrSerialPort(simulated, clock), std::move(pump), &ui),
+        protocol(line, ui),
+        link(protocol),
+        marking(link) {
+    if (!ini.path().empty()) ini.load();
+    line.resolve = settingsPortResolver(ini);
+  }
+  ~HardwareLine() { line.CloseLine(); }
+
+  sim::ControlUnit simulated;
+  IniFile ini;
+  SerialLine line;
+  Protocol protocol;
+  ProtocolStationLink link;
+  MarkingLink marking;
+};
+
+// A scenario file for the simulated unit; a message naming the file (and the line) when it
+// cannot be used.
+std::optional<sim::Scenario> readScenario(const std::string& path) {
+  // A scenario is a short text: a larger file, or something that is no file, is none.
+  constexpr std::uintmax_t kMaxBytes = 1 << 20;
+  std::error_code ec;
+  const bool regular = std::filesystem::is_regular_file(path, ec);
+  const std::uintmax_t size = regular ? std::filesystem::file_size(path, ec) : 0;
+  std::ifstream in(path, std::ios::binary);
+  std::string text;
+  if (regular && !ec && size <= kMaxBytes && in.is_open())
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!regular || ec || !in.is_open() || in.bad()) {
+    std::cerr << path << ": kann nicht gelesen werden\n";
+    return std::nullopt;
+  }
+  if (size > kMaxBytes) {
+    std::cerr << path << ": zu groß für ein Szenario\n";
+    return std::nullopt;
+  }
+  sim::ScenarioLoad load = sim::loadScenario(text);
+  if (!load.ok()) {
+    std::cerr << path << ": " << load.error << "\n";
+    return std::nullopt;
+  }
+  return std::move(load.scenario);
+}
 
 struct ScriptedEvent {
   DateTime when = 0.0;
@@ -132,7 +270,9 @@ int runCommand(const RunArguments& a) {
     std::cerr << "Keine Objekte definiert\n";
     return 2;
   }
-  CompileOutput compiled = compile(project, project.constants, CompileMode::Run);
+  // In a visualisation the unit runs the program: the PC needs the symbols only.
+  CompileOutput compiled =
+      compile(project, project.constants, a.visualisation ? CompileMode::SymbolsOnly : CompileMode::Run);
   if (compiled.result.code != 0) {
     std::cerr << compileErrorLine(project, compiled.result) << "\n";
     return 1;
@@ -141,12 +281,54 @@ int runCommand(const RunArguments& a) {
   std::vector<ScriptedEvent> events;
   if (!scriptEvents(a, project, start, events)) return 2;
 
-  ManualClock virtualClock(start);
+  std::optional<sim::Scenario> scenario;
+  if (a.scenario && !(scenario = readScenario(*a.scenario))) return 2;
+
+  VirtualClock virtualClock(start);
   ShiftedClock realClock(start);
   const Clock& clock = a.fast ? static_cast<const Clock&>(virtualClock) : realClock;
   RunUserInterface ui(a.continueOnError, clock);
 
+  std::unique_ptr<HardwareLine> hardware;
+  if (a.port) {
+    const bool simulated = *a.port == kSimulatorWord;
+    // In virtual time every wait of the line moves the clock on by a millisecond; a real device
+    // is given that millisecond too, so that its replies arrive within the waits.
+    std::function<void()> pump = [&virtualClock, simulated] {
+      virtualClock.advanceMs(1);
+      if (!simulated) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    if (!a.fast) pump = [] { std::this_thread::sleep_for(std::chrono::microseconds(200)); };
+    hardware = std::make_unique<HardwareLine>(clock, std::move(pump), ui);
+    // The scenario's time 0 is the identification request, the first frame the unit gets.
+    if (scenario) hardware->simulated.setScenario(std::move(*scenario), clock.monotonicMs());
+    if (!hardware->protocol.CheckUnit(0, *a.port, "")) {
+      if (!hardware->line.openError().empty()) std::cerr << *a.port << ": " << hardware->line.openError() << "\n";
+      return 1;
+    }
+    if (a.visualisation && hardware->protocol.unit.TypeCode < 11) {
+      std::cerr << "Diese Funktion ist nur mit einer programmierbaren Steuereinheit möglich.\n";
+      return 1;
+    }
+    hardware->protocol.unit.HardwareControl = true;
+  }
+  // What the simulated unit received, written however the run ends.
+  struct SimDump {
+    const HardwareLine* hardware;
+    const std::optional<std::string>& path;
+    ~SimDump() {
+      if (hardware && path && !replaceFile(*path, hardware->simulated.dumpText()))
+        std::cerr << *path << ": kann nicht geschrieben werden\n";
+    }
+  } simDump{hardware.get(), a.dumpSim};
+
   RunSessionOptions options;
+  options.visualisation = a.visualisation;
+  options.engine.visualisation = a.visualisation;
+  options.hardwareControl = hardware != nullptr;
+  options.writeProtocol = a.protocol.has_value();
+  if (a.protocol) options.protocolPath = *a.protocol;
+  if (hardware) options.link = &hardware->marking;
   options.engine.sun = configuredSunSettings();
   if (a.latitude) options.engine.sun.latitude = *a.latitude;
   if (a.longitude) options.engine.sun.longitude = *a.longitude;
@@ -154,12 +336,18 @@ int runCommand(const RunArguments& a) {
   // Headless nobody can press "Abbruch": a program caught in a GEHEZU loop ends after this many statements.
   options.engine.statementLimit = 1'000'000;
   RunSession session(project, compiled, clock, ui, options);
+  if (hardware) hardware->marking.attach(session);
+  if (options.writeProtocol && !session.protocolOpen()) {
+    std::cerr << *a.protocol << ": kann nicht geschrieben werden\n";
+    return 2;
+  }
   if (a.trace) {
     session.onShownChange = [&](int object, const std::string& text) {
       nlohmann::ordered_json line;
       line["t"] = isoDateTimeText(clock.now());
       line["object"] = toUtf8(project.objects[static_cast<std::size_t>(object)].Name);
       line["value"] = toUtf8(text);
+      if (hardware && hardware->marking.takeMark(object)) line["from"] = "hardware";
       std::cout << line.dump() << '\n';
     };
   }
@@ -179,6 +367,8 @@ int runCommand(const RunArguments& a) {
       session.abort();
     }
   };
+  // With the hardware the caption carries the latest battery warning or radio timeout.
+  std::string lastCaption = session.caption();
   std::size_t next = 0;
   long long tick = 0;
   const auto realStart = std::chrono::steady_clock::now();
@@ -194,7 +384,11 @@ int runCommand(const RunArguments& a) {
         session.click(e.object);
       }
     }
-    session.clockTimer();
+    if (a.visualisation)
+      session.cycleTimer();
+    else
+      session.clockTimer();
+    if (hardware) hardware->marking.clearMarks();
     if (tick % 100 == 0) session.supervisionTimer();
     if (session.statusShown() && session.statusText() != lastStatus) {
       lastStatus = session.statusText();
@@ -202,15 +396,27 @@ int runCommand(const RunArguments& a) {
     } else if (!session.statusShown()) {
       lastStatus.clear();
     }
+    if (hardware && session.caption() != lastCaption) {
+      lastCaption = session.caption();
+      std::cerr << isoDateTimeText(clock.now()) << " " << messageLine(lastCaption) << '\n';
+    }
     ++tick;
     if (a.fast) {
-      // Each tick's time is computed from the start, so that a week of ticks does not drift.
-      virtualClock.set(start + static_cast<double>(tick) * 10.0 / (kSecondsPerDay * 1000.0));
+      // Time is counted in whole milliseconds from the start, so that a week of ticks does not drift.
+      virtualClock.nextTick(10);
     } else {
       std::this_thread::sleep_until(realStart + std::chrono::milliseconds(10 * tick));
     }
   }
   std::cout.flush();
+  // The window's message lists as they stand at the end, one line per entry.
+  if (hardware) {
+    for (std::size_t list = 0; list < kMessageListNames.size(); ++list) {
+      for (const std::string& entry : messageListLines(session, static_cast<MessageList>(list), clock.now()))
+        std::cerr << messageLine(kMessageListNames[list]) << ":" << (entry.starts_with(' ') ? "" : " ")
+                  << messageLine(entry) << '\n';
+    }
+  }
   if (session.engine().abortFlag && !halted) return 1;
   return 0;
 }

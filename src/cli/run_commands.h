@@ -18,6 +18,13 @@ struct RunArguments {
   bool continueOnError = false;
   std::optional<double> latitude, longitude;  // default: the ASTRO settings
   bool summerTime = true;
+  // Hardware: the port of the control unit (a device path, a name of [PORTS], or SIM for the
+  // built-in simulated unit); none = the PC runs alone.
+  std::optional<std::string> port;
+  std::optional<std::string> scenario;  // SIM only: the devices behind the unit
+  std::optional<std::string> protocol;  // the file of "Protokoll schreiben"
+  std::optional<std::string> dumpSim;   // SIM only: what the simulated unit received, at the end
+  bool visualisation = false;           // the unit runs the program; the PC shows its values
 };
 
 int runCommand(const RunArguments& arguments);

@@ -54,4 +54,26 @@ std::string objectText(const TPSObj& object) {
   return projectFileText(project);
 }
 
+// --- Hardware
+
+TPSContr deviceStation(const char* name, const char* model, int line, std::uint8_t address) {
+  constexpr int kRadioLine = 4;
+  TPSContr s;
+  s.CName = s.slots[0].CNam = name;
+  s.CKind = model;
+  s.CMPKind = "Daten";
+  s.CPLeitg = line;
+  s.CPAdrA = line == kRadioLine ? 3 : 1;
+  s.CPAdr = {address, address, address, 0};
+  s.CPDevAnz = s.slots[0].CDevArt = 1;
+  return s;
+}
+
+TPSObj deviceObject(const char* name, const char* type, bool send, std::vector<std::string> program) {
+  TPSObj o = programObject(name, type, type == std::string("Lampe") ? "aus" : "0", std::move(program));
+  o.CtZust = 2;
+  (send ? o.SndDev : o.RcvDev) = name;
+  return o;
+}
+
 }  // namespace kelvaro::test

@@ -32,4 +32,10 @@ std::string stateBitmapText(const std::vector<StateBitmapEntry>& entries);
 // The project file text of one object: every stored field of it in one comparison.
 std::string objectText(const TPSObj& object);
 
+// --- Hardware: a station holding one device, named like the device, on a wired line (1 to 4)
+// or the radio line (kind 4, the address repeated in all three bytes); and an object that
+// sends to (send) or receives from the device of its own name.
+TPSContr deviceStation(const char* name, const char* model, int line, std::uint8_t address);
+TPSObj deviceObject(const char* name, const char* type, bool send, std::vector<std::string> program = {});
+
 }  // namespace kelvaro::test
