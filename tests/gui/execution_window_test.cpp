@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <deque>
+#include <sstream>
 
 #include "elements/ext_memo.h"
 #include "elements/ps_elements.h"
@@ -21,6 +22,11 @@
 #include "run/execution_start.h"
 #include "run/input_dialog.h"
 #include "run/message_list_window.h"
+#include "control_unit.h"
+#include "hardware/port_choice.h"
+#include "hardware/protocol.h"
+#include "hardware/serial_line.h"
+#include "scenario.h"
 #include "storage/project_file.h"
 #include "support/project_builder.h"
 
@@ -44,7 +50,10 @@ TPSObj helper(const char* name, std::vector<std::string> lines) {
 struct DemoRun : test::RunWindow {
   bool ok = false;
 
-  explicit DemoRun(std::vector<TPSObj> extra = {}, ExecutionWindowOptions options = {}) {
+  // line, when given, makes the line to the unit on the run's clock.
+  explicit DemoRun(std::vector<TPSObj> extra = {}, ExecutionWindowOptions options = {},
+                   const std::function<StationLink*(ManualClock&)>& line = {}) {
+    if (line) options.link = line(clock);
     const std::string dir = demoDir().toStdString();
     if (readProject(project, dir + "DEMO.SPG", dir, ui) != ReadStatus::Complete) return;
     for (auto& o : extra) project.objects.push_back(std::move(o));
@@ -74,6 +83,36 @@ struct DemoRun : test::RunWindow {
     QCoreApplication::sendPostedEvents(window.get());
   }
   QImage pictureOf(const char* file) const { return QPixmap(demoDir() + QLatin1String(file)).toImage(); }
+};
+
+// The built-in simulated unit with a scenario, identified on a line that stays open, and the
+// link a run with the hardware takes, all on the run's clock, which the line's waits move on.
+struct SimulatedLine {
+  SimulatedLine(ManualClock& clock, const char* scenarioText)
+      : line(clock, simulatorOrSerialPort(unit, clock, true), [&clock] { clock.advanceMs(1); }, &ui),
+        protocol(line, ui),
+        link(protocol) {
+    const sim::ScenarioLoad load = sim::loadScenario(scenarioText);
+    ok = load.ok() && protocol.IdentifyUnit("SIM", true);
+    unit.setScenario(load.scenario, clock.monotonicMs());
+  }
+  // The data bytes of the frames the device at this address received, as the dump lists them.
+  std::vector<std::string> received(const char* address) const {
+    std::vector<std::string> got;
+    std::istringstream dump(unit.dumpText());
+    bool inDevice = false;
+    for (std::string text; std::getline(dump, text);) {
+      if (text.find("got") == std::string::npos) inDevice = text.find(address) != std::string::npos;
+      else if (inDevice) got.push_back(text);
+    }
+    return got;
+  }
+  test::FakeUserInterface ui;
+  sim::ControlUnit unit;
+  SerialLine line;
+  Protocol protocol;
+  ProtocolStationLink link;
+  bool ok = false;
 };
 
 struct Stop {
@@ -306,6 +345,30 @@ class ExecutionWindowTest : public QObject {
     QVERIFY(sawRun);
     QCOMPARE(lamp.stateBitmaps.size(), ownBitmaps);  // for the run only
     QCOMPARE(workspace.project.ExeWinPos.width, 640);
+  }
+
+  // Against the simulated unit: the door contact the scenario opens shows on the screen, and a
+  // click on the hall light sends its output frame, which the station keeps.
+  void aRunWithTheHardwareShowsTheStationsAndSwitchesThem() {
+    std::unique_ptr<SimulatedLine> sim;
+    ExecutionWindowOptions options;
+    options.hardwareControl = true;
+    DemoRun r({}, std::move(options), [&](ManualClock& clock) {
+      sim = std::make_unique<SimulatedLine>(clock, "wired 10 MXB2\nat 00:00:02 10 input 1\n");
+      return &sim->link;
+    });
+    QVERIFY(r.ok && sim->ok);
+    TPSImage* window = r.window->imageElement(r.index("FensterKueche"));
+    r.ticks(2);
+    QCOMPARE(window->bitmap().toImage(), r.pictureOf("BMP/FENSTER_ZU.BMP"));
+    r.clock.advanceMs(2000);  // the station reports the kitchen window's contact open
+    r.ticks(2);
+    QCOMPARE(r.text("FensterKueche"), std::string("offen"));
+    QCOMPARE(window->bitmap().toImage(), r.pictureOf("BMP/FENSTER_OFFEN.BMP"));
+    QVERIFY(sim->received("device 10 ").empty());
+    QTest::mouseClick(r.window->imageElement(r.index("Flurlicht")), Qt::LeftButton);
+    r.ticks(2);
+    QCOMPARE(sim->received("device 10 "), std::vector<std::string>{"  got 02 01"});  // channel 2 on
   }
 
   // ---- the debugger's dialog
