@@ -27,7 +27,10 @@
 #include "hardware/protocol.h"
 #include "hardware/serial_line.h"
 #include "scenario.h"
+#include "app/run_commands.h"
+#include "pages/control_unit_page.h"
 #include "storage/project_file.h"
+#include "support/temp_dir.h"
 #include "support/project_builder.h"
 
 using namespace kelvaro;
@@ -369,6 +372,35 @@ class ExecutionWindowTest : public QObject {
     QTest::mouseClick(r.window->imageElement(r.index("Flurlicht")), Qt::LeftButton);
     r.ticks(2);
     QCOMPARE(sim->received("device 10 "), std::vector<std::string>{"  got 02 01"});  // channel 2 on
+  }
+
+  // The page "Steuereinheit" lends a run its line: the built-in unit starts the scenario beside
+  // the project, a bad one is told with its line and left out, and the line is the run's alone
+  // until the run lets it go.
+  void thePageLendsTheLineWithTheScenarioBesideTheProject() {
+    test::GuiWorkspace g;
+    test::TempDir dir;
+    g.workspace.fileName = dir.file("HAUS.SPG");
+    ControlUnitPage page(g.context, nullptr);
+    ManualClock clock;
+    page.setLineClock(clock, [&clock] { clock.advanceMs(1); });
+    page.refresh();  // no port chosen yet: the simulator
+    test::writeFile(dir.file("HAUS.scenario"), "wired 10 MXB2\n");
+    {
+      const std::shared_ptr<StationLink> link = g.context.openRunLine();
+      QVERIFY(link != nullptr);
+      QCOMPARE(g.context.openRunLine(), nullptr);  // held by the run
+      QVERIFY(!g.context.checkUnit(kCheckUnitAsk));
+      QVERIFY(page.builtInUnit().dumpText().find("device 10 type 2") != std::string::npos);
+    }
+    QVERIFY(g.ui.messageTexts().empty());
+    test::writeFile(dir.file("HAUS.scenario"), "wired 10 MXB2\nat 1:00 10 silent\n");
+    QVERIFY(g.context.openRunLine() != nullptr);  // released: the next run has it
+    QCOMPARE(g.ui.messageTexts(),
+             std::vector<std::string>{"Die Szenariodatei " + dir.file("HAUS.scenario") +
+                                      " wird nicht verwendet: Zeile 2: bad time \"1:00\" (expected HH:MM, HH:MM:SS or "
+                                      "HH:MM:SS.mmm). Die Ausführung läuft ohne ihre Geräte."});
+    QVERIFY(page.builtInUnit().dumpText().find("device 10") == std::string::npos);
   }
 
   // ---- the debugger's dialog
