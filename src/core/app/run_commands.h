@@ -3,11 +3,11 @@
 // supplies comes in through hooks, so a test drives a whole start without a window.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <cstddef>
 
 #include "app/editor_request.h"
 #include "app/execution_request.h"
@@ -54,6 +54,7 @@ enum class StartResult {
 EditorRequest editorRequestForCompileError(const CompileOutput& compiled);
 
 StartResult runOnPc(Workspace& workspace, UserInterface& ui, const RunHooks& hooks);
+StartResult visualiseUnit(Workspace& workspace, UserInterface& ui, const RunHooks& hooks);
 
 // The scenario of the built-in simulated unit: the file beside the project with the same name
 // and the extension ".scenario" (DEMO.SPG -> DEMO.scenario), read when a run starts against the
@@ -71,6 +72,5 @@ ScenarioFileRead readScenarioBeside(std::string_view projectFile);
 // The message for a scenario the simulator refused ("line N: ..."), naming the file and the
 // line, and saying that the run goes on without it.
 std::string scenarioProblemMessage(std::string_view path, std::string_view loadError);
-StartResult visualiseUnit(Workspace& workspace, UserInterface& ui, const RunHooks& hooks);
 
 }  // namespace kelvaro

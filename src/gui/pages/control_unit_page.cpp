@@ -169,8 +169,9 @@ std::shared_ptr<StationLink> ControlUnitPage::openRunLine() {
   // meets the scenario's messages from its beginning; without a usable file it has none.
   if (held->line.resolve(port).simulator) startScenario(ws);
   if (held->line.OpenLine(port) < 0) {
+    const std::string& why = held->line.openError();
     showError(ui(), fromUtf8("Die Verbindung zur Steuereinheit an ") + fromUtf8(port) +
-                        fromUtf8(" kann nicht geöffnet werden: ") + fromUtf8(held->line.openError()));
+                        fromUtf8(" kann nicht geöffnet werden") + (why.empty() ? "." : ": " + fromUtf8(why)));
     return nullptr;
   }
   held->protocol.unit = ws.unit;
