@@ -57,28 +57,10 @@ ReceivedFrame frame(int kind, std::array<std::uint8_t, 3> sender, const std::vec
   return f;
 }
 
-// A station of one device, named like the device, and an object served by it.
-TPSContr station(const char* name, const char* model, int line, std::uint8_t address) {
-  TPSContr s;
-  s.CName = s.slots[0].CNam = name;
-  s.CKind = model;
-  s.CMPKind = "Daten";
-  s.CPLeitg = line;
-  s.CPAdrA = line == kKindRadio ? 3 : 1;
-  s.CPAdr = {address, address, address, 0};
-  s.CPDevAnz = s.slots[0].CDevArt = 1;
-  return s;
-}
-TPSObj device(const char* name, const char* type, bool send, std::vector<std::string> program = {}) {
-  TPSObj o = test::programObject(name, type, type == std::string("Lampe") ? "aus" : "0", std::move(program));
-  o.CtZust = 2;
-  (send ? o.SndDev : o.RcvDev) = name;
-  return o;
-}
-
 struct HardwareRun {
-  Project project = test::lampProject({device("Flur", "Lampe", true), device("Taster", "Lampe", false, {"Flur EINSCHALTEN"}),
-                                       device("Fuehler", "Zahl", false), device("Keller", "Zahl", false)});
+  Project project = test::lampProject(
+      {test::deviceObject("Flur", "Lampe", true), test::deviceObject("Taster", "Lampe", false, {"Flur EINSCHALTEN"}),
+       test::deviceObject("Fuehler", "Zahl", false), test::deviceObject("Keller", "Zahl", false)});
   CompileOutput out;
   ManualClock clock{46000.5};
   test::FakeUserInterface ui;
@@ -90,9 +72,10 @@ struct HardwareRun {
   explicit HardwareRun(bool visualisation = false, const std::vector<std::string>& kellerProgram = {}) {
     for (const auto& line : kellerProgram) project.objects[3].program.push_back("-" + line);
     project.views = {{"Haus", {}}};
-    project.stations = {station("Flur", "FS20 Schaltaktor", kKindRadio, 7),
-                        station("Taster", "FS20 Taster/Sensor", kKindRadio, 12),
-                        station("Fuehler", "HMS100 T", kKindRadio, 33), station("Keller", "MFB1", kKindStation, 5)};
+    project.stations = {test::deviceStation("Flur", "FS20 Schaltaktor", kKindRadio, 7),
+                        test::deviceStation("Taster", "FS20 Taster/Sensor", kKindRadio, 12),
+                        test::deviceStation("Fuehler", "HMS100 T", kKindRadio, 33),
+                        test::deviceStation("Keller", "MFB1", kKindStation, 5)};
     project.objects[3].ObjIDNr = 1;  // Keller: the unit's number 0x0001 in visualisation frames
     out = compile(project, project.constants, CompileMode::Run);
     link.clock = &clock;
