@@ -74,9 +74,11 @@ class HardwareExchange {
   void startPoll();
   // At the end: 0x82, or "e" in visualisation.
   void disconnect();
-  // Cycle step 1: the frames the unit delivered, until none waits.
+  // First in every engine cycle, before the queue runs: turns the frames the unit delivered
+  // into object values, until none waits (at most 256, so a flooding unit cannot stall the run).
   void readInputs();
-  // Cycle step 4: the changed values to the stations, or to the unit in visualisation.
+  // Last in every engine cycle, after the display refresh: sends each changed value to its
+  // station, or to the unit in visualisation.
   void writeOutputs();
   // ABFRAGE: asks the object's station for its state.
   void query(int object);
