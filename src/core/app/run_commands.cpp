@@ -192,12 +192,11 @@ std::string scenarioFileFor(std::string_view projectFile) {
   return path.string();
 }
 
-ScenarioFileRead readScenarioBeside(std::string_view projectFile) {
+ScenarioFileRead readScenarioFile(std::string_view path) {
   ScenarioFileRead read;
-  read.path = scenarioFileFor(projectFile);
-  if (read.path.empty()) return read;
+  read.path = std::string(path);
   std::error_code ec;
-  if (!std::filesystem::exists(read.path, ec)) return read;
+  if (read.path.empty() || !std::filesystem::exists(read.path, ec)) return read;
   read.present = true;
   const std::string name = fromUtf8(read.path);
   const auto size = std::filesystem::file_size(read.path, ec);
@@ -211,11 +210,15 @@ ScenarioFileRead readScenarioBeside(std::string_view projectFile) {
   }
   std::ifstream in(read.path, std::ios::binary);
   read.text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!in && !in.eof()) {
+  if (!in.is_open() || (!in && !in.eof())) {
     read.text.clear();
     read.error = fromUtf8("Die Szenariodatei ") + name + " kann nicht gelesen werden.";
   }
   return read;
+}
+
+ScenarioFileRead readScenarioBeside(std::string_view projectFile) {
+  return readScenarioFile(scenarioFileFor(projectFile));
 }
 
 std::string scenarioProblemMessage(std::string_view path, std::string_view loadError) {

@@ -68,6 +68,8 @@ struct ScenarioFileRead {
 };
 // At most this many bytes: a scenario is a short text, a larger file is no scenario.
 inline constexpr std::size_t kMaxScenarioBytes = 1 << 20;
+// Reads a scenario file: not present, its text, or the German message why it cannot be read.
+ScenarioFileRead readScenarioFile(std::string_view path);
 ScenarioFileRead readScenarioBeside(std::string_view projectFile);
 // The message for a scenario the simulator refused ("line N: ..."), naming the file and the
 // line, and saying that the run goes on without it.
