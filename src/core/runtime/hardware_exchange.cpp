@@ -1,9 +1,6 @@
 // The run's exchange with the control unit: frames in before the queue, changed values out after it.
 #include "runtime/hardware_exchange.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "hardware/unit_commands.h"
 #include "runtime/run_session.h"
 #include "runtime/station_outputs.h"
@@ -324,8 +321,7 @@ void HardwareExchange::writeOutput(std::size_t i) {
   const std::string text = o.OKind == kKindText ? engine.textValue({symbol, -1}) : std::string();
   const NumericResult number = engine.numericValue({symbol, -1});
   OutputValue value;
-  value.number = number.kind == 3 ? static_cast<std::int32_t>(std::lround(std::clamp(number.real, -2147483648.0, 2147483647.0)))
-                                  : number.integer;
+  value.number = number.integer;  // a real rounded by the engine's own rule, NaN as 0
   value.text = text;
   const std::optional<OutputMessage> message =
       visualisation ? encodeVisualisationOutput(station, unitNumberOf(o.ObjIDNr, i), value)
