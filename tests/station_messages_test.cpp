@@ -179,6 +179,7 @@ TEST(StationMessages, FramesAndVisualisationValuesNeverReadPastTheirData) {
   }
   EXPECT_EQ(unitNumberOf(0, 5), 0xA005);
   EXPECT_EQ(unitNumberOf(10000, 2), 0xA002);
+  EXPECT_EQ(unitNumberOf(9009, 2), 0x9009);  // inner and trailing zeros keep their places
   EXPECT_TRUE(matchesSender({1, 1, {12, 9, 9, 0}}, {1, 1, {12, 0, 0}}));
   EXPECT_FALSE(matchesSender({4, 1, {12, 0, 0, 0}}, {1, 1, {12, 0, 0}}) ||  // other line
                matchesSender({4, 2, {12, 7, 0, 0}}, {4, 3, {12, 8, 0}}));  // second address byte

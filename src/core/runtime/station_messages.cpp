@@ -261,8 +261,11 @@ std::uint16_t visualisationAddress(const ReceivedFrame& frame) {
 
 std::uint16_t unitNumberOf(std::uint16_t objIdNr, std::size_t index) {
   if (objIdNr == 0 || objIdNr > 9999) return static_cast<std::uint16_t>(0xA000 + index);
+  // Digit by digit from the lowest, without a string: every visualisation frame looks up its
+  // object through this.
   std::uint16_t hex = 0;
-  for (const char c : std::to_string(objIdNr)) hex = static_cast<std::uint16_t>(hex << 4 | (c - '0'));
+  for (int shift = 0; objIdNr != 0; objIdNr = static_cast<std::uint16_t>(objIdNr / 10), shift += 4)
+    hex = static_cast<std::uint16_t>(hex | (objIdNr % 10) << shift);
   return hex;
 }
 
