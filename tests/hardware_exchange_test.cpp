@@ -104,7 +104,6 @@ struct HardwareRun {
 TEST(HardwareExchange, FramesFromTheLineBecomeValuesOrAreDropped) {
   struct Row { int line; std::vector<std::optional<ReceivedFrame>> frames; const char* expected; };
   const Row rows[] = {
-      {__LINE__, {frame(kKindStation, {5}, {0xC0, 9, 0, 0, 0, 0})}, "aus aus 0 9 "},
       {__LINE__, {frame(kKindStation, {5}, {0xC0, 0x34, 0x12, 0, 0, 0})}, "aus aus 0 4660 "},
       {__LINE__, {frame(kKindRadio, {33, 33, 33}, {0xA0, 0x80, 0x35, 0x02})}, "aus aus -235 0 "},
       {__LINE__, {frame(kKindRadio, {34, 34, 34}, {0xA0, 0x80, 0x35, 0x02})}, "aus aus 0 0 "},  // no object
