@@ -2,26 +2,16 @@
 // send and take, read back with the PC's own receive and decoding code.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 
 #include "runtime/station_messages.h"
 #include "scenario.h"
 #include "serial_fixture.h"
+#include "text/hex_text.h"
 
 namespace kelvaro::test {
 namespace {
-
-std::string hex(std::span<const std::uint8_t> bytes) {
-  std::string text;
-  char b[4];
-  for (auto v : bytes) {
-    std::snprintf(b, sizeof b, text.empty() ? "%02X" : " %02X", v);
-    text += b;
-  }
-  return text;
-}
 
 // The scenario as one line: devices, then "ms address action value/channel bytes" per event.
 std::string summary(const sim::Scenario& s) {
@@ -31,7 +21,7 @@ std::string summary(const sim::Scenario& s) {
   for (const auto& e : s.events)
     text += "| " + std::to_string(e.atMs) + " " + s.devices[e.device].addressText() + " " +
             kActions[static_cast<int>(e.kind)] + " " + std::to_string(e.value) + "/" + std::to_string(e.channel) +
-            (e.bytes.empty() ? "" : " " + hex(e.bytes)) + " ";
+            (e.bytes.empty() ? "" : " " + hexBytes(e.bytes)) + " ";
   return text;
 }
 
@@ -108,7 +98,7 @@ struct Installation : SerialFixture {
       const auto data = frameData(frame);
       text += std::to_string(frame.sender.Kind) + " " + std::to_string(frame.sender.Address[0]) + "." +
               std::to_string(frame.sender.Address[1]) + "." + std::to_string(frame.sender.Address[2]) + " | " +
-              hex(data) + " |";
+              hexBytes(data) + " |";
       if (classifyMessage(data) == MessageClass::InputState) {
         const auto s = decodeInputState(data, object);
         text += s.value ? " in " + std::to_string(*s.value) : " in -";

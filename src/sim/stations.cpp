@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "text/hex_text.h"
+
 namespace kelvaro::sim {
 namespace {
 
@@ -62,7 +64,7 @@ void pushBcdClimate(std::vector<std::uint8_t>& data, std::int32_t tenths, std::i
 void DeviceState::keep(std::span<const std::uint8_t> data) {
   // A day's run sends a station many frames; the dump is rewritten after each, so only the
   // latest are kept.
-  if (received.size() == kKeptFrames) received.erase(received.begin());
+  if (received.size() == kKeptFrames) received.pop_front();
   received.emplace_back(data.begin(), data.end());
   ++receivedCount;
 }
@@ -286,14 +288,7 @@ std::string Stations::dumpText() const {
     std::snprintf(line, sizeof line, "device %s type %d silent %d battery %d received %zu\n", d.addressText().c_str(),
                   d.typeCode, s.silent ? 1 : 0, s.batteryLow ? 1 : 0, s.receivedCount);
     text += line;
-    for (const auto& data : s.received) {
-      text += "  got";
-      for (auto b : data) {
-        std::snprintf(line, sizeof line, " %02X", b);
-        text += line;
-      }
-      text += "\n";
-    }
+    for (const auto& data : s.received) text += "  got" + (data.empty() ? "" : " " + hexBytes(data)) + "\n";
   }
   return text;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,7 +27,7 @@ struct DeviceState {
   std::array<std::int32_t, 3> values{};    // last value per channel (the TF sends both at once)
   std::vector<std::uint8_t> inputs{0, 0};  // what a poll is answered with
   // Data bytes of the frames the PC sent it, the latest kKeptFrames of receivedCount.
-  std::vector<std::vector<std::uint8_t>> received;
+  std::deque<std::vector<std::uint8_t>> received;
   std::size_t receivedCount = 0;
   static constexpr std::size_t kKeptFrames = 1000;
   void keep(std::span<const std::uint8_t> data);
