@@ -129,6 +129,11 @@ TEST(HardwareExchange, FramesFromTheLineBecomeValuesOrAreDropped) {
     EXPECT_EQ(messageListLines(*run.session, MessageList::Powerline, run.clock.now()),
               marked ? std::vector<std::string>{"Kommunikationsfehler aufgetreten bei Keller"} : std::vector<std::string>{});
     EXPECT_EQ(run.session->engine().objectErrorCount, marked ? 1 : 0);
+    if (marked) {  // a new Start counts afresh: the same failure is counted once again
+      run.session->start();
+      run.cycle(row.frames);
+      EXPECT_EQ(run.session->engine().objectErrorCount, 1);
+    }
   }
 }
 

@@ -88,6 +88,9 @@ void RunSession::start() {
     ObjectRunState& s = m_engine.objects()[i];
     s.changePending = false;
     s.fromHardware = false;
+    // The engine counts failed objects afresh at every Start; a mark left from before would
+    // never be counted again, and taking it away at the next output would count below zero.
+    if (i < m_display.size()) m_display[i].errorMark = false;
     m_engine.requestRefresh(static_cast<int>(i));
   }
   if (m_exchange) m_exchange->startPoll();
