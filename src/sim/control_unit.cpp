@@ -9,12 +9,6 @@
 namespace kelvaro::sim {
 namespace {
 
-std::uint8_t sum(std::span<const std::uint8_t> bytes) {
-  unsigned s = 0;
-  for (auto b : bytes) s += b;
-  return static_cast<std::uint8_t>(s);
-}
-
 // 9600 baud, ten bits a byte.
 std::uint64_t byteArrivalMs(std::uint64_t start, std::size_t index) { return start + ((index + 1) * 1042 + 999) / 1000; }
 
@@ -70,7 +64,7 @@ void ControlUnit::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowM
     if (m_rx.size() == m_rxNeed) {
       const std::vector<std::uint8_t> frame = std::move(m_rx);
       m_rx.clear();
-      if (frame[3] != sum(std::span<const std::uint8_t>(frame).subspan(4))) {
+      if (frame[3] != frameChecksum(frame)) {
         ++badFrames;
         continue;
       }
@@ -96,7 +90,7 @@ void ControlUnit::setScenario(Scenario scenario, std::uint64_t startMs) {
 void ControlUnit::reply(std::vector<std::uint8_t> data, std::uint64_t nowMs) {
   std::vector<std::uint8_t> frame = {0x81, static_cast<std::uint8_t>(data.size() + 4), 0xC9, 0, 1, 2};
   frame.insert(frame.end(), data.begin(), data.end());
-  frame[3] = sum(std::span<const std::uint8_t>(frame).subspan(4));
+  frame[3] = frameChecksum(frame);
   transmit(std::move(frame), nowMs + m_config.replyDelayMs);
 }
 

@@ -22,12 +22,6 @@ constexpr std::uint8_t kProbe = 0x80;
 constexpr std::uint8_t kPresent = 0x83;
 constexpr int kFeatureLevelBcd = 120;
 
-std::uint8_t checksum(std::span<const std::uint8_t> bytes) {
-  unsigned s = 0;
-  for (auto b : bytes) s += b;
-  return static_cast<std::uint8_t>(s);
-}
-
 std::uint8_t lowByte(std::int32_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
 std::uint8_t highByte(std::int32_t v) { return static_cast<std::uint8_t>((v >> 8) & 0xFF); }
 
@@ -60,6 +54,12 @@ void pushBcdClimate(std::vector<std::uint8_t>& data, std::int32_t tenths, std::i
 }
 
 }  // namespace
+
+std::uint8_t frameChecksum(std::span<const std::uint8_t> frame) {
+  unsigned s = 0;
+  for (auto b : frame.subspan(4)) s += b;
+  return static_cast<std::uint8_t>(s);
+}
 
 void DeviceState::keep(std::span<const std::uint8_t> data) {
   // A day's run sends a station many frames; the dump is rewritten after each, so only the
@@ -146,7 +146,7 @@ std::vector<std::uint8_t> frameToPc(const ScenarioDevice& device, std::span<cons
     }
   }
   frame[1] = static_cast<std::uint8_t>(frame.size() - 2);
-  frame[3] = checksum(std::span<const std::uint8_t>(frame).subspan(4));
+  frame[3] = frameChecksum(frame);
   return frame;
 }
 

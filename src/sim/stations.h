@@ -39,6 +39,9 @@ struct DeviceState {
 std::optional<std::vector<std::uint8_t>> valueMessage(const ScenarioDevice& device, DeviceState& state,
                                                       int channel, std::int32_t value, int featureLevel);
 
+// The checksum byte of a whole frame (at index 3): the low byte of the sum of all after it.
+std::uint8_t frameChecksum(std::span<const std::uint8_t> frame);
+
 // The whole frame, checksum filled, in which the unit passes a device's message to the PC.
 std::vector<std::uint8_t> frameToPc(const ScenarioDevice& device, std::span<const std::uint8_t> data);
 
