@@ -341,6 +341,7 @@ void HardwareExchange::writeOutput(std::size_t i) {
 
 // query -> ABFRAGE: the object's station is asked for its state
 void HardwareExchange::query(int object) {
+  if (object < 0 || static_cast<std::size_t>(object) >= m_session.m_project.objects.size()) return;
   const TPSObj& o = m_session.m_project.objects[static_cast<std::size_t>(object)];
   const ObjectAddress& address = o.Snd.LineNo != 0 ? o.Snd : o.Rcv;
   const FrameHeader header = headerOf(address);
@@ -353,6 +354,7 @@ void HardwareExchange::query(int object) {
 
 // trigger -> a click in visualisation runs the object's program in the unit
 void HardwareExchange::trigger(int object) {
+  if (object < 0 || static_cast<std::size_t>(object) >= m_session.m_project.objects.size()) return;
   StationObject station;
   station.kind = kKindUser;
   const auto i = static_cast<std::size_t>(object);

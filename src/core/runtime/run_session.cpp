@@ -44,8 +44,7 @@ void RunSession::writeOutputs() {
 }
 
 void RunSession::queryObject(int object) {
-  if (m_exchange && object >= 0 && static_cast<std::size_t>(object) < m_project.objects.size())
-    m_exchange->query(object);
+  if (m_exchange) m_exchange->query(object);
 }
 
 ElementKind RunSession::elementKind(const TPSObj& o) const {
