@@ -117,8 +117,8 @@ TEST(CliHardwareRun, BadArgumentsAndFilesAreToldAndEndTheRun) {
   };
   const Row rows[] = {
       {__LINE__, "--port SIM --scenario BAD.scenario", 2, "BAD.scenario: line 2: unknown action \"blink\""},
-      {__LINE__, "--port SIM --scenario NONE.scenario", 2, "NONE.scenario: kann nicht gelesen werden\n"},
-      {__LINE__, "--port SIM --scenario .", 2, ".: kann nicht gelesen werden\n"},
+      {__LINE__, "--port SIM --scenario NONE.scenario", 2, "Die Szenariodatei NONE.scenario kann nicht gelesen werden.\n"},
+      {__LINE__, "--port SIM --scenario .", 2, "Die Szenariodatei . kann nicht gelesen werden.\n"},
       {__LINE__, "--scenario BAD.scenario", 2, "--scenario requires --port\n"},
       {__LINE__, "--port COM1 --dump-sim sim.txt", 2, "--scenario and --dump-sim go with --port SIM only\n"},
       {__LINE__, "--visualisation", 2, "--visualisation requires --port\n"},

@@ -7,16 +7,14 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <filesystem>
-#include <iterator>
 #include <thread>
 
 #include "arguments.h"
 #include "app/port_settings.h"
+#include "app/run_commands.h"
 #include "configured_sun.h"
 #include "console_user_interface.h"
 #include "control_unit.h"
@@ -178,26 +176,15 @@ struct HardwareLine {
 };
 
 // A scenario file for the simulated unit; a message naming the file (and the line) when it
-// cannot be used.
+// cannot be used. Named on the command line, a missing file is an error too.
 std::optional<sim::Scenario> readScenario(const std::string& path) {
-  // A scenario is a short text: a larger file, or something that is no file, is none.
-  constexpr std::uintmax_t kMaxBytes = 1 << 20;
-  std::error_code ec;
-  const bool regular = std::filesystem::is_regular_file(path, ec);
-  const std::uintmax_t size = regular ? std::filesystem::file_size(path, ec) : 0;
-  std::ifstream in(path, std::ios::binary);
-  std::string text;
-  if (regular && !ec && size <= kMaxBytes && in.is_open())
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!regular || ec || !in.is_open() || in.bad()) {
-    std::cerr << path << ": kann nicht gelesen werden\n";
+  ScenarioFileRead file = readScenarioFile(path);
+  if (!file.present) file.error = fromUtf8("Die Szenariodatei " + path + " kann nicht gelesen werden.");
+  if (!file.error.empty()) {
+    std::cerr << toUtf8(file.error) << "\n";
     return std::nullopt;
   }
-  if (size > kMaxBytes) {
-    std::cerr << path << ": zu groß für ein Szenario\n";
-    return std::nullopt;
-  }
-  sim::ScenarioLoad load = sim::loadScenario(text);
+  sim::ScenarioLoad load = sim::loadScenario(file.text);
   if (!load.ok()) {
     std::cerr << path << ": " << load.error << "\n";
     return std::nullopt;
