@@ -11,11 +11,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 
+#include "app/run_commands.h"
 #include "control_unit.h"
 #include "hardware/unit_types.h"
 #include "storage/atomic_file.h"
@@ -61,14 +60,13 @@ int main(int argc, char** argv) {
   kelvaro::sim::ControlUnit unit(config);
   kelvaro::sim::ScenarioLoad scenario;
   if (!scenarioFile.empty()) {
-    std::ifstream in(scenarioFile, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in) {
+    // The program's own reader: a directory or an oversized file is refused, not read as empty.
+    const kelvaro::ScenarioFileRead file = kelvaro::readScenarioFile(scenarioFile);
+    if (!file.present || !file.error.empty()) {
       std::cerr << "cannot read " << scenarioFile << "\n";
       return 2;
     }
-    scenario = kelvaro::sim::loadScenario(text.str());
+    scenario = kelvaro::sim::loadScenario(file.text);
     if (!scenario.ok()) {
       std::cerr << scenarioFile << ": " << scenario.error << "\n";
       return 2;
