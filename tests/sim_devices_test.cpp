@@ -173,16 +173,16 @@ TEST(SimDevices, DevicesKeepWhatThePcSendsAndTheUnitReportsASilentStationTwice) 
   EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 301, room, 6, temperature), 11);
   f.clock.advanceMs(10000);
   EXPECT_EQ(f.received(object(2, 'U')), "1 10.0.0 | C0 01 | in 1; ");  // the input event
-  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 0, wired, 6, poll), 8);
-  f.clock.advanceMs(100);
-  EXPECT_EQ(f.received(object(2, 'U')), "1 10.0.0 | C0 01 | in 1; ");  // the poll's answer
-  const FrameHeader wholeLine{kKindStation, 1, {0, 0, 0}};
-  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 0, wholeLine, 6, poll), 8);
-  f.clock.advanceMs(100);
-  EXPECT_EQ(f.received(object(2, 'U')), "1 10.0.0 | C0 01 | in 1; 1 11.0.0 | C0 00 00 | in 0; ");
-  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 1, wholeLine, 6, probe), 8);
-  f.clock.advanceMs(100);
-  EXPECT_EQ(f.received(object(0, 'Z')), "1 10.0.0 | 83 02 | -; 1 11.0.0 | 83 02 | -; ");
+  // A station frame from the PC, and what came back within 100 ms.
+  const auto ask = [&](int sendMode, const FrameHeader& header, std::span<const std::uint8_t> data, StationObject o) {
+    EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, sendMode, header, 6, data), 8);
+    f.clock.advanceMs(100);
+    return f.received(o);
+  };
+  EXPECT_EQ(ask(0, wired, poll, object(2, 'U')), "1 10.0.0 | C0 01 | in 1; ");
+  const FrameHeader wholeLine{kKindStation, 1, {0, 0, 0}};  // every station answers
+  EXPECT_EQ(ask(0, wholeLine, poll, object(2, 'U')), "1 10.0.0 | C0 01 | in 1; 1 11.0.0 | C0 00 00 | in 0; ");
+  EXPECT_EQ(ask(1, wholeLine, probe, object(0, 'Z')), "1 10.0.0 | 83 02 | -; 1 11.0.0 | 83 02 | -; ");
   EXPECT_EQ(f.unit.stations().dumpText(),
             "device 10 type 2 silent 0 battery 0 received 2\n  got 02 01\n  got C0 00\n"
             "device 11 type 2 silent 0 battery 0 received 0\n"
@@ -193,9 +193,7 @@ TEST(SimDevices, DevicesKeepWhatThePcSendsAndTheUnitReportsASilentStationTwice) 
   // to take it as a failure.
   f.clock.advanceMs(60000);
   FrameHeader silent{kKindStation, 1, {11, 0, 0}};
-  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 2, silent, 6, output), 8);
-  f.clock.advanceMs(100);
-  EXPECT_EQ(f.received(object(2, 'U')), "1 11.0.0 | FE 0B 02 | -; 1 11.0.0 | FE 0B 02 | -; ");
+  EXPECT_EQ(ask(2, silent, output, object(2, 'U')), "1 11.0.0 | FE 0B 02 | -; 1 11.0.0 | FE 0B 02 | -; ");
   ErrorReportFilter filter;
   const std::uint8_t report[] = {0xFE, 11, 2};
   EXPECT_FALSE(filter.take(report));
