@@ -75,12 +75,7 @@ void ControlUnit::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowM
 }
 
 int ControlUnit::featureLevel() const {
-  // As the PC reads the identification reply: radio interfaces give their version, the unit
-  // with radio 120 or 110 by its version, the other units none.
-  const int version = decodeVersion(m_config.versionByte);
-  if (m_config.replyCode < 11) return version;
-  if (m_config.replyCode == 15) return version >= 351 ? 120 : 110;
-  return 0;
+  return featureLevelOf(m_config.replyCode, decodeVersion(m_config.versionByte));
 }
 
 void ControlUnit::setScenario(Scenario scenario, std::uint64_t startMs) {

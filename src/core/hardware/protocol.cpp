@@ -58,6 +58,12 @@ int decodeVersion(std::uint8_t versionByte) {
   return versionByte;
 }
 
+int featureLevelOf(int replyCode, int version) {
+  if (replyCode < 11) return version;
+  if (replyCode == 15) return version >= 351 ? 120 : 110;
+  return 0;
+}
+
 Protocol::Protocol(SerialLine& line, UserInterface& ui) : m_line(line), m_ui(ui) {
   m_line.onLineClosed = [this] { unit.Connected = false; };
 }
@@ -258,8 +264,7 @@ bool Protocol::IdentifyUnit(std::string_view portName, bool keepOpen) {
       unit.TypeName = std::string(type->name);
       unit.TypeCode = type->typeCode;
     }
-    if (code < 11) unit.FeatureLevel = static_cast<std::uint16_t>(unit.Version);
-    if (code == 15) unit.FeatureLevel = unit.Version >= 351 ? 120 : 110;
+    if (code < 11 || code == 15) unit.FeatureLevel = static_cast<std::uint16_t>(featureLevelOf(code, unit.Version));
     unit.PortName = std::string(portName);
     for (int i = 0; i < 4; ++i)
       unit.Capability[static_cast<std::size_t>(i)] =

@@ -71,6 +71,10 @@ std::vector<std::uint8_t> buildFrame(int sendMode, const FrameHeader& header, in
 // The decoded firmware version of an identification reply: 53 -> 350, 12 -> 12, 153 -> 351.
 int decodeVersion(std::uint8_t versionByte);
 
+// The feature level of a unit by its identification reply code and decoded version: radio
+// interfaces give their version, the unit with radio 120 or 110 by its version, the others none.
+int featureLevelOf(int replyCode, int version);
+
 class Protocol {
  public:
   Protocol(SerialLine& line, UserInterface& ui);
