@@ -1,5 +1,6 @@
 // End to end through a real pseudo-terminal: kelvaro-sim serves a unit, kelvaro-cli unit
-// transfers the demo project to it, and the image the unit holds is the one compile writes.
+// transfers the demo project to it, and the image the unit holds is the one compile writes;
+// kelvaro-cli run exchanges with the devices of the demo's scenario behind it.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -20,6 +21,8 @@ extern char** environ;
 namespace kelvaro::test {
 namespace {
 
+const std::string kDemoDir = KELVARO_SOURCE_DIR "/examples/demo/";
+
 std::string simPath() {
   std::string cli = KELVARO_CLI_PATH;
   const auto at = cli.rfind("cli/kelvaro-cli");
@@ -35,13 +38,23 @@ class Simulator {
     argv.push_back(nullptr);
     if (posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) m_pid = -1;
   }
-  ~Simulator() {
+  ~Simulator() { stop(); }
+  bool running() const { return m_pid > 0; }
+  // Waits for the pseudo-terminal's link to appear.
+  bool ready(const std::string& link) const {
+    std::error_code ec;
+    for (int i = 0; i < 500 && !std::filesystem::exists(link, ec); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return std::filesystem::exists(link, ec);
+  }
+  // Ends it; its dump is then complete.
+  void stop() {
     if (m_pid <= 0) return;
     kill(m_pid, SIGTERM);
     int status = 0;
     waitpid(m_pid, &status, 0);
+    m_pid = -1;
   }
-  bool running() const { return m_pid > 0; }
 
  private:
   pid_t m_pid = -1;
@@ -55,12 +68,9 @@ TEST(SerialEndToEnd, TransferThroughAPseudoTerminalDeliversTheCompiledImage) {
   const std::string received = dir.file("received.bin");
   Simulator unit({sim, "--pty", link, "--image", received});
   ASSERT_TRUE(unit.running());
-  std::error_code ec;
-  for (int i = 0; i < 500 && !std::filesystem::exists(link, ec); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  ASSERT_TRUE(std::filesystem::exists(link, ec)) << "kelvaro-sim made no pseudo-terminal";
+  ASSERT_TRUE(unit.ready(link)) << "kelvaro-sim made no pseudo-terminal";
 
-  const std::string project = KELVARO_SOURCE_DIR "/examples/demo/DEMO.SPG";
+  const std::string project = kDemoDir + "DEMO.SPG";
   const test::CliRun transfer = runCli("unit transfer " + project + " --port " + link);
   EXPECT_EQ(transfer.status, 0) << transfer.output;
   EXPECT_NE(transfer.output.find("Programm wird übertragen"), std::string::npos) << transfer.output;
@@ -74,6 +84,44 @@ TEST(SerialEndToEnd, TransferThroughAPseudoTerminalDeliversTheCompiledImage) {
   ASSERT_GE(got.size(), expected.size());
   EXPECT_LT(got.size() - expected.size(), 100u);  // the last block is a whole one
   EXPECT_EQ(got.substr(0, expected.size()), expected);
+}
+
+// The demo's hour against its scenario, both sped up 600 times. The line keeps its real pace,
+// so the times shift from run to run: what must hold is that the push-button's press reaches the
+// garden light's actuator byte for byte, the sensor's low battery puts the caption, its silence
+// afterwards times out exactly once, and the protocol has the inputs and outputs.
+TEST(SerialEndToEnd, TheDemoRunsAgainstTheSimulatorsDevicesSpedUp) {
+  const std::string sim = simPath();
+  if (sim.empty() || !std::filesystem::exists(sim)) GTEST_SKIP() << "kelvaro-sim not built: " << sim;
+  TempDir dir;
+  const std::string link = dir.file("ttySIM");
+  Simulator unit({sim, "--pty", link, "--scenario", kDemoDir + "DEMO.scenario", "--speed", "600", "--dump",
+                  dir.file("sim.txt")});
+  ASSERT_TRUE(unit.running());
+  ASSERT_TRUE(unit.ready(link)) << "kelvaro-sim made no pseudo-terminal";
+
+  const CliRun run = runCli("run " + kDemoDir + "DEMO.SPG --start '2026-06-15 12:00:00' --for 75m --speed 600 --port " +
+                                link + " --protocol " + dir.file("PROTOCOL.TXT"),
+                            {}, Stderr::Apart);
+  unit.stop();
+  EXPECT_EQ(run.status, 0) << run.errors;
+  const std::string dump = readFile(dir.file("sim.txt"));
+  EXPECT_NE(dump.find("device 20.1.1 type 201 silent 0 battery 0 received 2\n  got 11\n  got 00\n"), std::string::npos)
+      << dump;
+  const auto count = [&](const std::string& part) {
+    std::size_t n = 0;
+    for (auto at = run.errors.find(part); at != std::string::npos; at = run.errors.find(part, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count(" Erdgeschoss [Ausführung aktiv] Batterie-Warnung von Außentemperatur (0,1 °C)\n"), 1u) << run.errors;
+  EXPECT_EQ(count(" Erdgeschoss [Ausführung aktiv] Zeitüberschreitung bei Außentemperatur (0,1 °C)\n"), 1u)
+      << run.errors;
+  EXPECT_EQ(count("\nZeitüberschreitungen: Außentemperatur (0,1 °C), letzte Meldung von FuehlerGarten: "), 1u)
+      << run.errors;
+  const std::string protocol = readFile(dir.file("PROTOCOL.TXT"));
+  for (const char* line : {": Eingabe f\xFCr TasterTerrasse <- 1\r\n", ": Ausgabe von Gartenlicht -> 1\r\n",
+                           ": Eingabe f\xFCr TasterTerrasse <- 0\r\n", ": Ausgabe von Gartenlicht -> 0\r\n"})
+    EXPECT_NE(protocol.find(line), std::string::npos) << line << "\n" << protocol;
 }
 
 }  // namespace

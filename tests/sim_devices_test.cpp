@@ -2,8 +2,6 @@
 // send and take, read back with the PC's own receive and decoding code.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "runtime/station_messages.h"
 #include "scenario.h"
@@ -67,12 +65,6 @@ TEST(SimDevices, ScenarioLinesAndTheirMessages) {
     const auto load = sim::loadScenario(r.text);
     EXPECT_EQ(load.ok() ? summary(load.scenario) : load.error, r.expected);
   }
-  std::ifstream demo(KELVARO_SOURCE_DIR "/examples/demo/DEMO.scenario");
-  std::ostringstream text;
-  text << demo.rdbuf();
-  const auto load = sim::loadScenario(text.str());
-  EXPECT_EQ(load.error, "");
-  EXPECT_EQ(load.scenario.events.size(), 10u);
 }
 
 // The PC side: a unit identified on COM1 with a scenario started at the time of identification.

@@ -812,6 +812,16 @@ def draw_socket(on: bool) -> Canvas:
     return c
 
 
+def draw_button(on: bool) -> Canvas:
+    c = icon()
+    c.rect(8, 8, 40, 40, WHITE)
+    c.frame(8, 8, 40, 40, 2, (150, 150, 150))
+    c.rect(14, 14, 34, 34, (120, 200, 110) if on else (210, 210, 210))
+    c.frame(14, 14, 34, 34, 1, (110, 110, 110))
+    c.disc(36, 12, 3, (230, 60, 50) if on else (160, 160, 160))  # the radio button's LED
+    return c
+
+
 def draw_motion(active: bool) -> Canvas:
     c = icon()
     colour = (220, 60, 50) if active else (200, 200, 200)
@@ -845,6 +855,8 @@ BITMAPS = {
     "HEIZUNG_TAG.BMP": lambda: draw_heating("tag"),
     "STECKDOSE_AUS.BMP": lambda: draw_socket(False),
     "STECKDOSE_AN.BMP": lambda: draw_socket(True),
+    "TASTER_AUS.BMP": lambda: draw_button(False),
+    "TASTER_AN.BMP": lambda: draw_button(True),
     "MELDER_RUHE.BMP": lambda: draw_motion(False),
     "MELDER_AKTIV.BMP": lambda: draw_motion(True),
 }
@@ -862,6 +874,7 @@ STANDARD_TYPES = {
     "Lampe": (1, [("aus", "LAMPE_AUS.BMP"), ("an", "LAMPE_AN.BMP")]),
     "Rolllade": (1, [("oben", "ROLLO_OBEN.BMP"), ("halb", "ROLLO_HALB.BMP"), ("unten", "ROLLO_UNTEN.BMP")]),
     "Steckdose": (1, [("aus", "STECKDOSE_AUS.BMP"), ("an", "STECKDOSE_AN.BMP")]),
+    "Taster": (0, [("aus", "TASTER_AUS.BMP"), ("an", "TASTER_AN.BMP")]),
     "Tuer": (0, [("offen", "TUER_OFFEN.BMP"), ("zu", "TUER_ZU.BMP")]),
 }
 
@@ -909,6 +922,22 @@ STATION_ADDRESS = 10
 
 def on_station(line: int = 1) -> list:
     return [line, 1, STATION_ADDRESS, 0, 0, 0]
+
+
+RADIO_LINE = 4
+GARDEN_ACTOR, GARDEN_BUTTON, GARDEN_SENSOR = (20, 1, 1), (20, 1, 2), (33, 0, 0)
+
+
+def on_radio(address: tuple) -> list:
+    return [RADIO_LINE, 3, *address, 0]
+
+
+def radio_station(name: str, model: str, code: int, address: tuple, slot: Slot, sends: bool = False) -> Station:
+    st = Station(name, CKind=model, CKindi=code, CLine=RADIO_LINE, CPLeitg=RADIO_LINE, CPAdrA=3, CPDevAnz=1,
+                 CPArt=2 if sends else 0)
+    st.CPAdr = [*address, 0]
+    st.slots[0] = slot
+    return st
 
 
 def demo_project() -> Project:
@@ -1011,7 +1040,27 @@ def demo_project() -> Project:
         "-Flurlicht EINSCHALTEN",
     ]
 
-    p.objects = [init, aussen, flur, kueche, haustuer, fenster, rollo, tor, besucher, anzeige, klingel, dimmer]
+    # The garden's radio devices: the push-button on the terrace switches the garden light through
+    # its radio actuator, and a radio sensor measures the outside temperature in tenths of a degree.
+    gartenlicht = type_object(
+        "Gartenlicht", "Gartenlicht", "Lampe", "aus", SndDev="AktorGarten", Snd=on_radio(GARDEN_ACTOR), Extern=1,
+        plans=place((GARTEN, 210, 190, ICON, ICON)))
+    taster = type_object(
+        "TasterTerrasse", "Taster Terrasse", "Taster", "aus", RcvDev="TasterTerrasse", Rcv=on_radio(GARDEN_BUTTON),
+        Extern=1, plans=place((GARTEN, 420, 116, ICON, ICON)))
+    taster.program = [
+        "-WENN TasterTerrasse EINGESCHALTET DANN",
+        "-  Gartenlicht EINSCHALTEN",
+        "-SONST",
+        "-  Gartenlicht AUSSCHALTEN",
+        "-ENDEWENN",
+    ]
+    temperatur = Obj("Aussentemperatur", OName="Außentemperatur (0,1 °C)", Typ="Zahl", StartVal="0", OKind="Z",
+                     HdwTyp=0, RcvDev="FuehlerGarten", Rcv=on_radio(GARDEN_SENSOR), Extern=1,
+                     plans=place((GARTEN, 430, 330, 150, 22)))
+
+    p.objects = [init, aussen, flur, kueche, haustuer, fenster, rollo, tor, besucher, anzeige, klingel, dimmer,
+                 gartenlicht, taster, temperatur]
 
     st = Station("StationEG", CKind="MXB2", CKindi=2, CLine=1, CPLeitg=1, CPDevAnz=8)
     st.CPAdr[0] = STATION_ADDRESS
@@ -1023,7 +1072,14 @@ def demo_project() -> Project:
         st.slots[slot - 1] = Slot(CDevArt=2, CNam=name, CZAnOn=channel)
     # the outside light's channel switches offline in the group "Aussenbeleuchtung"
     st.slots[4].CAdr, st.slots[4].CCon, st.slots[4].COfflB = 4, 1, "X"
-    p.stations = [st]
+    p.stations = [
+        st,
+        radio_station("FunkAktorGarten", "FS20 Schaltaktor", 201, GARDEN_ACTOR, Slot(CDevArt=2, CNam="AktorGarten"),
+                      sends=True),
+        radio_station("FunkTaster", "FS20 Taster/Sensor", 401, GARDEN_BUTTON, Slot(CDevArt=1, CNam="TasterTerrasse")),
+        radio_station("FunkFuehler", "HMS100 TF", 551, GARDEN_SENSOR,
+                      Slot(CDevArt=1, CNam="FuehlerGarten", CZAnOn=1)),
+    ]
     p.group_names = ["Aussenbeleuchtung"]
     return p
 

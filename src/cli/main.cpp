@@ -137,7 +137,10 @@ int main(int argc, char** argv) {
   run->add_option("PROJECT", runArgs.project, "project file")->required()->check(kNotEmpty);
   run->add_option("--start", runArgs.start, "\"YYYY-MM-DD hh:mm:ss\": the clock at the start (default: now)");
   run->add_option("--for", runArgs.duration, "how long to run: 90s, 15m, 2h, 7d");
-  run->add_flag("--fast", runArgs.fast, "virtual time in 10 ms ticks, as fast as the machine allows");
+  auto* runFast = run->add_flag("--fast", runArgs.fast, "virtual time in 10 ms ticks, as fast as the machine allows");
+  run->add_option("--speed", runArgs.speed, "real time N times faster, in steps of N x 10 ms (for kelvaro-sim --speed N)")
+      ->check(CLI::Range(1, 3600))
+      ->excludes(runFast);
   run->add_flag("--trace", runArgs.trace, "one JSON line per change of an object's shown value");
   run->add_option("--click", runArgs.clicks, "OBJECT@TIME: a click on the object's element (repeatable)");
   run->add_option("--input", runArgs.inputs, "OBJECT=VALUE@TIME: an entry in the input dialog (repeatable)");

@@ -12,6 +12,7 @@ struct RunArguments {
   std::optional<std::string> start;     // "YYYY-MM-DD hh:mm:ss"; none = now
   std::optional<std::string> duration;  // "90s", "2h", "7d"; none = until Ctrl+C or the program ends
   bool fast = false;     // virtual time in 10 ms ticks without sleeping
+  int speed = 1;         // real time this many times faster: a run against kelvaro-sim --speed
   bool trace = false;    // one JSON line per change of a shown value
   std::vector<std::string> clicks;  // OBJECT@TIME
   std::vector<std::string> inputs;  // OBJECT=VALUE@TIME
