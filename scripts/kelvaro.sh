@@ -37,6 +37,8 @@ case "$mode" in
     "$cli" sun
     # A day of the installation in virtual time, then its program sent to the simulated unit.
     "$cli" run "$demo" --fast --for 1d --trace
+    # The same installation with its devices behind the built-in simulated unit, for 70 minutes.
+    "$cli" run "$demo" --fast --for 70m --trace --port SIM --scenario "$root/examples/demo/DEMO.scenario"
     "$cli" unit transfer "$demo" --port SIM
     # With a display, the main window opens on the demo project, with settings of its own
     # kept in the build directory; the suffix -P starts it running on the PC at once.
