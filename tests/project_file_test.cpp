@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -19,12 +20,6 @@ using test::FakeUserInterface;
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
-
-std::string pad(std::string_view text, std::size_t width) {
-  std::string out(text);
-  if (out.size() < width) out.append(width - out.size(), ' ');
-  return out;
-}
 
 // Lines joined with CR LF, each line ended, as the writer produces them.
 std::string crlf(std::initializer_list<std::string_view> lines) {
@@ -162,50 +157,12 @@ TEST(ProjectFileRoundTrip, WhatTheWriterRewritesReadsBackTheSame) {
   }
 }
 
-// Read a whole file text; the summary prints what the case is about.
-struct ReaderCase {
-  int line;
-  std::string file;
-  std::string summary;
-};
-
-void runReaderCases(const std::vector<ReaderCase>& cases, std::string (*summarise)(const Project&)) {
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    Project p;
-    readProjectText(p, c.file);
-    EXPECT_EQ(summarise(p), c.summary);
-  }
-}
-
 std::string initSummary(const Project& p) {
   std::ostringstream s;
   for (const auto& v : p.views) s << "[" << v.name << "|" << v.info.BitmapName << "|" << +v.info.NoPath << "]";
   s << " back " << p.BackColor << " stat " << +p.ExeWinStat << " pos " << p.ExeWinPos.left << "," << p.ExeWinPos.top
     << "," << p.ExeWinPos.width << "," << p.ExeWinPos.height << " ext " << p.Extern;
   return s.str();
-}
-
-TEST(ProjectFileReader, InitSection) {
-  const std::string v48 = pad("Halle", 48);
-  runReaderCases(
-      {
-          {__LINE__, "@Init\r\n View=" + v48 + "HALLE.BMP   \r\n",
-           "[Halle|HALLE.BMP|1] back -1 stat 0 pos 0,0,0,0 ext 0"},
-          {__LINE__, "@Init\r\n View=" + v48 + "c:\\b\\h.bmp\r\n",
-           "[Halle|c:\\b\\h.bmp|0] back -1 stat 0 pos 0,0,0,0 ext 0"},
-          {__LINE__, "@Init\r\n View=Halle   \r\n View=HALLE\r\n View=Hof\r\n",
-           "[Halle||0][Hof||0] back -1 stat 0 pos 0,0,0,0 ext 0"},
-          {__LINE__, "@Init\r\n View=\r\n View=;\r\n View=" + pad("", 48) + "X.BMP\r\n",
-           " back -1 stat 0 pos 0,0,0,0 ext 0"},
-          {__LINE__, "@Init\r\n BackColor=7\r\n ExeWinStat=300\r\n Extern=\r\n", " back 7 stat 44 pos 0,0,0,0 ext 1"},
-          {__LINE__, "@Init\r\n BackColor=99999999999\r\n", " back -1 stat 0 pos 0,0,0,0 ext 0"},  // stops
-          {__LINE__, "@Init\r\n ExeWinPos=00080000090064000480\r\n", " back -1 stat 0 pos 80,9,640,480 ext 0"},
-          {__LINE__, "@Init\r\n ExeWinPos=-10000000900640004807777\r\n", " back -1 stat 0 pos -1000,9,640,480 ext 0"},
-          {__LINE__, "@Init\r\n ExeWinPos=000800000900064\r\n", " back -1 stat 0 pos 10,10,600,400 ext 0"},
-          {__LINE__, "@Init\r\n backcolor=5\r\n BackColor\r\n =5\r\n", " back -1 stat 0 pos 0,0,0,0 ext 0"},
-      },
-      initSummary);
 }
 
 std::string listSummary(const Project& p) {
@@ -220,22 +177,6 @@ std::string listSummary(const Project& p) {
   for (const auto& c : p.constants) s << "C[" << c << "]";
   for (const auto& g : p.groupDefs) s << "G[" << g << "]";
   return s.str();
-}
-
-TEST(ProjectFileReader, ListSections) {
-  const std::string s64 = pad("Tor:auf", 64);
-  runReaderCases(
-      {
-          {__LINE__, "@Typs\r\n Zaun;1\r\n Auto;0\r\n ZAUN;1\r\n Bad\r\n", "T[Auto;0]T[Bad]T[Zaun;1]N[Auto]N[Bad]N[Zaun]"},
-          {__LINE__, "@TypState\r\n " + s64 + "TOR.BMP\r\n tor:AUF\r\n Tor:zu  \r\n", "S[Tor:auf|TOR.BMP|1]S[Tor:zu]"},
-          {__LINE__, "@TypState\r\n Tor:zu\r\n " + pad("TOR:ZU", 64) + "X.BMP\r\n", "S[Tor:zu]"},
-          {__LINE__, "@ConstList\r\n A = 1  \r\n\r\n;\r\n\n", "C[A = 1  ]C[]"},  // an empty line is no entry
-          {__LINE__, "@GrpList\r\n G1=A\r\n@E\r\n G2=B\r\n", "G[G1=A]G[G2=B]"},
-          {__LINE__, "@InitList\r\n X;1\r\n@SwitchListABC\r\n Y;1\r\n@C\r\n Z;1\r\n", ""},
-          {__LINE__, "@Typs\r\n A;1\r\n@Unknown\r\n B;1\r\n", "T[A;1]T[B;1]N[A]N[B]"},
-          {__LINE__, " A;1\r\n@typs\r\n B;1\r\n", ""},  // lines before any section, header case matters
-      },
-      listSummary);
 }
 
 std::string objectSummary(const Project& p) {
@@ -261,63 +202,6 @@ std::string objectSummary(const Project& p) {
   return s.str();
 }
 
-TEST(ProjectFileReader, ObjectKeys) {
-  const std::string head = "@Object=A\r\n";
-  const std::string plain = " OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101";
-  runReaderCases(
-      {
-          {__LINE__, head, "[A" + plain + "]"},
-          {__LINE__, head + " OName=Lampe  \r\n OKind=Zahl\r\n ObjIDNr=42\r\n",
-           "[A OName=Lampe OKind=Z Id=42 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
-          {__LINE__, head + " OKind=\r\n OName=;\r\n",
-           "[A OName= OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
-          // ObjIDNr keeps its low 16 bits; a number beyond int32 reads as 0.
-          {__LINE__, head + " ObjIDNr=70000\r\n",
-           "[A OName=A OKind=  Id=4464 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
-          {__LINE__, head + " ObjIDNr=123456789012\r\n", "[A" + plain + "]"},
-          {__LINE__, head + " ACode=300\r\n SndLineNo=2\r\n SndAdrA=4\r\n SndAdr=-1\r\n SndAdr4=257\r\n",
-           "[A OName=A OKind=  Id=0 Grp= ACode=44 Snd=2/4/255/1 Hdw=4 Act=101]"},
-          {__LINE__, head + " HdwTyp=x\r\n Activ=1\r\n Beep=0\r\n",
-           "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=0 Act=101]"},
-          {__LINE__, head + " Activ=0\r\n Beep=1\r\n Activ=yes\r\n Beep=2\r\n",
-           "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=011]"},
-          // Older files write nothing for a set ExtActiv, newer ones both states.
-          {__LINE__, head + " ExtActiv=0\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=100]"},
-          {__LINE__, head + " ExtActiv=0\r\n ExtActiv=1\r\n", "[A" + plain + "]"},
-          {__LINE__, head + " Group=Keller  \r\n",
-           "[A OName=A OKind=  Id=0 Grp=Keller ACode=254 Snd=0/0/0/0 Hdw=4 Act=101] group(Keller)"},
-          {__LINE__, head + " Group=;\r\n", "[A" + plain + "]"},
-          {__LINE__, head + " Group=" + std::string(40, 'g') + "\r\n",
-           "[A OName=A OKind=  Id=0 Grp=" + std::string(32, 'g') + " ACode=254 Snd=0/0/0/0 Hdw=4 Act=101] group(" +
-               std::string(32, 'g') + ")"},
-          {__LINE__, head + " *Pgm=WENN  \r\n *Pgm=&X\r\n *Pgm=\r\n *VarDef=v  \r\n",
-           "[A" + plain + " P(-WENN) P(-&X) P(-) V(v)]"},
-          {__LINE__,
-           head + " +ZBM=an\r\n +ZBM=" + pad("aus", 48) + "AUS.BMP\r\n +ZBM=" + pad("zu", 48) + "/b/ZU.BMP\r\n",
-           "[A" + plain + " Z(an) Z(aus|AUS.BMP|11) Z(zu|/b/ZU.BMP|01)]"},
-          {__LINE__, head + " ExtTrans=1\r\n@ExtTransList\r\n 253\r\n 4\r\n@Plan\r\n", "[A" + plain + " E(253) E(4)]"},
-          {__LINE__,
-           head + "@Plan\r\n V1;00001000020000300004\r\n V2;000-8000x0\r\n V3\r\n V4;00001000010000100001\r\n",
-           "[A" + plain + " @(V1 1,2,3,4) @(V2 -8,0,0,0)]"},
-          {__LINE__, head + "@Plan\r\n V1;00001000020000300004\r\n@Plan\r\n V9;00009000090000900009\r\n",
-           "[A" + plain + " @(V9 9,9,9,9)]"},
-          {__LINE__, head + "@C\r\n OName=Nein\r\n@ContObj\r\n OName=Doch\r\n",
-           "[A OName=Doch OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
-          {__LINE__, "@Object=" + std::string(70, 'n') + "\r\n",
-           "[" + std::string(64, 'n') + " OName=" + std::string(64, 'n') +
-               " OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
-          // Before any object: keys, placements and conversion entries have nowhere to go.
-          {__LINE__, "@ContObj\r\n OName=X\r\n@Plan\r\n V;00001000010000100001\r\n@ExtTransList\r\n 1\r\n", ""},
-          {__LINE__, head + " OName\r\n =x\r\n\r\n oname=y\r\n", "[A" + plain + "]"},
-          // A second block of a name already read, in any case, changes nothing, not even its lists.
-          {__LINE__,
-           head + "@ExtTransList\r\n 1\r\n@C\r\n@Object=a\r\n OName=Zwei\r\n *Pgm=X\r\n@ExtTransList\r\n 2\r\n"
-                  "@Plan\r\n W;00002000020000200002\r\n@ContObj\r\n Group=G\r\n@C\r\n",
-           "[A" + plain + " E(1)]"},
-      },
-      objectSummary);
-}
-
 std::string stationSummary(const Project& p) {
   std::ostringstream s;
   for (const auto& st : p.stations) {
@@ -332,35 +216,6 @@ std::string stationSummary(const Project& p) {
     s << "]";
   }
   return s.str();
-}
-
-TEST(ProjectFileReader, StationSection) {
-  runReaderCases(
-      {
-          {__LINE__, "@Controller\r\n CName=S1\r\n CKind=MXB2\r\n@ContrNext\r\n@C\r\n", "[S1 MXB2 A=1 adr=0,0 art=0]"},
-          // A station joins the list only at @ContrNext.
-          {__LINE__, "@Controller\r\n CName=S1\r\n@C\r\n", ""},
-          {__LINE__, "@Controller\r\n CName=S1\r\n@ContrNext\r\n CName=S2\r\n", "[S1  A=1 adr=0,0 art=0]"},
-          // ... and only while the station section is current.
-          {__LINE__, "@Controller\r\n CName=S1\r\n@GrpList\r\n@ContrNext\r\n", ""},
-          {__LINE__, "@Controller\r\n CKind=X\r\n CName=S1\r\n CPAdrA=0\r\n CPAdr=300\r\n CPAdr4=-1\r\n CPArt=9\r\n@ContrNext\r\n",
-           "[S1  A=0 adr=44,255 art=9]"},
-          // Duplicate names, ignoring case: the second station's lines change nothing.
-          {__LINE__, "@Controller\r\n CName=S1\r\n@ContrNext\r\n CName=s1\r\n CKind=Neu\r\n@ContrNext\r\n CKind=Auch\r\n@ContrNext\r\n",
-           "[S1  A=1 adr=0,0 art=0]"},
-          // Key lines after @ContrNext and before the next CName belong to no station.
-          {__LINE__, "@Controller\r\n CName=S1\r\n@ContrNext\r\n CKind=Weg\r\n@ContrNext\r\n", "[S1  A=1 adr=0,0 art=0]"},
-          {__LINE__, "@Controller\r\n CName=S1\r\n CDevArt=1  7\r\n CCon=8 1234\r\n CZAnOn=2-5\r\n CNam=3 Lampe  \r\n COfflB=4Z\r\n CAdr=5300\r\n@ContrNext\r\n",
-           "[S1  A=1 adr=0,0 art=0 1(7,0,0,0,[],) 2(0,0,-5,0,[],) 3(0,0,0,0,[ Lampe],) 4(0,0,0,0,[],Z) 5(0,0,0,44,[],) 8(0,1234,0,0,[],)]"},
-          // A slot digit outside 1..8, or none at all, names no slot.
-          {__LINE__, "@Controller\r\n CName=S1\r\n CDevArt=0  7\r\n CDevArt=9  7\r\n CDevArt=x\r\n CDevArt=\r\n CNam=;\r\n@ContrNext\r\n",
-           "[S1  A=1 adr=0,0 art=0]"},
-          {__LINE__, "@Controller\r\n CName=S1\r\n CDevArt=1abc\r\n@ContrNext\r\n", "[S1  A=1 adr=0,0 art=0]"},
-          // A NUL offline behaviour still loads; an empty one is the blank it was trimmed to.
-          {__LINE__, "@Controller\r\n CName=S1\r\n CDevArt=1  4\r\n" + std::string(" COfflB=1\0\r\n", 12) + " COfflB=2\r\n@ContrNext\r\n",
-           "[S1  A=1 adr=0,0 art=0 1(4,0,0,0,[],) 2(0,0,0,0,[], )]"},
-      },
-      stationSummary);
 }
 
 TEST(ProjectFileReader, LineEndingsAndLengths) {
@@ -388,28 +243,56 @@ TEST(ProjectFileReader, LineEndingsAndLengths) {
   EXPECT_EQ(readText(spaced).objects[0].plans[0].ViewName, "V");
 }
 
-TEST(ProjectFileReader, NonNumericKeyNumberStopsTheLoadKeepingWhatWasRead) {
-  struct Case {
-    int line;
-    std::string file;
-    std::string summary;
-  };
-  const Case cases[] = {
-      {__LINE__, "@Object=A\r\n@C\r\n@Object=B\r\n ObjIDNr=12a\r\n OName=Nie\r\n@C\r\n@Object=C\r\n",
-       "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101][B OName=B OKind=  Id=0 Grp= ACode=254 "
-       "Snd=0/0/0/0 Hdw=4 Act=101]"},
-      {__LINE__, "@Object=A\r\n ObjIDNr=\r\n@Object=B\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
-      {__LINE__, "@Object=A\r\n ObjIDNr=000-8\r\n@Object=B\r\n", "[A OName=A OKind=  Id=0 Grp= ACode=254 Snd=0/0/0/0 Hdw=4 Act=101]"},
-      {__LINE__, "@Init\r\n BackColor=Rot\r\n@Object=A\r\n", ""},
-      {__LINE__, "@Init\r\n ExeWinStat=;\r\n@Object=A\r\n", ""},
-      {__LINE__, "@Init\r\n ExeWinStat=-2147483649\r\n@Object=A\r\n", ""},  // no int: as unreadable
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    Project p;
-    EXPECT_EQ(readProjectText(p, c.file), ReadStatus::Stopped);
-    EXPECT_EQ(objectSummary(p), c.summary);
+// A text of the case file with its C escapes undone.
+std::string unescape(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    switch (const char c = text[++i]) {
+      case 'r': out += '\r'; break;
+      case 'n': out += '\n'; break;
+      case '0': out += '\0'; break;
+      case 'x':
+        out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
+        i += 2;
+        break;
+      default: out += c; break;
+    }
   }
+  return out;
+}
+
+// The reader's rules for every section, one case a line pair in tests/data/project_reader_cases.txt:
+// a file text and the summary of what was kept. The cases under "stopped" must stop the load.
+TEST(ProjectFileReader, SectionRulesFromTheCaseFile) {
+  const std::map<std::string, std::string (*)(const Project&), std::less<>> summaries = {
+      {"init", initSummary},
+      {"lists", listSummary},
+      {"objects", objectSummary},
+      {"stations", stationSummary},
+      {"stopped", objectSummary}};
+  std::istringstream in(storedFile("project_reader_cases.txt"));
+  std::string line, kind, file;
+  int number = 0, cases = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    if (line.starts_with("## ")) kind = line.substr(3);
+    if (line.starts_with("< ")) file = unescape(line.substr(2));
+    if (line != ">" && !line.starts_with("> ")) continue;
+    SCOPED_TRACE("project_reader_cases.txt:" + std::to_string(number));
+    ++cases;
+    Project p;
+    const ReadStatus status = readProjectText(p, file);
+    if (kind == "stopped") {
+      EXPECT_EQ(status, ReadStatus::Stopped);
+    }
+    ASSERT_TRUE(summaries.contains(kind)) << kind;
+    EXPECT_EQ(summaries.find(kind)->second(p), unescape(line.substr(std::min<std::size_t>(2, line.size()))));
+  }
+  EXPECT_EQ(cases, 58);  // a file that could not be read, or lost its end, fails here
 }
 
 // The second file brings what the first does not have, ignoring case; what both have stays as
