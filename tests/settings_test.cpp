@@ -125,25 +125,6 @@ TEST(Settings, DegreesAreWrittenAsWholeTenths) {
   }
 }
 
-TEST(Settings, NothingIsWrittenWhenNoSettingChanged) {
-  TempDir dir;
-  const std::string path = dir.file("kelvaro.INI");
-  const std::string original = "[INITALL]\nCOMPORT=1\n";
-  writeFile(path, original);
-  IniFile ini(path);
-  ASSERT_EQ(ini.load(), IniFile::LoadResult::Loaded);
-  Settings s = readSettings(ini, "/w");
-  s.COMPORT = 4;  // e.g. the postal region, drawing program or tool-tip option changed
-  FakeUserInterface ui;
-  EXPECT_TRUE(saveChangedSettings(s, ini, ui));
-  EXPECT_EQ(readFile(path), original);
-
-  s.settingsChanged = true;
-  EXPECT_TRUE(saveChangedSettings(s, ini, ui));
-  EXPECT_EQ(IniFile::fromText(readFile(path)).value("INITALL", "COMPORT"), "4");
-  EXPECT_TRUE(ui.messages.empty());
-}
-
 // The recent projects are read tolerantly and written in a section of their own: a change of
 // the list alone rewrites that section and leaves every other line as it was.
 TEST(Settings, RecentProjectsKeepASectionOfTheirOwn) {

@@ -292,18 +292,5 @@ TEST(StartupClosing, ShutDownClearsTheProjectAndWritesChangedSettingsOnly) {
   }
 }
 
-TEST(StartupClosing, ShutDownReportsAFailedSettingsSave) {
-  TempDir dir;
-  writeFile(dir.file("plain"), "x");
-  IniFile ini(dir.file("plain/kelvaro.INI"));
-  Project project;
-  Settings settings;
-  settings.settingsChanged = true;
-  FakeUserInterface ui;
-  EXPECT_FALSE(shutDown(project, settings, ini, ui));
-  EXPECT_EQ(ui.messageTexts(),
-            std::vector<std::string>{"Datei " + dir.file("plain/kelvaro.INI") + " konnte nicht gespeichert werden"});
-}
-
 }  // namespace
 }  // namespace kelvaro
