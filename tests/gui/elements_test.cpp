@@ -148,7 +148,7 @@ class ElementsTest : public QObject {
       Kind kind;
       int width, height, leastShown;
     } kCases[] = {
-        {__LINE__, kGauge, 150, 22, 2},  // "Besucher heute"
+        {__LINE__, kGauge, 150, 22, 2},   // "Besucher heute"
         {__LINE__, kSlider, 200, 44, 4},  // the dimmer
         {__LINE__, kPanel, 260, 44, 2},
         {__LINE__, kShape, 64, 28, 1},
