@@ -243,29 +243,7 @@ TEST(ProjectFileReader, LineEndingsAndLengths) {
   EXPECT_EQ(readText(spaced).objects[0].plans[0].ViewName, "V");
 }
 
-// A text of the case file with its C escapes undone.
-std::string unescape(std::string_view text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\' || i + 1 == text.size()) {
-      out += text[i];
-      continue;
-    }
-    switch (const char c = text[++i]) {
-      case 'r': out += '\r'; break;
-      case 'n': out += '\n'; break;
-      case '0': out += '\0'; break;
-      case 'x':
-        out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
-        i += 2;
-        break;
-      default: out += c; break;
-    }
-  }
-  return out;
-}
-
-// The reader's rules for every section, one case a line pair in tests/data/project_reader_cases.txt:
+// The reader's rules for every section, one case a line in tests/data/project_reader_cases.txt:
 // a file text and the summary of what was kept. The cases under "stopped" must stop the load.
 TEST(ProjectFileReader, SectionRulesFromTheCaseFile) {
   const std::map<std::string, std::string (*)(const Project&), std::less<>> summaries = {
@@ -274,25 +252,19 @@ TEST(ProjectFileReader, SectionRulesFromTheCaseFile) {
       {"objects", objectSummary},
       {"stations", stationSummary},
       {"stopped", objectSummary}};
-  std::istringstream in(storedFile("project_reader_cases.txt"));
-  std::string line, kind, file;
-  int number = 0, cases = 0;
-  while (std::getline(in, line)) {
-    ++number;
-    if (line.starts_with("## ")) kind = line.substr(3);
-    if (line.starts_with("< ")) file = unescape(line.substr(2));
-    if (line != ">" && !line.starts_with("> ")) continue;
-    SCOPED_TRACE("project_reader_cases.txt:" + std::to_string(number));
-    ++cases;
+  const auto rows = test::caseRows(storedFile("project_reader_cases.txt"));
+  for (const test::CaseRow& row : rows) {
+    SCOPED_TRACE("project_reader_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 2u);
+    ASSERT_TRUE(summaries.contains(row.section)) << row.section;
     Project p;
-    const ReadStatus status = readProjectText(p, file);
-    if (kind == "stopped") {
+    const ReadStatus status = readProjectText(p, row.fields[0]);
+    if (row.section == "stopped") {
       EXPECT_EQ(status, ReadStatus::Stopped);
     }
-    ASSERT_TRUE(summaries.contains(kind)) << kind;
-    EXPECT_EQ(summaries.find(kind)->second(p), unescape(line.substr(std::min<std::size_t>(2, line.size()))));
+    EXPECT_EQ(summaries.find(row.section)->second(p), row.fields[1]);
   }
-  EXPECT_EQ(cases, 58);  // a file that could not be read, or lost its end, fails here
+  EXPECT_EQ(rows.size(), 58u);  // a file that lost its end fails here
 }
 
 // The second file brings what the first does not have, ignoring case; what both have stays as

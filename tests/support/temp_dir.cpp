@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+
+#include <gtest/gtest.h>
 #include <sstream>
 #include <stdexcept>
 
@@ -38,6 +40,56 @@ std::string readFile(const std::string& path) {
 void writeFile(const std::string& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// --- Case files ------------------------------------------------------------------------------
+
+namespace {
+
+std::string unescape(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\' || i + 1 == text.size()) {
+      out += text[i];
+      continue;
+    }
+    switch (const char c = text[++i]) {
+      case 'r': out += '\r'; break;
+      case 'n': out += '\n'; break;
+      case '0': out += '\0'; break;
+      case 'x':
+        out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
+        i += 2;
+        break;
+      default: out += c; break;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::vector<CaseRow> caseRows(std::string_view text) {
+  std::istringstream in{std::string(text)};
+  std::vector<CaseRow> rows;
+  std::string section;
+  int number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    if (line.starts_with("## ")) section = line.substr(3);
+    if (line.empty() || line.starts_with('#')) continue;
+    CaseRow row{number, section, {}};
+    if (line.ends_with(" |")) line += ' ';
+    for (std::size_t from = 0;;) {
+      const std::size_t bar = line.find(" | ", from);
+      row.fields.push_back(unescape(std::string_view(line).substr(from, bar - from)));
+      if (bar == std::string::npos) break;
+      from = bar + 3;
+    }
+    rows.push_back(std::move(row));
+  }
+  EXPECT_FALSE(rows.empty()) << "no cases";
+  return rows;
 }
 
 }  // namespace kelvaro::test

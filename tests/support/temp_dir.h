@@ -27,4 +27,20 @@ class TempDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, std::string_view bytes);
 
+// --- Case files: the rows of a table-driven test kept as text under tests/data ---------------
+
+// One row of a case file: its line in the file (for SCOPED_TRACE), the section it stands in
+// and its fields.
+struct CaseRow {
+  int line = 0;
+  std::string section;
+  std::vector<std::string> fields;
+};
+
+// The rows of a case file's text. A line "## name" starts a section, "#" lines are comments and
+// blank lines are skipped; every other line is one row, its fields separated by " | " (a line
+// ending in " |" ends in an empty field), each with its C escapes undone: \r \n \0 \\ \xHH.
+// A text without rows (a file missing or not read) fails the test that asks for it.
+std::vector<CaseRow> caseRows(std::string_view text);
+
 }  // namespace kelvaro::test
