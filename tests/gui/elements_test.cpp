@@ -1,9 +1,5 @@
 // The visual elements of a running view: their arithmetic, their reactions to the mouse and what
 // they paint.
-#include <QImage>
-#include <QMouseEvent>
-#include <QSignalSpy>
-#include <QtTest>
 #include <memory>
 
 #include "elements/element_math.h"

@@ -2,12 +2,6 @@
 // timers reach the run session (whose rules run_session_test checks) and its results the screen;
 // the debugger's dialog stops, sets breakpoints and shows variables (whose rules debugger_test
 // checks).
-#include <QAction>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPushButton>
-#include <QtTest>
 #include <deque>
 #include <sstream>
 

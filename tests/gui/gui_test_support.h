@@ -2,9 +2,9 @@
 // the named controls of a window, the texts of a list, and an execution window in virtual time.
 #pragma once
 
-#include <QListWidget>
-#include <QScreen>
-#include <QStringList>
+// The whole of Qt Widgets and Qt Test, which every window test needs much of.
+#include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 #include "language/compiler.h"

@@ -1,15 +1,5 @@
 // The help: every topic the program asks for has a page with a title, no link leads nowhere,
 // the contents reach every page, and the window shows, falls back and navigates as it should.
-#include <QDir>
-#include <QFile>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QRegularExpression>
-#include <QSet>
-#include <QStringDecoder>
-#include <QTextBrowser>
-#include <QTextDocument>
-#include <QtTest>
 #include <memory>
 #include <optional>
 

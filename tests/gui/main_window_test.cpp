@@ -1,15 +1,5 @@
 // The main window: caption and pages, its tool bar, help, the timer's autostart and
 // the questions on closing.
-#include <QAction>
-#include <QDir>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTabWidget>
-#include <QToolBar>
-#include <QtTest>
 #include <memory>
 
 #include "app_start.h"

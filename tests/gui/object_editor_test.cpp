@@ -1,13 +1,5 @@
 // The window "Objektdefinition": each control reaches the editor's rule (the rules themselves are
 // tested in object_editor_test) and the results reach the screen.
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabWidget>
-#include <QTableWidget>
-#include <QtTest>
 #include <functional>
 #include <memory>
 

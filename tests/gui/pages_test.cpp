@@ -2,21 +2,6 @@
 // each command does is the core's to test (object_commands_test, type_editor_test,
 // view_commands_test, unit_page_commands_test); here the controls reach the commands and their
 // results reach the lists, labels and the user, word for word where only the page says it.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QGroupBox>
-#include <QInputDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QProgressBar>
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
-#include <QtTest>
 #include <functional>
 
 #include "app_start.h"
