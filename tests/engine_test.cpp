@@ -10,6 +10,7 @@
 #include "runtime/engine.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
+#include "support/temp_dir.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -80,6 +81,17 @@ struct Compiled {
   }
 };
 
+// The rows of one section of tests/data/engine_cases.txt.
+std::vector<test::CaseRow> cases(std::string_view section) {
+  static const std::vector<test::CaseRow> all =
+      test::caseRows(test::readFile(std::string(KELVARO_SOURCE_DIR) + "/tests/data/engine_cases.txt"));
+  std::vector<test::CaseRow> rows;
+  for (const test::CaseRow& row : all)
+    if (row.section == section) rows.push_back(row);
+  EXPECT_FALSE(rows.empty()) << section;
+  return rows;
+}
+
 // --- clock levels ------------------------------------------------------------------------
 
 std::vector<TPSObj> counters() {
@@ -97,28 +109,13 @@ std::vector<TPSObj> counters() {
 // *INIT runs once, at the first pass, and never from the queue.
 TEST(EngineClock, EachPassRunsTheLevelsItsTickReaches) {
   Compiled r(counters());
-  struct Row {
-    int line;
-    int day, hour, minute, second, ms;
-    const char* counts;  // P1 P2 P4 P8 P16 P254 P0 I after the pass
-  };
-  const Row rows[] = {
-      {__LINE__, 15, 10, 0, 2, 0, "1 1 0 0 0 0 0 1"},    // the first pass
-      {__LINE__, 15, 10, 0, 5, 0, "2 2 1 1 0 0 0 1"},    // the first 5-second tick finds the hour changed
-      {__LINE__, 15, 10, 0, 5, 100, "3 2 1 1 0 0 0 1"},  // an ordinary tick
-      {__LINE__, 15, 10, 0, 55, 0, "4 3 1 1 0 0 0 1"},   // a 5-second tick in the same minute
-      {__LINE__, 15, 10, 1, 0, 0, "5 4 2 1 0 0 0 1"},    // a new minute
-      {__LINE__, 15, 10, 59, 55, 0, "6 5 3 1 0 0 0 1"},  // a new minute
-      {__LINE__, 15, 11, 0, 0, 0, "7 6 4 2 0 0 0 1"},    // a new hour
-      {__LINE__, 15, 23, 59, 55, 0, "8 7 5 3 0 0 0 1"},  // a new hour
-      {__LINE__, 16, 0, 0, 0, 0, "9 8 6 4 1 0 0 1"},     // midnight
-      {__LINE__, 16, 0, 0, 10, 0, "10 9 6 4 1 0 0 1"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    r.clock.set(at(2026, 6, row.day, row.hour, row.minute, row.second) + row.ms * kOneSecond / 1000);
+  for (const test::CaseRow& row : cases("clock")) {
+    SCOPED_TRACE("engine_cases.txt:" + std::to_string(row.line));
+    int day = 0, hour = 0, minute = 0, second = 0, ms = 0;
+    std::istringstream(row.fields.at(0)) >> day >> hour >> minute >> second >> ms;
+    r.clock.set(at(2026, 6, day, hour, minute, second) + ms * kOneSecond / 1000);
     r.engine->clockPass();
-    EXPECT_EQ(r.numbers({"P1", "P2", "P4", "P8", "P16", "P254", "P0", "I"}), row.counts);
+    EXPECT_EQ(r.numbers({"P1", "P2", "P4", "P8", "P16", "P254", "P0", "I"}), row.fields.at(1));
   }
   // Only the queue runs the empty interval; priority 0 never runs.
   r.runQueued("P254");
@@ -236,41 +233,12 @@ TEST(EngineQueue, VisualisationQueuesNothing) {
 // statement changed it. Arithmetic runs left to right without precedence, a division by zero
 // gives 0, integers round halves to the even number; states wrap both ways.
 TEST(EngineAssignment, OneStatementAndWhatItLeaves) {
-  struct Row {
-    int line;
-    const char* type;
-    const char* start;
-    const char* statement;
-    const char* expected;
-  };
-  const Row rows[] = {
-      {__LINE__, "Zahl", "0", "X:=1+2*3", "9 switched"},
-      {__LINE__, "Zahl", "0", "X:=7/0", "0"},
-      {__LINE__, "Zahl", "0", "X:=-5", "-5 switched"},
-      {__LINE__, "Zahl", "0", "X:=5/2", "2 switched"},
-      {__LINE__, "Zahl", "0", "X:=7/2", "4 switched"},
-      {__LINE__, "Zahl", "0", "X:=2*(3+4)", "10 switched"},
-      {__LINE__, "Zahl", "0.0", "X:=7/2", "3.5 switched"},
-      {__LINE__, "Zahl", "0", "X:=8/0*3+1", "1 switched"},
-      {__LINE__, "Rollo", "zu", "X:=*VOR", "oben switched"},
-      {__LINE__, "Rollo", "oben", "X:=*ZURUECK", "zu switched"},
-      {__LINE__, "Rollo", "halb", "X:=*VOR", "unten switched"},
-      {__LINE__, "Rollo", "unten", "X UMSCHALTEN", "zu switched"},
-      {__LINE__, "Rollo", "zu", "X EINSCHALTEN", "halb switched"},
-      {__LINE__, "Rollo", "halb", "X AUSSCHALTEN", "oben switched"},
-      {__LINE__, "Rollo", "oben", "X:=5", "oben"},  // 5 wraps to 0, the state it had
-      {__LINE__, "Rollo", "halb", "X:=0-1", "zu switched"},
-      {__LINE__, "Rollo", "oben", "X RUNTERFAHREN", "unten switched"},
-      {__LINE__, "Rollo", "unten", "X HOCHFAHREN", "oben switched"},
-      {__LINE__, "Rollo", "unten", "X:=\"nirgends\"", "unten"},  // no such state
-      {__LINE__, "Zeichen", "abc", "X:=\"abc\"", "abc"},         // an equal text is no change
-      {__LINE__, "Zeichen", "abc", "X:=\"x\"+X", "xabc switched"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    Compiled r({object("X", row.type, row.start, 254, {row.statement})});
+  for (const test::CaseRow& row : cases("statement")) {
+    SCOPED_TRACE("engine_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
+    Compiled r({object("X", row.fields[0].c_str(), row.fields[1].c_str(), 254, {row.fields[2]})});
     r.runQueued("X");
-    EXPECT_EQ(r.text("X") + (r.engine->objects()[0].switched ? " switched" : ""), row.expected);
+    EXPECT_EQ(r.text("X") + (r.engine->objects()[0].switched ? " switched" : ""), row.fields[3]);
     EXPECT_EQ(r.engine->errorCode, 0);
   }
 }
@@ -302,41 +270,14 @@ TEST(EngineAssignment, CopiesBetweenKindsTimeExpressionsAndTheStartClock) {
 // --- conditions and comparisons ----------------------------------------------------------
 
 TEST(EngineCondition, StrictlyLeftToRightWithTheEarlyOrExit) {
-  struct Row {
-    int line;
-    const char* condition;
-    bool expected;
-  };
-  // A=1, B=2. No precedence: «a ODER b UND c» is (a ODER b) UND c, and a true result before
-  // ODER ends the evaluation.
-  const Row rows[] = {
-      {__LINE__, "A=1 ODER B=1 UND B=3", true},   // the early exit at ODER
-      {__LINE__, "A=2 ODER B=2 UND B=3", false},  // (false or true) and false
-      {__LINE__, "A=2 UND B=2 ODER B=2", true},
-      {__LINE__, "A<>1", false},
-      {__LINE__, "A<=1 UND B>=2 UND A<B", true},
-      {__LINE__, "PCAKTIV", true},
-      {__LINE__, "SMSFEHLER", false},
-      {__LINE__, "SMSFEHLER ODER PCAKTIV", true},
-      {__LINE__, "AKTIVIERT(B)", true},
-      {__LINE__, "GESCHALTET(B)", false},
-      {__LINE__, "FEHLER(B)", true},  // not evaluated: the result stays true
-      // The clock says 10:00:02; a span whose end comes before its start runs across midnight.
-      {__LINE__, "UHRZEIT ZWISCHEN \"09:00:00\" \"10:00:02\"", true},
-      {__LINE__, "UHRZEIT ZWISCHEN \"10:00:02\" \"11:00:00\"", true},
-      {__LINE__, "UHRZEIT ZWISCHEN \"11:00:00\" \"12:00:00\"", false},
-      {__LINE__, "UHRZEIT ZWISCHEN \"22:00:00\" \"10:00:02\"", true},
-      {__LINE__, "UHRZEIT ZWISCHEN \"22:00:00\" \"10:00:01\"", false},
-      {__LINE__, "UHRZEIT ZWISCHEN \"10:00:02\" \"06:00:00\"", true},
-      {__LINE__, "UHRZEIT ZWISCHEN \"10:00:03\" \"06:00:00\"", false},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
+  for (const test::CaseRow& row : cases("condition")) {
+    SCOPED_TRACE("engine_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 2u);
     Compiled r({object("A", "Zahl", "1", 254,
-                  {std::string("WENN ") + row.condition + " DANN", "F EINSCHALTEN", "SONST", "F AUSSCHALTEN", "ENDEWENN"}),
-           object("B", "Zahl", "2", 254), object("F", "Lampe", "an", 254)});
+                       {"WENN " + row.fields[0] + " DANN", "F EINSCHALTEN", "SONST", "F AUSSCHALTEN", "ENDEWENN"}),
+                object("B", "Zahl", "2", 254), object("F", "Lampe", "an", 254)});
     r.runQueued("A");
-    EXPECT_EQ(r.number("F"), row.expected ? 1 : 0);
+    EXPECT_EQ(r.number("F"), row.fields[1] == "true" ? 1 : 0);
   }
 }
 
@@ -545,38 +486,17 @@ TEST(EngineStatement, DialTakesTheNumberAndTheRepeatsAfterTheComma) {
 }
 
 TEST(EngineErrors, EveryCodeWithItsMessage) {
-  struct Row {
-    int line;
-    const char* code;
-    int error;
-    const char* message;
-  };
-  const Row rows[] = {
-      {__LINE__, "BD B4 26 63 00 B9 BD FC", -2011, "Laufzeitfehler\r2011 - Keine Variable\rProgramm X in Zeile 1"},
-      {__LINE__, "BD B4 26 00 00 B9 BD CE 28 26 00 00 29 BD FC", -2012,
-       "Laufzeitfehler\r2012 - Keine Zeitvariable bei Startuhr\rProgramm X in Zeile 4"},
-      {__LINE__, "BD E6 28 26 00 00 29 BD FC", -2013,
-       "Laufzeitfehler\r2013 - Keine Stringvariable bei Programmaufruf\rProgramm X in Zeile 1"},
-      {__LINE__, "BD E6 28 26 07 00 29 BD FC", -2011, "Laufzeitfehler\r2011 - Keine Variable\rProgramm X in Zeile 1"},
-      {__LINE__, "BD DA 28 25 09 00 2C 26 00 00 2C 26 00 00 29 BD FC", -2111,
-       "Laufzeitfehler\r2111 - Objekt erwartet\rProgramm X in Zeile 1"},
-      {__LINE__, "BD D3 28 25 01 00 29 BD FC", -2211, "Laufzeitfehler\rProgramm X in Zeile 1"},
-      {__LINE__, "BD D6 28 25 01 00 29 BD FC", -2213, "Laufzeitfehler\rProgramm X in Zeile 1"},
-      {__LINE__, "BD D7 28 25 01 00 29 BD FC", -2215, "Laufzeitfehler\rProgramm X in Zeile 1"},
-      {__LINE__, "BD DF 28 25 01 01 29 BD FC", -2223, "Laufzeitfehler\rProgramm X in Zeile 1"},
-      {__LINE__, "BD B4 26 00 00 7C 41 BD FC", -12, "Laufzeitfehler\rProgramm X in Zeile 1"},
-      {__LINE__, "BD B4 26 00 00 41 BD FC", -13, "Laufzeitfehler\rProgramm X in Zeile 1"},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    HandCode h(row.code);
+  for (const test::CaseRow& row : cases("error")) {
+    SCOPED_TRACE("engine_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 3u);
+    HandCode h(row.fields[0]);
     h.ui.answers = {MessageAnswer::Cancel};
     h.run();
     ASSERT_EQ(h.ui.messages.size(), 1u);
-    EXPECT_EQ(h.ui.messages[0].text, row.message);
+    EXPECT_EQ(h.ui.messages[0].text, row.fields[2]);
     EXPECT_EQ(h.ui.messages[0].buttons, MessageButtons::OkCancel);
     EXPECT_EQ(h.ui.messages[0].kind, MessageKind::Error);
-    EXPECT_EQ(h.engine->errorCode, row.error);
+    EXPECT_EQ(std::to_string(h.engine->errorCode), row.fields[1]);
     EXPECT_EQ(h.engine->errorObject, 0);
     EXPECT_TRUE(h.engine->stopFlag);
     EXPECT_TRUE(h.engine->abortFlag);
