@@ -1057,7 +1057,7 @@ def demo_project() -> Project:
     ]
     temperatur = Obj("Aussentemperatur", OName="Außentemperatur (0,1 °C)", Typ="Zahl", StartVal="0", OKind="Z",
                      HdwTyp=0, RcvDev="FuehlerGarten", Rcv=on_radio(GARDEN_SENSOR), Extern=1,
-                     plans=place((GARTEN, 430, 330, 150, 22)))
+                     plans=place((GARTEN, 430, 346, 150, 22)))
 
     p.objects = [init, aussen, flur, kueche, haustuer, fenster, rollo, tor, besucher, anzeige, klingel, dimmer,
                  gartenlicht, taster, temperatur]
