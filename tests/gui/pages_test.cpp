@@ -28,24 +28,30 @@ using kelvaro::test::itemTexts;
 
 namespace {
 
-// The page "Objekte" over the objects given.
-struct Objects : kelvaro::test::GuiWorkspace {
-  kelvaro::gui::ObjectsPage page{context, nullptr};
+// A page of the main window on a workspace of its own; get finds its controls by name.
+template <class Page>
+struct PageOn : kelvaro::test::GuiWorkspace {
+  Page page{context, nullptr};
 
+  template <class T = QListWidget>
+  T* get(const char* name) {
+    return child<T>(&page, name);
+  }
+  void click(const char* name) { get<QPushButton>(name)->click(); }
+};
+
+// The page "Objekte" over the objects given.
+struct Objects : PageOn<kelvaro::gui::ObjectsPage> {
   explicit Objects(std::vector<TPSObj> objects = {}) {
     workspace.project.objects = std::move(objects);
     page.refresh();
   }
-  QListWidget* list(const char* name) { return child<QListWidget>(&page, name); }
-  QCheckBox* check(const char* name) { return child<QCheckBox>(&page, name); }
-  void click(const char* name) { child<QPushButton>(&page, name)->click(); }
-  QStringList shownObjects() { return itemTexts(list("ObjBox")); }
+  QStringList shownObjects() { return itemTexts(get("ObjBox")); }
 };
 
 // The page "Typen" on the types "Lampe" and "Tuer", whose states are listed mixed.
-struct Types : kelvaro::test::GuiWorkspace {
+struct Types : PageOn<kelvaro::gui::TypesPage> {
   kelvaro::Project& p = workspace.project;
-  kelvaro::gui::TypesPage page{context, nullptr};
 
   Types() {
     kelvaro::addType(p, "Lampe;1");
@@ -57,16 +63,14 @@ struct Types : kelvaro::test::GuiWorkspace {
                     {"Tuer:zu", std::nullopt}};
     page.refresh();
   }
-  QListWidget* types() { return child<QListWidget>(&page, "TypBox"); }
-  QListWidget* states() { return child<QListWidget>(&page, "TypZustLB"); }
-  QLabel* bitmapName() { return child<QLabel>(&page, "BmpNameLbl"); }
-  void click(const char* name) { child<QPushButton>(&page, name)->click(); }
+  QListWidget* types() { return get("TypBox"); }
+  QListWidget* states() { return get("TypZustLB"); }
+  QLabel* bitmapName() { return get<QLabel>("BmpNameLbl"); }
 };
 
 // The page "Ansichten" on two views, with an object placed on the first.
-struct Views : kelvaro::test::GuiWorkspace {
-  kelvaro::gui::ViewsPage page{context, nullptr};
-  QListWidget* list = child<QListWidget>(&page, "AnsichtLB");
+struct Views : PageOn<kelvaro::gui::ViewsPage> {
+  QListWidget* list = get("AnsichtLB");
 
   Views() {
     workspace.project.views = {{"Erdgeschoss", {}}, {"Keller", {}}};
@@ -75,11 +79,10 @@ struct Views : kelvaro::test::GuiWorkspace {
     workspace.app.selectedView = 0;
     page.refresh();
   }
-  void click(const char* name) { child<QPushButton>(&page, name)->click(); }
 };
 
 // The page "Steuereinheit" on a workspace whose COM1 is the built-in simulator, in virtual time.
-struct Unit : kelvaro::test::GuiWorkspace {
+struct Unit : PageOn<kelvaro::gui::ControlUnitPage> {
   Unit() {
     workspace.ini.writeString("PORTS", "COM1", "SIM");
     workspace.settings().COMPORT = 0;
@@ -91,13 +94,8 @@ struct Unit : kelvaro::test::GuiWorkspace {
     page.setDeviceLister([] { return std::vector<std::string>{"/nonexistent/ttyUSB7"}; });
     page.refresh();
   }
-  template <class T>
-  T* child(const char* name) {
-    return kelvaro::test::child<T>(&page, name);
-  }
 
   kelvaro::ManualClock clock{46000.5};
-  kelvaro::gui::ControlUnitPage page{context, nullptr};
 };
 
 // Runs look on the modal dialog T once it is open, then closes it with Escape if still open.
@@ -128,13 +126,13 @@ class PagesTest : public QObject {
     Objects f({kelvaro::createObject("Lampe"), kelvaro::createObject("Schalter1")});
     f.ui.inputs = {"init", "Licht", "1", "2"};
     f.click("NeuObjBtn");
-    QCOMPARE(f.list("ObjBox")->currentRow(), 2);
-    f.list("ObjBox")->setCurrentRow(0);
+    QCOMPARE(f.get("ObjBox")->currentRow(), 2);
+    f.get("ObjBox")->setCurrentRow(0);
     f.click("UmbenObjBtn");
-    f.list("ObjBox")->setCurrentRow(1);
+    f.get("ObjBox")->setCurrentRow(1);
     f.click("KopierObjBtn");
     QCOMPARE(f.shownObjects(), (QStringList{"Licht", "Schalter1", "*INIT", "Schalter2"}));
-    QCOMPARE(f.list("ObjBox")->currentRow(), 3);
+    QCOMPARE(f.get("ObjBox")->currentRow(), 3);
     f.click("LoeschObjBtn");  // after the question
     QCOMPARE(f.shownObjects(), (QStringList{"Licht", "Schalter1", "*INIT"}));
   }
@@ -154,10 +152,10 @@ class PagesTest : public QObject {
       opened.push_back(f.workspace.project.modified ? r.object : -1);
       return true;
     };
-    f.list("ObjBox")->setCurrentRow(1);
+    f.get("ObjBox")->setCurrentRow(1);
     f.click("BearbObjBtn");
-    f.list("ObjBox")->setCurrentRow(0);
-    Q_EMIT f.list("ObjBox")->itemDoubleClicked(f.list("ObjBox")->item(0));
+    f.get("ObjBox")->setCurrentRow(0);
+    Q_EMIT f.get("ObjBox")->itemDoubleClicked(f.get("ObjBox")->item(0));
     QCOMPARE(opened, (std::vector<int>{1, 0}));
   }
 
@@ -171,23 +169,23 @@ class PagesTest : public QObject {
 
   void switchesAndTraceListFollowTheWorkspace() {
     Objects f({kelvaro::createObject("Lampe"), kelvaro::createObject("Tor")});
-    QCheckBox* protocol = f.check("ProtCB");
+    QCheckBox* protocol = f.get<QCheckBox>("ProtCB");
     QVERIFY(!protocol->isEnabled());
-    f.check("ExternCB")->click();
+    f.get<QCheckBox>("ExternCB")->click();
     QVERIFY(f.workspace.project.Extern && f.workspace.unit.HardwareControl && f.workspace.project.modified);
     protocol->click();
     QVERIFY(f.workspace.writeProtocol);
-    f.check("DebugCBox")->click();
+    f.get<QCheckBox>("DebugCBox")->click();
     QVERIFY(f.workspace.traceMode);
 
-    f.list("ObjBox")->setCurrentRow(0);
+    f.get("ObjBox")->setCurrentRow(0);
     f.click("DebugAddBtn");
-    f.list("ObjBox")->setCurrentRow(1);
+    f.get("ObjBox")->setCurrentRow(1);
     f.click("DebugAddBtn");
-    f.list("DebugLBox")->setCurrentRow(0);
+    f.get("DebugLBox")->setCurrentRow(0);
     f.click("DebugDelBtn");
     QVERIFY(f.workspace.traceList == std::vector<std::string>{"Tor"});
-    QCOMPARE(kelvaro::test::itemTexts(f.list("DebugLBox")), QStringList{"Tor"});
+    QCOMPARE(itemTexts(f.get("DebugLBox")), QStringList{"Tor"});
     f.click("DebugClearBtn");
     QVERIFY(f.workspace.traceList.empty());
   }
@@ -248,8 +246,8 @@ class PagesTest : public QObject {
     kelvaro::gui::TypeEditDialog dialog;
     dialog.setDefinition({"Lampe", -1});
     QCOMPARE(dialog.definition().kind, -1);  // a new type starts with no kind chosen
-    kelvaro::test::child<QRadioButton>(&dialog, "ArtRB1")->click();
-    kelvaro::test::child<QLineEdit>(&dialog, "BezEdit")->setText(QStringLiteral("Türöffner"));
+    child<QRadioButton>(&dialog, "ArtRB1")->click();
+    child<QLineEdit>(&dialog, "BezEdit")->setText(QStringLiteral("Türöffner"));
     QCOMPARE(dialog.definition().kind, 1);
     QCOMPARE(dialog.definition().name, kelvaro::fromUtf8("Türöffner"));
   }
@@ -284,13 +282,13 @@ class PagesTest : public QObject {
     f.click("BildZeichnenBtn");
     QCOMPARE(started, (std::vector<std::string>{dir.file("malen") + " " + dir.file("Keller.bmp")}));
     // The new bitmap is shown in the preview with its name.
-    QCOMPARE(child<QLabel>(&f.page, "ShowName")->text(), QStringLiteral("Keller.bmp"));
-    QVERIFY(!child<QLabel>(&f.page, "Vorschau")->pixmap().isNull());
+    QCOMPARE(f.get<QLabel>("ShowName")->text(), QStringLiteral("Keller.bmp"));
+    QVERIFY(!f.get<QLabel>("Vorschau")->pixmap().isNull());
   }
 
   void backColourChoiceReachesTheProject() {
     Views f;
-    auto* colours = child<QComboBox>(&f.page, "FormBCol");
+    auto* colours = f.get<QComboBox>("FormBCol");
     colours->setCurrentIndex(3);
     Q_EMIT colours->activated(3);
     QCOMPARE(f.workspace.project.BackColor, 3);
@@ -302,29 +300,29 @@ class PagesTest : public QObject {
   // it has not (which model shows what, and the port list, are unit_page_commands_test's).
   void transferStartCheckAndModelChoiceReachTheUnit() {
     Unit f;
-    auto* model = f.child<QComboBox>("ConvertCoB");
+    auto* model = f.get<QComboBox>("ConvertCoB");
     QCOMPARE(model->currentText(), QStringLiteral("CU-A2-3.20"));
-    QVERIFY(!f.child<QGroupBox>("TransferGB")->isHidden());
-    QVERIFY(!f.child<QPushButton>("RemoteBtn")->isEnabled());  // for a later version
-    f.child<QPushButton>("StSndPlanBtn")->click();
+    QVERIFY(!f.get<QGroupBox>("TransferGB")->isHidden());
+    QVERIFY(!f.get<QPushButton>("RemoteBtn")->isEnabled());  // for a later version
+    f.get<QPushButton>("StSndPlanBtn")->click();
     QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{});
     const kelvaro::sim::ControlUnit& unit = f.page.builtInUnit();
     QVERIFY(unit.loadEnded && unit.programBlocks > 0);
-    QVERIFY(f.child<QLabel>("InfoPgmGrLb")->text().endsWith(QStringLiteral(" %")));
-    QCOMPARE(f.child<QLabel>("MsgLb")->text(), QStringLiteral("Übertragung abgeschlossen"));
+    QVERIFY(f.get<QLabel>("InfoPgmGrLb")->text().endsWith(QStringLiteral(" %")));
+    QCOMPARE(f.get<QLabel>("MsgLb")->text(), QStringLiteral("Übertragung abgeschlossen"));
 
-    f.child<QPushButton>("InitSteBtn")->click();
-    QCOMPARE(f.child<QLabel>("MsgLb")->text(), QStringLiteral("Neustart ausgeführt"));
+    f.get<QPushButton>("InitSteBtn")->click();
+    QCOMPARE(f.get<QLabel>("MsgLb")->text(), QStringLiteral("Neustart ausgeführt"));
     QCOMPARE(f.page.builtInUnit().actions, std::vector<std::uint8_t>{0x31});
 
     QVERIFY(f.context.checkUnit && f.context.checkUnit(1));
     QVERIFY(f.workspace.unit.TypeCode >= 11);
-    auto* port = f.child<QComboBox>("ComPortCoB");
+    auto* port = f.get<QComboBox>("ComPortCoB");
     port->setCurrentIndex(port->findText(QStringLiteral("/nonexistent/ttyUSB7")));  // from the device lister
     Q_EMIT port->activated(port->currentIndex());
     QCOMPARE(f.workspace.ini.value("PORTCHOICE", "PORT"), std::optional<std::string>("/nonexistent/ttyUSB7"));
     QVERIFY(!f.context.checkUnit(1));  // says so, like the button below
-    f.child<QPushButton>("KonvWriteBtn")->click();
+    f.get<QPushButton>("KonvWriteBtn")->click();
     QCOMPARE(f.ui.messageTexts(),
              std::vector<std::string>(2, "Keine Steuereinheit gefunden an Port /nonexistent/ttyUSB7"));
     QVERIFY(!f.page.builtInUnit().configurationWritten);
@@ -334,11 +332,11 @@ class PagesTest : public QObject {
     model->setCurrentIndex(index);
     Q_EMIT model->activated(index);
     QCOMPARE(f.workspace.settings().CONTR, index);
-    QVERIFY(f.child<QGroupBox>("TransferGB")->isHidden());
+    QVERIFY(f.get<QGroupBox>("TransferGB")->isHidden());
 
     // Without hardware AutoDetect ends at the simulator and keeps it as if chosen by hand.
     for (const char* com : {"COM1", "COM3", "COM4"}) f.workspace.ini.writeString("PORTS", com, "/nonexistent/port");
-    f.child<QPushButton>("AutoDtBtn")->click();
+    f.get<QPushButton>("AutoDtBtn")->click();
     QCOMPARE(port->currentText(), QStringLiteral("Simulator"));
     QCOMPARE(f.workspace.ini.value("PORTCHOICE", "PORT"), std::optional<std::string>("SIM"));
   }
@@ -351,8 +349,8 @@ class PagesTest : public QObject {
     kelvaro::gui::MainContext context{f.workspace, qtUi};
     kelvaro::gui::ControlUnitPage page{context, nullptr};
     page.refresh();
-    auto* progress = kelvaro::test::child<QProgressBar>(&page, "TransferProgress");
-    auto* start = kelvaro::test::child<QPushButton>(&page, "StSndPlanBtn");
+    auto* progress = child<QProgressBar>(&page, "TransferProgress");
+    auto* start = child<QPushButton>(&page, "StSndPlanBtn");
     auto waitShown = [] { return qobject_cast<QProgressDialog*>(QApplication::activeModalWidget()) != nullptr; };
     bool waitSeen = false;
     int blockPolls = 0, faults = 0;
@@ -362,7 +360,7 @@ class PagesTest : public QObject {
       if (progress->isHidden()) return;
       ++blockPolls;
       const QCursor* cursor = QApplication::overrideCursor();
-      faults += waitShown() || !progress->isEnabled() || !kelvaro::test::child<QLabel>(&page, "MsgLb")->isEnabled() ||
+      faults += waitShown() || !progress->isEnabled() || !child<QLabel>(&page, "MsgLb")->isEnabled() ||
                 start->isEnabled() || cursor == nullptr || cursor->shape() != Qt::BusyCursor;
     });
     start->click();
@@ -375,9 +373,9 @@ class PagesTest : public QObject {
     Unit f;
     f.page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.page));
-    auto* field = f.child<QLineEdit>("SecComp");
+    auto* field = f.get<QLineEdit>("SecComp");
     QVERIFY(field->isHidden());
-    QTest::mouseDClick(f.child<QLabel>("Label13"), Qt::LeftButton);
+    QTest::mouseDClick(f.get<QLabel>("Label13"), Qt::LeftButton);
     QVERIFY(!field->isHidden());
     QTemporaryDir dir;
     f.ui.fileNames.push_back(dir.filePath(QStringLiteral("haus.bin")).toStdString());
@@ -393,7 +391,7 @@ class PagesTest : public QObject {
     Unit f;
     f.page.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f.page));
-    auto* label = f.child<QLabel>("COMPortLb");
+    auto* label = f.get<QLabel>("COMPortLb");
     QTest::mouseDClick(label, Qt::LeftButton);
     QVERIFY(f.workspace.lineLog);
     QCOMPARE(label->text(), QStringLiteral("COM-Port:"));
