@@ -81,16 +81,7 @@ struct Compiled {
   }
 };
 
-// The rows of one section of tests/data/engine_cases.txt.
-std::vector<test::CaseRow> cases(std::string_view section) {
-  static const std::vector<test::CaseRow> all =
-      test::caseRows(test::readFile(std::string(KELVARO_SOURCE_DIR) + "/tests/data/engine_cases.txt"));
-  std::vector<test::CaseRow> rows;
-  for (const test::CaseRow& row : all)
-    if (row.section == section) rows.push_back(row);
-  EXPECT_FALSE(rows.empty()) << section;
-  return rows;
-}
+std::vector<test::CaseRow> cases(std::string_view section) { return test::dataCases("engine_cases.txt", section); }
 
 // --- clock levels ------------------------------------------------------------------------
 

@@ -69,16 +69,16 @@ std::string unescape(std::string_view text) {
 
 }  // namespace
 
-std::vector<CaseRow> caseRows(std::string_view text) {
+std::vector<CaseRow> caseRows(std::string_view text, std::string_view section) {
   std::istringstream in{std::string(text)};
   std::vector<CaseRow> rows;
-  std::string section;
+  std::string current;
   int number = 0;
   for (std::string line; std::getline(in, line);) {
     ++number;
-    if (line.starts_with("## ")) section = line.substr(3);
-    if (line.empty() || line.starts_with('#')) continue;
-    CaseRow row{number, section, {}};
+    if (line.starts_with("## ")) current = line.substr(3);
+    if (line.empty() || line.starts_with('#') || (!section.empty() && current != section)) continue;
+    CaseRow row{number, current, {}};
     if (line.ends_with(" |")) line += ' ';
     for (std::size_t from = 0;;) {
       const std::size_t bar = line.find(" | ", from);
@@ -88,7 +88,7 @@ std::vector<CaseRow> caseRows(std::string_view text) {
     }
     rows.push_back(std::move(row));
   }
-  EXPECT_FALSE(rows.empty()) << "no cases";
+  EXPECT_FALSE(rows.empty()) << "no cases" << (section.empty() ? "" : " in section ") << section;
   return rows;
 }
 

@@ -40,7 +40,15 @@ struct CaseRow {
 // The rows of a case file's text. A line "## name" starts a section, "#" lines are comments and
 // blank lines are skipped; every other line is one row, its fields separated by " | " (a line
 // ending in " |" ends in an empty field), each with its C escapes undone: \r \n \0 \\ \xHH.
-// A text without rows (a file missing or not read) fails the test that asks for it.
-std::vector<CaseRow> caseRows(std::string_view text);
+// Only the rows of the given section, when one is given. No rows (a file missing or not read, a
+// section misspelt) fails the test that asks for them.
+std::vector<CaseRow> caseRows(std::string_view text, std::string_view section = {});
+
+#ifdef KELVARO_SOURCE_DIR
+// The rows of one section of the case file tests/data/<file>.
+inline std::vector<CaseRow> dataCases(std::string_view file, std::string_view section) {
+  return caseRows(readFile(std::string(KELVARO_SOURCE_DIR) + "/tests/data/" + std::string(file)), section);
+}
+#endif
 
 }  // namespace kelvaro::test
