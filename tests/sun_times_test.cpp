@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <limits>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "astro/region_table.h"
 #include "astro/sun_times.h"
 #include "storage/settings.h"
+#include "support/temp_dir.h"
 #include "time/date_time.h"
 
 namespace kelvaro {
@@ -98,31 +100,16 @@ TEST(SunSettings, TakesTheAstroValuesAndNamesEachUnreadableLimit) {
 }
 
 TEST(SunSettings, BadCoordinatesOrLimitsStopTheComputationWithAMessage) {
-  struct Case {
-    int line;
-    double longitude, latitude;
-    std::optional<DateTime> limit;
-    const char* message;  // "": usable
-  };
-  const Case cases[] = {
-      {__LINE__, -180, -90, std::nullopt, ""},
-      {__LINE__, 180, 90, std::nullopt, ""},
-      {__LINE__, 10.5, 91, std::nullopt, "Geografische Breite 91 liegt nicht zwischen -90 und 90"},
-      {__LINE__, -180.5, 51.5, std::nullopt, "Geografische L\xE4nge -180,5 liegt nicht zwischen -180 und 180"},
-      {__LINE__, 10.5, kNaN, std::nullopt, "Geografische Breite ist keine Zahl"},
-      {__LINE__, kInf, 51.5, std::nullopt, "Geografische L\xE4nge ist keine Zahl"},
-      {__LINE__, 10.5, 51.5, 1.0, "Eine Grenze der Sonnenzeiten ist keine Uhrzeit"},
-      {__LINE__, 10.5, 51.5, kNaN, "Eine Grenze der Sonnenzeiten ist keine Uhrzeit"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
+  for (const test::CaseRow& row : test::dataCases("sun_times_cases.txt", "coordinates")) {
+    SCOPED_TRACE("sun_times_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
     SunSettings s;
-    s.longitude = c.longitude;
-    s.latitude = c.latitude;
-    s.latestSunset = c.limit;
-    EXPECT_EQ(sunSettingsError(s).value_or(""), c.message);
-    EXPECT_EQ(SunTimes(day(2024, 6, 21), true, s).error, c.message);
-    EXPECT_EQ(SunTable(2024, true, s).error, c.message);
+    s.longitude = std::stod(row.fields[0]);
+    s.latitude = std::stod(row.fields[1]);
+    if (row.fields[2] != "-") s.latestSunset = std::stod(row.fields[2]);
+    EXPECT_EQ(sunSettingsError(s).value_or(""), row.fields[3]);
+    EXPECT_EQ(SunTimes(day(2024, 6, 21), true, s).error, row.fields[3]);
+    EXPECT_EQ(SunTable(2024, true, s).error, row.fields[3]);
   }
 }
 
@@ -130,33 +117,14 @@ TEST(SunSettings, BadCoordinatesOrLimitsStopTheComputationWithAMessage) {
 // The computation
 
 TEST(SunTimes, WorkedExamplesAndThePolarCircles) {
-  // Worked through the steps by hand (to a thousandth of a minute, to show the rounding).
-  // Beyond the polar circles the sun may not cross the altitude at all: no times then.
-  struct Case {
-    int line;
-    int y, m, d;
-    bool summer;
-    double longitude, latitude;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {__LINE__, 2024, 6, 21, true, 10.5, 51.5, "04:13 22:27"},   // 4:12.987, 22:26.909
-      {__LINE__, 2024, 12, 21, true, 10.5, 51.5, "07:42 16:52"},  // 7:41.784, 16:51.972
-      {__LINE__, 2023, 7, 1, false, 10.5, 51.5, "03:19 21:25"},   // 3:18.618, 21:24.833
-      {__LINE__, 2024, 9, 15, true, 9.5, 54.5, "06:28 20:05"},    // 6:27.968, 20:04.790
-      {__LINE__, 2024, 6, 21, true, 10.5, 80, "never dark --:-- --:--"},
-      {__LINE__, 2024, 12, 21, true, 10.5, 80, "never light --:-- --:--"},
-      {__LINE__, 2024, 6, 21, true, 10.5, -80, "never light --:-- --:--"},
-      {__LINE__, 2024, 6, 21, true, 10.5, 60, "02:07 23:59"},  // sunset past midnight stays at 23:59
-      {__LINE__, 2024, 6, 21, true, 10.5, 61, "never dark --:-- --:--"},
-      {__LINE__, 2024, 3, 21, true, 10.5, 80, "03:37 21:12"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
+  for (const test::CaseRow& row : test::dataCases("sun_times_cases.txt", "worked")) {
+    SCOPED_TRACE("sun_times_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
+    int y = 0, m = 0, d = 0;
+    ASSERT_EQ(std::sscanf(row.fields[0].c_str(), "%d-%d-%d", &y, &m, &d), 3);
     SunSettings s;
-    s.longitude = c.longitude;
-    s.latitude = c.latitude;
-    EXPECT_EQ(summary(SunTimes(day(c.y, c.m, c.d), c.summer, s)), c.expected);
+    std::istringstream(row.fields[2]) >> s.longitude >> s.latitude;
+    EXPECT_EQ(summary(SunTimes(day(y, m, d), row.fields[1] == "summer", s)), row.fields[3]);
   }
   EXPECT_EQ(sunTimeText(std::nullopt), "--:--:--");
 }
@@ -207,47 +175,24 @@ TEST(SunTimes, RoundsToTheMinuteHalvesToEvenAndCarries) {
 }
 
 TEST(SunTimes, CorrectionsThenLimitsEarliestFirstAndTheDayIsNeverLeft) {
-  // 21 June 2023 at 54.5 N, 9.5 E: 03:49.45 and 22:58.03 without corrections or limits.
-  struct Case {
-    int line;
-    int riseCorrection, setCorrection;
-    const char *earliestRise, *latestRise, *earliestSet, *latestSet;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {__LINE__, 0, 0, "", "", "", "", "03:49:00 22:58:00"},
-      {__LINE__, 0, 0, "04:00:00", "", "", "", "04:00:00 22:58:00"},
-      {__LINE__, 0, 0, "03:00:00", "", "", "", "03:49:00 22:58:00"},
-      {__LINE__, 0, 0, "", "03:00:00", "", "", "03:00:00 22:58:00"},
-      {__LINE__, 0, 0, "", "04:00:00", "", "", "03:49:00 22:58:00"},
-      {__LINE__, 0, 0, "05:00:00", "04:30:00", "", "", "04:30:00 22:58:00"},  // both apply, the latest last
-      {__LINE__, 0, 0, "04:00:40", "", "", "", "04:00:40 22:58:00"},          // the seconds stay in the time only
-      {__LINE__, 0, 0, "", "", "23:30:00", "", "03:49:00 23:30:00"},
-      {__LINE__, 0, 0, "", "", "", "22:00:00", "03:49:00 22:00:00"},
-      {__LINE__, 0, 0, "", "", "23:30:00", "22:30:00", "03:49:00 22:30:00"},
-      {__LINE__, 0, 0, "", "", "22:00:00", "23:30:00", "03:49:00 22:58:00"},
-      {__LINE__, 0, 61, "", "", "", "", "03:49:00 23:59:00"},
-      {__LINE__, 0, 62, "", "", "", "", "03:49:00 23:59:00"},  // would be 24:00
-      {__LINE__, 0, 90, "", "", "", "23:00:00", "03:49:00 23:00:00"},
-      {__LINE__, -229, 0, "", "", "", "", "00:00:00 22:58:00"},
-      {__LINE__, -230, 0, "", "", "", "", "00:00:00 22:58:00"},  // would be a minute before midnight
-      {__LINE__, 2000000000, -2000000000, "", "", "", "", "23:59:00 00:00:00"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
+  for (const test::CaseRow& row : test::dataCases("sun_times_cases.txt", "limits")) {
+    SCOPED_TRACE("sun_times_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
     SunSettings s;
     s.longitude = 9.5;
     s.latitude = 54.5;
-    s.sunriseCorrection = c.riseCorrection;
-    s.sunsetCorrection = c.setCorrection;
-    s.earliestSunrise = readLimitTime(c.earliestRise);
-    s.latestSunrise = readLimitTime(c.latestRise);
-    s.earliestSunset = readLimitTime(c.earliestSet);
-    s.latestSunset = readLimitTime(c.latestSet);
+    std::istringstream(row.fields[0]) >> s.sunriseCorrection >> s.sunsetCorrection;
+    std::string earliest, latest;
+    std::istringstream(row.fields[1]) >> earliest >> latest;
+    s.earliestSunrise = readLimitTime(earliest);
+    s.latestSunrise = readLimitTime(latest);
+    std::istringstream(row.fields[2]) >> earliest >> latest;
+    s.earliestSunset = readLimitTime(earliest);
+    s.latestSunset = readLimitTime(latest);
     const SunTimesResult r = SunTimes(day(2023, 6, 21), true, s);
-    EXPECT_EQ(sunTimeText(r.sunrise) + " " + sunTimeText(r.sunset), c.expected);
+    EXPECT_EQ(sunTimeText(r.sunrise) + " " + sunTimeText(r.sunset), row.fields[3]);
     EXPECT_EQ(hourMinuteText(r.sunrise) + " " + hourMinuteText(r.sunset),
-              std::string(c.expected).substr(0, 5) + " " + std::string(c.expected).substr(9, 5));
+              row.fields[3].substr(0, 5) + " " + row.fields[3].substr(9, 5));
   }
 }
 
