@@ -4,8 +4,8 @@
 
 #include <cmath>
 #include <cstdio>
-#include <sstream>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,11 +75,11 @@ TEST(SunSettings, TakesTheAstroValuesAndNamesEachUnreadableLimit) {
   std::vector<std::string> problems;
   SunSettings s = sunSettingsFrom(settings, &problems);
   EXPECT_TRUE(problems.empty());
-  EXPECT_EQ(std::to_string(s.longitude) + " " + std::to_string(s.latitude) + " " +
-                std::to_string(s.sunriseCorrection) + " " + std::to_string(s.sunsetCorrection),
+  EXPECT_EQ(std::to_string(s.longitude) + " " + std::to_string(s.latitude) + " " + std::to_string(s.sunriseCorrection) +
+                " " + std::to_string(s.sunsetCorrection),
             "7.500000 47.500000 -15 20");
-  EXPECT_EQ(limitText(s.earliestSunrise) + " " + limitText(s.latestSunrise) + " " + limitText(s.earliestSunset) +
-                " " + limitText(s.latestSunset),
+  EXPECT_EQ(limitText(s.earliestSunrise) + " " + limitText(s.latestSunrise) + " " + limitText(s.earliestSunset) + " " +
+                limitText(s.latestSunset),
             "06:00:00 - - 07:30:05");
 
   settings.SUNRISEZ1 = "25:00:00";
