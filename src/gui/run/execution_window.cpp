@@ -23,6 +23,7 @@
 #include "run/message_list_window.h"
 #include "run/run_colors.h"
 #include "screen_fit.h"
+#include "runtime/hardware_exchange.h"
 #include "runtime/run_window_support.h"
 
 namespace kelvaro::gui {
@@ -562,7 +563,7 @@ void TIntRunF::rebuildElements() {
   hideNamePanel();
   for (Element& e : m_elements) {
     for (QWidget* w : {static_cast<QWidget*>(e.image), static_cast<QWidget*>(e.panel), static_cast<QWidget*>(e.gauge),
-                       static_cast<QWidget*>(e.button), static_cast<QWidget*>(e.textPanel)}) {
+                       static_cast<QWidget*>(e.button), static_cast<QWidget*>(e.textPanel), e.mark}) {
       if (!w) continue;
       w->hide();
       // Later: the click that chose the view may still be on the stack of one of them.
@@ -736,6 +737,30 @@ void TIntRunF::updateElement(int object) {
       break;
     case ElementKind::None: break;
   }
+  updateMark(e, d, rect);
+}
+
+// A room controller's mark report stays on screen for the rest of the run as a red corner at
+// the element's top right, above the picture, so that the element itself still takes clicks.
+void TIntRunF::updateMark(Element& e, const ObjectDisplay& d, const QRect& rect) {
+  if (d.marker != kThermostatMarker) {
+    if (e.mark) e.mark->hide();
+    return;
+  }
+  constexpr int kSize = 10;
+  if (!e.mark) {
+    e.mark = new QWidget(m_canvas);
+    e.mark->setObjectName("marker");
+    e.mark->setAutoFillBackground(true);
+    QPalette palette = e.mark->palette();
+    palette.setColor(QPalette::Window, Qt::red);
+    e.mark->setPalette(palette);
+    e.mark->setAttribute(Qt::WA_TransparentForMouseEvents);
+  }
+  e.mark->setGeometry(rect.right() - kSize + 1, rect.top(), kSize, kSize);
+  const auto shown = [this](const QWidget* w) { return w && w->isVisibleTo(m_canvas); };
+  e.mark->setVisible(shown(e.widget) || shown(e.textPanel));
+  e.mark->raise();
 }
 
 void TIntRunF::refreshElements() {

@@ -126,8 +126,10 @@ class TIntRunF : public QDialog {
     TPSGauge* gauge = nullptr;
     TPSButton* button = nullptr;
     TPSPanel* textPanel = nullptr;  // bitmap elements: the state name
+    QWidget* mark = nullptr;        // a thermostat's mark report, drawn over the element's corner
     QString bitmapFile;             // the picture shown now
   };
+  void updateMark(Element& e, const ObjectDisplay& d, const QRect& rect);
 
   void buildMenus();
   void buildClient();
