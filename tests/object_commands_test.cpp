@@ -6,6 +6,7 @@
 #include "app/workspace.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
+#include "support/temp_dir.h"
 #include "text/cp1252.h"
 
 namespace kelvaro {
@@ -65,36 +66,12 @@ TEST(NewObjectCommand, CreateNamedObjectAppliesTheNameRule) {
 }
 
 TEST(RenameInLine, ReplacesWholeNamesOnly) {
-  struct Row {
-    int line;
-    std::string in;
-    std::string out;
-    std::string newName = "Licht";
-  };
-  const Row kRows[] = {
-      {__LINE__, "-EINSCHALTEN Lampe AUS", "-EINSCHALTEN Licht AUS"},
-      {__LINE__, "-X = (lampe*LAMPE)", "-X = (Licht*Licht)"},
-      {__LINE__, "-Stehlampe = 1", "-Stehlampe = 1"},
-      {__LINE__, "-SLampe = 1", "-SLampe = 1"},  // a longer name right behind the marker
-      {__LINE__, "-WENN Lampe2 = Lampe DANN", "-WENN Lampe2 = Licht DANN"},
-      {__LINE__, "-X=Lampe:Lampe-Lampe/Lampe<Lampe>Lampe", "-X=Licht:Licht-Licht/Licht<Licht>Licht"},
-      {__LINE__, "-X = \"Lampe\"", "-X = \"Lampe\""},
-      // A statement ending in the name, a variable of it and a statement of an assistant all
-      // use the object, so they follow the new name.
-      {__LINE__, "-UMSCHALTEN Lampe", "-UMSCHALTEN Licht"},
-      {__LINE__, "-X = Lampe.Zaehler + 1", "-X = Licht.Zaehler + 1"},
-      {__LINE__, "-&Lampe = EIN", "-&Licht = EIN"},
-      {__LINE__, "Lampe = 1", "Lampe = 1"},  // no marker: the name at the very start is not touched
-      // Longer and shorter new names miss no later occurrence.
-      {__LINE__, "-Lampe2 = Lampe", "-Lampe2 = Deckenleuchte", "Deckenleuchte"},
-      {__LINE__, "-(Lampe+Lampe+Lampe)", "-(L+L+L)", "L"},
-      {__LINE__, "-Lampe Lampe", "-LampeLampe LampeLampe", "LampeLampe"},
-  };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.line);
-    std::string line = row.in;
-    EXPECT_EQ(renameInLine(line, "Lampe", row.newName), row.in != row.out);
-    EXPECT_EQ(line, row.out);
+  for (const test::CaseRow& row : test::dataCases("object_commands_cases.txt", "rename")) {
+    SCOPED_TRACE("object_commands_cases.txt:" + std::to_string(row.line));
+    ASSERT_GE(row.fields.size(), 2u);
+    std::string line = row.fields[0];
+    EXPECT_EQ(renameInLine(line, "Lampe", row.fields.size() > 2 ? row.fields[2] : "Licht"), line != row.fields[1]);
+    EXPECT_EQ(line, row.fields[1]);
   }
 }
 
@@ -110,29 +87,20 @@ TEST(RenameInLine, AChangedLineKeepsItsFirst255Characters) {
   EXPECT_EQ(untouched, before);
 }
 
-TEST(RenameObjectCommand, RenamesAndRewritesEveryProgram) {
-  Project project = projectWith(
-      {{"Lampe", {"-Lampe = 0"}}, {"Schalter", {"-WENN Schalter = 1 DANN", "-  EINSCHALTEN Lampe", "-ENDEWENN"}}});
-  FakeUserInterface ui;
-  ui.inputs = {"Licht"};
-  ASSERT_TRUE(renameObject(project, ui, 0));
-  EXPECT_TRUE(project.modified);
-  EXPECT_EQ(names(project), "Licht,Schalter");
-  EXPECT_EQ(project.objects[0].program, std::vector<std::string>{"-Licht = 0"});
-  EXPECT_EQ(project.objects[1].program[1], "-  EINSCHALTEN Licht");
-  EXPECT_EQ(ui.inputPrompts, std::vector<std::string>{"Neuer Name:"});
-}
-
 TEST(RenameObjectCommand, RefusesANameAnotherObjectHasButNotItsOwnInOtherCase) {
-  Project project = projectWith({{"Lampe", {}}, {"Licht", {"-Lampe = 1"}}});
+  Project project = projectWith({{"Lampe", {"-Lampe = 0"}}, {"Licht", {"-Lampe = 1"}}});
   FakeUserInterface ui;
   ui.inputs = {"LICHT", "LAMPE"};
   EXPECT_FALSE(renameObject(project, ui, 0));
   EXPECT_FALSE(project.modified);
   EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Es gibt schon ein Objekt mit diesem Namen"});
   EXPECT_EQ(project.objects[1].program[0], "-Lampe = 1");
+  // Its own name in another case is allowed, and every program follows the new name.
   EXPECT_TRUE(renameObject(project, ui, 0));
+  EXPECT_TRUE(project.modified);
   EXPECT_EQ(names(project), "LAMPE,Licht");
+  EXPECT_EQ(project.objects[0].program[0] + " " + project.objects[1].program[0], "-LAMPE = 0 -LAMPE = 1");
+  EXPECT_EQ(ui.inputPrompts, std::vector<std::string>(2, "Neuer Name:"));
 }
 
 TEST(DeleteObjectCommand, RefusalNamesTheFirstReferrerAndCountsTheOthers) {
@@ -172,16 +140,6 @@ TEST(DeleteObjectCommand, RefusalNamesTheFirstReferrerAndCountsTheOthers) {
   }
 }
 
-TEST(DeleteObjectCommand, NoKeepsTheObject) {
-  Project project = projectWith({{"Lampe", {}}, {"Tor", {}}});
-  FakeUserInterface ui;
-  ui.answers = {MessageAnswer::No};
-  EXPECT_FALSE(deleteObject(project, ui, 1));
-  EXPECT_EQ(names(project), "Lampe,Tor");
-  EXPECT_FALSE(project.modified);
-  EXPECT_FALSE(deleteObject(project, ui, 5));  // no such object
-}
-
 TEST(AuxiliaryObjectRemoval, RemovedOnlyWhenItIsAHelperUsedOnceAtMost) {
   struct Row {
     int line;
@@ -206,21 +164,10 @@ TEST(AuxiliaryObjectRemoval, RemovedOnlyWhenItIsAHelperUsedOnceAtMost) {
 }
 
 TEST(CopyTextReplacement, ReplacesEveryOccurrenceLeftToRight) {
-  struct Row {
-    int line;
-    std::string text, oldText, newText, out;
-  };
-  const Row kRows[] = {
-      {__LINE__, "Lampe1", "1", "2", "Lampe2"},
-      {__LINE__, "-lampe1", "Lampe", "Licht", "-lampe1"},  // case-sensitive
-      {__LINE__, "Lampe1", "", "x", "Lampe1"},
-      {__LINE__, "Lampe1", "1", "", "Lampe"},
-      {__LINE__, "aaa", "a", "aa", "aaaaaa"},  // inserted text is never looked into again
-      {__LINE__, "-Lampe1 = Lampe1", "1", "12", "-Lampe12 = Lampe12"},
-  };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.line);
-    EXPECT_EQ(replaceText(row.text, row.oldText, row.newText), row.out);
+  for (const test::CaseRow& row : test::dataCases("object_commands_cases.txt", "replace")) {
+    SCOPED_TRACE("object_commands_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
+    EXPECT_EQ(replaceText(row.fields[0], row.fields[1], row.fields[2]), row.fields[3]);
   }
   EXPECT_EQ(replaceText(std::string(254, 'x') + "1", "1", "234"), std::string(254, 'x') + "2");
 }
