@@ -63,24 +63,11 @@ TEST(TypeStates, LookupsWalkTheListInOrder) {
   const auto list = typeStates({"Lampe:aus", "Lampe:an", "Tuer:zu", "Tuer:offen", "Dimmer:aus", "Dimmer:halb",
                                 "Dimmer:voll", "Dimmer:hell", "Dimmer:max", "Lampe:Abcdefghijklmnopqrst1",
                                 "Lampe:Abcdefghijklmnopqrst2", "Kipp:x"});
-  struct Case {
-    int line;
-    const char* type;
-    const char* state;
-    int index;
-    int position;
-  };
-  const Case cases[] = {
-      {__LINE__, "Lampe", "aus", 0, 1},      {__LINE__, "Lampe", "an", 1, 2},
-      {__LINE__, "Tuer", "offen", 1, 4},     {__LINE__, "Dimmer", "*max", 4, 12},
-      {__LINE__, "Dimmer", "dunkel", -1, 12}, {__LINE__, "lampe", "aus", -1, 12},  // type names compare exactly
-      {__LINE__, "Tuer", "zu  ", 0, 3},                                           // trailing blanks ignored
-      {__LINE__, "Lampe", "Abcdefghijklmnopqrst2", 2, 10},  // only the first twenty characters count
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    EXPECT_EQ(stateIndex(list, c.type, c.state), c.index);
-    EXPECT_EQ(statePosition(list, c.type, c.state), c.position);  // "*max" is no real state: never found
+  for (const test::CaseRow& row : test::dataCases("model_cases.txt", "states")) {
+    SCOPED_TRACE("model_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
+    EXPECT_EQ(stateIndex(list, row.fields[0], row.fields[1]), std::stoi(row.fields[2]));
+    EXPECT_EQ(statePosition(list, row.fields[0], row.fields[1]), std::stoi(row.fields[3]));
   }
   EXPECT_EQ(typeOrdinal(list, "Lampe"), 1);
   EXPECT_EQ(typeOrdinal(list, "Dimmer"), 3);
@@ -185,43 +172,19 @@ std::string hardwareText(const TPSObj& o) {
 }
 
 TEST(HardwareAssignment, DeviceCodesChannelsAndHeaders) {
-  struct Case {
-    int line;
-    const char* kind;
-    const char* send;
-    const char* receive;
-    int deviceCount;
-    std::string assigned;
-  };
-  const Case cases[] = {
-      {__LINE__, "MXB2", "Dev", "", 2, "code 1 ch 5/0 further 0 mode 1 snd 3/2/9 rcv 0/0/0 ext 1"},
-      {__LINE__, "MXB2", "", "Dev", 2, "code 2 ch 0/5 further 0 mode 1 snd 0/0/0 rcv 3/2/9 ext 1"},
-      {__LINE__, "DSP32", "Dev", "", 2, "code 6 ch 0/0 further 0 mode 1 snd 3/2/9 rcv 0/0/0 ext 1"},
-      {__LINE__, "MFB1", "", "Dev", 2, "code 7 ch 0/0 further 0 mode 1 snd 0/0/0 rcv 3/2/9 ext 1"},
-      // Only the 40612x receive side takes the slot's CFkt as its further count.
-      {__LINE__, "40612x", "", "Dev", 2, "code 26 ch 0/5 further 41 mode 1 snd 0/0/0 rcv 3/2/9 ext 1"},
-      {__LINE__, "HMS100 T", "", "Dev", 2, "code 552 ch 0/0 further 0 mode 1 snd 0/0/0 rcv 3/2/9 ext 1"},
-      // An unknown model, and a receive-only model asked to send: the header but no device.
-      {__LINE__, "Unbekannt", "Dev", "", 2, "code 0 ch 0/0 further 0 mode 1 snd 3/2/9 rcv 0/0/0 ext 0"},
-      {__LINE__, "MFB1", "Dev", "", 2, "code 0 ch 0/0 further 0 mode 1 snd 3/2/9 rcv 0/0/0 ext 0"},
-      // Slots beyond the station's device count, and names in another case, do not match.
-      {__LINE__, "MXB2", "Dev", "", 1, "code 0 ch 0/0 further 0 mode 0 snd 0/0/0 rcv 0/0/0 ext 0"},
-      {__LINE__, "MXB2", "dev", "", 2, "code 0 ch 0/0 further 0 mode 0 snd 0/0/0 rcv 0/0/0 ext 0"},
-      // Without devices the headers are cleared but the flags keep their values.
-      {__LINE__, "MXB2", "", "", 2, "code 0 ch 0/0 further 0 mode 0 snd 0/0/0 rcv 0/0/0 ext 1 timeout"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
+  for (const test::CaseRow& row : test::dataCases("model_cases.txt", "hardware")) {
+    SCOPED_TRACE("model_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 5u);
     TPSObj object = createObject("O");
-    object.SndDev = c.send;
-    object.RcvDev = c.receive;
+    object.SndDev = row.fields[1];
+    object.RcvDev = row.fields[2];
     object.Extern = 1;
     object.hardware.timeoutFlag = true;
     object.Snd.LineNo = 5;
-    std::vector<TPSContr> stations = {station("S", c.kind, 9, {{"Other", 1}, {"Dev", 5}})};
-    stations[0].CPDevAnz = c.deviceCount;
+    std::vector<TPSContr> stations = {station("S", row.fields[0].c_str(), 9, {{"Other", 1}, {"Dev", 5}})};
+    stations[0].CPDevAnz = std::stoi(row.fields[3]);
     assignHardware(object, stations);
-    EXPECT_EQ(hardwareText(object), c.assigned);
+    EXPECT_EQ(hardwareText(object), row.fields[4]);
   }
 }
 
