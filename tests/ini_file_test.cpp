@@ -23,29 +23,10 @@ std::string sample(const char* name = "sample.INI") {
 
 TEST(IniFile, ReadsValuesIgnoringCaseAndBlanks) {
   const IniFile ini = IniFile::fromText(sample());
-  struct Case {
-    int line;
-    std::string_view section, key;
-    std::optional<std::string> value;
-  };
-  const Case cases[] = {
-      {__LINE__, "INITALL", "DIRBMP", "/home/u/BMP/"},
-      {__LINE__, "initall", "dirbmp", "/home/u/BMP/"},
-      {__LINE__, "INITALL", "COMPORT", "2"},       // blanks around key and value
-      {__LINE__, "INITALL", "Quoted", "  a b  "},  // one pair of quotes dropped
-      {__LINE__, "INITALL", "Blank", ""},
-      {__LINE__, "INITALL", "Empty", ""},          // present but empty: not the default
-      {__LINE__, "INITALL", "not a key line", std::nullopt},
-      {__LINE__, "INITALL", "COM1", std::nullopt},  // belongs to another section
-      {__LINE__, "PORTS", "com1", "/dev/ttyUSB0"},
-      {__LINE__, "ASTRO", "GEOLANG", "105"},  // blanks inside the brackets
-      {__LINE__, "ASTRO", "PLZ", std::nullopt},  // commented out
-      {__LINE__, "ASTRO", ";PLZ", std::nullopt},
-      {__LINE__, "MISSING", "DIRBMP", std::nullopt},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    EXPECT_EQ(ini.value(c.section, c.key), c.value);
+  for (const test::CaseRow& row : test::dataCases("settings_cases.txt", "ini")) {
+    SCOPED_TRACE("settings_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 3u);
+    EXPECT_EQ(ini.value(row.fields[0], row.fields[1]).value_or("(none)"), row.fields[2]);
   }
   EXPECT_EQ(ini.readString("INITALL", "Nope", "dflt"), "dflt");
   EXPECT_EQ(ini.readString("INITALL", "Empty", "dflt"), "");

@@ -42,41 +42,12 @@ TEST(Settings, EveryKeyIsReadAndWrittenBack) {
 // Each row is read from a file of its own, then written over the file that sets every key,
 // so that a key the settings leave empty shows as deleted.
 TEST(Settings, ValuesAreCheckedWhenReadAndWrittenBack) {
-  const std::string longText(80, 'x');
-  struct Case {
-    int line;
-    std::string file;
-    std::string_view section, key;
-    std::optional<std::string> written;
-  };
-  const Case cases[] = {
-      {__LINE__, "[INITALL]\nDIRBMP=/home/u/Bilder", "INITALL", "DIRBMP", "/home/u/Bilder/"},
-      {__LINE__, "[INITALL]\nDIRBMP=C:\\Haus\\BMP\\", "INITALL", "DIRBMP", "C:\\Haus\\BMP\\"},  // from Windows
-      {__LINE__, "[INITALL]\nDIRBMP=", "INITALL", "DIRBMP", "/w/BMP/"},  // an empty value must not become "/"
-      // Malformed numbers give their defaults.
-      {__LINE__, "[INITALL]\nCOMPORT=zwei", "INITALL", "COMPORT", "-1"},
-      {__LINE__, "[ASTRO]\nGEOLANG=10,5", "ASTRO", "GEOLANG", "105"},
-      {__LINE__, "[REMOTE]\nREMOTEPORT=1.0", "REMOTE", "REMOTEPORT", std::nullopt},
-      // Booleans read as not zero.
-      {__LINE__, "[INITALL]\nSHOWHINT=0", "INITALL", "SHOWHINT", "0"},
-      {__LINE__, "[INITALL]\nSHOWHINT=2", "INITALL", "SHOWHINT", "1"},
-      // Short texts are cut.
-      {__LINE__, "[ASTRO]\nSUNRISEZ1=06:00:00:99", "ASTRO", "SUNRISEZ1", "06:00:00"},
-      {__LINE__, "[REMOTE]\nREMOTEINIT=" + longText, "REMOTE", "REMOTEINIT", std::string(64, 'x')},
-      // Optional keys: an empty time template is deleted, port 0 is a port.
-      {__LINE__, "[INITALL]\nLOADFILE=ALT.SPG", "INITALL", "LOADFILE", std::nullopt},  // stored from the start file
-      {__LINE__, "[ASTRO]\nSUNSETZ1=  :  :  ", "ASTRO", "SUNSETZ1", std::nullopt},
-      {__LINE__, "[REMOTE]\nREMOTEPORT=0", "REMOTE", "REMOTEPORT", "0"},
-      // The definitions file is stored only when it is not the default one; names are compared
-      // exactly, as "init.spi" is another file on a case-sensitive file system.
-      {__LINE__, "[INITSPG]\nINITFILE=INIT.SPI", "INITSPG", "INITFILE", std::nullopt},
-      {__LINE__, "[INITSPG]\nINITFILE=init.spi", "INITSPG", "INITFILE", "init.spi"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
+  for (const test::CaseRow& row : test::dataCases("settings_cases.txt", "settings")) {
+    SCOPED_TRACE("settings_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
     IniFile ini = IniFile::fromText(storedSettings("every_key.INI"));
-    writeSettings(readSettings(IniFile::fromText(c.file), "/w"), ini);
-    EXPECT_EQ(ini.value(c.section, c.key), c.written);
+    writeSettings(readSettings(IniFile::fromText(row.fields[0]), "/w"), ini);
+    EXPECT_EQ(ini.value(row.fields[1], row.fields[2]).value_or("(none)"), row.fields[3]);
   }
   // The protocol is a byte: a number outside it counts as absent rather than being cut.
   const std::pair<const char*, int> protocols[] = {{"255", 255}, {"256", 0}, {"-1", 0}};
