@@ -2,11 +2,15 @@
 // choices do to settings and unit record, and the compile-to-file service function.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <sstream>
+
 #include "app/port_settings.h"
 #include "app/program_transfer.h"
 #include "app/unit_page_commands.h"
 #include "app/workspace.h"
 #include "storage/ini_file.h"
+#include "support/temp_dir.h"
 
 namespace kelvaro {
 namespace {
@@ -105,31 +109,14 @@ std::string portListText(const PortList& list) {
 }
 
 TEST(UnitPageCommands, PortListOffersSimulatorComPortsAndDevices) {
-  const std::vector<std::string> acm = {"/dev/ttyACM0", "/dev/serial/by-id/usb-x"};
-  const struct {
-    int line;
-    const char* ini;
-    int comPort;
+  for (const test::CaseRow& row : test::dataCases("unit_page_cases.txt", "ports")) {
+    SCOPED_TRACE("unit_page_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
+    const IniFile ini = IniFile::fromText(row.fields[0] == "-" ? "" : row.fields[0]);
     std::vector<std::string> devices;
-    const char* shown;
-  } kRows[] = {
-      // Never chosen: the simulator, so that a first start can transfer without hardware.
-      {__LINE__, "", -1, {}, "Simulator; COM1 (/dev/ttyS0); COM2 (/dev/ttyS1);"},
-      {__LINE__, "[PORTS]\nCOM1=/dev/ttyUSB0\nCOM2=sim\n", 1, acm,
-       "COM2 (Simulator); COM1 (/dev/ttyUSB0); COM2 (Simulator); /dev/ttyACM0 /dev/serial/by-id/usb-x"},
-      {__LINE__, "[PORTCHOICE]\nPORT=/dev/ttyACM0\n", -1, acm,
-       "/dev/ttyACM0; COM1 (/dev/ttyS0); COM2 (/dev/ttyS1); /dev/ttyACM0 /dev/serial/by-id/usb-x"},
-      // A stored device that is gone stays shown; the COMPORT index wins over the entry.
-      {__LINE__, "[PORTCHOICE]\nPORT=/dev/ttyUSB3\n", -1, acm,
-       "/dev/ttyUSB3 (nicht gefunden); COM1 (/dev/ttyS0); COM2 (/dev/ttyS1); /dev/ttyACM0 /dev/serial/by-id/usb-x "
-       "/dev/ttyUSB3 (nicht gefunden)"},
-      {__LINE__, "[PORTCHOICE]\nPORT=/dev/ttyUSB3\n", 5, {}, "COM6 (/dev/ttyS5); COM1 (/dev/ttyS0); COM2 (/dev/ttyS1);"},
-      {__LINE__, "[PORTCHOICE]\nPORT=Sim\n", 9, {}, "Simulator; COM1 (/dev/ttyS0); COM2 (/dev/ttyS1);"},
-  };
-  for (const auto& r : kRows) {
-    SCOPED_TRACE(r.line);
-    const IniFile ini = IniFile::fromText(r.ini);
-    EXPECT_EQ(portListText(portList(ini, r.comPort, [&r] { return r.devices; })), r.shown);
+    std::istringstream found(row.fields[2] == "-" ? "" : row.fields[2]);
+    for (std::string device; found >> device;) devices.push_back(device);
+    EXPECT_EQ(portListText(portList(ini, std::stoi(row.fields[1]), [&devices] { return devices; })), row.fields[3]);
   }
 }
 
@@ -199,42 +186,20 @@ TEST(UnitPageCommands, ServiceCodeIsExact) {
 }
 
 TEST(UnitPageCommands, ImageFileNameIsCutAfterTheFirstDot) {
-  const struct {
-    int line;
-    const char* chosen;
-    const char* file;
-  } kRows[] = {
-      {__LINE__, "/home/p/DEMO.SPG", "/home/p/DEMO.SPA"},
-      {__LINE__, "/home/p/demo.tar.gz", "/home/p/demo.SPA"},  // after the FIRST dot
-      {__LINE__, "/home/p/demo", "/home/p/demo.SPA"},         // no dot: the name is kept
-      {__LINE__, "/home/p.x/demo", "/home/p.x/demo.SPA"},     // a dot of a directory counts not
-      {__LINE__, "/home/p/.hidden", "/home/p/.hidden.SPA"},
-      {__LINE__, "demo.spa", "demo.SPA"},
-      {__LINE__, "/home/p/", ""},
-      {__LINE__, "", ""},
-  };
-  for (const auto& r : kRows) {
-    SCOPED_TRACE(r.line);
-    EXPECT_EQ(imageFileName(r.chosen), r.file);
+  for (const test::CaseRow& row : test::dataCases("unit_page_cases.txt", "image file")) {
+    SCOPED_TRACE("unit_page_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 2u);
+    EXPECT_EQ(imageFileName(row.fields[0]), row.fields[1]);
   }
-}
-
-std::string timesText(int riseHour, int riseMinute, int setHour, int setMinute) {
-  return " " + std::to_string(riseHour) + ":" + std::to_string(riseMinute) + "-" + std::to_string(setHour) + ":" +
-         std::to_string(setMinute);
 }
 
 TEST(UnitPageCommands, SunWeeksAreTheWeeklyTableOfTheYear) {
   SunSettings sun;
   const SunTableResult table = SunTable(2026, true, sun);
   ASSERT_TRUE(table.error.empty()) << table.error;
-  std::string fromTable, fromWeeks;
-  for (const auto& e : table.entries)
-    fromTable += timesText(e.riseHour, e.riseMinute, e.setHour, e.setMinute);
-  for (const auto& w : sunWeeks(2026, true, sun))
-    fromWeeks += timesText(w.riseHour, w.riseMinute, w.setHour, w.setMinute);
-  EXPECT_EQ(fromWeeks, fromTable);
-
+  const std::vector<SunWeek> weeks = sunWeeks(2026, true, sun);
+  ASSERT_EQ(weeks.size(), table.entries.size());
+  EXPECT_EQ(std::memcmp(weeks.data(), table.entries.data(), sizeof table.entries), 0);
   sun.latitude = 123.0;  // off the globe: no table rather than midnight in every week
   EXPECT_TRUE(sunWeeks(2026, true, sun).empty());
 }
