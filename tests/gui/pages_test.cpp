@@ -1,7 +1,8 @@
 // The main window's pages driven through their controls with a scripted user interface. What
 // each command does is the core's to test (object_commands_test, type_editor_test,
 // view_commands_test, unit_page_commands_test); here the controls reach the commands and their
-// results reach the lists, labels and the user, word for word where only the page says it.
+// results reach the lists, labels and the user, word for word where only the page says it. Last,
+// the user interface's own windows: the note, and Qt's dialogs in German.
 #include <functional>
 
 #include "app_start.h"
