@@ -41,7 +41,8 @@ inline void useSmallScreen() {
 inline QString outOfReach(const QWidget* window, std::initializer_list<const QWidget*> controls) {
   QString out;
   const QRect area = window->screen()->availableGeometry();
-  if (!area.contains(window->frameGeometry())) out += QLatin1String(window->metaObject()->className()) + QStringLiteral(" ");
+  if (!area.contains(window->frameGeometry()))
+    out += QLatin1String(window->metaObject()->className()) + QStringLiteral(" ");
   for (const QWidget* c : controls)
     if (!c->isVisible() || !window->rect().contains(QRect(c->mapTo(window, QPoint(0, 0)), c->size())))
       out += c->objectName() + QStringLiteral(" ");
