@@ -8,11 +8,7 @@
 #include "main_window.h"
 #include "screen_fit.h"
 
-using kelvaro::gui::helpTopicForContext;
-using kelvaro::gui::helpTopics;
-using kelvaro::gui::HelpWindow;
-using kelvaro::gui::resolveHelpTopic;
-using kelvaro::gui::showHelpTopic;
+using namespace kelvaro::gui;
 
 namespace {
 
@@ -47,7 +43,7 @@ class HelpWindowTest : public QObject {
   // place outside the screen and when the help is shown again.
   void theMainWindowAndTheHelpFitASmallScreen() {
     kelvaro::test::GuiWorkspace w;
-    kelvaro::gui::TProDefsF main(w.workspace, w.ui);
+    TProDefsF main(w.workspace, w.ui);
     main.refreshPages();
     main.move(700, 600);
     main.show();
@@ -71,8 +67,8 @@ class HelpWindowTest : public QObject {
     // off the screen.
     main.move(500, 300);
     const QRect place = main.geometry();
-    kelvaro::gui::showInPlace(&main, false);
-    kelvaro::gui::showInPlace(&main, true);
+    showInPlace(&main, false);
+    showInPlace(&main, true);
     QCOMPARE(main.geometry(), place);
   }
 
