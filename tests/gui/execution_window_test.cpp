@@ -32,24 +32,26 @@ namespace {
 // The build names the source tree, so the demo is found wherever the test runs from.
 QString demoDir() { return QStringLiteral(KELVARO_SOURCE_DIR "/examples/demo/"); }
 
-// A number that an "A&ktion" menu item starts.
-TPSObj helper(const char* name, std::vector<std::string> lines) {
-  TPSObj o = test::programObject(name, "Zahl", "0", std::move(lines));
-  o.SpecSt = true;
-  return o;
+// Adds a number that an "A&ktion" menu item starts.
+std::function<void(Project&)> withHelper(const char* name, std::vector<std::string> lines) {
+  return [=](Project& p) {
+    p.objects.push_back(test::programObject(name, "Zahl", "0", lines));
+    p.objects.back().SpecSt = true;
+  };
 }
 
-// The demo project, with the objects given added, in the execution window.
+// The demo project in the execution window.
 struct DemoRun : test::RunWindow {
   bool ok = false;
 
-  // line, when given, makes the line to the unit on the run's clock.
-  explicit DemoRun(std::vector<TPSObj> extra = {}, ExecutionWindowOptions options = {},
+  // adjust, when given, changes the project before the window opens; line, when given, makes the
+  // line to the unit on the run's clock.
+  explicit DemoRun(const std::function<void(Project&)>& adjust = {}, ExecutionWindowOptions options = {},
                    const std::function<StationLink*(ManualClock&)>& line = {}) {
     if (line) options.link = line(clock);
     const std::string dir = demoDir().toStdString();
     if (readProject(project, dir + "DEMO.SPG", dir, ui) != ReadStatus::Complete) return;
-    for (auto& o : extra) project.objects.push_back(std::move(o));
+    if (adjust) adjust(project);
     options.bitmapDirectory = dir + "BMP/";
     ok = open(std::move(options));
   }
@@ -121,13 +123,8 @@ class ExecutionWindowTest : public QObject {
   // stored on a larger screen is moved back inside, the menu bar in reach.
   void opensWithTheWholeViewInsideTheScreen() {
     for (const WindowPosition stored : {WindowPosition{}, WindowPosition{2500, 1500, 800, 600}}) {
-      test::RunWindow r;
-      const std::string dir = demoDir().toStdString();
-      QCOMPARE(readProject(r.project, dir + "DEMO.SPG", dir, r.ui), ReadStatus::Complete);
-      r.project.ExeWinPos = stored;
-      ExecutionWindowOptions options;
-      options.bitmapDirectory = dir + "BMP/";
-      QVERIFY(r.open(std::move(options)));
+      DemoRun r([&](Project& p) { p.ExeWinPos = stored; });
+      QVERIFY(r.ok);
       QVERIFY(QTest::qWaitForWindowExposed(r.window.get()));
       QCOMPARE(test::outOfReach(r.window.get(), {test::child<QWidget>(r.window.get(), "MainMenu1")}), QString());
       const QWidget* canvas = test::child<QWidget>(r.window.get(), "RunCanvas");
@@ -214,7 +211,7 @@ class ExecutionWindowTest : public QObject {
   }
 
   void aCancelledRunTimeErrorAsksForTheEditorAtItsObject() {
-    DemoRun r({helper("Panne", {"STARTWIN(Panne)"})});
+    DemoRun r(withHelper("Panne", {"STARTWIN(Panne)"}));
     QVERIFY(r.ok);
     r.ui.answers = {MessageAnswer::Cancel};
     r.ticks(1);
@@ -229,7 +226,7 @@ class ExecutionWindowTest : public QObject {
   }
 
   void statusMessagesAndTimeOutsReachTheScreen() {
-    DemoRun r({helper("Flut", std::vector<std::string>(256, "AUSFUEHRUNG(Besucher)"))});
+    DemoRun r(withHelper("Flut", std::vector<std::string>(256, "AUSFUEHRUNG(Besucher)")));
     QVERIFY(r.ok);
     for (TPSObj& o : r.project.objects) o.hardware.deviceCode = 0;
     r.project.objects[static_cast<std::size_t>(r.index("Flurlicht"))].hardware.deviceCode = 551;
