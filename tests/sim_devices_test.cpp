@@ -13,7 +13,7 @@ namespace {
 
 // The scenario as one line: devices, then "ms address action value/channel bytes" per event.
 std::string summary(const sim::Scenario& s) {
-  static const char* const kActions[] = {"value", "input", "battery", "silent", "answers", "sends"};
+  static const char* const kActions[] = {"value", "input", "battery", "silent", "answers", "sends", "button", "errors"};
   std::string text;
   for (const auto& d : s.devices) text += d.addressText() + ":" + std::to_string(d.typeCode) + " ";
   for (const auto& e : s.events)
@@ -38,6 +38,8 @@ TEST(SimDevices, ScenarioLinesAndTheirMessages) {
       {__LINE__, devices + "at 00:01 10 input 3 0x80\nat 00:02 1.2.3 sends 0xA0 17\nat 00:03 10 answers",
        "10:2 1.2.3:401 40.1:301 33.0.0:551 | 60000 10 input 0/1 03 80 | 120000 1.2.3 sends 0/1 A0 11 "
        "| 180000 10 answers 0/1 "},
+      {__LINE__, devices + "at 00:01 10 button\nat 00:02 10 errors 255",
+       "10:2 1.2.3:401 40.1:301 33.0.0:551 | 60000 10 button 0/1 | 120000 10 errors 255/1 "},
       {__LINE__, "wired 10 2\nstation 11 2", "line 2: unknown keyword \"station\" (expected wired, radio, at or from)"},
       {__LINE__, "wired 10", "line 1: wired needs an address and a type"},
       {__LINE__, "wired 10 FS20", "line 1: unknown device type \"FS20\""},
@@ -51,7 +53,11 @@ TEST(SimDevices, ScenarioLinesAndTheirMessages) {
       {__LINE__, devices + "at 00:60 10 silent", "line 5: bad time \"00:60\" (expected HH:MM, HH:MM:SS or HH:MM:SS.mmm)"},
       {__LINE__, devices + "at 00:01 11 silent", "line 5: no device declared at address \"11\""},
       {__LINE__, devices + "at 00:01 10", "line 5: at needs a time, an address and an action"},
-      {__LINE__, devices + "at 00:01 10 blink", "line 5: unknown action \"blink\" (expected value, input, sends, battery, silent or answers)"},
+      {__LINE__, devices + "at 00:01 10 blink",
+       "line 5: unknown action \"blink\" (expected value, input, sends, battery, silent, answers, button or errors)"},
+      {__LINE__, devices + "at 00:01 1.2.3 button", "line 5: button is for a wired station"},
+      {__LINE__, devices + "at 00:01 10 errors 256", "line 5: errors needs a count 0 to 255"},
+      {__LINE__, devices + "at 00:01 40.1 errors 1", "line 5: errors is for a wired station"},
       {__LINE__, devices + "at 00:01 10 silent now", "line 5: silent takes nothing after it"},
       {__LINE__, devices + "at 00:01 10 battery low", "line 5: type 2 reports no battery"},
       {__LINE__, devices + "at 00:01 10 value 1.5", "line 5: bad number \"1.5\""},
@@ -82,20 +88,22 @@ struct Installation : SerialFixture {
     c.versionByte = versionByte;
     return c;
   }
-  // Every frame that has arrived by now: sender, data and what the PC's decoders make of it.
-  std::string received(const StationObject& object) {
+  // Every frame that has arrived by now: sender, data and what the PC's decoders make of it
+  // for this object (nothing without one).
+  std::string received(const StationObject* object = nullptr) {
     std::string text;
     ReceivedFrame frame;
     while (protocol.ReceiveFrame(line.LineHandle, frame) > 0) {
       const auto data = frameData(frame);
       text += std::to_string(frame.sender.Kind) + " " + std::to_string(frame.sender.Address[0]) + "." +
               std::to_string(frame.sender.Address[1]) + "." + std::to_string(frame.sender.Address[2]) + " | " +
-              hexBytes(data) + " |";
-      if (classifyMessage(data) == MessageClass::InputState) {
-        const auto s = decodeInputState(data, object);
+              hexBytes(data) + (object ? " |" : "");
+      if (!object) {
+      } else if (classifyMessage(data) == MessageClass::InputState) {
+        const auto s = decodeInputState(data, *object);
         text += s.value ? " in " + std::to_string(*s.value) : " in -";
       } else {
-        const auto m = decodeValueMessage(data, object, protocol.unit.FeatureLevel);
+        const auto m = decodeValueMessage(data, *object, protocol.unit.FeatureLevel);
         text += m.value ? " " + std::to_string(*m.value) : " -";
         if (m.batteryLow) text += " battery";
         if (m.acknowledge) text += " ack";
@@ -103,6 +111,16 @@ struct Installation : SerialFixture {
       text += "; ";
     }
     return text;
+  }
+  std::string received(const StationObject& object) { return received(&object); }
+  // Sends data with this kind, address and mode and gives what came back within waitMs.
+  std::string ask(int kind, std::uint8_t address, int sendMode, std::vector<std::uint8_t> data,
+                  std::uint64_t waitMs = 200) {
+    const FrameHeader header{kind, 1, {address, 0, 0}};
+    EXPECT_EQ(protocol.SendFrame(line.LineHandle, sendMode, header, static_cast<int>(data.size()) + 4, data),
+              static_cast<int>(data.size()) + 6);
+    clock.advanceMs(waitMs);
+    return received();
   }
   sim::ControlUnit unit;
 };
@@ -190,6 +208,92 @@ TEST(SimDevices, DevicesKeepWhatThePcSendsAndTheUnitReportsASilentStationTwice) 
   const std::uint8_t report[] = {0xFE, 11, 2};
   EXPECT_FALSE(filter.take(report));
   EXPECT_EQ(filter.take(report), (StationFailure{11, 2}));
+}
+
+// The station dialogs' commands: a read returns the blocks the PC decodes, a write lands at
+// position i + 2, the special configuration is kept apart, a new address moves the station.
+TEST(SimDevices, StationsAnswerTheConfigurationCommands) {
+  Installation f(14, 53, "wired 10 40611x\nwired 11 MXB2\n");
+  // A new 40611x: type 21, version 1.20, group port 1 at write indexes 3, 6, 9 and 14.
+  EXPECT_EQ(f.ask(1, 10, 0, {0x88, 0}), "1 10.0.0 | C7 00 15 78 00 00 01 00 00 01 00 00 01 00 00 00 00 01 00 00 00 00; ");
+  std::vector<std::uint8_t> settings{0x87, 6};
+  for (std::uint8_t i = 1; i <= 17; ++i) settings.push_back(static_cast<std::uint8_t>(0x10 + i));
+  EXPECT_EQ(f.ask(1, 10, 21, settings), "");
+  EXPECT_EQ(f.ask(1, 10, 21, {0x87, 5, 1, 0x40}), "");
+  EXPECT_EQ(f.ask(1, 10, 0, {0x88, 0}), "1 10.0.0 | C7 00 15 78 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F 20 21 00; ");
+
+  // The MXB2 moves from 11 to 20 and reports from there; an address of the unit's own is ignored.
+  EXPECT_EQ(f.ask(1, 11, 2, {0x8D, 20, 0}), "1 20.0.0 | 80 02 78; ");
+  EXPECT_EQ(f.ask(1, 20, 2, {0x8D, 3, 0}), "");
+  EXPECT_EQ(f.ask(1, 11, 1, {0x80, 0}), "1 11.0.0 | FE 0B 00; 1 11.0.0 | FE 0B 00; ");
+  EXPECT_EQ(f.ask(1, 20, 1, {0x80, 0}), "1 20.0.0 | 83 02; ");
+  // A configuration command to the whole line reaches no station.
+  EXPECT_EQ(f.ask(1, 0, 2, {0x8D, 30, 0}), "");
+  EXPECT_EQ(f.unit.stations().configurationText(),
+            "station 10 resets 0 errors off threshold 0 count 0 special 01 40\n"
+            "  block 0 15 78 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F 20 21 00\n"
+            "  block 1 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
+            "station 20 was 11 resets 0 errors off threshold 0 count 0 special -\n"
+            "  block 0 02 78 00 00 00 01 00 00 00 01 00 00 00 01 00 00 00 00 01 00\n"
+            "  block 1 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n");
+}
+
+// The station test's commands, the configuration button and the line search, whose answers
+// come one station after another.
+TEST(SimDevices, StationsAnswerTheTestCommandsAndTheLineSearch) {
+  Installation f(14, 53, "wired 12 MXSA\nwired 13 40611x\nat 00:00:01 13 value 300 channel 2\n"
+                         "at 00:00:01 13 value -50 channel 4\nat 00:00:02 12 errors 7\nat 00:00:03 13 button");
+  f.clock.advanceMs(3100);
+  EXPECT_EQ(f.received(object(21, 'Z', 2)), "1 13.0.0 | 02 2C 01 | 300; 1 13.0.0 | 04 32 80 | -; 1 13.0.0 | 80 15 78 | -; ");
+  EXPECT_EQ(f.ask(1, 13, 0, {0x8C, 0}, 450),
+            "1 13.0.0 | C5 04 00 00; 1 13.0.0 | C5 08 2C 01; 1 13.0.0 | C5 10 00 00; 1 13.0.0 | C5 20 32 80; ");
+  EXPECT_EQ(f.ask(1, 12, 9, {0x8A, 1, 8}), "");
+  EXPECT_EQ(f.ask(1, 12, 0, {0x8B, 0}), "");
+  EXPECT_EQ(f.ask(1, 12, 0, {0x8A, 3}), "1 12.0.0 | 8A 04 07; ");
+  EXPECT_NE(f.unit.stations().configurationText().find("station 12 resets 1 errors on threshold 8 count 7 special -\n"),
+            std::string::npos);
+  // The second station's answer to a search comes 50 ms after the first one's.
+  EXPECT_EQ(f.ask(1, 0, 1, {0x80, 0}, 45), "1 12.0.0 | 83 09; ");
+  f.clock.advanceMs(50);
+  EXPECT_EQ(f.received(), "1 13.0.0 | 83 15; ");
+}
+
+// The radio part of a CU/F-A2 and of the radio PC interfaces: the central code is read with
+// the serial number and written only with its check byte. A unit without radio has none, and
+// a radio PC interface no wired line.
+TEST(SimDevices, TheRadioPartKeepsTheCentralCode) {
+  struct Row {
+    int line;
+    int replyCode;
+    int typeCode;
+    bool radioPart;
+    std::string probe;  // the answer of the wired station
+  } kRows[] = {
+      {__LINE__, 15, 125, true, "1 10.0.0 | 83 02; "},
+      {__LINE__, 1, 1, true, ""},
+      {__LINE__, 2, 2, true, ""},
+      {__LINE__, 14, 124, false, "1 10.0.0 | 83 02; "},
+  };
+  const auto code = [](int c) {
+    return "4 201.0.0 | 84 54 01 " + hexBytes(std::vector<std::uint8_t>{static_cast<std::uint8_t>(c)}) +
+           " 00 00 12 34 56 78; ";
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    Installation f(r.replyCode, 53, "wired 10 MXB2");
+    EXPECT_EQ(f.protocol.unit.TypeCode, r.typeCode);
+    EXPECT_EQ(f.ask(1, 10, 1, {0x80, 0}), r.probe);
+    EXPECT_EQ(f.ask(4, 0xC9, 900, {0x84, 0x54, 1, 7}), r.radioPart ? code(1) : "");
+    EXPECT_EQ(f.ask(4, 0xC9, 900, {0x83, 0x54, 1, 1, 100}), "");  // the check byte of 1, not of 100
+    EXPECT_EQ(f.ask(4, 0xC9, 900, {0x84, 0x54, 1, 7}), r.radioPart ? code(1) : "");
+    EXPECT_EQ(f.ask(4, 0xC9, 900, {0x83, 0x31, 1, 1, 100}), "");
+    EXPECT_EQ(f.ask(4, 0xC9, 900, {0x83, 'R', 2, 1, 7}), "");
+    EXPECT_EQ(f.ask(4, 0xC9, 900, {0x84, 0x54, 1, 7}), r.radioPart ? code(100) : "");
+    EXPECT_EQ(f.ask(kKindUnit, 2, 900, {'A'}), "");
+    const std::string dump = f.unit.dumpText();
+    EXPECT_NE(dump.find("configuration mode 1 frames 1\n"), std::string::npos);
+    EXPECT_EQ(dump.find("radio part code 100 serial 305419896 hidden 1\n") != std::string::npos, r.radioPart) << dump;
+  }
 }
 
 }  // namespace

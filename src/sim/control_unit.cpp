@@ -12,9 +12,18 @@ namespace {
 // 9600 baud, ten bits a byte.
 std::uint64_t byteArrivalMs(std::uint64_t start, std::size_t index) { return start + ((index + 1) * 1042 + 999) / 1000; }
 
+// The radio part's commands: a read of count bytes from an address, and a write of one byte,
+// each with a check byte (the address, or the byte written, XOR 0x55).
+constexpr std::uint8_t kRadioRead = 0x84;
+constexpr std::uint8_t kRadioWrite = 0x83;
+constexpr std::uint8_t kRadioCheck = 0x55;
+constexpr std::uint8_t kCentralCodeAddress = 1;
+constexpr std::uint8_t kHidden[] = {kRadioWrite, 'R', 2, 1, 7};
+
 }  // namespace
 
-ControlUnit::ControlUnit(UnitConfig config) : m_config(std::move(config)), m_random(m_config.faults.seed) {}
+ControlUnit::ControlUnit(UnitConfig config)
+    : centralCode(config.centralCode), m_config(std::move(config)), m_random(m_config.faults.seed) {}
 
 void ControlUnit::pcLines(bool dtr, bool, std::uint64_t nowMs) {
   if (dtr != m_dtr) m_dtrChangedMs = nowMs;
@@ -35,9 +44,7 @@ void ControlUnit::toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) {
     m_out.clear();
     return;
   }
-  std::vector<Outgoing> due;
-  m_stations.due(nowMs, featureLevel(), due);
-  transmit(due, 0);
+  playScenario(nowMs);
   while (!m_out.empty() && m_out.front().atMs <= nowMs) {
     out.push_back(m_out.front().byte);
     m_out.pop_front();
@@ -47,9 +54,7 @@ void ControlUnit::toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) {
 void ControlUnit::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowMs) {
   if (m_config.faults.unplugged) return;
   // The scenario first: a station silent from now on must not answer this frame.
-  std::vector<Outgoing> due;
-  m_stations.due(nowMs, featureLevel(), due);
-  transmit(due, 0);
+  playScenario(nowMs);
   for (std::uint8_t b : bytes) {
     if (m_rx.empty()) {
       if (b == 0x81) m_rx.push_back(b);
@@ -76,6 +81,14 @@ void ControlUnit::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowM
 
 int ControlUnit::featureLevel() const {
   return featureLevelOf(m_config.replyCode, decodeVersion(m_config.versionByte));
+}
+
+void ControlUnit::playScenario(std::uint64_t nowMs) {
+  std::vector<Outgoing> due;
+  m_stations.due(nowMs, featureLevel(), due);
+  // A radio PC interface has no wired line: its wired stations' messages reach no one.
+  if (isRadioInterface()) std::erase_if(due, [](const Outgoing& o) { return o.frame[2] == kKindStation; });
+  transmit(due, 0);
 }
 
 void ControlUnit::setScenario(Scenario scenario, std::uint64_t startMs) {
@@ -119,8 +132,14 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
   // handleFrame: the commands of the control unit, by their first data byte
   if (frame.size() < 7) return;
   if (frame[2] != 0xC9) {
-    // Passed on to the stations and radio devices behind the unit.
     if (m_config.faults.identifyOnly) return;
+    // Kind 4 in the wired layout to 0xC9 is meant for the radio part itself.
+    if (frame[2] == kKindRadio && frame[4] == 0xC9) {
+      if (hasRadioPart()) radioPart(std::span<const std::uint8_t>(frame).subspan(6), nowMs);
+      return;
+    }
+    if (frame[2] == kKindStation && isRadioInterface()) return;
+    // Passed on to the stations and radio devices behind the unit.
     std::vector<Outgoing> replies;
     m_stations.fromPc(frame, nowMs, replies);
     transmit(replies, m_config.replyDelayMs);
@@ -128,6 +147,8 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
   }
   const std::span<const std::uint8_t> data = std::span<const std::uint8_t>(frame).subspan(6);
   if (m_config.faults.identifyOnly && data[0] != 0x1F) return;
+  // A radio PC interface knows no program, clock or configuration of its own.
+  if (isRadioInterface() && data[0] != 0x1F && data[0] != 'A' && data[0] != 'B') return;
   switch (data[0]) {
     case 0x1F: {
       std::vector<std::uint8_t> r = {0x1F, static_cast<std::uint8_t>(m_config.replyCode), m_config.versionByte};
@@ -138,6 +159,13 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
     }
     case 0x20:
       clock.assign(data.begin() + 1, data.end());
+      break;
+    case 'A':
+    case 'B':
+      // The station dialogs' configuration mode. A radio PC interface has none; a frame sent
+      // to it all the same is recorded like any other, so that a test sees it.
+      configurationMode = data[0] == 'A';
+      ++configurationModeFrames;
       break;
     case 0x29:
       prepared = true;
@@ -194,6 +222,34 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
   }
 }
 
+void ControlUnit::radioPart(std::span<const std::uint8_t> data, std::uint64_t nowMs) {
+  // radioPart: its memory holds the central code at 1 and the serial number, big-endian, at 4
+  // to 7; a read is answered with a radio-interface frame, a write has no answer.
+  if (data.size() >= 4 && data[0] == kRadioRead && data[1] == (data[2] ^ kRadioCheck)) {
+    const std::uint32_t n = m_config.serialNumber;
+    const std::uint8_t memory[8] = {0, centralCode, 0, 0, static_cast<std::uint8_t>(n >> 24),
+                                    static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
+                                    static_cast<std::uint8_t>(n)};
+    // 0x81, L, 4, checksum, two status values, the first data byte, the PC's address, the
+    // sender's three address bytes, a byte the PC ignores, then the rest of the data: the
+    // request's address echoed and the bytes read (0 beyond the memory, 16 at most).
+    std::vector<std::uint8_t> frame = {0x81, 0, kKindRadio, 0, 0, 0, kRadioRead, 1, 0xC9, 0, 0, 0, data[1], data[2]};
+    for (std::size_t i = 0; i < std::min<std::size_t>(data[3], 16); ++i) {
+      const std::size_t at = data[2] + i;
+      frame.push_back(at < sizeof memory ? memory[at] : 0);
+    }
+    frame[1] = static_cast<std::uint8_t>(frame.size() - 2);
+    frame[3] = frameChecksum(frame);
+    transmit(std::move(frame), nowMs + m_config.replyDelayMs);
+  } else if (data.size() == sizeof kHidden && std::equal(data.begin(), data.end(), kHidden)) {
+    ++hiddenCommands;
+  } else if (data.size() >= 5 && data[0] == kRadioWrite && data[2] == kCentralCodeAddress && data[3] == 1 &&
+             data[1] == (data[4] ^ kRadioCheck) && data[4] >= 1 && data[4] <= 100) {
+    // Only a central code the room controllers know, and only with the right check byte.
+    centralCode = data[4];
+  }
+}
+
 std::vector<std::uint8_t> ControlUnit::programImage() const {
   if (loadBase < 0 || loadEnd <= loadBase) return {};
   return {memory.begin() + loadBase, memory.begin() + loadEnd};
@@ -225,6 +281,16 @@ std::string ControlUnit::dumpText() const {
   }
   text += "\n";
   text += m_stations.dumpText();
+  // What the station and radio dialogs did, after the lines above, which tests read as they are.
+  std::snprintf(line, sizeof line, "configuration mode %d frames %d\n", configurationMode ? 1 : 0,
+                configurationModeFrames);
+  text += line;
+  if (hasRadioPart()) {
+    std::snprintf(line, sizeof line, "radio part code %u serial %u hidden %d\n", static_cast<unsigned>(centralCode),
+                  static_cast<unsigned>(m_config.serialNumber), hiddenCommands);
+    text += line;
+  }
+  text += m_stations.configurationText();
   return text;
 }
 

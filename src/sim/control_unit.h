@@ -34,6 +34,9 @@ struct UnitConfig {
   std::array<std::uint8_t, 8> capability{0, 0x5F, 0, 0xFF, 0, 0, 0, 0};
   std::uint32_t replyDelayMs = 20;     // from the end of a request to the first reply byte
   std::string firmwareText = "SIMUNIT";  // 7 characters of the firmware information
+  // The radio part of a "CU/F-A2" (reply code 15) or of a radio PC interface (1, 2).
+  std::uint8_t centralCode = 1;              // 1 to 100
+  std::uint32_t serialNumber = 0x12345678;   // 305419896
   Faults faults;
 };
 
@@ -56,6 +59,9 @@ class ControlUnit final : public SimulatedDevice {
   void setScenario(Scenario scenario, std::uint64_t startMs);
   const Stations& stations() const { return m_stations; }
   bool usesHandshake() const { return m_config.replyCode == 11 || m_config.replyCode == 12; }
+  // A radio PC interface: no program memory, no wired line, only radio and its radio part.
+  bool isRadioInterface() const { return m_config.replyCode == 1 || m_config.replyCode == 2; }
+  bool hasRadioPart() const { return isRadioInterface() || m_config.replyCode == 15; }
 
   // What the unit was sent.
   std::vector<std::vector<std::uint8_t>> frames;  // every whole frame with a good checksum
@@ -71,6 +77,11 @@ class ControlUnit final : public SimulatedDevice {
   bool configurationWritten = false;
   std::vector<std::uint8_t> clock;  // the 7 bytes of the last 0x20
   std::vector<std::uint8_t> actions;  // command bytes acknowledged with 0x0A
+  bool configurationMode = false;     // "A" came last, not "B"
+  int configurationModeFrames = 0;    // "A" and "B" frames taken
+  // The radio part.
+  std::uint8_t centralCode = 1;
+  int hiddenCommands = 0;
 
   // The program bytes loaded, from the load address on.
   std::vector<std::uint8_t> programImage() const;
@@ -79,6 +90,9 @@ class ControlUnit final : public SimulatedDevice {
 
  private:
   void handleFrame(const std::vector<std::uint8_t>& frame, std::uint64_t nowMs);
+  void radioPart(std::span<const std::uint8_t> data, std::uint64_t nowMs);
+  // Sends what the scenario has due by now.
+  void playScenario(std::uint64_t nowMs);
   void reply(std::vector<std::uint8_t> data, std::uint64_t nowMs);
   // Puts a whole frame on the way to the PC, its first byte leaving at startMs.
   void transmit(std::vector<std::uint8_t> frame, std::uint64_t startMs);

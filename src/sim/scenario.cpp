@@ -198,8 +198,19 @@ class Reader {
       // 14 bytes fit every layout: a frame to the PC stays far below its 253.
       if (e.bytes.size() > 14) return fail("at most 14 bytes");
       e.kind = action == "input" ? ActionKind::Input : ActionKind::Raw;
+    } else if (action == "button") {
+      if (rest != 0) return fail("button takes nothing after it");
+      if (!d.wired()) return fail("button is for a wired station");
+      e.kind = ActionKind::Button;
+    } else if (action == "errors") {
+      const auto count = rest == 1 ? digitsOf(w[4]) : std::nullopt;
+      if (!count || *count > 255) return fail("errors needs a count 0 to 255");
+      if (!d.wired()) return fail("errors is for a wired station");
+      e.kind = ActionKind::Errors;
+      e.value = *count;
     } else {
-      return fail("unknown action " + quoted(action) + " (expected value, input, sends, battery, silent or answers)");
+      return fail("unknown action " + quoted(action) +
+                  " (expected value, input, sends, battery, silent, answers, button or errors)");
     }
     scenario.events.push_back(std::move(e));
     return true;

@@ -28,13 +28,15 @@ enum class ActionKind {
   Silent,   // from now on the device sends nothing and answers nothing
   Answers,  // the device is back
   Raw,      // the data bytes as written, status byte first
+  Button,   // a wired station's configuration button is pressed: it sends its status message
+  Errors,   // a wired station's communication-error count becomes the value
 };
 
 struct ScenarioEvent {
   std::uint64_t atMs = 0;  // virtual time since the scenario started
   std::size_t device = 0;  // index into Scenario::devices
   ActionKind kind = ActionKind::Value;
-  std::int32_t value = 0;  // Value: the value; Battery: 1 low, 0 good
+  std::int32_t value = 0;  // Value: the value; Battery: 1 low, 0 good; Errors: the count
   int channel = 1;         // Value: the station input or sensor channel
   std::vector<std::uint8_t> bytes;  // Input: the input bytes; Raw: the data bytes
   int line = 0;            // where the event was written, for messages

@@ -36,13 +36,14 @@ int main(int argc, char** argv) {
   int speed = 1;
   kelvaro::sim::UnitConfig config;
   app.add_option("--pty", ptyLink, "path of the symbolic link to the pseudo-terminal")->required();
-  app.add_option("--type", typeName, "type name of the unit");
+  app.add_option("--type", typeName, "type name of the unit, or RFI-RS1 or ELV-RFI for a radio PC interface");
   app.add_option("--version", version, "version byte of the identification reply")->check(CLI::Range(0, 255));
   app.add_option("--dump", dumpFile, "text summary of what the unit received, kept up to date");
   app.add_option("--scenario", scenarioFile, "stations and radio devices behind the unit, and what they send when");
   app.add_option("--speed", speed, "the scenario's time runs this many times faster than real time")
       ->check(CLI::Range(1, 3600));
   app.add_option("--image", imageFile, "the program bytes received, kept up to date");
+  app.add_option("--serial", config.serialNumber, "serial number of the radio part (CU/F-A2, RFI-RS1, ELV-RFI)");
   app.add_option("--drop", config.faults.dropRate, "share of reply bytes lost")->check(CLI::Range(0.0, 1.0));
   app.add_flag("--noise", config.faults.noise, "random bytes before every reply");
   app.add_flag("--bad-checksum", config.faults.wrongChecksum, "replies with a wrong checksum");

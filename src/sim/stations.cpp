@@ -21,6 +21,28 @@ constexpr std::uint8_t kAcknowledge = 0x89;
 constexpr std::uint8_t kProbe = 0x80;
 constexpr std::uint8_t kPresent = 0x83;
 constexpr int kFeatureLevelBcd = 120;
+// The configuration and test commands a wired station takes, and its answers.
+constexpr std::uint8_t kReadConfiguration = 0x88;
+constexpr std::uint8_t kWriteConfiguration = 0x87;
+constexpr std::uint8_t kConfigurationBlock = 0xC7;  // block number, then 20 positions
+constexpr std::uint8_t kWriteSettings = 6;
+constexpr std::uint8_t kWriteSpecial = 5;
+constexpr std::uint8_t kSetAddress = 0x8D;
+constexpr std::uint8_t kSensorTest = 0x8C;
+constexpr std::uint8_t kResetStation = 0x8B;
+constexpr std::uint8_t kErrorCounter = 0x8A;  // 1 on (with a threshold), 2 off, 3 query
+constexpr std::uint8_t kErrorCountInfo = 4;   // second byte of the answer to a query
+constexpr std::uint8_t kMeasuredValue = 0xC5;
+// The status message a station sends when its configuration button is pressed or its address
+// has changed, followed by its type and version: an info message (bit 7) whose low bits name no
+// channel, so that a run does not take it for a channel's value.
+constexpr std::uint8_t kStatusMessage = 0x80;
+constexpr std::uint8_t kFirmwareVersion = 120;  // 1.20
+constexpr std::size_t kBlockPositions = 20;
+// The stations on a line answer a call to all of them one after another, not at once.
+constexpr std::uint64_t kLineTurnMs = 50;
+// The sensor test measures one channel after another.
+constexpr std::uint64_t kMeasureMs = 100;
 
 std::uint8_t lowByte(std::int32_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
 std::uint8_t highByte(std::int32_t v) { return static_cast<std::uint8_t>((v >> 8) & 0xFF); }
@@ -54,6 +76,27 @@ void pushBcdClimate(std::vector<std::uint8_t>& data, std::int32_t tenths, std::i
 }
 
 }  // namespace
+
+int configurationBlocks(int typeCode) {
+  return (typeCode >= 1 && typeCode <= 30) || typeCode == 101 || typeCode == 102 ? 1 : 2;
+}
+
+ConfigurationBlock defaultConfiguration(int typeCode) {
+  // Group ports run from 1 to 8, so a new station has port 1 where its type keeps one; every
+  // other setting starts at 0 (no group address, function "Ein/Aus", values 0).
+  static constexpr std::uint8_t kSwitch[] = {4, 8, 12, 17}, kMeasuring[] = {3, 6}, kButton[] = {2},
+                                kSensor[] = {3, 6, 9, 14};
+  std::span<const std::uint8_t> ports;
+  if (typeCode >= 2 && typeCode <= 4) ports = kSwitch;
+  else if (typeCode == 9) ports = kMeasuring;
+  else if (typeCode == 7 || typeCode == 8) ports = kButton;
+  else if (typeCode == 21 || typeCode == 26) ports = kSensor;
+  ConfigurationBlock block{};
+  block[1] = static_cast<std::uint8_t>(typeCode);
+  block[2] = kFirmwareVersion;
+  for (std::uint8_t writeIndex : ports) block[writeIndex + 2u] = 1;
+  return block;
+}
 
 std::uint8_t frameChecksum(std::span<const std::uint8_t> frame) {
   unsigned s = 0;
@@ -153,6 +196,12 @@ std::vector<std::uint8_t> frameToPc(const ScenarioDevice& device, std::span<cons
 void Stations::setScenario(Scenario scenario, std::uint64_t startMs) {
   m_scenario = std::move(scenario);
   m_states.assign(m_scenario.devices.size(), DeviceState{});
+  for (std::size_t i = 0; i < m_scenario.devices.size(); ++i) {
+    const ScenarioDevice& d = m_scenario.devices[i];
+    if (!d.wired()) continue;
+    m_states[i].configuration = defaultConfiguration(d.typeCode);
+    m_states[i].declaredAddress = d.address[0];
+  }
   m_startMs = startMs;
   m_next = 0;
 }
@@ -192,9 +241,18 @@ void Stations::perform(const ScenarioEvent& event, std::uint64_t atMs, int featu
     case ActionKind::Raw:
       send(event.bytes);
       return;
+    case ActionKind::Button:
+      sendStatus(event.device, atMs, out);
+      return;
+    case ActionKind::Errors:
+      state.errorCount = static_cast<std::uint8_t>(event.value);
+      return;
     case ActionKind::Value: {
       const auto data = valueMessage(device, state, event.channel, event.value, featureLevel);
       if (!data) return;  // the parser has refused such values already
+      // The sensor test reports the last value of each of the first four channels.
+      if (device.wired() && event.channel >= 1 && event.channel <= 4)
+        state.values[static_cast<std::size_t>(event.channel)] = event.value;
       // A weak battery is announced before every report, as the value itself cannot carry it.
       const std::uint8_t report[] = {kBatteryReport};
       if (state.batteryLow) send(report);
@@ -209,6 +267,13 @@ void Stations::answerPoll(std::size_t device, std::uint64_t nowMs, std::vector<O
   if (state.silent) return;
   std::vector<std::uint8_t> data{kInputState};
   data.insert(data.end(), state.inputs.begin(), state.inputs.end());
+  out.push_back({nowMs, frameToPc(m_scenario.devices[device], data)});
+}
+
+void Stations::sendStatus(std::size_t device, std::uint64_t nowMs, std::vector<Outgoing>& out) {
+  const DeviceState& state = m_states[device];
+  if (state.silent) return;
+  const std::uint8_t data[] = {kStatusMessage, state.configuration[1], state.configuration[2]};
   out.push_back({nowMs, frameToPc(m_scenario.devices[device], data)});
 }
 
@@ -233,33 +298,107 @@ void Stations::wiredFrame(std::span<const std::uint8_t> frame, std::uint64_t now
   const std::uint8_t address = frame[4];
   const auto data = frame.subspan(6);
   if (address == 0) {
-    // A poll or probe of the whole line: every station that is there answers.
-    for (std::size_t i = 0; i < m_scenario.devices.size(); ++i)
-      if (m_scenario.devices[i].wired()) answer(i, data[0], nowMs, out);
+    // A poll or probe of the whole line (the line search): every station that is there
+    // answers, one after another. Nothing else is taken from address 0: a command meant for
+    // one station must not reach them all.
+    if (data[0] != kPoll && data[0] != kProbe) return;
+    std::uint64_t at = nowMs;
+    for (std::size_t i = 0; i < m_scenario.devices.size(); ++i) {
+      if (!m_scenario.devices[i].wired() || m_states[i].silent) continue;
+      answer(i, data, at, out);
+      at += kLineTurnMs;
+    }
     return;
   }
-  std::optional<std::size_t> device;
+  // Two stations can share an address (one was moved onto the other's): both hear the frame.
+  std::vector<std::size_t> there;
   for (std::size_t i = 0; i < m_scenario.devices.size(); ++i)
-    if (m_scenario.devices[i].wired() && m_scenario.devices[i].address[0] == address) device = i;
-  if (device) m_states[*device].keep(data);
-  if (!device || m_states[*device].silent) {
+    if (m_scenario.devices[i].wired() && m_scenario.devices[i].address[0] == address) there.push_back(i);
+  bool answered = false;
+  for (std::size_t i : there) {
+    m_states[i].keep(data);
+    if (m_states[i].silent) continue;
+    answer(i, data, nowMs, out);
+    answered = true;
+  }
+  if (!answered) {
     // The channel the PC addressed: the acknowledged one, or the channel byte of a state output.
     std::uint8_t channel = 0;
     if (data[0] == kAcknowledge && data.size() >= 2) channel = data[1] & 0x7F;
     else if (data.size() == 2 && data[0] < 0x80) channel = data[0];
     reportSilent(address, channel, nowMs, out);
-    return;
   }
-  answer(*device, data[0], nowMs, out);
 }
 
-void Stations::answer(std::size_t device, std::uint8_t command, std::uint64_t nowMs, std::vector<Outgoing>& out) {
-  // Polls get the input state, probes the station's type; outputs are only kept.
-  if (command == kPoll) {
-    answerPoll(device, nowMs, out);
-  } else if (command == kProbe && !m_states[device].silent) {
-    const std::uint8_t data[] = {kPresent, static_cast<std::uint8_t>(m_scenario.devices[device].typeCode)};
-    out.push_back({nowMs, frameToPc(m_scenario.devices[device], data)});
+void Stations::answer(std::size_t device, std::span<const std::uint8_t> data, std::uint64_t nowMs,
+                      std::vector<Outgoing>& out) {
+  // answer: polls get the input state, probes the type, the configuration and test commands
+  // their answers; outputs and acknowledgements are only kept. Too short a command is ignored.
+  ScenarioDevice& d = m_scenario.devices[device];
+  DeviceState& s = m_states[device];
+  const auto send = [&](std::span<const std::uint8_t> message, std::uint64_t at) {
+    out.push_back({at, frameToPc(d, message)});
+  };
+  switch (data[0]) {
+    case kPoll:
+      answerPoll(device, nowMs, out);
+      return;
+    case kProbe: {
+      const std::uint8_t present[] = {kPresent, static_cast<std::uint8_t>(d.typeCode)};
+      send(present, nowMs);
+      return;
+    }
+    case kReadConfiguration:
+      for (int n = 0; n < configurationBlocks(d.typeCode); ++n) {
+        std::vector<std::uint8_t> block{kConfigurationBlock, static_cast<std::uint8_t>(n)};
+        const auto first = s.configuration.begin() + 1 + n * static_cast<long>(kBlockPositions);
+        block.insert(block.end(), first, first + static_cast<long>(kBlockPositions));
+        send(block, nowMs);
+      }
+      return;
+    case kWriteConfiguration:
+      if (data.size() >= 2 && data[1] == kWriteSettings) {
+        // Write index i lands at position i + 2, behind the type and the version; what goes
+        // beyond the block is lost.
+        for (std::size_t i = 2; i < data.size() && i + 1 <= kConfigurationPositions; ++i)
+          s.configuration[i + 1] = data[i];
+      } else if (data.size() >= 4 && data[1] == kWriteSpecial && (d.typeCode == 21 || d.typeCode == 26)) {
+        s.special = std::array<std::uint8_t, 2>{data[2], data[3]};
+      }
+      return;
+    case kSetAddress:
+      // A station takes only an address a station may have, and reports from there.
+      if (data.size() >= 2 && data[1] >= 4 && data[1] <= 253) {
+        d.address[0] = data[1];
+        sendStatus(device, nowMs, out);
+      }
+      return;
+    case kSensorTest:
+      for (std::size_t channel = 1; channel <= 4; ++channel) {
+        // The value as the station's own messages carry it: 16 bits, bit 15 the sign.
+        const std::int32_t v = s.values[channel];
+        const std::int32_t word = (v < 0 ? 0x8000 | (-v & 0x7FFF) : v) & 0xFFFF;
+        const std::uint8_t message[] = {kMeasuredValue, static_cast<std::uint8_t>(2u << channel), lowByte(word),
+                                        highByte(word)};
+        send(message, nowMs + channel * kMeasureMs);
+      }
+      return;
+    case kResetStation:
+      ++s.resets;
+      return;
+    case kErrorCounter:
+      if (data.size() >= 3 && data[1] == 1) {
+        s.errorCounterOn = true;
+        s.errorThreshold = data[2];
+      } else if (data.size() >= 2 && data[1] == 2) {
+        s.errorCounterOn = false;
+      } else if (data.size() >= 2 && data[1] == 3) {
+        const std::uint8_t count[] = {kErrorCounter, kErrorCountInfo, s.errorCount};
+        send(count, nowMs);
+      }
+      return;
+    default:
+      return;
   }
 }
 
@@ -289,6 +428,28 @@ std::string Stations::dumpText() const {
                   d.typeCode, s.silent ? 1 : 0, s.batteryLow ? 1 : 0, s.receivedCount);
     text += line;
     for (const auto& data : s.received) text += "  got" + (data.empty() ? "" : " " + hexBytes(data)) + "\n";
+  }
+  return text;
+}
+
+std::string Stations::configurationText() const {
+  std::string text;
+  char line[160];
+  for (std::size_t i = 0; i < m_scenario.devices.size(); ++i) {
+    const ScenarioDevice& d = m_scenario.devices[i];
+    if (!d.wired()) continue;
+    const DeviceState& s = m_states[i];
+    std::string moved;
+    if (d.address[0] != s.declaredAddress) moved = " was " + std::to_string(s.declaredAddress);
+    const std::string special = s.special ? hexBytes(*s.special) : "-";
+    std::snprintf(line, sizeof line, "station %s%s resets %d errors %s threshold %u count %u special %s\n",
+                  d.addressText().c_str(), moved.c_str(), s.resets, s.errorCounterOn ? "on" : "off",
+                  static_cast<unsigned>(s.errorThreshold), static_cast<unsigned>(s.errorCount), special.c_str());
+    text += line;
+    for (std::size_t n = 0; n * kBlockPositions < kConfigurationPositions; ++n)
+      text += "  block " + std::to_string(n) + " " +
+              hexBytes(std::span<const std::uint8_t>(s.configuration).subspan(1 + n * kBlockPositions, kBlockPositions)) +
+              "\n";
   }
   return text;
 }

@@ -21,11 +21,31 @@ struct Outgoing {
   std::vector<std::uint8_t> frame;
 };
 
+// A wired station's configuration block holds positions 1 to 40 (two blocks of 20): position
+// 1 is the type code, 2 the firmware version in hundredths, the settings follow.
+inline constexpr std::size_t kConfigurationPositions = 40;
+using ConfigurationBlock = std::array<std::uint8_t, kConfigurationPositions + 1>;  // [0] unused
+
+// How many blocks of 20 positions a station of this type returns when its configuration is read.
+int configurationBlocks(int typeCode);
+// What a station of this type holds before anything is written to it.
+ConfigurationBlock defaultConfiguration(int typeCode);
+
 struct DeviceState {
   bool silent = false;
   bool batteryLow = false;
-  std::array<std::int32_t, 3> values{};    // last value per channel (the TF sends both at once)
+  // Last value per channel 1 to 4: the TF sends both of its values at once, and a wired
+  // station's sensor test reports all four.
+  std::array<std::int32_t, 5> values{};
   std::vector<std::uint8_t> inputs{0, 0};  // what a poll is answered with
+  // Wired stations only: what the configuration and test commands set.
+  ConfigurationBlock configuration{};
+  std::optional<std::array<std::uint8_t, 2>> special;  // the last special configuration written
+  std::uint8_t declaredAddress = 0;                    // where the scenario put it; it may have moved
+  int resets = 0;
+  bool errorCounterOn = false;
+  std::uint8_t errorThreshold = 0;
+  std::uint8_t errorCount = 0;
   // Data bytes of the frames the PC sent it, the latest kKeptFrames of receivedCount.
   std::deque<std::vector<std::uint8_t>> received;
   std::size_t receivedCount = 0;
@@ -60,11 +80,14 @@ class Stations {
   const DeviceState& state(std::size_t device) const { return m_states.at(device); }
   // One line per device and one per frame it received, for the --dump option.
   std::string dumpText() const;
+  // Per wired station its address, test state, special configuration and configuration blocks.
+  std::string configurationText() const;
 
  private:
   void wiredFrame(std::span<const std::uint8_t> frame, std::uint64_t nowMs, std::vector<Outgoing>& out);
   void radioFrame(std::span<const std::uint8_t> frame);
-  void answer(std::size_t device, std::uint8_t command, std::uint64_t nowMs, std::vector<Outgoing>& out);
+  void answer(std::size_t device, std::span<const std::uint8_t> data, std::uint64_t nowMs, std::vector<Outgoing>& out);
+  void sendStatus(std::size_t device, std::uint64_t nowMs, std::vector<Outgoing>& out);
   void answerPoll(std::size_t device, std::uint64_t nowMs, std::vector<Outgoing>& out);
   void reportSilent(std::uint8_t address, std::uint8_t channel, std::uint64_t nowMs, std::vector<Outgoing>& out);
   void perform(const ScenarioEvent& event, std::uint64_t atMs, int featureLevel, std::vector<Outgoing>& out);
