@@ -82,6 +82,9 @@ TEST(StationConfig, SettingsBytesPerType) {
       // slot 1's function 0 is not 1: 1 + 14 + 64; byte 15 then 0, byte 17 slot 1's first value.
       {__LINE__, "40612x", 26, none, false, "6: 4F 1A 1B 00 2A 2B 01 5A 5B 02 5C 5D 6A 6B 00 6C 1C"},
       {__LINE__, "40612x", 26, [](TPSContr& s) { s.slots[0].CFkt = 1; s.slots[4] = {}; }, true, "5: 10 0A"},
+      // slot 1's function 1, slot 5 in use with function 0: 1 + 14.
+      {__LINE__, "40612x", 26, [](TPSContr& s) { s.slots[0].CFkt = 1; s.slots[4].CFkt = 0; s.slots[4].COfflB = ' '; },
+       true, "5: 10 0F"},
       {__LINE__, "FS20 Schaltaktor", 201, none, false, "-"},
   };
   for (const auto& r : rows) {

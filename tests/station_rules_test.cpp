@@ -49,7 +49,9 @@ TEST(StationRules, AddressChecksAndTheirMessages) {
       {__LINE__, F::FS20, "1234123-41234", kFs20},  // "-" at 8
       {__LINE__, F::FS20, "12341234-432", kFs20},
       {__LINE__, F::Number, "3", "Adresse muss zwischen 4 und 65535 liegen"},
+      {__LINE__, F::Number, "4", "-"},
       {__LINE__, F::Number, "65535", "-"},
+      {__LINE__, F::Number, "65536", "Adresse muss zwischen 4 und 65535 liegen"},
       {__LINE__, F::CodeDash, "1234-255", "-"},
       {__LINE__, F::CodeDash, "1234-256", "Adresse ungültig - Das Format für dieses Gerät ist 9999-99"},
       {__LINE__, F::FourDigits, "0000", "-"},
@@ -84,6 +86,7 @@ TEST(StationRules, ChannelPanelStoresByType) {
       {__LINE__, "MXB2", 2, 0, 5, "Lampe 10/3 f2 5,-6 'X' | 8", "Lampe/"},
       {__LINE__, "40611x", 21, 0, 5, "Lampe 10/3 f2 5,134 'X' | 8", "Lampe/"},
       {__LINE__, "40612x", 26, 0, 5, "Lampe 10/3 f2 5,134 'X' | slot 1 f1 | 8", "Lampe/"},
+      {__LINE__, "40612x", 26, 0, 1, "Lampe 10/3 f2 5,0 ' ' | slot 1 f2 | 8", "Lampe/"},  // not offline: no second value
       // The push-button keeps its patterns in the next two slots, and connects nothing.
       {__LINE__, "MFB1", 7, 0, 1, "Taster 10/3 f0 5,-6 ' ' | 7,8 9 | 1", "/"},
       {__LINE__, "MFB1", 7, 0, 8, "Taster 10/3 f0 5,-6 ' ' | 1", "/"},
