@@ -47,10 +47,12 @@ TEST(SimDevices, ScenarioLinesAndTheirMessages) {
       {__LINE__, "radio 1.2.3 MXB2", "line 1: type 2 is not a radio device"},
       {__LINE__, "wired 3 2", "line 1: bad address \"3\" (a station address is 4 to 253)"},
       {__LINE__, "radio 1.2.3 301", "line 1: bad address \"1.2.3\" (a room controller has two address bytes, as 40.1)"},
-      {__LINE__, "radio 1.256.3 401", "line 1: bad address \"1.256.3\" (a radio address is three bytes 0 to 255, as 12.34.56)"},
+      {__LINE__, "radio 1.256.3 401",
+       "line 1: bad address \"1.256.3\" (a radio address is three bytes 0 to 255, as 12.34.56)"},
       {__LINE__, "wired 10 2\nwired 10 9", "line 2: address 10 is declared twice"},
       {__LINE__, devices + "at 1:00 10 silent", "line 5: bad time \"1:00\" (expected HH:MM, HH:MM:SS or HH:MM:SS.mmm)"},
-      {__LINE__, devices + "at 00:60 10 silent", "line 5: bad time \"00:60\" (expected HH:MM, HH:MM:SS or HH:MM:SS.mmm)"},
+      {__LINE__, devices + "at 00:60 10 silent",
+       "line 5: bad time \"00:60\" (expected HH:MM, HH:MM:SS or HH:MM:SS.mmm)"},
       {__LINE__, devices + "at 00:01 11 silent", "line 5: no device declared at address \"11\""},
       {__LINE__, devices + "at 00:01 10", "line 5: at needs a time, an address and an action"},
       {__LINE__, devices + "at 00:01 10 blink",
@@ -215,12 +217,14 @@ TEST(SimDevices, DevicesKeepWhatThePcSendsAndTheUnitReportsASilentStationTwice) 
 TEST(SimDevices, StationsAnswerTheConfigurationCommands) {
   Installation f(14, 53, "wired 10 40611x\nwired 11 MXB2\n");
   // A new 40611x: type 21, version 1.20, group port 1 at write indexes 3, 6, 9 and 14.
-  EXPECT_EQ(f.ask(1, 10, 0, {0x88, 0}), "1 10.0.0 | C7 00 15 78 00 00 01 00 00 01 00 00 01 00 00 00 00 01 00 00 00 00; ");
+  EXPECT_EQ(f.ask(1, 10, 0, {0x88, 0}),
+            "1 10.0.0 | C7 00 15 78 00 00 01 00 00 01 00 00 01 00 00 00 00 01 00 00 00 00; ");
   std::vector<std::uint8_t> settings{0x87, 6};
   for (std::uint8_t i = 1; i <= 17; ++i) settings.push_back(static_cast<std::uint8_t>(0x10 + i));
   EXPECT_EQ(f.ask(1, 10, 21, settings), "");
   EXPECT_EQ(f.ask(1, 10, 21, {0x87, 5, 1, 0x40}), "");
-  EXPECT_EQ(f.ask(1, 10, 0, {0x88, 0}), "1 10.0.0 | C7 00 15 78 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F 20 21 00; ");
+  EXPECT_EQ(f.ask(1, 10, 0, {0x88, 0}),
+            "1 10.0.0 | C7 00 15 78 11 12 13 14 15 16 17 18 19 1A 1B 1C 1D 1E 1F 20 21 00; ");
 
   // The MXB2 moves from 11 to 20 and reports from there; an address of the unit's own is ignored.
   EXPECT_EQ(f.ask(1, 11, 2, {0x8D, 20, 0}), "1 20.0.0 | 80 02 78; ");
@@ -241,10 +245,12 @@ TEST(SimDevices, StationsAnswerTheConfigurationCommands) {
 // The station test's commands, the configuration button and the line search, whose answers
 // come one station after another.
 TEST(SimDevices, StationsAnswerTheTestCommandsAndTheLineSearch) {
-  Installation f(14, 53, "wired 12 MXSA\nwired 13 40611x\nat 00:00:01 13 value 300 channel 2\n"
-                         "at 00:00:01 13 value -50 channel 4\nat 00:00:02 12 errors 7\nat 00:00:03 13 button");
+  Installation f(14, 53,
+                 "wired 12 MXSA\nwired 13 40611x\nat 00:00:01 13 value 300 channel 2\n"
+                 "at 00:00:01 13 value -50 channel 4\nat 00:00:02 12 errors 7\nat 00:00:03 13 button");
   f.clock.advanceMs(3100);
-  EXPECT_EQ(f.received(object(21, 'Z', 2)), "1 13.0.0 | 02 2C 01 | 300; 1 13.0.0 | 04 32 80 | -; 1 13.0.0 | 80 15 78 | -; ");
+  EXPECT_EQ(f.received(object(21, 'Z', 2)),
+            "1 13.0.0 | 02 2C 01 | 300; 1 13.0.0 | 04 32 80 | -; 1 13.0.0 | 80 15 78 | -; ");
   EXPECT_EQ(f.ask(1, 13, 0, {0x8C, 0}, 450),
             "1 13.0.0 | C5 04 00 00; 1 13.0.0 | C5 08 2C 01; 1 13.0.0 | C5 10 00 00; 1 13.0.0 | C5 20 32 80; ");
   EXPECT_EQ(f.ask(1, 12, 9, {0x8A, 1, 8}), "");

@@ -226,13 +226,12 @@ void ControlUnit::radioPart(std::span<const std::uint8_t> data, std::uint64_t no
   // radioPart: its memory holds the central code at 1 and the serial number, big-endian, at 4
   // to 7; a read is answered with a radio-interface frame, a write has no answer.
   if (data.size() >= 4 && data[0] == kRadioRead && data[1] == (data[2] ^ kRadioCheck)) {
-    const std::uint32_t n = m_config.serialNumber;
-    const std::uint8_t memory[8] = {0, centralCode, 0, 0, static_cast<std::uint8_t>(n >> 24),
-                                    static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
-                                    static_cast<std::uint8_t>(n)};
+    std::uint8_t memory[8] = {0, centralCode};
+    for (int i = 0; i < 4; ++i) memory[4 + i] = static_cast<std::uint8_t>(m_config.serialNumber >> (24 - 8 * i));
     // 0x81, L, 4, checksum, two status values, the first data byte, the PC's address, the
     // sender's three address bytes, a byte the PC ignores, then the rest of the data: the
-    // request's address echoed and the bytes read (0 beyond the memory, 16 at most).
+    // request's check byte and address echoed, and the bytes read (0 beyond the memory, 16 at
+    // most).
     std::vector<std::uint8_t> frame = {0x81, 0, kKindRadio, 0, 0, 0, kRadioRead, 1, 0xC9, 0, 0, 0, data[1], data[2]};
     for (std::size_t i = 0; i < std::min<std::size_t>(data[3], 16); ++i) {
       const std::size_t at = data[2] + i;

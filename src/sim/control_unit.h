@@ -35,8 +35,8 @@ struct UnitConfig {
   std::uint32_t replyDelayMs = 20;     // from the end of a request to the first reply byte
   std::string firmwareText = "SIMUNIT";  // 7 characters of the firmware information
   // The radio part of a "CU/F-A2" (reply code 15) or of a radio PC interface (1, 2).
-  std::uint8_t centralCode = 1;              // 1 to 100
-  std::uint32_t serialNumber = 0x12345678;   // 305419896
+  std::uint8_t centralCode = 1;             // 1 to 100
+  std::uint32_t serialNumber = 0x12345678;  // 305419896
   Faults faults;
 };
 

@@ -241,12 +241,8 @@ void Stations::perform(const ScenarioEvent& event, std::uint64_t atMs, int featu
     case ActionKind::Raw:
       send(event.bytes);
       return;
-    case ActionKind::Button:
-      sendStatus(event.device, atMs, out);
-      return;
-    case ActionKind::Errors:
-      state.errorCount = static_cast<std::uint8_t>(event.value);
-      return;
+    case ActionKind::Button: sendStatus(event.device, atMs, out); return;
+    case ActionKind::Errors: state.errorCount = static_cast<std::uint8_t>(event.value); return;
     case ActionKind::Value: {
       const auto data = valueMessage(device, state, event.channel, event.value, featureLevel);
       if (!data) return;  // the parser has refused such values already
@@ -340,9 +336,7 @@ void Stations::answer(std::size_t device, std::span<const std::uint8_t> data, st
     out.push_back({at, frameToPc(d, message)});
   };
   switch (data[0]) {
-    case kPoll:
-      answerPoll(device, nowMs, out);
-      return;
+    case kPoll: answerPoll(device, nowMs, out); return;
     case kProbe: {
       const std::uint8_t present[] = {kPresent, static_cast<std::uint8_t>(d.typeCode)};
       send(present, nowMs);
@@ -383,9 +377,7 @@ void Stations::answer(std::size_t device, std::span<const std::uint8_t> data, st
         send(message, nowMs + channel * kMeasureMs);
       }
       return;
-    case kResetStation:
-      ++s.resets;
-      return;
+    case kResetStation: ++s.resets; return;
     case kErrorCounter:
       if (data.size() >= 3 && data[1] == 1) {
         s.errorCounterOn = true;
@@ -397,8 +389,7 @@ void Stations::answer(std::size_t device, std::span<const std::uint8_t> data, st
         send(count, nowMs);
       }
       return;
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -447,9 +438,10 @@ std::string Stations::configurationText() const {
                   static_cast<unsigned>(s.errorThreshold), static_cast<unsigned>(s.errorCount), special.c_str());
     text += line;
     for (std::size_t n = 0; n * kBlockPositions < kConfigurationPositions; ++n)
-      text += "  block " + std::to_string(n) + " " +
-              hexBytes(std::span<const std::uint8_t>(s.configuration).subspan(1 + n * kBlockPositions, kBlockPositions)) +
-              "\n";
+      text +=
+          "  block " + std::to_string(n) + " " +
+          hexBytes(std::span<const std::uint8_t>(s.configuration).subspan(1 + n * kBlockPositions, kBlockPositions)) +
+          "\n";
   }
   return text;
 }
