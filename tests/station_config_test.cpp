@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "hardware/radio_interface.h"
+#include "text/cp1252.h"
 #include "text/hex_text.h"
 
 namespace kelvaro {
@@ -212,6 +213,26 @@ TEST(StationConfig, LineSearchLinesAndTestReplies) {
     if (t.finished) text += " end";
     EXPECT_EQ(text, r.expected);
   }
+}
+
+TEST(StationConfig, TestButtonsAndAddressTexts) {
+  using C = TestCommand;
+  struct Row { int line; C command; const char* expected; };
+  const Row rows[] = {
+      {__LINE__, C::SensorTest, "8C 00 L6 Test läuft ..."},
+      {__LINE__, C::Reset, "8B 00 L6 "},
+      {__LINE__, C::ErrorCounterOn, "8A 01 30 L7 Störungszähler eingeschaltet"},
+      {__LINE__, C::ErrorCounterOff, "8A 02 L6 Störungszähler ausgeschaltet"},
+      {__LINE__, C::ErrorCounterQuery, "8A 03 L6 Störungszähler abgefragt"},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.line);
+    const StationRequest q = testRequest(r.command, {kKindStation, 1, {7, 0, 0}}, 48);
+    EXPECT_EQ(q.sendMode, 0);
+    EXPECT_EQ(hexBytes(q.data) + " L" + std::to_string(q.L) + " " + toUtf8(testStatusText(r.command)), r.expected);
+  }
+  EXPECT_EQ(addressProbeText(9, true, false), "Adresse 9 schon vorhanden\raber keiner Signalstation zugewiesen.");
+  EXPECT_EQ(addressProbeText(9, false, false), "Adresse 9 ist frei");
 }
 
 TEST(RadioInterface, CentralCodeFrames) {

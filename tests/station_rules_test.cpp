@@ -30,7 +30,8 @@ TEST(StationRules, AddressChecksAndTheirMessages) {
     EXPECT_EQ(text(c.message), r.message);
   }
   const Row group[] = {
-      {__LINE__, 3, "MXB2", 0, kGroup}, {__LINE__, 3, "MXSA", 3, "-"}, {__LINE__, 254, "MXB2", 254, "-"},
+      {__LINE__, 3, "MXB2", 0, kGroup}, {__LINE__, 3, "MXSA", 3, "-"}, {__LINE__, 4, "MXB2", 4, "-"},
+      {__LINE__, 254, "MXB2", 254, "-"},
       {__LINE__, 255, "MXSA", 0, kGroup},
   };
   for (const auto& r : group) {
@@ -39,6 +40,9 @@ TEST(StationRules, AddressChecksAndTheirMessages) {
     EXPECT_EQ(c.value, r.kept);
     EXPECT_EQ(text(c.message), r.message);
   }
+
+  EXPECT_TRUE(validGroupPort(1) && validGroupPort(8));
+  EXPECT_FALSE(validGroupPort(0) || validGroupPort(9));
 
   const char* const kFs20 = "Adresse ungültig - siehe Bedienungsanleitung des Gerätes";
   using F = RadioAddressFormat;
@@ -85,6 +89,7 @@ TEST(StationRules, ChannelPanelStoresByType) {
       // An actor (HdwTyp 1) sends; the offline slot (CDevArt 2) takes the second value and the mark.
       {__LINE__, "MXB2", 2, 0, 5, "Lampe 10/3 f2 5,-6 'X' | 8", "Lampe/"},
       {__LINE__, "40611x", 21, 0, 5, "Lampe 10/3 f2 5,134 'X' | 8", "Lampe/"},
+      {__LINE__, "40611x", 21, 0, 1, "Lampe 10/3 f2 0,0 ' ' | 8", "Lampe/"},  // not offline: no values
       {__LINE__, "40612x", 26, 0, 5, "Lampe 10/3 f2 5,134 'X' | slot 1 f1 | 8", "Lampe/"},
       {__LINE__, "40612x", 26, 0, 1, "Lampe 10/3 f2 5,0 ' ' | slot 1 f2 | 8", "Lampe/"},  // not offline: no second value
       // The push-button keeps its patterns in the next two slots, and connects nothing.

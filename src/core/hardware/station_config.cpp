@@ -266,6 +266,44 @@ std::optional<StationRequest> configWriteRequest(const TPSContr& station, const 
 StationRequest configReadRequest(const FrameHeader& station) { return {station, 0, 6, {kCommandReadConfig, 0}}; }
 StationRequest probeRequest(const FrameHeader& station) { return {station, 1, 6, {kCommandProbe, 0}}; }
 
+StationRequest setAddressRequest(const FrameHeader& station, int sendMode, std::uint8_t newAddress) {
+  return {station, sendMode, 7, {0x8D, newAddress, 0}};
+}
+
+StationRequest testRequest(TestCommand command, const FrameHeader& station, std::uint8_t threshold) {
+  switch (command) {
+    case TestCommand::SensorTest: return {station, 0, 6, {0x8C, 0}};
+    case TestCommand::Reset: return {station, 0, 6, {0x8B, 0}};
+    case TestCommand::ErrorCounterOn: return {station, 0, 7, {0x8A, 1, threshold}};
+    case TestCommand::ErrorCounterOff: return {station, 0, 6, {0x8A, 2}};
+    case TestCommand::ErrorCounterQuery: return {station, 0, 6, {0x8A, 3}};
+  }
+  return {station, 0, 0, {}};
+}
+
+std::string_view testStatusText(TestCommand command) {
+  switch (command) {
+    case TestCommand::SensorTest: return "Test l\xE4uft ...";
+    case TestCommand::Reset: return {};
+    case TestCommand::ErrorCounterOn: return "St\xF6rungsz\xE4hler eingeschaltet";
+    case TestCommand::ErrorCounterOff: return "St\xF6rungsz\xE4hler ausgeschaltet";
+    case TestCommand::ErrorCounterQuery: return "St\xF6rungsz\xE4hler abgefragt";
+  }
+  return {};
+}
+
+std::string addressAssignedText(int address, std::string_view station) {
+  return "Adresse " + std::to_string(address) + " vergeben an " + std::string(station);
+}
+
+std::string addressProbeText(int address, bool answered, bool owned) {
+  const std::string a = "Adresse " + std::to_string(address);
+  if (!answered) return a + " ist frei";
+  return owned ? a + " schon vorhanden" : a + " schon vorhanden\raber keiner Signalstation zugewiesen.";
+}
+
+std::string addressNotFoundText(int address) { return "Adresse " + std::to_string(address) + " nicht gefunden"; }
+
 bool applyConfigBlock(TPSContr& station, const ConfigBlock& block) {
   // applyConfigBlock -> the write table read backwards, flag bytes by hand
   const ConfigLayout layout = configLayoutOf(station);
@@ -358,7 +396,7 @@ TestReply interpretTestReply(int received, const ReceivedFrame& frame, std::stri
   // interpretTestReply -> silent station, value, info message, anything else
   TestReply r;
   const auto d = receivedData(frame);
-  const std::string broken = "Fehler bei Empfang";
+  const std::string broken(kStationReceiveErrorText);
   if (received < 1 || d.empty()) return statusOnly(broken);
   const std::uint8_t s = d[0];
   if (frame.sender.Kind == kKindStation && s == 0xFE) {

@@ -118,6 +118,18 @@ std::optional<StationRequest> configWriteRequest(const TPSContr& station, const 
 StationRequest configReadRequest(const FrameHeader& station);
 StationRequest probeRequest(const FrameHeader& station);
 
+// Set address: 0x8D, the new address, 0 (L 7) to the station that announced itself.
+StationRequest setAddressRequest(const FrameHeader& station, int sendMode, std::uint8_t newAddress);
+
+// The buttons of the station test, each sent with mode 0 to the station's header.
+enum class TestCommand { SensorTest, Reset, ErrorCounterOn, ErrorCounterOff, ErrorCounterQuery };
+// The thresholds "Grenzwert" offers for the error counter.
+inline constexpr std::array<std::uint8_t, 12> kErrorThresholds{4, 8, 12, 16, 24, 32, 48, 64, 96, 128, 192, 252};
+// The frame of a test button (threshold only for ErrorCounterOn).
+StationRequest testRequest(TestCommand command, const FrameHeader& station, std::uint8_t threshold = 0);
+// What the status line shows after the button's frame went out; empty for none.
+std::string_view testStatusText(TestCommand command);
+
 // Fills the station's slots from a read block by the inverse of its write layout (offline
 // marks from the flag bytes, group address and port, function and values from their
 // positions). Nothing changes and false comes back when the block's type code is not of the
@@ -167,6 +179,25 @@ struct TestReply {
 // address name it in the "antwortet nicht" texts.
 TestReply interpretTestReply(int received, const ReceivedFrame& frame, std::string_view stationName,
                              std::uint8_t stationAddress);
+
+// Texts of the station dialogs that the line sequences show.
+inline constexpr std::string_view kStationReadingText = "Lese....";
+inline constexpr std::string_view kStationWritingText = "Schreibe...";
+inline constexpr std::string_view kStationReceiveErrorText = "Fehler bei Empfang";
+inline constexpr std::string_view kStationSilentText = "Signalstation antwortet nicht";
+inline constexpr std::string_view kTestRequestFailedText = "Fehler Steuereinheit bei Anforderung";
+inline constexpr std::string_view kNoUnitText = "Keine Verbindung zur Steuereinheit";
+inline constexpr std::string_view kProbeFailedText = "Fehler an Schnittstelle aufgetreten";
+inline constexpr std::string_view kAddressResetText = "Fehlerhafte Adresse auf 0 gesetzt";
+inline constexpr std::string_view kNoFreeAddressText = "Keine freie Adresse gefunden";
+inline constexpr std::string_view kPortWriteErrorText = "Fehler beim Schreiben auf COM-Port";
+// "Adresse " + address + " vergeben an " + station.
+std::string addressAssignedText(int address, std::string_view station);
+// The probe of a new address: free, taken by a station of the project, or answered by a
+// station the project does not know.
+std::string addressProbeText(int address, bool answered, bool owned);
+// The old address of an address change did not answer.
+std::string addressNotFoundText(int address);
 
 // The station test's field name for a value field 1 to 4 ("Wert1" ...).
 std::string testValueFieldName(int field);
