@@ -161,6 +161,7 @@ TEST(StationConfig, BlockCollectorTakesOnlyWholeBlocksOfTheAskedStation) {
       {__LINE__, frame(kKindStation, 7, kPcAddress, shortBlock), false},
       {__LINE__, frame(kKindStation, 7, kPcAddress, otherCommand), false},
       {__LINE__, frame(kKindStation, 7, kPcAddress, block(2, 9)), false},  // past the last possible block
+      {__LINE__, frame(kKindStation, 7, kPcAddress, block(1, 9)), true},   // kept until block 0 tells
       {__LINE__, frame(kKindStation, 7, kPcAddress, block(0, 21)), true},
   };
   for (const auto& r : rows) {
@@ -168,7 +169,8 @@ TEST(StationConfig, BlockCollectorTakesOnlyWholeBlocksOfTheAskedStation) {
     EXPECT_FALSE(read.complete());
     EXPECT_EQ(read.take(r.f), r.taken);
   }
-  // Type 21 has one block: block 0 ends the read with positions 1 to 20 filled, 21 on untouched.
+  // Type 21 has one block: block 0 ends the read with positions 1 to 20 filled; the early
+  // block 1 belongs to no read of this type and is gone.
   EXPECT_TRUE(read.complete());
   EXPECT_EQ(read.block().typeCode(), 21);
   EXPECT_EQ(read.block().at(20), 21 + 19);

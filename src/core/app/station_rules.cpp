@@ -241,15 +241,30 @@ std::vector<std::string> generateGroupAddresses(Project& project, UserInterface&
             a < kGroupAddressLimit)
           used[static_cast<std::size_t>(a)] = true;
       }
+    auto keyOf = [](std::string key) {
+      key.resize(std::max(key.size(), kGroupNameWidth), ' ');
+      return key;
+    };
+    auto findGroup = [&](const std::string& key) {
+      return std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.name == key; });
+    };
+    // A group that an earlier line gave an address keeps it here too, so no new group of this
+    // line may take that address as well.
+    for (std::size_t si = 0; si < stations.size(); ++si)
+      for (int k = 0; k < kSlotsPerStation && onLine(si); ++k) {
+        const std::string& group = groupOf[si][static_cast<std::size_t>(k)];
+        if (group.empty()) continue;
+        const auto it = findGroup(keyOf(group));
+        if (it != groups.end()) used[it->address.GroupAdr] = true;
+      }
     for (std::size_t si = 0; si < stations.size(); ++si) {
       if (!onLine(si)) continue;
       for (int k = 0; k < kSlotsPerStation; ++k) {
         const std::string& group = groupOf[si][static_cast<std::size_t>(k)];
         if (group.empty()) continue;
         DeviceSlot& slot = stations[si].slots[static_cast<std::size_t>(k)];
-        std::string key = group;
-        key.resize(std::max(key.size(), kGroupNameWidth), ' ');
-        auto it = std::find_if(groups.begin(), groups.end(), [&](const Group& g) { return g.name == key; });
+        const std::string key = keyOf(group);
+        auto it = findGroup(key);
         if (it == groups.end()) {
           int a = kLowestAddress;
           while (a < kGroupAddressLimit && used[static_cast<std::size_t>(a)]) ++a;

@@ -358,7 +358,12 @@ bool ConfigBlockCollector::take(const ReceivedFrame& frame) {
   if (n >= (m_count > 0 ? m_count : kMaxConfigBlocks)) return false;
   std::copy(d.begin() + 2, d.end(), m_block.pos.begin() + 1 + n * kConfigBlockSize);
   m_have[static_cast<std::size_t>(n)] = true;
-  if (n == 0) m_count = configBlockCount(m_block.typeCode());
+  if (n == 0) {
+    m_count = configBlockCount(m_block.typeCode());
+    // A block taken before the count was known but past it belongs to no read of this type.
+    std::fill(m_block.pos.begin() + 1 + m_count * kConfigBlockSize, m_block.pos.end(), std::uint8_t{0});
+    std::fill(m_have.begin() + m_count, m_have.end(), false);
+  }
   return true;
 }
 
