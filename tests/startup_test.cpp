@@ -61,41 +61,13 @@ class Startup : public ::testing::Test {
 // Which files the start-up reads, by what name it calls the project and what it starts, for
 // the combinations of default definitions, settings and arguments.
 TEST(StartupFiles, DefaultsSettingsArgumentsAndAutostart) {
-  struct Case {
-    int line;
-    std::string files;     // "name=view ..." in the working directory; SPG/ is the project directory
-    std::string setting;   // "SECTION/KEY=value" of the settings file
-    std::string argument;  // "": none
-    std::string expected;  // views | start file | label | start mode | autostart [! message]; ~ is the directory
-  };
-  const Case cases[] = {
-      // Default definitions: from the project directory, else the working directory, else none.
-      {__LINE__, "INIT.SPI=Work", "", "", "Work |  |  |   | none"},
-      {__LINE__, "SPG/INIT.SPI=Spg INIT.SPI=Work", "", "", "Spg |  |  |   | none"},
-      {__LINE__, "", "", "", " |  |  |   | none"},  // a missing INIT.SPI is silent
-      // A chosen file; empty means INIT.SPI; a chosen file that is missing is worth telling.
-      {__LINE__, "INIT.SPI=Std W.SPI=Wohnung", "INITSPG/INITFILE=W.SPI", "", "Wohnung |  |  |   | none"},
-      {__LINE__, "INIT.SPI=Std W.SPI=Wohnung", "INITSPG/INITFILE=", "", "Std |  |  |   | none"},
-      {__LINE__, "INIT.SPI=Std", "INITSPG/INITFILE=F.SPI", "", " |  |  |   | none ! Datei ~/F.SPI nicht gefunden"},
-      // The argument is read on top and starts the visualisation, with "-P" the PC execution.
-      {__LINE__, "INIT.SPI=D SPG/HAUS.SPG=Haus", "", "HAUS.SPG", "D,Haus | HAUS.SPG | HAUS |   | show"},
-      {__LINE__, "SPG/HAUS.SPG=Haus", "", "HAUS.SPG-P", "Haus | HAUS.SPG | HAUS | P | pc"},
-      {__LINE__, "SPG/HAUS.SPG=Haus", "", "HAUS.SPG-p",
-       " | HAUS.SPG-p |  |   | none ! Datei HAUS.SPG-p nicht gefunden"},
-      {__LINE__, "INIT.SPI=D", "", "FEHLT.SPG", "D | FEHLT.SPG |  |   | none ! Datei FEHLT.SPG nicht gefunden"},
-      // AUTOEXEC replaces the argument.
-      {__LINE__, "SPG/H.SPG=H SPG/A.SPG=A", "STARTPGM/AUTOEXEC=A.SPG", "H.SPG", "A | A.SPG | A |   | show"},
-      // LOADFILE: as given or in the project directory, read instead of the default definitions,
-      // never started; the name ends at the first dot of the file name, not of the directory.
-      {__LINE__, "INIT.SPI=D SPG/H.SPG=H", "INITALL/LOADFILE=H.SPG", "", "H | ~/SPG/H.SPG | H |   | none"},
-      {__LINE__, "INIT.SPI=D a.v1/B.V2.SPG=B", "INITALL/LOADFILE=~/a.v1/B.V2.SPG", "",
-       "B | ~/a.v1/B.V2.SPG | B |   | none"},
-      {__LINE__, "INIT.SPI=D", "INITALL/LOADFILE=~/WEG.SPG", "", "D |  |  |   | none"},
-      // A start file replaces it, and still the default definitions are not read.
-      {__LINE__, "INIT.SPI=D SPG/H.SPG=H SPG/A.SPG=A", "INITALL/LOADFILE=H.SPG", "A.SPG", "A | A.SPG | A |   | show"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
+  for (const test::CaseRow& row : test::dataCases("startup_cases.txt", "files")) {
+    SCOPED_TRACE("startup_cases.txt:" + std::to_string(row.line));
+    ASSERT_GE(row.fields.size(), 4u);
+    const std::string given[3] = {row.fields[0] == "-" ? "" : row.fields[0], row.fields[1] == "-" ? "" : row.fields[1],
+                                  row.fields[2] == "-" ? "" : row.fields[2]};
+    std::string expected = row.fields[3];
+    for (std::size_t i = 4; i < row.fields.size(); ++i) expected += " | " + row.fields[i];
     TempDir dir;
     const std::string work = dir.file("work");
     const auto expand = [&work](std::string text) {
@@ -107,17 +79,17 @@ TEST(StartupFiles, DefaultsSettingsArgumentsAndAutostart) {
       return text;
     };
     std::filesystem::create_directories(work + "/SPG");
-    std::istringstream files(c.files);
+    std::istringstream files(given[0]);
     for (std::string f; files >> f;) {
       const std::filesystem::path path = work + "/" + f.substr(0, f.find('='));
       std::filesystem::create_directories(path.parent_path());
       writeFile(path.string(), projectWithView(f.substr(f.find('=') + 1)));
     }
-    const std::size_t slash = c.setting.find('/');
+    const std::size_t slash = given[1].find('/');
     const std::string ini =
-        c.setting.empty() ? "" : "[" + c.setting.substr(0, slash) + "]\n" + c.setting.substr(slash + 1);
+        given[1].empty() ? "" : "[" + given[1].substr(0, slash) + "]\n" + given[1].substr(slash + 1);
     StartupEnvironment environment;
-    if (!c.argument.empty()) environment.arguments = {c.argument};
+    if (!given[2].empty()) environment.arguments = {given[2]};
     environment.workDir = work;
     environment.paintCandidates = {};
     Project project;
@@ -129,7 +101,7 @@ TEST(StartupFiles, DefaultsSettingsArgumentsAndAutostart) {
     std::string outcome = viewNames(project) + " | " + s.startFile + " | " + s.projectNameLabel + " | " + s.startMode +
                           " | " + kActionNames[static_cast<int>(action)];
     for (const std::string& message : ui.messageTexts()) outcome += " ! " + message;
-    EXPECT_EQ(shorten(outcome), c.expected);
+    EXPECT_EQ(shorten(outcome), expected);
     EXPECT_EQ(autostartTick(state.settings), AutostartAction::None);  // only once
     EXPECT_EQ(state.selectedView, project.views.empty() ? -1 : 0);
     EXPECT_FALSE(project.modified);
