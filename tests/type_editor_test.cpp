@@ -52,42 +52,23 @@ Project lampAndDoor() {
 }
 
 TEST(TypeEditor, NewTypeStoresNameAndKindDigitOrRefusesABadName) {
-  struct Row {
-    int line;
-    const char* name;
-    int kind;
-    bool ok;
-    const char* types;  // the list afterwards, beside the type "Zahl;3" that was there
-    const char* current;
-    const char* message;  // UTF-8
-  };
-  const Row rows[] = {
-      {__LINE__, "Lampe", kTypeKindNone, true, "Lampe;-1 Zahl;3", "Lampe", ""},
-      {__LINE__, "Lampe", kTypeKindNoInOut, true, "Lampe;3 Zahl;3", "Lampe", ""},
-      {__LINE__, "ZAHL", 3, true, "Zahl;3", "Zahl", ""},  // equal ignoring case: selected, not added
-      {__LINE__, "zahl", 2, false, "Zahl;3", "", "Der Typ zahl ist bereits vorhanden"},
-      {__LINE__, "   ", 1, false, "Zahl;3", "", "Keine Bezeichnung eingegeben"},
-      {__LINE__, "Tür:Tor", 1, false, "Zahl;3", "", "Die Bezeichnung darf weder \":\" noch \";\" enthalten"},
-      {__LINE__, "A;2", 1, false, "Zahl;3", "", "Die Bezeichnung darf weder \":\" noch \";\" enthalten"},
-      {__LINE__, "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDE", 1, true, "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDE;1 Zahl;3",
-       "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDE", ""},
-      {__LINE__, "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEF", 1, false, "Zahl;3", "", "Maximal 31 Zeichen zulässig"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.line);
+  for (const test::CaseRow& row : test::dataCases("type_editor_cases.txt", "new type")) {
+    SCOPED_TRACE("type_editor_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 6u);
     Project p;
     addType(p, "Zahl;3");
     TypeEditorState page;
     FakeUserInterface ui;
     ScriptedDialog dialog;
-    dialog.answers.push_back(TypeDefinition{fromUtf8(r.name), r.kind});
-    EXPECT_EQ(newType(page, p, ui, dialog.hook()), r.ok);
+    dialog.answers.push_back(TypeDefinition{fromUtf8(row.fields[0]), std::stoi(row.fields[1])});
+    const bool ok = row.fields[2] == "yes";
+    EXPECT_EQ(newType(page, p, ui, dialog.hook()), ok);
     std::string types;
     for (const auto& t : p.types) types += (types.empty() ? "" : " ") + t;
-    EXPECT_EQ(types, r.types);
-    EXPECT_EQ(page.currentType, r.current);
-    EXPECT_EQ(p.modified, r.ok);
-    EXPECT_EQ(ui.messageTexts(), *r.message ? std::vector<std::string>{r.message} : std::vector<std::string>{});
+    EXPECT_EQ(types, row.fields[3]);
+    EXPECT_EQ(page.currentType, row.fields[4]);
+    EXPECT_EQ(p.modified, ok);
+    EXPECT_EQ(ui.messageTexts(), row.fields[5].empty() ? std::vector<std::string>{} : std::vector{row.fields[5]});
     // The dialog opens empty.
     ASSERT_EQ(dialog.shown.size(), 1u);
     EXPECT_EQ(dialog.shown[0].name + ";" + std::to_string(dialog.shown[0].kind), ";-1");
@@ -205,25 +186,11 @@ TEST(TypeEditor, NewStateIsAppendedToTheTypeStateList) {
 }
 
 TEST(TypeEditor, StandardBitmapNoPathFollowsTheBitmapDirectory) {
-  struct Row {
-    int line;
-    const char* chosen;
-    const char* bitmapDir;
-    const char* name;
-    int noPath;
-  };
-  const Row rows[] = {
-      {__LINE__, "/DATA/BMP/lampe.bmp", "/data/bmp/", "lampe.bmp", 1},  // directory case ignored
-      {__LINE__, "/data/bmp/LAMPE.BMP", "/data/bmp", "LAMPE.BMP", 1},   // directory without separator
-      {__LINE__, "/data/other/LAMPE.BMP", "/data/bmp/", "/data/other/LAMPE.BMP", 0},
-      {__LINE__, "/data/bmp/sub/LAMPE.BMP", "/data/bmp/", "/data/bmp/sub/LAMPE.BMP", 0},
-      {__LINE__, "C:\\Bilder\\TOR.BMP", "c:\\bilder\\", "TOR.BMP", 1},
-      {__LINE__, "/data/bmp/LAMPE.BMP", "", "/data/bmp/LAMPE.BMP", 0},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.line);
-    EXPECT_EQ(test::stateBitmapText({{"s", standardBitmapFor(r.chosen, r.bitmapDir)}}),
-              "s=" + std::string(r.name) + "/" + std::to_string(r.noPath) + "/0");
+  for (const test::CaseRow& row : test::dataCases("type_editor_cases.txt", "standard bitmap")) {
+    SCOPED_TRACE("type_editor_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
+    EXPECT_EQ(test::stateBitmapText({{"s", standardBitmapFor(row.fields[0], row.fields[1])}}),
+              "s=" + row.fields[2] + "/" + row.fields[3] + "/0");
   }
 }
 
@@ -296,20 +263,11 @@ TEST(TypeEditor, ImportingTheSameLibraryTwiceAddsNothingTheSecondTime) {
 }
 
 TEST(TypeEditor, TypeEntriesParse) {
-  struct Row {
-    int line;
-    const char* entry;
-    const char* name;
-    int kind;
-  };
-  const Row rows[] = {
-      {__LINE__, "Lampe;1", "Lampe", 1},  {__LINE__, "Lampe;-1", "Lampe", -1}, {__LINE__, "Lampe", "Lampe", -1},
-      {__LINE__, "Lampe;x", "Lampe", -1}, {__LINE__, "Lampe;7", "Lampe", -1},  {__LINE__, "A;3;2", "A", -1},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.line);
-    const TypeDefinition d = parseTypeEntry(r.entry);
-    EXPECT_EQ(d.name + ";" + std::to_string(d.kind), std::string(r.name) + ";" + std::to_string(r.kind));
+  for (const test::CaseRow& row : test::dataCases("type_editor_cases.txt", "type entry")) {
+    SCOPED_TRACE("type_editor_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 2u);
+    const TypeDefinition d = parseTypeEntry(row.fields[0]);
+    EXPECT_EQ(d.name + ";" + std::to_string(d.kind), row.fields[1]);
   }
 }
 
