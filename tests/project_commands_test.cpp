@@ -83,21 +83,10 @@ class ProjectCommands : public ::testing::Test {
 };
 
 TEST(FileDialogFilter, TurnsPairsIntoQtFiltersWithLowerCasePatterns) {
-  struct Case {
-    int line;
-    std::string_view pairs, filter;
-  };
-  const Case kCases[] = {
-      {__LINE__, "Steuerungsprogramm|*.SPG|Initialisierungsdatei|*.SPI",
-       "Steuerungsprogramm (*.SPG *.spg);;Initialisierungsdatei (*.SPI *.spi)"},
-      {__LINE__, "Bitmap-Bilder|*.BMP;*.dib", "Bitmap-Bilder (*.BMP *.bmp *.dib)"},
-      {__LINE__, "Alle Dateien|*", "Alle Dateien (*)"},
-      {__LINE__, "Ohne Muster", "Ohne Muster (*)"},
-      {__LINE__, "", ""},
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.line);
-    EXPECT_EQ(fileDialogFilter(c.pairs), c.filter);
+  for (const test::CaseRow& row : test::dataCases("project_commands_cases.txt", "filter")) {
+    SCOPED_TRACE("project_commands_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 2u);
+    EXPECT_EQ(fileDialogFilter(row.fields[0]), row.fields[1]);
   }
 }
 
@@ -227,22 +216,10 @@ TEST_F(ProjectCommands, RenameProposesTheBareNameAndMovesTheFileIntoTheProjectDi
 }
 
 TEST(WindowTitle, NamesTheFileAndMarksUnsavedChanges) {
-  struct Case {
-    int line;
-    std::string_view fileName;
-    bool modified;
-    std::string title;
-  };
-  const Case kCases[] = {
-      {__LINE__, "", false, "kelvaro"},
-      {__LINE__, "", true, "kelvaro *"},
-      {__LINE__, "/home/u/SPG/DEMO.SPG", false, "kelvaro - DEMO.SPG"},
-      {__LINE__, "NEU.SPG", true, "kelvaro - NEU.SPG *"},
-      {__LINE__, "/p/B\xC3\xA4" "der.SPG", false, "kelvaro - B\xE4" "der.SPG"},  // a UTF-8 path in a Windows-1252 title
-  };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.line);
-    EXPECT_EQ(windowTitle("kelvaro", c.fileName, c.modified), c.title);
+  for (const test::CaseRow& row : test::dataCases("project_commands_cases.txt", "title")) {
+    SCOPED_TRACE("project_commands_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 3u);
+    EXPECT_EQ(windowTitle("kelvaro", row.fields[0], row.fields[1] == "yes"), row.fields[2]);
   }
 }
 
