@@ -31,27 +31,15 @@ Project sampleProject() {
 }
 
 TEST(ObjectEditorError, CharacterPositionSelectsTheLineThatHoldsIt) {
-  // Each line counts its length without leading blanks plus three.
   const std::vector<std::string> program = {"-&A EINSCHALTEN", "-  x:=1", "-", "-y:=22"};
-  // offsets: 0 (13+3=16), 16 (4+3=7), 23 (0+3), 26
-  struct Case {
-    int line;
-    int position;
-    int stored;
-    EditorLine shown;
-  };
-  const Case cases[] = {
-      {__LINE__, 15, 0, {EditorLine::Area::Auto, 0}},
-      {__LINE__, 16, 1, {EditorLine::Area::Program, 0}},
-      {__LINE__, 23, 2, {EditorLine::Area::Program, 1}},
-      {__LINE__, 27, 3, {EditorLine::Area::Program, 2}},
-      {__LINE__, -1, -1, {}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    const int stored = storedLineAtCharacter(program, c.position);
-    EXPECT_EQ(stored, c.stored);
-    EXPECT_EQ(editorLineOfStored(program, stored), c.shown);
+  for (const test::CaseRow& row : test::dataCases("object_editor_cases.txt", "character position")) {
+    SCOPED_TRACE("object_editor_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 3u);
+    const int stored = storedLineAtCharacter(program, std::stoi(row.fields[0]));
+    EXPECT_EQ(std::to_string(stored), row.fields[1]);
+    const EditorLine shown = editorLineOfStored(program, stored);
+    const char* const areas[] = {"none", "program", "auto"};
+    EXPECT_EQ(areas[static_cast<int>(shown.area)] + (" " + std::to_string(shown.index)), row.fields[2]);
   }
   EXPECT_EQ(storedLineAtCharacter({}, 0), -1);
   EXPECT_EQ(editorLineOfStored({"-a"}, 4), EditorLine{});  // a line that no longer exists
@@ -117,27 +105,15 @@ TEST(ObjectEditorPlacements, FreedSlotTakesTheNextViewAndTheLimitIsThree) {
 }
 
 TEST(ObjectEditorId, ChecksOnLeavingTheField) {
-  struct Case {
-    int line;
-    std::string entry;
-    std::string message;  // UTF-8; empty = accepted
-  };
-  const Case cases[] = {
-      {__LINE__, "", ""},
-      {__LINE__, "9999", ""},
-      {__LINE__, "17", "Diese ID wurde schon vergeben für Objekt Bad"},
-      {__LINE__, "10000",
-       "Zahlen grösser 9999 sind nicht erlaubt\r0 eingeben wenn ID-Nr automatisch vergeben werden soll."},
-      {__LINE__, "12a", "Zahlenwert oder Format ungültig"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
+  for (const test::CaseRow& row : test::dataCases("object_editor_cases.txt", "object id")) {
+    SCOPED_TRACE("object_editor_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 2u);
     Project p = sampleProject();
     test::FakeUserInterface ui;
     ObjectEditor editor(p, 0, "");
-    editor.fields().objectId = c.entry;
-    EXPECT_EQ(editor.leaveObjectId(ui), c.message.empty());
-    EXPECT_EQ(ui.messageTexts(), c.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.message});
+    editor.fields().objectId = row.fields[0];
+    EXPECT_EQ(editor.leaveObjectId(ui), row.fields[1].empty());
+    EXPECT_EQ(ui.messageTexts(), row.fields[1].empty() ? std::vector<std::string>{} : std::vector{row.fields[1]});
   }
   // The object may keep its own ID; OK refuses an ID that is taken and stores nothing.
   Project p = sampleProject();
@@ -165,45 +141,31 @@ TEST(ObjectEditorId, ChecksOnLeavingTheField) {
 }
 
 TEST(ObjectEditorType, KindPanelsAndStatesFollowTheChoice) {
-  struct Case {
-    int line;
-    const char* type;
-    char kind;
-    bool number, text;
-    const char* states;  // the states panel shows them; a shutter also its conversion codes
-  };
-  const Case cases[] = {
-      {__LINE__, "Zahl", 'Z', true, false, ""},
-      {__LINE__, "Zeichen", 'S', false, true, ""},
-      {__LINE__, "Knopf", 'B', false, false, ""},
-      {__LINE__, "(Undefiniert)", ' ', false, false, ""},
-      {__LINE__, "Lampe", 'U', false, false, "Aus An"},
-      {__LINE__, "Jalousie", 'U', false, false, "oben halb unten codes oben=253 halb=4 unten=252"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
+  for (const test::CaseRow& row : test::dataCases("object_editor_cases.txt", "type")) {
+    SCOPED_TRACE("object_editor_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
     Project p = sampleProject();
     ObjectEditor editor(p, 0, "");
-    editor.chooseType(c.type);
-    EXPECT_EQ(editor.fields().kind, c.kind);
-    EXPECT_EQ(editor.numberPanelVisible(), c.number);
-    EXPECT_EQ(editor.textPanelVisible(), c.text);
-    EXPECT_EQ(editor.statesPanelVisible(), *c.states != '\0');
+    editor.chooseType(row.fields[0]);
+    EXPECT_EQ(std::string(1, editor.fields().kind), row.fields[1]);
+    EXPECT_EQ(std::string(editor.numberPanelVisible() ? "yes" : "no") + (editor.textPanelVisible() ? " yes" : " no"),
+              row.fields[2]);
+    EXPECT_EQ(editor.statesPanelVisible(), !row.fields[3].empty());
     test::FakeUserInterface ui;
     ASSERT_TRUE(editor.accept(ui));
-    EXPECT_EQ(p.objects[0].HdwTyp, hardwareRoleOfType(p.types, c.type));  // the type's role is stored
+    EXPECT_EQ(p.objects[0].HdwTyp, hardwareRoleOfType(p.types, row.fields[0]));  // the type's role is stored
     std::string states;
     for (const auto& s : editor.stateNames()) states += (states.empty() ? "" : " ") + s;
     if (editor.conversionGridVisible()) {
       states += " codes";
       std::vector<std::string> values;
-      for (const auto& row : editor.fields().conversion) {
-        states += " " + row.state + "=" + row.value;
-        values.push_back(row.value);
+      for (const auto& code : editor.fields().conversion) {
+        states += " " + code.state + "=" + code.value;
+        values.push_back(code.value);
       }
       EXPECT_EQ(p.objects[0].ExtTransList, values);  // the grid's codes are what is stored
     }
-    EXPECT_EQ(states, c.states);
+    EXPECT_EQ(states, row.fields[3]);
   }
 }
 
