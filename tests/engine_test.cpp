@@ -327,35 +327,19 @@ struct HandCode {
 };
 
 TEST(EngineCompare, WildcardsAndWeekdayMasks) {
-  struct Row {
-    int line;
-    const char* left;
-    const char* right;
-    bool expected;
-  };
-  const Row wildcard[] = {
-      {__LINE__, "", "abc", true},     {__LINE__, "a*c", "abc", true},  {__LINE__, "abc", "a*c", true},
-      {__LINE__, "abd", "abc", false}, {__LINE__, "abc*", "abc", true}, {__LINE__, "abcd", "abc", false},
-      {__LINE__, "ab", "abc", true},   {__LINE__, "***", "", true},
-  };
-  for (const Row& row : wildcard) {
-    SCOPED_TRACE(row.line);
+  for (const test::CaseRow& row : cases("wildcard")) {
+    SCOPED_TRACE("engine_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 3u);
     HandCode s;
-    EXPECT_EQ(s.engine->compare(s.text(row.left), s.text(row.right), 0xC7), row.expected ? 1 : 0);
+    EXPECT_EQ(s.engine->compare(s.text(row.fields[0].c_str()), s.text(row.fields[1].c_str()), 0xC7),
+              row.fields[2] == "yes" ? 1 : 0);
   }
-  struct Mask {
-    int line;
-    std::int32_t position;
-    const char* mask;
-    bool expected;
-  };
-  const Mask masks[] = {{__LINE__, 2, "0100010", true}, {__LINE__, 6, "0100010", true}, {__LINE__, 1, "0100010", false},
-                        {__LINE__, 7, "0000001", true}, {__LINE__, 8, "11111111", false}, {__LINE__, 0, "1111111", false},
-                        {__LINE__, 5, "11", false}};
-  for (const Mask& row : masks) {
-    SCOPED_TRACE(row.line);
+  for (const test::CaseRow& row : cases("weekday mask")) {
+    SCOPED_TRACE("engine_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 3u);
     HandCode s;
-    EXPECT_EQ(s.engine->compare(s.add(TVarInt{row.position, -1}), s.text(row.mask), 0xC8), row.expected ? 1 : 0);
+    EXPECT_EQ(s.engine->compare(s.add(TVarInt{std::stoi(row.fields[0]), -1}), s.text(row.fields[1].c_str()), 0xC8),
+              row.fields[2] == "yes" ? 1 : 0);
   }
   HandCode s;  // TAG on a Monday is 2
   EXPECT_EQ(s.engine->compare({16398, -1}, s.text("0100010"), 0xC8), 1);
@@ -409,20 +393,10 @@ TEST(EngineValues, SystemValueTexts) {
   s.engine->clockPass();
   s.clock.set(at(2026, 6, 15, 7, 30, 5));
   s.engine->clockPass();
-  struct Row {
-    int line;
-    int number;
-    const char* text;
-  };
-  const Row rows[] = {
-      {__LINE__, 16395, "15.06.26 07:30:05"}, {__LINE__, 16396, "15.06.26"}, {__LINE__, 16397, "07:30:05"},
-      {__LINE__, 16398, "Montag"},            {__LINE__, 16399, "07:30:05"}, {__LINE__, 16400, "5"},
-      {__LINE__, 16403, "6"},                 {__LINE__, 16405, "0"},        {__LINE__, 16406, " "},
-      {__LINE__, 16409, "15"},                {__LINE__, 16410, "26"},       {__LINE__, 16401, ""},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    EXPECT_EQ(s.engine->textValue({row.number, -1}), row.text);
+  for (const test::CaseRow& row : cases("system value")) {
+    SCOPED_TRACE("engine_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 2u);
+    EXPECT_EQ(s.engine->textValue({std::stoi(row.fields[0]), -1}), row.fields[1]);
   }
   // Sun times come from the sun computation for the date given.
   const CodeOperand date = s.add(TVarTime{"Datum", *encodeDate(2026, 6, 15)});
