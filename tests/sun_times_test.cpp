@@ -152,25 +152,11 @@ TEST(SunTimes, SummerTimeFromTheLastSundayOfMarchToTheDayBeforeTheLastOfOctober)
 }
 
 TEST(SunTimes, RoundsToTheMinuteHalvesToEvenAndCarries) {
-  struct Case {
-    int line;
-    double hours;
-    int hour, minute;
-  };
-  const Case cases[] = {
-      {__LINE__, 6.9999, 7, 0},   // 59.994 minutes round to 60: carried into the hour
-      {__LINE__, 6.99, 6, 59},    // 59.4
-      {__LINE__, 6.125, 6, 8},    // 7.5: halves go to the even minute
-      {__LINE__, 6.375, 6, 22},   // 22.5
-      {__LINE__, 6.1251, 6, 8},   // 7.506
-      {__LINE__, -0.125, 0, -8},  // the integer part is cut towards zero
-      {__LINE__, kNaN, 0, 0},    {__LINE__, 1e300, 10000, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    const HourMinute r = roundToMinute(c.hours);
-    EXPECT_EQ(r.hour, c.hour);
-    EXPECT_EQ(r.minute, c.minute);
+  for (const test::CaseRow& row : test::dataCases("sun_times_cases.txt", "minute")) {
+    SCOPED_TRACE("sun_times_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 2u);
+    const HourMinute r = roundToMinute(std::stod(row.fields[0]));
+    EXPECT_EQ(std::to_string(r.hour) + " " + std::to_string(r.minute), row.fields[1]);
   }
 }
 
