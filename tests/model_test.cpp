@@ -1,6 +1,7 @@
 // The model's algorithms: name rule, type-state look-ups, state bitmaps and where they are
 // found, shutter codes, hardware assignment and the small list operations.
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -25,26 +26,17 @@ std::vector<TypeStateEntry> typeStates(std::initializer_list<const char*> entrie
 }
 
 TEST(NameRule, AcceptsAndRefusesWithTheRightMessage) {
-  struct Case {
-    int line;
-    std::string name;
-    NameCheck expected;
-  };
-  const Case cases[] = {
-      {__LINE__, "Lampe1", NameCheck::Valid},
-      {__LINE__, std::string(32, 'a'), NameCheck::Valid},
-      {__LINE__, std::string(33, 'a'), NameCheck::TooLong},
-      {__LINE__, "1Lampe", NameCheck::Invalid},
-      {__LINE__, "", NameCheck::Invalid},
-      {__LINE__, "Zaun09", NameCheck::Valid},  // both ends of the letter and digit ranges
-      {__LINE__, "A@", NameCheck::Invalid},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    EXPECT_EQ(checkName(c.name), c.expected);
+  const std::map<std::string, NameCheck, std::less<>> checks = {
+      {"valid", NameCheck::Valid}, {"too long", NameCheck::TooLong}, {"invalid", NameCheck::Invalid}};
+  for (const test::CaseRow& row : test::dataCases("model_cases.txt", "names")) {
+    SCOPED_TRACE("model_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 2u);
+    const std::string& name = row.fields[0];
+    const NameCheck expected = checks.at(row.fields[1]);
+    EXPECT_EQ(checkName(name), expected);
     test::FakeUserInterface ui;
-    EXPECT_EQ(validName(ui, c.name), c.expected == NameCheck::Valid);
-    if (c.expected == NameCheck::Valid) {
+    EXPECT_EQ(validName(ui, name), expected == NameCheck::Valid);
+    if (expected == NameCheck::Valid) {
       EXPECT_TRUE(ui.messages.empty());
       continue;
     }
@@ -53,8 +45,8 @@ TEST(NameRule, AcceptsAndRefusesWithTheRightMessage) {
     EXPECT_EQ(m.kind, MessageKind::Error);
     EXPECT_EQ(m.buttons, MessageButtons::OkHelp);
     EXPECT_EQ(m.helpContext, 100);
-    EXPECT_EQ(toUtf8(m.text), c.expected == NameCheck::TooLong ? std::string("Maximal 32 Zeichen zulässig")
-                                                               : toUtf8(c.name) + "\r ist kein gültiger Name");
+    EXPECT_EQ(toUtf8(m.text), expected == NameCheck::TooLong ? std::string("Maximal 32 Zeichen zulässig")
+                                                             : toUtf8(name) + "\r ist kein gültiger Name");
   }
 }
 
@@ -221,29 +213,13 @@ TEST(BitmapSearch, BitmapDirectoryThenBesideTheProjectThenItsBmpFolder) {
     test::writeFile(dir.file(f), "x");
   const std::string bitmapDir = dir.file("Bilder") + "/";
   const std::string project = dir.file("haus/HAUS.SPG");
-  struct Case {
-    int line;
-    std::string name;
-    int noPath;
-    std::string path;  // below the temporary directory
-    bool found;
-  };
-  const Case cases[] = {
-      {__LINE__, "IN_DIR.BMP", 1, "Bilder/IN_DIR.BMP", true},
-      {__LINE__, "BESIDE.BMP", 1, "haus/BESIDE.BMP", true},
-      {__LINE__, "INBMP.BMP", 1, "haus/BMP/INBMP.BMP", true},
-      {__LINE__, "C:\\Bilder\\INBMP.BMP", 0, "haus/BMP/INBMP.BMP", true},  // a stored Windows path
-      {__LINE__, "BOTH.BMP", 1, "haus/BOTH.BMP", true},
-      {__LINE__, dir.file("anderswo/ABS.BMP"), 0, "anderswo/ABS.BMP", true},
-      {__LINE__, "inbmp.bmp", 1, "Bilder/inbmp.bmp", false},  // letter case counts
-      {__LINE__, "BMP", 1, "Bilder/BMP", false},              // a directory is no bitmap
-      {__LINE__, "FEHLT.BMP", 1, "Bilder/FEHLT.BMP", false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.line);
-    const BitmapLocation location = findBitmap(c.name, c.noPath, bitmapDir, project);
-    EXPECT_EQ(location.path, dir.file(c.path));
-    EXPECT_EQ(location.found, c.found);
+  for (const test::CaseRow& row : test::dataCases("model_cases.txt", "bitmaps")) {
+    SCOPED_TRACE("model_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
+    const std::string name = row.fields[0].starts_with("~/") ? dir.file(row.fields[0].substr(2)) : row.fields[0];
+    const BitmapLocation location = findBitmap(name, std::stoi(row.fields[1]), bitmapDir, project);
+    EXPECT_EQ(location.path, dir.file(row.fields[2]));
+    EXPECT_EQ(location.found, row.fields[3] == "yes");
   }
   EXPECT_EQ(findBitmap("", 1, bitmapDir, project).path, "");
   EXPECT_FALSE(findBitmap("", 1, bitmapDir, project).found);
