@@ -104,37 +104,21 @@ TEST(RenameObjectCommand, RefusesANameAnotherObjectHasButNotItsOwnInOtherCase) {
 }
 
 TEST(DeleteObjectCommand, RefusalNamesTheFirstReferrerAndCountsTheOthers) {
-  struct Row {
-    int line;
-    std::vector<std::string> referrers;  // programs of Nutzer1, Nutzer2, Nutzer3
-    std::string message;                 // empty: the object may be deleted
-  };
-  const Row kRows[] = {
-      {__LINE__,
-       {"-Lampe = 1", "-X = Lampe.Zaehler", "-UMSCHALTEN Lampe"},
-       "Das Objekt Lampe kann nicht gelöscht werden,\rda es im Programm Nutzer1\rund 2 weiteren Programm(en) verwendet wird."},
-      {__LINE__,
-       {"-X = 1", "-WENN LAMPE=1 DANN", ""},
-       "Das Objekt Lampe kann nicht gelöscht werden,\rda es im Programm Nutzer2\rverwendet wird."},
-      {__LINE__, {"-Lampe2 = 1", "-X = Lampen", ""}, ""},
-      {__LINE__,
-       {"-Lampe2 = Lampe", "", ""},
-       "Das Objekt Lampe kann nicht gelöscht werden,\rda es im Programm Nutzer1\rverwendet wird."},
-  };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.line);
+  for (const test::CaseRow& row : test::dataCases("object_commands_cases.txt", "delete")) {
+    SCOPED_TRACE("object_commands_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 4u);
     Project project = projectWith({{"Lampe", {"-Lampe = 1"}},
-                                   {"Nutzer1", {row.referrers[0]}},
-                                   {"Nutzer2", {"-Y = 0", row.referrers[1]}},
-                                   {"Nutzer3", {row.referrers[2]}}});
+                                   {"Nutzer1", {row.fields[0]}},
+                                   {"Nutzer2", {"-Y = 0", row.fields[1]}},
+                                   {"Nutzer3", {row.fields[2]}}});
     FakeUserInterface ui;
-    const bool free = row.message.empty();
+    const bool free = row.fields[3].empty();
     EXPECT_EQ(deleteObject(project, ui, 0), free);
     EXPECT_EQ(project.modified, free);
     EXPECT_EQ(names(project), free ? "Nutzer1,Nutzer2,Nutzer3" : "Lampe,Nutzer1,Nutzer2,Nutzer3");
     // Free: the user is asked; in use: the refusal names where.
     EXPECT_EQ(ui.messageTexts(),
-              std::vector<std::string>{free ? "Soll das Objekt wirklich gelöscht werden?" : row.message});
+              std::vector<std::string>{free ? "Soll das Objekt wirklich gelöscht werden?" : row.fields[3]});
     EXPECT_EQ(ui.messages[0].kind, free ? MessageKind::Warning : MessageKind::Error);
     EXPECT_EQ(ui.messages[0].defaultAnswer, free ? std::optional(MessageAnswer::No) : std::nullopt);
   }
