@@ -184,18 +184,12 @@ TEST(SettingsPageCommands, LineLogSwitches) {
 }
 
 TEST(SunSettingsForm, ReadDecimal) {
-  const struct {
-    int line;
-    const char* text;
-    std::optional<double> value;
-  } kRows[] = {
-      {__LINE__, "10,5", 10.5},        {__LINE__, "10.5", 10.5},          {__LINE__, " -3,25 ", -3.25},
-      {__LINE__, "", std::nullopt},    {__LINE__, "abc", std::nullopt},   {__LINE__, "1e3", std::nullopt},
-      {__LINE__, "inf", std::nullopt}, {__LINE__, "1,2,3", std::nullopt}, {__LINE__, "0x10", std::nullopt},
-  };
-  for (const auto& r : kRows) {
-    SCOPED_TRACE(r.line);
-    EXPECT_EQ(readDecimal(r.text), r.value);
+  for (const test::CaseRow& row : test::dataCases("settings_cases.txt", "decimal")) {
+    SCOPED_TRACE("settings_cases.txt:" + std::to_string(row.line));
+    ASSERT_EQ(row.fields.size(), 2u);
+    const std::optional<double> expected =
+        row.fields[1] == "(none)" ? std::nullopt : std::optional(std::stod(row.fields[1]));
+    EXPECT_EQ(readDecimal(row.fields[0]), expected);
   }
 }
 
