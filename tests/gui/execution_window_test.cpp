@@ -18,7 +18,9 @@
 #include "run/execution_start.h"
 #include "run/input_dialog.h"
 #include "run/message_list_window.h"
+#include "runtime/station_messages.h"
 #include "scenario.h"
+#include "text/hex_text.h"
 #include "storage/project_file.h"
 #include "support/project_builder.h"
 #include "support/temp_dir.h"
@@ -295,6 +297,47 @@ class ExecutionWindowTest : public QObject {
     QTest::mouseClick(r.window->imageElement(r.index("Flurlicht")), Qt::LeftButton);
     r.ticks(2);
     QCOMPARE(sim->received("device 10 "), std::vector<std::string>{"  got 02 01"});  // channel 2 on
+  }
+
+  // A visualisation against the simulated unit: a click on the bell sends the object-trigger
+  // frame to the unit, the terrace push-button's report changes its element on the garden view,
+  // and a room controller's mark report draws the mark over its element.
+  void aVisualisationShowsTheDevicesAndTriggersTheUnit() {
+    std::unique_ptr<SimulatedLine> sim;
+    ExecutionWindowOptions options;
+    options.visualisation = options.hardwareControl = true;
+    const auto asRoomController = [](Project& p) {
+      TPSContr& sensor = p.stations[3];  // FuehlerGarten, 33.0.0
+      sensor.CKind = "FHT8b Raumregler";
+      sensor.CKindi = 301;
+      sensor.CPAdrA = 2;
+      p.objects[static_cast<std::size_t>(findObject(p, "Aussentemperatur"))].SndDev = "FuehlerGarten";
+    };
+    DemoRun r(asRoomController, std::move(options), [&](ManualClock& clock) {
+      sim = std::make_unique<SimulatedLine>(
+          clock, "radio 20.1.2 401\nradio 33.0 301\nat 00:00:02 20.1.2 value 19\nat 00:00:02 33.0 sends 0xC4\n");
+      return &sim->link;
+    });
+    QVERIFY(r.ok && sim->ok);
+    const int bell = r.index("Klingel");
+    QTest::mouseClick(r.window->buttonElement(bell), Qt::LeftButton);
+    const std::uint16_t unit = unitNumberOf(r.project.objects[static_cast<std::size_t>(bell)].ObjIDNr,
+                                            static_cast<std::size_t>(bell));
+    const std::vector<std::uint8_t> trigger = sim->unit.frames.back();
+    QCOMPARE(hexBytes(trigger), hexBytes(std::vector<std::uint8_t>{0x81, 6, static_cast<std::uint8_t>(unit >> 8),
+                                                                     trigger.at(3), static_cast<std::uint8_t>(unit), 1,
+                                                                     0xFF, 1}));
+    r.window->AnsichtClick();
+    r.answer(QStringLiteral("Garten"));
+    TPSImage* button = r.window->imageElement(r.index("TasterTerrasse"));
+    QCOMPARE(button->bitmap().toImage(), r.pictureOf("BMP/TASTER_AUS.BMP"));
+    QVERIFY(!r.window->findChild<QWidget*>(QStringLiteral("marker")));
+    r.clock.advanceMs(2000);
+    r.window->Timer2Timer();  // the visualisation's cycle
+    QCOMPARE(button->bitmap().toImage(), r.pictureOf("BMP/TASTER_AN.BMP"));
+    const QWidget* mark = test::child<QWidget>(r.window.get(), "marker");
+    QVERIFY(mark->isVisible());
+    QCOMPARE(mark->geometry().topRight(), r.window->element(r.index("Aussentemperatur"))->geometry().topRight());
   }
 
   // The page "Steuereinheit" lends a run its line: the built-in unit starts the scenario beside

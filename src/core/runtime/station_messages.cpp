@@ -207,6 +207,11 @@ ValueMessage decodeValueMessage(std::span<const std::uint8_t> data, const Statio
 InputState decodeInputState(std::span<const std::uint8_t> data, const StationObject& o) {
   // input-state message -> status byte with bits 7 and 6 set, then the input bits
   InputState r;
+  // The room controller's mark report is the status byte alone: it needs no input bits.
+  if (o.typeCode == 301 && !data.empty()) {
+    r.thermostatMark = data[0] == kStatusThermostatMark;
+    return r;
+  }
   if (data.size() < 2) return r;
   const std::int32_t type = o.typeCode;
   const std::int32_t d1 = at(data, 1);
@@ -231,8 +236,6 @@ InputState decodeInputState(std::span<const std::uint8_t> data, const StationObj
     }
   } else if (type == 9) {
     if (o.bitNumber > 0) r.value = (d1 >> std::min(o.bitNumber - 1, 31)) & 1;
-  } else if (type == 301) {
-    r.thermostatMark = data[0] == kStatusThermostatMark;
   } else if (o.kind == kKindNumber) {
     r.value = data.size() >= 6 ? at(data, 2) * 256 + d1 : d1;
   }
