@@ -155,14 +155,14 @@ TEST(StationConfig, BlockCollectorTakesOnlyWholeBlocksOfTheAskedStation) {
   otherCommand[0] = 0xC6;
   struct Row { int line; ReceivedFrame f; bool taken; };
   const Row rows[] = {
-      {__LINE__, frame(kKindStation, 8, kPcAddress, block(0, 9)), false},  // another station
+      {__LINE__, frame(kKindStation, 8, kPcFrameAddress, block(0, 9)), false},  // another station
       {__LINE__, frame(kKindStation, 7, 2, block(0, 9)), false},           // to the unit, not the PC
-      {__LINE__, frame(kKindUnit, 7, kPcAddress, block(0, 9)), false},     // from the unit
-      {__LINE__, frame(kKindStation, 7, kPcAddress, shortBlock), false},
-      {__LINE__, frame(kKindStation, 7, kPcAddress, otherCommand), false},
-      {__LINE__, frame(kKindStation, 7, kPcAddress, block(2, 9)), false},  // past the last possible block
-      {__LINE__, frame(kKindStation, 7, kPcAddress, block(1, 9)), true},   // kept until block 0 tells
-      {__LINE__, frame(kKindStation, 7, kPcAddress, block(0, 21)), true},
+      {__LINE__, frame(kKindUnit, 7, kPcFrameAddress, block(0, 9)), false},     // from the unit
+      {__LINE__, frame(kKindStation, 7, kPcFrameAddress, shortBlock), false},
+      {__LINE__, frame(kKindStation, 7, kPcFrameAddress, otherCommand), false},
+      {__LINE__, frame(kKindStation, 7, kPcFrameAddress, block(2, 9)), false},  // past the last possible block
+      {__LINE__, frame(kKindStation, 7, kPcFrameAddress, block(1, 9)), true},   // kept until block 0 tells
+      {__LINE__, frame(kKindStation, 7, kPcFrameAddress, block(0, 21)), true},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.line);
@@ -175,13 +175,13 @@ TEST(StationConfig, BlockCollectorTakesOnlyWholeBlocksOfTheAskedStation) {
   EXPECT_EQ(read.block().typeCode(), 21);
   EXPECT_EQ(read.block().at(20), 21 + 19);
   EXPECT_EQ(read.block().at(21), 0);
-  EXPECT_FALSE(read.take(frame(kKindStation, 7, kPcAddress, block(1, 9))));
+  EXPECT_FALSE(read.take(frame(kKindStation, 7, kPcFrameAddress, block(1, 9))));
 
   // A type outside the wired codes reads two blocks, in any order.
   ConfigBlockCollector two({kKindStation, 1, {7, 0, 0}});
-  EXPECT_TRUE(two.take(frame(kKindStation, 7, kPcAddress, block(1, 0x50))));
+  EXPECT_TRUE(two.take(frame(kKindStation, 7, kPcFrameAddress, block(1, 0x50))));
   EXPECT_FALSE(two.complete());
-  EXPECT_TRUE(two.take(frame(kKindStation, 7, kPcAddress, block(0, 200))));
+  EXPECT_TRUE(two.take(frame(kKindStation, 7, kPcFrameAddress, block(0, 200))));
   EXPECT_TRUE(two.complete());
   EXPECT_EQ(two.block().at(21), 0x50);
 }
@@ -238,26 +238,28 @@ TEST(StationConfig, TestButtonsAndAddressTexts) {
 }
 
 TEST(RadioInterface, CentralCodeFrames) {
-  struct Row { int line; int code; const char* expected; };
-  const Row rows[] = {{__LINE__, 1, "83 54 01 01 01"}, {__LINE__, 100, "83 31 01 01 64"}, {__LINE__, 0, "-"},
-                      {__LINE__, 101, "-"}};
+  // Every request to the radio part: data, L, then mode and kind/address of the header.
+  auto text = [](const std::optional<RadioRequest>& q) {
+    return q ? hexBytes(q->data) + " L" + std::to_string(q->L) + " " + std::to_string(q->sendMode) + " " +
+                   std::to_string(q->header.Kind) + "/" + std::to_string(q->header.Address[0])
+             : "-";
+  };
+  struct Row { int line; std::optional<RadioRequest> request; const char* expected; };
+  const Row rows[] = {
+      {__LINE__, readCentralCodeRequest(), "84 54 01 07 L8 900 4/201"},
+      {__LINE__, writeCentralCodeRequest(1), "83 54 01 01 01 L9 900 4/201"},
+      {__LINE__, writeCentralCodeRequest(100), "83 31 01 01 64 L9 900 4/201"},
+      {__LINE__, writeCentralCodeRequest(0), "-"},
+      {__LINE__, writeCentralCodeRequest(101), "-"},
+      {__LINE__, hiddenCommandRequest(), "83 52 02 01 07 L9 900 4/201"},
+      {__LINE__, configurationModeRequest(false), "42 L5 900 201/2"},
+  };
   for (const auto& r : rows) {
     SCOPED_TRACE(r.line);
-    const auto w = writeCentralCodeRequest(r.code);
-    EXPECT_EQ(w ? hexBytes(w->data) : "-", r.expected);
+    EXPECT_EQ(text(r.request), r.expected);
   }
-  const RadioRequest read = readCentralCodeRequest();
-  EXPECT_EQ(hexBytes(read.data) + " L" + std::to_string(read.L), "84 54 01 07 L8");
-  const RadioRequest hidden = hiddenCommandRequest();
-  EXPECT_EQ(hexBytes(hidden.data) + " L" + std::to_string(hidden.L), "83 52 02 01 07 L9");
-  EXPECT_EQ(read.header.Kind, kKindRadio);
-  EXPECT_EQ(read.header.Address[0], 0xC9);
-  EXPECT_EQ(read.sendMode, kModeNoMessage);
-
   EXPECT_FALSE(usesConfigurationMode(2));
   EXPECT_TRUE(usesConfigurationMode(11));
-  const RadioRequest leave = configurationModeRequest(false);
-  EXPECT_EQ(hexBytes(leave.data) + " L" + std::to_string(leave.L) + " to " + std::to_string(leave.header.Kind), "42 L5 to 201");
 
   // The reply: code in data[3], serial number in data[6..9]; ReceiveFrame gives a radio
   // frame of L 19 ten data bytes.

@@ -16,11 +16,12 @@ using test::FakeUserInterface;
 std::string text(const std::optional<std::string>& message) { return message ? toUtf8(*message) : "-"; }
 
 TEST(StationRules, AddressChecksAndTheirMessages) {
-  const char* const kStation = "Adressen zwischen 1 und 3 werden intern verwendet,\rdie größte zulässige Adresse ist 253";
+  const char* const kStation =
+      "Adressen zwischen 1 und 3 werden intern verwendet,\rdie größte zulässige Adresse ist 253";
   const char* const kGroup = "Gruppenadressen müssen zwischen 4 und 254 liegen";
   struct Row { int line; int value; const char* type; int kept; const char* message; };
   const Row station[] = {
-      {__LINE__, 0, "", 0, "-"}, {__LINE__, 3, "", 0, kStation}, {__LINE__, 4, "", 4, "-"},
+      {__LINE__, 0, "", 0, "-"},     {__LINE__, 3, "", 0, kStation},   {__LINE__, 4, "", 4, "-"},
       {__LINE__, 253, "", 253, "-"}, {__LINE__, 254, "", 0, kStation},
   };
   for (const auto& r : station) {
@@ -30,9 +31,8 @@ TEST(StationRules, AddressChecksAndTheirMessages) {
     EXPECT_EQ(text(c.message), r.message);
   }
   const Row group[] = {
-      {__LINE__, 3, "MXB2", 0, kGroup}, {__LINE__, 3, "MXSA", 3, "-"}, {__LINE__, 4, "MXB2", 4, "-"},
-      {__LINE__, 254, "MXB2", 254, "-"},
-      {__LINE__, 255, "MXSA", 0, kGroup},
+      {__LINE__, 3, "MXB2", 0, kGroup},  {__LINE__, 3, "MXSA", 3, "-"},      {__LINE__, 4, "MXB2", 4, "-"},
+      {__LINE__, 254, "MXB2", 254, "-"}, {__LINE__, 255, "MXSA", 0, kGroup},
   };
   for (const auto& r : group) {
     SCOPED_TRACE(r.line);
@@ -72,14 +72,15 @@ TEST(StationRules, NextFreeAddressSkipsWiredStationsOnly) {
   for (std::uint8_t a : {4, 5, 7}) p.stations.push_back(test::deviceStation("W", "MXB2", 1, a));
   p.stations.push_back(test::deviceStation("R", "FS20 Schaltaktor", 4, 6));
   EXPECT_EQ(nextFreeStationAddress(p), 6);
-  for (int a = 6; a <= 253; ++a) p.stations.push_back(test::deviceStation("W", "MXB2", 1, static_cast<std::uint8_t>(a)));
+  for (int a = 6; a <= 253; ++a)
+    p.stations.push_back(test::deviceStation("W", "MXB2", 1, static_cast<std::uint8_t>(a)));
   EXPECT_EQ(nextFreeStationAddress(p), std::nullopt);
 }
 
 // A channel as one line: name, group address, port, function, values, offline mark.
 std::string slotText(const DeviceSlot& s) {
-  return s.CNam + " " + std::to_string(s.adr[0]) + "/" + std::to_string(s.CCon) + " f" + std::to_string(s.CFkt) +
-         " " + std::to_string(s.CEIntW1) + "," + std::to_string(s.CEIntW2) + " '" + std::string(1, s.COfflB) + "'";
+  return s.CNam + " " + std::to_string(s.adr[0]) + "/" + std::to_string(s.CCon) + " f" + std::to_string(s.CFkt) + " " +
+         std::to_string(s.CEIntW1) + "," + std::to_string(s.CEIntW2) + " '" + std::string(1, s.COfflB) + "'";
 }
 
 TEST(StationRules, ChannelPanelStoresByType) {
@@ -91,7 +92,8 @@ TEST(StationRules, ChannelPanelStoresByType) {
       {__LINE__, "40611x", 21, 0, 5, "Lampe 10/3 f2 5,134 'X' | 8", "Lampe/"},
       {__LINE__, "40611x", 21, 0, 1, "Lampe 10/3 f2 0,0 ' ' | 8", "Lampe/"},  // not offline: no values
       {__LINE__, "40612x", 26, 0, 5, "Lampe 10/3 f2 5,134 'X' | slot 1 f1 | 8", "Lampe/"},
-      {__LINE__, "40612x", 26, 0, 1, "Lampe 10/3 f2 5,0 ' ' | slot 1 f2 | 8", "Lampe/"},  // not offline: no second value
+      {__LINE__, "40612x", 26, 0, 1, "Lampe 10/3 f2 5,0 ' ' | slot 1 f2 | 8",
+       "Lampe/"},  // not offline: no second value
       // The push-button keeps its patterns in the next two slots, and connects nothing.
       {__LINE__, "MFB1", 7, 0, 1, "Taster 10/3 f0 5,-6 ' ' | 7,8 9 | 1", "/"},
       {__LINE__, "MFB1", 7, 0, 8, "Taster 10/3 f0 5,-6 ' ' | 1", "/"},
@@ -102,7 +104,7 @@ TEST(StationRules, ChannelPanelStoresByType) {
     SCOPED_TRACE(r.line);
     Project p = test::lampProject({test::lampObject("Lampe"), test::lampObject("Alt")});
     p.objects[0].HdwTyp = 1;
-    p.objects[1].RcvDev = p.objects[1].SndDev = "Lampe";
+    p.objects[1].RcvDev = "Lampe";
     TPSContr s = createStation("Taster");
     s.CKind = r.model;
     s.CKindi = r.code;
@@ -113,16 +115,20 @@ TEST(StationRules, ChannelPanelStoresByType) {
     storeChannel(p, s, r.k, panel, ui);
     const std::size_t k = static_cast<std::size_t>(r.k - 1);
     std::string stored = slotText(s.slots[k]);
-    if (r.code == 7 && k < 7) stored += " | " + std::to_string(s.slots[k + 1].CEIntW1) + "," +
-                                        std::to_string(s.slots[k + 1].CEIntW2) + " " + std::to_string(s.slots[k + 2].CEIntW1);
+    if (r.code == 7 && k < 7)
+      stored += " | " + std::to_string(s.slots[k + 1].CEIntW1) + "," + std::to_string(s.slots[k + 1].CEIntW2) + " " +
+                std::to_string(s.slots[k + 2].CEIntW1);
     if (r.code == 26) stored += " | slot 1 f" + std::to_string(s.slots[0].CFkt);
     EXPECT_EQ(stored + " | " + std::to_string(s.CPDevAnz), r.slot);
     EXPECT_EQ(p.objects[0].SndDev + "/" + p.objects[0].RcvDev, r.devices);
     // A connection takes the channel from every other object, with one message for each.
     const bool connected = std::string(r.devices) != "/";
-    EXPECT_EQ(p.objects[1].RcvDev + p.objects[1].SndDev, connected ? "" : "LampeLampe");
-    EXPECT_EQ(ui.messageTexts(), connected ? std::vector<std::string>{"Die vorher bestehende Zuordnung dieses Anschlusses zum Objekt Alt wurde gelöscht"}
-                                           : std::vector<std::string>{});
+    EXPECT_EQ(p.objects[1].RcvDev + p.objects[1].SndDev, connected ? "" : "Lampe");
+    EXPECT_EQ(ui.messageTexts(),
+              connected
+                  ? std::vector<
+                        std::string>{"Die vorher bestehende Zuordnung dieses Anschlusses zum Objekt Alt wurde gelöscht"}
+                  : std::vector<std::string>{});
     EXPECT_TRUE(p.modified);
   }
 }
@@ -155,13 +161,14 @@ TEST(StationRules, GroupAddressesPerLineWithDoublesIgnored) {
   FakeUserInterface ui;
   const auto memo = generateGroupAddresses(p, ui);
   EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"A1 bei Objekt Drei wegen Doppelbelegung ignoriert"});
-  EXPECT_EQ(memo, (std::vector<std::string>{fromUtf8("Adressen für Schaltgruppen:"),
-                                            "Flur                     4/1", "Bad                      5/1"}));
+  EXPECT_EQ(memo, (std::vector<std::string>{fromUtf8("Adressen für Schaltgruppen:"), "Flur                     4/1",
+                                            "Bad                      5/1"}));
   auto group = [&](std::size_t station, std::size_t slot) {
     const DeviceSlot& s = p.stations[station].slots[slot];
     return std::to_string(s.adr[0]) + "/" + std::to_string(s.CCon);
   };
-  EXPECT_EQ(group(0, 0) + " " + group(0, 1) + " " + group(0, 2) + " " + group(1, 0) + " " + group(1, 1), "4/1 4/1 6/3 5/1 4/1");
+  EXPECT_EQ(group(0, 0) + " " + group(0, 1) + " " + group(0, 2) + " " + group(1, 0) + " " + group(1, 1),
+            "4/1 4/1 6/3 5/1 4/1");
   EXPECT_TRUE(p.modified);
 }
 
@@ -178,7 +185,8 @@ TEST(StationRules, TooFewGroupAddressesLeavesTheProjectAsItWas) {
 }
 
 TEST(StationRules, BatteryListNamesTheStationsOfMarkedObjects) {
-  Project p = test::lampProject({test::deviceObject("Rauch", "Lampe", false), test::deviceObject("Gas", "Lampe", false)});
+  Project p =
+      test::lampProject({test::deviceObject("Rauch", "Lampe", false), test::deviceObject("Gas", "Lampe", false)});
   p.stations = {test::deviceStation("Gas", "HMS MG/PG/CO", 4, 5), test::deviceStation("Rauch", "HMS100 RM", 4, 6)};
   EXPECT_EQ(batteryListLines(p), std::vector<std::string>{"Keine Batteriewarnungen vorhanden"});
   p.objects[0].hardware.batteryFlag = true;

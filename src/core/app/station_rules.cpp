@@ -37,14 +37,17 @@ void inform(UserInterface& ui, std::string text) {
 // Connects the object to the channel by the station's type; false when the type connects nothing.
 bool connectObject(TPSObj& object, const TPSContr& station, int type, const std::string& channel) {
   switch (type) {
-    case 2: case 3: case 4: case 9: case 10: case 21: case 26:
-      (object.HdwTyp != 0 ? object.SndDev : object.RcvDev) = channel;
-      return true;
-    case 5: case 6: case 8:
-      object.SndDev = channel;
-      return true;
-    case 7:
-      return false;
+    case 2:
+    case 3:
+    case 4:
+    case 9:
+    case 10:
+    case 21:
+    case 26: (object.HdwTyp != 0 ? object.SndDev : object.RcvDev) = channel; return true;
+    case 5:
+    case 6:
+    case 8: object.SndDev = channel; return true;
+    case 7: return false;
     default:
       if (type > 700) return false;
       (station.CPArt == 2 ? object.SndDev : object.RcvDev) = channel;
@@ -63,7 +66,10 @@ void storeSlotFields(TPSContr& station, int k, int type, const std::string& name
     if (values >= 2) s.CEIntW2 = p.CESBox4;
   };
   switch (type) {
-    case 2: case 3: case 4: case 9:
+    case 2:
+    case 3:
+    case 4:
+    case 9:
       s.CNam = name;
       s.CFkt = p.CECBox;
       groupAndValues(1);
@@ -75,7 +81,8 @@ void storeSlotFields(TPSContr& station, int k, int type, const std::string& name
       }
       station.CPDevAnz = 8;
       break;
-    case 21: case 26:
+    case 21:
+    case 26:
       s.CNam = name;
       s.CFkt = p.CECBox;
       groupAndValues(type == 26 ? 1 : 0);
@@ -87,7 +94,8 @@ void storeSlotFields(TPSContr& station, int k, int type, const std::string& name
       }
       station.CPDevAnz = 8;
       break;
-    case 5: case 8:
+    case 5:
+    case 8:
       s.CNam = station.CName;
       groupAndValues(2);
       station.CPDevAnz = 8;
@@ -113,9 +121,7 @@ void storeSlotFields(TPSContr& station, int k, int type, const std::string& name
       groupAndValues(1);
       s.CFkt = p.CECBox;
       break;
-    case 551:
-      s.CNam = name;
-      break;
+    case 551: s.CNam = name; break;
     default:
       station.slots[0].CNam = station.CName;
       station.CPDevAnz = 1;
@@ -150,7 +156,9 @@ void storeChannel(Project& project, TPSContr& station, int k, const ChannelPanel
 
 AddressCheck checkNewStationAddress(int value) {
   if (value == 0 || (value >= kLowestAddress && value <= kHighestStationAddress)) return {value, std::nullopt};
-  return {0, "Adressen zwischen 1 und 3 werden intern verwendet,\rdie gr\xF6\xDF" "te zul\xE4ssige Adresse ist 253"};
+  return {0,
+          "Adressen zwischen 1 und 3 werden intern verwendet,\rdie gr\xF6\xDF"
+          "te zul\xE4ssige Adresse ist 253"};
 }
 
 std::optional<int> nextFreeStationAddress(const Project& project) {
@@ -176,8 +184,7 @@ std::optional<std::string> checkRadioAddress(RadioAddressFormat format, std::str
     return !t.empty() && std::all_of(t.begin(), t.end(), [&](char c) { return c >= low && c <= high; });
   };
   switch (format) {
-    case RadioAddressFormat::None:
-      return std::nullopt;
+    case RadioAddressFormat::None: return std::nullopt;
     case RadioAddressFormat::Number: {
       const auto v = parseInt(text);
       if (v && *v >= kLowestAddress && *v <= 65535) return std::nullopt;

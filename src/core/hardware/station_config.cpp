@@ -50,15 +50,15 @@ struct Binding {
 // The settings each layout carries field by field; flag bytes and computed bytes are handled
 // by hand beside this table.
 constexpr Binding kMXB2[] = {
-    {3, 0, Field::Adr},  {4, 0, Field::Con},  {5, 0, Field::Fkt},  {6, 0, Field::W1},
-    {7, 1, Field::Adr},  {8, 1, Field::Con},  {9, 1, Field::Fkt},  {10, 1, Field::W1},
-    {11, 4, Field::Adr}, {12, 4, Field::Con}, {13, 4, Field::Fkt}, {14, 4, Field::W1}, {15, 4, Field::W2},
-    {16, 5, Field::Adr}, {17, 5, Field::Con}, {18, 5, Field::Fkt}, {19, 5, Field::W1}, {20, 5, Field::W2},
+    {3, 0, Field::Adr},  {4, 0, Field::Con}, {5, 0, Field::Fkt}, {6, 0, Field::W1},   {7, 1, Field::Adr},
+    {8, 1, Field::Con},  {9, 1, Field::Fkt}, {10, 1, Field::W1}, {11, 4, Field::Adr}, {12, 4, Field::Con},
+    {13, 4, Field::Fkt}, {14, 4, Field::W1}, {15, 4, Field::W2}, {16, 5, Field::Adr}, {17, 5, Field::Con},
+    {18, 5, Field::Fkt}, {19, 5, Field::W1}, {20, 5, Field::W2},
 };
 constexpr Binding kMXSA[] = {
-    {2, 0, Field::Adr}, {3, 0, Field::Con}, {4, 0, Field::Fkt}, {5, 1, Field::Adr},  {6, 1, Field::Con},
-    {7, 1, Field::Fkt}, {8, 4, Field::Fkt}, {9, 4, Field::W1},  {10, 4, Field::W2},  {11, 5, Field::Fkt},
-    {12, 5, Field::W1}, {13, 5, Field::W2},
+    {2, 0, Field::Adr}, {3, 0, Field::Con},  {4, 0, Field::Fkt}, {5, 1, Field::Adr},
+    {6, 1, Field::Con}, {7, 1, Field::Fkt},  {8, 4, Field::Fkt}, {9, 4, Field::W1},
+    {10, 4, Field::W2}, {11, 5, Field::Fkt}, {12, 5, Field::W1}, {13, 5, Field::W2},
 };
 constexpr Binding kDSP32[] = {{1, 0, Field::Fkt}};
 constexpr Binding kMFB1[] = {
@@ -68,9 +68,9 @@ constexpr Binding kMFB1[] = {
 constexpr Binding kJAL1[] = {{1, 0, Field::Adr}, {2, 0, Field::Con}, {3, 0, Field::W1}, {4, 0, Field::W2}};
 // 40611x and 40612x share indexes 2 to 14; byte 15 on differ.
 constexpr Binding k4061Common[] = {
-    {2, 0, Field::Adr},     {3, 0, Field::Con}, {4, 0, Field::Fkt}, {5, 1, Field::Adr},  {6, 1, Field::Con},
-    {7, 1, Field::Fkt},     {8, 4, Field::Adr}, {9, 4, Field::Con}, {10, 4, Field::FktBit},
-    {11, 4, Field::W1},     {12, 4, Field::W2}, {13, 5, Field::Adr}, {14, 5, Field::Con},
+    {2, 0, Field::Adr}, {3, 0, Field::Con},  {4, 0, Field::Fkt},  {5, 1, Field::Adr},     {6, 1, Field::Con},
+    {7, 1, Field::Fkt}, {8, 4, Field::Adr},  {9, 4, Field::Con},  {10, 4, Field::FktBit}, {11, 4, Field::W1},
+    {12, 4, Field::W2}, {13, 5, Field::Adr}, {14, 5, Field::Con},
 };
 constexpr Binding k40611Tail[] = {{16, 5, Field::W1}, {17, 5, Field::W2}};
 constexpr Binding k40612Tail[] = {{16, 5, Field::W1}, {17, 0, Field::W1}};
@@ -187,7 +187,9 @@ ConfigLayout configLayout(std::string_view typeText, int typeCode) {
   if (typeText == "40611x") return ConfigLayout::T40611;
   if (typeText == "40612x") return ConfigLayout::T40612;
   switch (typeCode) {
-    case 2: case 3: case 4: return ConfigLayout::MXB2;
+    case 2:
+    case 3:
+    case 4: return ConfigLayout::MXB2;
     case 6: return ConfigLayout::DSP32;
     case 7: return ConfigLayout::MFB1;
     case 8: return ConfigLayout::JAL1;
@@ -228,7 +230,10 @@ std::optional<SettingsWrite> settingsBytes(const TPSContr& station, const Config
 
   const auto& s = station.slots;
   switch (layout) {
-    case ConfigLayout::MXB2: put(1, 0); put(2, flagByte(layout, station)); break;
+    case ConfigLayout::MXB2:
+      put(1, 0);
+      put(2, flagByte(layout, station));
+      break;
     case ConfigLayout::MXSA: put(1, flagByte(layout, station)); break;
     case ConfigLayout::T40611:
       put(1, flagByte(layout, station));
@@ -244,8 +249,7 @@ std::optional<SettingsWrite> settingsBytes(const TPSContr& station, const Config
 }
 
 FrameHeader stationHeader(const TPSContr& station) {
-  if (isRadioStation(station))
-    return {kKindRadio, 1, {station.CPAdr[0], station.CPAdr[1], station.CPAdr[2]}};
+  if (isRadioStation(station)) return {kKindRadio, 1, {station.CPAdr[0], station.CPAdr[1], station.CPAdr[2]}};
   return {kKindStation, 1, {station.CPAdr[0], 0, 0}};
 }
 
@@ -352,7 +356,7 @@ bool ConfigBlockCollector::take(const ReceivedFrame& frame) {
   // take -> a block of the asked station to the PC, whole, with a number inside the read
   const auto d = receivedData(frame);
   if (frame.sender.Kind != m_station.Kind || frame.sender.Address[0] != m_station.Address[0]) return false;
-  if (frame.receiver.Address[0] != kPcAddress) return false;
+  if (frame.receiver.Address[0] != kPcFrameAddress) return false;
   if (d.size() != 2 + kConfigBlockSize || d[0] != kReplyConfigBlock) return false;
   const int n = d[1];
   if (n >= (m_count > 0 ? m_count : kMaxConfigBlocks)) return false;
@@ -367,9 +371,7 @@ bool ConfigBlockCollector::take(const ReceivedFrame& frame) {
   return true;
 }
 
-bool ConfigBlockCollector::complete() const {
-  return m_count > 0 && m_have[static_cast<std::size_t>(m_count - 1)];
-}
+bool ConfigBlockCollector::complete() const { return m_count > 0 && m_have[static_cast<std::size_t>(m_count - 1)]; }
 
 namespace {
 std::string rightAligned(int value, std::size_t width) {

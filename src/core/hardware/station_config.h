@@ -65,7 +65,7 @@ inline constexpr std::uint8_t kCommandWriteConfig = 0x87;
 inline constexpr std::uint8_t kReplyConfigBlock = 0xC7;
 inline constexpr std::uint8_t kCommandProbe = 0x80;
 inline constexpr std::uint8_t kReplyProbe = 0x83;
-inline constexpr std::uint8_t kPcAddress = 1;
+inline constexpr std::uint8_t kPcFrameAddress = 1;
 
 // A station's configuration as a read returns it, positions counted from 1 as the station
 // numbers them: 1 the type code, 2 the firmware version in hundredths, 3 on the settings.
@@ -169,10 +169,10 @@ std::optional<std::string> lineSearchLine(const ReceivedFrame& frame);
 
 // What the station test shows for one frame its timer received.
 struct TestReply {
-  std::string status;        // the status line's new text; empty: unchanged
-  int valueField = 0;        // 1 to 4: "Wert1" to "Wert4" shows value
+  std::string status;  // the status line's new text; empty: unchanged
+  int valueField = 0;  // 1 to 4: "Wert1" to "Wert4" shows value
   std::int32_t value = 0;
-  bool finished = false;     // the last value: "Test beendet" and a beep
+  bool finished = false;          // the last value: "Test beendet" and a beep
   std::optional<int> errorCount;  // the count for CoErAnz
 };
 // received: what ReceiveFrame returned (below 1: a broken frame). The station's name and
