@@ -12,6 +12,8 @@ namespace {
 using AK = AddressKind;
 using RF = RadioAddressFormat;
 
+// The devices' manuals fix the address forms; which radio type takes which is ours: FS20
+// devices their code form, the room controller "9999-99", the HMS100 sensors four digits.
 constexpr StationType kTypes[] = {
     {2, "MXB2", "2 Schaltsensoren, 2 Schaltaktoren", false, AK::Station, RF::None},
     {6, "DSP32", "LCD-Anzeige 32-stellig", false, AK::Station, RF::None},

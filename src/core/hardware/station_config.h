@@ -54,8 +54,8 @@ const StationType* stationTypeOf(const TPSContr& station);
 bool isRadioStation(const TPSContr& station);
 
 // The blocks of 20 bytes a read of this type returns: one for the wired types (1 to 30,
-// 101, 102); two for every other code, enough for the longest layout, so a device of a type
-// this program does not know is still read whole.
+// 101, 102), as their stations send; two for every other code, so that a device of a type
+// this program does not know is read past its first 20 positions.
 int configBlockCount(int typeCode);
 
 inline constexpr int kConfigBlockSize = 20;
