@@ -11,11 +11,13 @@
 
 #include "arguments.h"
 #include "hardware/serial_line.h"
+#include "hardware/station_config.h"
 #include "hardware/unit_types.h"
 #include "image_commands.h"
 #include "language_commands.h"
 #include "project_commands.h"
 #include "run_commands.h"
+#include "station_cli.h"
 #include "text/cp1252.h"
 #include "unit_commands.h"
 
@@ -200,6 +202,79 @@ int main(int argc, char** argv) {
       throw CLI::ValidationError("--port is required");
     if (unitArgs.port.empty() && unitArgs.simulator) unitArgs.port = "SIM";
     status = kelvaro::cli::unitCommand(unitArgs);
+  });
+
+  // The port options the station and radio commands share.
+  auto addLineOptions = [](CLI::App* command, kelvaro::cli::LineArguments& line) {
+    command->add_option("--port", line.port, "COM1 ... (see [PORTS] in kelvaro.INI), SIM, or a device path")
+        ->required()
+        ->check(kNotEmpty);
+    command->add_option("--scenario", line.scenario, "SIM: the stations behind the unit and what they do when")
+        ->check(kNotEmpty);
+    command->add_option("--unit", line.unit, "SIM: the type the simulated unit plays (default CU/F-A2)")
+        ->check(CLI::IsMember(unitTypeNames(false)));
+    command->add_flag("--log", line.log, "write the line log RS232LOG.TXT");
+  };
+  auto checkLineOptions = [](const kelvaro::cli::LineArguments& line) {
+    if ((line.scenario || line.unit) && line.port != kelvaro::kSimulatorWord)
+      throw CLI::ValidationError("--scenario and --unit go with --port SIM only");
+  };
+
+  kelvaro::cli::StationArguments stationArgs;
+  auto* station = app.add_subcommand("station", "Configure and test the stations of the page E/A-Module");
+  station->add_option("COMMAND", stationArgs.command, "what to do")
+      ->required()
+      ->check(CLI::IsMember({"list", "read", "write", "check", "check-all", "configure-all", "autodetect", "address",
+                             "test", "errors"}));
+  auto* stationProject = station->add_option("PROJECT", stationArgs.project, "project file")->check(kNotEmpty);
+  auto* stationName = station->add_option("STATION", stationArgs.station, "the station's name")->check(kNotEmpty);
+  addLineOptions(station, stationArgs.line);
+  station->get_option("--port")->required(false);
+  auto* stationNew = station->add_option("--new", stationArgs.newAddress, "address: the new address, 0 = the next free one")
+                         ->check(CLI::Range(0, 255));
+  auto* stationSeconds = station->add_option("--seconds", stationArgs.seconds, "test, errors: how long to listen")
+                             ->check(CLI::Range(1, 3600));
+  std::vector<int> thresholds(kelvaro::kErrorThresholds.begin(), kelvaro::kErrorThresholds.end());
+  auto* errorsOn = station->add_option("--on", stationArgs.errorsOn, "errors: switch the counter on with this threshold")
+                       ->check(CLI::IsMember(thresholds));
+  auto* errorsOff = station->add_flag("--off", stationArgs.errorsOff, "errors: switch the counter off");
+  bool errorsQuery = false;
+  auto* errorsQueryOption = station->add_flag("--query", errorsQuery, "errors: ask for the count (the default)");
+  errorsOn->excludes(errorsOff)->excludes(errorsQueryOption);
+  errorsOff->excludes(errorsQueryOption);
+  auto* stationSave = station->add_flag("--save", stationArgs.save, "save the project when the command changed it");
+  station->callback([&] {
+    const std::string& c = stationArgs.command;
+    const bool withProject = c != "autodetect";
+    const bool withStation = c != "list" && c != "autodetect" && c != "check-all" && c != "configure-all";
+    if (withProject && stationProject->count() == 0) throw CLI::ValidationError(c + " needs PROJECT");
+    if (withStation && stationName->count() == 0) throw CLI::ValidationError(c + " needs STATION");
+    if (!withProject && stationProject->count() > 0) throw CLI::ValidationError(c + " takes no PROJECT");
+    if (!withStation && stationName->count() > 0) throw CLI::ValidationError(c + " takes no STATION");
+    if ((c == "list") != stationArgs.line.port.empty())
+      throw CLI::ValidationError(c == "list" ? "list takes no --port" : "--port is required");
+    if (stationNew->count() > 0 && c != "address") throw CLI::ValidationError("--new goes with address only");
+    if (stationSeconds->count() > 0 && c != "test" && c != "errors")
+      throw CLI::ValidationError("--seconds goes with test and errors only");
+    for (const CLI::Option* o : {errorsOn, errorsOff, errorsQueryOption})
+      if (o->count() > 0 && c != "errors") throw CLI::ValidationError(o->get_name() + " goes with errors only");
+    if (stationSave->count() > 0 && c != "read" && c != "write" && c != "address" && c != "configure-all")
+      throw CLI::ValidationError("--save goes with read, write, address and configure-all only");
+    checkLineOptions(stationArgs.line);
+    status = kelvaro::cli::stationCommand(stationArgs);
+  });
+
+  kelvaro::cli::RadioArguments radioArgs;
+  auto* radio = app.add_subcommand("radio", "Read or write the central code of the radio interface");
+  radio->add_option("COMMAND", radioArgs.command, "what to do")->required()->check(CLI::IsMember({"read", "write-code"}));
+  auto* radioCode = radio->add_option("CODE", radioArgs.code, "write-code: the central code, 1 to 100")
+                        ->check(CLI::Range(1, 100));
+  addLineOptions(radio, radioArgs.line);
+  radio->callback([&] {
+    if ((radioArgs.command == "write-code") != (radioCode->count() > 0))
+      throw CLI::ValidationError("CODE goes with write-code, and write-code needs it");
+    checkLineOptions(radioArgs.line);
+    status = kelvaro::cli::radioCommand(radioArgs);
   });
 
   try {

@@ -179,6 +179,8 @@ struct HardwareLine {
   MarkingLink marking;
 };
 
+}  // namespace
+
 // A scenario file for the simulated unit; a message naming the file (and the line) when it
 // cannot be used. Named on the command line, a missing file is an error too.
 std::optional<sim::Scenario> readScenario(const std::string& path) {
@@ -195,6 +197,8 @@ std::optional<sim::Scenario> readScenario(const std::string& path) {
   }
   return std::move(load.scenario);
 }
+
+namespace {
 
 struct ScriptedEvent {
   DateTime when = 0.0;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "scenario.h"
+
 namespace kelvaro::cli {
 
 struct RunArguments {
@@ -29,5 +31,9 @@ struct RunArguments {
 };
 
 int runCommand(const RunArguments& arguments);
+
+// A scenario file for the simulated unit, or nothing after one line on stderr naming the file
+// (and the line) when it cannot be used.
+std::optional<sim::Scenario> readScenario(const std::string& path);
 
 }  // namespace kelvaro::cli
