@@ -15,6 +15,8 @@
 
 namespace kelvaro::gui {
 
+struct UnitLine;
+
 struct MainContext {
   MainContext(Workspace& workspace_, UserInterface& ui_) : workspace(workspace_), ui(ui_) {}
 
@@ -48,6 +50,11 @@ struct MainContext {
   // until the link is released, when the window closes; meanwhile no other command takes the
   // line. Null when the line cannot be opened or is busy. Set by whoever holds the line.
   std::function<std::shared_ptr<StationLink>()> openRunLine;
+  // Opens the line to the unit for a dialog that holds it while open (station configuration
+  // and test, radio interface), its messages and status through ui; the line is released when
+  // the result is destroyed. Null when another command holds the line. Set by the page
+  // "Steuereinheit".
+  std::function<std::unique_ptr<UnitLine>(UserInterface& ui)> openUnitLine;
 };
 
 }  // namespace kelvaro::gui

@@ -38,6 +38,8 @@
 #include "scenario.h"
 #include "text/cp1252.h"
 #include "qt_text.h"
+#include "stations/radio_interface_dialog.h"
+#include "stations/unit_line.h"
 #include "time/clock.h"
 
 namespace kelvaro::gui {
@@ -149,6 +151,28 @@ ControlUnitPage::ControlUnitPage(MainContext& context, QWidget* parent)
     });
   };
   context.openRunLine = [this] { return openRunLine(); };
+  context.openUnitLine = [this](UserInterface& ui) { return openUnitLine(ui); };
+}
+
+std::unique_ptr<UnitLine> ControlUnitPage::openUnitLine(UserInterface& ui) {
+  if (m_busy) return nullptr;
+  UnitPage page;
+  fillUnitPage(page);
+  Workspace& ws = workspace();
+  // The page's commands stay refused while a dialog holds the line; what the dialog
+  // identified comes back into the workspace as after a command of the page.
+  m_busy = true;
+  auto held = std::make_unique<UnitLine>(*m_hw->clock, simulatorOrSerialPort(m_hw->builtIn, *m_hw->clock), m_hw->pump,
+                                         ui, [this](const UnitRecord& unit) {
+                                           workspace().unit = unit;
+                                           workspace().unit.Connected = false;
+                                           m_busy = false;
+                                         });
+  held->line.resolve = settingsPortResolver(ws.ini);
+  held->line.LineLogOn = ws.lineLog;
+  held->protocol.unit = ws.unit;
+  held->port = page.ComPortCoB;
+  return held;
 }
 
 std::shared_ptr<StationLink> ControlUnitPage::openRunLine() {
@@ -317,17 +341,17 @@ void ControlUnitPage::buildControls() {
   actions->addWidget(m_releaseInfo, 2, 0, 1, 3);
   layout->addWidget(m_actionsGroup);
 
-  // Remote control and the radio interface come with their own windows later; they keep
-  // their places and their show/hide rules already.
+  // Remote control comes with its own window later; its buttons keep their places and their
+  // show/hide rules already.
   auto* remoteRow = new QHBoxLayout;
   m_remote = addButton("RemoteBtn", QStringLiteral("&Remote-Kontrolle"));
   m_remoteVis = addButton("RemoteVisBtn", QStringLiteral("Remote-&Visualisierung"));
   m_radioSettings = addButton("InterfaceEinstBtn", QStringLiteral("Einstellungen &Funkschnittstelle"));
-  for (QPushButton* later : {m_remote, m_remoteVis, m_radioSettings}) {
+  for (QPushButton* later : {m_remote, m_remoteVis}) {
     later->setEnabled(false);
     later->setToolTip(kLaterVersion);
-    remoteRow->addWidget(later);
   }
+  for (QPushButton* button : {m_remote, m_remoteVis, m_radioSettings}) remoteRow->addWidget(button);
   remoteRow->addStretch();
   layout->addLayout(remoteRow);
 
@@ -353,6 +377,7 @@ void ControlUnitPage::buildControls() {
   connect(m_autoDetect, &QPushButton::clicked, this,
           [this] { runCommand([](UnitCommands& c) { return c.AutoDetect(); }); });
   connect(startTransfer, &QPushButton::clicked, this, [this] { transfer(std::nullopt); });
+  connect(m_radioSettings, &QPushButton::clicked, this, [this] { openRadioInterfaceDialog(m_context, this); });
   connect(read, &QPushButton::clicked, this,
           [this] { runCommand([](UnitCommands& c) { return c.ConfigRead(); }); });
   connect(write, &QPushButton::clicked, this,

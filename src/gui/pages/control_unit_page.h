@@ -33,6 +33,8 @@ class ControlUnit;
 
 namespace kelvaro::gui {
 
+struct UnitLine;
+
 class ControlUnitPage : public MainPage {
   Q_OBJECT
 
@@ -75,6 +77,8 @@ class ControlUnitPage : public MainPage {
   bool withLine(const std::function<bool(Protocol&, UnitPage&)>& work);
   // The line a run with the hardware holds until it releases the link (MainContext::openRunLine).
   std::shared_ptr<StationLink> openRunLine();
+  // The line a dialog holds while open (MainContext::openUnitLine).
+  std::unique_ptr<UnitLine> openUnitLine(UserInterface& ui);
   // Puts the scenario beside the project into the built-in unit, or none.
   void startScenario(Workspace& ws);
   // Runs one command of the unit on the line.
