@@ -124,5 +124,40 @@ TEST(SerialEndToEnd, TheDemoRunsAgainstTheSimulatorsDevicesSpedUp) {
     EXPECT_NE(protocol.find(line), std::string::npos) << line << "\n" << protocol;
 }
 
+// The station and radio commands through the pseudo-terminal, on the machine's clock: the line
+// search finds the scenario's stations, a write is read back, a sensor test reports the values
+// the scenario gave, and a central code written is read back from the radio part.
+TEST(SerialEndToEnd, StationsAndTheRadioPartAreConfiguredThroughAPseudoTerminal) {
+  const std::string sim = simPath();
+  if (sim.empty() || !std::filesystem::exists(sim)) GTEST_SKIP() << "kelvaro-sim not built: " << sim;
+  TempDir dir;
+  const std::string link = dir.file("ttySIM");
+  writeFile(dir.file("S.scenario"), "wired 10 MXB2\nwired 12 40611x\nat 00:00:01 10 value 42 channel 3\n");
+  Simulator unit({sim, "--pty", link, "--type", "CU/F-A2", "--scenario", dir.file("S.scenario")});
+  ASSERT_TRUE(unit.running());
+  ASSERT_TRUE(unit.ready(link)) << "kelvaro-sim made no pseudo-terminal";
+  const std::string port = " --port " + link;
+  const std::string project = kDemoDir + "DEMO.SPG";
+  const struct {
+    int line;
+    std::string arguments;
+    const char* output;  // stdout from its start
+  } kRows[] = {
+      {__LINE__, "station autodetect" + port, "Autodetect:\nLtg.   Adr.   Art\n   1       10   MXB2\n   1       12   40611x\n"},
+      {__LINE__, "station write " + project + " StationEG" + port, "Typ: MXB2\nVersion: 1,20\n"},
+      {__LINE__, "station read " + project + " StationEG" + port,
+       "Typ: MXB2\nVersion: 1,20\nKanal 1: KontaktTuer Funktion 0 Gruppen-Adresse 0 Gruppen-Anschluss 0 Werte 0 0 Offline -\n"},
+      {__LINE__, "station test " + project + " StationEG --seconds 5" + port, "Wert1 0\nWert2 0\nWert3 42\nWert4 0\n"},
+      {__LINE__, "radio write-code 55" + port, "Zentralencode 55\nSeriennummer 305419896\n"},
+      {__LINE__, "radio read" + port, "Zentralencode 55\n"},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    const CliRun got = runCli(r.arguments, dir.path().string(), Stderr::Apart);
+    EXPECT_EQ(got.status, 0) << got.errors;
+    EXPECT_EQ(got.output.substr(0, std::string(r.output).size()), r.output) << got.errors;
+  }
+}
+
 }  // namespace
 }  // namespace kelvaro::test

@@ -134,8 +134,11 @@ std::optional<ConfigBlock> StationCommands::readBlocks(const FrameHeader& header
     const std::uint64_t start = line.clock().monotonicMs();
     const StationRequest request = configReadRequest(header);
     send(request);
-    line.PurgePort(kPurgeOutput);
+    // The output is purged once the request has surely left: a purge right behind the write
+    // can drop the request's own bytes still waiting in the driver (a pseudo-terminal, a USB
+    // adapter), and the station never hears it.
     line.WaitDays(kDays86_4ms);
+    line.PurgePort(kPurgeOutput);
     ConfigBlockCollector collector(header);
     for (;;) {
       const std::uint64_t spent = line.clock().monotonicMs() - start;
