@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kScenario =
     "wired 10 MXB2\nwired 12 40611x\nradio 20.1.2 401\n"
-    "at 00:00 10 errors 3\nat 00:00:05 12 button\n";
+    "at 00:00 10 errors 3\nat 00:00:03 20.1.2 value 19\nat 00:00:05 12 button\n";
 
 TEST(StationCli, CommandsAgainstTheBuiltInSimulator) {
   TempDir dir;
@@ -42,6 +42,8 @@ TEST(StationCli, CommandsAgainstTheBuiltInSimulator) {
       {__LINE__, "station test DEMO.SPG StationEG --seconds 3" + sim, 0, "Wert1 0\nWert2 0\nWert3 0\nWert4 0\n"},
       {__LINE__, "station errors DEMO.SPG StationEG --seconds 3" + sim, 0, "Störungszähler 3\n"},
       {__LINE__, "station errors DEMO.SPG StationEG --on 16" + sim, 0, ""},
+      {__LINE__, "station address DEMO.SPG FunkTaster" + sim, 0, "FunkTaster\t20.1.2\n"},
+      {__LINE__, "station autodetect --port /nonexistent/tty", 1, ""},
       {__LINE__, "radio read" + sim, 0, "Zentralencode 1\nSeriennummer 305419896\n"},
       {__LINE__, "radio write-code 77 --port SIM --unit RFI-RS1", 0, "Zentralencode 77\nSeriennummer 305419896\n"},
       {__LINE__, "radio read --port SIM --unit CU-A2-3.20", 1, ""},

@@ -198,7 +198,6 @@ int stationCommand(const StationArguments& a) {
     else if (type && type->address == AddressKind::Send) ok = commands.SendRadioAddress(*station);
     else ok = commands.ReceiveRadioAddress(*station, wait);
     if (ok) std::cout << toUtf8(station->CName) << "\t" << addressText(*station) << "\n";
-    else if (commands.MsgLab.empty()) std::cerr << "Keine Meldung der Signalstation empfangen\n";
     commands.Close();
     return save(ok);
   } else if (c == "test" || c == "errors") {

@@ -388,7 +388,10 @@ bool StationCommands::ReceiveRadioAddress(TPSContr& station, double waitDays) {
     if ((gotType = radioTypeOfFrame(frame)) != 0) got = frame;
   }
   ui.closeWait();
-  if (!got) return false;
+  if (!got) {
+    status(std::string(kStationSilentText));
+    return false;
+  }
   int code = type->code;
   if (radioFamily(code) != radioFamily(gotType)) {
     const std::string question = "Die empfangene Meldung kommt nicht vom Typ " + std::string(type->text) +
