@@ -31,7 +31,8 @@ TEST(StationCli, CommandsAgainstTheBuiltInSimulator) {
       {__LINE__, "station list DEMO.SPG", 0,
        "StationEG\tMXB2\t1\t10\nFunkAktorGarten\tFS20 Schaltaktor\t4\t20.1.1\n"
        "FunkTaster\tFS20 Taster/Sensor\t4\t20.1.2\nFunkFuehler\tHMS100 TF\t4\t33.0.0\n"},
-      {__LINE__, "station autodetect" + sim, 0, "Autodetect:\nLtg.   Adr.   Art\n   1       10   MXB2\n   1       12   40611x\n"},
+      {__LINE__, "station autodetect" + sim, 0,
+       "Autodetect:\nLtg.   Adr.   Art\n   1       10   MXB2\n   1       12   40611x\n"},
       {__LINE__, "station read DEMO.SPG StationEG" + sim, 0,
        "Typ: MXB2\nVersion: 1,20\nKanal 1: KontaktTuer Funktion 0 Gruppen-Adresse 0 Gruppen-Anschluss 1 Werte 0 0 Offline -\n"},
       {__LINE__, "station write DEMO.SPG StationEG" + sim, 0,
@@ -75,14 +76,16 @@ TEST(StationCli, AddressAssignedOnTheButtonIsSavedOnlyWithSave) {
   const std::string before = readFile(dir.file("DEMO.SPG"));
   for (const bool save : {false, true}) {
     SCOPED_TRACE(save);
-    const CliRun got = runCli(std::string("station address DEMO.SPG StationEG --new 30 --port SIM --scenario S.scenario") +
-                                  (save ? " --save" : ""),
-                              dir.path().string(), Stderr::Apart);
+    const CliRun got =
+        runCli(std::string("station address DEMO.SPG StationEG --new 30 --port SIM --scenario S.scenario") +
+                   (save ? " --save" : ""),
+               dir.path().string(), Stderr::Apart);
     EXPECT_EQ(got.status, 0) << got.errors;
     EXPECT_EQ(got.output, "StationEG\t30\n");
     EXPECT_EQ(got.errors, "Adresse 30 vergeben an StationEG\n");
     const CliRun list = runCli("station list DEMO.SPG", dir.path().string(), Stderr::Apart);
-    EXPECT_EQ(list.output.substr(0, list.output.find('\n')), save ? "StationEG\tMXB2\t1\t30" : "StationEG\tMXB2\t1\t10");
+    EXPECT_EQ(list.output.substr(0, list.output.find('\n')),
+              save ? "StationEG\tMXB2\t1\t30" : "StationEG\tMXB2\t1\t10");
     EXPECT_EQ(readFile(dir.file("DEMO.SPG")) == before, !save);
   }
   EXPECT_EQ(dir.names(), (std::vector<std::string>{"DEMO.SPG", "S.scenario"}));

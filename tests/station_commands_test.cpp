@@ -52,7 +52,9 @@ TEST(StationCommands, WriteSendsTheSettingsKeepsWhatNoSettingNamesAndReadsThemBa
     const char* expected;              // the station's positions 1 to 20 afterwards
   } kRows[] = {
       {__LINE__, "MXB2", {}, " 02 78 00 03 05 02 01 09 00 00 00 00 06 03 00 01 02 00 00 00"},
-      {__LINE__, "JAL1", {0x87, 6, 9, 9, 9, 9, 0x11, 0x22, 0x33, 0x44},
+      {__LINE__,
+       "JAL1",
+       {0x87, 6, 9, 9, 9, 9, 0x11, 0x22, 0x33, 0x44},
        " 08 78 05 02 09 00 11 22 33 44 00 00 00 00 00 00 00 00 00 00"},
   };
   for (const auto& r : kRows) {
@@ -136,7 +138,8 @@ TEST(StationCommands, AddressesAreAssignedOnTheButtonChangedAndProbed) {
   EXPECT_EQ(neu.CPAdr[0], 4);
   EXPECT_EQ(f.unit.stations().scenario().devices[1].address[0], 4);
   EXPECT_TRUE(f.project.modified);
-  EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{"Fehlerhafte Adresse auf 0 gesetzt", "Adresse 4 vergeben an Neu"}));
+  EXPECT_EQ(f.ui.messageTexts(),
+            (std::vector<std::string>{"Fehlerhafte Adresse auf 0 gesetzt", "Adresse 4 vergeben an Neu"}));
   f.ui.messages.clear();
   EXPECT_FALSE(f.commands.ChangeAddress(neu, 10));  // taken
   ASSERT_TRUE(f.commands.ChangeAddress(neu, 20));
@@ -144,11 +147,10 @@ TEST(StationCommands, AddressesAreAssignedOnTheButtonChangedAndProbed) {
   EXPECT_EQ(f.commands.TestNewAddress(20), ProbeResult::Present);
   EXPECT_EQ(f.commands.TestNewAddress(90), ProbeResult::Present);
   EXPECT_EQ(f.commands.TestNewAddress(4), ProbeResult::Absent);
-  EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{
-                                     "Adresse 10 schon vorhanden", "Adresse 20 vergeben an Neu",
-                                     "Adresse 20 schon vorhanden",
-                                     "Adresse 90 schon vorhanden\raber keiner Signalstation zugewiesen.",
-                                     "Adresse 4 ist frei"}));
+  EXPECT_EQ(f.ui.messageTexts(),
+            (std::vector<std::string>{
+                "Adresse 10 schon vorhanden", "Adresse 20 vergeben an Neu", "Adresse 20 schon vorhanden",
+                "Adresse 90 schon vorhanden\raber keiner Signalstation zugewiesen.", "Adresse 4 ist frei"}));
 }
 
 TEST(StationCommands, LineSearchListsTheAnsweringStationsAndEndsAfterItsSilence) {
@@ -213,7 +215,8 @@ TEST(StationCommands, RadioAddressIsTakenFromTheNextRadioFrameAfterAskingAboutAn
       {__LINE__, "FS20 Taster/Sensor", MessageAnswer::Yes, true, "FS20 Taster/Sensor",
        "Senden Sie jetzt mit dem Sensor eine Meldung"},
       {__LINE__, "HMS100 TF", MessageAnswer::No, false, "HMS100 TF", "Legen Sie jetzt die neuen Batterien ein"},
-      {__LINE__, "HMS100 TF", MessageAnswer::Yes, true, "FS20 Taster/Sensor", "Legen Sie jetzt die neuen Batterien ein"},
+      {__LINE__, "HMS100 TF", MessageAnswer::Yes, true, "FS20 Taster/Sensor",
+       "Legen Sie jetzt die neuen Batterien ein"},
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);

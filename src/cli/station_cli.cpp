@@ -131,7 +131,8 @@ int stationCommand(const StationArguments& a) {
 
   if (c == "list") {
     for (const TPSContr& s : project.stations)
-      std::cout << toUtf8(s.CName) << "\t" << toUtf8(typeTextOf(s)) << "\t" << s.CLine << "\t" << addressText(s) << "\n";
+      std::cout << toUtf8(s.CName) << "\t" << toUtf8(typeTextOf(s)) << "\t" << s.CLine << "\t" << addressText(s)
+                << "\n";
     return 0;
   }
 

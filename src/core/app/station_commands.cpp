@@ -13,9 +13,7 @@ namespace {
 constexpr std::uint8_t kStatusMessage = 0x80;  // a station's status message after its button
 constexpr std::uint8_t kNotAnswered = 0xFE;    // the unit's report of a station that did not answer
 
-bool sameStation(const FrameHeader& a, const FrameHeader& b) {
-  return a.Kind == b.Kind && a.Address == b.Address;
-}
+bool sameStation(const FrameHeader& a, const FrameHeader& b) { return a.Kind == b.Kind && a.Address == b.Address; }
 
 FrameHeader wiredHeader(std::uint8_t address) { return {kKindStation, 1, {address, 0, 0}}; }
 
@@ -162,7 +160,11 @@ bool StationCommands::Read(TPSContr& station) {
   // Read: the blocks, then type, version and settings into the station
   auto fail = [&](std::string text) {
     status(std::move(text));
-    if (m_batch) protocolLines.push_back("Fehler bei Pr\xFC" "fung " + station.CName);
+    if (m_batch)
+      protocolLines.push_back(
+          "Fehler bei Pr\xFC"
+          "fung " +
+          station.CName);
     batchOk = false;
     return false;
   };
@@ -172,7 +174,8 @@ bool StationCommands::Read(TPSContr& station) {
   bool broken = false;
   const std::optional<ConfigBlock> block = readBlocks(header, broken);
   if (!block) return fail(std::string(broken ? kStationReceiveErrorText : kStationSilentText));
-  auto kept = std::find_if(m_lastRead.begin(), m_lastRead.end(), [&](const auto& e) { return sameStation(e.first, header); });
+  auto kept =
+      std::find_if(m_lastRead.begin(), m_lastRead.end(), [&](const auto& e) { return sameStation(e.first, header); });
   if (kept == m_lastRead.end()) m_lastRead.emplace_back(header, *block);
   else kept->second = *block;
   ACDETyp = typeText(block->typeCode());
@@ -199,7 +202,8 @@ bool StationCommands::Write(TPSContr& station, bool special) {
     return true;
   }
   const FrameHeader header = stationHeader(station);
-  auto kept = std::find_if(m_lastRead.begin(), m_lastRead.end(), [&](const auto& e) { return sameStation(e.first, header); });
+  auto kept =
+      std::find_if(m_lastRead.begin(), m_lastRead.end(), [&](const auto& e) { return sameStation(e.first, header); });
   ConfigBlock lastRead;
   if (kept != m_lastRead.end()) {
     lastRead = kept->second;
@@ -210,7 +214,11 @@ bool StationCommands::Write(TPSContr& station, bool special) {
     const std::optional<ConfigBlock> held = readBlocks(header, broken);
     if (!held) {
       status(std::string(broken ? kStationReceiveErrorText : kStationSilentText));
-      if (m_batch) protocolLines.push_back("Fehler bei Pr\xFC" "fung " + station.CName);
+      if (m_batch)
+        protocolLines.push_back(
+            "Fehler bei Pr\xFC"
+            "fung " +
+            station.CName);
       batchOk = false;
       return false;
     }
@@ -221,7 +229,11 @@ bool StationCommands::Write(TPSContr& station, bool special) {
   if (const std::optional<StationRequest> request = configWriteRequest(station, lastRead, special)) {
     if (send(*request) != request->L + 2) {
       status(std::string(kPortWriteErrorText));
-      if (m_batch) protocolLines.push_back("Fehler bei Pr\xFC" "fung " + station.CName);
+      if (m_batch)
+        protocolLines.push_back(
+            "Fehler bei Pr\xFC"
+            "fung " +
+            station.CName);
       batchOk = false;
       return false;
     }
@@ -266,9 +278,8 @@ ProbeResult StationCommands::TestNewAddress(int address) {
     message(MessageKind::Error, std::string(kProbeFailedText));
     return r;
   }
-  const bool owned = std::any_of(m_project.stations.begin(), m_project.stations.end(), [&](const TPSContr& s) {
-    return !isRadioStation(s) && s.CPAdr[0] == address;
-  });
+  const bool owned = std::any_of(m_project.stations.begin(), m_project.stations.end(),
+                                 [&](const TPSContr& s) { return !isRadioStation(s) && s.CPAdr[0] == address; });
   message(MessageKind::Information, addressProbeText(address, r == ProbeResult::Present, owned));
   return r;
 }
@@ -310,7 +321,8 @@ bool StationCommands::AssignAddress(TPSContr& station, int requested, double wai
     status(std::string(kStationSilentText));
     return false;
   }
-  const StationRequest request = setAddressRequest(wiredHeader(*from), typeMode(station), static_cast<std::uint8_t>(address));
+  const StationRequest request =
+      setAddressRequest(wiredHeader(*from), typeMode(station), static_cast<std::uint8_t>(address));
   if (send(request) != request.L + 2) {
     message(MessageKind::Error, std::string(kPortWriteErrorText));
     return false;
@@ -354,7 +366,8 @@ bool StationCommands::ChangeAddress(TPSContr& station, int newAddress) {
     message(MessageKind::Error, addressProbeText(newAddress, true, true));
     return false;
   }
-  const StationRequest request = setAddressRequest(wiredHeader(old), typeMode(station), static_cast<std::uint8_t>(newAddress));
+  const StationRequest request =
+      setAddressRequest(wiredHeader(old), typeMode(station), static_cast<std::uint8_t>(newAddress));
   if (send(request) != request.L + 2) {
     message(MessageKind::Error, std::string(kPortWriteErrorText));
     return false;
@@ -413,8 +426,10 @@ bool StationCommands::ReceiveRadioAddress(TPSContr& station, double waitDays) {
 bool StationCommands::SendRadioAddress(const TPSContr& station) {
   const StationType* type = stationTypeOf(station);
   if (!type || type->address != AddressKind::Send) return false;
-  const StationRequest request{stationHeader(station), station.CKindi == 201 || station.CKindi == 221 ? station.CKindi : type->code,
-                               5, {kRadioAddressCommand}};
+  const StationRequest request{stationHeader(station),
+                               station.CKindi == 201 || station.CKindi == 221 ? station.CKindi : type->code,
+                               5,
+                               {kRadioAddressCommand}};
   if (send(request) < request.L + 6) {
     message(MessageKind::Error, std::string(kPortWriteErrorText));
     return false;

@@ -30,9 +30,13 @@ inline constexpr std::string_view kRadioAddressBatteryText = "Legen Sie jetzt di
 inline constexpr std::string_view kTypeChangedText = "Typeinstellung wurde automatisch vorgenommen";
 inline constexpr std::string_view kLineSearchHeading = "Autodetect:";
 inline constexpr std::string_view kLineSearchColumns = "Ltg.   Adr.   Art";
-inline constexpr std::string_view kCheckProtocolHeading = "Protokoll Pr\xFC" "fung:";
+inline constexpr std::string_view kCheckProtocolHeading =
+    "Protokoll Pr\xFC"
+    "fung:";
 inline constexpr std::string_view kConfigureProtocolHeading = "Protokoll Konfiguration:";
-inline constexpr std::string_view kNoStationsToCheckText = "Keine Stationen zur Pr\xFC" "fung vorhanden";
+inline constexpr std::string_view kNoStationsToCheckText =
+    "Keine Stationen zur Pr\xFC"
+    "fung vorhanden";
 
 // The FS20 "learn this address" frame sent by "Adresse senden": a radio frame to the actuator
 // whose three header bytes are the address it is to take (SendFrame puts them at frame bytes
