@@ -231,6 +231,29 @@ TEST(StationCommands, RadioAddressIsTakenFromTheNextRadioFrameAfterAskingAboutAn
   }
 }
 
+// The device family a radio frame announces, by its second status value; a frame too short to
+// carry its sender's address names none, nor does any other kind of frame.
+TEST(StationCommands, RadioFrameNamesItsDeviceFamily) {
+  const struct {
+    int line;
+    int kind, L;
+    std::uint8_t status2;
+    int type;
+  } kRows[] = {
+      {__LINE__, kKindRadio, 10, 0x01, 401}, {__LINE__, kKindRadio, 10, 0x21, 401}, {__LINE__, kKindRadio, 9, 0x05, 551},
+      {__LINE__, kKindRadio, 12, 0x09, 301}, {__LINE__, kKindRadio, 8, 0x01, 0},    {__LINE__, kKindRadio, 10, 0x00, 0},
+      {__LINE__, kKindStation, 10, 0x01, 0},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    ReceivedFrame f;
+    f.receiver.Kind = r.kind;
+    f.L = r.L;
+    f.status2 = r.status2;
+    EXPECT_EQ(radioTypeOfFrame(f), r.type);
+  }
+}
+
 TEST(RadioInterfaceCommands, CentralCodeIsWrittenWithItsCheckByteAndReadBack) {
   const struct {
     int line;

@@ -37,7 +37,8 @@ std::string typeText(int code) {
 }  // namespace
 
 int radioTypeOfFrame(const ReceivedFrame& frame) {
-  if (frame.receiver.Kind != kKindRadio || frame.L < 5) return 0;
+  // Shorter than its sender's three address bytes, the frame names no device.
+  if (frame.receiver.Kind != kKindRadio || frame.L < 9) return 0;
   switch (frame.status2 & 0x1F) {
     case 1: return 401;
     case 5: return 551;
