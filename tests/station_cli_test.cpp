@@ -52,6 +52,7 @@ TEST(StationCli, CommandsAgainstTheBuiltInSimulator) {
       {__LINE__, "station read DEMO.SPG FunkTaster" + sim, 2, nullptr},
       {__LINE__, "station read DEMO.SPG Nirgends" + sim, 2, nullptr},
       {__LINE__, "station list DEMO.SPG --port SIM", 2, nullptr},
+      {__LINE__, "station address DEMO.SPG FunkTaster --new 5 --port SIM", 2, nullptr},
       {__LINE__, "station read DEMO.SPG --port SIM", 2, nullptr},
       {__LINE__, "station test DEMO.SPG StationEG --new 5 --port SIM", 2, nullptr},
       {__LINE__, "station errors DEMO.SPG StationEG --on 5 --port SIM", 2, nullptr},

@@ -145,6 +145,10 @@ int stationCommand(const StationArguments& a) {
       return 2;
     }
     station = &project.stations[static_cast<std::size_t>(index)];
+    if (a.newAddress && isRadioStation(*station)) {
+      std::cerr << "--new geht nur mit einer Signalstation am Bus: " << a.station << " ist ein Funkger\xC3\xA4t\n";
+      return 2;
+    }
     const bool wiredOnly = c == "read" || c == "check" || c == "test" || c == "errors";
     if (wiredOnly && isRadioStation(*station)) {
       std::cerr << "Signalstation " << a.station << " ist ein Funkger\xC3\xA4t: es antwortet nicht auf der Leitung\n";
@@ -195,7 +199,7 @@ int stationCommand(const StationArguments& a) {
     const StationType* type = stationTypeOf(*station);
     const double wait = kAddressWaitSeconds / 86'400.0;
     bool ok = false;
-    if (!isRadioStation(*station)) ok = commands.AssignAddress(*station, a.newAddress, wait);
+    if (!isRadioStation(*station)) ok = commands.AssignAddress(*station, a.newAddress.value_or(0), wait);
     else if (type && type->address == AddressKind::Send) ok = commands.SendRadioAddress(*station);
     else ok = commands.ReceiveRadioAddress(*station, wait);
     if (ok) std::cout << toUtf8(station->CName) << "\t" << addressText(*station) << "\n";

@@ -22,9 +22,9 @@ struct StationArguments {
   std::string project;
   std::string station;
   LineArguments line;
-  int newAddress = 0;           // address: 0 = the next free one
-  int seconds = 10;             // test and errors: how long to listen
-  std::optional<int> errorsOn;  // errors: the threshold to switch the counter on with
+  std::optional<int> newAddress;  // address of a wired station: 0 (the default) = the next free one
+  int seconds = 10;               // test and errors: how long to listen
+  std::optional<int> errorsOn;    // errors: the threshold to switch the counter on with
   bool errorsOff = false;
   bool save = false;  // save the project when the command changed it
 };
