@@ -45,7 +45,8 @@ const QStringList& helpTopics() {
       QStringLiteral("seitobjhw"),      QStringLiteral("Ausfuehrung"),  QStringLiteral("debugmode"),
       QStringLiteral("LayoutWin"),      QStringLiteral("SonnenEinst"),  QStringLiteral("Anweisungen"),
       QStringLiteral("Namen"),          QStringLiteral("STimes"),       QStringLiteral("AppForm"),
-      QStringLiteral("Rollladen"),
+      QStringLiteral("Rollladen"),      QStringLiteral("EAKonfig"),     QStringLiteral("StatTest"),
+      QStringLiteral("FunkSchnittstelle"),
   };
   return topics;
 }

@@ -1,0 +1,191 @@
+// The page "E/A-Module", the station dialog, the station test and the radio-interface dialog
+// driven through their controls against the built-in simulated unit in virtual time. What the
+// rules and the line sequences do is station_rules_test's and station_commands_test's; here
+// the controls reach them and their results reach the memo, the lists and the fields.
+#include "control_unit.h"
+#include "gui_test_support.h"
+#include "pages/control_unit_page.h"
+#include "pages/stations_page.h"
+#include "scenario.h"
+#include "stations/radio_interface_dialog.h"
+#include "stations/station_dialog.h"
+#include "stations/station_layout.h"
+#include "stations/station_test_dialog.h"
+#include "stations/unit_line.h"
+#include "support/project_builder.h"
+#include "time/clock.h"
+
+using kelvaro::test::child;
+using kelvaro::test::itemTexts;
+
+namespace {
+
+// The page "E/A-Module" beside the page "Steuereinheit", whose COM1 is the built-in simulated
+// unit with a 40611x at address 12 that measures 215 on channel 1 after a minute (a message
+// that came during an identification would spoil it).
+struct Stations : kelvaro::test::GuiWorkspace {
+  kelvaro::ManualClock clock{46000.5};
+  kelvaro::gui::ControlUnitPage unitPage{context, nullptr};
+  kelvaro::gui::StationsPage page{context, nullptr};
+  QStringList helpTopics;
+
+  Stations() {
+    workspace.ini.writeString("PORTS", "COM1", "SIM");
+    workspace.settings().COMPORT = 0;
+    workspace.settings().CONTR = 3;
+    unitPage.setLineClock(clock, [this] { clock.advanceMs(1); });
+    unitPage.refresh();
+    unitPage.builtInUnit().setScenario(
+        kelvaro::sim::loadScenario("wired 12 40611x\nat 00:01:00 12 value 215 channel 1\n").scenario,
+        clock.monotonicMs());
+    context.showHelp = [this](const QString& topic) { helpTopics << topic; };
+    kelvaro::Project& p = workspace.project;
+    p.objects = {kelvaro::test::lampObject("Flur")};
+    p.stations = {kelvaro::createStation("Sensorik")};
+    kelvaro::gui::setStationType(p.stations[0], *kelvaro::stationType(21));
+    p.stations[0].CPAdr[0] = 12;
+    page.refresh();
+  }
+  void click(const char* name) { child<QPushButton>(&page, name)->click(); }
+  QStringList memo() { return child<QPlainTextEdit>(&page, "SStDetectMB")->toPlainText().split(QLatin1Char('\n')); }
+  QListWidget* list() { return child<QListWidget>(&page, "ContrBox"); }
+  // The station dialog the page opened, on the line or not.
+  kelvaro::gui::TCConfigF* dialog(const char* button) {
+    click(button);
+    auto* d = page.findChild<kelvaro::gui::TCConfigF*>();
+    if (d == nullptr) qFatal("no station dialog");
+    return d;
+  }
+};
+
+}  // namespace
+
+class StationsTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  // New, rename and delete edit the list (delete asks with "Nein" first); commands without a
+  // selection say so; the line commands and the station rules fill the memo.
+  void pageButtonsReachTheirCommands() {
+    Stations f;
+    f.ui.inputs = {"Keller", "keller", "Garage"};
+    f.click("NeuContrBtn");
+    f.click("NeuContrBtn");
+    QCOMPARE(itemTexts(f.list()), (QStringList{"Sensorik", "Keller"}));
+    QCOMPARE(f.workspace.project.stations[1].CKind, "MXB2");
+    QCOMPARE(f.workspace.project.stations[1].CPAdr[0], 4);  // the next free address
+    f.click("RenContrBtn");
+    QCOMPARE(itemTexts(f.list()), (QStringList{"Sensorik", "Garage"}));
+    f.ui.answers = {kelvaro::MessageAnswer::No, kelvaro::MessageAnswer::Yes};
+    f.click("LoeschContrBtn");
+    f.click("LoeschContrBtn");
+    QCOMPARE(itemTexts(f.list()), QStringList{"Sensorik"});
+    QCOMPARE(f.ui.messages[1].defaultAnswer, std::optional(kelvaro::MessageAnswer::No));
+    QVERIFY(f.workspace.project.modified);
+    f.list()->setCurrentRow(-1);
+    for (const char* name : {"LoeschContrBtn", "EditContrBtn", "RenContrBtn", "VerbindBtn"}) f.click(name);
+    QCOMPARE(f.ui.messageTexts(),
+             (std::vector<std::string>{"Es gibt schon eine Station mit diesem Namen",
+                                       "Soll die Station wirklich gelöscht werden?",
+                                       "Soll die Station wirklich gelöscht werden?", "Keine Station ausgewählt",
+                                       "Keine Station ausgewählt", "Keine Station ausgewählt",
+                                       "Keine Station ausgewählt"}));
+
+    f.click("AutoDetectBtn");
+    QCOMPARE(f.memo(), (QStringList{"Autodetect:", "Ltg.   Adr.   Art", "   1       12   40611x"}));
+    f.click("AllCheckBtn");
+    QCOMPARE(f.memo(), (QStringList{"Protokoll Prüfung:", "Signalstation Sensorik ist OK"}));
+    f.click("AllConfBtn");
+    QCOMPARE(f.memo().first(), QStringLiteral("Protokoll Konfiguration:"));
+    QCOMPARE(f.unitPage.builtInUnit().configurationMode, false);  // "B" after the batch
+    f.click("BatteryBtn");
+    QCOMPARE(f.memo(), QStringList{"Keine Batteriewarnungen vorhanden"});
+    f.click("GrpAdrBtn");
+    QCOMPARE(f.memo(), QStringList{"Adressen für Schaltgruppen:"});
+  }
+
+  // Opened without the line, the dialog edits the project only; the channel panel's OK
+  // stores through the station rules (a refused group address stores nothing) and the list
+  // shows the new name; F1 asks for its help.
+  void channelPanelStoresAndTheListShowsIt() {
+    Stations f;
+    kelvaro::gui::TCConfigF* d = f.dialog("EditContrBtn");
+    QVERIFY(!child<QPushButton>(d, "CCfgReadBtn")->isEnabled());
+    auto* channels = child<QListWidget>(d, "DevLB");
+    QCOMPARE(channels->count(), 4);
+    channels->setCurrentRow(2);  // slot 5, an output
+    child<QPushButton>(d, "EditDevBtn")->click();
+    QVERIFY(!child<QGroupBox>(d, "CfgPnl")->isHidden());
+    child<QLineEdit>(d, "CEBez")->setText(QStringLiteral("AktorFlur"));
+    auto* objects = child<QComboBox>(d, "ObjCB");
+    objects->setCurrentIndex(objects->findText(QStringLiteral("Flur")));
+    child<QSpinBox>(d, "CESBox1")->setValue(3);
+    child<QSpinBox>(d, "CESBox2")->setValue(1);
+    child<QCheckBox>(d, "CECkBox")->setChecked(true);
+    child<QPushButton>(d, "AnsOKBtn")->click();
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{"Gruppenadressen müssen zwischen 4 und 254 liegen"});
+    QVERIFY(f.workspace.project.stations[0].slots[4].CNam.empty());
+    child<QSpinBox>(d, "CESBox1")->setValue(4);
+    child<QPushButton>(d, "AnsOKBtn")->click();
+    const kelvaro::DeviceSlot& slot = f.workspace.project.stations[0].slots[4];
+    QCOMPARE(slot.CNam, "AktorFlur");
+    QCOMPARE(slot.adr[0], 4);
+    QCOMPARE(slot.COfflB, 'X');
+    const kelvaro::TPSObj& flur = f.workspace.project.objects[0];
+    QVERIFY(flur.SndDev == "AktorFlur" || flur.RcvDev == "AktorFlur");
+    QCOMPARE(channels->item(2)->text(), QStringLiteral("5  Ausgang  AktorFlur"));
+    QVERIFY(child<QGroupBox>(d, "CfgPnl")->isHidden());
+    d->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    QTest::keyClick(d, Qt::Key_F1);
+    QCOMPARE(f.helpTopics, QStringList{"EAKonfig"});
+  }
+
+  // On the line the dialog puts the unit into configuration mode, a read shows the station's
+  // version, the test's timer shows the sensor's value, and closing gives the line back.
+  void onTheLineReadAndTestReachTheStation() {
+    Stations f;
+    kelvaro::gui::TCConfigF* d = f.dialog("VerbindBtn");
+    QVERIFY(d->connected() && f.unitPage.builtInUnit().configurationMode);
+    child<QPushButton>(d, "CCfgReadBtn")->click();
+    QCOMPARE(child<QLabel>(d, "ACDEVers")->text(), QStringLiteral("1.20"));
+    child<QPushButton>(d, "TestBtn")->click();
+    auto* test = d->findChild<kelvaro::gui::TChkStatF*>();
+    QVERIFY(test != nullptr && test->receiveTimer()->isActive() && test->receiveTimer()->interval() == 10);
+    QCOMPARE(test->windowTitle(), QStringLiteral("Signalstation Sensorik testen"));
+    test->receiveTimer()->stop();  // the test ticks it in virtual time
+    f.clock.advanceMs(61000);
+    child<QPushButton>(test, "SensTestBtn")->click();
+    auto* value = child<QLineEdit>(test, "Wert1");
+    for (int i = 0; i < 200 && value->text().isEmpty(); ++i) {
+      f.clock.advanceMs(10);
+      test->receiveTick();
+    }
+    QCOMPARE(value->text(), QStringLiteral("215"));
+    d->reject();
+    QVERIFY(!f.unitPage.builtInUnit().configurationMode);
+    QVERIFY(f.context.openUnitLine(f.ui) != nullptr);  // the line is free again
+  }
+
+  // "Einstellungen &Funkschnittstelle" reads the code and serial number of a CU/F-A2 and
+  // writes a new code, which the unit then holds.
+  void radioDialogReadsAndWritesTheCentralCode() {
+    Stations f;
+    f.unitPage.builtInUnit().config().replyCode = 15;
+    f.unitPage.builtInUnit().centralCode = 7;
+    child<QPushButton>(&f.unitPage, "InterfaceEinstBtn")->click();
+    auto* d = f.unitPage.findChild<kelvaro::gui::TInterfEinstF*>();
+    QVERIFY(d != nullptr && f.unitPage.builtInUnit().configurationMode);
+    QCOMPARE(child<QSpinBox>(d, "ZentrCodeEdt")->value(), 7);
+    QCOMPARE(child<QLabel>(d, "SerNrLb")->text(), QStringLiteral("305419896"));
+    QCOMPARE(child<QLabel>(d, "MsgLab")->text(), QStringLiteral(" Zentralen-Code aus Schnittstelle erfolgreich gelesen"));
+    child<QSpinBox>(d, "ZentrCodeEdt")->setValue(100);
+    child<QPushButton>(d, "ZentrCodeWriteBtn")->click();
+    QCOMPARE(f.unitPage.builtInUnit().centralCode, 100);
+    child<QPushButton>(d, "CloseBtn")->click();
+    QVERIFY(!f.unitPage.builtInUnit().configurationMode);
+  }
+};
+
+QTEST_MAIN(StationsTest)
+#include "stations_test.moc"
