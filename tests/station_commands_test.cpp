@@ -44,22 +44,28 @@ struct StationFixture : SerialFixture {
 TEST(StationCommands, WriteSendsTheSettingsKeepsWhatNoSettingNamesAndReadsThemBack) {
   // MXB2: flags 3 for the offline marks of slots 5 and 6, slot 1 and slot 5 fields; the group
   // ports of slots 2 and 6 go out as 0. JAL1: the station's own bytes 5 to 8 (set here by a
-  // raw write first) survive, though no setting names them.
+  // raw write first) survive, though no setting names them. A push-button sensor has no
+  // settings: nothing is written, and the read-back shows its type.
   const struct {
     int line;
     const char* model;
+    const char* scenarioType;
     std::vector<std::uint8_t> before;  // a raw settings write before the test, or none
     const char* expected;              // the station's positions 1 to 20 afterwards
+    const char* commands;              // the read before the write (for the bytes it keeps), the write, the read-back
   } kRows[] = {
-      {__LINE__, "MXB2", {}, " 02 78 00 03 05 02 01 09 00 00 00 00 06 03 00 01 02 00 00 00"},
+      {__LINE__, "MXB2", "MXB2", {}, " 02 78 00 03 05 02 01 09 00 00 00 00 06 03 00 01 02 00 00 00", " 88 87 88"},
       {__LINE__,
        "JAL1",
+       "JAL1",
        {0x87, 6, 9, 9, 9, 9, 0x11, 0x22, 0x33, 0x44},
-       " 08 78 05 02 09 00 11 22 33 44 00 00 00 00 00 00 00 00 00 00"},
+       " 08 78 05 02 09 00 11 22 33 44 00 00 00 00 00 00 00 00 00 00",
+       " 87 88 87 88"},
+      {__LINE__, "Tastsensor", "101", {}, " 65 78 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00", " 88"},
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
-    StationFixture f(std::string("wired 10 ") + r.model + "\n");
+    StationFixture f(std::string("wired 10 ") + r.scenarioType + "\n");
     TPSContr& s = f.add(deviceStation("EG", r.model, 1, 10));
     s.slots[0].adr[0] = 5;
     s.slots[0].CCon = 2;
@@ -73,8 +79,7 @@ TEST(StationCommands, WriteSendsTheSettingsKeepsWhatNoSettingNamesAndReadsThemBa
       f.protocol.SendFrame(f.line.LineHandle, 0, stationHeader(s), static_cast<int>(r.before.size()) + 4, r.before);
     ASSERT_TRUE(f.commands.Write(s)) << f.commands.MsgLab;
     EXPECT_EQ(f.block(0), r.expected);
-    // The read before the write (for the bytes it keeps), the write, the read-back.
-    EXPECT_EQ(f.stationCommands(), r.before.empty() ? " 88 87 88" : " 87 88 87 88");
+    EXPECT_EQ(f.stationCommands(), r.commands);
     EXPECT_EQ(f.commands.ACDETyp, r.model);
     EXPECT_EQ(f.commands.ACDEVers, 120);
     for (std::size_t k : {0u, 4u})
@@ -240,8 +245,9 @@ TEST(StationCommands, RadioFrameNamesItsDeviceFamily) {
     std::uint8_t status2;
     int type;
   } kRows[] = {
-      {__LINE__, kKindRadio, 10, 0x01, 401}, {__LINE__, kKindRadio, 10, 0x21, 401}, {__LINE__, kKindRadio, 9, 0x05, 551},
-      {__LINE__, kKindRadio, 12, 0x09, 301}, {__LINE__, kKindRadio, 8, 0x01, 0},    {__LINE__, kKindRadio, 10, 0x00, 0},
+      {__LINE__, kKindRadio, 10, 0x01, 401}, {__LINE__, kKindRadio, 10, 0x21, 401},
+      {__LINE__, kKindRadio, 9, 0x05, 551},  {__LINE__, kKindRadio, 12, 0x09, 301},
+      {__LINE__, kKindRadio, 8, 0x01, 0},    {__LINE__, kKindRadio, 10, 0x00, 0},
       {__LINE__, kKindStation, 10, 0x01, 0},
   };
   for (const auto& r : kRows) {

@@ -182,8 +182,11 @@ bool StationCommands::Read(TPSContr& station) {
   ACDETyp = typeText(block->typeCode());
   ACDEVers = block->version();
   // A station of another type at this address: its bytes mean something else, so the
-  // project's settings stay as they are.
-  if (!applyConfigBlock(station, *block)) return fail("Signalstation meldet Typ " + ACDETyp);
+  // project's settings stay as they are. A type without settings only has to be itself.
+  const StationType* type = stationTypeOf(station);
+  const bool taken = configLayoutOf(station) != ConfigLayout::None ? applyConfigBlock(station, *block)
+                                                                   : type && stationType(block->typeCode()) == type;
+  if (!taken) return fail("Signalstation meldet Typ " + ACDETyp);
   status("");
   if (m_batch) protocolLines.push_back("Signalstation " + station.CName + " ist OK");
   return true;
