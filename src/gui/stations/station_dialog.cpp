@@ -41,10 +41,9 @@ constexpr double kUserWaitDays = 60.0 / 86400.0;
 
 // The instructions of the address panel.
 const QString kAddressHelp = QStringLiteral(
-    "Prüfen einer angeschlossenen Signalstation: Adresse eingeben und \"Neue Adresse prüfen\" wählen.\n"
-    "Neue Signalstation: Adresse eingeben (0 = nächste freie Adresse), \"&Adressen\" wählen und den "
-    "Konfigurationsknopf der Station drücken, bis die LED mindestens dreimal geblinkt hat.\n"
-    "Adresswechsel: die Station erhält statt ihrer Adresse die eingegebene.");
+    "Prüfen einer angeschlossenen Signalstation: Adresse eingeben, \"Neue Adresse prüfen\".\n"
+    "Neue Station: Adresse eingeben (0 = nächste freie), \"Adressen\" wählen, dann den\n"
+    "Konfigurationsknopf drücken, bis die LED mindestens dreimal geblinkt hat.");
 
 QString slotKindText(int kind) { return kind == 2 ? QStringLiteral("Ausgang") : QStringLiteral("Eingang"); }
 
@@ -226,7 +225,8 @@ void TCConfigF::buildControls() {
   auto* instructions = new QPlainTextEdit(kAddressHelp, m_addressPanel);
   instructions->setObjectName(QStringLiteral("AdrMemo"));
   instructions->setReadOnly(true);
-  instructions->setMaximumHeight(70);
+  instructions->setMaximumHeight(64);
+  instructions->setLineWrapMode(QPlainTextEdit::NoWrap);
   address->addWidget(new QLabel(QStringLiteral("Neue Adresse :"), m_addressPanel), 0, 0);
   address->addWidget(m_newAddress, 0, 1);
   address->addWidget(new QLabel(QStringLiteral("0=nächste freie Adresse"), m_addressPanel), 0, 2);
