@@ -263,7 +263,7 @@ ProbeResult StationCommands::Probe(std::uint8_t address) {
     if (!waitForBytes(1, static_cast<double>(limit - spent) / 86'400'000.0)) continue;
     ReceivedFrame frame;
     if (m_protocol.ReceiveFrame(line.LineHandle, frame) < 1 || frame.sender.Kind != kKindStation) continue;
-    const auto d = receivedData(frame);
+    const auto d = frameData(frame);
     if (d.empty()) continue;
     if (d[0] == kReplyProbe && frame.sender.Address[0] == address) return ProbeResult::Present;
     // The unit reports an address that did not answer twice; the second settles it.
@@ -316,7 +316,7 @@ bool StationCommands::AssignAddress(TPSContr& station, int requested, double wai
     line.WaitDays(kDays86_4ms);
     ReceivedFrame frame;
     if (m_protocol.ReceiveFrame(line.LineHandle, frame) < 1) continue;
-    const auto d = receivedData(frame);
+    const auto d = frameData(frame);
     if (frame.sender.Kind == kKindStation && frame.receiver.Address[0] == kPcFrameAddress && !d.empty() &&
         d[0] == kStatusMessage)
       from = frame.sender.Address[0];

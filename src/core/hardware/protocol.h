@@ -71,6 +71,11 @@ std::vector<std::uint8_t> buildFrame(int sendMode, const FrameHeader& header, in
 // The decoded firmware version of an identification reply: 53 -> 350, 12 -> 12, 153 -> 351.
 int decodeVersion(std::uint8_t versionByte);
 
+// The data bytes ReceiveFrame filled for this frame, status byte first (kinds 1, 199 and 201:
+// L - 4; radio frames: the first byte and those from frame byte 12). Bytes beyond them may be
+// left from an earlier frame and are never looked at.
+std::span<const std::uint8_t> frameData(const ReceivedFrame& frame);
+
 // The feature level of a unit by its identification reply code and decoded version: radio
 // interfaces give their version, the unit with radio 120 or 110 by its version, the others none.
 int featureLevelOf(int replyCode, int version);

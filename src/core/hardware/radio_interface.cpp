@@ -24,7 +24,7 @@ RadioRequest configurationModeRequest(bool enter) {
 }
 
 std::optional<CentralCodeReply> decodeCentralCodeReply(const ReceivedFrame& frame) {
-  const auto d = receivedData(frame);
+  const auto d = frameData(frame);
   if (d.size() < 10 || d[0] != 0x84) return std::nullopt;
   return CentralCodeReply{d[3], (std::uint32_t{d[6]} << 24) | (std::uint32_t{d[7]} << 16) | (std::uint32_t{d[8]} << 8) |
                                     std::uint32_t{d[9]}};

@@ -342,21 +342,9 @@ bool applyConfigBlock(TPSContr& station, const ConfigBlock& block) {
   return true;
 }
 
-std::span<const std::uint8_t> receivedData(const ReceivedFrame& frame) {
-  std::size_t count = 0;
-  const int kind = frame.receiver.Kind;
-  if (kind == kKindStation || kind == kKindValue || kind == kKindUnit) {
-    if (frame.L > 4) count = static_cast<std::size_t>(frame.L - 4);
-  } else if (kind == kKindRadio) {
-    if (frame.L > 10) count = static_cast<std::size_t>(frame.L - 9);
-    else if (frame.L >= 5) count = 1;
-  }
-  return std::span<const std::uint8_t>(frame.data).first(std::min(count, frame.data.size()));
-}
-
 bool ConfigBlockCollector::take(const ReceivedFrame& frame) {
   // take -> a block of the asked station to the PC, whole, with a number inside the read
-  const auto d = receivedData(frame);
+  const auto d = frameData(frame);
   if (frame.sender.Kind != m_station.Kind || frame.sender.Address[0] != m_station.Address[0]) return false;
   if (frame.receiver.Address[0] != kPcFrameAddress) return false;
   if (d.size() != 2 + kConfigBlockSize || d[0] != kReplyConfigBlock) return false;
@@ -383,7 +371,7 @@ std::string rightAligned(int value, std::size_t width) {
 }  // namespace
 
 std::optional<std::string> lineSearchLine(const ReceivedFrame& frame) {
-  const auto d = receivedData(frame);
+  const auto d = frameData(frame);
   if (d.size() < 2 || d[0] != kReplyProbe) return std::nullopt;
   const StationType* t = stationType(d[1]);
   return rightAligned(frame.sender.Kind, 4) + "    " + rightAligned(frame.sender.Address[0], 5) + "   " +
@@ -404,7 +392,7 @@ TestReply interpretTestReply(int received, const ReceivedFrame& frame, std::stri
                              std::uint8_t stationAddress) {
   // interpretTestReply -> silent station, value, info message, anything else
   TestReply r;
-  const auto d = receivedData(frame);
+  const auto d = frameData(frame);
   const std::string broken(kStationReceiveErrorText);
   if (received < 1 || d.empty()) return statusOnly(broken);
   const std::uint8_t s = d[0];

@@ -136,9 +136,6 @@ std::string_view testStatusText(TestCommand command);
 // station's layout, so a block from the wrong station type never overwrites settings.
 bool applyConfigBlock(TPSContr& station, const ConfigBlock& block);
 
-// The data bytes ReceiveFrame filled for this frame (kinds 1, 199 and 201: L - 4; radio
-// frames: the first byte and those from frame byte 12). Bytes past them are never looked at.
-std::span<const std::uint8_t> receivedData(const ReceivedFrame& frame);
 
 // Collects the blocks of one read: 0xC7, block number n, 20 bytes for positions 20n+1 on.
 class ConfigBlockCollector {

@@ -121,22 +121,6 @@ StationObject receivingView(const TPSObj& object) {
 
 StationObject sendingView(const TPSObj& object) { return viewOf(object, object.hardware.sendChannel); }
 
-std::span<const std::uint8_t> frameData(const ReceivedFrame& frame) {
-  std::size_t count = 0;
-  const int kind = frame.receiver.Kind;
-  if (kind == kKindStation || kind == kKindValue || kind == kKindUnit) {
-    if (frame.L > 4) count = static_cast<std::size_t>(frame.L - 4);
-  } else if (kind == kKindRadio) {
-    if (frame.L > 10) count = static_cast<std::size_t>(frame.L - 9);
-    else if (frame.L >= 5) count = 1;
-    // The thermostat's "i" report is rebuilt by ReceiveFrame into three data bytes.
-    if (frame.L > 10 && frame.status1 == 9 && (frame.status2 & 0x1F) == 9 && frame.data[1] == 'i')
-      count = std::max<std::size_t>(count, 4);
-  }
-  count = std::min(count, frame.data.size());
-  return std::span<const std::uint8_t>(frame.data).first(count);
-}
-
 bool matchesSender(const ObjectAddress& address, const FrameHeader& sender) {
   if (address.LineNo == 0 || address.LineNo != sender.Kind) return false;
   const int count = std::clamp(address.AdrA, 1, 3);

@@ -35,9 +35,6 @@ struct StationObject {
 StationObject receivingView(const TPSObj& object);
 StationObject sendingView(const TPSObj& object);
 
-// The data bytes ReceiveFrame filled for this frame (status byte first); bytes beyond them
-// may be left from an earlier frame and are never looked at.
-std::span<const std::uint8_t> frameData(const ReceivedFrame& frame);
 
 // Whether the frame's sender is the station of this address: same line (frame kind), and the
 // address bytes the address uses (1 to 3).
