@@ -141,14 +141,18 @@ class StationsTest : public QObject {
     QCOMPARE(f.helpTopics, QStringList{"EAKonfig"});
   }
 
-  // On the line the dialog puts the unit into configuration mode, a read shows the station's
-  // version, the test's timer shows the sensor's value, and closing gives the line back.
+  // On the line the dialog puts the unit into configuration mode, a read brings the station's
+  // settings and version, marking the project, the test's timer shows the sensor's value, and
+  // closing gives the line back.
   void onTheLineReadAndTestReachTheStation() {
     Stations f;
     kelvaro::gui::TCConfigF* d = f.dialog("VerbindBtn");
     QVERIFY(d->connected() && f.unitPage.builtInUnit().configurationMode);
+    QVERIFY(!f.workspace.project.modified);
     child<QPushButton>(d, "CCfgReadBtn")->click();
     QCOMPARE(child<QLabel>(d, "ACDEVers")->text(), QStringLiteral("1.20"));
+    QCOMPARE(f.workspace.project.stations[0].slots[0].CCon, 1);  // the station's group port
+    QVERIFY(f.workspace.project.modified);
     child<QPushButton>(d, "TestBtn")->click();
     auto* test = d->findChild<kelvaro::gui::TChkStatF*>();
     QVERIFY(test != nullptr && test->receiveTimer()->isActive() && test->receiveTimer()->interval() == 10);

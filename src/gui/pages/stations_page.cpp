@@ -171,8 +171,12 @@ void StationsPage::onLine(const std::function<std::vector<std::string>(StationCo
   {
     QApplication::setOverrideCursor(Qt::BusyCursor);
     setEnabled(false);  // the waits let the event loop run: no second command meanwhile
+    const std::vector<TPSContr> before = project().stations;
     StationCommands commands(line->protocol, project(), line->port, true);
     lines = command(commands);
+    const std::vector<TPSContr>& after = project().stations;
+    if (!std::equal(before.begin(), before.end(), after.begin(), after.end(), sameStation))
+      project().modified = true;
     for (const std::string& l : commands.protocolLines)
       if (std::find(lines.begin(), lines.end(), l) == lines.end()) lines.push_back(l);
     setEnabled(true);

@@ -91,6 +91,7 @@ bool TCConfigF::connected() const { return m_commands != nullptr && m_commands->
 QPushButton* TCConfigF::lineButton(const char* name, const QString& caption) {
   auto* button = new QPushButton(caption, this);
   button->setObjectName(QString::fromLatin1(name));
+  button->setToolTip(QStringLiteral("Nur mit „Verbindung zur Hardware herstellen“ auf der Seite E/A-Module"));
   m_lineButtons.push_back(button);
   return button;
 }
@@ -336,7 +337,10 @@ void TCConfigF::done(int result) {
 
 void TCConfigF::enableLineCommands() {
   const bool on = connected();
-  for (QPushButton* b : m_lineButtons) b->setEnabled(on && !m_busy);
+  for (QPushButton* b : m_lineButtons) {
+    b->setEnabled(on && !m_busy);
+    if (on) b->setToolTip(QString());
+  }
   const StationType* type = stationTypeOf(station());
   const bool radio = isRadioStation(station());
   m_receiveAddress->setVisible(radio && type != nullptr && type->address != AddressKind::Send);
@@ -529,11 +533,13 @@ void TCConfigF::channelPanelOk() {
 
 void TCConfigF::onLine(const std::function<void(StationCommands&)>& command) {
   if (!connected() || m_busy) return;
+  const TPSContr before = station();
   {
     const BusyCursor busy(m_busy);
     enableLineCommands();
     command(*m_commands);
   }
+  if (!sameStation(before, station())) m_context.workspace.project.modified = true;
   // A read, an address received or assigned may have changed the station.
   if (m_commands->ACDEVers > 0) m_version->setText(QString::number(m_commands->ACDEVers / 100.0, 'f', 2));
   showStation();

@@ -14,6 +14,8 @@
 // | radio devices   | 1 (out for actuators)    | -                                               | -               |
 #include "stations/station_layout.h"
 
+#include <tuple>
+
 namespace kelvaro::gui {
 
 namespace {
@@ -121,6 +123,18 @@ std::string padded(int value, int width) {
 }
 
 }  // namespace
+
+bool sameStation(const TPSContr& a, const TPSContr& b) {
+  auto slot = [](const DeviceSlot& d) {
+    return std::tie(d.CDevArt, d.COfflB, d.CCon, d.CFkt, d.adr[0], d.CEIntW1, d.CEIntW2, d.CNam);
+  };
+  if (std::tie(a.CName, a.CKind, a.CKindi, a.CLine, a.CPArt, a.CPLeitg, a.CPAdrA, a.CPAdr, a.CPDevAnz) !=
+      std::tie(b.CName, b.CKind, b.CKindi, b.CLine, b.CPArt, b.CPLeitg, b.CPAdrA, b.CPAdr, b.CPDevAnz))
+    return false;
+  for (std::size_t k = 0; k < a.slots.size(); ++k)
+    if (slot(a.slots[k]) != slot(b.slots[k])) return false;
+  return true;
+}
 
 std::string radioAddressText(const TPSContr& station) {
   const StationType* type = stationTypeOf(station);

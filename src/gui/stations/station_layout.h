@@ -37,6 +37,10 @@ void setStationType(TPSContr& station, const StationType& type);
 // The station's type code; one stored without it counts as its model text's type.
 int stationTypeCode(const TPSContr& station);
 
+// Whether two records hold the same station: type, address and every field of the channels
+// that the configuration reads, writes or names. A command that changed one marks the project.
+bool sameStation(const TPSContr& a, const TPSContr& b);
+
 // A radio device's address bytes (CPAdr to CPAdr3) in the form its type is entered in:
 // FS20 the three bytes as twelve base-4 digits written 1 to 4 ("12211112-1112"); "9999-99"
 // the room controller's two code bytes (0 to 99 each) and the third byte; a number and four
