@@ -292,19 +292,13 @@ bool StationCommands::AssignAddress(TPSContr& station, int requested, double wai
   // AssignAddress: the address to give, the station's status message, 0x8D back to it
   SerialLine& line = m_protocol.line();
   m_protocol.CancelRequested = false;
-  int address = requested;
   if (checkNewStationAddress(requested).message) {
     message(MessageKind::Information, std::string(kAddressResetText));
-    address = 0;
+    requested = 0;
   }
-  if (address == 0) {
-    const std::optional<int> next = nextFreeStationAddress(m_project);
-    if (!next) {
-      message(MessageKind::Error, std::string(kNoFreeAddressText));
-      return false;
-    }
-    address = *next;
-  }
+  const std::optional<int> given = addressToGive(requested);
+  if (!given) return false;
+  const int address = *given;
   line.PurgePort(kPurgeInput);
   const std::uint64_t start = line.clock().monotonicMs();
   const std::uint64_t limit = daysToMs(waitDays);
@@ -325,16 +319,7 @@ bool StationCommands::AssignAddress(TPSContr& station, int requested, double wai
     status(std::string(kStationSilentText));
     return false;
   }
-  const StationRequest request =
-      setAddressRequest(wiredHeader(*from), typeMode(station), static_cast<std::uint8_t>(address));
-  if (send(request) != request.L + 2) {
-    message(MessageKind::Error, std::string(kPortWriteErrorText));
-    return false;
-  }
-  station.CPAdr[0] = static_cast<std::uint8_t>(address);
-  m_project.modified = true;
-  message(MessageKind::Information, addressAssignedText(address, station.CName));
-  return true;
+  return giveAddress(station, *from, address);
 }
 
 bool StationCommands::ChangeAddress(TPSContr& station, int newAddress) {
@@ -344,14 +329,9 @@ bool StationCommands::ChangeAddress(TPSContr& station, int newAddress) {
     message(MessageKind::Error, *check.message);
     return false;
   }
-  if (newAddress == 0) {
-    const std::optional<int> next = nextFreeStationAddress(m_project);
-    if (!next) {
-      message(MessageKind::Error, std::string(kNoFreeAddressText));
-      return false;
-    }
-    newAddress = *next;
-  }
+  const std::optional<int> given = addressToGive(newAddress);
+  if (!given) return false;
+  newAddress = *given;
   const std::uint8_t old = station.CPAdr[0];
   const auto probe = [&](std::uint8_t a) {
     const ProbeResult r = Probe(a);
@@ -370,15 +350,26 @@ bool StationCommands::ChangeAddress(TPSContr& station, int newAddress) {
     message(MessageKind::Error, addressProbeText(newAddress, true, true));
     return false;
   }
+  return giveAddress(station, old, newAddress);
+}
+
+std::optional<int> StationCommands::addressToGive(int requested) {
+  if (requested != 0) return requested;
+  const std::optional<int> next = nextFreeStationAddress(m_project);
+  if (!next) message(MessageKind::Error, std::string(kNoFreeAddressText));
+  return next;
+}
+
+bool StationCommands::giveAddress(TPSContr& station, std::uint8_t from, int address) {
   const StationRequest request =
-      setAddressRequest(wiredHeader(old), typeMode(station), static_cast<std::uint8_t>(newAddress));
+      setAddressRequest(wiredHeader(from), typeMode(station), static_cast<std::uint8_t>(address));
   if (send(request) != request.L + 2) {
     message(MessageKind::Error, std::string(kPortWriteErrorText));
     return false;
   }
-  station.CPAdr[0] = static_cast<std::uint8_t>(newAddress);
+  station.CPAdr[0] = static_cast<std::uint8_t>(address);
   m_project.modified = true;
-  message(MessageKind::Information, addressAssignedText(newAddress, station.CName));
+  message(MessageKind::Information, addressAssignedText(address, station.CName));
   return true;
 }
 

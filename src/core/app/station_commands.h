@@ -122,6 +122,10 @@ class StationCommands {
   bool waitForBytes(int count, double days);
   std::optional<ConfigBlock> readBlocks(const FrameHeader& header, bool& broken);
   std::vector<std::string> batch(bool configure);
+  // The address asked for, 0 taken as the next free one; nothing (with the message) when none is free.
+  std::optional<int> addressToGive(int requested);
+  // 0x8D from the station's present address to its new one, kept in the project when it went out.
+  bool giveAddress(TPSContr& station, std::uint8_t from, int address);
 
   Protocol& m_protocol;
   Project& m_project;
