@@ -1,5 +1,6 @@
 // The page "E/A-Module", the station dialog, the station test and the radio-interface dialog
-// driven through their controls against the built-in simulated unit in virtual time. What the
+// driven through their controls against the built-in simulated unit in virtual time, on a
+// 1024 x 768 screen that each dialog fits. What the
 // rules and the line sequences do is station_rules_test's and station_commands_test's; here
 // the controls reach them and their results reach the memo, the lists and the fields.
 #include "control_unit.h"
@@ -63,6 +64,9 @@ struct Stations : kelvaro::test::GuiWorkspace {
 class StationsTest : public QObject {
   Q_OBJECT
 
+ public:
+  static void initMain() { kelvaro::test::useSmallScreen(); }
+
  private Q_SLOTS:
   // New, rename and delete edit the list (delete asks with "Nein" first); commands without a
   // selection say so; the line commands and the station rules fill the memo.
@@ -85,11 +89,10 @@ class StationsTest : public QObject {
     f.list()->setCurrentRow(-1);
     for (const char* name : {"LoeschContrBtn", "EditContrBtn", "RenContrBtn", "VerbindBtn"}) f.click(name);
     QCOMPARE(f.ui.messageTexts(),
-             (std::vector<std::string>{"Es gibt schon eine Station mit diesem Namen",
-                                       "Soll die Station wirklich gelöscht werden?",
-                                       "Soll die Station wirklich gelöscht werden?", "Keine Station ausgewählt",
-                                       "Keine Station ausgewählt", "Keine Station ausgewählt",
-                                       "Keine Station ausgewählt"}));
+             (std::vector<std::string>{
+                 "Es gibt schon eine Station mit diesem Namen", "Soll die Station wirklich gelöscht werden?",
+                 "Soll die Station wirklich gelöscht werden?", "Keine Station ausgewählt", "Keine Station ausgewählt",
+                 "Keine Station ausgewählt", "Keine Station ausgewählt"}));
 
     f.click("AutoDetectBtn");
     QCOMPARE(f.memo(), (QStringList{"Autodetect:", "Ltg.   Adr.   Art", "   1       12   40611x"}));
@@ -116,6 +119,8 @@ class StationsTest : public QObject {
     channels->setCurrentRow(2);  // slot 5, an output
     child<QPushButton>(d, "EditDevBtn")->click();
     QVERIFY(!child<QGroupBox>(d, "CfgPnl")->isHidden());
+    QCOMPARE(kelvaro::test::outOfReach(d, {child<QPushButton>(d, "CloseBtn"), child<QPushButton>(d, "AnsOKBtn")}),
+             QString());
     child<QLineEdit>(d, "CEBez")->setText(QStringLiteral("AktorFlur"));
     auto* objects = child<QComboBox>(d, "ObjCB");
     objects->setCurrentIndex(objects->findText(QStringLiteral("Flur")));
@@ -157,6 +162,7 @@ class StationsTest : public QObject {
     auto* test = d->findChild<kelvaro::gui::TChkStatF*>();
     QVERIFY(test != nullptr && test->receiveTimer()->isActive() && test->receiveTimer()->interval() == 10);
     QCOMPARE(test->windowTitle(), QStringLiteral("Signalstation Sensorik testen"));
+    QCOMPARE(kelvaro::test::outOfReach(test, {child<QPushButton>(test, "CoErQueryBtn")}), QString());
     test->receiveTimer()->stop();  // the test ticks it in virtual time
     f.clock.advanceMs(61000);
     child<QPushButton>(test, "SensTestBtn")->click();
@@ -181,8 +187,10 @@ class StationsTest : public QObject {
     auto* d = f.unitPage.findChild<kelvaro::gui::TInterfEinstF*>();
     QVERIFY(d != nullptr && f.unitPage.builtInUnit().configurationMode);
     QCOMPARE(child<QSpinBox>(d, "ZentrCodeEdt")->value(), 7);
+    QCOMPARE(kelvaro::test::outOfReach(d, {child<QPushButton>(d, "CloseBtn")}), QString());
     QCOMPARE(child<QLabel>(d, "SerNrLb")->text(), QStringLiteral("305419896"));
-    QCOMPARE(child<QLabel>(d, "MsgLab")->text(), QStringLiteral(" Zentralen-Code aus Schnittstelle erfolgreich gelesen"));
+    QCOMPARE(child<QLabel>(d, "MsgLab")->text(),
+             QStringLiteral(" Zentralen-Code aus Schnittstelle erfolgreich gelesen"));
     child<QSpinBox>(d, "ZentrCodeEdt")->setValue(100);
     child<QPushButton>(d, "ZentrCodeWriteBtn")->click();
     QCOMPARE(f.unitPage.builtInUnit().centralCode, 100);

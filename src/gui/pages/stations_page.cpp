@@ -3,12 +3,12 @@
 // come from the station rules, and the commands over the whole line report in the memo.
 #include "pages/stations_page.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QApplication>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
@@ -175,8 +175,7 @@ void StationsPage::onLine(const std::function<std::vector<std::string>(StationCo
     StationCommands commands(line->protocol, project(), line->port, true);
     lines = command(commands);
     const std::vector<TPSContr>& after = project().stations;
-    if (!std::equal(before.begin(), before.end(), after.begin(), after.end(), sameStation))
-      project().modified = true;
+    if (!std::equal(before.begin(), before.end(), after.begin(), after.end(), sameStation)) project().modified = true;
     for (const std::string& l : commands.protocolLines)
       if (std::find(lines.begin(), lines.end(), l) == lines.end()) lines.push_back(l);
     setEnabled(true);

@@ -49,8 +49,8 @@ class StationsPage : public MainPage {
   // Runs a command over the whole line in batch mode; its lines and protocol go to the memo.
   void onLine(const std::function<std::vector<std::string>(StationCommands&)>& command);
 
-  QListWidget* m_stations = nullptr;      // ContrBox
-  QPlainTextEdit* m_memo = nullptr;       // SStDetectMB
+  QListWidget* m_stations = nullptr;  // ContrBox
+  QPlainTextEdit* m_memo = nullptr;   // SStDetectMB
 };
 
 }  // namespace kelvaro::gui

@@ -41,11 +41,11 @@ class TInterfEinstF : public QDialog {
   StatusLineInterface m_ui;
   std::unique_ptr<UnitLine> m_line;
   std::unique_ptr<RadioInterfaceCommands> m_commands;
-  QSpinBox* m_code = nullptr;       // ZentrCodeEdt
+  QSpinBox* m_code = nullptr;  // ZentrCodeEdt
   QLabel* m_codeLabel = nullptr;
-  QLabel* m_serial = nullptr;       // SerNrLb
-  QLabel* m_status = nullptr;       // MsgLab
-  QWidget* m_write = nullptr;       // ZentrCodeWriteBtn
+  QLabel* m_serial = nullptr;  // SerNrLb
+  QLabel* m_status = nullptr;  // MsgLab
+  QWidget* m_write = nullptr;  // ZentrCodeWriteBtn
 };
 
 // Opens the dialog on the unit of the page "Steuereinheit" (its button "Einstellungen

@@ -303,7 +303,8 @@ void TCConfigF::buildControls() {
 bool TCConfigF::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_version && event->type() == QEvent::MouseButtonDblClick) {
     const ConfigLayout layout = configLayoutOf(station());
-    m_special->setVisible(!m_special->isVisible() && (layout == ConfigLayout::T40611 || layout == ConfigLayout::T40612));
+    m_special->setVisible(!m_special->isVisible() &&
+                          (layout == ConfigLayout::T40611 || layout == ConfigLayout::T40612));
     return true;
   }
   return QDialog::eventFilter(watched, event);
@@ -481,7 +482,8 @@ void TCConfigF::openChannelPanel() {
                                          slot(k + 1).CEIntW1, slot(k + 1).CEIntW2, slot(k + 2).CEIntW1};
   for (std::size_t i = 0; i < m_values.size(); ++i) {
     const bool shown = !layout.values[i].empty();
-    m_valueLabels[i]->setText(QString::fromUtf8(layout.values[i].data(), static_cast<qsizetype>(layout.values[i].size())));
+    m_valueLabels[i]->setText(
+        QString::fromUtf8(layout.values[i].data(), static_cast<qsizetype>(layout.values[i].size())));
     m_valueLabels[i]->setVisible(shown);
     m_values[i]->setVisible(shown);
     m_values[i]->setValue(values[i]);

@@ -89,16 +89,16 @@ class TCConfigF : public QDialog {
   QLineEdit* m_channelName = nullptr;    // CEBez
   QComboBox* m_function = nullptr;       // CECBox
   QLabel* m_functionLabel = nullptr;
-  QSpinBox* m_groupAddress = nullptr;    // CESBox1
-  QSpinBox* m_groupPort = nullptr;       // CESBox2
+  QSpinBox* m_groupAddress = nullptr;  // CESBox1
+  QSpinBox* m_groupPort = nullptr;     // CESBox2
   QLabel* m_groupAddressLabel = nullptr;
   QLabel* m_groupPortLabel = nullptr;
-  std::array<QSpinBox*, 5> m_values{};   // CESBox3 to CESBox7
+  std::array<QSpinBox*, 5> m_values{};  // CESBox3 to CESBox7
   std::array<QLabel*, 5> m_valueLabels{};
-  QCheckBox* m_offline = nullptr;        // CECkBox
-  QComboBox* m_object = nullptr;         // ObjCB
-  QGroupBox* m_addressPanel = nullptr;   // "Adressen der Signalstationen einstellen"
-  QSpinBox* m_newAddress = nullptr;      // NewAdrBox
+  QCheckBox* m_offline = nullptr;           // CECkBox
+  QComboBox* m_object = nullptr;            // ObjCB
+  QGroupBox* m_addressPanel = nullptr;      // "Adressen der Signalstationen einstellen"
+  QSpinBox* m_newAddress = nullptr;         // NewAdrBox
   QPushButton* m_receiveAddress = nullptr;  // FunkAdrBtn
   QPushButton* m_sendAddress = nullptr;     // "Adresse senden"
   QLabel* m_status = nullptr;

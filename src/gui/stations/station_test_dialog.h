@@ -42,7 +42,7 @@ class TChkStatF : public QDialog {
   QLabel* m_previousStatus = nullptr;
   TPSContr& m_station;
   QTimer* m_timer = nullptr;
-  QComboBox* m_threshold = nullptr;  // CoErCB
+  QComboBox* m_threshold = nullptr;      // CoErCB
   std::array<QLineEdit*, 4> m_values{};  // Wert1 to Wert4
   QLineEdit* m_errorCount = nullptr;     // CoErAnz
   QLabel* m_status = nullptr;
