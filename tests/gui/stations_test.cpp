@@ -177,10 +177,18 @@ class StationsTest : public QObject {
     QVERIFY(f.context.openUnitLine(f.ui) != nullptr);  // the line is free again
   }
 
-  // "Einstellungen &Funkschnittstelle" reads the code and serial number of a CU/F-A2 and
-  // writes a new code, which the unit then holds.
+  // "Einstellungen &Funkschnittstelle" without a unit says so and gives the line back; on a
+  // CU/F-A2 it reads the code and serial number and writes a new code, which the unit holds.
   void radioDialogReadsAndWritesTheCentralCode() {
     Stations f;
+    f.unitPage.builtInUnit().config().faults.silent = true;
+    child<QPushButton>(&f.unitPage, "InterfaceEinstBtn")->click();
+    auto* silent = f.unitPage.findChild<kelvaro::gui::TInterfEinstF*>();
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{"Keine Steuereinheit gefunden an Port COM1"});
+    QVERIFY(!child<QPushButton>(silent, "ZentrCodeWriteBtn")->isEnabled());
+    QVERIFY(f.context.openUnitLine(f.ui) != nullptr);  // given back at once
+    delete silent;
+    f.unitPage.builtInUnit().config().faults.silent = false;
     f.unitPage.builtInUnit().config().replyCode = 15;
     f.unitPage.builtInUnit().centralCode = 7;
     child<QPushButton>(&f.unitPage, "InterfaceEinstBtn")->click();

@@ -152,6 +152,11 @@ void StationsPage::connectStation() {
 void StationsPage::openStationDialog(int station, bool onLine) {
   auto* dialog = new TCConfigF(m_context, station, onLine, this);
   connect(dialog, &QDialog::finished, this, [this, station] { showStations(station); });
+  // The dialog owns the line while open: the main window's timer rests meanwhile.
+  if (onLine && m_context.setMainTimer) {
+    m_context.setMainTimer(false);
+    connect(dialog, &QDialog::finished, this, [this] { m_context.setMainTimer(true); });
+  }
   dialog->open();
   if (onLine) dialog->connectLine();
 }

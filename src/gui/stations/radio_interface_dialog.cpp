@@ -78,6 +78,11 @@ bool TInterfEinstF::connectLine() {
   QApplication::restoreOverrideCursor();
   m_write->setEnabled(open);
   showFields();
+  if (!open) {
+    // The message said why; the page "Steuereinheit" gets its line back at once.
+    m_commands.reset();
+    m_line.reset();
+  }
   return open;
 }
 

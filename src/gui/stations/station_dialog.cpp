@@ -319,12 +319,18 @@ bool TCConfigF::connectLine() {
     return false;
   }
   m_commands = std::make_unique<StationCommands>(m_line->protocol, m_context.workspace.project, m_line->port);
+  bool open = false;
   {
     const BusyCursor busy(m_busy);
-    m_commands->Open();
+    open = m_commands->Open();
+  }
+  if (!open) {
+    // Without a unit the dialog still edits the project; the line is free for others at once.
+    m_commands.reset();
+    m_line.reset();
   }
   enableLineCommands();
-  return connected();
+  return open;
 }
 
 void TCConfigF::done(int result) {
