@@ -19,6 +19,12 @@
 using kelvaro::test::child;
 using kelvaro::test::itemTexts;
 
+// A comparison in a table row: a failure names the row's line.
+#define ROW_COMPARE(actual, expected, line)                                             \
+  do {                                                                                  \
+    if (!QTest::qCompare(actual, expected, #actual, #expected, __FILE__, line)) return; \
+  } while (false)
+
 namespace {
 
 // The page "E/A-Module" beside the page "Steuereinheit", whose COM1 is the built-in simulated
@@ -144,6 +150,41 @@ class StationsTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(d));
     QTest::keyClick(d, Qt::Key_F1);
     QCOMPARE(f.helpTopics, QStringList{"EAKonfig"});
+  }
+
+  // The radio address field shows the device's address bytes in its type's form and takes an
+  // entry of that form back into them; a wrong form is refused with its message.
+  void radioAddressFieldShowsAndTakesTheTypesForm() {
+    struct Row {
+      int line, type;
+      const char* text;
+      const char* bytes;    // the address bytes afterwards; refused entries leave 1.2.3
+      const char* message;  // empty: taken
+    };
+    const Row rows[] = {
+        {__LINE__, 201, "12211112-1112", "20.1.1", ""},
+        {__LINE__, 401, "44444444-1114", "255.255.3", ""},
+        {__LINE__, 201, "12211112-1115", "1.2.3", "Adresse ungültig - siehe Bedienungsanleitung des Gerätes"},
+        {__LINE__, 301, "4001-07", "40.1.7", ""},
+        {__LINE__, 301, "4001-256", "1.2.3", "Adresse ungültig - Das Format für dieses Gerät ist 9999-99"},
+        {__LINE__, 551, "8448", "33.0.0", ""},
+    };
+    for (const Row& r : rows) {
+      Stations f;
+      kelvaro::TPSContr& s = f.workspace.project.stations[0];
+      kelvaro::gui::setStationType(s, *kelvaro::stationType(r.type));
+      s.CPAdr = {1, 2, 3, 0};
+      auto* field = child<QLineEdit>(f.dialog("EditContrBtn"), "AdrEdt");
+      const QString shown = field->text();
+      field->setText(QString::fromUtf8(r.text));
+      Q_EMIT field->editingFinished();
+      const bool refused = *r.message != '\0';
+      ROW_COMPARE(f.ui.messageTexts(), refused ? std::vector<std::string>{r.message} : std::vector<std::string>{},
+                  r.line);
+      ROW_COMPARE(field->text(), refused ? shown : QString::fromUtf8(r.text), r.line);
+      ROW_COMPARE(QStringLiteral("%1.%2.%3").arg(s.CPAdr[0]).arg(s.CPAdr[1]).arg(s.CPAdr[2]),
+                  QString::fromLatin1(r.bytes), r.line);
+    }
   }
 
   // On the line the dialog puts the unit into configuration mode, a read brings the station's
