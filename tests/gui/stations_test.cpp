@@ -36,14 +36,16 @@ struct Stations : kelvaro::test::GuiWorkspace {
   kelvaro::gui::StationsPage page{context, nullptr};
   QStringList helpTopics;
 
-  Stations() {
+  // more: further scenario lines for the unit.
+  explicit Stations(const char* more = "") {
     workspace.ini.writeString("PORTS", "COM1", "SIM");
     workspace.settings().COMPORT = 0;
     workspace.settings().CONTR = 3;
     unitPage.setLineClock(clock, [this] { clock.advanceMs(1); });
     unitPage.refresh();
     unitPage.builtInUnit().setScenario(
-        kelvaro::sim::loadScenario("wired 12 40611x\nat 00:01:00 12 value 215 channel 1\n").scenario,
+        kelvaro::sim::loadScenario(std::string("wired 12 40611x\nat 00:01:00 12 value 215 channel 1\n") + more)
+            .scenario,
         clock.monotonicMs());
     context.showHelp = [this](const QString& topic) { helpTopics << topic; };
     kelvaro::Project& p = workspace.project;
@@ -216,6 +218,28 @@ class StationsTest : public QObject {
     d->reject();
     QVERIFY(!f.unitPage.builtInUnit().configurationMode);
     QVERIFY(f.context.openUnitLine(f.ui) != nullptr);  // the line is free again
+  }
+
+  // "&Adressen" waits, under its wait window, for the station's button and gives the station
+  // the new address, which the address field then shows.
+  void addressPanelAssignsTheAddress() {
+    Stations f("at 00:00:05 12 button\n");
+    bool waitShown = false;
+    f.unitPage.setLineClock(f.clock, [&f, &waitShown] {
+      f.clock.advanceMs(1);
+      const auto* wait = f.page.findChild<QProgressDialog*>(QStringLiteral("WaitDlg"));
+      waitShown = waitShown || (wait != nullptr && wait->isVisible());
+    });
+    kelvaro::gui::TCConfigF* d = f.dialog("VerbindBtn");
+    child<QSpinBox>(d, "NewAdrBox")->setValue(20);
+    child<QPushButton>(d, "NewSiSBtn")->click();
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{"Adresse 20 vergeben an Sensorik"});
+    QCOMPARE(child<QSpinBox>(d, "StAdrSBox")->value(), 20);
+    QCOMPARE(f.workspace.project.stations[0].CPAdr[0], 20);
+    QVERIFY(f.workspace.project.modified);
+    const auto* wait = d->findChild<QProgressDialog*>(QStringLiteral("WaitDlg"));
+    QVERIFY(waitShown && (wait == nullptr || wait->isHidden()));
+    d->reject();
   }
 
   // "Einstellungen &Funkschnittstelle" without a unit says so and gives the line back; on a

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 
 #include "main_context.h"
@@ -17,10 +18,12 @@ namespace kelvaro::gui {
 inline const QString kLaterVersionTip = QStringLiteral("Diese Funktion folgt in einer späteren Version.");
 
 // The main window's user interface, with the status of the line commands shown in a label of
-// the dialog as well.
+// the dialog as well, and the wait of a command ("Abbruch") shown over the dialog, which stays
+// on top and would hide a wait window of the main window.
 class StatusLineInterface final : public ForwardingUserInterface {
  public:
   StatusLineInterface(UserInterface& inner, QLabel* status) : ForwardingUserInterface(inner), m_status(status) {}
+  ~StatusLineInterface() override;
   // The label the status goes to from now on (a dialog that opens on top takes it over).
   QLabel* label() const { return m_status; }
   void setLabel(QLabel* status) { m_status = status; }
@@ -28,9 +31,13 @@ class StatusLineInterface final : public ForwardingUserInterface {
     if (m_status != nullptr) m_status->setText(toQ(text));
     inner().showStatus(text);
   }
+  void showWait(std::string_view text) override;
+  void closeWait() override;
+  bool cancelRequested() override;
 
  private:
   QPointer<QLabel> m_status;
+  QPointer<QProgressDialog> m_wait;
 };
 
 // F1 in the dialog opens the help topic through the main window's help.

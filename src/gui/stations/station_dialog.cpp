@@ -81,8 +81,14 @@ TCConfigF::TCConfigF(MainContext& context, int station, bool onLine, QWidget* pa
   keepOnScreen(this);
 }
 
-// The test dialog uses this dialog's commands and status line: it goes first.
-TCConfigF::~TCConfigF() { qDeleteAll(findChildren<TChkStatF*>()); }
+// The test dialog uses this dialog's commands and status line: it goes first; then the unit
+// leaves configuration mode while the dialog is still whole.
+TCConfigF::~TCConfigF() {
+  qDeleteAll(findChildren<TChkStatF*>());
+  if (m_commands != nullptr) m_commands->Close();
+  m_commands.reset();
+  m_line.reset();
+}
 
 TPSContr& TCConfigF::station() { return m_context.workspace.project.stations[static_cast<std::size_t>(m_index)]; }
 
@@ -286,7 +292,13 @@ void TCConfigF::buildControls() {
   connect(assign, &QPushButton::clicked, this, [this] {
     newAddressEdited();
     const int requested = m_newAddress->value();
-    onLine([this, requested](StationCommands& c) { c.AssignAddress(station(), requested, kUserWaitDays); });
+    onLine([this, requested](StationCommands& c) {
+      m_ui.showWait(
+          fromQ(QStringLiteral("Drücken Sie jetzt den Konfigurationsknopf der Station,\r"
+                               "bis ihre LED mindestens dreimal geblinkt hat")));
+      c.AssignAddress(station(), requested, kUserWaitDays);
+      m_ui.closeWait();
+    });
   });
   connect(probe, &QPushButton::clicked, this, [this] {
     newAddressEdited();
