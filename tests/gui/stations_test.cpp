@@ -243,7 +243,8 @@ class StationsTest : public QObject {
   }
 
   // "Einstellungen &Funkschnittstelle" without a unit says so and gives the line back; on a
-  // CU/F-A2 it reads the code and serial number and writes a new code, which the unit holds.
+  // CU/F-A2 it reads the code and serial number and writes a new code, which the unit holds;
+  // a double click on the code's label sends the hidden command.
   void radioDialogReadsAndWritesTheCentralCode() {
     Stations f;
     f.unitPage.builtInUnit().config().faults.silent = true;
@@ -267,6 +268,10 @@ class StationsTest : public QObject {
     child<QSpinBox>(d, "ZentrCodeEdt")->setValue(100);
     child<QPushButton>(d, "ZentrCodeWriteBtn")->click();
     QCOMPARE(f.unitPage.builtInUnit().centralCode, 100);
+    d->show();
+    QVERIFY(QTest::qWaitForWindowExposed(d));
+    QTest::mouseDClick(child<QLabel>(d, "ZentrCodeLb"), Qt::LeftButton);
+    QCOMPARE(f.unitPage.builtInUnit().hiddenCommands, 1);
     child<QPushButton>(d, "CloseBtn")->click();
     QVERIFY(!f.unitPage.builtInUnit().configurationMode);
   }
