@@ -153,22 +153,23 @@ TPSObj groupObject(const char* name, const std::string& device, const char* grou
 }
 
 TEST(StationRules, GroupAddressesPerLineWithDoublesIgnored) {
-  // Flur spans both lines: line 2's new group Bad must not take Flur's address there.
+  // Flur spans both lines: line 2's new group Bad must not take Flur's address there. Line 1
+  // opens two groups, which need two addresses.
   Project p = test::lampProject({groupObject("Eins", "A1", "Flur"), groupObject("Zwei", "A2", "Flur"),
                                  groupObject("Drei", "A1", "Bad"), groupObject("Vier", "B1", "Bad"),
-                                 groupObject("Fuenf", "B2", "Flur")});
-  p.stations = {lineStation("A", 1, 4), lineStation("B", 2, 200)};  // line 1 holds 6 to 11 already
+                                 groupObject("Fuenf", "B2", "Flur"), groupObject("Sechs", "A3", "Keller")});
+  p.stations = {lineStation("A", 1, 4), lineStation("B", 2, 200)};  // line 1 holds 7 to 11 already
   FakeUserInterface ui;
   const auto memo = generateGroupAddresses(p, ui);
   EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"A1 bei Objekt Drei wegen Doppelbelegung ignoriert"});
   EXPECT_EQ(memo, (std::vector<std::string>{fromUtf8("Adressen für Schaltgruppen:"), "Flur                     4/1",
-                                            "Bad                      5/1"}));
+                                            "Keller                   5/1", "Bad                      5/1"}));
   auto group = [&](std::size_t station, std::size_t slot) {
     const DeviceSlot& s = p.stations[station].slots[slot];
     return std::to_string(s.adr[0]) + "/" + std::to_string(s.CCon);
   };
   EXPECT_EQ(group(0, 0) + " " + group(0, 1) + " " + group(0, 2) + " " + group(1, 0) + " " + group(1, 1),
-            "4/1 4/1 6/3 5/1 4/1");
+            "4/1 4/1 5/1 5/1 4/1");
   EXPECT_TRUE(p.modified);
 }
 

@@ -139,6 +139,9 @@ TEST(TypeEditor, MovingAndDeletingStatesRewriteTheList) {
   EXPECT_FALSE(p.modified);
   p.types = lampAndDoor().types;
 
+  // A row past the list selects nothing, so that no command below works on a missing state.
+  selectState(page, 2);
+  EXPECT_EQ(page.selectedState, -1);
   selectState(page, 1);
   EXPECT_FALSE(moveState(page, p, +1));  // already the last
   EXPECT_TRUE(moveState(page, p, -1));
