@@ -5,6 +5,9 @@
 // the controls reach them and their results reach the memo, the lists and the fields.
 #include "control_unit.h"
 #include "gui_test_support.h"
+
+#include <functional>
+#include <utility>
 #include "pages/control_unit_page.h"
 #include "pages/stations_page.h"
 #include "scenario.h"
@@ -194,6 +197,11 @@ class StationsTest : public QObject {
   // closing gives the line back.
   void onTheLineReadAndTestReachTheStation() {
     Stations f;
+    std::function<void()> duringWait;
+    f.unitPage.setLineClock(f.clock, [&f, &duringWait] {
+      f.clock.advanceMs(1);
+      if (duringWait) std::exchange(duringWait, nullptr)();
+    });
     kelvaro::gui::TCConfigF* d = f.dialog("VerbindBtn");
     QVERIFY(d->connected() && f.unitPage.builtInUnit().configurationMode);
     QVERIFY(!f.workspace.project.modified);
@@ -201,6 +209,10 @@ class StationsTest : public QObject {
     QCOMPARE(child<QLabel>(d, "ACDEVers")->text(), QStringLiteral("1.20"));
     QCOMPARE(f.workspace.project.stations[0].slots[0].CCon, 1);  // the station's group port
     QVERIFY(f.workspace.project.modified);
+    // "Schließen" while a read waits stops the read, not the dialog that holds its line.
+    duringWait = [d] { d->reject(); };
+    child<QPushButton>(d, "CCfgReadBtn")->click();
+    QVERIFY(d->isVisible() && d->connected());
     child<QPushButton>(d, "TestBtn")->click();
     auto* test = d->findChild<kelvaro::gui::TChkStatF*>();
     QVERIFY(test != nullptr && test->receiveTimer()->isActive() && test->receiveTimer()->interval() == 10);

@@ -74,7 +74,9 @@ bool TInterfEinstF::connectLine() {
   }
   m_commands = std::make_unique<RadioInterfaceCommands>(m_line->protocol, m_line->port);
   QApplication::setOverrideCursor(Qt::BusyCursor);
+  m_busy = true;
   const bool open = m_commands->Open();
+  m_busy = false;
   QApplication::restoreOverrideCursor();
   m_write->setEnabled(open);
   showFields();
@@ -87,6 +89,12 @@ bool TInterfEinstF::connectLine() {
 }
 
 void TInterfEinstF::done(int result) {
+  // Not while a read or write waits on the line (it lets the event loop run): it would lose
+  // its line. The close asks it to stop instead.
+  if (m_busy) {
+    if (m_line != nullptr) m_line->protocol.CancelRequested = true;
+    return;
+  }
   if (m_commands != nullptr) m_commands->Close();
   m_commands.reset();
   m_line.reset();
@@ -99,16 +107,18 @@ void TInterfEinstF::showFields() {
 }
 
 void TInterfEinstF::writeCode() {
-  if (m_commands == nullptr) return;
+  if (m_commands == nullptr || m_busy) return;
   QApplication::setOverrideCursor(Qt::BusyCursor);
+  m_busy = true;
   m_commands->WriteCentralCode(m_code->value());
+  m_busy = false;
   QApplication::restoreOverrideCursor();
   showFields();
 }
 
 bool TInterfEinstF::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_codeLabel && event->type() == QEvent::MouseButtonDblClick) {
-    if (m_commands != nullptr) m_commands->HiddenCommand();
+    if (m_commands != nullptr && !m_busy) m_commands->HiddenCommand();
     return true;
   }
   return QDialog::eventFilter(watched, event);

@@ -41,6 +41,7 @@ class TInterfEinstF : public QDialog {
   StatusLineInterface m_ui;
   std::unique_ptr<UnitLine> m_line;
   std::unique_ptr<RadioInterfaceCommands> m_commands;
+  bool m_busy = false;         // a command waits on the line
   QSpinBox* m_code = nullptr;  // ZentrCodeEdt
   QLabel* m_codeLabel = nullptr;
   QLabel* m_serial = nullptr;  // SerNrLb

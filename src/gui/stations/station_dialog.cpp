@@ -215,6 +215,7 @@ void TCConfigF::buildControls() {
   QPushButton* read = lineButton("CCfgReadBtn", QStringLiteral("&Lesen"));
   QPushButton* write = lineButton("CCfgWriteBtn", QStringLiteral("&Schreiben"));
   QPushButton* test = lineButton("TestBtn", QStringLiteral("Station &testen"));
+  m_testButton = test;
   m_receiveAddress = lineButton("FunkAdrBtn", QStringLiteral("Adresse empfangen"));
   m_sendAddress = lineButton("SendAdrBtn", QStringLiteral("Adresse senden"));
   for (QPushButton* b : {read, write, test, m_receiveAddress, m_sendAddress}) lineLayout->addWidget(b);
@@ -346,6 +347,12 @@ bool TCConfigF::connectLine() {
 }
 
 void TCConfigF::done(int result) {
+  // A command on the line lets the event loop run while it waits: closing then would pull the
+  // line from under it, so the close asks the command to stop and the dialog stays.
+  if (m_busy) {
+    if (m_line != nullptr) m_line->protocol.CancelRequested = true;
+    return;
+  }
   // The unit leaves configuration mode before the line is given back.
   qDeleteAll(findChildren<TChkStatF*>());
   if (m_commands != nullptr) m_commands->Close();
@@ -365,7 +372,7 @@ void TCConfigF::enableLineCommands() {
   m_receiveAddress->setVisible(radio && type != nullptr && type->address != AddressKind::Send);
   m_sendAddress->setVisible(radio && type != nullptr && type->address == AddressKind::Send);
   m_addressPanel->setVisible(!radio);
-  m_lineButtons[2]->setVisible(!radio);  // the station test speaks to wired stations only
+  m_testButton->setVisible(!radio);  // the station test speaks to wired stations only
 }
 
 void TCConfigF::showStation() {

@@ -101,6 +101,7 @@ class TCConfigF : public QDialog {
   QSpinBox* m_newAddress = nullptr;         // NewAdrBox
   QPushButton* m_receiveAddress = nullptr;  // FunkAdrBtn
   QPushButton* m_sendAddress = nullptr;     // "Adresse senden"
+  QPushButton* m_testButton = nullptr;      // "Station &testen"
   QLabel* m_status = nullptr;
   std::vector<QPushButton*> m_lineButtons;
 };

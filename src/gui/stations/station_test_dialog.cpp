@@ -110,14 +110,27 @@ TChkStatF::TChkStatF(MainContext& context, StationCommands& commands, StatusLine
 TChkStatF::~TChkStatF() { m_ui.setLabel(m_previousStatus); }
 
 void TChkStatF::send(int command) {
+  if (m_inTick) return;
   const auto c = static_cast<TestCommand>(command);
   const std::uint8_t threshold = kErrorThresholds[static_cast<std::size_t>(std::max(0, m_threshold->currentIndex()))];
+  m_inTick = true;
   m_commands.Test(m_station, c, threshold);
+  m_inTick = false;
+}
+
+void TChkStatF::done(int result) {
+  // A frame going out or coming in lets the event loop run; the dialog closes after it.
+  if (m_inTick) {
+    QTimer::singleShot(0, this, [this, result] { done(result); });
+    return;
+  }
+  m_timer->stop();
+  QDialog::done(result);
 }
 
 void TChkStatF::receiveTick() {
   // The receive step waits on the line and lets the event loop run meanwhile, so the timer
-  // can fire again inside it.
+  // (or a button) can come again inside it.
   if (m_inTick) return;
   m_inTick = true;
   const std::optional<TestReply> reply = m_commands.TestTick(m_station);

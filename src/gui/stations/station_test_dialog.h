@@ -33,6 +33,7 @@ class TChkStatF : public QDialog {
   // One tick of the receive timer (the timer calls it every 10 ms).
   void receiveTick();
   QTimer* receiveTimer() const { return m_timer; }
+  void done(int result) override;
 
  private:
   void send(int command);
@@ -46,7 +47,7 @@ class TChkStatF : public QDialog {
   std::array<QLineEdit*, 4> m_values{};  // Wert1 to Wert4
   QLineEdit* m_errorCount = nullptr;     // CoErAnz
   QLabel* m_status = nullptr;
-  bool m_inTick = false;
+  bool m_inTick = false;  // a frame is being sent or received
 };
 
 }  // namespace kelvaro::gui
