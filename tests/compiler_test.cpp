@@ -144,6 +144,10 @@ TEST(Compiler, VariablesFromTheirDefinitions) {
   bad.objects[0].varDefs = {varDef("Start", "Uhr", "halb acht")};
   EXPECT_EQ(compileRun(bad).result.code, kCompileAborted);
   EXPECT_EQ(compileRun(bad).result.object, -1);
+  // The object's own state with a bad start time stops the run there too, before a later
+  // error in its program could take the report's place.
+  Project badState = test::lampProject({test::programObject("Wecker", "Uhr", "halb acht", {"GEHEZU Nirgends"})});
+  EXPECT_EQ(compileRun(badState).result.code, kCompileAborted);
 }
 
 TEST(Compiler, UnitNumbersSelectionNumbersAndOrder) {

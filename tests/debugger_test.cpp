@@ -46,9 +46,11 @@ struct Traced {
   std::unique_ptr<RunSession> session;
   std::unique_ptr<Debugger> debugger;
 
-  explicit Traced(std::vector<std::string> traceList = {}, std::vector<std::string> varDefs = {}) {
+  explicit Traced(std::vector<std::string> traceList = {}, std::vector<std::string> varDefs = {},
+                  const std::string& first = "A") {
     project.typeStates = {{"Lampe:aus", {}}, {"Lampe:an", {}}};
-    TPSObj a = test::programObject("A", "Zahl", "0", {"A:=1", "** nur ein Kommentar", "A:=A+1"});
+    TPSObj a = test::programObject(first.c_str(), "Zahl", "0",
+                                   {first + ":=1", "** nur ein Kommentar", first + ":=" + first + "+1"});
     a.varDefs = std::move(varDefs);
     project.objects = {a, test::programObject("B", "Zahl", "0", {"B:=5"}), test::programObject("L", "Lampe", "an")};
     out = compile(project, project.constants, CompileMode::Run);
@@ -168,6 +170,17 @@ TEST(DebuggerWatch, LookUpRulesLinesForEveryKindAndTheMissingVariable) {
     SCOPED_TRACE(row.line);
     EXPECT_EQ(t.debugger->watchLine(row.key), row.expected);
   }
+}
+
+// The dialog shows a name cut to 20 characters; the look-up still takes the object's whole name.
+TEST(DebuggerWatch, TheFirstObjectWithALongNameFindsItsOwnVariable) {
+  Traced t({}, {"R                   Zahl                1.5"}, "WohnzimmerDeckenlichtLinks");
+  t.debugger->singleStep();
+  std::vector<std::string> seen;
+  t.dialog.whileShown = [&](Debugger& d) { seen = {d.objectName(), d.lookUp("r")}; };
+  t.dialog.answers = {{DebugCommand::Run, -1}};
+  t.runAB();
+  EXPECT_EQ(seen, (std::vector<std::string>{"WohnzimmerDeckenlich", "WOHNZIMMERDECKENLICHTLINKS.R"}));
 }
 
 }  // namespace

@@ -543,6 +543,13 @@ TEST(EngineStatements, ObjectStatementsAndGoto) {
   EXPECT_EQ(r.number("B"), 0);
 }
 
+// LAUT beeps with its variable; one whose operand is no variable reference is passed over.
+TEST(EngineStatements, BeepOnlyWithAVariable) {
+  HandCode h("BD D2 28 26 00 00 29 BD D2 28 29 BD FC");
+  h.run();
+  EXPECT_EQ(h.ui.beeps, 1);
+}
+
 TEST(EngineStatements, ReferenceBytesAreNeverTakenForAStatement) {
   // SENDESMS (control unit only) with a reference whose bytes are BD FC: a plain byte scan
   // would read them as VERLASSEN and end the program before the assignment.

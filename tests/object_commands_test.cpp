@@ -122,6 +122,13 @@ TEST(DeleteObjectCommand, RefusalNamesTheFirstReferrerAndCountsTheOthers) {
     EXPECT_EQ(ui.messages[0].kind, free ? MessageKind::Warning : MessageKind::Error);
     EXPECT_EQ(ui.messages[0].defaultAnswer, free ? std::optional(MessageAnswer::No) : std::nullopt);
   }
+  // No selection (-1) or a row past the list: nothing is deleted, asked or reported as done.
+  Project project = projectWith({{"Lampe", {}}});
+  FakeUserInterface ui;
+  EXPECT_FALSE(deleteObject(project, ui, -1));
+  EXPECT_FALSE(deleteObject(project, ui, 1));
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_FALSE(project.modified);
 }
 
 TEST(AuxiliaryObjectRemoval, RemovedOnlyWhenItIsAHelperUsedOnceAtMost) {
