@@ -138,7 +138,7 @@ std::string unitText(const UnitRecord& u) {
 
 TEST(Protocol, IdentifyTakesTheUnitRecordFromTheReply) {
   const auto rows = dataRows("identify_replies.txt");
-  EXPECT_EQ(rows.size(), 19u);
+  EXPECT_EQ(rows.size(), 20u);
   for (const auto& r : rows) {
     SCOPED_TRACE(r.where);
     ASSERT_EQ(r.fields.size(), 2u);

@@ -247,6 +247,10 @@ bool Protocol::IdentifyUnit(std::string_view portName, bool keepOpen) {
   CancelRequested = false;
   if (m_line.OpenLine(portName) < 0) return false;
   ReceivedFrame reply;
+  const auto isReply = [&reply] {
+    return reply.receiver.Kind == kKindUnit && reply.receiver.Address == std::array<std::uint8_t, 3>{1, 0, 0} &&
+           reply.sender.Address == std::array<std::uint8_t, 3>{2, 0, 0} && reply.data[0] == 0x1F;
+  };
   bool got = false;
   for (int attempt = 0; attempt < 2 && !got && !CancelRequested; ++attempt) {
     m_line.PurgePort(kPurgeInput);
@@ -261,7 +265,9 @@ bool Protocol::IdentifyUnit(std::string_view portName, bool keepOpen) {
     const std::uint32_t start = m_line.nowMs();
     const std::uint32_t limit = daysToMs(kDays3_456s);
     for (;;) {
-      if (ReceiveFrame(m_line.LineHandle, reply) > 0) {
+      // A station's message the unit passes on may come before the reply: it is not the
+      // answer, and the reply still follows it.
+      if (ReceiveFrame(m_line.LineHandle, reply) > 0 && isReply()) {
         got = true;
         break;
       }
@@ -269,9 +275,7 @@ bool Protocol::IdentifyUnit(std::string_view portName, bool keepOpen) {
       processMessages();
     }
   }
-  const bool accepted = got && reply.receiver.Kind == kKindUnit &&
-                        reply.receiver.Address == std::array<std::uint8_t, 3>{1, 0, 0} &&
-                        reply.sender.Address == std::array<std::uint8_t, 3>{2, 0, 0} && reply.data[0] == 0x1F;
+  const bool accepted = got;
   if (accepted) {
     const std::uint8_t code = reply.data[1];
     const std::uint8_t V = reply.data[2];
