@@ -1,6 +1,7 @@
 // The station dialog's rules: address checks and their messages, the channel panel's OK,
 // offline group addresses and the battery list.
 #include "app/station_rules.h"
+#include "app/station_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +65,37 @@ TEST(StationRules, AddressChecksAndTheirMessages) {
   for (const auto& r : radio) {
     SCOPED_TRACE(r.line);
     EXPECT_EQ(text(checkRadioAddress(r.format, r.address)), r.message);
+  }
+}
+
+// A radio device's address bytes shown in its type's form and typed back: FS20 digits 1 to 4
+// in groups of four, the room controller's code and third byte, HMS100 four digits.
+TEST(StationRules, RadioAddressFormsRoundTrip) {
+  struct Row {
+    int line, type;
+    const char* text;
+    const char* bytes;  // "-": the text does not fit the form
+  };
+  const Row rows[] = {
+      {__LINE__, 201, "12211112-1112", "20.1.1"},   {__LINE__, 401, "44444444-1114", "255.255.3"},
+      {__LINE__, 401, "11111111-1111", "0.0.0"},    {__LINE__, 201, "12211112-1115", "-"},
+      {__LINE__, 201, "1221111-11121", "-"},        {__LINE__, 301, "4001-07", "40.1.7"},
+      {__LINE__, 301, "4001-256", "-"},             {__LINE__, 551, "8448", "33.0.0"},
+      {__LINE__, 551, "844", "-"},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.line);
+    const StationType& type = *stationType(r.type);
+    const auto bytes = radioAddressBytes(type.addressFormat, r.text);
+    EXPECT_EQ(bytes ? std::to_string((*bytes)[0]) + "." + std::to_string((*bytes)[1]) + "." +
+                          std::to_string((*bytes)[2])
+                    : "-",
+              r.bytes);
+    if (!bytes) continue;
+    TPSContr station;
+    setStationType(station, type);
+    std::copy(bytes->begin(), bytes->end(), station.CPAdr.begin());
+    EXPECT_EQ(radioAddressText(station), r.text);
   }
 }
 

@@ -19,7 +19,7 @@
 #include "qt_text.h"
 #include "stations/dialog_support.h"
 #include "stations/station_dialog.h"
-#include "stations/station_layout.h"
+#include "app/station_layout.h"
 #include "stations/unit_line.h"
 
 namespace kelvaro::gui {

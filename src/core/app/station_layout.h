@@ -12,7 +12,7 @@
 #include "hardware/station_config.h"
 #include "model/project.h"
 
-namespace kelvaro::gui {
+namespace kelvaro {
 
 inline constexpr int kPanelValueFields = 5;  // CESBox3 to CESBox7
 
@@ -50,4 +50,4 @@ std::string radioAddressText(const TPSContr& station);
 // station rules' checkRadioAddress names what is wrong).
 std::optional<std::array<std::uint8_t, 3>> radioAddressBytes(RadioAddressFormat format, std::string_view text);
 
-}  // namespace kelvaro::gui
+}  // namespace kelvaro

@@ -12,11 +12,11 @@
 // | JAL1 (8)        | 1 out                    | Zeitbasis (20 = 1 sec.), Gesamtlaufzeit         | -               |
 // | Tastsensor (101)| 1 in                     | Akustisches Signal                              | -               |
 // | radio devices   | 1 (out for actuators)    | -                                               | -               |
-#include "stations/station_layout.h"
+#include "app/station_layout.h"
 
 #include <tuple>
 
-namespace kelvaro::gui {
+namespace kelvaro {
 
 namespace {
 
@@ -85,9 +85,9 @@ void setStationType(TPSContr& station, const StationType& type) {
   station.CPDevAnz = count > 1 ? kSlotsPerStation : 1;
 }
 
-}  // namespace kelvaro::gui
+}  // namespace kelvaro
 
-namespace kelvaro::gui {
+namespace kelvaro {
 
 namespace {
 
@@ -183,4 +183,4 @@ std::optional<std::array<std::uint8_t, 3>> radioAddressBytes(RadioAddressFormat 
   return std::nullopt;
 }
 
-}  // namespace kelvaro::gui
+}  // namespace kelvaro
