@@ -15,6 +15,9 @@ class ForwardingUserInterface : public UserInterface {
                                       std::string_view value) override {
     return m_inner.inputBox(caption, prompt, value);
   }
+  std::optional<std::string> passwordBox(std::string_view caption, std::string_view prompt) override {
+    return m_inner.passwordBox(caption, prompt);
+  }
   std::optional<std::string> openFileName(std::string_view title, std::string_view filter,
                                           std::string_view directory) override {
     return m_inner.openFileName(title, filter, directory);

@@ -38,6 +38,12 @@ class UserInterface {
   virtual std::optional<std::string> inputBox(std::string_view caption, std::string_view prompt,
                                               std::string_view value) = 0;
 
+  // An input box whose entry is shown as "*" (a password); nothing when the user cancels. By
+  // default the plain input box, for interfaces that have no way to hide what is typed.
+  virtual std::optional<std::string> passwordBox(std::string_view caption, std::string_view prompt) {
+    return inputBox(caption, prompt, "");
+  }
+
   // File dialogs; filter in the form "Projekte (*.SPG)". Nothing when cancelled.
   virtual std::optional<std::string> openFileName(std::string_view title, std::string_view filter,
                                                   std::string_view directory) = 0;
