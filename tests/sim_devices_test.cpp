@@ -20,6 +20,10 @@ std::string summary(const sim::Scenario& s) {
     text += "| " + std::to_string(e.atMs) + " " + s.devices[e.device].addressText() + " " +
             kActions[static_cast<int>(e.kind)] + " " + std::to_string(e.value) + "/" + std::to_string(e.channel) +
             (e.bytes.empty() ? "" : " " + hexBytes(e.bytes)) + " ";
+  static const char* const kLineActions[] = {"modem call", "modem hangup", "unit hangup",
+                                             "phone call", "phone keys",  "phone hangup"};
+  for (const auto& e : s.lineEvents)
+    text += "| " + std::to_string(e.atMs) + " " + kLineActions[static_cast<int>(e.kind)] + " " + e.keys + " ";
   return text;
 }
 
@@ -40,6 +44,12 @@ TEST(SimDevices, ScenarioLinesAndTheirMessages) {
        "| 180000 10 answers 0/1 "},
       {__LINE__, devices + "at 00:01 10 button\nat 00:02 10 errors 255",
        "10:2 1.2.3:401 40.1:301 33.0.0:551 | 60000 10 button 0/1 | 120000 10 errors 255/1 "},
+      {__LINE__, "at 00:02 phone keys 1234#*AD #9\nat 00:01 modem call\nat 00:01 unit hangup",
+       "| 60000 modem call  | 60000 unit hangup  | 120000 phone keys 1234#*AD "},
+      {__LINE__, "at 00:01 phone keys 12x", "line 1: keys needs up to 64 keys of 0 to 9, *, #, A to D"},
+      {__LINE__, "at 00:01 unit call", "line 1: unknown unit action \"call\" (expected hangup)"},
+      {__LINE__, "at 00:01 phone ring", "line 1: unknown phone action \"ring\" (expected call, keys or hangup)"},
+      {__LINE__, "at 00:01 modem hangup now", "line 1: hangup takes nothing after it"},
       {__LINE__, "wired 10 2\nstation 11 2", "line 2: unknown keyword \"station\" (expected wired, radio, at or from)"},
       {__LINE__, "wired 10", "line 1: wired needs an address and a type"},
       {__LINE__, "wired 10 FS20", "line 1: unknown device type \"FS20\""},

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "hardware/protocol.h"
+#include "text/cp1252.h"
 
 namespace kelvaro::sim {
 namespace {
@@ -19,6 +20,37 @@ constexpr std::uint8_t kRadioWrite = 0x83;
 constexpr std::uint8_t kRadioCheck = 0x55;
 constexpr std::uint8_t kCentralCodeAddress = 1;
 constexpr std::uint8_t kHidden[] = {kRadioWrite, 'R', 2, 1, 7};
+
+// The frames of the telephone link and the telephone.
+constexpr std::uint8_t kModemText = 0xFE;  // then the text, both ways
+constexpr std::uint8_t kEndLink = 'H';     // over a link; on a cable the same bytes set up the modem
+constexpr std::uint8_t kAskPassword = 'J';
+constexpr std::uint8_t kPassword = 'K';    // then 6 characters, blank-padded
+constexpr std::uint8_t kWrongPassword = 'L';
+constexpr std::uint8_t kRemoteVisualisation[] = {'?', 0, 7, '?', 18};
+// Configuration positions of the remote password and of the modem's connect message.
+constexpr std::size_t kPasswordLength = 65, kPasswordText = 66, kConnectLength = 39, kConnectText = 40;
+constexpr std::size_t kPasswordSize = 6;
+// The unit hangs up a second after its "H", so that the frame reaches the PC first.
+constexpr std::uint64_t kHangupDelayMs = 1000;
+// Keys pressed without a "#" to end them are kept up to this many, the latest.
+constexpr std::size_t kMaxKeys = 64;
+
+// A modem text for the dump: control characters as \r, \n or \xHH.
+std::string printable(std::string_view text) {
+  std::string out;
+  char hex[8];
+  for (const char c : text) {
+    const auto b = static_cast<std::uint8_t>(c);
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else if (b < 0x20 || b == 0x7F || c == '"' || c == '\\') {
+      std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(b));
+      out += hex;
+    } else out += c;
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -89,17 +121,32 @@ void ControlUnit::playScenario(std::uint64_t nowMs) {
   // A radio PC interface has no wired line: its wired stations' messages reach no one.
   if (isRadioInterface()) std::erase_if(due, [](const Outgoing& o) { return o.frame[2] == kKindStation; });
   transmit(due, 0);
+  while (m_nextLineEvent < m_lineEvents.size() && m_scenarioStartMs + m_lineEvents[m_nextLineEvent].atMs <= nowMs) {
+    const LineEvent& event = m_lineEvents[m_nextLineEvent++];
+    lineEvent(event, m_scenarioStartMs + event.atMs);
+  }
 }
 
 void ControlUnit::setScenario(Scenario scenario, std::uint64_t startMs) {
+  // The modem's own events belong to the modem in front of the unit.
+  m_lineEvents = std::move(scenario.lineEvents);
+  std::erase_if(m_lineEvents, [](const LineEvent& e) {
+    return e.kind == LineAction::ModemCall || e.kind == LineAction::ModemHangup;
+  });
+  m_nextLineEvent = 0;
+  m_scenarioStartMs = startMs;
   m_stations.setScenario(std::move(scenario), startMs);
 }
 
 void ControlUnit::reply(std::vector<std::uint8_t> data, std::uint64_t nowMs) {
+  send(std::move(data), nowMs + m_config.replyDelayMs);
+}
+
+void ControlUnit::send(std::vector<std::uint8_t> data, std::uint64_t startMs) {
   std::vector<std::uint8_t> frame = {0x81, static_cast<std::uint8_t>(data.size() + 4), 0xC9, 0, 1, 2};
   frame.insert(frame.end(), data.begin(), data.end());
   frame[3] = frameChecksum(frame);
-  transmit(std::move(frame), nowMs + m_config.replyDelayMs);
+  transmit(std::move(frame), startMs);
 }
 
 void ControlUnit::transmit(std::vector<Outgoing>& frames, std::uint64_t delayMs) {
@@ -131,6 +178,8 @@ void ControlUnit::transmit(std::vector<std::uint8_t> frame, std::uint64_t startM
 void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint64_t nowMs) {
   // handleFrame: the commands of the control unit, by their first data byte
   if (frame.size() < 7) return;
+  // Locked until the caller over the link has given the password.
+  if (m_passwordAwaited && !(frame[2] == 0xC9 && (frame[6] == kPassword || frame[6] == kEndLink))) return;
   if (frame[2] != 0xC9) {
     if (m_config.faults.identifyOnly) return;
     // Kind 4 in the wired layout to 0xC9 is meant for the radio part itself.
@@ -149,6 +198,7 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
   if (m_config.faults.identifyOnly && data[0] != 0x1F) return;
   // A radio PC interface knows no program, clock or configuration of its own.
   if (isRadioInterface() && data[0] != 0x1F && data[0] != 'A' && data[0] != 'B') return;
+  if (linkFrame(data, nowMs)) return;
   switch (data[0]) {
     case 0x1F: {
       std::vector<std::uint8_t> r = {0x1F, static_cast<std::uint8_t>(m_config.replyCode), m_config.versionByte};
@@ -222,6 +272,130 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
   }
 }
 
+bool ControlUnit::linkFrame(std::span<const std::uint8_t> data, std::uint64_t nowMs) {
+  // linkFrame: modem texts, the link's password and end, the remote visualisation request
+  if (data[0] == kModemText) {
+    modemText(std::string(data.begin() + 1, data.end()), nowMs);
+    return true;
+  }
+  if (data[0] == kEndLink && m_linkUp) {
+    if (!m_linkEndMs) endLink(nowMs + kHangupDelayMs);
+    return true;
+  }
+  if (data[0] == kPassword) {
+    if (!m_passwordAwaited) return true;
+    const std::string given(data.begin() + 1, data.begin() + static_cast<long>(std::min(data.size(), kPasswordSize + 1)));
+    if (given == password()) {
+      m_passwordAwaited = false;
+    } else {
+      ++wrongPasswords;
+      reply({kWrongPassword}, nowMs);
+      reply({kAskPassword}, nowMs);
+    }
+    return true;
+  }
+  if (data.size() >= sizeof kRemoteVisualisation && data[1] == 0 &&
+      std::equal(data.begin() + 2, data.begin() + sizeof kRemoteVisualisation, kRemoteVisualisation + 2)) {
+    // "?", x, 7, "?", x and the program name in 8 characters, blank-padded.
+    ++remoteVisualisations;
+    std::vector<std::uint8_t> r(data.begin(), data.begin() + sizeof kRemoteVisualisation);
+    for (std::size_t i = 0; i < 8; ++i) r.push_back(i < programName.size() ? static_cast<std::uint8_t>(programName[i]) : ' ');
+    reply(std::move(r), nowMs);
+    return true;
+  }
+  return false;
+}
+
+std::string ControlUnit::password() const {
+  const std::size_t length = std::min<std::size_t>(configuration[kPasswordLength], kPasswordSize);
+  if (length == 0) return {};
+  std::string text(configuration.begin() + kPasswordText, configuration.begin() + static_cast<long>(kPasswordText + length));
+  text.resize(kPasswordSize, ' ');
+  return text;
+}
+
+void ControlUnit::linkUp(std::uint64_t nowMs) {
+  // A line just up carries no half frame from before.
+  m_rx.clear();
+  m_linkUp = true;
+  m_linkEndMs.reset();
+  ++links;
+  m_passwordAwaited = !password().empty();
+  if (m_passwordAwaited) reply({kAskPassword}, nowMs);
+}
+
+void ControlUnit::linkDown() {
+  m_rx.clear();
+  m_linkUp = false;
+  m_passwordAwaited = false;
+  m_linkEndMs.reset();
+}
+
+void ControlUnit::endLink(std::uint64_t atMs) { m_linkEndMs = atMs; }
+
+void ControlUnit::lineEvent(const LineEvent& event, std::uint64_t atMs) {
+  // lineEvent: the unit ends the link, or the telephone at its modem rings, keys, hangs up
+  const auto text = [&](std::string_view t) {
+    std::vector<std::uint8_t> data{kModemText};
+    data.insert(data.end(), t.begin(), t.end());
+    send(std::move(data), atMs);
+  };
+  switch (event.kind) {
+    case LineAction::UnitHangup:
+      if (!m_linkUp || m_linkEndMs) return;
+      send({kEndLink}, atMs);
+      endLink(atMs + kHangupDelayMs);
+      return;
+    case LineAction::PhoneCall: {
+      // The modem is busy while it carries the PC's link, or a call already.
+      if (m_linkUp || phoneConnected) return;
+      phoneConnected = true;
+      ++phoneCalls;
+      // The modem rings, answers by itself and reports its connect message ("VCON" unless the
+      // PC configured another).
+      const std::size_t length = std::min<std::size_t>(configuration[kConnectLength], 25);
+      std::string connect(configuration.begin() + kConnectText, configuration.begin() + static_cast<long>(kConnectText + length));
+      if (connect.empty()) connect = "VCON";
+      text("RING\r\n");
+      text(connect + "\r\n");
+      return;
+    }
+    case LineAction::PhoneKeys:
+      if (!phoneConnected) return;
+      // The keys travel to the PC as one text when "#" ends them: that is the command the
+      // PC's telephone control reads.
+      for (const char key : event.keys) {
+        phoneKeys += key;
+        if (key == '#') {
+          text(phoneKeys);
+          phoneKeys.clear();
+        }
+      }
+      if (phoneKeys.size() > kMaxKeys) phoneKeys.erase(0, phoneKeys.size() - kMaxKeys);
+      return;
+    case LineAction::PhoneHangup:
+      if (!phoneConnected) return;
+      phoneConnected = false;
+      phoneKeys.clear();
+      text("NO CARRIER\r\n");
+      return;
+    case LineAction::ModemCall:
+    case LineAction::ModemHangup:
+      return;
+  }
+}
+
+void ControlUnit::modemText(std::string_view text, std::uint64_t) {
+  modemTexts.emplace_back(text);
+  ++modemTextCount;
+  if (modemTexts.size() > kKeptTexts) modemTexts.pop_front();
+  // The PC hangs up the call with "ATH" (after "+++"); tone commands only sound.
+  if (phoneConnected && upperCase(std::string(text)).find("ATH") != std::string::npos) {
+    phoneConnected = false;
+    phoneKeys.clear();
+  }
+}
+
 void ControlUnit::radioPart(std::span<const std::uint8_t> data, std::uint64_t nowMs) {
   // radioPart: its memory holds the central code at 1 and the serial number, big-endian, at 4
   // to 7; a read is answered with a radio-interface frame, a write has no answer.
@@ -290,6 +464,15 @@ std::string ControlUnit::dumpText() const {
     text += line;
   }
   text += m_stations.configurationText();
+  // The telephone, only once it has been used, so that the lines above end the dump otherwise.
+  if (links > 0 || phoneCalls > 0 || modemTextCount > 0) {
+    std::snprintf(line, sizeof line, "link up %d links %d password awaited %d wrong %d remote visualisation %d\n",
+                  m_linkUp ? 1 : 0, links, m_passwordAwaited ? 1 : 0, wrongPasswords, remoteVisualisations);
+    text += line;
+    text += "phone connected " + std::to_string(phoneConnected ? 1 : 0) + " calls " + std::to_string(phoneCalls) +
+            " keys \"" + phoneKeys + "\" modem texts " + std::to_string(modemTextCount) + "\n";
+    for (const auto& t : modemTexts) text += "  modem text \"" + printable(t) + "\"\n";
+  }
   return text;
 }
 

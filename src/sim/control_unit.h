@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <random>
 #include <span>
 #include <string>
@@ -83,6 +84,29 @@ class ControlUnit final : public SimulatedDevice {
   std::uint8_t centralCode = 1;
   int hiddenCommands = 0;
 
+  // The telephone link through a modem in front of the unit (sim::Modem). linkUp: the carrier
+  // is there; a unit with a remote password asks for it ("J") and takes nothing but "K" and "H"
+  // until it has it. linkEnd: when the unit has ended the link itself (on "H", or by the
+  // scenario's `unit hangup`), the time its modem hangs up; the modem then calls linkDown.
+  void linkUp(std::uint64_t nowMs);
+  void linkDown();
+  std::optional<std::uint64_t> linkEnd() const { return m_linkEndMs; }
+  bool linkIsUp() const { return m_linkUp; }
+  bool passwordAwaited() const { return m_passwordAwaited; }
+  int links = 0;
+  int wrongPasswords = 0;
+  int remoteVisualisations = 0;
+
+  // The telephone at the unit's own modem: a call, its keys and the PC's modem texts.
+  bool phoneConnected = false;
+  int phoneCalls = 0;
+  std::string phoneKeys;  // pressed since the last "#"
+  // The modem texts the PC sent (the tone commands "AT#VTS=..."): the latest kKeptTexts of
+  // modemTextCount.
+  std::deque<std::string> modemTexts;
+  std::size_t modemTextCount = 0;
+  static constexpr std::size_t kKeptTexts = 100;
+
   // The program bytes loaded, from the load address on.
   std::vector<std::uint8_t> programImage() const;
   // A short text of all of the above and of what each device received, for tests and --dump.
@@ -94,9 +118,17 @@ class ControlUnit final : public SimulatedDevice {
   // Sends what the scenario has due by now.
   void playScenario(std::uint64_t nowMs);
   void reply(std::vector<std::uint8_t> data, std::uint64_t nowMs);
+  // A frame of kind 201 to the PC with these data, its first byte leaving at startMs.
+  void send(std::vector<std::uint8_t> data, std::uint64_t startMs);
   // Puts a whole frame on the way to the PC, its first byte leaving at startMs.
   void transmit(std::vector<std::uint8_t> frame, std::uint64_t startMs);
   void transmit(std::vector<Outgoing>& frames, std::uint64_t delayMs);
+  // The frames of kind 201 that only the telephone link and the telephone use.
+  bool linkFrame(std::span<const std::uint8_t> data, std::uint64_t nowMs);
+  void lineEvent(const LineEvent& event, std::uint64_t atMs);
+  void modemText(std::string_view text, std::uint64_t atMs);
+  void endLink(std::uint64_t atMs);
+  std::string password() const;
 
   UnitConfig m_config;
   std::mt19937 m_random;
@@ -110,6 +142,12 @@ class ControlUnit final : public SimulatedDevice {
   bool m_dtr = false;
   std::uint64_t m_dtrChangedMs = 0;
   Stations m_stations;
+  std::vector<LineEvent> m_lineEvents;
+  std::size_t m_nextLineEvent = 0;
+  std::uint64_t m_scenarioStartMs = 0;
+  bool m_linkUp = false;
+  bool m_passwordAwaited = false;
+  std::optional<std::uint64_t> m_linkEndMs;
 };
 
 }  // namespace kelvaro::sim

@@ -1,5 +1,6 @@
-// Reading scenario files: one declaration or event per line, words separated by blanks, "#"
-// starts a comment. The first bad line stops the reading with its number and what is wrong.
+// Reading scenario files: one declaration or event per line, words separated by blanks, a word
+// beginning with "#" starts a comment. The first bad line stops the reading with its number and
+// what is wrong.
 #include "scenario.h"
 
 #include <algorithm>
@@ -24,8 +25,14 @@ constexpr int kRadioTypes[] = {201, 221, 301, 401, 551, 552, 553, 554, 555, 556,
 
 bool contains(std::span<const int> list, int code) { return std::find(list.begin(), list.end(), code) != list.end(); }
 
+// A "#" that begins a word begins the comment; inside a word it is a telephone key (1234#).
 std::vector<std::string_view> wordsOf(std::string_view line) {
-  if (const auto hash = line.find('#'); hash != std::string_view::npos) line = line.substr(0, hash);
+  for (std::size_t hash = line.find('#'); hash != std::string_view::npos; hash = line.find('#', hash + 1)) {
+    if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t' || line[hash - 1] == '\r') {
+      line = line.substr(0, hash);
+      break;
+    }
+  }
   std::vector<std::string_view> words;
   std::size_t i = 0;
   while (i < line.size()) {
@@ -154,6 +161,7 @@ class Reader {
     if (w.size() < 4) return fail(std::string(w[0]) + " needs a time, an address and an action");
     const auto time = timeOf(w[1]);
     if (!time) return fail("bad time " + quoted(w[1]) + " (expected HH:MM, HH:MM:SS or HH:MM:SS.mmm)");
+    if (w[2] == "modem" || w[2] == "unit" || w[2] == "phone") return lineEvent(*time, w);
     const auto device = scenario.find(w[2]);
     if (!device) return fail("no device declared at address " + quoted(w[2]));
     ScenarioEvent e;
@@ -216,6 +224,35 @@ class Reader {
     return true;
   }
 
+  bool lineEvent(std::uint64_t atMs, const std::vector<std::string_view>& w) {
+    // lineEvent -> (at | from) TIME (modem (call | hangup) | unit hangup | phone (call | keys KEYS | hangup))
+    const std::string_view subject = w[2], action = w[3];
+    LineEvent e{atMs, LineAction::ModemCall, {}, m_line};
+    if (subject == "phone" && action == "keys") {
+      // What a telephone's keypad sends; 64 keys are more than any command the PC takes.
+      constexpr std::string_view kKeys = "0123456789*#ABCD";
+      if (w.size() != 5 || w[4].size() > 64 ||
+          !std::all_of(w[4].begin(), w[4].end(), [&](char c) { return kKeys.find(c) != std::string_view::npos; }))
+        return fail("keys needs up to 64 keys of 0 to 9, *, #, A to D");
+      e.kind = LineAction::PhoneKeys;
+      e.keys = std::string(w[4]);
+    } else {
+      const bool call = action == "call" && subject != "unit";
+      if (!call && action != "hangup")
+        return fail("unknown " + std::string(subject) + " action " + quoted(action) +
+                    (subject == "unit" ? " (expected hangup)"
+                     : subject == "phone" ? " (expected call, keys or hangup)"
+                                          : " (expected call or hangup)"));
+      if (w.size() != 4) return fail(std::string(action) + " takes nothing after it");
+      e.kind = subject == "modem" ? (call ? LineAction::ModemCall : LineAction::ModemHangup)
+               : subject == "unit" ? LineAction::UnitHangup
+               : call              ? LineAction::PhoneCall
+                                   : LineAction::PhoneHangup;
+    }
+    scenario.lineEvents.push_back(std::move(e));
+    return true;
+  }
+
   int m_line = 0;
 };
 
@@ -256,6 +293,8 @@ ScenarioLoad loadScenario(std::string_view text) {
   }
   std::stable_sort(reader.scenario.events.begin(), reader.scenario.events.end(),
                    [](const ScenarioEvent& a, const ScenarioEvent& b) { return a.atMs < b.atMs; });
+  std::stable_sort(reader.scenario.lineEvents.begin(), reader.scenario.lineEvents.end(),
+                   [](const LineEvent& a, const LineEvent& b) { return a.atMs < b.atMs; });
   return {std::move(reader.scenario), {}};
 }
 

@@ -42,9 +42,28 @@ struct ScenarioEvent {
   int line = 0;            // where the event was written, for messages
 };
 
+// What happens on the telephone: the modem in front of the PC (sim::Modem) and the telephone
+// that calls the unit's own modem (ControlUnit).
+enum class LineAction {
+  ModemCall,    // the unit's modem calls the PC's modem: it rings there
+  ModemHangup,  // the far modem drops the line: the PC's modem reports NO CARRIER
+  UnitHangup,   // the unit ends the link itself: the frame "H", then it hangs up
+  PhoneCall,    // someone calls the unit's modem from a telephone
+  PhoneKeys,    // keys pressed on that telephone
+  PhoneHangup,  // the caller hangs up
+};
+
+struct LineEvent {
+  std::uint64_t atMs = 0;
+  LineAction kind = LineAction::ModemCall;
+  std::string keys;  // PhoneKeys: the keys in the order pressed
+  int line = 0;
+};
+
 struct Scenario {
   std::vector<ScenarioDevice> devices;
   std::vector<ScenarioEvent> events;  // in time order; events of the same time in file order
+  std::vector<LineEvent> lineEvents;  // the same, for the telephone
   // The device at this address text ("10", "1.2.3"), if declared.
   std::optional<std::size_t> find(std::string_view addressText) const;
 };

@@ -1,6 +1,7 @@
 // kelvaro-sim: a simulated control unit on a pseudo-terminal. The PC side opens the link
 // PATH like any serial device; what the unit received is written out with --dump/--image.
-// --scenario puts stations and radio devices behind the unit (docs/scenario.md).
+// --scenario puts stations and radio devices behind the unit (docs/scenario.md); --modem puts a
+// Hayes modem in front of it, which the PC dials.
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -16,6 +17,7 @@
 
 #include "app/run_commands.h"
 #include "control_unit.h"
+#include "modem.h"
 #include "hardware/unit_types.h"
 #include "storage/atomic_file.h"
 #include "time/clock.h"
@@ -49,6 +51,12 @@ int main(int argc, char** argv) {
   app.add_flag("--bad-checksum", config.faults.wrongChecksum, "replies with a wrong checksum");
   app.add_flag("--silent", config.faults.silent, "never answer");
   app.add_option("--seed", config.faults.seed, "seed of the fault dice");
+  bool withModem = false;
+  std::vector<std::string> dialOutcomes;
+  kelvaro::sim::ModemConfig modemConfig;
+  app.add_flag("--modem", withModem, "a Hayes modem in front of the unit: the PC dials it first");
+  app.add_option("--dial", dialOutcomes, "NUMBER=busy|no-carrier|no-answer: what dialling NUMBER gives (else CONNECT)");
+  app.add_flag("--split-connect", modemConfig.splitConnect, "the modem's CONNECT comes in two parts");
   CLI11_PARSE(app, argc, argv);
 
   const int typeCode = kelvaro::unitTypeCode(typeName);
@@ -62,6 +70,22 @@ int main(int argc, char** argv) {
               << " cannot be carried; the PC side will time out\n";
   config.versionByte = static_cast<std::uint8_t>(version);
   kelvaro::sim::ControlUnit unit(config);
+  for (const auto& d : dialOutcomes) {
+    const auto eq = d.find('=');
+    const std::string what = eq == std::string::npos ? "" : d.substr(eq + 1);
+    const auto outcome = what == "busy"         ? kelvaro::sim::DialOutcome::Busy
+                         : what == "no-carrier" ? kelvaro::sim::DialOutcome::NoCarrier
+                         : what == "no-answer"  ? kelvaro::sim::DialOutcome::NoAnswer
+                                                : kelvaro::sim::DialOutcome::Connect;
+    if (eq == 0 || outcome == kelvaro::sim::DialOutcome::Connect) {
+      std::cerr << "bad --dial " << d << " (expected NUMBER=busy, NUMBER=no-carrier or NUMBER=no-answer)\n";
+      return 2;
+    }
+    modemConfig.numbers[d.substr(0, eq)] = outcome;
+  }
+  kelvaro::sim::Modem modem(unit, modemConfig);
+  // The PC's end of the pseudo-terminal: the unit itself, or the modem in front of it.
+  kelvaro::SimulatedDevice& device = withModem ? static_cast<kelvaro::SimulatedDevice&>(modem) : unit;
   kelvaro::sim::ScenarioLoad scenario;
   if (!scenarioFile.empty()) {
     // The program's own reader: a directory or an oversized file is refused, not read as empty.
@@ -109,32 +133,40 @@ int main(int argc, char** argv) {
 
   kelvaro::SystemClock clock;
   // The scenario's time starts with the PC's first frame (its identification request), so that
-  // a run started at any moment after the simulator meets the same events at the same times.
+  // a run started at any moment after the simulator meets the same events at the same times;
+  // with the modem, with the PC's first bytes to the modem.
   bool scenarioStarted = false;
-  std::size_t framesWritten = 0;
+  std::size_t framesWritten = 0, modemCommands = 0;
+  int modemConnects = 0;
+  const auto dumpText = [&] { return unit.dumpText() + (withModem ? modem.dumpText() : std::string()); };
   while (!g_stop) {
     pollfd p{master, POLLIN, 0};
     ::poll(&p, 1, 1);
     if (p.revents & POLLIN) {
       std::uint8_t buf[512];
       const ssize_t n = ::read(master, buf, sizeof buf);
-      if (n > 0) unit.fromPc(std::span<const std::uint8_t>(buf, static_cast<std::size_t>(n)), clock.monotonicMs());
-      if (!scenarioStarted && !unit.frames.empty()) {
+      if (n > 0) device.fromPc(std::span<const std::uint8_t>(buf, static_cast<std::size_t>(n)), clock.monotonicMs());
+      if (!scenarioStarted && withModem && modem.bytesFromPc > 0) {
+        modem.setScenario(std::move(scenario.scenario), clock.monotonicMs());
+        scenarioStarted = true;
+      } else if (!scenarioStarted && !unit.frames.empty()) {
         unit.setScenario(std::move(scenario.scenario), clock.monotonicMs());
         scenarioStarted = true;
       }
     }
     std::vector<std::uint8_t> out;
-    unit.toPc(clock.monotonicMs(), out);
+    device.toPc(clock.monotonicMs(), out);
     std::size_t done = 0;
     while (done < out.size()) {
       const ssize_t w = ::write(master, out.data() + done, out.size() - done);
       if (w <= 0) break;
       done += static_cast<std::size_t>(w);
     }
-    if (unit.frames.size() != framesWritten) {
+    if (unit.frames.size() != framesWritten || modem.commandCount != modemCommands || modem.connects != modemConnects) {
       framesWritten = unit.frames.size();
-      if (!dumpFile.empty()) kelvaro::replaceFile(dumpFile, unit.dumpText());
+      modemCommands = modem.commandCount;
+      modemConnects = modem.connects;
+      if (!dumpFile.empty()) kelvaro::replaceFile(dumpFile, dumpText());
       if (!imageFile.empty()) {
         const auto image = unit.programImage();
         kelvaro::replaceFile(imageFile, std::string(image.begin(), image.end()));
@@ -142,7 +174,7 @@ int main(int argc, char** argv) {
     }
   }
   // Events since the last frame (a station fallen silent) show in the last dump too.
-  if (!dumpFile.empty()) kelvaro::replaceFile(dumpFile, unit.dumpText());
+  if (!dumpFile.empty()) kelvaro::replaceFile(dumpFile, dumpText());
   std::filesystem::remove(ptyLink, ec);
   ::close(slave);
   ::close(master);
