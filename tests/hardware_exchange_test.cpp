@@ -15,46 +15,17 @@
 #include "serial_fixture.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
+#include "support/scripted_link.h"
 #include "support/temp_dir.h"
 #include "text/hex_text.h"
 
 namespace kelvaro {
 namespace {
 
-// The line: frames (or failures) to deliver, and every frame sent as its wire bytes.
-class ScriptedLink final : public StationLink {
- public:
-  bool send(int mode, const FrameHeader& header, std::span<const std::uint8_t> data) override {
-    sent.push_back(hexBytes(buildFrame(mode, header, static_cast<int>(data.size()) + 4, data)));
-    return sendWorks;
-  }
-  LinkReceive receive(ReceivedFrame& frame) override {
-    if (incoming.empty()) return LinkReceive::Nothing;
-    const auto next = incoming.front();
-    incoming.pop_front();
-    if (next) frame = *next;
-    return next ? LinkReceive::Frame : LinkReceive::Failed;
-  }
-  void pump() override { clock->advanceMs(10); }
-  const UnitRecord& unit() const override { return record; }
+using test::ScriptedLink;
 
-  ManualClock* clock = nullptr;
-  UnitRecord record;
-  std::deque<std::optional<ReceivedFrame>> incoming;
-  std::vector<std::string> sent;
-  bool sendWorks = true;
-};
-
-// A frame to the PC (address 1) from a wired station or the unit, or from a radio device.
 ReceivedFrame frame(int kind, std::array<std::uint8_t, 3> sender, const std::vector<std::uint8_t>& data) {
-  ReceivedFrame f;
-  f.receiver.Kind = f.sender.Kind = kind;
-  f.receiver.Address[0] = 1;
-  f.sender.Address = sender;
-  const std::size_t header = kind == kKindRadio ? (data.size() > 1 ? 9 : 4) : 4;
-  f.L = static_cast<int>(data.size() + header);
-  std::copy(data.begin(), data.end(), f.data.begin());
-  return f;
+  return test::frameToPc(kind, sender, data);
 }
 
 struct HardwareRun {

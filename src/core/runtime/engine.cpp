@@ -795,6 +795,7 @@ void Engine::execute(int /*object*/, int statement, int& pc, int end) {
           const std::int32_t count = clampToInt(readNumber(text->Value.substr(comma + 1)).value_or(1.0));
           dialRepeats = count > 0 ? count - 1 : 0;
         }
+        m_host->dialStarted();
         m_host->sendModemText(" " + dialNumber + "\r");
       }
       break;

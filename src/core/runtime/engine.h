@@ -100,6 +100,8 @@ class EngineHost {
   virtual void refreshDisplay() {}
   // Modem text for the control unit's modem; only with hardware attached.
   virtual void sendModemText(std::string_view /*text*/) {}
+  // ANRUFEN is about to dial: the telephone control watches the attempt from now on.
+  virtual void dialStarted() {}
   virtual void modemSupervision() {}
   // Debugger: called at the start of every object program and before every statement, while
   // the engine is told a debugger is open (Engine::setDebugging). beforeStatement returns

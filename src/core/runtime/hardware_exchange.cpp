@@ -15,6 +15,8 @@ constexpr std::uint8_t kCommandVisualisationEnd = 0x65;    // "e"
 constexpr std::uint8_t kCommandPoll = 0xC0;
 constexpr std::uint8_t kUnitTimeRequest = 0xA1;
 constexpr std::uint8_t kModemText = 0xFE;
+constexpr std::uint8_t kPasswordRequest = 'J';
+constexpr std::uint8_t kLinkEnded = 'H';
 constexpr std::int32_t kUnitAskingForTime = 11;  // the only unit type that asks the PC for the time
 constexpr std::uint8_t kPcAddress = 1;
 constexpr std::uint8_t kUnitAddress = 2;
@@ -128,6 +130,10 @@ void HardwareExchange::handleFrame(const ReceivedFrame& frame) {
     modemText(data.subspan(1));
     return;
   }
+  if (kind == kKindUnit && m_link.modemLinkUp() && (data[0] == kPasswordRequest || data[0] == kLinkEnded)) {
+    passwordAwaited(data[0]);
+    return;
+  }
   m_lastMessage = m_session.m_engine.now();
   if (data[0] == kStatusVisualisation) {
     visualisationValue(frame, data);
@@ -159,6 +165,33 @@ void HardwareExchange::modemText(std::span<const std::uint8_t> text) {
   for (const std::uint8_t c : text)
     if (c == '#' || c == '*' || (c >= '0' && c <= '9')) command += static_cast<char>(c);
   if (onTelephoneCommand) onTelephoneCommand(command);
+}
+
+// passwordAwaited -> over a telephone link the unit asking for its password means nobody gave
+// a valid one: the run is locked; the unit ending the link ends the run
+void HardwareExchange::passwordAwaited(std::uint8_t reply) {
+  Engine& engine = m_session.m_engine;
+  if (reply == kLinkEnded) {
+    m_session.abort();
+    return;
+  }
+  // Further requests in the same read would only stack the same box.
+  if (engine.stopFlag) return;
+  engine.stopFlag = true;
+  showError(m_session.m_ui, std::string(kPasswordLockMessage));
+}
+
+// sendModemText -> the one way text reaches the modem at the unit
+bool HardwareExchange::sendModemText(std::string_view text) {
+  std::vector<std::uint8_t> data;
+  do {
+    const std::string_view part = text.substr(0, kModemTextPerFrame);
+    text.remove_prefix(part.size());
+    data.assign(1, kModemText);
+    data.insert(data.end(), part.begin(), part.end());
+    if (!sendToUnit(data)) return false;
+  } while (!text.empty());
+  return true;
 }
 
 void HardwareExchange::setNumber(std::size_t i, std::int32_t v) {

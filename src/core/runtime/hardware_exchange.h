@@ -36,6 +36,8 @@ class StationLink {
   virtual const UnitRecord& unit() const = 0;
   // The unit's wired lines as a bit mask (bit 0 = line 1).
   virtual int lineMask() const { return 1; }
+  // The unit is reached over a telephone link: it may ask for its password during the run.
+  virtual bool modemLinkUp() const { return false; }
 };
 
 // StationLink over the frame protocol and its open line: frames the main window's receive
@@ -47,6 +49,7 @@ class ProtocolStationLink final : public StationLink {
   LinkReceive receive(ReceivedFrame& frame) override;
   void pump() override { m_protocol.processMessages(); }
   const UnitRecord& unit() const override { return m_protocol.unit; }
+  bool modemLinkUp() const override { return m_protocol.line().ModemLinkUp; }
 
  private:
   Protocol& m_protocol;
@@ -61,6 +64,9 @@ inline constexpr DateTime kVisualisationStartRead = 0.00001;  // 0.864 s
 inline constexpr DateTime kStartPollRead = 0.000006;          // 0.5184 s
 // The mark a thermostat's special report puts at its element.
 inline constexpr int kThermostatMarker = 10;
+// The modem text one frame carries after its 0xFE, so that the frame stays within 253 bytes.
+inline constexpr std::size_t kModemTextPerFrame = 248;
+inline constexpr std::string_view kPasswordLockMessage = "Kein g\xFCltiges Kennwort eingegeben - Bearbeitung gesperrt";
 
 // ReadInputs and WriteOutputs and the commands around a run, working on the session's engine
 // and display. The session owns one when its options carry a link.
@@ -84,6 +90,10 @@ class HardwareExchange {
   void query(int object);
   // A click in visualisation: the object-trigger frame to the unit.
   void trigger(int object);
+  // Text for the modem at the unit, exactly as the modem is to see it: frames of kind 201 to
+  // the unit whose data is 0xFE and the text, a longer text in several frames in order.
+  // False when a frame did not go out (after a beep).
+  bool sendModemText(std::string_view text);
 
   int receiveFailures() const { return m_failures; }
   DateTime lastMessage() const { return m_lastMessage; }
@@ -94,6 +104,7 @@ class HardwareExchange {
  private:
   void handleFrame(const ReceivedFrame& frame);
   void modemText(std::span<const std::uint8_t> text);
+  void passwordAwaited(std::uint8_t reply);
   void visualisationValue(const ReceivedFrame& frame, std::span<const std::uint8_t> data);
   void valueMessage(const ReceivedFrame& frame, std::span<const std::uint8_t> data);
   void inputState(const ReceivedFrame& frame, std::span<const std::uint8_t> data);

@@ -29,6 +29,12 @@ RunSession::RunSession(Project& project, CompileOutput& compiled, const Clock& c
   if (m_options.hardwareControl && m_options.writeProtocol) m_protocol.open(m_options.protocolPath, std::ios::app);
   if (m_options.link && (m_options.hardwareControl || m_options.visualisation))
     m_exchange = std::make_unique<HardwareExchange>(*this, *m_options.link);
+  // In a visualisation the unit runs the installation and answers its telephone itself.
+  if (m_exchange && !m_options.visualisation) {
+    m_telephone = std::make_unique<TelephoneControl>(m_engine, m_options.telephone,
+                                                     [this](std::string_view text) { m_exchange->sendModemText(text); });
+    m_exchange->onTelephoneCommand = [this](const std::string& command) { m_telephone->command(command); };
+  }
 }
 
 RunSession::~RunSession() {
@@ -45,6 +51,19 @@ void RunSession::writeOutputs() {
 
 void RunSession::queryObject(int object) {
   if (m_exchange) m_exchange->query(object);
+}
+
+void RunSession::sendModemText(std::string_view text) {
+  if (m_exchange) m_exchange->sendModemText(text);
+}
+
+void RunSession::dialStarted() {
+  if (m_telephone) m_telephone->dialStarted();
+}
+
+// modemSupervision -> on the 5-second tick, only with a link to the unit
+void RunSession::modemSupervision() {
+  if (m_telephone) m_telephone->supervise();
 }
 
 ElementKind RunSession::elementKind(const TPSObj& o) const {
@@ -92,6 +111,7 @@ void RunSession::start() {
     if (i < m_display.size()) m_display[i].errorMark = false;
     m_engine.requestRefresh(static_cast<int>(i));
   }
+  if (m_telephone) m_telephone->reset();
   if (m_exchange) m_exchange->startPoll();
   m_stopped = m_engine.abortFlag;
 }

@@ -15,6 +15,7 @@
 
 #include "runtime/engine.h"
 #include "runtime/hardware_exchange.h"
+#include "runtime/telephone_control.h"
 
 namespace kelvaro {
 
@@ -66,6 +67,10 @@ struct RunSessionOptions {
   // The line to the control unit while the run has the hardware (hardware control or
   // visualisation); not owned, and must outlive the session. None: nothing is exchanged.
   StationLink* link = nullptr;
+  // The modem at the unit: the access number a caller keys, its initialisation text and its
+  // type. Callers fill it with telephoneOptions(settings REMOTEPW, settings MODEMINIT); left
+  // empty, no caller gets in and no tone sounds. Used in a PC execution with a link only.
+  TelephoneOptions telephone;
 };
 
 class RunSession final : public EngineHost {
@@ -141,6 +146,8 @@ class RunSession final : public EngineHost {
 
   // The exchange with the control unit; nothing without a link.
   HardwareExchange* exchange() { return m_exchange.get(); }
+  // The telephone remote control of a PC execution with a link; nothing otherwise.
+  TelephoneControl* telephone() { return m_telephone.get(); }
 
   // The debugger of a PC execution with "Ablaufverfolgung"; nothing = none. Not owned.
   void setDebugger(Debugger* debugger) {
@@ -162,6 +169,9 @@ class RunSession final : public EngineHost {
   void readInputs() override;
   void writeOutputs() override;
   void queryObject(int object) override;
+  void sendModemText(std::string_view text) override;
+  void dialStarted() override;
+  void modemSupervision() override;
 
  private:
   friend class HardwareExchange;
@@ -193,6 +203,7 @@ class RunSession final : public EngineHost {
   std::ofstream m_protocol;
   Debugger* m_debugger = nullptr;
   std::unique_ptr<HardwareExchange> m_exchange;
+  std::unique_ptr<TelephoneControl> m_telephone;
 };
 
 }  // namespace kelvaro
