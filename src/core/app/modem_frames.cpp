@@ -29,11 +29,15 @@ std::array<std::uint8_t, 8> passwordAnswer(std::string_view password) {
   return data;
 }
 
-std::optional<std::string> remoteProjectName(const ReceivedFrame& frame) {
-  if (frame.receiver.Kind != kKindUnit) return std::nullopt;
+bool isProjectReply(const ReceivedFrame& frame) {
   const std::span<const std::uint8_t> data = frameData(frame);
-  if (data.size() < kNameFrom + kNameLength || data[0] != '?' || data[2] != 7 || data[3] != '?')
-    return std::nullopt;
+  return frame.receiver.Kind == kKindUnit && data.size() >= kNameFrom + kNameLength && data[0] == '?' &&
+         data[2] == 7 && data[3] == '?';
+}
+
+std::optional<std::string> remoteProjectName(const ReceivedFrame& frame) {
+  if (!isProjectReply(frame)) return std::nullopt;
+  const std::span<const std::uint8_t> data = frameData(frame);
   std::string name;
   for (std::size_t i = kNameFrom; i < kNameFrom + kNameLength && data[i] != 0; ++i)
     name += static_cast<char>(data[i]);
@@ -98,6 +102,7 @@ bool ModemFrames::handleSlot() {
       line.ModemLinkUp = false;
       return true;
     case '?': {
+      if (!isProjectReply(slot)) return false;
       const auto name = remoteProjectName(slot);
       m_protocol.clearSlot();
       if (!name) {

@@ -27,9 +27,10 @@ std::array<std::uint8_t, 8> passwordAnswer(std::string_view password);
 // The request for the unit's project: "?", 0, 7, "?", 18, 0 (sent with L 10).
 inline constexpr std::array<std::uint8_t, 6> kRemoteVisualisationRequest = {'?', 0, 7, '?', 18, 0};
 
-// The project name in the unit's reply to that request, blanks and NULs at the end removed;
-// nothing when the frame is no such reply. A name that could lead out of the project directory
-// or holds no printable character counts as none.
+// Whether the frame is the unit's reply to that request: "?", x, 7, "?", x and eight characters.
+bool isProjectReply(const ReceivedFrame& frame);
+// The project name in that reply, blanks and what follows a NUL removed; nothing when the frame
+// is no such reply, or when the name is empty or could lead out of the project directory.
 std::optional<std::string> remoteProjectName(const ReceivedFrame& frame);
 
 class ModemFrames {

@@ -1,0 +1,396 @@
+// The modem connection window's logic and the main window's frames over the link, against a
+// scripted modem in virtual time: every byte the PC writes, every wait, every text shown.
+#include <gtest/gtest.h>
+
+#include "app/modem_connection.h"
+#include "app/modem_frames.h"
+#include "serial_fixture.h"
+#include "storage/settings.h"
+#include "text/cp1252.h"
+
+namespace kelvaro::test {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes bytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// A frame of the unit to the PC (kind 201, address 1) as it comes down the line.
+Bytes unitFrame(const Bytes& data) {
+  Bytes f = {0x81, static_cast<std::uint8_t>(data.size() + 4), 0xC9, 0, 0x01, 0x02};
+  f.insert(f.end(), data.begin(), data.end());
+  unsigned sum = 0;
+  for (std::size_t i = 4; i < f.size(); ++i) sum += f[i];
+  f[3] = static_cast<std::uint8_t>(sum);
+  return f;
+}
+
+// A frame of the PC to the unit as SendFrame writes it.
+Bytes pcFrame(const Bytes& data) { return buildFrame(1, unitHeader(), static_cast<int>(data.size()) + 4, data); }
+
+const Bytes kInitBlock = modemBlock("ATZ\r");
+const Bytes kDial = bytes("ATDT0301234\r");
+
+// The modem window, the main window's link frames and a scripted modem on COM2. The pump is
+// the event loop: it moves time on by a millisecond and runs what the user does meanwhile.
+struct ModemFixture {
+  ModemFixture() {
+    line.resolve = [](std::string_view name) { return PortTarget{false, std::string(name)}; };
+    modem.ComPortCB = "COM2";
+    modem.TelNrEdt = "0301234";
+    modem.ModemInitEdt = "ATZ";
+  }
+  // The modem's answer at a time after now.
+  void answer(std::uint64_t afterMs, std::string_view text) { dev.at(clock.monotonicMs() + afterMs, bytes(text)); }
+  // The 100 ms timers of both windows, for ms of virtual time.
+  void run(std::uint64_t ms) {
+    const std::uint64_t end = clock.monotonicMs() + ms;
+    while (clock.monotonicMs() < end) {
+      clock.advanceMs(kModemTimerMs);
+      modem.timer1Tick();
+      modem.timer2Tick();
+      protocol.receiveTick();
+      frames.handleSlot();
+    }
+  }
+  // Dials with the modem answering OK and then CONNECT.
+  void connect() {
+    answer(50, "\r\nOK\r\n");
+    answer(2000, "CONNECT 9600\r\n");
+    modem.ConnectBtnClick();
+    ASSERT_TRUE(modem.connected());
+    dev.written.clear();
+    dev.writeTimes.clear();
+  }
+  std::string panel() const {
+    if (!modem.ConPnlVisible) return "hidden";
+    static constexpr const char* kColours[] = {"yellow", "green", "aqua"};
+    return std::string(kColours[static_cast<int>(modem.ConPnlColor)]) + " " + toUtf8(modem.ConPnl);
+  }
+
+  ManualClock clock{45000.5};
+  FakeUserInterface ui;
+  ScriptedDevice dev;
+  std::function<void()> duringWaits;
+  SerialLine line{clock,
+                  [this](const PortTarget& t) -> std::unique_ptr<SerialPort> {
+                    if (t.device != "COM2") return nullptr;
+                    return std::make_unique<InProcessSerialPort>(dev, clock);
+                  },
+                  [this] {
+                    clock.advanceMs(1);
+                    if (duringWaits) duringWaits();
+                  },
+                  &ui};
+  Protocol protocol{line, ui};
+  ModemConnection modem{protocol, ui};
+  ModemFrames frames{protocol, ui};
+};
+
+TEST(ModemConnection, DialWritesTheBlocksAndWaitsForTheModemsAnswers) {
+  const struct {
+    int line;
+    std::string init;
+    std::vector<std::pair<std::uint64_t, std::string>> answers;  // ms after the click, text
+    Bytes written;
+    bool connected;
+    int errorCode;
+    std::uint64_t doneMs;  // at least this long after the click
+    std::vector<std::string> messages;
+  } kRows[] = {
+      // "CON" and "NECT" come in two ticks: the answers are one text.
+      {__LINE__, "ATZ", {{50, "\r\nOK\r\n"}, {1500, "CON"}, {2500, "NECT 9600\r\n"}}, kInitBlock + kDial, true, 0, 2500, {}},
+      {__LINE__, "ATZ", {{50, "ok\r\n"}, {1500, "connect 9600\r\n"}}, kInitBlock + kDial, true, 0, 1500, {}},
+      // Without an initialisation text the modem is dialled at once.
+      {__LINE__, "", {{900, "\r\nCONNECT\r\n"}}, kDial, true, 0, 900, {}},
+      // No "OK\r" within 6.912 s: the modem is not asked to dial.
+      {__LINE__, "ATZ", {{50, "OK"}}, kInitBlock, false, 3, 6912,
+       {"Fehler beim Verbindungsaufbau - Modem antwortet nicht"}},
+      // No CONNECT within 69.12 s after the dial.
+      {__LINE__, "ATZ", {{50, "OK\r\n"}, {5000, "NO CARRIER\r\n"}}, kInitBlock + kDial, false, 0, 69120,
+       {"Fehler beim Verbindungsaufbau - Modem antwortet nicht"}},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    ModemFixture f;
+    f.modem.ModemInitEdt = r.init;
+    for (const auto& [ms, text] : r.answers) f.answer(ms, text);
+    const auto start = f.clock.monotonicMs();
+    f.modem.ConnectBtnClick();
+    EXPECT_GE(f.clock.monotonicMs() - start, r.doneMs);
+    EXPECT_LT(f.clock.monotonicMs() - start, r.doneMs + 1000);
+    EXPECT_EQ(hexText(f.dev.written), hexText(r.written));
+    EXPECT_EQ(f.modem.connected(), r.connected);
+    EXPECT_EQ(f.line.ModemLinkUp, r.connected);
+    EXPECT_EQ(f.modem.errorCode(), r.errorCode);
+    EXPECT_EQ(f.ui.messageTexts(), r.messages);
+    EXPECT_EQ(f.modem.portOpen(), r.connected);
+    EXPECT_EQ(f.panel(), r.connected ? "green Verbindung" : "hidden");
+    EXPECT_EQ(f.modem.ConnectBtn, r.connected ? "&Verbindung trennen" : "&Verbindung herstellen");
+    EXPECT_EQ(f.modem.SendBtnEnabled, r.connected);
+    EXPECT_EQ(f.modem.WaitForConnectBtnVisible, !r.connected);
+    // Once connected the frames are the main window's: the answer timer rests, the link timer runs.
+    EXPECT_FALSE(f.modem.timer1Running());
+    EXPECT_EQ(f.modem.timer2Running(), r.connected);
+    if (r.connected) {
+      EXPECT_TRUE(f.dev.dtr && f.dev.rts);
+    }
+  }
+}
+
+TEST(ModemConnection, DialRefusesWithoutNumberOrPort) {
+  ModemFixture f;
+  f.modem.TelNrEdt = "";
+  f.modem.ConnectBtnClick();
+  f.modem.TelNrEdt = "0301234";
+  f.modem.ComPortCB = "COM4";
+  f.modem.ConnectBtnClick();
+  f.modem.WaitForConnectBtnClick();
+  EXPECT_EQ(f.ui.messageTexts(),
+            (std::vector<std::string>{"Keine Telefonnummer angegeben", "Fehler beim Öffnen der Schnittstelle COM4",
+                                      "Fehler beim Öffnen der Schnittstelle COM4"}));
+  EXPECT_EQ(f.ui.beeps, 2);
+  EXPECT_FALSE(f.modem.portOpen());
+  EXPECT_EQ(f.panel(), "hidden");
+}
+
+TEST(ModemConnection, FreeCommandAndHangUpWriteTheirBlocksWithTheirPauses) {
+  ModemFixture f;
+  f.connect();
+  f.modem.RemoteAnwEdt = "ATI3";
+  f.modem.SendBtnClick();
+  const auto start = f.clock.monotonicMs();
+  f.modem.ConnectBtnClick();
+  // "H" to the unit, then after two 864 ms pauses the escape and the hang-up block.
+  EXPECT_EQ(hexText(f.dev.written), hexText(modemBlock("ATI3") + pcFrame({'H', 0}) + modemBlock("+++") +
+                                            modemBlock("ATH\r")));
+  ASSERT_EQ(f.dev.writeTimes.size(), 4u);
+  EXPECT_GE(f.dev.writeTimes[2] - f.dev.writeTimes[1], 1728u);
+  EXPECT_EQ(modemBlock("+++").size(), 256u);
+  // DTR dropped, pulsed and dropped, 518.4 ms apart.
+  EXPECT_GE(f.clock.monotonicMs() - start, 1728u + 3 * 518u);
+  EXPECT_FALSE(f.dev.dtr);
+  EXPECT_FALSE(f.dev.rts);
+  EXPECT_FALSE(f.line.ModemLinkUp);
+  EXPECT_FALSE(f.modem.portOpen());
+  EXPECT_FALSE(f.modem.timer2Running());
+  EXPECT_EQ(f.panel(), "hidden");
+  EXPECT_EQ(f.modem.ConnectBtn, "&Verbindung herstellen");
+  EXPECT_TRUE(f.modem.WaitForConnectBtnVisible);
+}
+
+TEST(ModemConnection, AnswerModeWaitsAgainAfterEveryLinkEnd) {
+  ModemFixture f;
+  f.answer(50, "OK\r\n");
+  f.modem.WaitForConnectBtnClick();
+  EXPECT_EQ(hexText(f.dev.written), hexText(kInitBlock));
+  EXPECT_EQ(f.panel(), "aqua Warten auf Anruf");
+  EXPECT_EQ(f.modem.WaitForConnectBtn, "&Warten beenden");
+  EXPECT_TRUE(f.modem.timer1Running());
+
+  // A call that drops at once: NO CARRIER behind the CONNECT goes back to waiting.
+  f.answer(100, "RING\r\nCONNECT 2400\r\nNO CARRIER\r\n");
+  f.run(1000);
+  EXPECT_FALSE(f.modem.connected());
+  EXPECT_FALSE(f.line.ModemLinkUp);
+  EXPECT_TRUE(f.modem.portOpen());
+  EXPECT_TRUE(f.modem.timer1Running());
+  EXPECT_EQ(f.panel(), "aqua Warten auf Anruf");
+
+  // The next call holds, until the unit ends it with "H": hung up, and waiting again.
+  f.answer(100, "RING\r\nCONNECT 2400\r\n");
+  f.run(1000);
+  EXPECT_TRUE(f.modem.connected());
+  EXPECT_EQ(f.panel(), "green Verbindung");
+  f.dev.written.clear();
+  f.dev.at(f.clock.monotonicMs() + 100, unitFrame({'H', 0}));
+  f.run(500);
+  EXPECT_FALSE(f.modem.connected());
+  EXPECT_EQ(hexText(f.dev.written), hexText(modemBlock("+++") + modemBlock("ATH\r")));
+  EXPECT_TRUE(f.modem.portOpen());
+  EXPECT_TRUE(f.dev.dtr && f.dev.rts);
+  EXPECT_TRUE(f.modem.timer1Running());
+  EXPECT_EQ(f.panel(), "aqua Warten auf Anruf");
+
+  f.modem.WaitForConnectBtnClick();
+  EXPECT_FALSE(f.modem.portOpen());
+  EXPECT_FALSE(f.modem.timer1Running());
+  EXPECT_EQ(f.modem.WaitForConnectBtn, "&Warte auf Anruf");
+  EXPECT_TRUE(f.ui.messages.empty());
+}
+
+TEST(ModemConnection, TheUnitEndingADialledLinkLeavesThePanelSayingSo) {
+  ModemFixture f;
+  f.connect();
+  f.dev.at(f.clock.monotonicMs() + 100, unitFrame({'H', 0}));
+  f.run(400);
+  // No "H" back to a unit that has gone: only the modem is hung up.
+  EXPECT_EQ(hexText(f.dev.written), hexText(modemBlock("+++") + modemBlock("ATH\r")));
+  EXPECT_FALSE(f.modem.portOpen());
+  EXPECT_EQ(f.panel(), "yellow Verbindung wurde von der Steuereinheit beendet");
+  EXPECT_EQ(f.modem.ConnectBtn, "&Verbindung herstellen");
+}
+
+TEST(ModemConnection, ClosingAsksWhileConnectedAndSavesTheTexts) {
+  ModemFixture f;
+  Settings settings;
+  settings.REMOTETELNR = "0301234";
+  settings.REMOTEINIT = "ATZ";
+  settings.REMOTEPORT = 1;
+  f.modem.TelNrEdt.clear();
+  f.modem.FormShow(settings);
+  EXPECT_EQ(f.modem.TelNrEdt, "0301234");
+  EXPECT_EQ(f.modem.ModemInitEdt, "ATZ");
+  EXPECT_EQ(f.modem.ComPortCB, "COM2");
+  f.connect();
+
+  f.ui.answers = {MessageAnswer::No, MessageAnswer::Yes};
+  EXPECT_FALSE(f.modem.FormClose(settings));
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, "Es besteht eine aktive Verbindung, soll trotzedem beendet werden?");
+  EXPECT_EQ(f.ui.messages[0].buttons, MessageButtons::YesNo);
+  // No keeps the link as it was.
+  EXPECT_TRUE(f.modem.connected());
+  EXPECT_TRUE(f.line.ModemLinkUp);
+  EXPECT_TRUE(f.modem.portOpen());
+  EXPECT_TRUE(f.dev.written.empty());
+  EXPECT_FALSE(settings.settingsChanged);
+
+  f.modem.TelNrEdt = std::string(70, '7');
+  EXPECT_TRUE(f.modem.FormClose(settings));
+  EXPECT_EQ(hexText(f.dev.written), hexText(pcFrame({'H', 0}) + modemBlock("+++") + modemBlock("ATH\r")));
+  EXPECT_FALSE(f.line.ModemLinkUp);
+  EXPECT_FALSE(f.modem.portOpen());
+  EXPECT_FALSE(f.modem.timer1Running() || f.modem.timer2Running());
+  EXPECT_EQ(f.modem.errorCode(), kModemClosed);
+  EXPECT_EQ(settings.REMOTETELNR, std::string(64, '7'));
+  EXPECT_TRUE(settings.settingsChanged);
+}
+
+TEST(ModemConnection, ClosingOrCancellingDuringADialEndsItQuietly) {
+  for (const bool close : {true, false}) {
+    SCOPED_TRACE(close);
+    ModemFixture f;
+    Settings settings;
+    f.answer(50, "OK\r\n");
+    // At 3 s, while the dial waits for CONNECT, the user closes the window or clicks the
+    // button that now says "&Verbindung trennen".
+    bool done = false;
+    f.duringWaits = [&] {
+      if (done || f.clock.monotonicMs() < 3000) return;
+      done = true;
+      if (close)
+        EXPECT_TRUE(f.modem.FormClose(settings));
+      else
+        f.modem.ConnectBtnClick();
+    };
+    f.modem.ConnectBtnClick();
+    EXPECT_TRUE(done);
+    EXPECT_LT(f.clock.monotonicMs(), 3200u);
+    EXPECT_FALSE(f.modem.portOpen());
+    EXPECT_FALSE(f.modem.timer1Running());
+    EXPECT_EQ(f.modem.ConnectBtn, "&Verbindung herstellen");
+    EXPECT_TRUE(f.ui.messages.empty());
+    EXPECT_EQ(f.modem.errorCode(), close ? kModemClosed : kModemNoError);
+  }
+}
+
+TEST(ModemConnection, ModemTalkOfAnyLengthOrContentStaysBounded) {
+  ModemFixture f;
+  f.modem.ModemInitEdt = "";
+  f.modem.WaitForConnectBtnClick();
+  // 10000 bytes of every value, a line end in every fifth, then a lower-case connect at the
+  // very end: three ticks' worth, and far more lines than the list keeps.
+  Bytes noise;
+  for (int i = 0; i < 10000; ++i) noise.push_back(static_cast<std::uint8_t>(i % 5 == 0 ? '\n' : i * 7 + (i >> 8)));
+  for (auto& b : noise)
+    if (b == 'C' || b == 'c') b = 'x';
+  f.dev.at(f.clock.monotonicMs() + 10, noise + bytes("connect"));
+  std::size_t longest = 0;
+  for (int tick = 0; tick < 10 && !f.modem.connected(); ++tick) {
+    f.run(kModemTimerMs);
+    longest = std::max(longest, f.modem.answerText().size());
+  }
+  EXPECT_TRUE(f.modem.connected());
+  EXPECT_LE(longest, kModemAnswerKeep);
+  EXPECT_LE(f.modem.InputBox.size(), kModemAnswerLines);
+  EXPECT_TRUE(f.modem.InputBox.back().ends_with("CONNECT"));
+  // More than 4096 bytes waited in the first two ticks: a beep each; then the connect's beep.
+  EXPECT_EQ(f.ui.beeps, 3);
+}
+
+TEST(ModemConnection, TestLinkOverTheCable) {
+  ModemFixture f;
+  f.modem.ComPortLbDblClick();
+  EXPECT_TRUE(f.line.ModemLinkUp);
+  EXPECT_TRUE(f.modem.connected());
+  EXPECT_EQ(f.modem.InputBox, std::vector<std::string>{"Test-Verbindung"});
+  EXPECT_EQ(f.panel(), "green Verbindung");
+  EXPECT_TRUE(f.dev.dtr && f.dev.rts);
+  EXPECT_TRUE(f.dev.written.empty());
+  // A second double click tells the unit and lets the port go; no modem commands on a cable.
+  f.modem.ComPortLbDblClick();
+  EXPECT_EQ(hexText(f.dev.written), hexText(pcFrame({'H', 0})));
+  EXPECT_FALSE(f.line.ModemLinkUp);
+  EXPECT_FALSE(f.modem.portOpen());
+  EXPECT_EQ(f.panel(), "hidden");
+}
+
+TEST(ModemFrames, PasswordRequestWrongPasswordAndCancel) {
+  ModemFixture f;
+  f.modem.ComPortLbDblClick();
+  f.ui.inputs = {std::string("geheimnis"), std::string("ab"), std::nullopt};
+  f.dev.at(f.clock.monotonicMs() + 100, unitFrame({'J', 0}));
+  f.run(300);
+  f.dev.at(f.clock.monotonicMs() + 100, unitFrame({'L', 0}));
+  f.run(300);
+  f.dev.at(f.clock.monotonicMs() + 100, unitFrame({'L', 0}));
+  f.run(300);
+  // Upper case, six characters, padded with blanks; the cancelled third answer sends nothing.
+  EXPECT_EQ(hexText(f.dev.written), hexText(pcFrame(bytes(std::string_view("KGEHEIM\0", 8))) +
+                                            pcFrame(bytes(std::string_view("KAB    \0", 8)))));
+  EXPECT_EQ(f.ui.inputPrompts.size(), 3u);
+  EXPECT_EQ(f.ui.messageTexts(),
+            (std::vector<std::string>{"Falsches Kennwort eingegeben", "Falsches Kennwort eingegeben"}));
+  EXPECT_EQ(f.protocol.slot.L, 0);
+}
+
+TEST(ModemFrames, RemoteVisualisationAsksForTheProjectAndOpensIt) {
+  ModemFixture f;
+  EXPECT_FALSE(f.frames.requestRemoteVisualisation());  // no link
+  f.modem.ComPortLbDblClick();
+  std::vector<std::string> opened;
+  f.frames.remoteProject = [&](const std::string& name) { opened.push_back(name); };
+  EXPECT_TRUE(f.frames.requestRemoteVisualisation());
+  EXPECT_EQ(hexText(f.dev.written), " 81 0A C9 9A 02 01 3F 00 07 3F 12 00");
+  const struct {
+    int line;
+    Bytes data;
+    std::vector<std::string> opened;
+    int messages;
+  } kRows[] = {
+      {__LINE__, bytes(std::string_view("?\x01\x07?\x01" "DEMO    ", 13)), {"DEMO"}, 0},
+      {__LINE__, bytes(std::string_view("?\x01\x07?\x01" "HAUS\0xyz", 13)), {"HAUS"}, 0},
+      // A name that would lead out of the project directory opens nothing.
+      {__LINE__, bytes(std::string_view("?\x01\x07?\x01" "../ETC  ", 13)), {}, 1},
+      // Too short to hold a name: no such reply, the frame stays for whoever waits for it.
+      {__LINE__, bytes(std::string_view("?\x01\x07?\x01" "AB", 7)), {}, 0},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    opened.clear();
+    f.ui.messages.clear();
+    f.protocol.clearSlot();
+    f.dev.at(f.clock.monotonicMs() + 100, unitFrame(r.data));
+    f.run(300);
+    EXPECT_EQ(opened, r.opened);
+    EXPECT_EQ(f.ui.messages.size(), static_cast<std::size_t>(r.messages));
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro::test
