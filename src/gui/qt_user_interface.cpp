@@ -129,6 +129,15 @@ std::optional<std::string> QtUserInterface::inputBox(std::string_view caption, s
   return fromQ(text);
 }
 
+std::optional<std::string> QtUserInterface::passwordBox(std::string_view caption, std::string_view prompt) {
+  const NormalCursorWhileAsking cursor;
+  bool accepted = false;
+  const QString text =
+      QInputDialog::getText(m_parent, toQ(caption), messageText(prompt), QLineEdit::Password, QString(), &accepted);
+  if (!accepted) return std::nullopt;
+  return fromQ(text);
+}
+
 std::optional<std::string> QtUserInterface::openFileName(std::string_view title, std::string_view filter,
                                                          std::string_view directory) {
   const NormalCursorWhileAsking cursor;

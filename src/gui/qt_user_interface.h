@@ -19,6 +19,7 @@ class QtUserInterface : public UserInterface {
   MessageAnswer showMessage(const Message& message) override;
   std::optional<std::string> inputBox(std::string_view caption, std::string_view prompt,
                                       std::string_view value) override;
+  std::optional<std::string> passwordBox(std::string_view caption, std::string_view prompt) override;
   std::optional<std::string> openFileName(std::string_view title, std::string_view filter,
                                           std::string_view directory) override;
   std::optional<std::string> saveFileName(std::string_view title, std::string_view filter,
