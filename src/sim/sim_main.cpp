@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
     // Sped up for a run of kelvaro-cli with the same --speed, so that an hour passes in seconds.
     // Only the scenario's events come sooner: the unit still answers at the pace of the line.
     for (auto& event : scenario.scenario.events) event.atMs /= static_cast<std::uint64_t>(speed);
+    for (auto& event : scenario.scenario.lineEvents) event.atMs /= static_cast<std::uint64_t>(speed);
   }
 
   const int master = posix_openpt(O_RDWR | O_NOCTTY);
@@ -133,9 +134,10 @@ int main(int argc, char** argv) {
 
   kelvaro::SystemClock clock;
   // The scenario's time starts with the PC's first frame (its identification request), so that
-  // a run started at any moment after the simulator meets the same events at the same times;
-  // with the modem, with the PC's first bytes to the modem.
-  bool scenarioStarted = false;
+  // a run started at any moment after the simulator meets the same events at the same times.
+  // With the modem it starts at once: a PC waiting for a call may send nothing before it rings.
+  bool scenarioStarted = withModem;
+  if (withModem) modem.setScenario(std::move(scenario.scenario), clock.monotonicMs());
   std::size_t framesWritten = 0, modemCommands = 0;
   int modemConnects = 0;
   const auto dumpText = [&] { return unit.dumpText() + (withModem ? modem.dumpText() : std::string()); };
@@ -146,10 +148,7 @@ int main(int argc, char** argv) {
       std::uint8_t buf[512];
       const ssize_t n = ::read(master, buf, sizeof buf);
       if (n > 0) device.fromPc(std::span<const std::uint8_t>(buf, static_cast<std::size_t>(n)), clock.monotonicMs());
-      if (!scenarioStarted && withModem && modem.bytesFromPc > 0) {
-        modem.setScenario(std::move(scenario.scenario), clock.monotonicMs());
-        scenarioStarted = true;
-      } else if (!scenarioStarted && !unit.frames.empty()) {
+      if (!scenarioStarted && !unit.frames.empty()) {
         unit.setScenario(std::move(scenario.scenario), clock.monotonicMs());
         scenarioStarted = true;
       }
