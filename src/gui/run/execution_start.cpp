@@ -29,6 +29,8 @@ void installExecutionWindow(MainContext& context, QWidget* mainWindow) {
     options.showHelp = context.showHelp;
     // SONNENAUFGANG and SONNENUNTERGANG use the ASTRO settings; unusable ones leave the defaults.
     options.engine.sun = sunSettingsFrom(workspace.settings());
+    // A caller on the unit's telephone keys the access number; the modem type follows "#CLS".
+    options.telephone = telephoneOptions(workspace.settings().REMOTEPW, workspace.settings().MODEMINIT);
     static const SystemClock clock;
     // A run with the hardware holds the line from its first frame to its last; the window
     // goes first, since the session's last command still goes out on the line.

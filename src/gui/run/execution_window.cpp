@@ -90,6 +90,7 @@ TIntRunF::TIntRunF(Project& project, CompileOutput& compiled, const Clock& clock
   sessionOptions.projectFile = m_options.projectFile;
   sessionOptions.engine = m_options.engine;
   sessionOptions.link = m_options.link;
+  sessionOptions.telephone = m_options.telephone;
   sessionOptions.engine.visualisation = m_options.visualisation;
   m_session = std::make_unique<RunSession>(project, compiled, clock, ui, std::move(sessionOptions));
   m_dirty.assign(project.objects.size(), 0);

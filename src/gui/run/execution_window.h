@@ -52,6 +52,8 @@ struct ExecutionWindowOptions {
   // The line to the control unit for a run with the hardware; not owned, outlives the window.
   // None: nothing is exchanged.
   StationLink* link = nullptr;
+  // The modem at the unit for the telephone remote control (telephoneOptions()).
+  TelephoneOptions telephone;
 };
 
 class TIntRunF : public QDialog {
