@@ -112,6 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.visualisation = (data[0] & 1) != 0;
   options.hardwareControl = true;
   options.link = &link;
+  // A known access number, so that keyed commands past it reach the objects too.
+  options.telephone = telephoneOptions("12345", "AT");
   RunSession session(p, out, clock, ui, options);
   session.initialise();
   session.start();
