@@ -21,7 +21,7 @@ std::string summary(const sim::Scenario& s) {
             kActions[static_cast<int>(e.kind)] + " " + std::to_string(e.value) + "/" + std::to_string(e.channel) +
             (e.bytes.empty() ? "" : " " + hexBytes(e.bytes)) + " ";
   static const char* const kLineActions[] = {"modem call", "modem hangup", "unit hangup",
-                                             "phone call", "phone keys",  "phone hangup"};
+                                             "phone call", "phone keys",   "phone hangup"};
   for (const auto& e : s.lineEvents)
     text += "| " + std::to_string(e.atMs) + " " + kLineActions[static_cast<int>(e.kind)] + " " + e.keys + " ";
   return text;

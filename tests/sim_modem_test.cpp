@@ -61,8 +61,8 @@ std::string block(std::string_view text) {
 
 TEST(SimModem, CommandsAndDialling) {
   sim::ModemConfig config;
-  config.numbers = {{"0816", sim::DialOutcome::Busy}, {"0817", sim::DialOutcome::NoCarrier},
-                    {"0818", sim::DialOutcome::NoAnswer}};
+  config.numbers = {
+      {"0816", sim::DialOutcome::Busy}, {"0817", sim::DialOutcome::NoCarrier}, {"0818", sim::DialOutcome::NoAnswer}};
   std::string binary;
   for (int i = 0; i < 4096; ++i) binary += static_cast<char>(i);  // "A" is never followed by "T"
   struct Row {

@@ -25,7 +25,7 @@ constexpr std::uint8_t kHidden[] = {kRadioWrite, 'R', 2, 1, 7};
 constexpr std::uint8_t kModemText = 0xFE;  // then the text, both ways
 constexpr std::uint8_t kEndLink = 'H';     // over a link; on a cable the same bytes set up the modem
 constexpr std::uint8_t kAskPassword = 'J';
-constexpr std::uint8_t kPassword = 'K';    // then 6 characters, blank-padded
+constexpr std::uint8_t kPassword = 'K';  // then 6 characters, blank-padded
 constexpr std::uint8_t kWrongPassword = 'L';
 constexpr std::uint8_t kRemoteVisualisation[] = {'?', 0, 7, '?', 18};
 // Configuration positions of the remote password and of the modem's connect message.
@@ -275,7 +275,7 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
 bool ControlUnit::linkFrame(std::span<const std::uint8_t> data, std::uint64_t nowMs) {
   // linkFrame: modem texts, the link's password and end, the remote visualisation request
   if (data[0] == kModemText) {
-    modemText(std::string(data.begin() + 1, data.end()), nowMs);
+    modemText(std::string(data.begin() + 1, data.end()));
     return true;
   }
   if (data[0] == kEndLink && m_linkUp) {
@@ -284,7 +284,8 @@ bool ControlUnit::linkFrame(std::span<const std::uint8_t> data, std::uint64_t no
   }
   if (data[0] == kPassword) {
     if (!m_passwordAwaited) return true;
-    const std::string given(data.begin() + 1, data.begin() + static_cast<long>(std::min(data.size(), kPasswordSize + 1)));
+    const std::string given(data.begin() + 1,
+                            data.begin() + static_cast<long>(std::min(data.size(), kPasswordSize + 1)));
     if (given == password()) {
       m_passwordAwaited = false;
     } else {
@@ -294,12 +295,13 @@ bool ControlUnit::linkFrame(std::span<const std::uint8_t> data, std::uint64_t no
     }
     return true;
   }
-  if (data.size() >= sizeof kRemoteVisualisation && data[1] == 0 &&
-      std::equal(data.begin() + 2, data.begin() + sizeof kRemoteVisualisation, kRemoteVisualisation + 2)) {
+  if (data.size() >= sizeof kRemoteVisualisation &&
+      std::equal(data.begin(), data.begin() + sizeof kRemoteVisualisation, kRemoteVisualisation)) {
     // "?", x, 7, "?", x and the program name in 8 characters, blank-padded.
     ++remoteVisualisations;
     std::vector<std::uint8_t> r(data.begin(), data.begin() + sizeof kRemoteVisualisation);
-    for (std::size_t i = 0; i < 8; ++i) r.push_back(i < programName.size() ? static_cast<std::uint8_t>(programName[i]) : ' ');
+    for (std::size_t i = 0; i < 8; ++i)
+      r.push_back(i < programName.size() ? static_cast<std::uint8_t>(programName[i]) : ' ');
     reply(std::move(r), nowMs);
     return true;
   }
@@ -309,7 +311,8 @@ bool ControlUnit::linkFrame(std::span<const std::uint8_t> data, std::uint64_t no
 std::string ControlUnit::password() const {
   const std::size_t length = std::min<std::size_t>(configuration[kPasswordLength], kPasswordSize);
   if (length == 0) return {};
-  std::string text(configuration.begin() + kPasswordText, configuration.begin() + static_cast<long>(kPasswordText + length));
+  std::string text(configuration.begin() + kPasswordText,
+                   configuration.begin() + static_cast<long>(kPasswordText + length));
   text.resize(kPasswordSize, ' ');
   return text;
 }
@@ -354,7 +357,8 @@ void ControlUnit::lineEvent(const LineEvent& event, std::uint64_t atMs) {
       // The modem rings, answers by itself and reports its connect message ("VCON" unless the
       // PC configured another).
       const std::size_t length = std::min<std::size_t>(configuration[kConnectLength], 25);
-      std::string connect(configuration.begin() + kConnectText, configuration.begin() + static_cast<long>(kConnectText + length));
+      std::string connect(configuration.begin() + kConnectText,
+                          configuration.begin() + static_cast<long>(kConnectText + length));
       if (connect.empty()) connect = "VCON";
       text("RING\r\n");
       text(connect + "\r\n");
@@ -380,12 +384,11 @@ void ControlUnit::lineEvent(const LineEvent& event, std::uint64_t atMs) {
       text("NO CARRIER\r\n");
       return;
     case LineAction::ModemCall:
-    case LineAction::ModemHangup:
-      return;
+    case LineAction::ModemHangup: return;
   }
 }
 
-void ControlUnit::modemText(std::string_view text, std::uint64_t) {
+void ControlUnit::modemText(std::string_view text) {
   modemTexts.emplace_back(text);
   ++modemTextCount;
   if (modemTexts.size() > kKeptTexts) modemTexts.pop_front();

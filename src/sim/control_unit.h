@@ -126,7 +126,7 @@ class ControlUnit final : public SimulatedDevice {
   // The frames of kind 201 that only the telephone link and the telephone use.
   bool linkFrame(std::span<const std::uint8_t> data, std::uint64_t nowMs);
   void lineEvent(const LineEvent& event, std::uint64_t atMs);
-  void modemText(std::string_view text, std::uint64_t atMs);
+  void modemText(std::string_view text);
   void endLink(std::uint64_t atMs);
   std::string password() const;
 

@@ -22,7 +22,9 @@ constexpr std::size_t kSplitAt = 3;  // "CON" | "NECT 9600\r\n"
 constexpr std::string_view kDialCharacters = "0123456789*#,ABCDW@!";
 
 // 9600 baud, ten bits a byte, as the unit's own replies.
-std::uint64_t byteArrivalMs(std::uint64_t start, std::size_t index) { return start + ((index + 1) * 1042 + 999) / 1000; }
+std::uint64_t byteArrivalMs(std::uint64_t start, std::size_t index) {
+  return start + ((index + 1) * 1042 + 999) / 1000;
+}
 
 const char* stateName(Modem::State s) {
   switch (s) {
@@ -61,9 +63,7 @@ void Modem::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowMs) {
   bytesFromPc += bytes.size();
   for (const std::uint8_t b : bytes) {
     switch (m_state) {
-      case State::Online:
-        onlineByte(b, nowMs);
-        break;
+      case State::Online: onlineByte(b, nowMs); break;
       case State::Dialling:
       case State::Answering:
         // A character while the modem waits for the far side stops the wait and may begin
@@ -74,9 +74,7 @@ void Modem::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowMs) {
         say("NO CARRIER\r\n", nowMs + m_config.replyDelayMs);
         commandByte(b, nowMs);
         break;
-      default:
-        commandByte(b, nowMs);
-        break;
+      default: commandByte(b, nowMs); break;
     }
   }
 }
@@ -157,9 +155,7 @@ void Modem::due(std::uint64_t atMs) {
         say(m_outcome == DialOutcome::Busy ? "BUSY\r\n" : "NO CARRIER\r\n", atMs);
       }
       break;
-    case State::Answering:
-      connect(atMs);
-      break;
+    case State::Answering: connect(atMs); break;
     case State::Ringing:
       say("RING\r\n", atMs);
       m_ringLineUntilMs = atMs + kRingLineMs;
@@ -173,8 +169,7 @@ void Modem::due(std::uint64_t atMs) {
         m_dueMs = atMs + m_config.ringIntervalMs;
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -220,8 +215,8 @@ void Modem::toCommandMode() {
 void Modem::onlineByte(std::uint8_t b, std::uint64_t nowMs) {
   // The escape: "+++" after guardMs without a byte, the three within guardMs. No silence is
   // needed after it, since the PC writes its hang-up block straight after.
-  if (b == '+' && (m_plusCount > 0 ? nowMs - m_firstPlusMs <= m_config.guardMs
-                                   : nowMs - m_lastPcByteMs >= m_config.guardMs)) {
+  if (b == '+' &&
+      (m_plusCount > 0 ? nowMs - m_firstPlusMs <= m_config.guardMs : nowMs - m_lastPcByteMs >= m_config.guardMs)) {
     if (m_plusCount++ == 0) m_firstPlusMs = nowMs;
   } else {
     m_plusCount = 0;

@@ -28,8 +28,8 @@ struct ModemConfig {
   std::uint32_t linkDelayMs = 50;       // each way through the telephone line once connected
   std::uint32_t guardMs = 1000;         // the silence before "+++" that makes it an escape
   std::uint32_t ringIntervalMs = 5000;
-  int maxRings = 8;                     // then the caller gives up
-  int autoAnswerRings = 0;              // register S0 after ATZ: 0 answers only on ATA
+  int maxRings = 8;         // then the caller gives up
+  int autoAnswerRings = 0;  // register S0 after ATZ: 0 answers only on ATA
   // "CONNECT 9600" in two parts, "CON" and the rest, the rest splitGapMs after the PC has read
   // the first: a PC that reads the modem's answers tick by tick sees it split.
   bool splitConnect = false;

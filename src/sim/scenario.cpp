@@ -240,11 +240,11 @@ class Reader {
       const bool call = action == "call" && subject != "unit";
       if (!call && action != "hangup")
         return fail("unknown " + std::string(subject) + " action " + quoted(action) +
-                    (subject == "unit" ? " (expected hangup)"
+                    (subject == "unit"    ? " (expected hangup)"
                      : subject == "phone" ? " (expected call, keys or hangup)"
                                           : " (expected call or hangup)"));
       if (w.size() != 4) return fail(std::string(action) + " takes nothing after it");
-      e.kind = subject == "modem" ? (call ? LineAction::ModemCall : LineAction::ModemHangup)
+      e.kind = subject == "modem"  ? (call ? LineAction::ModemCall : LineAction::ModemHangup)
                : subject == "unit" ? LineAction::UnitHangup
                : call              ? LineAction::PhoneCall
                                    : LineAction::PhoneHangup;

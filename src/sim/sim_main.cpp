@@ -14,11 +14,12 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "app/run_commands.h"
 #include "control_unit.h"
-#include "modem.h"
 #include "hardware/unit_types.h"
+#include "modem.h"
 #include "storage/atomic_file.h"
 #include "time/clock.h"
 
