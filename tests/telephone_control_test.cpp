@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "language/compiler.h"
 #include "runtime/run_session.h"
