@@ -34,6 +34,7 @@ Bytes pcFrame(const Bytes& data) { return buildFrame(1, unitHeader(), static_cas
 
 const Bytes kInitBlock = modemBlock("ATZ\r");
 const Bytes kDial = bytes("ATDT0301234\r");
+const Bytes kInitDial = kInitBlock + kDial;
 
 // The modem window, the main window's link frames and a scripted modem on COM2. The pump is
 // the event loop: it moves time on by a millisecond and runs what the user does meanwhile.
@@ -100,19 +101,17 @@ TEST(ModemConnection, DialWritesTheBlocksAndWaitsForTheModemsAnswers) {
     bool connected;
     int errorCode;
     std::uint64_t doneMs;  // at least this long after the click
-    std::vector<std::string> messages;
   } kRows[] = {
       // "CON" and "NECT" come in two ticks: the answers are one text.
-      {__LINE__, "ATZ", {{50, "\r\nOK\r\n"}, {1500, "CON"}, {2500, "NECT 9600\r\n"}}, kInitBlock + kDial, true, 0, 2500, {}},
-      {__LINE__, "ATZ", {{50, "ok\r\n"}, {1500, "connect 9600\r\n"}}, kInitBlock + kDial, true, 0, 1500, {}},
+      {__LINE__, "ATZ", {{50, "\r\nOK\r\n"}, {1500, "CON"}, {2500, "NECT 9600\r\n"}}, kInitDial, true, 0, 2500},
+      // Lower case counts; a NO CARRIER of an earlier try does not end the new link.
+      {__LINE__, "ATZ", {{50, "ok\r\n"}, {1000, "no carrier\r\n"}, {1500, "connect\r\n"}}, kInitDial, true, 0, 1500},
       // Without an initialisation text the modem is dialled at once.
-      {__LINE__, "", {{900, "\r\nCONNECT\r\n"}}, kDial, true, 0, 900, {}},
+      {__LINE__, "", {{900, "\r\nCONNECT\r\n"}}, kDial, true, 0, 900},
       // No "OK\r" within 6.912 s: the modem is not asked to dial.
-      {__LINE__, "ATZ", {{50, "OK"}}, kInitBlock, false, 3, 6912,
-       {"Fehler beim Verbindungsaufbau - Modem antwortet nicht"}},
+      {__LINE__, "ATZ", {{50, "OK"}}, kInitBlock, false, 3, 6912},
       // No CONNECT within 69.12 s after the dial.
-      {__LINE__, "ATZ", {{50, "OK\r\n"}, {5000, "NO CARRIER\r\n"}}, kInitBlock + kDial, false, 0, 69120,
-       {"Fehler beim Verbindungsaufbau - Modem antwortet nicht"}},
+      {__LINE__, "ATZ", {{50, "OK\r\n"}, {5000, "NO CARRIER\r\n"}}, kInitDial, false, 0, 69120},
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
@@ -127,7 +126,9 @@ TEST(ModemConnection, DialWritesTheBlocksAndWaitsForTheModemsAnswers) {
     EXPECT_EQ(f.modem.connected(), r.connected);
     EXPECT_EQ(f.line.ModemLinkUp, r.connected);
     EXPECT_EQ(f.modem.errorCode(), r.errorCode);
-    EXPECT_EQ(f.ui.messageTexts(), r.messages);
+    EXPECT_EQ(f.ui.messageTexts(),
+              r.connected ? std::vector<std::string>{}
+                          : std::vector<std::string>{"Fehler beim Verbindungsaufbau - Modem antwortet nicht"});
     EXPECT_EQ(f.modem.portOpen(), r.connected);
     EXPECT_EQ(f.panel(), r.connected ? "green Verbindung" : "hidden");
     EXPECT_EQ(f.modem.ConnectBtn, r.connected ? "&Verbindung trennen" : "&Verbindung herstellen");
@@ -166,8 +167,8 @@ TEST(ModemConnection, FreeCommandAndHangUpWriteTheirBlocksWithTheirPauses) {
   const auto start = f.clock.monotonicMs();
   f.modem.ConnectBtnClick();
   // "H" to the unit, then after two 864 ms pauses the escape and the hang-up block.
-  EXPECT_EQ(hexText(f.dev.written), hexText(modemBlock("ATI3") + pcFrame({'H', 0}) + modemBlock("+++") +
-                                            modemBlock("ATH\r")));
+  EXPECT_EQ(hexText(f.dev.written),
+            hexText(modemBlock("ATI3") + pcFrame({'H', 0}) + modemBlock("+++") + modemBlock("ATH\r")));
   ASSERT_EQ(f.dev.writeTimes.size(), 4u);
   EXPECT_GE(f.dev.writeTimes[2] - f.dev.writeTimes[1], 1728u);
   EXPECT_EQ(modemBlock("+++").size(), 256u);
@@ -283,10 +284,8 @@ TEST(ModemConnection, ClosingOrCancellingDuringADialEndsItQuietly) {
     f.duringWaits = [&] {
       if (done || f.clock.monotonicMs() < 3000) return;
       done = true;
-      if (close)
-        EXPECT_TRUE(f.modem.FormClose(settings));
-      else
-        f.modem.ConnectBtnClick();
+      if (close) EXPECT_TRUE(f.modem.FormClose(settings));
+      else f.modem.ConnectBtnClick();
     };
     f.modem.ConnectBtnClick();
     EXPECT_TRUE(done);
@@ -373,12 +372,32 @@ TEST(ModemFrames, RemoteVisualisationAsksForTheProjectAndOpensIt) {
     std::vector<std::string> opened;
     int messages;
   } kRows[] = {
-      {__LINE__, bytes(std::string_view("?\x01\x07?\x01" "DEMO    ", 13)), {"DEMO"}, 0},
-      {__LINE__, bytes(std::string_view("?\x01\x07?\x01" "HAUS\0xyz", 13)), {"HAUS"}, 0},
+      {__LINE__,
+       bytes(std::string_view("?\x01\x07?\x01"
+                              "DEMO    ",
+                              13)),
+       {"DEMO"},
+       0},
+      {__LINE__,
+       bytes(std::string_view("?\x01\x07?\x01"
+                              "HAUS\0xyz",
+                              13)),
+       {"HAUS"},
+       0},
       // A name that would lead out of the project directory opens nothing.
-      {__LINE__, bytes(std::string_view("?\x01\x07?\x01" "../ETC  ", 13)), {}, 1},
+      {__LINE__,
+       bytes(std::string_view("?\x01\x07?\x01"
+                              "../ETC  ",
+                              13)),
+       {},
+       1},
       // Too short to hold a name: no such reply, the frame stays for whoever waits for it.
-      {__LINE__, bytes(std::string_view("?\x01\x07?\x01" "AB", 7)), {}, 0},
+      {__LINE__,
+       bytes(std::string_view("?\x01\x07?\x01"
+                              "AB",
+                              7)),
+       {},
+       0},
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);

@@ -56,10 +56,8 @@ bool ModemConnection::FormClose(Settings& settings) {
     Message question{MessageKind::Question, std::string(kModemClosingQuestion), MessageButtons::YesNo, 0,
                      MessageAnswer::No};
     if (m_ui.showMessage(question) != MessageAnswer::Yes) return false;
-    if (m_testLink)
-      endTestLink();
-    else
-      hangUp();
+    if (m_testLink) endTestLink();
+    else hangUp();
   }
   // A dial or an initialisation still waiting sees the code and gives up quietly.
   m_errorCode = kModemClosed;
@@ -81,7 +79,8 @@ bool ModemConnection::FormClose(Settings& settings) {
 
 bool ModemConnection::openModemPort() {
   // One port for dialling, answering and the link: the frames of the link go through it too.
-  if (line().OpenPort(ComPortCB, kModemReadLimit, kModemReadLimit) < 0) {
+  m_handle = line().OpenPort(ComPortCB, kModemReadLimit, kModemReadLimit);
+  if (m_handle < 0) {
     m_portOpen = false;
     m_ui.beep();
     showError(m_ui, fromUtf8(kOpenFailed) + ComPortCB);
@@ -209,10 +208,8 @@ void ModemConnection::WaitForConnectBtnClick() {
     return;
   }
   if (m_connected) {
-    if (m_testLink)
-      endTestLink();
-    else
-      hangUp();
+    if (m_testLink) endTestLink();
+    else hangUp();
   }
   resetWindow();
 }
@@ -280,7 +277,7 @@ void ModemConnection::ComPortLbDblClick() {
   ConnectBtn = kDisconnectCaption;
   WaitForConnectBtnVisible = false;
   line().ModemLinkUp = true;
-  line().LineHandle = 1;
+  line().LineHandle = m_handle;
   line().PurgePort(kPurgeBoth);
   m_timer1 = false;
   m_timer2 = true;
@@ -297,8 +294,8 @@ void ModemConnection::takeAnswers() {
   std::vector<std::uint8_t> buffer(static_cast<std::size_t>(kModemReadLimit));
   const int got = line().ReadPort(buffer.data(), std::min(queued, kModemReadLimit), kAnswerIdleMs);
   if (got <= 0) return;
-  const std::string chunk = upperCase(std::string_view(reinterpret_cast<const char*>(buffer.data()),
-                                                       static_cast<std::size_t>(got)));
+  const std::string chunk =
+      upperCase(std::string_view(reinterpret_cast<const char*>(buffer.data()), static_cast<std::size_t>(got)));
   m_answer += chunk;
   const std::size_t first = m_answer.find_first_not_of("\r\n");
   m_answer.erase(0, first == std::string::npos ? m_answer.size() : first);
@@ -374,7 +371,7 @@ void ModemConnection::linkUp() {
   ConnectBtn = kDisconnectCaption;
   SendBtnEnabled = true;
   line().ModemLinkUp = true;
-  line().LineHandle = 1;
+  line().LineHandle = m_handle;
   line().LineControl(kSetRts);
   line().PurgePort(kPurgeBoth);
   m_timer1 = false;

@@ -31,9 +31,9 @@ inline constexpr std::size_t kModemAnswerLines = 500;
 inline constexpr int kModemTimerMs = 100;
 
 // The modem's time limits and the pauses of the hang-up.
-inline constexpr double kDaysModemOk = 8e-5;        // 6.912 s for "OK\r"
-inline constexpr double kDaysModemConnect = 8e-4;   // 69.12 s for "CONNECT"
-inline constexpr double kDaysModemSettle = 5e-6;    // 432 ms before the answers are read
+inline constexpr double kDaysModemOk = 8e-5;          // 6.912 s for "OK\r"
+inline constexpr double kDaysModemConnect = 8e-4;     // 69.12 s for "CONNECT"
+inline constexpr double kDaysModemSettle = 5e-6;      // 432 ms before the answers are read
 inline constexpr double kDaysModemHangUpStep = 6e-6;  // 518.4 ms between the DTR changes
 
 // Error codes of the window.
@@ -130,6 +130,7 @@ class ModemConnection {
   Protocol& m_protocol;
   UserInterface& m_ui;
   bool m_portOpen = false;
+  int m_handle = -1;  // the port's handle, the line's while the link is up
   bool m_dialling = false;
   bool m_initialising = false;
   bool m_initAcknowledged = false;

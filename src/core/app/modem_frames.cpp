@@ -31,22 +31,20 @@ std::array<std::uint8_t, 8> passwordAnswer(std::string_view password) {
 
 bool isProjectReply(const ReceivedFrame& frame) {
   const std::span<const std::uint8_t> data = frameData(frame);
-  return frame.receiver.Kind == kKindUnit && data.size() >= kNameFrom + kNameLength && data[0] == '?' &&
-         data[2] == 7 && data[3] == '?';
+  return frame.receiver.Kind == kKindUnit && data.size() >= kNameFrom + kNameLength && data[0] == '?' && data[2] == 7 &&
+         data[3] == '?';
 }
 
 std::optional<std::string> remoteProjectName(const ReceivedFrame& frame) {
   if (!isProjectReply(frame)) return std::nullopt;
   const std::span<const std::uint8_t> data = frameData(frame);
   std::string name;
-  for (std::size_t i = kNameFrom; i < kNameFrom + kNameLength && data[i] != 0; ++i)
-    name += static_cast<char>(data[i]);
+  for (std::size_t i = kNameFrom; i < kNameFrom + kNameLength && data[i] != 0; ++i) name += static_cast<char>(data[i]);
   name = trimRight(name);
   // The name becomes a file name in the project directory: it must stay one.
-  const bool safe = !name.empty() && name != "." && name != ".." &&
-                    std::none_of(name.begin(), name.end(), [](char c) {
-                      return static_cast<unsigned char>(c) < 0x20 || c == '/' || c == '\\' || c == ':';
-                    });
+  const bool safe = !name.empty() && name != "." && name != ".." && std::none_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == '/' || c == '\\' || c == ':';
+  });
   if (!safe) return std::nullopt;
   return name;
 }
@@ -112,8 +110,7 @@ bool ModemFrames::handleSlot() {
       }
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
