@@ -4,6 +4,7 @@
 
 #include "app/modem_connection.h"
 #include "app/modem_frames.h"
+#include "modem.h"
 #include "serial_fixture.h"
 #include "storage/settings.h"
 #include "text/cp1252.h"
@@ -76,11 +77,12 @@ struct ModemFixture {
   ManualClock clock{45000.5};
   FakeUserInterface ui;
   ScriptedDevice dev;
+  SimulatedDevice* device = &dev;
   std::function<void()> duringWaits;
   SerialLine line{clock,
                   [this](const PortTarget& t) -> std::unique_ptr<SerialPort> {
                     if (t.device != "COM2") return nullptr;
-                    return std::make_unique<InProcessSerialPort>(dev, clock);
+                    return std::make_unique<InProcessSerialPort>(*device, clock);
                   },
                   [this] {
                     clock.advanceMs(1);
@@ -337,6 +339,43 @@ TEST(ModemConnection, TestLinkOverTheCable) {
   EXPECT_FALSE(f.line.ModemLinkUp);
   EXPECT_FALSE(f.modem.portOpen());
   EXPECT_EQ(f.panel(), "hidden");
+}
+
+TEST(ModemConnection, ThroughTheSimulatedModemToTheUnitAndBack) {
+  ModemFixture f;
+  sim::ControlUnit unit;
+  unit.configuration[65] = 4;
+  std::copy_n("ABCD", 4, unit.configuration.begin() + 66);
+  unit.programName = "GARTEN";
+  // The PC reads the modem's last answer up to 532 ms after it came and then empties its
+  // input, so the unit's password request must come later than that: a line of a second each
+  // way gives it the pause.
+  sim::ModemConfig config;
+  config.linkDelayMs = 1000;
+  sim::Modem modem(unit, config);
+  f.device = &modem;
+  f.modem.ModemInitEdt = "AT&F E0 S0=1 +fclass=8";
+  f.ui.inputs = {std::string("abcx"), std::string("abcd")};
+  std::vector<std::string> opened;
+  f.frames.remoteProject = [&](const std::string& name) { opened.push_back(name); };
+
+  f.modem.ConnectBtnClick();
+  ASSERT_TRUE(f.modem.connected());
+  EXPECT_EQ(modem.dialled, "0301234");
+  f.run(6000);
+  // "L" and the unit's new "J" bring one question, not two.
+  EXPECT_EQ(f.ui.inputPrompts.size(), 2u);
+  EXPECT_EQ(unit.wrongPasswords, 1);
+  EXPECT_FALSE(unit.passwordAwaited());
+  EXPECT_TRUE(f.frames.requestRemoteVisualisation());
+  f.run(2500);
+  EXPECT_EQ(opened, std::vector<std::string>{"GARTEN"});
+
+  f.modem.ConnectBtnClick();
+  f.run(3000);
+  EXPECT_FALSE(unit.linkIsUp());
+  EXPECT_EQ(modem.state(), sim::Modem::State::Command);
+  EXPECT_EQ(f.ui.messageTexts(), std::vector<std::string>{"Falsches Kennwort eingegeben"});
 }
 
 TEST(ModemFrames, PasswordRequestWrongPasswordAndCancel) {

@@ -83,16 +83,24 @@ bool ModemFrames::handleSlot() {
   if (m_asking || !line.ModemLinkUp || slot.L == 0 || slot.receiver.Kind != kKindUnit) return false;
   const std::span<const std::uint8_t> data = frameData(slot);
   if (data.empty()) return false;
+  // A unit may follow its "L" with a new "J": the question asked after "L" has answered that
+  // request already, so it is not asked twice in a row.
+  const std::uint64_t now = line.clock().monotonicMs();
+  const bool repeatedRequest =
+      data[0] == 'J' && m_askedAfterWrongMs && now - *m_askedAfterWrongMs <= daysToMs(kDays4_32s);
+  m_askedAfterWrongMs.reset();
   switch (data[0]) {
     case 'J':
     case 'L': {
       const bool wrong = data[0] == 'L';
       m_protocol.clearSlot();
+      if (repeatedRequest) return true;
       m_asking = true;
       if (wrong) showError(m_ui, std::string(kWrongPasswordText));
       // The link may have ended while the box was open: then there is nobody to answer.
       if (line.ModemLinkUp) askPassword();
       m_asking = false;
+      if (wrong) m_askedAfterWrongMs = line.clock().monotonicMs();
       return true;
     }
     case 'H':

@@ -59,6 +59,8 @@ class ModemFrames {
   Protocol& m_protocol;
   UserInterface& m_ui;
   bool m_asking = false;
+  // When the password was last asked after a wrong one.
+  std::optional<std::uint64_t> m_askedAfterWrongMs;
 };
 
 }  // namespace kelvaro
