@@ -347,12 +347,7 @@ TEST(ModemConnection, ThroughTheSimulatedModemToTheUnitAndBack) {
   unit.configuration[65] = 4;
   std::copy_n("ABCD", 4, unit.configuration.begin() + 66);
   unit.programName = "GARTEN";
-  // The PC reads the modem's last answer up to 532 ms after it came and then empties its
-  // input, so the unit's password request must come later than that: a line of a second each
-  // way gives it the pause.
-  sim::ModemConfig config;
-  config.linkDelayMs = 1000;
-  sim::Modem modem(unit, config);
+  sim::Modem modem(unit);
   f.device = &modem;
   f.modem.ModemInitEdt = "AT&F E0 S0=1 +fclass=8";
   f.ui.inputs = {std::string("abcx"), std::string("abcd")};

@@ -25,6 +25,7 @@ constexpr std::uint8_t kHidden[] = {kRadioWrite, 'R', 2, 1, 7};
 constexpr std::uint8_t kModemText = 0xFE;  // then the text, both ways
 constexpr std::uint8_t kEndLink = 'H';     // over a link; on a cable the same bytes set up the modem
 constexpr std::uint8_t kAskPassword = 'J';
+constexpr std::uint64_t kPasswordRequestDelayMs = 1000;
 constexpr std::uint8_t kPassword = 'K';  // then 6 characters, blank-padded
 constexpr std::uint8_t kWrongPassword = 'L';
 constexpr std::uint8_t kRemoteVisualisation[] = {'?', 0, 7, '?', 18};
@@ -324,7 +325,9 @@ void ControlUnit::linkUp(std::uint64_t nowMs) {
   m_linkEndMs.reset();
   ++links;
   m_passwordAwaited = !password().empty();
-  if (m_passwordAwaited) reply({kAskPassword}, nowMs);
+  // A unit asks only once its modem has settled on the line, a second after the carrier: the
+  // PC's modem window is still reading the modem's CONNECT until then and empties its input.
+  if (m_passwordAwaited) send({kAskPassword}, nowMs + kPasswordRequestDelayMs);
 }
 
 void ControlUnit::linkDown() {
