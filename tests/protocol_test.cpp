@@ -224,6 +224,14 @@ TEST(Protocol, AnUnansweredHandshakeGivesMinusTwoAndTheNoteExceptInMode900) {
     EXPECT_EQ(f.ui.notes,
               mode == 900 ? std::vector<std::string>{} : std::vector<std::string>{"Steuereinheit antwortet nicht !"});
   }
+  // Over a modem link the frame goes out at once and DTR, which holds the PC's modem on the
+  // line, stays up.
+  ScriptedLine f;
+  f.protocol.unit.TypeCode = 11;
+  f.line.ModemLinkUp = true;
+  const std::uint8_t data[] = {0x31, 0};
+  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 1, FrameHeader{}, 6, data), 8);
+  EXPECT_TRUE(f.dev.dtr);
 }
 
 TEST(Protocol, RadioFramesWaitForCtsAndKeepTheirDistance) {

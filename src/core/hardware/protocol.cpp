@@ -114,7 +114,9 @@ int Protocol::SendFrame(int lineHandle, int sendMode, const FrameHeader& header,
   if (lineHandle < 0 || !m_line.portOpen()) return 0;
   if (isRadioMode(sendMode) && !waitRadioReady()) return kSendRadioNotReady;
 
-  const bool handshake = usesHandshake(unit.TypeCode);
+  // Over a modem link the unit's hand-shake lines are at the far end; dropping DTR here would
+  // only make the PC's own modem hang up.
+  const bool handshake = usesHandshake(unit.TypeCode) && !m_line.ModemLinkUp;
   bool timedOut = false;
   if (handshake) {
     m_line.LineControl(kClearDtr);
