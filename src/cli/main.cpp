@@ -15,6 +15,7 @@
 #include "hardware/unit_types.h"
 #include "image_commands.h"
 #include "language_commands.h"
+#include "modem_cli.h"
 #include "project_commands.h"
 #include "run_commands.h"
 #include "station_cli.h"
@@ -275,6 +276,28 @@ int main(int argc, char** argv) {
       throw CLI::ValidationError("CODE goes with write-code, and write-code needs it");
     checkLineOptions(radioArgs.line);
     status = kelvaro::cli::radioCommand(radioArgs);
+  });
+
+  kelvaro::cli::ModemArguments modemArgs;
+  auto* modem = app.add_subcommand("modem", "Dial a distant unit through the modem, or wait for its call");
+  modem->add_option("COMMAND", modemArgs.command, "what to do")->required()->check(CLI::IsMember({"dial", "answer"}));
+  auto* modemNumber = modem->add_option("NUMBER", modemArgs.number, "dial: the telephone number")->check(kNotEmpty);
+  addLineOptions(modem, modemArgs.line);
+  modem->add_option("--init", modemArgs.init, "the modem's initialisation text (default: the saved one)");
+  modem->add_option("--password", modemArgs.passwords, "the answer to the unit's password request (repeatable, in turn)");
+  modem->add_option("--seconds", modemArgs.seconds, "how long the link, or the waiting for a call, lasts")
+      ->check(CLI::Range(1, 86400));
+  modem->add_flag("--visualisation", modemArgs.visualisation, "ask the unit for its project and print its name");
+  auto* simPassword = modem->add_option("--sim-password", modemArgs.simPassword, "SIM: the unit's remote password");
+  auto* simProgram = modem->add_option("--sim-program", modemArgs.simProgram, "SIM: the unit's program name")
+                         ->check(kProgramName);
+  modem->callback([&] {
+    if ((modemArgs.command == "dial") != (modemNumber->count() > 0))
+      throw CLI::ValidationError("NUMBER goes with dial, and dial needs it");
+    checkLineOptions(modemArgs.line);
+    if ((simPassword->count() > 0 || simProgram->count() > 0) && modemArgs.line.port != kelvaro::kSimulatorWord)
+      throw CLI::ValidationError("--sim-password and --sim-program go with --port SIM only");
+    status = kelvaro::cli::modemCommand(modemArgs);
   });
 
   try {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -323,7 +324,12 @@ int runCommand(const RunArguments& a) {
   options.hardwareControl = hardware != nullptr;
   options.writeProtocol = a.protocol.has_value();
   if (a.protocol) options.protocolPath = *a.protocol;
-  if (hardware) options.link = &hardware->marking;
+  if (hardware) {
+    options.link = &hardware->marking;
+    // A caller on the telephone of the unit's modem gets in as during a run in the window.
+    const Settings settings = readSettings(hardware->ini, std::filesystem::current_path().string());
+    options.telephone = telephoneOptions(settings.REMOTEPW, settings.MODEMINIT);
+  }
   options.engine.sun = configuredSunSettings();
   if (a.latitude) options.engine.sun.latitude = *a.latitude;
   if (a.longitude) options.engine.sun.longitude = *a.longitude;
