@@ -159,5 +159,23 @@ TEST(SerialEndToEnd, StationsAndTheRadioPartAreConfiguredThroughAPseudoTerminal)
   }
 }
 
+// kelvaro-sim's modem in real time, its CONNECT in two parts: the dial sees it whole, the link
+// comes up, and the command ends with the escape and ATH.
+TEST(SerialEndToEnd, ModemDialThroughAPseudoTerminalSeesASplitConnect) {
+  const std::string sim = simPath();
+  if (sim.empty() || !std::filesystem::exists(sim)) GTEST_SKIP() << "kelvaro-sim not built: " << sim;
+  TempDir dir;
+  const std::string link = dir.file("ttySIM");
+  Simulator modem({sim, "--pty", link, "--modem", "--split-connect", "--dump", dir.file("sim.txt")});
+  ASSERT_TRUE(modem.running());
+  ASSERT_TRUE(modem.ready(link)) << "kelvaro-sim made no pseudo-terminal";
+  const CliRun got = runCli("modem dial 0301234 --init ATZ --seconds 2 --port " + link, {}, Stderr::Apart);
+  EXPECT_EQ(got.status, 0) << got.errors;
+  EXPECT_EQ(got.output, "Modem: OK\nModem: CON\nModem: NECT 9600\nVerbindung\nVerbindung getrennt\n");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_NE(readFile(dir.file("sim.txt")).find("modem command dialled \"0301234\" connects 1 commands 3"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace kelvaro::test

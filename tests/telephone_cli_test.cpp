@@ -1,0 +1,83 @@
+// Over the telephone with kelvaro-cli, in virtual time against the built-in simulator: a caller
+// keys commands into a headless run, and the modem commands dial and answer a distant unit.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/cli_runner.h"
+#include "support/temp_dir.h"
+
+namespace kelvaro::test {
+namespace {
+
+const std::string kDemoDir = std::string(KELVARO_SOURCE_DIR) + "/examples/demo/";
+
+// The access number comes from the settings, the tones follow the modem type of the
+// initialisation text (#CLS: AT#VTS); a wrong number is refused, then the right one lets the
+// caller switch Aussenlicht (11) to its next state, ask Flurlicht (12, off: the long tone) and
+// Aussenlicht (now on: the error tone), and 9*9# hangs up and initialises the modem again.
+TEST(TelephoneCli, ACallerKeysCommandsIntoAHeadlessRun) {
+  TempDir dir;
+  writeFile(dir.file("k.ini"), "[INITALL]\nREMOTEPW=12345\nMODEMINIT=AT&F E0 S0=1 #CLS=8\n");
+  writeFile(dir.file("T.scenario"),
+            "at 00:00:10 phone call\nat 00:00:20 phone keys 11111#\nat 00:00:30 phone keys 12345#\n"
+            "at 00:00:40 phone keys 11*99#\nat 00:00:50 phone keys 12*#\nat 00:01:00 phone keys 11*#\n"
+            "at 00:01:10 phone keys 9*9#\nat 00:01:20 phone keys 11*99#\n");
+  const CliRun r = runCli("run '" + kDemoDir + "DEMO.SPG' --start '2026-06-15 12:00:00' --for 2m --fast --trace"
+                          " --port SIM --scenario T.scenario --dump-sim sim.txt",
+                          dir.path().string(), Stderr::Apart, dir.file("k.ini"));
+  ASSERT_EQ(r.status, 0) << r.errors;
+  // After the hang-up the keys of 01:20 reach nobody.
+  EXPECT_EQ(r.output, R"({"t":"2026-06-15 12:00:40","object":"Aussenlicht","value":"an","from":"hardware"})"
+                      "\n");
+  const std::string dump = readFile(dir.file("sim.txt"));
+  EXPECT_NE(dump.find("  modem text \"AT#VTS=[300,300,5]\\r\"\n  modem text \"AT#VTS=[2800,2800,1]\\r\"\n"
+                      "  modem text \"AT#VTS=[2800,2800,1]\\r\"\n  modem text \"AT#VTS=[2800,2800,15]\\r\"\n"
+                      "  modem text \"AT#VTS=[300,300,5]\\r\"\n  modem text \"+++\\r\"\n  modem text \"ATH\\r\"\n"
+                      "  modem text \"AT&F E0 S0=1 #CLS=8\\r\"\n"),
+            std::string::npos)
+      << dump;
+}
+
+// Dialling and answering through the built-in simulated modem: the unit's password request,
+// the passwords in turn, the project of the remote visualisation, and the hang-up at the end.
+TEST(ModemCli, DialsAndAnswersTheSimulatedUnit) {
+  TempDir dir;
+  writeFile(dir.file("call.scenario"), "at 00:00:02 modem call\n");
+  const std::string unit = " --port SIM --sim-password abcd --sim-program GARTEN --seconds 20";
+  const struct {
+    int line;
+    std::string arguments;
+    int status;
+    std::string output;
+    std::string errors;
+  } kRows[] = {
+      {__LINE__, "dial 0301234 --init 'AT&F E0' --password abcx --password abcd --visualisation" + unit, 0,
+       "Modem: OK\nModem: CONNECT 9600\nVerbindung\nSteuereinheit: Kennwort angefordert\n"
+       "Steuereinheit: Kennwort falsch\nSteuereinheit: Kennwort angefordert\nSteuereinheit: Kennwort angenommen\n"
+       "Projekt: GARTEN\nVerbindung getrennt\n",
+       "Falsches Kennwort eingegeben\n"},
+      // The passwords run out: the unit stays locked and the command fails.
+      {__LINE__, "dial 0301234 --password x --visualisation" + unit, 1,
+       "Modem: CONNECT 9600\nVerbindung\nSteuereinheit: Kennwort angefordert\nSteuereinheit: Kennwort falsch\n"
+       "Steuereinheit: Kennwort angefordert\nVerbindung getrennt\n",
+       "Falsches Kennwort eingegeben\nKein Kennwort mehr angegeben (--password)\n"},
+      // A modem that answers after two rings (S0=2) takes the unit's call.
+      {__LINE__, "answer --init 'AT S0=2' --scenario call.scenario --port SIM --seconds 30", 0,
+       "Modem: OK\nModem: RING\nModem: RING\nModem: CONNECT 9600\nVerbindung\nVerbindung getrennt\n", ""},
+      {__LINE__, "answer --init ATZ --port SIM --seconds 5", 1, "Modem: OK\n", "Kein Anruf in 5 s\n"},
+      {__LINE__, "dial --port SIM", 2, "", "NUMBER goes with dial, and dial needs it\n"},
+      {__LINE__, "dial 0301234 --port COM1 --sim-program X", 2, "",
+       "--sim-password and --sim-program go with --port SIM only\n"},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    const CliRun got = runCli("modem " + r.arguments, dir.path().string(), Stderr::Apart);
+    EXPECT_EQ(got.status, r.status);
+    EXPECT_EQ(got.output, r.output);
+    EXPECT_EQ(got.errors, r.errors);
+  }
+}
+
+}  // namespace
+}  // namespace kelvaro::test
