@@ -23,8 +23,9 @@ TEST(TelephoneCli, ACallerKeysCommandsIntoAHeadlessRun) {
             "at 00:00:10 phone call\nat 00:00:20 phone keys 11111#\nat 00:00:30 phone keys 12345#\n"
             "at 00:00:40 phone keys 11*99#\nat 00:00:50 phone keys 12*#\nat 00:01:00 phone keys 11*#\n"
             "at 00:01:10 phone keys 9*9#\nat 00:01:20 phone keys 11*99#\n");
-  const CliRun r = runCli("run '" + kDemoDir + "DEMO.SPG' --start '2026-06-15 12:00:00' --for 2m --fast --trace"
-                          " --port SIM --scenario T.scenario --dump-sim sim.txt",
+  const CliRun r = runCli("run '" + kDemoDir +
+                              "DEMO.SPG' --start '2026-06-15 12:00:00' --for 2m --fast --trace"
+                              " --port SIM --scenario T.scenario --dump-sim sim.txt",
                           dir.path().string(), Stderr::Apart, dir.file("k.ini"));
   ASSERT_EQ(r.status, 0) << r.errors;
   // After the hang-up the keys of 01:20 reach nobody.

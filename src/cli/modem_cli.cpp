@@ -71,13 +71,14 @@ struct ModemLine {
         ini(settingsFilePath().value_or(std::string())) {
     if (!ini.path().empty()) ini.load();
     const Clock& clock = virtualTime ? static_cast<const Clock&>(virtualClock) : systemClock;
-    line = std::make_unique<SerialLine>(clock, simulatorOrSerialPort(modem, clock),
-                                        [this] {
-                                          if (virtualTime) virtualClock.advanceMs(1);
-                                          else std::this_thread::sleep_for(std::chrono::microseconds(200));
-                                          printAnswers();
-                                        },
-                                        &ui);
+    line = std::make_unique<SerialLine>(
+        clock, simulatorOrSerialPort(modem, clock),
+        [this] {
+          if (virtualTime) virtualClock.advanceMs(1);
+          else std::this_thread::sleep_for(std::chrono::microseconds(200));
+          printAnswers();
+        },
+        &ui);
     line->resolve = settingsPortResolver(ini);
     line->LineLogOn = a.line.log;
     protocol = std::make_unique<Protocol>(*line, ui);

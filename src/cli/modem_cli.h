@@ -14,13 +14,13 @@
 namespace kelvaro::cli {
 
 struct ModemArguments {
-  std::string command;  // dial, answer
-  std::string number;   // dial: the telephone number
-  LineArguments line;   // SIM: the built-in simulated modem in front of the simulated unit
-  std::optional<std::string> init;     // the initialisation text (default: the saved one)
-  std::vector<std::string> passwords;  // the answers to the unit's password requests, in turn
-  int seconds = 60;                    // how long the link (or the waiting for a call) lasts
-  bool visualisation = false;          // ask the unit for its project and print its name
+  std::string command;                     // dial, answer
+  std::string number;                      // dial: the telephone number
+  LineArguments line;                      // SIM: the built-in simulated modem in front of the simulated unit
+  std::optional<std::string> init;         // the initialisation text (default: the saved one)
+  std::vector<std::string> passwords;      // the answers to the unit's password requests, in turn
+  int seconds = 60;                        // how long the link (or the waiting for a call) lasts
+  bool visualisation = false;              // ask the unit for its project and print its name
   std::optional<std::string> simPassword;  // SIM: the remote password the simulated unit asks for
   std::optional<std::string> simProgram;   // SIM: the program the simulated unit runs
 };
