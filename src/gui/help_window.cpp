@@ -46,7 +46,7 @@ const QStringList& helpTopics() {
       QStringLiteral("LayoutWin"),      QStringLiteral("SonnenEinst"),  QStringLiteral("Anweisungen"),
       QStringLiteral("Namen"),          QStringLiteral("STimes"),       QStringLiteral("AppForm"),
       QStringLiteral("Rollladen"),      QStringLiteral("EAKonfig"),     QStringLiteral("StatTest"),
-      QStringLiteral("FunkSchnittstelle"),
+      QStringLiteral("FunkSchnittstelle"), QStringLiteral("ModemVerbindung"),
   };
   return topics;
 }

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QValidator>
 
 #include "help_window.h"
 #include "note_window.h"
@@ -129,13 +130,39 @@ std::optional<std::string> QtUserInterface::inputBox(std::string_view caption, s
   return fromQ(text);
 }
 
+namespace {
+
+// Turns what is typed into upper case as it comes, before the field or its dialog sees it.
+class UpperCaseValidator final : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    input = input.toUpper();
+    return Acceptable;
+  }
+};
+
+}  // namespace
+
 std::optional<std::string> QtUserInterface::passwordBox(std::string_view caption, std::string_view prompt) {
   const NormalCursorWhileAsking cursor;
-  bool accepted = false;
-  const QString text =
-      QInputDialog::getText(m_parent, toQ(caption), messageText(prompt), QLineEdit::Password, QString(), &accepted);
-  if (!accepted) return std::nullopt;
-  return fromQ(text);
+  // The unit keeps six upper-case characters; the field takes no more and shows them so, as
+  // stars, whatever the style's own password character is.
+  QInputDialog dialog(m_parent);
+  dialog.setObjectName(QStringLiteral("TPasswF"));
+  dialog.setWindowTitle(toQ(caption));
+  dialog.setLabelText(messageText(prompt));
+  dialog.setTextEchoMode(QLineEdit::Password);
+  dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
+  if (auto* field = dialog.findChild<QLineEdit*>()) {
+    field->setObjectName(QStringLiteral("PasswEdt"));
+    field->setMaxLength(6);
+    field->setMinimumWidth(280);  // wide enough for the caption in full
+    field->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+    field->setValidator(new UpperCaseValidator(field));
+  }
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return fromQ(dialog.textValue());
 }
 
 std::optional<std::string> QtUserInterface::openFileName(std::string_view title, std::string_view filter,

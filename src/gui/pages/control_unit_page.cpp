@@ -38,6 +38,7 @@
 #include "scenario.h"
 #include "text/cp1252.h"
 #include "qt_text.h"
+#include "modem/remote_window.h"
 #include "stations/radio_interface_dialog.h"
 #include "stations/unit_line.h"
 #include "time/clock.h"
@@ -45,8 +46,6 @@
 namespace kelvaro::gui {
 
 namespace {
-
-const QString kLaterVersion = QStringLiteral("Diese Funktion folgt in einer späteren Version.");
 
 // Qt's event loop between the polls of a wait, with a short sleep so that the busy waits of
 // the protocol do not hold a processor; far below the shortest pause on the line.
@@ -341,16 +340,12 @@ void ControlUnitPage::buildControls() {
   actions->addWidget(m_releaseInfo, 2, 0, 1, 3);
   layout->addWidget(m_actionsGroup);
 
-  // Remote control comes with its own window later; its buttons keep their places and their
-  // show/hide rules already.
+  // Remote control: the window "Modem-Verbindung" on the page's line, and the visualisation of
+  // the unit at the other end of its link.
   auto* remoteRow = new QHBoxLayout;
   m_remote = addButton("RemoteBtn", QStringLiteral("&Remote-Kontrolle"));
   m_remoteVis = addButton("RemoteVisBtn", QStringLiteral("Remote-&Visualisierung"));
   m_radioSettings = addButton("InterfaceEinstBtn", QStringLiteral("Einstellungen &Funkschnittstelle"));
-  for (QPushButton* later : {m_remote, m_remoteVis}) {
-    later->setEnabled(false);
-    later->setToolTip(kLaterVersion);
-  }
   for (QPushButton* button : {m_remote, m_remoteVis, m_radioSettings}) remoteRow->addWidget(button);
   remoteRow->addStretch();
   layout->addLayout(remoteRow);
@@ -378,6 +373,8 @@ void ControlUnitPage::buildControls() {
           [this] { runCommand([](UnitCommands& c) { return c.AutoDetect(); }); });
   connect(startTransfer, &QPushButton::clicked, this, [this] { transfer(std::nullopt); });
   connect(m_radioSettings, &QPushButton::clicked, this, [this] { openRadioInterfaceDialog(m_context, this); });
+  connect(m_remote, &QPushButton::clicked, this, [this] { openRemoteWindow(m_context, window()); });
+  connect(m_remoteVis, &QPushButton::clicked, this, [this] { requestRemoteVisualisation(m_context); });
   connect(read, &QPushButton::clicked, this,
           [this] { runCommand([](UnitCommands& c) { return c.ConfigRead(); }); });
   connect(write, &QPushButton::clicked, this,
