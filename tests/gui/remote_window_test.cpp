@@ -7,6 +7,8 @@
 #include "modem.h"
 #include "pages/control_unit_page.h"
 #include "qt_user_interface.h"
+#include "storage/project_file.h"
+#include "support/project_builder.h"
 #include "time/clock.h"
 
 using kelvaro::test::child;
@@ -117,6 +119,23 @@ class RemoteWindowTest : public QObject {
     QVERIFY(f.window->frames().requestRemoteVisualisation());
     f.run(2500);
     QCOMPARE(f.ui.messageTexts().back(), std::string("Die Projektdatei GARTEN.SPG wurde nicht gefunden."));
+    // With the unit's project beside the open one, that project is loaded and visualised on
+    // the window's link, not on a line of the page.
+    QTemporaryDir dir;
+    kelvaro::Project garden;
+    garden.objects = {kelvaro::test::lampObject("Teich")};
+    QVERIFY(kelvaro::writeProject(garden, dir.filePath("GARTEN.SPG").toStdString(), "", f.ui));
+    f.workspace.fileName = dir.filePath("HAUS.SPG").toStdString();
+    QStringList visualised;
+    f.context.visualise = [&] {
+      const std::shared_ptr<kelvaro::StationLink> link = f.context.openRunLine();
+      visualised << QString::fromStdString(f.workspace.project.objects.at(0).Name)
+                 << QString::number(link != nullptr && &link->unit() == &f.window->protocol().unit);
+    };
+    QVERIFY(f.window->frames().requestRemoteVisualisation());
+    f.run(2500);
+    QCOMPARE(visualised, (QStringList{"Teich", "1"}));
+    QVERIFY(!f.context.openRunLine);  // the page's own again
 
     f.ui.answers = {kelvaro::MessageAnswer::No};
     QVERIFY(!f.window->close());
