@@ -154,29 +154,36 @@ class RemoteWindowTest : public QObject {
   // the page's line, which the page's own commands cannot take meanwhile.
   void pageButtonOpensWindow() {
     kelvaro::test::GuiWorkspace w;
-    kelvaro::gui::ControlUnitPage page(w.context, nullptr);
-    auto* model = child<QComboBox>(&page, "ConvertCoB");
+    auto main = std::make_unique<QWidget>();  // the main window, which holds page and window
+    auto* page = new kelvaro::gui::ControlUnitPage(w.context, main.get());
+    auto* model = child<QComboBox>(page, "ConvertCoB");
     auto choose = [&](const char* name) {
       model->setCurrentIndex(model->findText(QString::fromLatin1(name)));
       Q_EMIT model->activated(model->currentIndex());
     };
-    page.refresh();
+    page->refresh();
     choose("CU-A2-3.00-10");  // type code 123
-    QVERIFY(child<QPushButton>(&page, "RemoteBtn")->isHidden());
+    QVERIFY(child<QPushButton>(page, "RemoteBtn")->isHidden());
     choose("CU-A2-3.20");  // 124
-    QVERIFY(!child<QPushButton>(&page, "RemoteBtn")->isHidden());
-    QVERIFY(child<QPushButton>(&page, "RemoteVisBtn")->isEnabled());
-    child<QPushButton>(&page, "RemoteBtn")->click();
+    QVERIFY(!child<QPushButton>(page, "RemoteBtn")->isHidden());
+    QVERIFY(child<QPushButton>(page, "RemoteVisBtn")->isEnabled());
+    child<QPushButton>(page, "RemoteBtn")->click();
     QPointer<kelvaro::gui::TRemoteF> window = kelvaro::gui::openedRemoteWindow();
     QVERIFY(window != nullptr);
     QVERIFY(window->isVisible());
     QVERIFY(!w.context.openUnitLine(w.ui));  // held by the window
     // Without a link the visualisation request says so.
-    child<QPushButton>(&page, "RemoteVisBtn")->click();
+    child<QPushButton>(page, "RemoteVisBtn")->click();
     QCOMPARE(w.ui.messageTexts().back(), std::string("Es besteht keine Modem-Verbindung zur Steuereinheit."));
     QVERIFY(window->close());
     QTRY_VERIFY(window == nullptr);
     QVERIFY(w.context.openUnitLine(w.ui) != nullptr);  // given back
+    // The program ends with the window open: it goes before the page whose line it holds.
+    child<QPushButton>(page, "RemoteBtn")->click();
+    window = kelvaro::gui::openedRemoteWindow();
+    QVERIFY(window != nullptr);
+    main.reset();
+    QVERIFY(window == nullptr);
   }
 
   // "Kennworteingabe": stars, six upper-case characters.

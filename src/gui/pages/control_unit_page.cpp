@@ -218,7 +218,11 @@ void ControlUnitPage::startScenario(Workspace& ws) {
   m_hw->builtIn.setScenario(std::move(scenario), m_hw->clock->monotonicMs());
 }
 
-ControlUnitPage::~ControlUnitPage() = default;
+ControlUnitPage::~ControlUnitPage() {
+  // The window "Modem-Verbindung" lives beside the page but holds the page's line, whose
+  // release comes back here; it goes first.
+  delete openedRemoteWindow();
+}
 
 void ControlUnitPage::setLineClock(const Clock& clock, std::function<void()> pump) {
   m_hw->clock = &clock;
