@@ -150,15 +150,7 @@ void ModemConnection::ConnectBtnClick() {
     return;
   }
   if (m_connected) {
-    if (m_testLink) {
-      endTestLink();
-      return;
-    }
-    const bool answer = m_answerMode;
-    hangUp();
-    if (m_errorCode == kModemClosed) return;  // closed during the hang-up's pauses
-    resetWindow();
-    if (answer) startWaiting();
+    endLink();
     return;
   }
   if (TelNrEdt.empty()) {
@@ -247,21 +239,27 @@ void ModemConnection::SendBtnClick() {
   writeBlock(RemoteAnwEdt);
 }
 
+// endLink -> the test link ends with "H"; a call is hung up, and in answer mode the window
+// waits for the next one
+void ModemConnection::endLink() {
+  if (m_testLink) {
+    endTestLink();
+    return;
+  }
+  const bool answer = m_answerMode;
+  hangUp();
+  if (m_errorCode == kModemClosed) return;  // closed during the hang-up's pauses
+  resetWindow();
+  if (answer) startWaiting();
+}
+
 void ModemConnection::DelBtnClick() { InputBox.clear(); }
 
 void ModemConnection::ComPortLbDblClick() {
   // The direct test link: a unit on a cable used as if it were reached by telephone
   if (m_busy) return;
   if (line().ModemLinkUp || m_connected) {
-    if (m_testLink) {
-      endTestLink();
-      return;
-    }
-    const bool answer = m_answerMode;
-    hangUp();
-    if (m_errorCode == kModemClosed) return;  // closed during the hang-up's pauses
-    resetWindow();
-    if (answer) startWaiting();
+    endLink();
     return;
   }
   if (m_answerMode) resetWindow();

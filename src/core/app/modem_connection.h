@@ -122,6 +122,7 @@ class ModemConnection {
   void stopWaiting();
   // The hang-up sequence and the end of the link.
   void hangUp();
+  void endLink();
   void endTestLink();
   // The window after a link or a dial ended: port closed, captions back, panel hidden.
   void resetWindow();

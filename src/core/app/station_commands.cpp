@@ -157,18 +157,21 @@ std::optional<ConfigBlock> StationCommands::readBlocks(const FrameHeader& header
   return std::nullopt;
 }
 
+// failed -> the status line says why; a batch check also notes the station in its protocol
+bool StationCommands::failed(const TPSContr& station, std::string text) {
+  status(std::move(text));
+  if (m_batch)
+    protocolLines.push_back(
+        "Fehler bei Pr\xFC"
+        "fung " +
+        station.CName);
+  batchOk = false;
+  return false;
+}
+
 bool StationCommands::Read(TPSContr& station) {
   // Read: the blocks, then type, version and settings into the station
-  auto fail = [&](std::string text) {
-    status(std::move(text));
-    if (m_batch)
-      protocolLines.push_back(
-          "Fehler bei Pr\xFC"
-          "fung " +
-          station.CName);
-    batchOk = false;
-    return false;
-  };
+  auto fail = [&](std::string text) { return failed(station, std::move(text)); };
   if (isRadioStation(station)) return fail("Funkger\xE4te k\xF6nnen nicht gelesen werden");
   m_protocol.CancelRequested = false;
   const FrameHeader header = stationHeader(station);
@@ -231,16 +234,7 @@ bool StationCommands::Write(TPSContr& station, bool special) {
     status(std::string(kStationWritingText));
   }
   if (const std::optional<StationRequest> request = configWriteRequest(station, lastRead, special)) {
-    if (send(*request) != request->L + 2) {
-      status(std::string(kPortWriteErrorText));
-      if (m_batch)
-        protocolLines.push_back(
-            "Fehler bei Pr\xFC"
-            "fung " +
-            station.CName);
-      batchOk = false;
-      return false;
-    }
+    if (send(*request) != request->L + 2) return failed(station, std::string(kPortWriteErrorText));
   }
   line.WaitDays(kDays432ms);  // the write's own pause
   line.WaitDays(kDays432ms);

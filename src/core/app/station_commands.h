@@ -124,6 +124,7 @@ class StationCommands {
   std::vector<std::string> batch(bool configure);
   // The address asked for, 0 taken as the next free one; nothing (with the message) when none is free.
   std::optional<int> addressToGive(int requested);
+  bool failed(const TPSContr& station, std::string text);
   // 0x8D from the station's present address to its new one, kept in the project when it went out.
   bool giveAddress(TPSContr& station, std::uint8_t from, int address);
 
