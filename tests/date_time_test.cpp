@@ -35,6 +35,8 @@ TEST(DateTime, RefusesImpossibleFields) {
   EXPECT_FALSE(encodeDate(2024, 13, 1));
   EXPECT_FALSE(encodeTime(24, 0, 0));
   EXPECT_FALSE(encodeTime(12, 60, 0));
+  EXPECT_FALSE(encodeTime(12, 0, 60));
+  EXPECT_FALSE(encodeTime(12, 0, 0, 1000));
   EXPECT_TRUE(encodeDate(2024, 2, 29));
 }
 
