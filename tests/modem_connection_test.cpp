@@ -272,6 +272,10 @@ TEST(ModemConnection, ClosingAsksWhileConnectedAndSavesTheTexts) {
   EXPECT_EQ(f.modem.errorCode(), kModemClosed);
   EXPECT_EQ(settings.REMOTETELNR, std::string(64, '7'));
   EXPECT_TRUE(settings.settingsChanged);
+  // Closing again with the same texts leaves the settings file alone.
+  settings.settingsChanged = false;
+  EXPECT_TRUE(f.modem.FormClose(settings));
+  EXPECT_FALSE(settings.settingsChanged);
 }
 
 TEST(ModemConnection, ClosingOrCancellingDuringADialEndsItQuietly) {
