@@ -93,6 +93,11 @@ TEST(SerialPty, OpensRawMovesBytesBothWaysAndRefusesWhatItCannotDo) {
   EXPECT_FALSE(second.isOpen());
   port.close();
   EXPECT_EQ(second.open(pty.slave), SerialError::None) << second.lastErrorText();
+  // With the other end gone a write fails (EIO) and says so; it is not a write of nothing.
+  ::close(pty.master);
+  pty.master = -1;
+  EXPECT_EQ(second.write(out, sizeof out), -1);
+  EXPECT_NE(second.lastError(), SerialError::None);
 
   PosixSerialPort missing;
   EXPECT_EQ(missing.open("/dev/kelvaro-no-such-port"), SerialError::NoSuchDevice);
