@@ -69,6 +69,15 @@ TEST(Compiler, ObjectStatementsAndCallsPassTheSequenceCheck) {
                                                      })});
   const CompileOutput out = compileRun(p);
   EXPECT_EQ(out.result.code, 0) << languageErrorMessage(out.result.code) << " line " << out.result.line;
+  // Symbol 40 has the byte of "(" in its reference: an argument list stepped over byte by byte
+  // would run on past its ")" and swallow the ENDEWENN.
+  TPSObj many = lampObject("Lampe", {"WENN Lampe EINGESCHALTET DANN", "  EINGABE(\"Wert\",V)", "ENDEWENN"});
+  for (int n = 0; n < 37; ++n) many.varDefs.push_back(varDef("F" + std::to_string(n), "Zahl", "0"));
+  many.varDefs.push_back(varDef("V", "Zahl", "0"));
+  Project q = test::lampProject({many});
+  const CompileOutput manyOut = compileRun(q);
+  ASSERT_EQ(manyOut.symbols.find("LAMPE.V"), 40);
+  EXPECT_EQ(manyOut.result.code, 0) << languageErrorMessage(manyOut.result.code);
 }
 
 TEST(Compiler, GotoJumpsToTheLabelsLineOrLeaves) {

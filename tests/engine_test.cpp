@@ -530,7 +530,7 @@ TEST(EngineStatements, ProgramEndFinishesTheProgramAbortDoesNot) {
 TEST(EngineStatements, ObjectStatementsAndGoto) {
   Compiled r({object("A", "Zahl", "0", 254,
                 {"DEAKTIVIEREN(B)", "UNSICHTBAR(B)", "EINGABESPERREN(B)", "GEHEZU Weiter", "A:=99", "Weiter:", "A:=A+1",
-                 "SETZEPOSITION(B,A,A)", "ERLEDIGT(A)"}),
+                 "SETZEPOSITION(B,A,A)", "BALKENFARBE(B,\"rot\")", "ERLEDIGT(A)"}),
          object("B", "Zahl", "0", 1, {"B:=B+1"})});
   r.runQueued("A");
   EXPECT_EQ(r.number("A"), 1);
@@ -538,6 +538,7 @@ TEST(EngineStatements, ObjectStatementsAndGoto) {
   EXPECT_FALSE(r.engine->objects()[1].visible);
   EXPECT_EQ(r.project.objects[1].BSInputRB, 2);
   EXPECT_EQ(r.engine->objects()[1].left, 1);
+  EXPECT_EQ(r.engine->objects()[1].gaugeColor, 3);  // "Rot", whatever the case
   EXPECT_FALSE(r.engine->objects()[0].switched);
   r.ticks(3);  // deactivated: B never runs
   EXPECT_EQ(r.number("B"), 0);
@@ -562,6 +563,12 @@ TEST(EngineStatements, ReferenceBytesAreNeverTakenForAStatement) {
   sum.restart();
   sum.run();
   EXPECT_EQ(std::get<TVarInt>(sum.out.symbols[0].value).Value, 42);
+  // WENN MODEMOK ODER PCAKTIV %0 UND SMSFEHLER DANN X:=AN: a lone object reference in a
+  // condition is stepped over forwards; read again from the ODER, the test would end true.
+  HandCode lone("BD BE 12 00 18 00 7C EB C2 7C E8 25 00 00 C3 7C F1 BF BD B4 26 00 00 B9 BD FC");
+  lone.engine->modemReady = false;
+  lone.run();
+  EXPECT_EQ(std::get<TVarInt>(lone.out.symbols[0].value).Value, 0);
 }
 
 TEST(EngineRobustness, AConditionCutOffByTheCodeEndEndsTheProgram) {

@@ -154,6 +154,8 @@ TEST(ObjectEditorType, KindPanelsAndStatesFollowTheChoice) {
     test::FakeUserInterface ui;
     ASSERT_TRUE(editor.accept(ui));
     EXPECT_EQ(p.objects[0].HdwTyp, hardwareRoleOfType(p.types, row.fields[0]));  // the type's role is stored
+    // The untyped object takes the chosen type; "(Undefiniert)" keeps the stored name.
+    EXPECT_EQ(p.objects[0].Typ, row.fields[0] == kUndefinedTypeChoice ? std::string(kUntypedObjectType) : row.fields[0]);
     std::string states;
     for (const auto& s : editor.stateNames()) states += (states.empty() ? "" : " ") + s;
     if (editor.conversionGridVisible()) {

@@ -187,6 +187,7 @@ TEST(RunOnPcStart, CompileErrorsOpenTheEditorOrSayWhy) {
   };
   const Row kRows[] = {
       {__LINE__, 1, {"Lampe EINSCHALTEN", "Lampe := Unbekannt"}, kErrUnknownName, "UNBEKANNT", "", ""},
+      {__LINE__, 0, {"Schalter := Unbekannt"}, kErrUnknownName, "UNBEKANNT", "", ""},  // the first object too
       {__LINE__, 1, {"Lampe:=AN", "WENN Lampe EINGESCHALTET DANN", "Lampe:=AUS"}, kErrEndIfMissing, "", "0 1 2 ", ""},
       {__LINE__, 1, std::vector<std::string>(6000, "Lampe:=AN"), kErrOverflow, "", "",
        "Speicherüberlauf - Programm zu gross"},
