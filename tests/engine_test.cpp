@@ -579,6 +579,13 @@ TEST(EngineRobustness, AConditionCutOffByTheCodeEndEndsTheProgram) {
   h.restart(100);
   h.run();
   EXPECT_EQ(std::get<TVarInt>(h.out.symbols[0].value).Value, 1);
+  // An assignment cut off after its target takes no value from the byte past the code end.
+  HandCode cut("BD B4 26 00 00 B9");
+  cut.out.objects[0].codeEnd = 5;
+  cut.restart();
+  cut.run();
+  EXPECT_EQ(std::get<TVarInt>(cut.out.symbols[0].value).Value, 0);
+  EXPECT_EQ(cut.ui.messages.size(), 1u);  // the run error for the missing value
 }
 
 TEST(EngineStatements, ARunawayLoopEndsAtTheStatementLimit) {
