@@ -162,6 +162,16 @@ TEST(StationRules, ChannelPanelStoresByType) {
                         std::string>{"Die vorher bestehende Zuordnung dieses Anschlusses zum Objekt Alt wurde gelöscht"}
                   : std::vector<std::string>{});
     EXPECT_TRUE(p.modified);
+    // Opened again, the panel shows what was typed where the type keeps it.
+    const ChannelPanel shown = channelPanelFor(p, s, r.k);
+    if (r.k == 5) {
+      EXPECT_EQ(std::to_string(shown.CESBox3) + "," + std::to_string(shown.CESBox4) + (shown.CECkBox ? " X " : " ") +
+                    shown.ObjCB,
+                "5,-6 X Lampe");
+    }
+    if (r.code == 7 && r.k == 1) {
+      EXPECT_EQ(std::to_string(shown.CESBox5) + std::to_string(shown.CESBox7), "79");
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "app/station_layout.h"
 #include "text/text_util.h"
 #include "ui/user_interface.h"
 
@@ -152,6 +153,32 @@ void storeChannel(Project& project, TPSContr& station, int k, const ChannelPanel
   }
   storeSlotFields(station, k, type, name, panel);
   project.modified = true;
+}
+
+ChannelPanel channelPanelFor(const Project& project, const TPSContr& station, int k) {
+  const auto slot = [&station](int n) -> const DeviceSlot& {
+    return station.slots[static_cast<std::size_t>(std::clamp(n, 1, kSlotsPerStation) - 1)];
+  };
+  const auto signedValue = [](int stored) { return stored > 128 && stored < 256 ? -(stored - 128) : stored; };
+  const DeviceSlot& d = slot(k);
+  const int code = stationTypeCode(station);
+  ChannelPanel p;
+  p.CEBez = d.CNam;
+  p.CECBox = std::clamp(d.CFkt, 0, 2);
+  p.CESBox1 = d.adr[0];
+  p.CESBox2 = d.CCon;
+  p.CESBox3 = d.CEIntW1;
+  p.CESBox4 = code == 21 || code == 26 ? signedValue(d.CEIntW2) : d.CEIntW2;
+  p.CESBox5 = slot(k + 1).CEIntW1;
+  p.CESBox6 = slot(k + 1).CEIntW2;
+  p.CESBox7 = slot(k + 2).CEIntW1;
+  p.CECkBox = d.COfflB == 'X';
+  if (!d.CNam.empty()) {
+    const auto connected = std::find_if(project.objects.begin(), project.objects.end(),
+                                        [&](const TPSObj& o) { return o.SndDev == d.CNam || o.RcvDev == d.CNam; });
+    if (connected != project.objects.end()) p.ObjCB = connected->Name;
+  }
+  return p;
 }
 
 AddressCheck checkNewStationAddress(int value) {

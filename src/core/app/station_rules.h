@@ -29,6 +29,10 @@ struct ChannelPanel {
 // chosen object by the station's type code, takes the channel from every other object (one
 // information message each) and stores the panel's fields by type. Marks the project modified.
 void storeChannel(Project& project, TPSContr& station, int k, const ChannelPanel& panel, UserInterface& ui);
+// What the channel panel shows when it opens on slot k (1 to 8): the reverse of storeChannel,
+// a value kept as sign and magnitude (40611x, 40612x) as the negative number, the values of
+// the next two slots where the type keeps them, and the object connected to the channel.
+ChannelPanel channelPanelFor(const Project& project, const TPSContr& station, int k);
 
 // A value the user typed into an address field, and the message that refused it.
 struct AddressCheck {

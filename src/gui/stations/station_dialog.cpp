@@ -47,9 +47,6 @@ const QString kAddressHelp = QStringLiteral(
 
 QString slotKindText(int kind) { return kind == 2 ? QStringLiteral("Ausgang") : QStringLiteral("Eingang"); }
 
-// Values the station keeps as a byte with the sign in bit 7, as the panel shows them.
-int signedValue(int stored) { return stored > 128 && stored < 256 ? -(stored - 128) : stored; }
-
 // A busy cursor while a command waits on the line; undone however the command ends.
 struct BusyCursor {
   explicit BusyCursor(bool& busy) : m_busy(busy) {
@@ -492,19 +489,13 @@ void TCConfigF::openChannelPanel() {
   m_panelSlot = k;
   const TPSContr& s = station();
   const PanelLayout& layout = panelLayout(stationTypeCode(s));
-  const auto slot = [&s](int n) -> const DeviceSlot& {
-    return s.slots[static_cast<std::size_t>(std::min(n, kSlotsPerStation) - 1)];
-  };
-  const DeviceSlot& d = slot(k);
+  const ChannelPanel p = channelPanelFor(m_context.workspace.project, s, k);
   m_panel->setTitle(QStringLiteral("Anschluss %1").arg(k));
-  m_channelName->setText(toQ(d.CNam));
-  m_function->setCurrentIndex(std::clamp(d.CFkt, 0, 2));
-  m_groupAddress->setValue(d.adr[0]);
-  m_groupPort->setValue(d.CCon);
-  const int code = stationTypeCode(s);
-  const bool signMagnitude = code == 21 || code == 26;
-  const int values[kPanelValueFields] = {d.CEIntW1, signMagnitude ? signedValue(d.CEIntW2) : d.CEIntW2,
-                                         slot(k + 1).CEIntW1, slot(k + 1).CEIntW2, slot(k + 2).CEIntW1};
+  m_channelName->setText(toQ(p.CEBez));
+  m_function->setCurrentIndex(p.CECBox);
+  m_groupAddress->setValue(p.CESBox1);
+  m_groupPort->setValue(p.CESBox2);
+  const int values[kPanelValueFields] = {p.CESBox3, p.CESBox4, p.CESBox5, p.CESBox6, p.CESBox7};
   for (std::size_t i = 0; i < m_values.size(); ++i) {
     const bool shown = !layout.values[i].empty();
     m_valueLabels[i]->setText(
@@ -518,18 +509,14 @@ void TCConfigF::openChannelPanel() {
   m_function->setVisible(layout.function);
   m_functionLabel->setVisible(layout.function);
   m_offline->setText(QString::fromUtf8(layout.offline.data(), static_cast<qsizetype>(layout.offline.size())));
-  m_offline->setVisible(!layout.offline.empty() && d.CDevArt == 2);
-  m_offline->setChecked(d.COfflB == 'X');
+  m_offline->setVisible(!layout.offline.empty() && s.slots[static_cast<std::size_t>(k - 1)].CDevArt == 2);
+  m_offline->setChecked(p.CECkBox);
 
   // The objects, the one connected to this channel chosen.
   m_object->clear();
   m_object->addItem(QString());
-  int connectedObject = 0;
-  for (const TPSObj& o : m_context.workspace.project.objects) {
-    m_object->addItem(toQ(o.Name));
-    if (!d.CNam.empty() && (o.SndDev == d.CNam || o.RcvDev == d.CNam)) connectedObject = m_object->count() - 1;
-  }
-  m_object->setCurrentIndex(connectedObject);
+  for (const TPSObj& o : m_context.workspace.project.objects) m_object->addItem(toQ(o.Name));
+  m_object->setCurrentIndex(std::max(0, m_object->findText(toQ(p.ObjCB))));
   m_panel->setVisible(true);
   m_channelName->setFocus();
 }
