@@ -14,12 +14,12 @@
 #include <memory>
 
 #include "app/station_commands.h"
+#include "app/station_layout.h"
 #include "app/station_rules.h"
 #include "model/name_rule.h"
 #include "qt_text.h"
 #include "stations/dialog_support.h"
 #include "stations/station_dialog.h"
-#include "app/station_layout.h"
 #include "stations/unit_line.h"
 
 namespace kelvaro::gui {

@@ -21,9 +21,9 @@
 #include <algorithm>
 
 #include "app/station_commands.h"
+#include "app/station_layout.h"
 #include "app/station_rules.h"
 #include "screen_fit.h"
-#include "app/station_layout.h"
 #include "stations/station_test_dialog.h"
 #include "stations/unit_line.h"
 
