@@ -219,16 +219,7 @@ bool StationCommands::Write(TPSContr& station, bool special) {
     // would go out as zeros and wipe the station's own settings.
     bool broken = false;
     const std::optional<ConfigBlock> held = readBlocks(header, broken);
-    if (!held) {
-      status(std::string(broken ? kStationReceiveErrorText : kStationSilentText));
-      if (m_batch)
-        protocolLines.push_back(
-            "Fehler bei Pr\xFC"
-            "fung " +
-            station.CName);
-      batchOk = false;
-      return false;
-    }
+    if (!held) return failed(station, std::string(broken ? kStationReceiveErrorText : kStationSilentText));
     lastRead = *held;
     m_lastRead.emplace_back(header, lastRead);
     status(std::string(kStationWritingText));
