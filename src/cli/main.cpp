@@ -300,6 +300,10 @@ int main(int argc, char** argv) {
     status = kelvaro::cli::modemCommand(modemArgs);
   });
 
+  // The assistants' commands each register themselves under "assist".
+  auto* assist = app.add_subcommand("assist", "Let an assistant write program lines into a project");
+  assist->require_subcommand(1);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
