@@ -78,6 +78,7 @@ void ControlUnit::toPc(std::uint64_t nowMs, std::vector<std::uint8_t>& out) {
     return;
   }
   playScenario(nowMs);
+  runFirmware(nowMs);
   while (!m_out.empty() && m_out.front().atMs <= nowMs) {
     out.push_back(m_out.front().byte);
     m_out.pop_front();
@@ -88,6 +89,7 @@ void ControlUnit::fromPc(std::span<const std::uint8_t> bytes, std::uint64_t nowM
   if (m_config.faults.unplugged) return;
   // The scenario first: a station silent from now on must not answer this frame.
   playScenario(nowMs);
+  runFirmware(nowMs);
   for (std::uint8_t b : bytes) {
     if (m_rx.empty()) {
       if (b == 0x81) m_rx.push_back(b);
@@ -189,6 +191,10 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
       return;
     }
     if (frame[2] == kKindStation && isRadioInterface()) return;
+    // A value or a click from the visualisation, addressed by the object's unit number.
+    if (frame[6] == 0xFF && firmware.fromVisualisation(static_cast<std::uint16_t>(frame[2] << 8 | frame[4]),
+                                                      std::span<const std::uint8_t>(frame).subspan(6)))
+      return;
     // Passed on to the stations and radio devices behind the unit.
     std::vector<Outgoing> replies;
     m_stations.fromPc(frame, nowMs, replies);
@@ -210,6 +216,11 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
     }
     case 0x20:
       clock.assign(data.begin() + 1, data.end());
+      if (data.size() >= 7) {
+        const auto date = encodeDate(2000 + data[1], data[2], data[3]);
+        const auto time = encodeTime(data[4], data[5], data[6]);
+        if (date && time) firmware.setClock(*date + *time);
+      }
       break;
     case 'A':
     case 'B':
@@ -219,6 +230,8 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
       ++configurationModeFrames;
       break;
     case 0x29:
+      // A new program is on its way: the old one stops.
+      firmware.unload();
       prepared = true;
       loadEnded = false;
       programBlocks = 0;
@@ -240,6 +253,7 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
       break;
     case 0x38:
       loadEnded = true;
+      if (firmware.load(memory, loadBase, loadEnd)) firmware.start();
       break;
     case 0x39:
       programName.assign(data.begin() + 1, data.begin() + static_cast<long>(std::min<std::size_t>(data.size(), 9)));
@@ -255,6 +269,16 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
     }
     case 0x30: case 0x31: case 0x32: case 0x33: case 0x48:
       actions.push_back(data[0]);
+      if (data[0] == 0x30 && firmware.loaded()) {
+        savedProgram = memory, savedBase = loadBase, savedEnd = loadEnd;
+      } else if (data[0] == 0x31) {
+        restartProgram();
+      } else if (data[0] == 0x32) {
+        firmware.unload();
+        savedProgram.clear(), savedBase = savedEnd = -1;
+      } else if (data[0] == 0x33) {
+        firmware.stop();
+      }
       reply({0x0A, 0}, nowMs);
       break;
     case 0x3F: {
@@ -268,8 +292,47 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
       reply(std::move(r), nowMs);
       break;
     }
+    case 0x64:  // "d": the PC shows the visualisation
+      firmware.setVisualising(true);
+      break;
+    case 0x65:  // "e"
+      firmware.setVisualising(false);
+      break;
     default:
       break;
+  }
+}
+
+void ControlUnit::runFirmware(std::uint64_t nowMs) {
+  firmware.advanceTo(nowMs);
+  for (ValueFrame& v : firmware.takeValueFrames()) {
+    // 0x81, L, unit number high byte, checksum, low byte, the unit's address, then the data.
+    std::vector<std::uint8_t> frame = {0x81, static_cast<std::uint8_t>(v.data.size() + 4),
+                                       static_cast<std::uint8_t>(v.unit >> 8), 0,
+                                       static_cast<std::uint8_t>(v.unit & 0xFF), 2};
+    frame.insert(frame.end(), v.data.begin(), v.data.end());
+    frame[3] = frameChecksum(frame);
+    transmit(std::move(frame), nowMs);
+  }
+}
+
+void ControlUnit::restartProgram() {
+  // The unit starts again from what it saved; without a saved program, from what it holds.
+  if (!savedProgram.empty()) {
+    memory = savedProgram, loadBase = savedBase, loadEnd = savedEnd;
+    if (firmware.load(memory, loadBase, loadEnd)) firmware.start();
+  } else if (firmware.loaded()) {
+    firmware.start();
+  }
+}
+
+void ControlUnit::resetButton(std::uint64_t nowMs) {
+  runFirmware(nowMs);
+  if (m_dtr) {
+    firmware.unload();
+    firmware.log.push_back("Programm ignoriert");
+  } else {
+    restartProgram();
   }
 }
 

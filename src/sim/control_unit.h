@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "firmware.h"
 #include "hardware/in_process_port.h"
 #include "scenario.h"
 #include "stations.h"
@@ -107,6 +108,14 @@ class ControlUnit final : public SimulatedDevice {
   std::size_t modemTextCount = 0;
   static constexpr std::size_t kKeptTexts = 100;
 
+  // The firmware runs the program loaded; "0" keeps a copy as the unit's EEPROM does, which a
+  // restart ("1") loads again. The reset button, pressed while the PC holds DTR high, starts
+  // the unit without its stored program ("Programm ignorieren").
+  Firmware firmware;
+  std::vector<std::uint8_t> savedProgram;
+  int savedBase = -1, savedEnd = -1;
+  void resetButton(std::uint64_t nowMs);
+
   // The program bytes loaded, from the load address on.
   std::vector<std::uint8_t> programImage() const;
   // A short text of all of the above and of what each device received, for tests and --dump.
@@ -114,6 +123,9 @@ class ControlUnit final : public SimulatedDevice {
 
  private:
   void handleFrame(const std::vector<std::uint8_t>& frame, std::uint64_t nowMs);
+  // Runs the firmware up to now and puts its value frames on the way to the PC.
+  void runFirmware(std::uint64_t nowMs);
+  void restartProgram();
   void radioPart(std::span<const std::uint8_t> data, std::uint64_t nowMs);
   // Sends what the scenario has due by now.
   void playScenario(std::uint64_t nowMs);
