@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "arguments.h"
+#include "assist_cli.h"
 #include "hardware/serial_line.h"
 #include "hardware/station_config.h"
 #include "hardware/unit_types.h"
@@ -303,6 +304,7 @@ int main(int argc, char** argv) {
   // The assistants' commands each register themselves under "assist".
   auto* assist = app.add_subcommand("assist", "Let an assistant write program lines into a project");
   assist->require_subcommand(1);
+  kelvaro::cli::addSwitchTimeCommand(*assist, status);
 
   try {
     app.parse(argc, argv);
