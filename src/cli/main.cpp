@@ -22,6 +22,7 @@
 #include "station_cli.h"
 #include "text/cp1252.h"
 #include "unit_commands.h"
+#include "unit_trace.h"
 
 namespace {
 
@@ -306,6 +307,7 @@ int main(int argc, char** argv) {
   assist->require_subcommand(1);
   kelvaro::cli::addSwitchTimeCommand(*assist, status);
 
+  kelvaro::cli::addUnitTraceCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
