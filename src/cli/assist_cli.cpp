@@ -18,8 +18,8 @@
 namespace kelvaro::cli {
 namespace {
 
-// A time given on the command line (hh:mm or hh:mm:ss, a one-digit hour too) as the time field would hold it after leaving it. The field
-// corrects what is typed (an hour 27 becomes 23, a second 07 becomes 00); a script gets told
+// A time given on the command line (hh:mm or hh:mm:ss, a one-digit hour too) as the time field would hold it after
+// leaving it. The field corrects what is typed (an hour 27 becomes 23, a second 07 becomes 00); a script gets told
 // instead, since a silently different time is not what it asked for.
 std::optional<std::string> clockField(const std::string& typed, bool sunTimes) {
   std::string text = upperCase(fromUtf8(typed));
@@ -66,7 +66,8 @@ bool readTimes(const SwitchTimeArguments& a, Times& t) {
   }
   if (a.offAfter) {
     const auto text = clockField(*a.offAfter, false);
-    if (!text) return argumentError("--off-after", *a.offAfter, "ist keine Zeitdauer (hh:mm, hh:mm:ss in Schritten von 5 s)");
+    if (!text)
+      return argumentError("--off-after", *a.offAfter, "ist keine Zeitdauer (hh:mm, hh:mm:ss in Schritten von 5 s)");
     t.offAfter = *text;
   }
   for (const auto& day : a.days) {
@@ -84,7 +85,8 @@ bool addBlocks(SwitchingTimes& assistant, const Times& t, UserInterface& ui) {
                             t.days);
   };
   if (!t.on.empty() && !assistant.addSwitchTime(true, *window(TimeWindowKind::SwitchOn, t.on, ""), ui)) return false;
-  if (!t.off.empty() && !assistant.addSwitchTime(false, *window(TimeWindowKind::SwitchOff, t.off, ""), ui)) return false;
+  if (!t.off.empty() && !assistant.addSwitchTime(false, *window(TimeWindowKind::SwitchOff, t.off, ""), ui))
+    return false;
   if ((!t.up.empty() || !t.down.empty()) &&
       !assistant.addShutterTimes(*window(TimeWindowKind::Shutter, t.up, t.down), ui))
     return false;
@@ -137,7 +139,8 @@ int switchTimeCommand(const SwitchTimeArguments& args) {
 
 void addSwitchTimeCommand(CLI::App& assist, int& status) {
   auto args = std::make_shared<SwitchTimeArguments>();
-  auto* cmd = assist.add_subcommand("switch-time", "Give an object switching times, as the assistant Schaltzeiten does");
+  auto* cmd =
+      assist.add_subcommand("switch-time", "Give an object switching times, as the assistant Schaltzeiten does");
   cmd->add_option("PROJECT", args->project, "project file")->required();
   cmd->add_option("OBJECT", args->object, "the object to switch")->required();
   cmd->add_option("--on", args->on, "switch-on time: hh:mm[:ss], SA (sunrise) or SU (sunset)");
@@ -145,11 +148,13 @@ void addSwitchTimeCommand(CLI::App& assist, int& status) {
   cmd->add_option("--off-after", args->offAfter, "switch off automatically after this long on: hh:mm[:ss]");
   cmd->add_option("--up", args->up, "shutters: opening time, hh:mm[:ss], SA or SU");
   cmd->add_option("--down", args->down, "shutters: closing time, hh:mm[:ss], SA or SU");
-  cmd->add_option("--days", args->days, "weekdays the times apply on (Mo,Di,...,So; default every day)")->delimiter(',');
+  cmd->add_option("--days", args->days, "weekdays the times apply on (Mo,Di,...,So; default every day)")
+      ->delimiter(',');
   cmd->add_flag("--clear", args->clear, "drop the object's earlier generated lines first");
   cmd->add_option("-o", args->output, "write to this project file instead");
   cmd->callback([args, &status] {
-    if (args->project.empty() || args->object.empty()) throw CLI::ValidationError("PROJECT and OBJECT must not be empty");
+    if (args->project.empty() || args->object.empty())
+      throw CLI::ValidationError("PROJECT and OBJECT must not be empty");
     if (!args->on && !args->off && !args->offAfter && !args->up && !args->down && !args->clear)
       throw CLI::ValidationError("nothing to write: give --on, --off, --off-after, --up, --down or --clear");
     status = switchTimeCommand(*args);

@@ -56,8 +56,8 @@ ActionAssistant::ActionAssistant(std::string object, std::string condition, cons
   m_then = StatementList(takeGeneratedLines(copy));
 }
 
-bool ActionAssistant::add(const std::vector<std::string>& targets, TargetAction action,
-                          std::string_view shutterState, bool intoElse, UserInterface& ui) {
+bool ActionAssistant::add(const std::vector<std::string>& targets, TargetAction action, std::string_view shutterState,
+                          bool intoElse, UserInterface& ui) {
   std::vector<std::string> lines = actionLines(m_object, targets, action, shutterState);
   if (lines.empty() || (intoElse && !hasElseList())) return false;
   // Inside the condition each line is stored indented: that is the length that must fit.

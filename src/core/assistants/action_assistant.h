@@ -15,7 +15,8 @@ namespace kelvaro {
 class UserInterface;
 
 inline constexpr std::string_view kShutterType = "Rolllade";
-inline constexpr std::string_view kTargetTypesMixed = "Dieser Objekttyp passt nicht zu den anderen ausgew\xE4hlten Objekten";
+inline constexpr std::string_view kTargetTypesMixed =
+    "Dieser Objekttyp passt nicht zu den anderen ausgew\xE4hlten Objekten";
 
 // The rows of SwitchRB, in order.
 enum class TargetAction { Toggle, SwitchOn, SwitchOff, Like, Activate, Deactivate, Execute };
@@ -52,8 +53,8 @@ class ActionAssistant {
 
   // CrtAnwBtn1 / CrtAnwBtn2: the lines for the targets into the "dann" or the "sonst" list,
   // under a block header when there is no condition. False when nothing was added.
-  bool add(const std::vector<std::string>& targets, TargetAction action, std::string_view shutterState,
-           bool intoElse, UserInterface& ui);
+  bool add(const std::vector<std::string>& targets, TargetAction action, std::string_view shutterState, bool intoElse,
+           UserInterface& ui);
 
   // The stored lines the assistant leaves, each with the generated-line marker.
   std::vector<std::string> storedResult() const;

@@ -25,7 +25,9 @@ bool generatedLinesFit(const std::vector<std::string>& lines, UserInterface& ui)
   for (const auto& line : lines) {
     if (line.size() <= kMaxStatementLength) continue;
     showError(ui, "Die erzeugte Anweisung ist l\xE4nger als " + std::to_string(kMaxStatementLength) +
-                      " Zeichen und wird nicht \xFC" "bernommen:\r" + line.substr(0, 60) + " ...");
+                      " Zeichen und wird nicht \xFC"
+                      "bernommen:\r" +
+                      line.substr(0, 60) + " ...");
     return false;
   }
   return true;

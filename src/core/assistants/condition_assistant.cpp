@@ -69,7 +69,8 @@ std::string conditionDateValue(std::string_view dateText) {
 
 bool ConditionAssistant::wrap(std::string_view condition, UserInterface& ui) {
   std::vector<std::string> lines = m_list.lines();
-  if (lines.empty() || !blockCount(lines.front())) lines.insert(lines.begin(), blockHeader(static_cast<int>(lines.size())));
+  if (lines.empty() || !blockCount(lines.front()))
+    lines.insert(lines.begin(), blockHeader(static_cast<int>(lines.size())));
   lines.front() = headerWithCount(lines.front(), *blockCount(lines.front()) + 2);
   for (std::size_t i = 1; i < lines.size(); ++i)
     if (!lines[i].starts_with("*")) lines[i].insert(0, "  ");
@@ -113,7 +114,8 @@ bool ConditionAssistant::deleteCondition(UserInterface& ui) {
     if (blockCount(lines[static_cast<std::size_t>(i)])) header = i;
   if (header) {
     const int count = *blockCount(lines[static_cast<std::size_t>(*header)]) - static_cast<int>(selected.size());
-    lines[static_cast<std::size_t>(*header)] = headerWithCount(lines[static_cast<std::size_t>(*header)], count > 0 ? count : 0);
+    lines[static_cast<std::size_t>(*header)] =
+        headerWithCount(lines[static_cast<std::size_t>(*header)], count > 0 ? count : 0);
   }
   m_list.deleteSelected(ui);
   if (header && blockCount(lines[static_cast<std::size_t>(*header)]) == 0) lines.erase(lines.begin() + *header);

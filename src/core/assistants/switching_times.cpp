@@ -7,10 +7,8 @@ namespace kelvaro {
 std::vector<std::string> takeGeneratedLines(std::vector<std::string>& program) {
   std::vector<std::string> taken, kept;
   for (auto& line : program) {
-    if (isGenerated(line))
-      taken.push_back(line.substr(kGeneratedMarker.size()));
-    else
-      kept.push_back(std::move(line));
+    if (isGenerated(line)) taken.push_back(line.substr(kGeneratedMarker.size()));
+    else kept.push_back(std::move(line));
   }
   program = std::move(kept);
   return taken;

@@ -1,6 +1,5 @@
 #include "assistants/time_input.h"
 
-
 namespace kelvaro {
 
 namespace {
@@ -63,8 +62,8 @@ TimeWindowLabels timeWindowLabels(TimeWindowKind kind) {
   return {};
 }
 
-std::optional<TimeWindowResult> timeWindowResult(TimeWindowKind kind, std::string_view first,
-                                                 std::string_view second, const std::array<bool, 7>& days) {
+std::optional<TimeWindowResult> timeWindowResult(TimeWindowKind kind, std::string_view first, std::string_view second,
+                                                 const std::array<bool, 7>& days) {
   const bool firstEmpty = isEmptyField(first), secondEmpty = isEmptyField(second);
   if (kind == TimeWindowKind::Shutter ? firstEmpty && secondEmpty : firstEmpty) return std::nullopt;
   TimeWindowResult result;
@@ -87,8 +86,9 @@ std::optional<TimeWindowResult> timeWindowResult(TimeWindowKind kind, std::strin
   }
   result.firstTime = timeText(first);
   if (!secondEmpty) result.secondTime = timeText(second);
-  result.conditionLine = anyDay ? "WENN TAG =+ \"" + result.dayMask + "\" UND UHRZEIT = \"" + result.firstTime + "\" DANN"
-                                : "WENN UHRZEIT = \"" + result.firstTime + "\" DANN";
+  result.conditionLine = anyDay
+                             ? "WENN TAG =+ \"" + result.dayMask + "\" UND UHRZEIT = \"" + result.firstTime + "\" DANN"
+                             : "WENN UHRZEIT = \"" + result.firstTime + "\" DANN";
   return result;
 }
 

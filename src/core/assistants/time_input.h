@@ -59,7 +59,7 @@ struct TimeWindowResult {
 
 // The result for the two fields' texts (as they stand after leaving them) and the checked days,
 // indexed like kWeekdayNames. Nothing when the first field is empty (for Shutter: both).
-std::optional<TimeWindowResult> timeWindowResult(TimeWindowKind kind, std::string_view first,
-                                                 std::string_view second, const std::array<bool, 7>& days);
+std::optional<TimeWindowResult> timeWindowResult(TimeWindowKind kind, std::string_view first, std::string_view second,
+                                                 const std::array<bool, 7>& days);
 
 }  // namespace kelvaro
