@@ -13,6 +13,8 @@ packages=(
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   lua5.4
+  # the installed tree's checks in the tests, and the Debian package (cpack -G DEB)
+  desktop-file-utils appstream shared-mime-info man-db dpkg-dev file
 )
 
 source "$root/scripts/install_packages.sh"

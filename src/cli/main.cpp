@@ -14,6 +14,7 @@
 #include "hardware/serial_line.h"
 #include "hardware/station_config.h"
 #include "hardware/unit_types.h"
+#include "help_export.h"
 #include "image_commands.h"
 #include "language_commands.h"
 #include "modem_cli.h"
@@ -308,6 +309,7 @@ int main(int argc, char** argv) {
   kelvaro::cli::addSwitchTimeCommand(*assist, status);
 
   kelvaro::cli::addUnitTraceCommand(app, status);
+  kelvaro::cli::addHelpExport(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

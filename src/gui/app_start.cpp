@@ -2,6 +2,7 @@
 #include "app_start.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -14,6 +15,7 @@
 #include "main_window.h"
 #include "qt_user_interface.h"
 #include "storage/settings.h"
+#include "text/cp1252.h"
 
 namespace kelvaro::gui {
 
@@ -65,6 +67,25 @@ bool useGermanTexts() {
   return true;
 }
 
+bool takeAskStartOption(std::vector<std::string>& arguments) {
+  if (arguments.empty() || arguments.front() != kAskStartOption) return false;
+  arguments.erase(arguments.begin());
+  return true;
+}
+
+void confirmAutostart(Settings& settings, UserInterface& ui) {
+  if (!settings.autostartPending) return;
+  // The main timer must not start the project while the question is open.
+  settings.autostartPending = false;
+  const std::string question =
+      settings.startMode == kStartPcExecution
+          ? "Soll das Projekt " + settings.projectNameLabel + fromUtf8(" jetzt auf dem PC ausgeführt werden ?")
+          : "Soll die Visualisierung des Projekts " + settings.projectNameLabel + " jetzt gestartet werden ?";
+  const MessageAnswer answer =
+      ui.showMessage({MessageKind::Question, question, MessageButtons::YesNo, 0, MessageAnswer::No});
+  settings.autostartPending = answer == MessageAnswer::Yes;
+}
+
 void startWorkspace(Workspace& workspace, UserInterface& ui, const std::vector<std::string>& arguments) {
   const auto iniPath = settingsFilePath();
   workspace.ini = IniFile(iniPath.value_or(std::string()));
@@ -83,10 +104,14 @@ void startWorkspace(Workspace& workspace, UserInterface& ui, const std::vector<s
 int runKelvaro(int argc, char* argv[]) {
   KelvaroApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kelvaro"));
+  // The desktop entry and the icon installed with the program, for the task bar and Wayland.
+  QGuiApplication::setDesktopFileName(QStringLiteral("kelvaro"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("kelvaro")));
   useGermanTexts();
   // File names from the command line stay the bytes the file system gave us.
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  const bool askStart = takeAskStartOption(arguments);
 
   Workspace workspace;
   app.setWorkspace(&workspace);
@@ -96,6 +121,7 @@ int runKelvaro(int argc, char* argv[]) {
   startWorkspace(workspace, ui, arguments);
   window.refreshPages();
   window.show();
+  if (askStart) confirmAutostart(workspace.settings(), ui);
   return QApplication::exec();
 }
 
