@@ -173,6 +173,14 @@ TEST(StatementList, ClickSelectsTheBlockDeleteRemovesIt) {
   list.clickLine(1);
   EXPECT_TRUE(list.deleteSelected(ui));
   EXPECT_EQ(joined(list.lines()), "x:=1\n**--/A1/--**Block mit 1 Anweisungen\nLampe UMSCHALTEN\n");
+  // The condition assistant's result takes the place of the block it was given.
+  list.clickLine(2);
+  ConditionAssistant condition(list.selectedLines());
+  ASSERT_TRUE(condition.wrap("WENN Tuer GESCHLOSSEN DANN", ui));
+  list.replaceSelection(condition.list().lines());
+  EXPECT_EQ(joined(list.lines()),
+            "x:=1\n**--/A3/--**Block mit 3 Anweisungen\nWENN Tuer GESCHLOSSEN DANN\n"
+            "  Lampe UMSCHALTEN\nENDEWENN\n");
 }
 
 TEST(ActionAssistant, LinesForEachAction) {

@@ -66,6 +66,20 @@ void StatementList::deleteAll() {
   m_selection.clear();
 }
 
+std::vector<std::string> StatementList::selectedLines() const {
+  std::vector<std::string> lines;
+  for (int i : m_selection) lines.push_back(m_lines[static_cast<std::size_t>(i)]);
+  return lines;
+}
+
+void StatementList::replaceSelection(const std::vector<std::string>& lines) {
+  if (m_selection.empty()) return;
+  const int at = m_selection.front();
+  for (auto it = m_selection.rbegin(); it != m_selection.rend(); ++it) m_lines.erase(m_lines.begin() + *it);
+  m_lines.insert(m_lines.begin() + at, lines.begin(), lines.end());
+  m_selection.clear();
+}
+
 void StatementList::append(const std::vector<std::string>& lines) {
   m_lines.insert(m_lines.end(), lines.begin(), lines.end());
 }

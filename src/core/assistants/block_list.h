@@ -42,6 +42,10 @@ class StatementList {
   // "Alles löschen".
   void deleteAll();
   void append(const std::vector<std::string>& lines);
+  // "wenn - Bedingung einfügen" hands the selected lines to the condition assistant and puts its
+  // result in their place (at the first selected line); the selection is then empty.
+  std::vector<std::string> selectedLines() const;
+  void replaceSelection(const std::vector<std::string>& lines);
 
  private:
   std::vector<std::string> m_lines;
