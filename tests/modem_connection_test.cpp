@@ -238,6 +238,71 @@ TEST(ModemConnection, TheUnitEndingADialledLinkLeavesThePanelSayingSo) {
   EXPECT_EQ(f.modem.ConnectBtn, "&Verbindung herstellen");
 }
 
+// Once the link is up only the carrier line tells that the far side has gone. A port whose
+// lines read 0 throughout (a modem that never raises DCD) keeps its link.
+TEST(ModemConnection, ACarrierThatDropsEndsTheLink) {
+  const struct {
+    int line;
+    bool answerMode;
+    int linesWhileUp;
+    bool connectedAfter;
+    std::string panel;
+  } kRows[] = {
+      {__LINE__, false, kStatusCts | kStatusDcd, false, "yellow Keine Verbindung"},
+      {__LINE__, true, kStatusCts | kStatusDcd, false, "aqua Warten auf Anruf"},
+      {__LINE__, false, 0, true, "green Verbindung"},
+  };
+  for (const auto& r : kRows) {
+    SCOPED_TRACE(r.line);
+    ModemFixture f;
+    if (r.answerMode) {
+      f.answer(50, "OK\r\n");
+      f.modem.WaitForConnectBtnClick();
+      f.answer(100, "RING\r\nCONNECT 2400\r\n");
+      f.run(1000);
+    } else {
+      f.connect();
+    }
+    f.dev.lines = r.linesWhileUp;
+    f.run(500);
+    ASSERT_TRUE(f.modem.connected());
+    f.dev.written.clear();
+    f.dev.lines = kStatusCts;
+    f.run(200);
+    EXPECT_EQ(f.modem.connected(), r.connectedAfter);
+    EXPECT_EQ(f.line.ModemLinkUp, r.connectedAfter);
+    EXPECT_EQ(f.panel(), r.panel);
+    // The modem has hung up by itself: nothing is written to it, the unit is not told.
+    EXPECT_EQ(hexText(f.dev.written), "");
+    EXPECT_EQ(f.modem.portOpen(), r.connectedAfter || r.answerMode);
+    EXPECT_EQ(f.modem.timer1Running(), r.answerMode && !r.connectedAfter);
+    if (!r.connectedAfter) {
+      ASSERT_FALSE(f.modem.InputBox.empty());
+      EXPECT_EQ(toUtf8(f.modem.InputBox.back()), "Keine Verbindung - Trägersignal verloren");
+      EXPECT_EQ(f.modem.ConnectBtn, "&Verbindung herstellen");
+    }
+  }
+}
+
+// A modem an earlier session left off-hook: the escape and the hang-up, the DTR pulse, and
+// what the modem answered; the port is free again afterwards.
+TEST(ModemConnection, HangingUpOnItsOwn) {
+  ModemFixture f;
+  f.answer(2500, "\r\nOK\r\n");
+  const std::uint64_t start = f.clock.monotonicMs();
+  ASSERT_TRUE(f.modem.HangUpModem());
+  EXPECT_EQ(hexText(f.dev.written), hexText(modemBlock("+++") + modemBlock("ATH\r")));
+  // A second of silence before the escape.
+  ASSERT_EQ(f.dev.writeTimes.size(), 2u);
+  EXPECT_GE(f.dev.writeTimes[0] - start, 1728u);
+  EXPECT_EQ(f.modem.InputBox, (std::vector<std::string>{"OK"}));
+  EXPECT_FALSE(f.modem.portOpen());
+  EXPECT_FALSE(f.dev.dtr);
+  f.modem.ComPortCB = "COM9";
+  EXPECT_FALSE(f.modem.HangUpModem());
+  EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{"Fehler beim Öffnen der Schnittstelle COM9"}));
+}
+
 TEST(ModemConnection, ClosingAsksWhileConnectedAndSavesTheTexts) {
   ModemFixture f;
   Settings settings;

@@ -4,6 +4,14 @@
 
 #include <string>
 
+#include "app/modem_connection.h"
+#include "app/modem_frames.h"
+#include "app/modem_session.h"
+#include "app/program_transfer.h"
+#include "hardware/unit_commands.h"
+#include "modem.h"
+#include "serial_fixture.h"
+#include "storage/project_file.h"
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
@@ -67,6 +75,8 @@ TEST(ModemCli, DialsAndAnswersTheSimulatedUnit) {
       {__LINE__, "answer --init 'AT S0=2' --scenario call.scenario --port SIM --seconds 30", 0,
        "Modem: OK\nModem: RING\nModem: RING\nModem: CONNECT 9600\nVerbindung\nVerbindung getrennt\n", ""},
       {__LINE__, "answer --init ATZ --port SIM --seconds 5", 1, "Modem: OK\n", "Kein Anruf in 5 s\n"},
+      // A modem left off-hook: the escape and ATH on their own.
+      {__LINE__, "hangup --port SIM", 0, "Modem: OK\nAufgelegt\n", ""},
       {__LINE__, "dial --port SIM", 2, "", "NUMBER goes with dial, and dial needs it\n"},
       {__LINE__, "dial 0301234 --port COM1 --sim-program X", 2, "",
        "--sim-password and --sim-program go with --port SIM only\n"},
@@ -78,6 +88,61 @@ TEST(ModemCli, DialsAndAnswersTheSimulatedUnit) {
     EXPECT_EQ(got.output, r.output);
     EXPECT_EQ(got.errors, r.errors);
   }
+}
+
+// The program transfer through the telephone: dialled, the password answered (the first one
+// wrong), the image sent with the link's longer time limits and the modem hung up. The unit
+// behind the modem holds the same image as a unit on the cable.
+TEST(ModemTransfer, TheUnitBehindTheModemGetsTheSameImageAsOnTheCable) {
+  Project project;
+  FakeUserInterface loadUi;
+  ASSERT_EQ(readProject(project, kDemoDir + "DEMO.SPG", "", loadUi), ReadStatus::Complete);
+  CompileOptions options;
+  options.programName = "DEMO";
+  TransferHooks hooks;
+  hooks.sunTable = [](bool) { return std::vector<SunWeek>(kSunTableWeeks, SunWeek{7, 30, 18, 15}); };
+  auto transfer = [&](SerialFixture& f, const std::string& port) {
+    UnitPage page;
+    page.ComPortCoB = port;
+    UnitCommands commands(f.protocol, page);
+    Project copy = project;
+    return ProgramTransfer(commands, copy, options, hooks);
+  };
+
+  SerialFixture cable;
+  sim::ControlUnit direct;
+  cable.devices["COM1"] = &direct;
+  ASSERT_TRUE(transfer(cable, "COM1")) << ::testing::PrintToString(cable.ui.messageTexts());
+
+  SerialFixture phone;
+  sim::ControlUnit far;
+  far.configuration[65] = 4;
+  std::copy_n("ABCD", 4, far.configuration.begin() + 66);
+  sim::Modem modem(far);
+  phone.devices["COM2"] = &modem;
+  ModemConnection connection(phone.protocol, phone.ui);
+  ModemFrames frames(phone.protocol, phone.ui);
+  connection.ComPortCB = "COM2";
+  connection.TelNrEdt = "0301234";
+  phone.ui.inputs = {std::string("abcx"), std::string("abcd")};
+  ModemSession session(connection, frames, phone.protocol, [&] { phone.clock.advanceMs(kModemTimerMs); });
+  std::vector<ModemEvent> events;
+  session.onEvent = [&](ModemEvent e) { events.push_back(e); };
+  ASSERT_EQ(session.dialAndOpen(60000), ModemOpenResult::Open);
+  EXPECT_EQ(events, (std::vector{ModemEvent::LinkUp, ModemEvent::WrongPassword, ModemEvent::Open}));
+  EXPECT_TRUE(session.passwordAccepted());
+  ASSERT_TRUE(transfer(phone, "COM2")) << ::testing::PrintToString(phone.ui.messageTexts());
+  // The commands left the link up; ending it hangs up.
+  EXPECT_TRUE(phone.line.ModemLinkUp);
+  connection.ConnectBtnClick();
+  EXPECT_EQ(modem.state(), sim::Modem::State::Command);
+  EXPECT_FALSE(phone.line.portOpen());
+
+  ASSERT_FALSE(direct.programImage().empty());
+  EXPECT_EQ(far.programImage(), direct.programImage());
+  EXPECT_EQ(far.programName, direct.programName);
+  EXPECT_EQ(far.programBlocks, direct.programBlocks);
+  EXPECT_EQ(modem.connects, 1);
 }
 
 }  // namespace

@@ -27,6 +27,11 @@ TEST(UnitCli, CommandsAgainstTheBuiltInSimulator) {
        "Keine Steuereinheit gefunden an Port /nonexistent/tty\n"
        "/nonexistent/tty: open /nonexistent/tty: No such file or directory\n"},
       {__LINE__, "unit transfer /nonexistent/X.SPG --port SIM", 2, nullptr},
+      // Through the built-in simulated modem: dialled, sent, hung up.
+      {__LINE__, "unit transfer " KELVARO_SOURCE_DIR "/examples/demo/DEMO.SPG --port SIM --modem 0301234", 0,
+       "Modem: CONNECT 9600\nVerbindung\nVerbindung getrennt\n"},
+      {__LINE__, "unit identify --port SIM --modem 0301234", 2, "--modem goes with transfer only\n"},
+      {__LINE__, "unit transfer X.SPG --port SIM --password abc", 2, "--password goes with transfer --modem only\n"},
       // Invalid arguments: exit 2 and one line, whatever the command would have done.
       {__LINE__, "unit transfer --port SIM", 2, "transfer needs PROJECT\n"},
       {__LINE__, "unit identify", 2, "--port is required\n"},

@@ -193,6 +193,13 @@ int main(int argc, char** argv) {
       unit->add_option("--clockcor", unitArgs.clockCorrection, "config-write: clock correction")
           ->check(CLI::Range(0, 255)),
   };
+  const std::vector<CLI::Option*> modemOptions = {
+      unit->add_option("--modem", unitArgs.modem, "transfer: dial this number through the modem on --port")
+          ->check(kNotEmpty),
+      unit->add_option("--password", unitArgs.passwords, "transfer --modem: the unit's password (repeatable, in turn)"),
+      unit->add_option("--modem-seconds", unitArgs.modemSeconds, "transfer --modem: time for the dial and the password")
+          ->check(CLI::Range(1, 3600)),
+  };
   unit->callback([&] {
     const std::string& c = unitArgs.command;
     if (c == "transfer" && unitArgs.project.empty()) throw CLI::ValidationError("transfer needs PROJECT");
@@ -202,6 +209,10 @@ int main(int argc, char** argv) {
     for (const CLI::Option* o : configOptions)
       if (c != "config-write" && o->count() > 0)
         throw CLI::ValidationError(o->get_name() + " goes with config-write only");
+    for (const CLI::Option* o : modemOptions)
+      if (o->count() > 0 && (c != "transfer" || (o != modemOptions[0] && !unitArgs.modem)))
+        throw CLI::ValidationError(o->get_name() +
+                                   (o == modemOptions[0] ? " goes with transfer only" : " goes with transfer --modem only"));
     if (unitArgs.port.empty() && c != "autodetect" && !unitArgs.simulator)
       throw CLI::ValidationError("--port is required");
     if (unitArgs.port.empty() && unitArgs.simulator) unitArgs.port = "SIM";
@@ -283,7 +294,7 @@ int main(int argc, char** argv) {
 
   kelvaro::cli::ModemArguments modemArgs;
   auto* modem = app.add_subcommand("modem", "Dial a distant unit through the modem, or wait for its call");
-  modem->add_option("COMMAND", modemArgs.command, "what to do")->required()->check(CLI::IsMember({"dial", "answer"}));
+  modem->add_option("COMMAND", modemArgs.command, "what to do")->required()->check(CLI::IsMember({"dial", "answer", "hangup"}));
   auto* modemNumber = modem->add_option("NUMBER", modemArgs.number, "dial: the telephone number")->check(kNotEmpty);
   addLineOptions(modem, modemArgs.line);
   modem->add_option("--init", modemArgs.init, "the modem's initialisation text (default: the saved one)");

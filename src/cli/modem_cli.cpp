@@ -11,6 +11,7 @@
 
 #include "app/modem_connection.h"
 #include "app/modem_frames.h"
+#include "app/modem_session.h"
 #include "app/port_settings.h"
 #include "console_user_interface.h"
 #include "control_unit.h"
@@ -28,10 +29,6 @@
 
 namespace kelvaro::cli {
 namespace {
-
-// The unit stays silent after a right password; a link without a new request or a wrong-password
-// report for this long is open.
-constexpr std::uint64_t kQuietMs = 4320;
 
 // The console as the modem window sees it: its messages on stderr, and the password dialog
 // answered with the passwords of the command line in turn.
@@ -53,6 +50,7 @@ class ModemConsole final : public ForwardingUserInterface {
 
   int asked = 0;
   bool exhausted = false;
+  bool wrong = false;  // the unit has said a password was wrong
 
  private:
   ConsoleUserInterface m_console;
@@ -125,26 +123,75 @@ void prepareSimulatedUnit(const ModemArguments& a, sim::ControlUnit& unit) {
 
 }  // namespace
 
-int modemCommand(const ModemArguments& a) {
-  ModemConsole ui(a.passwords);
-  ModemLine hw(a, ui);
+namespace {
+
+// The command's lines for what happens on the link.
+void printEvents(ModemSession& session, ModemLine& hw, ModemConsole& ui) {
+  session.onEvent = [&session, &hw, &ui](ModemEvent e) {
+    switch (e) {
+      case ModemEvent::LinkUp:
+        hw.printAnswers();
+        std::cout << "Verbindung" << std::endl;
+        break;
+      case ModemEvent::WrongPassword:
+        ui.wrong = true;
+        std::cout << "Steuereinheit: Kennwort falsch" << std::endl;
+        break;
+      case ModemEvent::EndedByUnit: std::cout << "Steuereinheit: Verbindung beendet" << std::endl; break;
+      case ModemEvent::Open:
+        if (session.passwordAccepted() && !ui.exhausted) std::cout << "Steuereinheit: Kennwort angenommen" << std::endl;
+        break;
+    }
+  };
+}
+
+// The modem window and the built-in unit as the options describe them.
+std::optional<int> prepare(const ModemArguments& a, ModemLine& hw) {
   if (a.line.scenario) {
     std::optional<sim::Scenario> scenario = readScenario(*a.line.scenario);
     if (!scenario) return 2;
     hw.modem.setScenario(std::move(*scenario), hw.nowMs());
   }
   prepareSimulatedUnit(a, hw.unit);
-
   ModemConnection& c = *hw.connection;
   c.FormShow(readSettings(hw.ini, std::filesystem::current_path().string()));
   c.ComPortCB = a.line.port;
   c.TelNrEdt = fromUtf8(a.number);
   if (a.init) c.ModemInitEdt = fromUtf8(*a.init);
+  return std::nullopt;
+}
+
+int hangUpCommand(const ModemArguments& a) {
+  ModemConsole ui(a.passwords);
+  ModemLine hw(a, ui);
+  if (const auto status = prepare(a, hw)) return *status;
+  const bool ok = hw.connection->HangUpModem();
+  hw.printAnswers();
+  if (ok) std::cout << "Aufgelegt" << std::endl;
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int modemCommand(const ModemArguments& a) {
+  if (a.command == "hangup") return hangUpCommand(a);
+  ModemConsole ui(a.passwords);
+  ModemLine hw(a, ui);
+  if (const auto status = prepare(a, hw)) return *status;
+  ModemConnection& c = *hw.connection;
 
   std::optional<std::string> project;
   hw.frames->remoteProject = [&](const std::string& name) {
     project = name;
     std::cout << "Projekt: " << toUtf8(name) << std::endl;
+  };
+  ModemSession session(c, *hw.frames, *hw.protocol, [&] { hw.sleepTick(); });
+  printEvents(session, hw, ui);
+  auto previous = session.onEvent;
+  session.onEvent = [&](ModemEvent e) {
+    previous(e);
+    if (e == ModemEvent::Open && a.visualisation && !hw.frames->requestRemoteVisualisation())
+      std::cerr << "Keine Verbindung\n";
   };
 
   const bool dial = a.command == "dial";
@@ -153,52 +200,11 @@ int modemCommand(const ModemArguments& a) {
   hw.printAnswers();
   if (dial ? !c.connected() : !c.answerMode()) return 1;  // the connection told why
 
-  // The link: the main window's receive tick and the link's frames, until the time is up or
-  // the link has ended.
+  // The link until the time is up or the link has ended.
   const std::uint64_t end = hw.nowMs() + static_cast<std::uint64_t>(a.seconds) * 1000;
-  bool wasConnected = false, everConnected = false, open = false, wrong = false;
-  bool accepted = false, endedByUnit = false;
-  std::uint64_t quietSince = hw.nowMs();
   while (hw.nowMs() < end && (dial ? c.connected() : c.answerMode())) {
-    hw.sleepTick();
-    c.timer1Tick();
-    c.timer2Tick();
+    session.tick();
     hw.printAnswers();
-    if (c.connected() && !wasConnected) {
-      quietSince = hw.nowMs();
-      open = false;
-      everConnected = true;
-      std::cout << "Verbindung" << std::endl;
-    }
-    wasConnected = c.connected();
-    if (!c.connected()) continue;
-    hw.protocol->receiveTick();
-    const ReceivedFrame& slot = hw.protocol->slot;
-    const std::span<const std::uint8_t> data = slot.L > 0 ? frameData(slot) : std::span<const std::uint8_t>();
-    const char kind = data.empty() ? '\0' : static_cast<char>(data[0]);
-    const int askedBefore = ui.asked;
-    // Told before the new question that the frame brings.
-    if (kind == 'L' && slot.receiver.Kind == kKindUnit) {
-      std::cout << "Steuereinheit: Kennwort falsch" << std::endl;
-      wrong = true;
-    }
-    if (hw.frames->handleSlot()) {
-      if (kind == 'H') {
-        std::cout << "Steuereinheit: Verbindung beendet" << std::endl;
-        endedByUnit = true;
-      }
-      if (kind == 'J' || kind == 'L' || ui.asked != askedBefore) quietSince = hw.nowMs();
-    } else if (slot.L > 0) {
-      hw.protocol->clearSlot();  // nobody here shows the unit's other frames
-    }
-    if (!open && c.connected() && hw.nowMs() - quietSince >= kQuietMs) {
-      open = true;
-      if (ui.asked > 0 && !ui.exhausted) {
-        accepted = true;
-        std::cout << "Steuereinheit: Kennwort angenommen" << std::endl;
-      }
-      if (a.visualisation && !hw.frames->requestRemoteVisualisation()) std::cerr << "Keine Verbindung\n";
-    }
   }
 
   // However the command ends, the modem hangs up.
@@ -207,13 +213,13 @@ int modemCommand(const ModemArguments& a) {
     else c.WaitForConnectBtnClick();
   }
   hw.printAnswers();
-  if (everConnected && !endedByUnit) std::cout << "Verbindung getrennt" << std::endl;
-  if (!everConnected) {
+  if (session.everConnected() && !session.endedByUnit()) std::cout << "Verbindung getrennt" << std::endl;
+  if (!session.everConnected()) {
     std::cerr << "Kein Anruf in " << a.seconds << " s\n";
     return 1;
   }
-  if (ui.asked > 0 && !accepted) {
-    if (!wrong && !ui.exhausted) std::cerr << "Das Kennwort wurde nicht beantwortet\n";
+  if (ui.asked > 0 && !session.passwordAccepted()) {
+    if (!ui.exhausted && !ui.wrong) std::cerr << "Das Kennwort wurde nicht beantwortet\n";
     return 1;
   }
   if (a.visualisation && !project) {
@@ -221,6 +227,28 @@ int modemCommand(const ModemArguments& a) {
     return 1;
   }
   return 0;
+}
+
+int overModemLink(const ModemArguments& a, const std::function<bool(Protocol&, UserInterface&)>& job) {
+  ModemConsole ui(a.passwords);
+  ModemLine hw(a, ui);
+  if (const auto status = prepare(a, hw)) return *status;
+  ModemConnection& c = *hw.connection;
+  ModemSession session(c, *hw.frames, *hw.protocol, [&] { hw.sleepTick(); });
+  printEvents(session, hw, ui);
+
+  const ModemOpenResult result = session.dialAndOpen(static_cast<std::uint64_t>(a.seconds) * 1000);
+  hw.printAnswers();
+  bool ok = false;
+  if (result == ModemOpenResult::Open) {
+    ok = job(*hw.protocol, ui);
+  } else if (result == ModemOpenResult::TimedOut) {
+    std::cerr << "Die Steuereinheit hat die Verbindung nicht in " << a.seconds << " s freigegeben\n";
+  }
+  if (c.connected()) c.ConnectBtnClick();
+  hw.printAnswers();
+  if (session.everConnected() && !session.endedByUnit()) std::cout << "Verbindung getrennt" << std::endl;
+  return ok ? 0 : 1;
 }
 
 }  // namespace kelvaro::cli

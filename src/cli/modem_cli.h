@@ -5,16 +5,22 @@
 // success, 1 the job failed, 2 bad arguments or files.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "station_cli.h"
 
+namespace kelvaro {
+class Protocol;
+class UserInterface;
+}  // namespace kelvaro
+
 namespace kelvaro::cli {
 
 struct ModemArguments {
-  std::string command;                     // dial, answer
+  std::string command;                     // dial, answer, hangup
   std::string number;                      // dial: the telephone number
   LineArguments line;                      // SIM: the built-in simulated modem in front of the simulated unit
   std::optional<std::string> init;         // the initialisation text (default: the saved one)
@@ -26,5 +32,11 @@ struct ModemArguments {
 };
 
 int modemCommand(const ModemArguments& args);
+
+// Dials args.number as dial does, answers the unit's password requests and, once the unit has
+// let the link open, runs job on it (the line's commands go through the link, with its longer
+// time limits); then hangs up. args.seconds bounds the dial and the password exchange. The exit
+// status: 0 when the job succeeded.
+int overModemLink(const ModemArguments& args, const std::function<bool(Protocol&, UserInterface&)>& job);
 
 }  // namespace kelvaro::cli

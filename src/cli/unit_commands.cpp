@@ -22,6 +22,7 @@
 #include "hardware/unit_commands.h"
 #include "hardware/unit_types.h"
 #include "language_commands.h"
+#include "modem_cli.h"
 #include "project_loading.h"
 #include "storage/ini_file.h"
 #include "storage/settings.h"
@@ -82,6 +83,73 @@ std::string hundredthsText(int v) {
   return b;
 }
 
+// The page "Steuereinheit" as the options and the settings fill it.
+UnitPage pageFor(const UnitArguments& args, const Settings& settings) {
+  UnitPage page;
+  page.ComPortCoB = args.port;
+  page.ConvertCoB = args.unit.value_or("");
+  page.ClockKorEd = args.clockCorrection ? std::to_string(*args.clockCorrection) : settings.CLOCKCOR;
+  page.InitModemEd = args.init ? fromUtf8(*args.init) : settings.MODEMINIT;
+  page.ConnectModemEd = args.connect ? fromUtf8(*args.connect) : settings.MODEMCON;
+  page.PasswModemEd = args.access ? fromUtf8(*args.access) : settings.REMOTEPW;
+  page.rs232Prot = settings.RS232PROT;
+  return page;
+}
+
+// A transfer's project and sun times, checked before the line (or the telephone) is taken.
+struct PreparedTransfer {
+  Project project;
+  SunSettings sun;
+  int year = 0;
+  CompileOptions options;
+};
+
+std::optional<PreparedTransfer> prepareTransfer(const UnitArguments& args, const Settings& settings,
+                                                const Clock& clock) {
+  ConsoleUserInterface loadUi;
+  PreparedTransfer t;
+  if (!loadProject(t.project, args.project, loadUi)) return std::nullopt;
+  t.sun = sunSettingsFrom(settings);
+  t.year = decodeDate(clock.now()).year;
+  if (const SunTableResult check = SunTable(t.year, true, t.sun); !check.error.empty()) {
+    std::cerr << messageLine(check.error) << "\n";
+    return std::nullopt;
+  }
+  t.options.programName = fromUtf8(fileNameStem(std::filesystem::path(args.project).filename().string()));
+  return t;
+}
+
+bool sendTransfer(PreparedTransfer& t, UnitCommands& commands, UnitPage& page, bool setClock) {
+  TransferHooks hooks;
+  hooks.sunTable = [&](bool applySummerTime) { return sunWeeks(t.year, applySummerTime, t.sun); };
+  page.ProjNamLb = t.options.programName;
+  page.StSndTimeCB = setClock;
+  hooks.showCompileError = [&](const CompileOutput& out) {
+    std::cerr << compileErrorLine(t.project, out.result) << "\n";
+  };
+  return ProgramTransfer(commands, t.project, t.options, hooks);
+}
+
+// transfer --modem: the project checked first, then dialled, sent through the link and hung up.
+int transferOverModem(const UnitArguments& args, const Settings& settings) {
+  std::optional<PreparedTransfer> transfer = prepareTransfer(args, settings, SystemClock());
+  if (!transfer) return 2;
+  ModemArguments m;
+  m.command = "dial";
+  m.number = *args.modem;
+  m.line.port = args.simulator ? std::string(kSimulatorWord) : args.port;
+  m.line.log = args.log;
+  // The built-in unit behind the simulated modem plays the type the page has selected.
+  if (m.line.port == kSimulatorWord) m.line.unit = args.unit;
+  m.passwords = args.passwords;
+  m.seconds = args.modemSeconds;
+  return overModemLink(m, [&](Protocol& protocol, UserInterface&) {
+    UnitPage page = pageFor(args, settings);
+    UnitCommands commands(protocol, page);
+    return sendTransfer(*transfer, commands, page, args.clock);
+  });
+}
+
 }  // namespace
 
 int unitCommand(const UnitArguments& args) {
@@ -89,6 +157,7 @@ int unitCommand(const UnitArguments& args) {
   IniFile ini(settingsFilePath().value_or(std::string()));
   if (!ini.path().empty()) ini.load();
   const Settings settings = readSettings(ini, std::filesystem::current_path().string());
+  if (args.modem) return transferOverModem(args, settings);
 
   SystemClock clock;
   sim::ControlUnit builtIn;  // the demo unit behind "SIM"
@@ -100,14 +169,7 @@ int unitCommand(const UnitArguments& args) {
   line.LineLogOn = args.log;
   Protocol protocol(line, ui);
 
-  UnitPage page;
-  page.ComPortCoB = args.port;
-  page.ConvertCoB = args.unit.value_or("");
-  page.ClockKorEd = args.clockCorrection ? std::to_string(*args.clockCorrection) : settings.CLOCKCOR;
-  page.InitModemEd = args.init ? fromUtf8(*args.init) : settings.MODEMINIT;
-  page.ConnectModemEd = args.connect ? fromUtf8(*args.connect) : settings.MODEMCON;
-  page.PasswModemEd = args.access ? fromUtf8(*args.access) : settings.REMOTEPW;
-  page.rs232Prot = settings.RS232PROT;
+  UnitPage page = pageFor(args, settings);
   UnitCommands commands(protocol, page);
 
   auto reportOpenError = [&] {
@@ -130,25 +192,9 @@ int unitCommand(const UnitArguments& args) {
     ok = commands.AutoDetect();
     for (const auto& m : page.CfgM) std::cout << messageLine(m) << "\n";
   } else if (c == "transfer") {
-    ConsoleUserInterface loadUi;
-    Project project;
-    if (!loadProject(project, args.project, loadUi)) return 2;
-    const SunSettings sun = sunSettingsFrom(settings);
-    const int year = decodeDate(clock.now()).year;
-    if (const SunTableResult check = SunTable(year, true, sun); !check.error.empty()) {
-      std::cerr << messageLine(check.error) << "\n";
-      return 2;
-    }
-    CompileOptions options;
-    options.programName = fromUtf8(fileNameStem(std::filesystem::path(args.project).filename().string()));
-    TransferHooks hooks;
-    hooks.sunTable = [&](bool applySummerTime) { return sunWeeks(year, applySummerTime, sun); };
-    page.ProjNamLb = options.programName;
-    page.StSndTimeCB = args.clock;
-    hooks.showCompileError = [&](const CompileOutput& out) {
-      std::cerr << compileErrorLine(project, out.result) << "\n";
-    };
-    ok = ProgramTransfer(commands, project, options, hooks);
+    std::optional<PreparedTransfer> transfer = prepareTransfer(args, settings, clock);
+    if (!transfer) return 2;
+    ok = sendTransfer(*transfer, commands, page, args.clock);
     ui.endProgress();
     if (!ok) reportOpenError();
   } else if (c == "clock") {

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvaro::cli {
 
@@ -18,6 +19,11 @@ struct UnitArguments {
   std::optional<std::string> unit;  // the type the page has selected
   std::optional<std::string> init, connect, access;
   std::optional<int> clockCorrection;
+  // transfer through a modem: the number dialled, the answers to the unit's password requests
+  // in turn, and how long the dial and the password exchange may take.
+  std::optional<std::string> modem;
+  std::vector<std::string> passwords;
+  int modemSeconds = 120;
 };
 
 int unitCommand(const UnitArguments& args);

@@ -23,6 +23,10 @@ constexpr std::string_view kNoNumber = "Keine Telefonnummer angegeben";
 constexpr std::string_view kOpenFailed = "Fehler beim Öffnen der Schnittstelle ";  // UTF-8
 constexpr std::string_view kNoAnswer = "Fehler beim Verbindungsaufbau - Modem antwortet nicht";
 constexpr std::string_view kTestLink = "Test-Verbindung";
+// The link has gone without a word from the modem (only its carrier line dropped): the panel
+// and the answers say so, as the program says it where a unit stopped answering.
+constexpr std::string_view kNoLinkPanel = "Keine Verbindung";
+constexpr std::string_view kCarrierLostLine = "Keine Verbindung - Trägersignal verloren";  // UTF-8
 // Idle time of the read of one tick's answers.
 constexpr std::uint32_t kAnswerIdleMs = 500;
 constexpr std::string_view kPorts[] = {"COM1", "COM2", "COM3", "COM4"};
@@ -336,25 +340,40 @@ void ModemConnection::timer1Tick() {
     }
   }
   if (m_connected && !m_testLink) {
-    if (m_answer.find("NO CARRIER") != std::string::npos) {
-      m_answer.clear();
-      m_connected = false;
-      SendBtnEnabled = false;
-      line().ModemLinkUp = false;
-      m_timer2 = false;
-      if (m_answerMode) {
-        ConnectBtn = kConnectCaption;
-        ConPnlColor = ModemPanelColor::Aqua;
-        ConPnl = kWaitingPanel;
-        m_timer1 = true;
-      } else {
-        resetWindow();
-      }
-    }
+    if (m_answer.find("NO CARRIER") != std::string::npos) linkLost();
   }
   // Everything a state waits for is shorter than this; the rest is history.
   if (m_answer.size() > kModemAnswerKeep) m_answer.erase(0, m_answer.size() - kModemAnswerKeep);
   m_inTimer1 = false;
+}
+
+void ModemConnection::linkLost() {
+  // The modem is back in command mode on its own: nothing to hang up.
+  m_answer.clear();
+  m_connected = false;
+  m_carrierSeen = false;
+  SendBtnEnabled = false;
+  line().ModemLinkUp = false;
+  m_timer2 = false;
+  if (m_answerMode) {
+    ConnectBtn = kConnectCaption;
+    ConPnlColor = ModemPanelColor::Aqua;
+    ConPnl = kWaitingPanel;
+    m_timer1 = true;
+  } else {
+    resetWindow();
+  }
+}
+
+bool ModemConnection::carrierDropped() {
+  // Once the link is up the answer timer no longer reads the port, so a NO CARRIER would wait
+  // there unseen; the carrier line tells it at once. A port whose lines cannot be read (or a
+  // modem that never raises DCD) reads 0 throughout and must not end the link: only a carrier
+  // seen and then lost counts.
+  if (!m_connected || m_testLink || !m_portOpen) return false;
+  const bool carrier = (line().ModemStatus() & kStatusDcd) != 0;
+  if (carrier) m_carrierSeen = true;
+  return !carrier && m_carrierSeen;
 }
 
 void ModemConnection::linkUp() {
@@ -368,6 +387,7 @@ void ModemConnection::linkUp() {
   ConPnl = kConnectedPanel;
   ConnectBtn = kDisconnectCaption;
   SendBtnEnabled = true;
+  m_carrierSeen = false;
   line().ModemLinkUp = true;
   line().LineHandle = m_handle;
   line().LineControl(kSetRts);
@@ -379,6 +399,17 @@ void ModemConnection::linkUp() {
 void ModemConnection::timer2Tick() {
   // Timer2: the unit has ended the link ("H" cleared ModemLinkUp)
   if (!m_timer2 || m_inTimer2 || m_busy) return;
+  if (carrierDropped()) {
+    InputBox.push_back(fromUtf8(kCarrierLostLine));
+    m_ui.beep();
+    linkLost();
+    if (!m_answerMode) {
+      ConPnlVisible = true;
+      ConPnlColor = ModemPanelColor::Yellow;
+      ConPnl = kNoLinkPanel;
+    }
+    return;
+  }
   if (!m_connected || line().ModemLinkUp) return;
   m_inTimer2 = true;
   const bool answer = m_answerMode;
@@ -416,21 +447,42 @@ void ModemConnection::hangUp() {
     m_connected = false;
     if (line().ModemLinkUp) sendEndFrame();
     SendBtnEnabled = false;
-    line().WaitDays(kDays864ms);
-    line().WaitDays(kDays864ms);
-    writeBlock("+++");
-    writeBlock("ATH\r");
-    line().LineControl(kClearDtr);
-    line().LineControl(kClearRts);
-    line().WaitDays(kDaysModemHangUpStep);
-    line().LineControl(kSetDtr);
-    line().WaitDays(kDaysModemHangUpStep);
-    line().LineControl(kClearDtr);
-    line().WaitDays(kDaysModemHangUpStep);
+    hangUpSequence();
     m_busy = false;
   }
   line().ModemLinkUp = false;
   m_timer2 = false;
+}
+
+void ModemConnection::hangUpSequence() {
+  // The escape needs a second of silence before it; the DTR pulse hangs up a modem that
+  // ignores the escape.
+  line().WaitDays(kDays864ms);
+  line().WaitDays(kDays864ms);
+  writeBlock("+++");
+  writeBlock("ATH\r");
+  line().LineControl(kClearDtr);
+  line().LineControl(kClearRts);
+  line().WaitDays(kDaysModemHangUpStep);
+  line().LineControl(kSetDtr);
+  line().WaitDays(kDaysModemHangUpStep);
+  line().LineControl(kClearDtr);
+  line().WaitDays(kDaysModemHangUpStep);
+}
+
+bool ModemConnection::HangUpModem() {
+  // A modem left off-hook by an earlier session: the same escape and hang-up as at the end of
+  // a link, without the unit's "H" (no link of ours is up), then what the modem said.
+  if (m_busy || m_connected || m_answerMode) return false;
+  if (!openModemPort()) return false;
+  m_busy = true;
+  line().LineControl(kSetDtr);
+  hangUpSequence();
+  line().WaitDays(kDaysModemSettle);
+  m_busy = false;
+  takeAnswers();
+  closeModemPort();
+  return true;
 }
 
 void ModemConnection::endTestLink() {

@@ -87,6 +87,10 @@ class ModemConnection {
   void DelBtnClick();
   void CfgBtnClick() { settingsShown = !settingsShown; }
   void ComPortLbDblClick();
+  // The escape and hang-up sequence on its own, for a modem an earlier session left off-hook:
+  // opens the port, hangs up, reads the modem's answers into InputBox and closes the port.
+  // False when the port does not open or the window is using it.
+  bool HangUpModem();
 
   // The two 100 ms timers; a tick while the timer is stopped, or while the same timer is still
   // busy (its waits let the user interface work), does nothing.
@@ -122,6 +126,12 @@ class ModemConnection {
   void stopWaiting();
   // The hang-up sequence and the end of the link.
   void hangUp();
+  void hangUpSequence();
+  // The far side has gone (NO CARRIER, or the carrier line dropped): the link ends without a
+  // hang-up, back to waiting in answer mode.
+  void linkLost();
+  // Timer 2's watch of the carrier line while a telephone link is up.
+  bool carrierDropped();
   void endLink();
   void endTestLink();
   // The window after a link or a dial ended: port closed, captions back, panel hidden.
@@ -138,6 +148,7 @@ class ModemConnection {
   bool m_connected = false;
   bool m_answerMode = false;
   bool m_testLink = false;
+  bool m_carrierSeen = false;  // DCD has been on during this link
   bool m_busy = false;  // a dial, an initialisation or a hang-up is waiting
   bool m_abortDial = false;
   int m_errorCode = kModemNoError;

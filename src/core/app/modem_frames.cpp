@@ -71,7 +71,9 @@ bool ModemFrames::sendEnd() {
 void ModemFrames::askPassword() {
   // TPasswF: upper case, six characters, shown as "*"; "Abbruch" sends nothing
   const auto entry = m_ui.passwordBox(kPasswordCaption, "Kennwort:");
-  if (!entry || entry->empty()) return;
+  ++m_passwordsAsked;
+  m_passwordRefused = !entry || entry->empty();
+  if (m_passwordRefused) return;
   send(passwordAnswer(*entry), kPasswordFrameLength);
 }
 

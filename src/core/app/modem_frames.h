@@ -47,6 +47,11 @@ class ModemFrames {
   // Tells the unit that the PC ends the link ("H", 0); false without a link.
   bool sendEnd();
 
+  // How often the password was asked on this link's requests, and whether the last question
+  // went unanswered (cancelled or empty: nothing was sent, the unit stays locked).
+  int passwordsAsked() const { return m_passwordsAsked; }
+  bool passwordRefused() const { return m_passwordRefused; }
+
   // The unit named its project: the main window shows the name, loads NAME.SPG and starts the
   // visualisation of the unit.
   std::function<void(const std::string& projectName)> remoteProject;
@@ -59,6 +64,8 @@ class ModemFrames {
   Protocol& m_protocol;
   UserInterface& m_ui;
   bool m_asking = false;
+  int m_passwordsAsked = 0;
+  bool m_passwordRefused = false;
   // When the password was last asked after a wrong one.
   std::optional<std::uint64_t> m_askedAfterWrongMs;
 };
