@@ -18,6 +18,7 @@
 #include "image_commands.h"
 #include "language_commands.h"
 #include "modem_cli.h"
+#include "print_cli.h"
 #include "project_commands.h"
 #include "run_commands.h"
 #include "station_cli.h"
@@ -321,6 +322,7 @@ int main(int argc, char** argv) {
 
   kelvaro::cli::addUnitTraceCommand(app, status);
   kelvaro::cli::addHelpExport(app, status);
+  kelvaro::cli::addPrintCommand(app, status);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
