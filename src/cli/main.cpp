@@ -21,6 +21,7 @@
 #include "print_cli.h"
 #include "project_commands.h"
 #include "run_commands.h"
+#include "shutter_cli.h"
 #include "station_cli.h"
 #include "text/cp1252.h"
 #include "unit_commands.h"
@@ -319,6 +320,7 @@ int main(int argc, char** argv) {
   auto* assist = app.add_subcommand("assist", "Let an assistant write program lines into a project");
   assist->require_subcommand(1);
   kelvaro::cli::addSwitchTimeCommand(*assist, status);
+  kelvaro::cli::addShutterGroupCommand(*assist, status);
 
   kelvaro::cli::addUnitTraceCommand(app, status);
   kelvaro::cli::addHelpExport(app, status);
