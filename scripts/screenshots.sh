@@ -9,7 +9,7 @@ packages=(xvfb xauth fonts-dejavu-core)
 source "$root/scripts/install_packages.sh"
 install_missing_packages
 
-cmake --build "$build" --target kelvaro-screenshots execution_window_test
+cmake --build "$build" --target kelvaro-screenshots execution_window_test print_dialog_test kelvaro-cli
 source "$root/scripts/demo_settings.sh"
 ini=$(mktemp --suffix=.INI)
 trap 'rm -f "$ini"' EXIT
@@ -20,3 +20,7 @@ KELVARO_INI="$ini" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
 # The debugger dialog stopped on a line, from its window test, which saves it when asked.
 KELVARO_SCREENSHOT_DIR="$root/docs/screenshots" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
   "$build/tests/gui/execution_window_test" theDialogStopsWatchesSetsBreakpointsAndEnds >/dev/null
+# The print dialog from its window test, and the demo's object list as printed (docs/).
+KELVARO_SCREENSHOT_DIR="$root/docs/screenshots" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
+  "$build/tests/gui/print_dialog_test" >/dev/null
+"$build/src/cli/kelvaro-cli" print "$root/examples/demo/DEMO.SPG" --objects -o "$root/docs/demo_objects.pdf"

@@ -35,6 +35,7 @@
 #include "pages/stations_page.h"
 #include "pages/types_page.h"
 #include "pages/views_page.h"
+#include "print/print_dialog.h"
 #include "qt_text.h"
 #include "run/execution_start.h"
 #include "screen_fit.h"
@@ -134,7 +135,7 @@ QAction* TProDefsF::action(const QString& objectName, const QString& text, int s
   return a;
 }
 
-// Printing and the shutter assistant come with later versions; their controls are there
+// The shutter assistant comes with a later version; its control is there
 // already so that the window keeps its layout, but they cannot be used yet.
 QAction* TProDefsF::laterAction(const QString& objectName, const QString& text, int standardIcon) {
   QAction* a = action(objectName, text, standardIcon);
@@ -153,9 +154,9 @@ void TProDefsF::buildActions() {
   m_saveAsAction = action(QStringLiteral("SpeichernUnterAct"), QStringLiteral("Speichern &unter"), -1);
   m_pcAction = action(QStringLiteral("PcAct"), QStringLiteral("&Ausführung auf PC"), QStyle::SP_MediaPlay);
   m_visualiseAction = action(QStringLiteral("VisuAct"), QStringLiteral("&Visualisierung"), QStyle::SP_ComputerIcon);
-  m_printAction = laterAction(QStringLiteral("DruckenAct"), QStringLiteral("&Drucken"), QStyle::SP_FileDialogDetailedView);
-  m_printerSetupAction = laterAction(QStringLiteral("DruckerAct"), QStringLiteral("Drucker&einstellung"), -1);
-  m_printFontAction = laterAction(QStringLiteral("DruckSchriftAct"), QStringLiteral("Druckschrift"), -1);
+  m_printAction = action(QStringLiteral("DruckenAct"), QStringLiteral("&Drucken"), QStyle::SP_FileDialogDetailedView);
+  m_printerSetupAction = action(QStringLiteral("DruckerAct"), QStringLiteral("Drucker&einstellung"), -1);
+  m_printFontAction = action(QStringLiteral("DruckSchriftAct"), QStringLiteral("Druckschrift"), -1);
   m_printFontAction->setIcon(withFadedDisabled(letterIcon(QStringLiteral("A"), palette().color(QPalette::WindowText))));
   m_exitAction = action(QStringLiteral("BeendenAct"), QStringLiteral("&Beenden"), QStyle::SP_DialogCloseButton);
   // The style's help button is a red and white life buoy that reads as an alarm; a question
@@ -179,6 +180,10 @@ void TProDefsF::buildActions() {
   connect(m_visualiseAction, &QAction::triggered, this, [this] {
     if (m_context.visualise) m_context.visualise();
   });
+  auto* printing = new PrintCommands(m_context, this);
+  connect(m_printAction, &QAction::triggered, printing, &PrintCommands::print);
+  connect(m_printerSetupAction, &QAction::triggered, printing, &PrintCommands::printerSetup);
+  connect(m_printFontAction, &QAction::triggered, printing, &PrintCommands::chooseFont);
   connect(m_contentsAction, &QAction::triggered, this, [this] { m_context.showHelp(QStringLiteral("Inhalt")); });
   connect(m_infoAction, &QAction::triggered, this, &TProDefsF::showAbout);
 
