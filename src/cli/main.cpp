@@ -25,6 +25,7 @@
 #include "station_cli.h"
 #include "text/cp1252.h"
 #include "unit_commands.h"
+#include "uses_cli.h"
 #include "unit_trace.h"
 
 namespace {
@@ -319,6 +320,7 @@ int main(int argc, char** argv) {
   // The assistants' commands each register themselves under "assist".
   auto* assist = app.add_subcommand("assist", "Let an assistant write program lines into a project");
   assist->require_subcommand(1);
+  kelvaro::cli::addUsesCommand(app, status);
   kelvaro::cli::addSwitchTimeCommand(*assist, status);
   kelvaro::cli::addShutterGroupCommand(*assist, status);
 

@@ -47,6 +47,7 @@ const QStringList& helpTopics() {
       QStringLiteral("Namen"),          QStringLiteral("STimes"),       QStringLiteral("AppForm"),
       QStringLiteral("Rollladen"),      QStringLiteral("EAKonfig"),     QStringLiteral("StatTest"),
       QStringLiteral("FunkSchnittstelle"), QStringLiteral("ModemVerbindung"),
+      QStringLiteral("RelObj"),
   };
   return topics;
 }

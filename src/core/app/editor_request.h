@@ -17,6 +17,7 @@ struct EditorRequest {
   std::string errorName;      // the unknown identifier of code -11
   LineMap lineMap;            // the compiled object's line map, for code positions
   EditorPage page = EditorPage::Type;
+  int storedLine = -1;        // a stored program line to show selected (where-used); -1 none
   bool trace = false;         // show hints
 };
 

@@ -127,14 +127,14 @@ bool renameObject(Project& project, UserInterface& ui, int index) {
   return true;
 }
 
-bool lineRefersTo(std::string_view line, std::string_view name) {
-  if (name.empty()) return false;
+std::size_t findReference(std::string_view line, std::string_view name) {
+  if (name.empty()) return std::string_view::npos;
   const std::string upperLine = upperCase(line);
   const std::string upperName = upperCase(name);
   // Every occurrence counts, not only the first: "Lampe2 = Lampe" uses Lampe.
   for (std::size_t p = upperLine.find(upperName); p != std::string::npos; p = upperLine.find(upperName, p + 1))
-    if (endsReference(line, p + name.size())) return true;
-  return false;
+    if (endsReference(line, p + name.size())) return p;
+  return std::string_view::npos;
 }
 
 Referrers findReferrers(const Project& project, int index) {

@@ -13,8 +13,9 @@ namespace kelvaro {
 class UserInterface;
 struct Workspace;
 
-// The characters that may stand around an object name in a statement.
-inline constexpr std::string_view kNameSeparators = " ()*+-/:<=>[]";
+// The characters that may stand around an object name in a statement; "," parts the
+// arguments of a call such as SETZEPOSITION(Lampe,10,20).
+inline constexpr std::string_view kNameSeparators = " ()*+-/:<=>[],";
 inline constexpr std::string_view kInitObjectName = "*INIT";
 inline constexpr std::uint8_t kACodeInit = 255;
 inline constexpr std::uint16_t kCopyIdBase = 10000;
@@ -41,8 +42,13 @@ int renameInPrograms(Project& project, std::string_view oldName, std::string_vie
 // A name that another object already has is refused. True when renamed.
 bool renameObject(Project& project, UserInterface& ui, int index);
 
-// Whether a program line refers to the object of this name (also as name.variable).
-bool lineRefersTo(std::string_view line, std::string_view name);
+// Where a program line refers to the object of this name (also as name.variable): the offset
+// of the first occurrence followed by a separator, "." or the line's end; npos when none. The
+// character before is not tested, so "Stehlampe" counts as a use of "Lampe".
+std::size_t findReference(std::string_view line, std::string_view name);
+inline bool lineRefersTo(std::string_view line, std::string_view name) {
+  return findReference(line, name) != std::string_view::npos;
+}
 
 struct Referrers {
   int count = 0;   // other objects whose program refers to the object

@@ -145,6 +145,12 @@ TObjDefF::TObjDefF(MainContext& context, const EditorRequest& request, ObjectEdi
   if (request.errorCode != 0) {
     m_editor->showError(request.errorCode, request.errorPosition, request.errorName, request.lineMap);
     page = EditorPage::Program;
+  } else if (request.storedLine >= 0) {
+    // Opened on a line (where-used): it is shown selected in its area, like an error's line.
+    ObjectEditorFields& f = m_editor->fields();
+    f.errorLine = editorLineOfStored(context.workspace.project.objects.at(static_cast<std::size_t>(request.object)).program,
+                                     request.storedLine);
+    f.showAutoStatements = f.errorLine.area == EditorLine::Area::Auto;
   }
   if (m_editor->isInitObject()) page = EditorPage::Program;
   m_currentPage = static_cast<int>(page);

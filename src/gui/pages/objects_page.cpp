@@ -14,6 +14,7 @@
 #include "app/run_commands.h"
 #include "qt_text.h"
 #include "screen_fit.h"
+#include "where_used_window.h"
 
 namespace kelvaro::gui {
 namespace {
@@ -171,10 +172,11 @@ void ObjectsPage::copyObject() {
 }
 
 void ObjectsPage::showRelations() {
-  if (selectedObject() < 0) return;
-  ui().showMessage({MessageKind::Information,
-                    fromQ(QStringLiteral("Die Bezüge eines Objekts werden erst in einer späteren Version angezeigt")),
-                    MessageButtons::Ok, 0});
+  const int index = selectedObject();
+  if (index < 0) return;
+  showWhereUsed(m_context, project().objects[static_cast<std::size_t>(index)].Name, this);
+  // An editor opened from the list may have renamed the object.
+  showObjects(index);
 }
 
 void ObjectsPage::hardwareControlClicked(bool on) {

@@ -25,6 +25,7 @@
 #include "run/input_dialog.h"
 #include "time/clock.h"
 #include "time/date_time.h"
+#include "where_used_window.h"
 
 namespace kelvaro::gui {
 namespace {
@@ -160,6 +161,11 @@ int takeScreenshots(const std::string& project, const QDir& dir) {
   const QString projectDirectory = QFileInfo(QString::fromLocal8Bit(project.c_str())).absolutePath();
   allSaved = portListAndFileDialogScreenshots(window, dir, projectDirectory) && allSaved;
   allSaved = editorScreenshots(window.context(), dir, &window) && allSaved;
+  {
+    TRelObjF uses(window.context(), "Aussenlicht", &window);
+    uses.show();
+    allSaved = save(uses, dir, QStringLiteral("where_used")) && allSaved;
+  }
   allSaved = executionScreenshots(workspace, ui, dir) && allSaved;
   return allSaved ? 0 : 1;
 }

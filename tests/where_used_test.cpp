@@ -1,0 +1,88 @@
+// Where-used: which program lines use an object, the entries and header the window shows, and
+// the editor request of an entry.
+#include <gtest/gtest.h>
+
+#include "app/object_commands.h"
+#include "app/where_used.h"
+#include "support/project_builder.h"
+
+namespace kelvaro {
+namespace {
+
+TEST(WhereUsed, TheReferenceRuleFindsTheFirstUseInALine) {
+  // The rule the delete check and the rename share: a separator, "." or the end must follow.
+  const struct {
+    int line;
+    const char* text;
+    int offset;  // -1: no use
+  } kRows[] = {
+      {__LINE__, "-Lampe EINSCHALTEN", 1},
+      {__LINE__, "-WENN Lampe.CT > 3 DANN", 6},
+      {__LINE__, "-X WIE Lampe", 7},
+      {__LINE__, "-AKTIVIEREN(Lampe)", 12},
+      {__LINE__, "-&LAMPE UMSCHALTEN", 2},
+      {__LINE__, "-Stehlampe EINSCHALTEN", 5},  // the character before is not tested
+      {__LINE__, "-Lampe2 EINSCHALTEN", -1},
+      {__LINE__, "-Lampe2 WIE Lampe", 12},            // a use behind a longer name
+      {__LINE__, "-SETZEPOSITION(Lampe,10,20)", 15},  // "," parts arguments
+      {__LINE__, "-Lampen EIN", -1},
+      {__LINE__, "", -1},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.line);
+    const std::size_t found = findReference(row.text, "Lampe");
+    EXPECT_EQ(found == std::string_view::npos ? -1 : static_cast<int>(found), row.offset);
+  }
+}
+
+TEST(WhereUsed, EntriesNameTheObjectAndTheStoredLineInProjectOrder) {
+  Project project = test::lampProject({
+      test::lampObject("Lampe", {"Lampe.CT = 0"}),
+      test::lampObject("Taster", {"WENN Taster = an DANN", "Lampe2 EINSCHALTEN", "AKTIVIEREN(Lampe)", "ENDEWENN"}),
+      test::lampObject("Lampe2", {"Lampe2 WIE Lampe"}),
+      test::lampObject("Stehlampe", {"Stehlampe EINSCHALTEN"}),
+  });
+  project.objects[1].program.insert(project.objects[1].program.begin(), "-&Lampe EINSCHALTEN");
+
+  const WhereUsed uses = findUses(project, "Lampe");
+  EXPECT_EQ(uses.header, "Lampe wird in folgenden Programmen verwendet:");
+  std::vector<std::string> texts;
+  for (const auto& e : uses.entries)
+    texts.push_back(e.text + " @" + std::to_string(e.object) + "/" + std::to_string(e.line) + "/" +
+                    std::to_string(e.position));
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "Lampe  :  Lampe.CT = 0 @0/0/1",
+                       "Taster  :  &Lampe EINSCHALTEN @1/0/2",
+                       // "-&Lampe EINSCHALTEN" (19 characters) + "-WENN Taster = an DANN" (22) +
+                       // "-Lampe2 EINSCHALTEN" (19) lie before, each with its line end, then "-AKTIVIEREN(".
+                       "Taster  :  AKTIVIEREN(Lampe) @1/3/75",
+                       "Lampe2  :  Lampe2 WIE Lampe @2/0/12",
+                       "Stehlampe  :  Stehlampe EINSCHALTEN @3/0/5",
+                   }));
+
+  const EditorRequest generated = editorRequestFor(uses.entries[1]);
+  EXPECT_EQ(generated.object, 1);
+  EXPECT_EQ(generated.page, EditorPage::Program);
+  EXPECT_EQ(generated.storedLine, 0);
+  EXPECT_EQ(editorRequestFor(uses.entries[2]).storedLine, 3);
+}
+
+TEST(WhereUsed, AnUnusedObjectHasAnEmptyList) {
+  const Project project = test::lampProject({test::lampObject("Lampe", {"EINSCHALTEN"}), test::lampObject("Flur")});
+  const WhereUsed uses = findUses(project, "Flur");
+  EXPECT_EQ(uses.header, "Flur wird in keinem Programm verwendet");
+  EXPECT_TRUE(uses.entries.empty());
+}
+
+TEST(WhereUsed, RenameAndDeleteFollowTheSameRule) {
+  // A call's argument list used to hide the object from both: the rename left the old name
+  // in the program and the delete check let a used object go.
+  Project project = test::lampProject(
+      {test::lampObject("Lampe"), test::lampObject("Tuer", {"SETZEPOSITION(Lampe,10,20)", "Lampe2 WIE Lampe"})});
+  EXPECT_EQ(findReferrers(project, 0).count, 1);
+  EXPECT_EQ(renameInPrograms(project, "Lampe", "Licht"), 2);
+  EXPECT_EQ(project.objects[1].program, (std::vector<std::string>{"-SETZEPOSITION(Licht,10,20)", "-Lampe2 WIE Licht"}));
+}
+
+}  // namespace
+}  // namespace kelvaro
