@@ -48,6 +48,7 @@ const QStringList& helpTopics() {
       QStringLiteral("Rollladen"),      QStringLiteral("EAKonfig"),     QStringLiteral("StatTest"),
       QStringLiteral("FunkSchnittstelle"), QStringLiteral("ModemVerbindung"),
       QStringLiteral("RelObj"),
+      QStringLiteral("Drucken"),
   };
   return topics;
 }
