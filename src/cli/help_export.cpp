@@ -5,8 +5,8 @@
 
 #include <cctype>
 #include <functional>
-#include <memory>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -156,10 +156,14 @@ std::string bashCompletion(const CLI::App& app, const std::string& program) {
   std::ostringstream out;
   out << "# bash completion for " << program << ": written from its parser when it was built.\n"
       << function << "() {\n"
-      << "  local -A subs=(\n" << subs.str() << "  )\n"
-      << "  local -A opts=(\n" << opts.str() << "  )\n"
-      << "  local -A valued=(\n" << valued.str() << "  )\n"
-      << "  local -A values=(\n" << values.str() << "  )\n"
+      << "  local -A subs=(\n"
+      << subs.str() << "  )\n"
+      << "  local -A opts=(\n"
+      << opts.str() << "  )\n"
+      << "  local -A valued=(\n"
+      << valued.str() << "  )\n"
+      << "  local -A values=(\n"
+      << values.str() << "  )\n"
       << R"sh(  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}
   local path=_ word i count=0
   for ((i = 1; i < COMP_CWORD; i++)); do
@@ -192,7 +196,8 @@ std::string bashCompletion(const CLI::App& app, const std::string& program) {
   COMPREPLY=($(compgen -W "$list" -- "${cur//\\/}"))
   COMPREPLY=("${COMPREPLY[@]// /\\ }")
 }
-complete -F )sh" << function << " " << program << "\n";
+complete -F )sh"
+      << function << " " << program << "\n";
   return out.str();
 }
 

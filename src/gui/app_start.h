@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/user_interface.h"
 #include "app/workspace.h"
 #include "storage/settings.h"
+#include "ui/user_interface.h"
 
 namespace kelvaro::gui {
 

@@ -1,7 +1,7 @@
 // A project opened from the desktop (menu entry, double-click) is loaded as a start project,
 // but runs or is visualised only when the user says so; from a plain command line it starts.
-#include "app/startup.h"
 #include "app_start.h"
+#include "app/startup.h"
 #include "gui_test_support.h"
 #include "support/temp_dir.h"
 
@@ -39,12 +39,21 @@ class AppStartTest : public QObject {
       AutostartAction start;
     };
     const Row rows[] = {
-        {__LINE__, {"--ask-start", "HAUS.SPG"}, MessageAnswer::No,
-         {"Soll die Visualisierung des Projekts HAUS jetzt gestartet werden ?"}, AutostartAction::None},
-        {__LINE__, {"--ask-start", "HAUS.SPG"}, MessageAnswer::Yes,
-         {"Soll die Visualisierung des Projekts HAUS jetzt gestartet werden ?"}, AutostartAction::Visualisation},
-        {__LINE__, {"--ask-start", "HAUS.SPG-P"}, MessageAnswer::Yes,
-         {"Soll das Projekt HAUS jetzt auf dem PC ausgeführt werden ?"}, AutostartAction::PcExecution},
+        {__LINE__,
+         {"--ask-start", "HAUS.SPG"},
+         MessageAnswer::No,
+         {"Soll die Visualisierung des Projekts HAUS jetzt gestartet werden ?"},
+         AutostartAction::None},
+        {__LINE__,
+         {"--ask-start", "HAUS.SPG"},
+         MessageAnswer::Yes,
+         {"Soll die Visualisierung des Projekts HAUS jetzt gestartet werden ?"},
+         AutostartAction::Visualisation},
+        {__LINE__,
+         {"--ask-start", "HAUS.SPG-P"},
+         MessageAnswer::Yes,
+         {"Soll das Projekt HAUS jetzt auf dem PC ausgeführt werden ?"},
+         AutostartAction::PcExecution},
         // A start project from a plain command line (a script, the demo) starts as before.
         {__LINE__, {"HAUS.SPG-P"}, MessageAnswer::No, {}, AutostartAction::PcExecution},
         // Nothing to start, nothing to ask: the menu entry without a file.
