@@ -4,6 +4,7 @@
 // short, broken or point outside themselves are refused with a line in the unit's log.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "language/compiler.h"
 #include "language/image_layout.h"
 #include "runtime/engine.h"
+#include "storage/project_file.h"
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
 #include "text/cp1252.h"
@@ -115,7 +117,7 @@ std::vector<std::string> unitTrace(const Project& project, DateTime start, long 
     ADD_FAILURE() << fw.log.back();
     return trace;
   }
-  fw.onChange = [&](int object, const std::string& text, DateTime when) {
+  fw.onChange = [&](int object, const std::string& text, DateTime when, bool) {
     trace.push_back(traceLine(when, fw.image()->objects[static_cast<std::size_t>(object)].name, text));
   };
   fw.setClock(start);
@@ -399,6 +401,70 @@ TEST(FirmwareUnit, ATransferredProgramRunsAndShowsItselfInTheVisualisation) {
   unit.pcLines(true, false, ms);
   unit.resetButton(ms);
   EXPECT_EQ(unit.firmware.log.back(), "Programm ignoriert");
+}
+
+// The demo installation on the unit with its devices: the door contact and the terrace
+// push-button reach the unit's program, and what the program switches reaches the station's
+// relays and the garden's radio switch. Both image layouts: the full device addresses of a
+// unit with a radio part, and the older one with the first address byte only.
+TEST(FirmwareUnit, TheDevicesReachTheProgramAndItsOutputsTheDevices) {
+  Project project;
+  test::FakeUserInterface ui;
+  const std::string demo = std::string(KELVARO_SOURCE_DIR) + "/examples/demo/";
+  ASSERT_EQ(readProject(project, demo + "DEMO.SPG", "", ui), ReadStatus::Complete);
+  std::ifstream file(demo + "DEMO.scenario");
+  const std::string scenarioText((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  // The program's answers (=) to what the devices reported (<-), minute:second.
+  const std::vector<std::string> expected = {
+      "0:12 Haustuer <- offen", "0:27 Haustuer <- zu", "0:32 TasterTerrasse <- an", "0:32 Gartenlicht = an",
+      "1:2 FensterKueche <- offen", "1:2 Aussentemperatur <- 185", "2:2 FensterKueche <- zu",
+      "3:2 Haustuer <- offen", "3:2 Flurlicht = an", "3:2 Besucher = 1", "3:7 Haustuer <- zu",
+      "5:2 Aussentemperatur <- 178", "6:2 TasterTerrasse <- aus", "6:2 Gartenlicht = aus"};
+  struct Row {
+    int line;
+    int replyCode;
+    int typeCode;
+    std::string station;  // what the MXB2 received: channel and state
+    std::string radio;    // what the garden's radio switch received
+  };
+  // The older layout cuts a radio address to its first byte: the unit cannot reach the switch.
+  for (const Row& row : {Row{__LINE__, 15, 125, "2 1 | ", "1 | 0 | "}, Row{__LINE__, 14, 124, "2 1 | ", ""}}) {
+    SCOPED_TRACE(row.line);
+    CompileOptions options;
+    options.programName = "DEMO";
+    options.unitTypeCode = row.typeCode;
+    const CompileOutput out = compile(project, project.constants, CompileMode::Image, options);
+    ASSERT_EQ(out.result.code, 0);
+    sim::UnitConfig config;
+    config.replyCode = row.replyCode;
+    sim::ControlUnit unit(config);
+    sim::ScenarioLoad scenario = sim::loadScenario(scenarioText);
+    ASSERT_TRUE(scenario.ok()) << scenario.error;
+    unit.setScenario(std::move(scenario.scenario), 0);
+    std::copy(out.image.begin(), out.image.end(), unit.memory.begin() + out.imageBase);
+    ASSERT_TRUE(unit.firmware.load(unit.memory, out.imageBase, out.imageBase + out.imageSize + 1));
+    std::vector<std::string> trace;
+    unit.firmware.onChange = [&](int object, const std::string& text, DateTime when, bool fromStation) {
+      const ClockTime t = decodeTime(when);
+      trace.push_back(std::to_string(t.minute) + ":" + std::to_string(t.second) + " " +
+                      unit.firmware.image()->objects[static_cast<std::size_t>(object)].name + (fromStation ? " <- " : " = ") + text);
+    };
+    unit.firmware.setClock(at(2026, 1, 8, 0, 0, 2));
+    unit.firmware.start();
+    std::vector<std::uint8_t> line;
+    for (std::uint64_t ms = 0; ms <= 7 * 60'000; ms += 10) unit.toPc(ms, line);
+    auto received = [&](std::size_t device) {
+      std::string text;
+      for (const auto& data : unit.stations().state(device).received) {
+        for (std::uint8_t b : data) text += std::to_string(b) + " ";
+        text += "| ";
+      }
+      return text;
+    };
+    EXPECT_EQ(trace, expected);
+    EXPECT_EQ(received(0), row.station);
+    EXPECT_EQ(received(1), row.radio);
+  }
 }
 
 }  // namespace

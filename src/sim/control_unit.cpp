@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "hardware/protocol.h"
+#include "hardware/unit_types.h"
 #include "text/cp1252.h"
 
 namespace kelvaro::sim {
@@ -56,7 +57,16 @@ std::string printable(std::string_view text) {
 }  // namespace
 
 ControlUnit::ControlUnit(UnitConfig config)
-    : centralCode(config.centralCode), m_config(std::move(config)), m_random(m_config.faults.seed) {}
+    : centralCode(config.centralCode), m_config(std::move(config)), m_random(m_config.faults.seed) {
+  // The unit knows the devices it was set up with; the image names only where they are.
+  firmware.deviceType = [this](const DeviceAddress& at) {
+    for (const ScenarioDevice& d : m_stations.scenario().devices) {
+      if (at.line == kKindStation && d.wired() && d.address[0] == at.address[0]) return d.typeCode;
+      if (at.line == kKindRadio && !d.wired() && d.address == at.address) return d.typeCode;
+    }
+    return 0;
+  };
+}
 
 void ControlUnit::pcLines(bool dtr, bool, std::uint64_t nowMs) {
   if (dtr != m_dtr) m_dtrChangedMs = nowMs;
@@ -123,6 +133,14 @@ void ControlUnit::playScenario(std::uint64_t nowMs) {
   m_stations.due(nowMs, featureLevel(), due);
   // A radio PC interface has no wired line: its wired stations' messages reach no one.
   if (isRadioInterface()) std::erase_if(due, [](const Outgoing& o) { return o.frame[2] == kKindStation; });
+  // A unit that runs a program takes its devices' messages itself, each at its own time.
+  if (firmware.running()) {
+    for (const Outgoing& o : due) {
+      runFirmware(o.atMs);
+      if (auto message = stationMessage(o.frame)) firmware.fromStation(*message);
+    }
+    due.clear();
+  }
   transmit(due, 0);
   while (m_nextLineEvent < m_lineEvents.size() && m_scenarioStartMs + m_lineEvents[m_nextLineEvent].atMs <= nowMs) {
     const LineEvent& event = m_lineEvents[m_nextLineEvent++];
@@ -303,8 +321,53 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
   }
 }
 
+std::optional<StationMessage> ControlUnit::stationMessage(std::span<const std::uint8_t> frame) const {
+  StationMessage m;
+  if (frame.size() >= 7 && frame[2] == kKindStation) {
+    // 0x81, L, 1, checksum, the PC's address, the station's, then the data.
+    m.from = {kKindStation, {frame[5], 0, 0}};
+    m.data.assign(frame.begin() + 6, frame.end());
+  } else if (frame.size() >= 12 && frame[2] == kKindRadio) {
+    // 0x81, L, 4, checksum, two status bytes, the first data byte, the PC's address, three
+    // address bytes, 0, the rest of the data. The room controller's report has "A" in place
+    // of the third address byte and "i" before its value.
+    m.from = {kKindRadio, {frame[8], frame[9], frame[10]}};
+    if (frame.size() == 14 && frame[12] == 'i') {
+      m.from.address[2] = 0;
+      m.data = {frame[6], frame[12], frame[10], frame[13]};
+    } else {
+      m.data.assign(frame.begin() + 11, frame.end());
+      m.data[0] = frame[6];
+    }
+  } else {
+    return std::nullopt;
+  }
+  m.typeCode = firmware.deviceType(m.from);
+  if (m.typeCode == 0) return std::nullopt;
+  return m;
+}
+
 void ControlUnit::runFirmware(std::uint64_t nowMs) {
+  firmware.setFullAddresses(unitTypeForReply(m_config.replyCode) && unitTypeForReply(m_config.replyCode)->typeCode >= 125);
+  firmware.setFeatureLevel(featureLevel());
   firmware.advanceTo(nowMs);
+  for (const StationOutput& o : firmware.takeStationOutputs()) {
+    // To a wired station: 0x81, L, 1, checksum, its address, 1, data; by radio: 0x81, L, 4,
+    // checksum, 2, 1, then 1 and three address bytes, or 0x83 and two for a room controller.
+    std::vector<std::uint8_t> frame;
+    if (o.to.line == kKindStation)
+      frame = {0x81, 0, kKindStation, 0, o.to.address[0], 1};
+    else if (o.typeCode == 301)
+      frame = {0x81, 0, kKindRadio, 0, 2, 1, 0x83, o.to.address[0], o.to.address[1]};
+    else
+      frame = {0x81, 0, kKindRadio, 0, 2, 1, 1, o.to.address[0], o.to.address[1], o.to.address[2]};
+    frame.insert(frame.end(), o.data.begin(), o.data.end());
+    frame[1] = static_cast<std::uint8_t>(frame.size() - 2);
+    frame[3] = frameChecksum(frame);
+    // What a station answers is for the unit, which has nothing to do with it.
+    std::vector<Outgoing> replies;
+    m_stations.fromPc(frame, nowMs, replies);
+  }
   for (ValueFrame& v : firmware.takeValueFrames()) {
     // 0x81, L, unit number high byte, checksum, low byte, the unit's address, then the data.
     std::vector<std::uint8_t> frame = {0x81, static_cast<std::uint8_t>(v.data.size() + 4),

@@ -123,8 +123,12 @@ class ControlUnit final : public SimulatedDevice {
 
  private:
   void handleFrame(const std::vector<std::uint8_t>& frame, std::uint64_t nowMs);
-  // Runs the firmware up to now and puts its value frames on the way to the PC.
+  // Runs the firmware up to now, passes its outputs to the devices and puts its value frames
+  // on the way to the PC.
   void runFirmware(std::uint64_t nowMs);
+  // A device's frame as the program running in the unit takes it; nothing for a frame of no
+  // configured device.
+  std::optional<StationMessage> stationMessage(std::span<const std::uint8_t> frame) const;
   void restartProgram();
   void radioPart(std::span<const std::uint8_t> data, std::uint64_t nowMs);
   // Sends what the scenario has due by now.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "language/image_layout.h"
 #include "language/token.h"
@@ -75,6 +76,7 @@ void Firmware::unload() {
   m_objects.clear();
   m_queue.clear();
   m_changed.clear();
+  m_outputs.clear();
 }
 
 void Firmware::start() {
@@ -106,7 +108,9 @@ void Firmware::advanceTo(std::uint64_t nowMs) {
 void Firmware::tick() {
   if (m_running) clockPass();
   if (m_ending) m_running = m_ending = false;
-  m_now += static_cast<double>(kTickMs) / (kSecondsPerDay * 1000.0);
+  // Counted in ticks from the last setting, so that a week of 10 ms steps does not drift.
+  ++m_ticksSinceSet;
+  m_now = m_clockSet + static_cast<double>(m_ticksSinceSet * kTickMs) / (kSecondsPerDay * 1000.0);
 }
 
 // clockPass -> the 5-second clock, the level it reaches, the objects up to that level
@@ -751,6 +755,8 @@ void Firmware::markChanged(int object) {
   ObjectState& s = m_objects[static_cast<std::size_t>(object)];
   s.switched = true;
   if (!s.changePending) m_changed.push_back(object);
+  // A program that changes the value again before it is reported makes it the program's.
+  s.fromStation = m_storingFromStation && (!s.changePending || s.fromStation);
   s.changePending = true;
   const int ct = m_image->objects[static_cast<std::size_t>(object)].ctAddress;
   if (ct != 0) storeTime(ct, m_now);
@@ -762,8 +768,12 @@ std::string Firmware::shownText(int object) const {
 }
 
 void Firmware::report(int object) {
-  m_objects[static_cast<std::size_t>(object)].changePending = false;
-  if (onChange) onChange(object, shownText(object), m_now);
+  ObjectState& state = m_objects[static_cast<std::size_t>(object)];
+  state.changePending = false;
+  if (onChange) onChange(object, shownText(object), m_now, state.fromStation);
+  // What a device reported it has already: it is not sent back to it.
+  if (!state.fromStation) queueOutput(object);
+  state.fromStation = false;
   if (!m_visualising) return;
   const ImageObject& o = m_image->objects[static_cast<std::size_t>(object)];
   if (o.stateAddress == 0) return;
@@ -793,6 +803,8 @@ void Firmware::setVisualising(bool on) {
   for (std::size_t i = 0; i < m_image->objects.size(); ++i) {
     if (m_image->objects[i].stateAddress == 0) continue;
     m_objects[i].changePending = false;
+    // Only the PC hears this: the devices have their values already.
+    m_objects[i].fromStation = true;
     auto saved = onChange;
     onChange = nullptr;
     report(static_cast<int>(i));
@@ -815,15 +827,258 @@ bool Firmware::fromVisualisation(std::uint16_t unit, std::span<const std::uint8_
     const std::uint8_t kind = a == 0 ? 0 : m_image->byte(a) & 0x3F;
     if (kind == kKindUser && data.size() >= 2) storeNumber(a, data[1]);
     if (kind == kKindInteger && data.size() >= 3) storeNumber(a, static_cast<std::int16_t>(data[1] | data[2] << 8));
-    // The PC already shows the value it sent: no frame goes back for it.
+    // The PC already shows the value it sent: no frame goes back for it, but the object's
+    // device is switched as by any other change.
     if (m_objects[i].changePending) {
       m_objects[i].changePending = false;
       std::erase(m_changed, static_cast<int>(i));
+      queueOutput(static_cast<int>(i));
     }
     enqueue(static_cast<int>(i));
     return true;
   }
   return false;
+}
+
+// --- the devices behind the unit ----------------------------------------------------------
+
+namespace {
+
+constexpr int kLineWired = 1, kLineRadio = 4;
+constexpr std::uint8_t kStatusError = 0xFE, kStatusRadioValue = 0xA0;
+// From this feature level the unit passes HMS100 temperatures as BCD digits.
+constexpr int kFeatureLevelBcd = 120;
+
+std::int32_t signMagnitude(std::span<const std::uint8_t> d, std::size_t low) {
+  const std::int32_t v = d[low + 1] * 256 + d[low];
+  return (v & 0x8000) != 0 ? -(v & 0x7FFF) : v;
+}
+
+std::optional<std::int32_t> bcdTemperature(std::span<const std::uint8_t> d) {
+  if (d.size() < 4) return std::nullopt;
+  const std::int32_t v = (d[3] & 0xF) * 100 + (d[2] >> 4) * 10 + (d[2] & 0xF);
+  return (d[1] & 0x80) != 0 ? -v : v;
+}
+
+std::uint8_t low(std::int32_t v) { return static_cast<std::uint8_t>(v & 0xFF); }
+std::uint8_t high(std::int32_t v) { return static_cast<std::uint8_t>(v >> 8 & 0xFF); }
+
+}  // namespace
+
+// deviceOf -> the six hardware bytes of the object's entry, in the layout of the unit's type
+Firmware::ObjectDevice Firmware::deviceOf(int object) const {
+  const std::uint8_t* h = m_image->objects[static_cast<std::size_t>(object)].hardware;
+  ObjectDevice d;
+  if (!m_fullAddresses) {
+    // Receive line, address, channel, then the same for sending.
+    d.sends = h[3] >= 1;
+    const std::uint8_t* side = d.sends ? h + 3 : h;
+    d.address.line = side[0];
+    d.address.address[0] = side[1];
+    d.channel = h[2] != 0 ? h[2] : h[5];
+    return d;
+  }
+  // Line, address, channel (wired) or second address byte, third address byte, device class,
+  // and 1 for a send device, 2 for a receive device.
+  d.sends = h[5] == 1;
+  d.address.line = h[0];
+  d.address.address[0] = h[1];
+  if (h[0] == kLineWired) {
+    d.channel = h[2];
+    return d;
+  }
+  d.address.address[1] = h[2];
+  d.address.address[2] = h[3];
+  // The climate sensor's receive entry carries its channel where the third byte would be.
+  DeviceAddress sensor = d.address;
+  sensor.address[2] = 0;
+  if (!d.sends && deviceType && deviceType(sensor) == 551) {
+    d.address = sensor;
+    d.channel = h[3];
+  }
+  return d;
+}
+
+bool Firmware::listensTo(int object, const DeviceAddress& from) const {
+  const std::uint8_t* h = m_image->objects[static_cast<std::size_t>(object)].hardware;
+  if (!m_fullAddresses) {
+    // Only the first address byte is there: a radio switch and the push-button beside it
+    // would look alike, so radio messages reach the objects that receive from radio only.
+    if (h[0] == from.line && h[1] == from.address[0]) return true;
+    return from.line != kLineRadio && h[3] == from.line && h[4] == from.address[0];
+  }
+  const ObjectDevice d = deviceOf(object);
+  if (d.address.line == 0 || d.address.line != from.line) return false;
+  if (from.line == kLineWired) return d.address.address[0] == from.address[0];
+  return d.address.address == from.address;
+}
+
+std::vector<int> Firmware::codeList(int object) const {
+  const ImageObject& o = m_image->objects[static_cast<std::size_t>(object)];
+  std::vector<int> codes;
+  if (!(o.flags & kFlagCodeList)) return codes;
+  const int list = m_image->word(o.entry + kEntryCodeList);
+  const int count = m_image->inside(list) ? m_image->byte(list) : 0;
+  if (!m_image->inside(list, count + 1)) return codes;
+  for (int k = 0; k < count; ++k) codes.push_back(m_image->byte(list + 1 + k));
+  return codes;
+}
+
+// decodeMessage -> the value a device's message means for one object, by the device's type
+std::optional<std::int32_t> Firmware::decodeMessage(int object, const StationMessage& m) const {
+  const std::span<const std::uint8_t> d = m.data;
+  if (d.empty()) return std::nullopt;
+  const ImageObject& o = m_image->objects[static_cast<std::size_t>(object)];
+  const ObjectDevice device = deviceOf(object);
+  const std::vector<int> codes = codeList(object);
+  const bool codeListed = (o.flags & kFlagCodeList) != 0;
+  // The unit has no channel-mode setting of its own: an object with a channel takes that
+  // channel's part of the message, one without takes the whole byte.
+  const int channel = device.channel;
+  const bool stateObject = o.kind == 'U';
+  auto index = [&](int code) -> std::optional<std::int32_t> {
+    for (std::size_t i = 0; i < codes.size(); ++i)
+      if (codes[i] == code) return static_cast<std::int32_t>(i);
+    return std::nullopt;
+  };
+  auto byCode = [&](int byte) { return codeListed ? index(byte) : std::optional<std::int32_t>(byte); };
+  auto byPosition = [&](int v) -> std::int32_t {
+    if (!codeListed) return v;
+    const auto i = index(v);
+    return i ? *i + 1 : 0;
+  };
+  // An object that switches one of an MXB2's relays is a relay (1), not one of its inputs.
+  const int type = device.sends && m.typeCode == 2 ? 1 : m.typeCode;
+  const int s = d[0];
+  const bool wiredSwitch = type >= 2 && type <= 4;
+  if ((s & 0xC0) == 0xC0) {
+    // An input-state message: the inputs as they stand.
+    if (d.size() < 2 || type == 301) return std::nullopt;
+    const int d1 = d[1];
+    if (wiredSwitch || (type == 21 && stateObject)) {
+      if (channel > 0) return byPosition((d1 >> std::min(channel - 1, 31)) & 1);
+      return byPosition(d1);
+    }
+    if (type == 8 || (type == 26 && stateObject)) {
+      if (type == 8 || device.sends) {
+        if (!codeListed) return d1;
+        std::optional<std::int32_t> best;
+        int distance = 1 << 30;
+        for (std::size_t i = 0; i < codes.size(); ++i)
+          if (std::abs(codes[i] - d1) < distance) distance = std::abs(codes[i] - d1), best = static_cast<std::int32_t>(i);
+        return best;
+      }
+      if (d.size() < 3 || channel < 1) return std::nullopt;
+      return byPosition((d[2] >> std::min(channel - 1, 31)) & 1);
+    }
+    if (o.kind == 'Z') return d.size() >= 6 ? d[2] * 256 + d1 : d1;
+    return std::nullopt;
+  }
+  // A value message.
+  const bool radioValue = s == kStatusRadioValue;
+  if (wiredSwitch) {
+    if (channel != 0 && (s & 0x3F) != channel) return std::nullopt;
+    return d.size() >= 2 ? byCode(d[1]) : std::nullopt;
+  }
+  if (type == 7) return d.size() >= 2 ? byCode(d[1]) : std::nullopt;
+  if (type == 9) return s == channel && d.size() >= 3 ? std::optional<std::int32_t>(d[2] * 256 + d[1]) : std::nullopt;
+  if (type == 21 || type == 26) return s == channel && d.size() >= 3 ? std::optional(signMagnitude(d, 1)) : std::nullopt;
+  if (!radioValue || d.size() < 2) return std::nullopt;
+  if (type == 401) {
+    // FS20 push-button commands: for a two-state object the "on" family switches on, the
+    // "off" family off; the toggle command 17 means on for any state object.
+    const int command = d[1];
+    if (!stateObject) return command;
+    const int states = m_image->byte(m_image->word(o.stateAddress + 4));
+    if (states == 2 && (command == 19 || command == 25 || command == 26 || command == 30 || command == 31)) return 1;
+    if (states == 2 && (command == 20 || command == 24)) return 0;
+    return command == 17 ? 1 : command;
+  }
+  if (type == 554 || type == 555 || type == 556 || type == 565) return (d[1] & 3) != 0 ? 1 : 0;
+  if (type == 553) return -d[1];
+  if (type == 557) return d[1];
+  if (type == 552) {
+    if (m_featureLevel >= kFeatureLevelBcd) return bcdTemperature(d);
+    return d.size() >= 3 ? std::optional(signMagnitude(d, 1)) : std::nullopt;
+  }
+  if (type == 551) {
+    if (channel < 1) return std::nullopt;
+    if (m_featureLevel < kFeatureLevelBcd) {
+      const auto lowByte = static_cast<std::size_t>(2 * channel - 1);
+      return d.size() > lowByte + 1 ? std::optional(signMagnitude(d, lowByte)) : std::nullopt;
+    }
+    if (channel == 1) return bcdTemperature(d);
+    return d.size() >= 5 ? std::optional<std::int32_t>((d[4] & 0xF) * 10 + (d[4] >> 4) * 100 + (d[3] >> 4)) : std::nullopt;
+  }
+  // The room controller reports its set temperature in half degrees; the object holds tenths.
+  if (type == 301 && d.size() >= 4 && d[1] == 'i' && d[2] == 'A') return d[3] * 10 / 2;
+  return std::nullopt;
+}
+
+void Firmware::fromStation(const StationMessage& message) {
+  if (!m_image || !m_running || message.data.empty() || message.data[0] == kStatusError) return;
+  const bool inputState = (message.data[0] & 0xC0) == 0xC0;
+  for (std::size_t i = 0; i < m_image->objects.size(); ++i) {
+    const int object = static_cast<int>(i);
+    const ImageObject& o = m_image->objects[i];
+    if (o.stateAddress == 0 || !listensTo(object, message.from)) continue;
+    const std::optional<std::int32_t> value = decodeMessage(object, message);
+    if (!value) continue;
+    m_storingFromStation = true;
+    storeNumber(o.stateAddress, *value);
+    m_storingFromStation = false;
+    // The room controller told its own set temperature: nothing goes back to it.
+    if (message.typeCode == 301) m_objects[i].switched = false;
+    // A value message runs the object's program when it runs on reception; the inputs as they
+    // stand only update the value.
+    if (!inputState && (o.flags & kFlagRunOnReception)) enqueue(object);
+  }
+}
+
+// queueOutput -> the object's new value for its send device, in that device type's layout
+void Firmware::queueOutput(int object) {
+  const ImageObject& o = m_image->objects[static_cast<std::size_t>(object)];
+  const ObjectDevice device = deviceOf(object);
+  if (!device.sends || device.address.line == 0 || o.stateAddress == 0) return;
+  const int type = deviceType ? deviceType(device.address) : 0;
+  if (type == 0) return;  // nothing is configured there
+  const Value v = valueOf({o.stateAddress, -1, -1});
+  std::vector<std::uint8_t> data;
+  if (v.letter == 'U') {
+    std::int32_t state = v.integer;
+    if (o.flags & kFlagCodeList) {
+      const std::vector<int> codes = codeList(object);
+      if (state < 0 || static_cast<std::size_t>(state) >= codes.size()) return;
+      state = codes[static_cast<std::size_t>(state)];
+    }
+    if (type >= 30) data = {low(state)};
+    else data = {low(device.channel), low(state)};
+  } else if (v.letter == 'I') {
+    const std::int32_t n = v.integer;
+    if (type == 301) {
+      const std::int32_t halves = n / 10 * 2 + (n % 10 != 0 ? 1 : 0);
+      data = {'A', static_cast<std::uint8_t>(std::clamp(halves, 0, 255))};
+    } else if (type == 221 && high(n) == 0) {
+      data = {low(n)};
+    } else if (type >= 200) {
+      data = {low(n), high(n), 0};
+    } else {
+      data = {static_cast<std::uint8_t>(type == 4 || type == 20 ? 0 : high(n)), low(n), 0};
+    }
+  } else if (v.letter == 'S') {
+    const std::string text = v.text.substr(0, type == 9 ? 35 : 248);
+    data.push_back(0);
+    data.insert(data.end(), text.begin(), text.end());
+  } else {
+    return;
+  }
+  m_outputs.push_back({object, device.address, type, std::move(data)});
+}
+
+std::vector<StationOutput> Firmware::takeStationOutputs() {
+  std::vector<StationOutput> out;
+  out.swap(m_outputs);
+  return out;
 }
 
 }  // namespace kelvaro::sim

@@ -27,6 +27,30 @@ struct ValueFrame {
   std::vector<std::uint8_t> data;
 };
 
+// Where a device behind the unit sits: line 1 the wired stations (one address byte), line 4
+// radio (up to three).
+struct DeviceAddress {
+  int line = 0;
+  std::array<std::uint8_t, 3> address{};
+};
+
+// A message of a station or radio device that the unit takes for its own program: the data
+// bytes start with the status byte, as the device sent them.
+struct StationMessage {
+  DeviceAddress from;
+  int typeCode = 0;  // the sending device's station type code
+  std::vector<std::uint8_t> data;
+};
+
+// What the unit sends a device when an object with a send device changes: the data bytes in
+// the device type's layout.
+struct StationOutput {
+  int object = -1;
+  DeviceAddress to;
+  int typeCode = 0;
+  std::vector<std::uint8_t> data;
+};
+
 class Firmware {
  public:
   // 10 ms a tick, as the unit's own timer.
@@ -46,7 +70,7 @@ class Firmware {
   void stop() { m_running = false; }
 
   // The unit's clock. Without a set-clock command it starts at 1 January 2000, 00:00.
-  void setClock(DateTime now) { m_now = now; }
+  void setClock(DateTime now) { m_now = m_clockSet = now, m_ticksSinceSet = 0; }
   DateTime now() const { return m_now; }
   // Runs every tick due by nowMs of the clock the unit is driven with; the first call only
   // notes where that clock stands.
@@ -63,9 +87,23 @@ class Firmware {
   // False when no object has that number.
   bool fromVisualisation(std::uint16_t unit, std::span<const std::uint8_t> data);
 
+  // The devices behind the unit. An image for a unit of type code 125 and above carries each
+  // object's whole device address; the older layout only the first address byte, so there a
+  // radio object hears every device whose address begins with the same byte.
+  void setFullAddresses(bool full) { m_fullAddresses = full; }
+  void setFeatureLevel(int level) { m_featureLevel = level; }
+  // The station type of the device at an address, 0 when none is there: the unit knows the
+  // devices it was configured with, the image does not name their types.
+  std::function<int(const DeviceAddress&)> deviceType;
+  // A device's message: every object listening to that device takes the value it carries, and
+  // is queued when it runs on reception.
+  void fromStation(const StationMessage& message);
+  std::vector<StationOutput> takeStationOutputs();
+
   // Every change of an object's shown value: the object's index in the image's object table,
-  // its text as the views show it, and the unit's time.
-  std::function<void(int object, const std::string& text, DateTime at)> onChange;
+  // its text as the views show it, the unit's time, and whether a device's message set it
+  // (rather than a program).
+  std::function<void(int object, const std::string& text, DateTime at, bool fromStation)> onChange;
   const FirmwareImage* image() const { return m_image ? &*m_image : nullptr; }
   // The unit's own log (Windows-1252): refused images, runaway programs, queue overflow.
   std::vector<std::string> log;
@@ -75,7 +113,19 @@ class Firmware {
     bool active = true;
     bool switched = false;
     bool changePending = false;
+    bool fromStation = false;  // the pending change came from a device's message
   };
+  // The device an object talks to, read from its table entry.
+  struct ObjectDevice {
+    DeviceAddress address;
+    int channel = 0;
+    bool sends = false;  // the entry names a send device
+  };
+  ObjectDevice deviceOf(int object) const;
+  bool listensTo(int object, const DeviceAddress& from) const;
+  std::vector<int> codeList(int object) const;
+  std::optional<std::int32_t> decodeMessage(int object, const StationMessage& message) const;
+  void queueOutput(int object);
   struct Operand {
     int address = -1;    // a variable's address, or -1
     int system = -1;     // a system value's number (16395 ...), or -1
@@ -115,12 +165,18 @@ class Firmware {
   std::deque<int> m_queue;
   std::vector<int> m_changed;  // objects with a change pending, in the order they changed
   std::vector<ValueFrame> m_frames;
+  std::vector<StationOutput> m_outputs;
+  bool m_fullAddresses = true;
+  bool m_storingFromStation = false;
+  int m_featureLevel = 0;
   bool m_running = false;
   bool m_visualising = false;
   bool m_abort = false;
   bool m_ending = false;  // PROGRAMMENDE: the unit stops after this pass
   bool m_modemReady = false;
   DateTime m_now = 36526.0;  // 1 January 2000
+  DateTime m_clockSet = 36526.0;
+  std::uint64_t m_ticksSinceSet = 0;
   std::optional<std::uint64_t> m_lastMs;
   // The clock pass.
   bool m_firstPass = true;
