@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/layout_editor.h"
+#include "support/fake_user_interface.h"
 #include "support/project_builder.h"
 #include "text/cp1252.h"
 
@@ -69,6 +70,58 @@ TEST(LayoutEditor, ActivationPlacingAndDeactivationKeepTheModelCurrent) {
   editor.activate();
   editor.runOutside([&] { project.objects[0].plans[1].Left = 7; });
   EXPECT_EQ(shapesText(editor, project), "Lampe@7,60,10x10 Frei@30,35,90x55");
+}
+
+TEST(LayoutEditor, OpeningAndSwitchingViews) {
+  Workspace workspace;
+  test::FakeUserInterface ui;
+  workspace.project = test::lampProject({placed("Lampe", {at("Keller", 5, 5, 20, 20), at("Flur", 7, 8, 30, 40)})});
+  workspace.project.views.clear();
+  EXPECT_EQ(prepareLayoutEditing(workspace, ui, 0), -1);
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Erstellen Sie zuerst eine Ansicht, drücken Sie dazu den Knopf [ Neu ]"}));
+  workspace.project.views = {{"Keller", {}}, {"Flur", {}}};
+  EXPECT_EQ(prepareLayoutEditing(workspace, ui, 1), 1);
+  EXPECT_EQ(prepareLayoutEditing(workspace, ui, 5), 0);  // a stale index opens the first view
+  EXPECT_EQ(workspace.app.selectedView, 0);
+  EXPECT_EQ(layoutCaption("Keller"), "Ansicht bearbeiten : Keller");
+
+  LayoutEditor editor(workspace.project, "Keller");
+  editor.activate();
+  editor.shapeDragged(0, {50, 60, 20, 20});
+  editor.switchView("Flur", false);
+  EXPECT_EQ(shapesText(editor, workspace.project), "Lampe@7,8,30x40");
+  EXPECT_EQ(planText(workspace.project.objects[0].plans[0]), "Keller@50,60,20x20");
+}
+
+// Dragging a shape by its edges or body, from a 20,30 40x50 shape; "=" keeps the previous rectangle.
+TEST(ShapeGeometry, ZonesAndDrags) {
+  const struct {
+    int line;
+    int x, y;
+    bool sizable;
+    int dx, dy;
+    ShapeZone zone;
+    const char* expected;
+  } kRows[] = {
+      {__LINE__, 2, 20, true, 10, 99, kZoneLeft, "30,30,30x50"},
+      {__LINE__, 2, 20, true, 36, 0, kZoneLeft, "="},  // narrower than 5
+      {__LINE__, 34, 2, true, 7, 7, kZoneRight, "20,30,47x50"},
+      {__LINE__, 20, 3, true, 0, -10, kZoneTop, "20,20,40x60"},
+      {__LINE__, 20, 44, true, 0, -80, kZoneBottom, "20,30,40x5"},  // above the top: the least height
+      {__LINE__, 20, 43, true, -25, 4, kZoneMove, "-5,34,40x50"},
+      {__LINE__, 2, 2, false, 3, 4, kZoneMove, "23,34,40x50"},  // not sizable: always moved
+  };
+  const LayoutRect start{20, 30, 40, 50};
+  const LayoutRect previous{1, 2, 3, 4};
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.line);
+    const ShapeZone zone = shapeZoneAt(row.x, row.y, start.width, start.height, row.sizable);
+    EXPECT_EQ(zone, row.zone);
+    const LayoutRect r = shapeDragRect(zone, start, row.dx, row.dy, previous);
+    EXPECT_EQ(r == previous ? "=" : std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) + "x" +
+                                        std::to_string(r.height),
+              row.expected);
+  }
 }
 
 TEST(LayoutEditor, MarkingAndPositioning) {

@@ -28,6 +28,7 @@
 #include "app/version.h"
 #include "double_click_label.h"
 #include "help_window.h"
+#include "layout/layout_window.h"
 #include "object_editor_dialog.h"
 #include "pages/control_unit_page.h"
 #include "pages/objects_page.h"
@@ -112,6 +113,7 @@ TProDefsF::TProDefsF(Workspace& workspace, UserInterface& ui, QWidget* parent)
     return accepted;
   };
   installExecutionWindow(m_context, this);
+  installLayoutEditor(m_context, this);
 
   buildActions();
   buildMenus();

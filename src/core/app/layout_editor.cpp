@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "assistants/assistant_block.h"
+#include "language/compiler.h"
+#include "storage/settings.h"
 #include "text/cp1252.h"
 #include "text/text_util.h"
 
@@ -99,6 +101,15 @@ void LayoutEditor::runOutside(const std::function<void()>& otherWindow) {
   const bool wasActive = m_active;
   deactivate();
   otherWindow();
+  if (wasActive) activate();
+}
+
+void LayoutEditor::switchView(std::string viewName, bool background) {
+  const bool wasActive = m_active;
+  deactivate();
+  m_view = std::move(viewName);
+  m_background = background;
+  m_listShown = false;
   if (wasActive) activate();
 }
 
@@ -330,6 +341,25 @@ ActionAssistantStart actionAssistantStart(const TPSObj& object, int item) {
 
 SwitchingTimesStart switchingTimesStart(const TPSObj& object) {
   return {fromUtf8("Schaltzeiten für ") + object.OName, object.ObjTypO == 3};
+}
+
+int prepareLayoutEditing(Workspace& workspace, UserInterface& ui, int requestedView) {
+  Project& project = workspace.project;
+  if (project.views.empty()) {
+    ui.showMessage({MessageKind::Error, std::string(kNoViewToEdit), MessageButtons::Ok});
+    return -1;
+  }
+  // Only the symbols: a program with errors must not keep the user from arranging the view.
+  compile(project, project.constants, CompileMode::SymbolsOnly);
+  const bool valid = requestedView >= 0 && static_cast<std::size_t>(requestedView) < project.views.size();
+  return workspace.app.selectedView = valid ? requestedView : 0;
+}
+
+std::string layoutCaption(std::string_view viewName) { return "Ansicht bearbeiten : " + std::string(viewName); }
+
+std::string shapeBitmapPath(const Settings& settings, const TBitmapNam& bitmap) {
+  if (bitmap.BitmapName.empty()) return {};
+  return bitmap.NoPath == 1 ? pathInDirectory(settings.DIRBMP, bitmap.BitmapName) : bitmap.BitmapName;
 }
 
 }  // namespace kelvaro

@@ -10,7 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/shape_geometry.h"
+#include "app/workspace.h"
 #include "model/project.h"
+#include "ui/user_interface.h"
 
 namespace kelvaro {
 
@@ -20,11 +23,6 @@ inline constexpr int kNewPlacementLeft = 10, kNewPlacementTop = 10;
 inline constexpr int kNewPlacementWidth = 80, kNewPlacementHeight = 50;
 inline constexpr int kShapeOpenMinSize = 10;
 inline constexpr std::string_view kSwitchTargetPrompt = "Klicken Sie jetzt auf das zu schaltende Objekt";
-
-struct LayoutRect {
-  int left = 0, top = 0, width = 0, height = 0;
-  bool operator==(const LayoutRect&) const = default;
-};
 
 struct LayoutShape {
   int object = -1;  // index in project.objects
@@ -53,6 +51,8 @@ class LayoutEditor {
   LayoutEditor(Project& project, std::string viewName, bool background = false);
 
   const std::string& viewName() const { return m_view; }
+  // "&Ansicht": the editor goes on with another view, the shapes of this one written back.
+  void switchView(std::string viewName, bool background);
 
   // Reads the placements of this view into shapes; writing them back is deactivate(). Every
   // window that looks at the model runs inside runOutside(), which does both around it.
@@ -158,5 +158,19 @@ struct SwitchingTimesStart {
   bool shutter = false;
 };
 SwitchingTimesStart switchingTimesStart(const TPSObj& object);
+
+inline constexpr std::string_view kNoViewToEdit =
+    "Erstellen Sie zuerst eine Ansicht, dr\xFC" "cken Sie dazu den Knopf [ Neu ]";
+
+// Before the layout editor opens: the symbol compile that sets every object's hardware role
+// (which the shape menus go by), and the view to open, which becomes the selected one: the
+// requested view, else the first; -1 with kNoViewToEdit when the project has no views.
+int prepareLayoutEditing(Workspace& workspace, UserInterface& ui, int requestedView);
+
+// The window caption for a view.
+std::string layoutCaption(std::string_view viewName);
+
+// The file of a state bitmap a shape shows: inside the bitmap directory when stored without one.
+std::string shapeBitmapPath(const Settings& settings, const TBitmapNam& bitmap);
 
 }  // namespace kelvaro

@@ -324,15 +324,6 @@ QStringList panelRowTexts(const QString& valueText, int charsPerRow, int rows) {
   return lines;
 }
 
-int shapeZoneAt(int x, int y, int width, int height, bool sizable) {
-  if (!sizable) return kZoneMove;
-  if (x < 5) return kZoneLeft;
-  if (x > width - 7) return kZoneRight;
-  if (y < 7) return kZoneTop;
-  if (y <= height - 7) return kZoneMove;
-  return kZoneBottom;
-}
-
 Qt::CursorShape shapeZoneCursor(int zone) {
   switch (zone) {
     case kZoneLeft:
@@ -342,22 +333,6 @@ Qt::CursorShape shapeZoneCursor(int zone) {
     case kZoneMove: return Qt::PointingHandCursor;
     default: return Qt::ArrowCursor;
   }
-}
-
-QRect shapeDragRect(int zone, const QRect& start, QPoint delta, const QRect& previous) {
-  QRect rect = start;
-  switch (zone) {
-    case kZoneLeft:
-      rect.setLeft(start.left() + delta.x());  // the right edge stays where it is
-      break;
-    case kZoneRight: rect.setWidth(start.width() + delta.x()); break;
-    case kZoneTop: rect.setTop(start.top() + delta.y()); break;
-    case kZoneBottom: rect.setHeight(std::max(kShapeMinSize, start.height() + delta.y())); break;
-    case kZoneMove: rect.translate(delta); break;
-    default: return previous;
-  }
-  if (rect.width() < kShapeMinSize || rect.height() < kShapeMinSize) return previous;
-  return rect;
 }
 
 int listDropIndex(int topIndex, int dropY, int itemHeight, int draggedIndex, int count) {

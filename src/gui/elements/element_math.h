@@ -1,5 +1,5 @@
 // The arithmetic of the visual elements, apart from painting so that it can be tested alone:
-// gauge texts and bar lengths, slider thumb positions, panel rows, shape drag zones, list drops.
+// gauge texts and bar lengths, slider thumb positions, panel rows, shape cursors, list drops.
 #pragma once
 
 #include <QFontMetrics>
@@ -13,6 +13,8 @@
 #include <Qt>
 #include <functional>
 #include <optional>
+
+#include "app/shape_geometry.h"
 
 namespace kelvaro::gui {
 
@@ -123,22 +125,8 @@ int panelFontPixelHeight(int height, int rows);
 // inside the text.
 QStringList panelRowTexts(const QString& valueText, int charsPerRow, int rows);
 
-// Drag zones of a shape: 1 left, 2 right, 3 top, 4 bottom edge, 5 whole shape.
-enum ShapeZone : int { kZoneNone = 0, kZoneLeft = 1, kZoneRight = 2, kZoneTop = 3, kZoneBottom = 4, kZoneMove = 5 };
-
-// Smallest width and height a shape keeps while resized.
-inline constexpr int kShapeMinSize = 5;
-
-// The zone under the mouse at (x, y) inside a shape of the given size.
-int shapeZoneAt(int x, int y, int width, int height, bool sizable);
-
-// The cursor that tells the user what a drag in the zone will do.
+// The cursor that tells the user what a drag in a shape's zone (ShapeZone) will do.
 Qt::CursorShape shapeZoneCursor(int zone);
-
-// The shape's rectangle while dragging in zone: start is the rectangle at the press, delta the
-// mouse movement since then, previous the rectangle now. A bottom edge keeps at least the
-// minimum height; any other move that would go below the minimum size keeps previous.
-QRect shapeDragRect(int zone, const QRect& start, QPoint delta, const QRect& previous);
 
 // Where a dragged list item lands: top index + drop y / item height (rounded), one less when
 // that lies after the dragged item, at most the last index; -1 for an empty list.

@@ -119,8 +119,9 @@ void TExtShape::mousePressEvent(QMouseEvent* event) {
     return;
   }
   if (event->button() != Qt::LeftButton) return;
+  // Whether Ctrl marks is the owner's rule; the shape only reports the press.
   if (event->modifiers() & Qt::ControlModifier) {
-    setMarked(!m_marked);
+    Q_EMIT ctrlSelected(this);
     return;
   }
   if (event->modifiers() & Qt::ShiftModifier) {
@@ -141,7 +142,11 @@ void TExtShape::mouseMoveEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   if (m_dragging) {
     const QPoint delta = event->globalPosition().toPoint() - m_dragStartMouse;
-    const QRect next = shapeDragRect(m_zone, m_dragStartRect, delta, geometry());
+    const QRect now = geometry();
+    const LayoutRect start{m_dragStartRect.x(), m_dragStartRect.y(), m_dragStartRect.width(), m_dragStartRect.height()};
+    const LayoutRect r = shapeDragRect(static_cast<ShapeZone>(m_zone), start, delta.x(), delta.y(),
+                                       {now.x(), now.y(), now.width(), now.height()});
+    const QRect next(r.left, r.top, r.width, r.height);
     if (next != geometry()) {
       setGeometry(next);
       Q_EMIT geometryDragged(this, next);

@@ -52,6 +52,8 @@ class TExtShape : public QWidget {
  Q_SIGNALS:
   // Plain left press (a drag starts).
   void selected(kelvaro::gui::TExtShape* shape);
+  // Left press with Ctrl (marks or unmarks, as the owner decides).
+  void ctrlSelected(kelvaro::gui::TExtShape* shape);
   // Left press with Shift.
   void shiftSelected(kelvaro::gui::TExtShape* shape);
   // Right press, at the global mouse position (for a context menu).
