@@ -467,5 +467,29 @@ TEST(FirmwareUnit, TheDevicesReachTheProgramAndItsOutputsTheDevices) {
   }
 }
 
+// The unit's clock: set by the set-clock command, and gaining or losing by the clock correction
+// of its configuration, one second a day per step from the factory's 45.
+TEST(FirmwareUnit, TheClockKeepsTheTimeItWasSetToAtTheRateOfItsCorrection) {
+  struct Row {
+    int line;
+    std::vector<std::vector<std::uint8_t>> configuration;  // the frames that write it
+    int secondsAfterADay;
+  };
+  const std::vector<std::uint8_t> block(75, 0);
+  std::vector<std::uint8_t> blockWith50 = block;
+  blockWith50[0] = 0x37, blockWith50[1] = 50;
+  for (const Row& row : {Row{__LINE__, {}, 0}, Row{__LINE__, {{0x50, 45}}, 0}, Row{__LINE__, {{0x50, 55}}, 10},
+                         Row{__LINE__, {{0x50, 40}}, -5}, Row{__LINE__, {blockWith50}, 5}}) {
+    SCOPED_TRACE(row.line);
+    sim::ControlUnit unit;
+    std::uint64_t ms = 200;
+    unit.fromPc(pcFrame({0x20, 26, 6, 15, 10, 0, 0, 1}), ms);
+    for (const auto& frame : row.configuration) unit.fromPc(pcFrame(frame), ms);
+    std::vector<std::uint8_t> line;
+    unit.toPc(ms + 86'400'000, line);
+    EXPECT_NEAR((unit.firmware.now() - at(2026, 6, 16, 10, 0, 0)) * kSecondsPerDay, row.secondsAfterADay, 0.02);
+  }
+}
+
 }  // namespace
 }  // namespace kelvaro

@@ -262,6 +262,7 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
       if (data.size() == 75) {
         std::copy(data.begin() + 1, data.end(), configuration.begin() + 1);
         configurationWritten = true;
+        firmware.setClockCorrection(configuration[1]);
       } else if (loadEnd >= 0) {
         // 100 program bytes; the frame carries one more, which means nothing.
         for (std::size_t i = 1; i < data.size() && i <= 100 && loadEnd < 0x10000; ++i)
@@ -277,7 +278,10 @@ void ControlUnit::handleFrame(const std::vector<std::uint8_t>& frame, std::uint6
       programName.assign(data.begin() + 1, data.begin() + static_cast<long>(std::min<std::size_t>(data.size(), 9)));
       break;
     case 0x50:
-      if (data.size() >= 2) configuration[1] = data[1];
+      if (data.size() >= 2) {
+        configuration[1] = data[1];
+        firmware.setClockCorrection(configuration[1]);
+      }
       break;
     case 0x51: {
       std::vector<std::uint8_t> r = {'Q'};

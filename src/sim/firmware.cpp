@@ -97,6 +97,12 @@ void Firmware::start() {
   }
 }
 
+void Firmware::setClockCorrection(int correction) {
+  // From now on at the new rate: the time it has shown so far stays.
+  m_clockSet = m_now, m_ticksSinceSet = 0;
+  m_correction = correction;
+}
+
 void Firmware::advanceTo(std::uint64_t nowMs) {
   if (!m_lastMs) m_lastMs = nowMs;
   while (*m_lastMs + kTickMs <= nowMs) {
@@ -110,7 +116,8 @@ void Firmware::tick() {
   if (m_ending) m_running = m_ending = false;
   // Counted in ticks from the last setting, so that a week of 10 ms steps does not drift.
   ++m_ticksSinceSet;
-  m_now = m_clockSet + static_cast<double>(m_ticksSinceSet * kTickMs) / (kSecondsPerDay * 1000.0);
+  const double rate = 1.0 + (m_correction - kNominalCorrection) / kSecondsPerDay;
+  m_now = m_clockSet + static_cast<double>(m_ticksSinceSet * kTickMs) * rate / (kSecondsPerDay * 1000.0);
 }
 
 // clockPass -> the 5-second clock, the level it reaches, the objects up to that level

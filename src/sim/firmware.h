@@ -71,6 +71,12 @@ class Firmware {
 
   // The unit's clock. Without a set-clock command it starts at 1 January 2000, 00:00.
   void setClock(DateTime now) { m_now = m_clockSet = now, m_ticksSinceSet = 0; }
+  // The clock correction of the unit's configuration. The unit's crystal keeps time at the
+  // value it leaves the factory with (kNominalCorrection); each step away from it makes the
+  // clock gain (above) or lose (below) one second a day.
+  static constexpr int kNominalCorrection = 45;
+  void setClockCorrection(int correction);
+  int clockCorrection() const { return m_correction; }
   DateTime now() const { return m_now; }
   // Runs every tick due by nowMs of the clock the unit is driven with; the first call only
   // notes where that clock stands.
@@ -177,6 +183,7 @@ class Firmware {
   DateTime m_now = 36526.0;  // 1 January 2000
   DateTime m_clockSet = 36526.0;
   std::uint64_t m_ticksSinceSet = 0;
+  int m_correction = kNominalCorrection;
   std::optional<std::uint64_t> m_lastMs;
   // The clock pass.
   bool m_firstPass = true;

@@ -5,12 +5,14 @@
 #include <cstring>
 
 #include "language/errors.h"
+#include "language/image_layout.h"
 #include "text/text_util.h"
 
 namespace kelvaro {
 namespace {
 
-constexpr std::size_t kTextBytes = 102;
+using namespace image_layout;
+
 constexpr int kSpaFileSize = 65501;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -85,12 +87,12 @@ bool ImageBuilder::zeros(int count) {
 }
 
 int ImageBuilder::entryPointer(int objectIndex) const {
-  return m_out.objects[static_cast<std::size_t>(objectIndex)].entryAddress + 8;
+  return m_out.objects[static_cast<std::size_t>(objectIndex)].entryAddress + kEntryPointer;
 }
 
 // type-state table -> per type the count of states, then 17 bytes per state
 int ImageBuilder::writeTypeStateTable() {
-  m_pos = m_base + 14;
+  m_pos = m_base + kTypeTable;
   const auto& list = m_project.typeStates;
   int types = 0;
   std::size_t i = 0;
@@ -123,7 +125,7 @@ int ImageBuilder::writeDatePart(std::string_view text, const std::string& letter
   const bool wildcard = value.find('*') != std::string::npos;
   if (wildcard) {
     if (value.size() < 8) return kCompileAborted;  // a wildcard needs all three pairs
-    m_out.image[kindAt] |= 0x40;
+    m_out.image[kindAt] |= image_layout::kKindWildcard;
     for (std::size_t p : {1u, 4u, 7u})
       if (!put(static_cast<std::uint8_t>(pairNibbles(value, p)))) return kErrOverflow;
   } else {
@@ -157,7 +159,7 @@ int ImageBuilder::writeSymbol(std::size_t n, bool final) {
     } else {
       oc.stateAddress = 0;
     }
-    stateBit = 0x80;
+    stateBit = image_layout::kKindStateFlag;
   }
   m_symbolAddresses[n] = static_cast<std::uint16_t>(m_pos);
   if (role == 'C') m_out.objects[static_cast<std::size_t>(owner)].ctAddress = m_pos;
@@ -168,9 +170,9 @@ int ImageBuilder::writeSymbol(std::size_t n, bool final) {
     return put(static_cast<std::uint8_t>(value & 0xFF)) && put(static_cast<std::uint8_t>((value >> 8) & 0xFF));
   };
   auto textEntry = [&](const std::string& text) {
-    if (!put(static_cast<std::uint8_t>(6 | stateBit)) || !put(static_cast<std::uint8_t>(text.size() & 0xFF)))
+    if (!put(static_cast<std::uint8_t>(image_layout::kKindText | stateBit)) || !put(static_cast<std::uint8_t>(text.size() & 0xFF)))
       return false;
-    for (std::size_t k = 0; k < kTextBytes; ++k)
+    for (std::size_t k = 0; k < static_cast<std::size_t>(kTextBytes); ++k)
       if (!put(k < text.size() ? static_cast<std::uint8_t>(text[k]) : 0)) return false;
     return true;
   };
@@ -178,28 +180,28 @@ int ImageBuilder::writeSymbol(std::size_t n, bool final) {
   int error = 0;
   bool ok = true;
   if (const auto* v = std::get_if<TVarInt>(&symbol.value)) {
-    ok = kind(2, 2) && word16LowFirst(v->Value);
+    ok = kind(image_layout::kKindInteger, 2) && word16LowFirst(v->Value);
   } else if (const auto* r = std::get_if<TVarReal>(&symbol.value)) {
     // What the unit makes of reals is open; it gets the first two bytes of the double.
     std::uint8_t bytes[sizeof(double)];
     std::memcpy(bytes, &r->Value, sizeof bytes);
-    ok = kind(2, 2) && put(bytes[0]) && put(bytes[1]);
+    ok = kind(image_layout::kKindInteger, 2) && put(bytes[0]) && put(bytes[1]);
   } else if (const auto* u = std::get_if<TVarUser>(&symbol.value)) {
     if (u->TypeName != "Knopf" && u->TypeName != "(Undefiniert)") {
       const auto type = m_typeAddresses.find(u->TypeName);
-      ok = kind(1, 1) && put(static_cast<std::uint8_t>(u->State < 0 ? 0 : u->State)) &&
+      ok = kind(image_layout::kKindUser, 1) && put(static_cast<std::uint8_t>(u->State < 0 ? 0 : u->State)) &&
            put(static_cast<std::uint8_t>(u->MaxState)) && putWord(type == m_typeAddresses.end() ? 0 : type->second);
     }
   } else if (const auto* t = std::get_if<TVarTime>(&symbol.value)) {
-    if (t->TypeName == "Datum") ok = kind(7, 3) && zeros(3);
-    else if (t->TypeName == "Uhr") ok = kind(8, 3) && zeros(3);
-    else ok = kind(9, 6) && zeros(6);  // start values of times are not transferred
+    if (t->TypeName == "Datum") ok = kind(image_layout::kKindDate, 3) && zeros(3);
+    else if (t->TypeName == "Uhr") ok = kind(image_layout::kKindTime, 3) && zeros(3);
+    else ok = kind(image_layout::kKindDateTime, 6) && zeros(6);  // start values of times are not transferred
   } else if (const auto* text = std::get_if<TVarStr>(&symbol.value)) {
     const std::string& letter = symbol.key == kConstantKey ? symbol.literalType : std::string();
     if (letter == "I") {
-      ok = kind(2, 2) && word16LowFirst(intOr0(text->Value));
+      ok = kind(image_layout::kKindInteger, 2) && word16LowFirst(intOr0(text->Value));
     } else if (!letter.empty() && (letter[0] == 'D' || letter[0] == 'Z')) {
-      ok = kind(letter[0] == 'D' ? 7 : 8, 3);
+      ok = kind(letter[0] == 'D' ? image_layout::kKindDate : image_layout::kKindTime, 3);
       if (ok) error = writeDatePart(text->Value, letter, kindAt);
     } else {
       ok = textEntry(text->Value);
@@ -215,7 +217,7 @@ int ImageBuilder::writeVariableTable(bool final) {
   m_pos = m_variableTableStart;
   for (std::size_t n = 0; n < m_out.symbols.size(); ++n)
     if (const int error = writeSymbol(n, final)) return error;
-  if (!put(0xAA) || !put(0xCC) || !put(0xAA)) return kErrOverflow;
+  if (!put(kMark) || !put(kEndVariables) || !put(kMark)) return kErrOverflow;
   m_out.codeAddressBase = m_pos - 1;
   return 0;
 }
@@ -277,13 +279,13 @@ int ImageBuilder::finish(const std::vector<int>& objectReferences) {
   m_pos = codeBase + 1;
   for (int k = 0; k <= m_out.codeSize; ++k)
     if (!put(m_out.code[static_cast<std::size_t>(k)])) return kErrOverflow;
-  if (!put(0xAA) || !put(0xBB) || !put(0xAA)) return kErrOverflow;
+  if (!put(kMark) || !put(kEndCode) || !put(kMark)) return kErrOverflow;
 
   // object table -> 24 bytes per object in object order
   const int tableStart = m_pos;
   int initEntry = -1;
   for (std::size_t k = 0; k < m_out.order.size(); ++k)
-    m_out.objects[static_cast<std::size_t>(m_out.order[k])].entryAddress = tableStart + 24 * static_cast<int>(k);
+    m_out.objects[static_cast<std::size_t>(m_out.order[k])].entryAddress = tableStart + kEntrySize * static_cast<int>(k);
   for (const int index : m_out.order) {
     const TPSObj& object = m_project.objects[static_cast<std::size_t>(index)];
     const ObjectCode& oc = m_out.objects[static_cast<std::size_t>(index)];
@@ -298,16 +300,16 @@ int ImageBuilder::finish(const std::vector<int>& objectReferences) {
         !putWord(oc.ctAddress) || !put(0))
       return kErrOverflow;
   }
-  m_pos = tableStart + 24 * static_cast<int>(m_out.order.size());
+  m_pos = tableStart + kEntrySize * static_cast<int>(m_out.order.size());
   for (int k = 0; k < 25; ++k)
     if (!putAt(m_pos + k, 0xFF)) return kErrOverflow;
-  m_pos += 24;
+  m_pos += kEntrySize;
 
   // code lists -> the hardware values of objects that convert their states
   for (const int index : m_out.order) {
     const TPSObj& object = m_project.objects[static_cast<std::size_t>(index)];
     if (!object.ExtTrans) continue;
-    if (!putWordAt(m_out.objects[static_cast<std::size_t>(index)].entryAddress + 20, m_pos) ||
+    if (!putWordAt(m_out.objects[static_cast<std::size_t>(index)].entryAddress + kEntryCodeList, m_pos) ||
         !put(static_cast<std::uint8_t>(object.ExtTransList.size() & 0xFF)))
       return kErrOverflow;
     for (const auto& value : object.ExtTransList)
@@ -317,24 +319,24 @@ int ImageBuilder::finish(const std::vector<int>& objectReferences) {
   for (const int index : m_out.order) {
     const std::string& name = m_project.objects[static_cast<std::size_t>(index)].Name;
     m_out.objects[static_cast<std::size_t>(index)].nameRecordAddress = m_pos;
-    if (!put(6) || !put(static_cast<std::uint8_t>(name.size()))) return kErrOverflow;
+    if (!put(kNameRecord) || !put(static_cast<std::uint8_t>(name.size()))) return kErrOverflow;
     for (char c : name)
       if (!put(static_cast<std::uint8_t>(c))) return kErrOverflow;
   }
   for (const int index : m_out.order) {
     const ObjectCode& oc = m_out.objects[static_cast<std::size_t>(index)];
-    if (!putWordAt(oc.entryAddress + 22, m_pos) || !putWord(oc.nameRecordAddress) || !put(0xFE)) return kErrOverflow;
+    if (!putWordAt(oc.entryAddress + kEntryNameRef, m_pos) || !putWord(oc.nameRecordAddress) || !put(0xFE)) return kErrOverflow;
   }
 
   // sun tables -> hour and minute per week, sunrises then sunsets
   if (!skip(2)) return kErrOverflow;
   const int sunriseTable = m_pos;
-  for (int week = 0; week < 52; ++week) {
+  for (int week = 0; week < kSunTableSize / 2; ++week) {
     const SunWeek w = static_cast<std::size_t>(week) < m_options.sunTable.size() ? m_options.sunTable[static_cast<std::size_t>(week)] : SunWeek{};
     if (!put(static_cast<std::uint8_t>(w.riseHour)) || !put(static_cast<std::uint8_t>(w.riseMinute))) return kErrOverflow;
   }
   const int sunsetTable = m_pos;
-  for (int week = 0; week < 52; ++week) {
+  for (int week = 0; week < kSunTableSize / 2; ++week) {
     const SunWeek w = static_cast<std::size_t>(week) < m_options.sunTable.size() ? m_options.sunTable[static_cast<std::size_t>(week)] : SunWeek{};
     if (!put(static_cast<std::uint8_t>(w.setHour)) || !put(static_cast<std::uint8_t>(w.setMinute))) return kErrOverflow;
   }
@@ -350,9 +352,10 @@ int ImageBuilder::finish(const std::vector<int>& objectReferences) {
   m_out.imageSize = last - m_base;
 
   if (const int error = writeVariableTable(true)) return error;
-  if (!putWordAt(m_base, tableStart + 8) || !putWordAt(m_base + 2, m_out.imageSize) ||
-      !putWordAt(m_base + 4, initEntry >= 0 ? initEntry + 8 : 0xFFFE) || !putWordAt(m_base + 6, sunriseTable) ||
-      !putWordAt(m_base + 8, sunsetTable))
+  if (!putWordAt(m_base + kHeaderObjectTable, tableStart + kEntryPointer) ||
+      !putWordAt(m_base + kHeaderSize, m_out.imageSize) ||
+      !putWordAt(m_base + kHeaderInit, initEntry >= 0 ? initEntry + kEntryPointer : kNoInit) ||
+      !putWordAt(m_base + kHeaderSunrise, sunriseTable) || !putWordAt(m_base + kHeaderSunset, sunsetTable))
     return kErrOverflow;
 
   // object references in the code -> the table entries they name
