@@ -332,8 +332,13 @@ TEST(FirmwareImage, ABadImageIsRefusedWithItsReasonInTheLog) {
 // --- the unit ------------------------------------------------------------------------------
 
 std::vector<std::uint8_t> pcFrame(std::vector<std::uint8_t> data, std::uint8_t kind = 0xC9, std::uint8_t address = 0) {
-  std::vector<std::uint8_t> frame = {0x81, 0, kind, 0, address, 1};
-  frame.insert(frame.end(), data.begin(), data.end());
+  // Sized at once: GCC 12 misreads an insert into a six-byte list as a write past its end.
+  std::vector<std::uint8_t> frame(6 + data.size());
+  frame[0] = 0x81;
+  frame[2] = kind;
+  frame[4] = address;
+  frame[5] = 1;
+  std::copy(data.begin(), data.end(), frame.begin() + 6);
   frame[1] = static_cast<std::uint8_t>(frame.size() - 2);
   frame[3] = sim::frameChecksum(frame);
   return frame;
