@@ -66,6 +66,8 @@ class LayoutWindowTest : public QObject {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCOMPARE(window.windowTitle(), QStringLiteral("Ansicht bearbeiten : Erdgeschoss"));
+    QCOMPARE(window.canvas()->minimumSize(), QSize(600, 400));  // the floor plan behind the shapes
+    QCOMPARE(window.canvas()->grab().toImage().pixelColor(2, 398), QColor(0x70, 0xac, 0x54));
     QVERIFY(window.shapeWidgets().size() >= 2);
     kelvaro::gui::TExtShape* shape = window.shapeWidgets()[0];
     const int object = window.editor().shapes()[0].object;

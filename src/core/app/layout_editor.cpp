@@ -5,7 +5,6 @@
 
 #include "assistants/assistant_block.h"
 #include "language/compiler.h"
-#include "storage/settings.h"
 #include "text/cp1252.h"
 #include "text/text_util.h"
 
@@ -356,10 +355,5 @@ int prepareLayoutEditing(Workspace& workspace, UserInterface& ui, int requestedV
 }
 
 std::string layoutCaption(std::string_view viewName) { return "Ansicht bearbeiten : " + std::string(viewName); }
-
-std::string shapeBitmapPath(const Settings& settings, const TBitmapNam& bitmap) {
-  if (bitmap.BitmapName.empty()) return {};
-  return bitmap.NoPath == 1 ? pathInDirectory(settings.DIRBMP, bitmap.BitmapName) : bitmap.BitmapName;
-}
 
 }  // namespace kelvaro

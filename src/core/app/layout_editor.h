@@ -170,7 +170,4 @@ int prepareLayoutEditing(Workspace& workspace, UserInterface& ui, int requestedV
 // The window caption for a view.
 std::string layoutCaption(std::string_view viewName);
 
-// The file of a state bitmap a shape shows: inside the bitmap directory when stored without one.
-std::string shapeBitmapPath(const Settings& settings, const TBitmapNam& bitmap);
-
 }  // namespace kelvaro

@@ -12,7 +12,7 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "app/view_commands.h"
+#include "model/bitmap_search.h"
 #include "elements/ext_shape.h"
 #include "qt_text.h"
 #include "run/run_colors.h"
@@ -140,9 +140,11 @@ void TLayoutF::showView(int view) {
 void TLayoutF::loadBackground() {
   const Project& project = m_context.workspace.project;
   m_background = QPixmap();
-  const std::string path =
-      viewBitmapPath(m_context.workspace.settings(), project.views[static_cast<std::size_t>(m_view)].info);
-  if (!path.empty()) m_background.load(toQ(path));
+  const TViewInfo& info = project.views[static_cast<std::size_t>(m_view)].info;
+  // Found as the page "Ansichten" finds it, so that the editor shows the picture of its preview.
+  const BitmapLocation found =
+      findBitmap(info.BitmapName, info.NoPath, m_context.workspace.settings().DIRBMP, m_context.workspace.fileName);
+  if (found.found) m_background.load(toQ(found.path));
   m_canvas->setMinimumSize(m_background.isNull() ? QSize(0, 0) : m_background.size());
   m_canvas->update();
 }
@@ -160,7 +162,11 @@ void TLayoutF::rebuildShapes() {
     w->setToolTip(toQ(o.OName));
     w->setSizable(s.sizable);
     w->setGeometry(s.rect.left, s.rect.top, s.rect.width, s.rect.height);
-    if (s.bitmap) w->SetBitMap(toQ(shapeBitmapPath(m_context.workspace.settings(), *s.bitmap)));
+    if (s.bitmap) {
+      const BitmapLocation found = findBitmap(s.bitmap->BitmapName, s.bitmap->NoPath,
+                                              m_context.workspace.settings().DIRBMP, m_context.workspace.fileName);
+      if (found.found) w->SetBitMap(toQ(found.path));
+    }
     connect(w, &TExtShape::selected, this, &TLayoutF::shapeSelected);
     connect(w, &TExtShape::ctrlSelected, this, &TLayoutF::shapeCtrlSelected);
     connect(w, &TExtShape::shiftSelected, this,

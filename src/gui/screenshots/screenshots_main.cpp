@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -25,6 +26,8 @@
 #include "run/input_dialog.h"
 #include "time/clock.h"
 #include "time/date_time.h"
+#include "elements/ext_shape.h"
+#include "layout/layout_window.h"
 #include "where_used_window.h"
 
 namespace kelvaro::gui {
@@ -78,6 +81,23 @@ QString fileNameOf(QString caption) {
   caption = caption.toLower();
   caption.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('-'), QLatin1Char('_'));
   return caption;
+}
+
+// The object editor on an object of the demo, one picture per page.
+// The layout editor on the first view with two shapes marked by Ctrl-clicks.
+bool layoutScreenshot(MainContext& context, const QDir& dir, QWidget* parent) {
+  if (context.workspace.project.views.empty()) return false;
+  TLayoutF layout(context, 0, parent);
+  layout.show();
+  const auto& shapes = layout.shapeWidgets();
+  for (std::size_t i = 0; i < shapes.size() && i < 3; i += 2) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), shapes[i]->mapToGlobal(QPointF(2, 2)), Qt::LeftButton,
+                      Qt::LeftButton, Qt::ControlModifier);
+    QCoreApplication::sendEvent(shapes[i], &press);
+  }
+  const bool saved = save(layout, dir, QStringLiteral("layout_editor"));
+  layout.reject();
+  return saved;
 }
 
 // The object editor on an object of the demo, one picture per page.
@@ -166,6 +186,7 @@ int takeScreenshots(const std::string& project, const QDir& dir) {
     uses.show();
     allSaved = save(uses, dir, QStringLiteral("where_used")) && allSaved;
   }
+  allSaved = layoutScreenshot(window.context(), dir, &window) && allSaved;
   allSaved = executionScreenshots(workspace, ui, dir) && allSaved;
   return allSaved ? 0 : 1;
 }
