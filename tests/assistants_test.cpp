@@ -11,7 +11,9 @@
 #include "assistants/condition_assistant.h"
 #include "assistants/switching_times.h"
 #include "assistants/time_input.h"
+#include "model/object_types.h"
 #include "support/fake_user_interface.h"
+#include "support/project_builder.h"
 
 namespace kelvaro {
 namespace {
@@ -269,6 +271,36 @@ TEST(ConditionAssistant, WrapsSelectsAndUnwraps) {
   EXPECT_EQ(off.list().selection(), (Selection{1, 2, 4}));
   ASSERT_TRUE(off.deleteCondition(ui));
   EXPECT_EQ(joined(off.list().lines()), "**--/A1/--**Block mit 1 Anweisungen\nLampe  AUSSCHALTEN\n");
+}
+
+TEST(ConditionAssistant, SubjectsOfferTheirValues) {
+  Project p = test::lampProject({test::lampObject("Licht"), test::lampObject("Flur"), test::lampObject("Tuer")});
+  p.objects[0].ObjTypO = kTypeClassTwoState;
+  p.objects[2].ObjTypO = kTypeClassDoor;
+  EXPECT_EQ(conditionSubjects(p), (Lines{"Licht", "Flur", "Tuer", "Uhrzeit", "Tag", "Datum"}));
+  struct Row {
+    int line;
+    const char* subject;
+    ConditionValueKind kind;
+    Lines values;
+    bool comparison;
+  };
+  const Row rows[] = {
+      {__LINE__, "Licht", ConditionValueKind::Choice, {" EINGESCHALTET ", " AUSGESCHALTET "}, false},
+      {__LINE__, "Tuer", ConditionValueKind::Choice, {" GEOEFFNET ", " GESCHLOSSEN "}, false},
+      {__LINE__, "Flur", ConditionValueKind::Choice, {"aus", "an"}, true},
+      {__LINE__, "Tag", ConditionValueKind::Choice, {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag",
+                                                    "Freitag", "Samstag"}, true},
+      {__LINE__, "Uhrzeit", ConditionValueKind::Clock, {}, true},
+      {__LINE__, "Datum", ConditionValueKind::Date, {}, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    const ConditionSubject s = conditionSubject(p, row.subject);
+    EXPECT_EQ(s.kind, row.kind);
+    EXPECT_EQ(s.values, row.values);
+    EXPECT_EQ(s.comparison, row.comparison);
+  }
 }
 
 TEST(ConditionAssistant, RefusesALineThatWouldNoLongerFit) {

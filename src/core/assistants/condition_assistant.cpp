@@ -3,6 +3,10 @@
 #include <optional>
 
 #include "assistants/assistant_block.h"
+#include "assistants/time_input.h"
+#include "model/object_types.h"
+#include "model/project.h"
+#include "model/type_states.h"
 #include "text/cp1252.h"
 #include "text/text_util.h"
 #include "ui/user_interface.h"
@@ -120,6 +124,33 @@ bool ConditionAssistant::deleteCondition(UserInterface& ui) {
   m_list.deleteSelected(ui);
   if (header && blockCount(lines[static_cast<std::size_t>(*header)]) == 0) lines.erase(lines.begin() + *header);
   return true;
+}
+
+std::vector<std::string> conditionSubjects(const Project& project) {
+  std::vector<std::string> subjects;
+  for (const TPSObj& object : project.objects) subjects.push_back(object.Name);
+  for (std::string_view fixed : {kClockSubject, kDaySubject, kDateSubject}) subjects.emplace_back(fixed);
+  return subjects;
+}
+
+ConditionSubject conditionSubject(const Project& project, std::string_view subject) {
+  ConditionSubject result;
+  // The fixed entries come after the objects in the list, so an object of the same name wins.
+  for (const TPSObj& object : project.objects) {
+    if (object.Name != subject) continue;
+    if (object.ObjTypO == kTypeClassTwoState || object.ObjTypO == kTypeClassDoor) {
+      const auto& words = object.ObjTypO == kTypeClassTwoState ? kTwoStateValues : kDoorValues;
+      result.values.assign(words.begin(), words.end());
+      result.comparison = false;
+    } else {
+      result.values = statesOf(project.typeStates, object.Typ);
+    }
+    return result;
+  }
+  if (subject == kClockSubject) result.kind = ConditionValueKind::Clock;
+  if (subject == kDateSubject) result.kind = ConditionValueKind::Date;
+  if (subject == kDaySubject) result.values.assign(kWeekdayNames.begin(), kWeekdayNames.end());
+  return result;
 }
 
 }  // namespace kelvaro

@@ -13,6 +13,7 @@
 namespace kelvaro {
 
 class UserInterface;
+struct Project;
 
 // WertCB for two-state objects and for doors and windows: no operator, the value carries its
 // blanks. The other subjects ("Uhrzeit", "Datum", "Tag", user types) take an operator of
@@ -27,6 +28,23 @@ inline constexpr std::array<std::string_view, 8> kComparisonOperators = {
 std::string conditionLine(std::string_view subject, std::string_view comparison, std::string_view value);
 // A date of the date picker ("24.12.2026") as the condition compares it: "24.12.26".
 std::string conditionDateValue(std::string_view dateText);
+
+// What ObjCB offers and what each entry asks for as its value.
+enum class ConditionValueKind { Choice, Clock, Date };
+inline constexpr std::string_view kClockSubject = "Uhrzeit";
+inline constexpr std::string_view kDaySubject = "Tag";
+inline constexpr std::string_view kDateSubject = "Datum";
+
+struct ConditionSubject {
+  ConditionValueKind kind = ConditionValueKind::Choice;
+  std::vector<std::string> values;  // WertCB's entries; empty: the user types the value
+  bool comparison = true;           // VerglOp is shown
+};
+// The project's objects in list order, then "Uhrzeit", "Tag", "Datum".
+std::vector<std::string> conditionSubjects(const Project& project);
+// Two-state objects and doors compare by their state words without an operator; weekdays,
+// times, dates and the other objects' states (or typed values) take one.
+ConditionSubject conditionSubject(const Project& project, std::string_view subject);
 
 class ConditionAssistant {
  public:

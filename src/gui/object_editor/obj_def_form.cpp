@@ -29,10 +29,16 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <limits>
 #include <utility>
 
 #include "app/object_editor_keywords.h"
+#include "assistants/action_form.h"
+#include "assistants/condition_form.h"
+#include "assistants/switching_times.h"
+#include "assistants/switching_times_form.h"
+#include "model/object_types.h"
 #include "model/colors.h"
 #include "qt_text.h"
 #include "screen_fit.h"
@@ -400,8 +406,16 @@ QWidget* TObjDefF::buildProgramPage() {
   autoConvert->setObjectName(QStringLiteral("AutoConvBtn"));
   connect(autoDelete, &QPushButton::clicked, this, &TObjDefF::deleteAutoStatements);
   connect(autoConvert, &QPushButton::clicked, this, &TObjDefF::convertAutoStatements);
+  auto* switchingTimes = new QPushButton(QStringLiteral("&Schaltzeiten..."), autoPage);
+  switchingTimes->setObjectName(QStringLiteral("STimesBtn"));
+  auto* actions = new QPushButton(QStringLiteral("&Funktionen definieren..."), autoPage);
+  actions->setObjectName(QStringLiteral("AppFormBtn"));
+  connect(switchingTimes, &QPushButton::clicked, this, &TObjDefF::openSwitchingTimes);
+  connect(actions, &QPushButton::clicked, this, &TObjDefF::openActions);
   autoButtons->addWidget(autoDelete);
   autoButtons->addWidget(autoConvert);
+  autoButtons->addWidget(switchingTimes);
+  autoButtons->addWidget(actions);
   autoButtons->addStretch();
   autoLayout->addLayout(autoButtons);
   m_programArea->addWidget(autoPage);
@@ -441,8 +455,8 @@ QWidget* TObjDefF::buildProgramPage() {
   });
   auto* condition = new QPushButton(QStringLiteral("&wenn-Bedingung einfügen"), page);
   condition->setObjectName(QStringLiteral("CondBtn"));
-  condition->setEnabled(false);
-  condition->setToolTip(QStringLiteral("Der Bedingungs-Assistent steht in dieser Version noch nicht zur Verfügung."));
+  condition->setToolTip(QStringLiteral("Setzt die markierten Auto-Anweisungen unter eine Bedingung"));
+  connect(condition, &QPushButton::clicked, this, &TObjDefF::insertCondition);
   side->addWidget(objectVarsButton);
   side->addWidget(keywordsButton);
   side->addWidget(m_objectVars);
@@ -761,6 +775,72 @@ void TObjDefF::convertAutoStatements() {
   if (!m_editor->convertAutoStatements(m_context.ui, selected)) return;
   fillAutoList();
   m_program->setPlainText(toQText(lines));
+}
+
+std::vector<std::string> TObjDefF::generatedProgram() const {
+  // The assistants open on the object's program as it would be stored; only its generated
+  // lines matter to them, and those are the editor's, not yet the object's.
+  std::vector<std::string> program;
+  for (const auto& line : m_editor->fields().autoStatements) program.push_back("-&" + line);
+  return program;
+}
+
+void TObjDefF::showGenerated(std::vector<std::string> program) {
+  m_editor->fields().autoStatements = takeGeneratedLines(program);
+  m_editor->fields().showAutoStatements = true;
+  fillAutoList();
+  showProgramArea();
+}
+
+void TObjDefF::openSwitchingTimes() {
+  auto& f = m_editor->fields();
+  const SwitchTimesKind kind = f.typeClass == kTypeClassShutter ? SwitchTimesKind::Shutter : SwitchTimesKind::Switchable;
+  TSTimesF window(m_editor->project(), m_context.ui, m_editor->objectName(), kind, generatedProgram(), this);
+  window.showHelp = m_context.showHelp;
+  if (window.exec() != QDialog::Accepted) return;
+  std::vector<std::string> program = generatedProgram();
+  f.interval = m_interval->currentIndex();
+  std::uint8_t acode = kIntervalCodes[static_cast<std::size_t>(std::clamp(f.interval, 0, 5))];
+  window.assistant().apply(program, acode);
+  for (std::size_t i = 0; i < kIntervalCodes.size(); ++i)
+    if (kIntervalCodes[i] == acode) f.interval = static_cast<int>(i);
+  m_interval->setCurrentIndex(f.interval);
+  showGenerated(std::move(program));
+}
+
+void TObjDefF::openActions() {
+  TAppFormF window(m_editor->project(), m_context.ui, m_editor->objectName(), {}, generatedProgram(),
+                   toQ(m_editor->objectName()), {}, this);
+  window.showHelp = m_context.showHelp;
+  if (window.exec() != QDialog::Accepted) return;
+  std::vector<std::string> program = generatedProgram();
+  window.applyTo(program);
+  showGenerated(std::move(program));
+}
+
+void TObjDefF::insertCondition() {
+  // The condition goes around generated statements: they carry the block headers whose counts
+  // it keeps, which typed program lines do not have.
+  StatementList list(m_editor->fields().autoStatements);
+  std::vector<int> selected;
+  for (const QModelIndex& index : m_autoList->selectionModel()->selectedRows()) selected.push_back(index.row());
+  std::sort(selected.begin(), selected.end());
+  if (!m_editor->fields().showAutoStatements) selected.clear();
+  list.select(selected);
+  if (selected.empty()) {
+    m_editor->fields().showAutoStatements = true;
+    showProgramArea();
+    list.deleteSelected(m_context.ui);  // "Kein Eintrag ausgewählt"
+    return;
+  }
+  const auto lines = TCondiF::ask(m_editor->project(), m_context.ui, list.selectedLines(), this, m_context.showHelp);
+  if (!lines) return;
+  list.replaceSelection(*lines);
+  showGenerated([&] {
+    std::vector<std::string> program;
+    for (const auto& line : list.lines()) program.push_back("-&" + line);
+    return program;
+  }());
 }
 
 void TObjDefF::insertIntoProgram(const QString& text) {

@@ -72,6 +72,13 @@ class TObjDefF : public QDialog {
   void deleteAutoStatements();
   void convertAutoStatements();
   void insertIntoProgram(const QString& text);
+  // The assistants on the generated statements the editor holds; their OK puts the lines back
+  // into the editor, so the editor's Cancel still discards them.
+  std::vector<std::string> generatedProgram() const;
+  void showGenerated(std::vector<std::string> program);
+  void openSwitchingTimes();
+  void openActions();
+  void insertCondition();
 
   // Variable grid with the type and state choices laid over the current cell.
   void variableCellChanged(int row, int column, int previousRow, int previousColumn);
