@@ -2,44 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "serial_fixture.h"
+#include "support/temp_dir.h"
 #include "text/cp1252.h"
 
 namespace kelvaro::test {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-std::string trimmed(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  return first == std::string_view::npos ? std::string()
-                                         : std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
-// The rows of a golden file in tests/data: every line that is neither empty nor a '#' comment,
-// split into its fields at '|'.
-struct DataRow {
-  std::string where;
-  std::vector<std::string> fields;
-};
-
-std::vector<DataRow> dataRows(const std::string& name) {
-  std::ifstream in(KELVARO_SOURCE_DIR "/tests/data/" + name);
-  EXPECT_TRUE(in.is_open()) << name;
-  std::vector<DataRow> rows;
-  std::string text;
-  for (int line = 1; std::getline(in, text); ++line) {
-    if (text.empty() || text[0] == '#') continue;
-    DataRow row{name + ":" + std::to_string(line), {}};
-    std::istringstream fields(text + "|");  // so that an empty last field counts too
-    for (std::string field; std::getline(fields, field, '|');) row.fields.push_back(trimmed(field));
-    rows.push_back(row);
-  }
-  return rows;
-}
 
 // Hex bytes separated by blanks; "11*3" stands for 11 11 11.
 Bytes bytesOf(std::string_view hex) {
@@ -55,10 +27,10 @@ Bytes bytesOf(std::string_view hex) {
 }
 
 TEST(Protocol, FrameBytesOfEveryMode) {
-  const auto rows = dataRows("built_frames.txt");
+  const auto rows = dataCases("built_frames.txt", {});
   EXPECT_EQ(rows.size(), 19u);
   for (const auto& r : rows) {
-    SCOPED_TRACE(r.where);
+    SCOPED_TRACE(r.line);
     ASSERT_EQ(r.fields.size(), 6u);
     FrameHeader h;
     h.Kind = bytesOf(r.fields[1]).at(0);
@@ -96,10 +68,10 @@ std::string frameText(int result, const ReceivedFrame& f, int beeps) {
 }
 
 TEST(Protocol, ReceiveRules) {
-  const auto rows = dataRows("received_frames.txt");
+  const auto rows = dataCases("received_frames.txt", {});
   EXPECT_EQ(rows.size(), 17u);
   for (const auto& r : rows) {
-    SCOPED_TRACE(r.where);
+    SCOPED_TRACE(r.line);
     ASSERT_EQ(r.fields.size(), 2u);
     ScriptedLine f;
     f.dev.at(f.clock.monotonicMs(), bytesOf(r.fields[0]));
@@ -137,10 +109,10 @@ std::string unitText(const UnitRecord& u) {
 }
 
 TEST(Protocol, IdentifyTakesTheUnitRecordFromTheReply) {
-  const auto rows = dataRows("identify_replies.txt");
+  const auto rows = dataCases("identify_replies.txt", {});
   EXPECT_EQ(rows.size(), 20u);
   for (const auto& r : rows) {
-    SCOPED_TRACE(r.where);
+    SCOPED_TRACE(r.line);
     ASSERT_EQ(r.fields.size(), 2u);
     SerialFixture f;
     ScriptedDevice dev;

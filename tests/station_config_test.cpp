@@ -98,11 +98,9 @@ TEST(StationConfig, SettingsBytesPerType) {
   // The frame: 0x87, sub-command, bytes; L = count + 6; the type code as mode; the station's header.
   const auto request = configWriteRequest(configured("DSP32", 6), lastRead());
   ASSERT_TRUE(request);
-  EXPECT_EQ(hexBytes(request->data), "87 06 00 C4 C5 C6");
-  EXPECT_EQ(request->L, 10);
-  EXPECT_EQ(request->sendMode, 6);
-  EXPECT_EQ(request->header.Kind, kKindStation);
-  EXPECT_EQ(request->header.Address[0], 7);
+  EXPECT_EQ(hexBytes(request->data) + " L" + std::to_string(request->L) + " mode " + std::to_string(request->sendMode) +
+                " to " + std::to_string(request->header.Kind) + "/" + std::to_string(request->header.Address[0]),
+            "87 06 00 C4 C5 C6 L10 mode 6 to " + std::to_string(kKindStation) + "/7");
 }
 
 TEST(StationConfig, FunctionBitAndItsInverse) {

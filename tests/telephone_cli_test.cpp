@@ -20,30 +20,23 @@ namespace {
 
 const std::string kDemoDir = std::string(KELVARO_SOURCE_DIR) + "/examples/demo/";
 
-// The access number comes from the settings, the tones follow the modem type of the
-// initialisation text (#CLS: AT#VTS); a wrong number is refused, then the right one lets the
-// caller switch Aussenlicht (11) to its next state, ask Flurlicht (12, off: the long tone) and
-// Aussenlicht (now on: the error tone), and 9*9# hangs up and initialises the modem again.
+// The access number comes from the settings and the tones follow the modem type of the
+// initialisation text there (#CLS: AT#VTS); the caller's keys switch Aussenlicht (11), and the
+// run reports it. What each key and tone means is telephone_control_test's.
 TEST(TelephoneCli, ACallerKeysCommandsIntoAHeadlessRun) {
   TempDir dir;
   writeFile(dir.file("k.ini"), "[INITALL]\nREMOTEPW=12345\nMODEMINIT=AT&F E0 S0=1 #CLS=8\n");
   writeFile(dir.file("T.scenario"),
-            "at 00:00:10 phone call\nat 00:00:20 phone keys 11111#\nat 00:00:30 phone keys 12345#\n"
-            "at 00:00:40 phone keys 11*99#\nat 00:00:50 phone keys 12*#\nat 00:01:00 phone keys 11*#\n"
-            "at 00:01:10 phone keys 9*9#\nat 00:01:20 phone keys 11*99#\n");
+            "at 00:00:10 phone call\nat 00:00:20 phone keys 12345#\nat 00:00:40 phone keys 11*99#\n");
   const CliRun r = runCli("run '" + kDemoDir +
-                              "DEMO.SPG' --start '2026-06-15 12:00:00' --for 2m --fast --trace"
+                              "DEMO.SPG' --start '2026-06-15 12:00:00' --for 1m --fast --trace"
                               " --port SIM --scenario T.scenario --dump-sim sim.txt",
                           dir.path().string(), Stderr::Apart, dir.file("k.ini"));
   ASSERT_EQ(r.status, 0) << r.errors;
-  // After the hang-up the keys of 01:20 reach nobody.
   EXPECT_EQ(r.output, R"({"t":"2026-06-15 12:00:40","object":"Aussenlicht","value":"an","from":"hardware"})"
                       "\n");
   const std::string dump = readFile(dir.file("sim.txt"));
-  EXPECT_NE(dump.find("  modem text \"AT#VTS=[300,300,5]\\r\"\n  modem text \"AT#VTS=[2800,2800,1]\\r\"\n"
-                      "  modem text \"AT#VTS=[2800,2800,1]\\r\"\n  modem text \"AT#VTS=[2800,2800,15]\\r\"\n"
-                      "  modem text \"AT#VTS=[300,300,5]\\r\"\n  modem text \"+++\\r\"\n  modem text \"ATH\\r\"\n"
-                      "  modem text \"AT&F E0 S0=1 #CLS=8\\r\"\n"),
+  EXPECT_NE(dump.find("  modem text \"AT#VTS=[2800,2800,1]\\r\"\n  modem text \"AT#VTS=[2800,2800,1]\\r\"\n"),
             std::string::npos)
       << dump;
 }
