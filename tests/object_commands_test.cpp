@@ -139,11 +139,19 @@ TEST(AuxiliaryObjectRemoval, RemovedOnlyWhenItIsAHelperUsedOnceAtMost) {
     int users;  // other objects whose program uses the helper
     bool removed;
   };
+  // As the shutter assistant writes a time taken from the screen; the helper is named after "LO:".
+  const std::string kLine = "  G.RunterZeit:=Hilfe1       /&/System-Information LO:Hilfe1;";
   const Row kRows[] = {
-      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 1, true},  {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 0, true},
-      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 2, false}, {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b", "-c"}, 0, false},
-      {__LINE__, "Hilfe1;LO:5", {"-a", "-b"}, 0, false},    {__LINE__, "Hilfe1;/&/", {"-a", "-b"}, 0, false},
-      {__LINE__, "Andere;/&/LO:5", {"-a", "-b"}, 0, false},
+      {__LINE__, kLine, {"-a", "-b"}, 1, true},
+      {__LINE__, kLine, {"-a", "-b"}, 0, true},
+      {__LINE__, kLine, {"-a", "-b"}, 2, false},
+      {__LINE__, kLine, {"-a", "-b", "-c"}, 0, false},
+      {__LINE__, "G.RaufZeit:=Hilfe1       /&/System-Information LO:Hilfe1", {"-a", "-b"}, 0, true},
+      {__LINE__, "  G.RunterZeit:=Hilfe1 LO:Hilfe1;", {"-a", "-b"}, 0, false},
+      {__LINE__, "  G.RunterZeit:=Hilfe1       /&/System-Information", {"-a", "-b"}, 0, false},
+      {__LINE__, "  G.RunterZeit:=Andere       /&/System-Information LO:Andere;", {"-a", "-b"}, 0, false},
+      // The text before the first ";" is no name: the helper stays.
+      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 0, false},
   };
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.line);

@@ -240,17 +240,33 @@ TEST(ShutterScreenInput, HelperNamesKeepTheNameRule) {
 
 TEST(ShutterCommands, NewShutterTakesTheStationCodesOfItsStates) {
   Project p = shutterProject({"oben", "halb", "unten"});
+  // The send device is preset to an output of a shutter station that is still free.
+  const auto station = [](const char* model, std::vector<std::pair<std::uint8_t, const char*>> slots) {
+    TPSContr c;
+    c.CKind = model;
+    c.CPDevAnz = static_cast<std::int32_t>(slots.size());
+    for (std::size_t k = 0; k < slots.size(); ++k) c.slots[k] = {.CDevArt = slots[k].first, .CNam = slots[k].second};
+    return c;
+  };
+  p.stations = {station("MXB2", {{2, "Licht"}}), station("40612x", {{1, "Taste"}, {2, "Rollo A"}, {2, "Rollo B"}})};
+  p.objects.push_back(TPSObj{});
+  p.objects.back().Name = "Alt";
+  p.objects.back().SndDev = "Rollo A";
   test::FakeUserInterface ui;
-  ui.inputs = {"Rollo1"};
+  ui.inputs = {"Rollo1", "Rollo2"};
   ShutterAssistant a(p);
   const int i = a.newShutter(ui);
   ASSERT_GE(i, 0);
   EXPECT_EQ(ui.inputPrompts, std::vector<std::string>{"Neue Rolllade:"});
   const TPSObj& o = p.objects[static_cast<std::size_t>(i)];
   EXPECT_EQ(o.Typ + "|" + std::string(1, o.OKind) + "|" + o.StartVal + "|" + std::to_string(o.HdwTyp) + "|" +
-                std::to_string(o.ObjTypO) + "|" + std::to_string(o.ExtTrans) + "|" + joined(o.ExtTransList),
-            "Rolllade|U|oben|1|3|1|253\n4\n252\n");
-  EXPECT_EQ(a.shutters(), std::vector<std::string>{"Rollo1"});
+                std::to_string(o.ObjTypO) + "|" + std::to_string(o.ExtTrans) + "|" + o.SndDev + "|" +
+                joined(o.ExtTransList),
+            "Rolllade|U|oben|1|3|1|Rollo B|253\n4\n252\n");
+  const int second = a.newShutter(ui);
+  ASSERT_GE(second, 0);
+  EXPECT_EQ(p.objects[static_cast<std::size_t>(second)].SndDev, "");
+  EXPECT_EQ(a.shutters(), (std::vector<std::string>{"Rollo1", "Rollo2"}));
   EXPECT_TRUE(a.groups().empty());
 }
 

@@ -186,11 +186,15 @@ bool deleteObjectQuietly(Project& project, int index, int tolerated) {
 
 bool removeAuxiliaryObject(Project& project, std::string_view statement) {
   // auxiliary-object removal: only statements that an assistant wrote with a helper object
-  if (statement.find("/&/") == std::string_view::npos || statement.find("LO:") == std::string_view::npos)
-    return false;
-  const std::size_t semicolon = statement.find(';');
-  const std::string_view name =
-      semicolon == std::string_view::npos ? statement.substr(0, 63) : statement.substr(0, semicolon);
+  // («  G.RunterZeit:=Aux       /&/System-Information LO:Aux;»); the helper is named after "LO:".
+  const std::size_t mark = statement.find("/&/");
+  const std::size_t lo = mark == std::string_view::npos ? mark : statement.find("LO:", mark);
+  if (lo == std::string_view::npos) return false;
+  std::string_view name = statement.substr(lo + 3);
+  name = name.substr(0, std::min<std::size_t>(name.find(';'), 63));
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+  if (name.empty()) return false;
   const int index = findObject(project, name);
   if (index < 0 || project.objects[static_cast<std::size_t>(index)].program.size() != 2) return false;
   return deleteObjectQuietly(project, index, 1);

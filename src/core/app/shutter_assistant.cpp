@@ -57,6 +57,23 @@ void makeShutterObject(Project& project, TPSObj& o, std::int32_t hardwareRole) {
   if (!o.stateBitmaps.empty()) o.StartVal = o.stateBitmaps.front().state;
 }
 
+// The first output of a shutter station that no object sends to yet; empty when there is none,
+// and the user chooses in the object editor.
+std::string freeShutterOutput(const Project& project) {
+  for (const auto& station : project.stations) {
+    if (!equalsNoCase(station.CKind, kShutterStationModel)) continue;
+    const int count = std::clamp(station.CPDevAnz, 0, kSlotsPerStation);
+    for (int k = 0; k < count; ++k) {
+      const DeviceSlot& slot = station.slots[static_cast<std::size_t>(k)];
+      if (slot.CDevArt != 2 || slot.CNam.empty()) continue;
+      if (std::none_of(project.objects.begin(), project.objects.end(),
+                       [&](const TPSObj& o) { return equalsNoCase(o.SndDev, slot.CNam); }))
+        return slot.CNam;
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 bool isShutterGroup(const TPSObj& object) {
@@ -87,8 +104,10 @@ int ShutterAssistant::newShutter(UserInterface& ui) {
 int ShutterAssistant::createShutter(UserInterface& ui, std::string_view name) {
   const int index = createNamedObject(m_project, ui, name);
   if (index < 0) return -1;
+  const std::string output = freeShutterOutput(m_project);
   TPSObj& o = m_project.objects[static_cast<std::size_t>(index)];
   makeShutterObject(m_project, o, kShutterHardwareRole);
+  o.SndDev = output;
   // The control unit sends the shutter's states as the station's codes; without states there
   // is nothing to convert.
   if (!o.stateBitmaps.empty()) setUpShutterCodes(o);

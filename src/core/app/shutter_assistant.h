@@ -37,8 +37,9 @@ class ShutterAssistant {
   // --- Page "Rollladen"
   // The shutters, in list order.
   std::vector<std::string> shutters() const;
-  // "Neue Rolllade": asks the name; the new object's index, -1 when cancelled or refused. The
-  // window then opens the object editor on it with a kShutterStationModel send device.
+  // "Neue Rolllade": asks the name; the new object's index, -1 when cancelled or refused. Its
+  // send device is the first output of a kShutterStationModel station that nothing sends to
+  // yet (none when there is no such output); the window then opens the object editor on it.
   int newShutter(UserInterface& ui);
   int createShutter(UserInterface& ui, std::string_view name);
   // Edit, delete, rename the selected shutter (empty: none selected, "Kein Objekt ausgewählt").
