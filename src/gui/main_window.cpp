@@ -26,6 +26,7 @@
 #include "app/recent_projects.h"
 #include "app/startup.h"
 #include "app/version.h"
+#include "assistants/shutter_assistant_window.h"
 #include "double_click_label.h"
 #include "help_window.h"
 #include "layout/layout_window.h"
@@ -46,7 +47,6 @@ namespace kelvaro::gui {
 namespace {
 
 constexpr int kMainTimerMs = 100;
-const char* const kLaterVersion = "Folgt in einer späteren Version";
 // How long the status line keeps a confirmation such as "Projekt gespeichert: HAUS.SPG".
 constexpr int kConfirmationMs = 5000;
 
@@ -137,17 +137,6 @@ QAction* TProDefsF::action(const QString& objectName, const QString& text, int s
   return a;
 }
 
-// The shutter assistant comes with a later version; its control is there
-// already so that the window keeps its layout, but they cannot be used yet.
-QAction* TProDefsF::laterAction(const QString& objectName, const QString& text, int standardIcon) {
-  QAction* a = action(objectName, text, standardIcon);
-  a->setEnabled(false);
-  const QString tip = QString(text).remove(QLatin1Char('&')) + QStringLiteral(": ") + QString::fromUtf8(kLaterVersion);
-  a->setToolTip(tip);
-  a->setStatusTip(tip);
-  return a;
-}
-
 void TProDefsF::buildActions() {
   m_newAction = action(QStringLiteral("NeuAct"), QStringLiteral("&Neu"), QStyle::SP_FileIcon);
   m_openAction = action(QStringLiteral("OeffnenAct"), QStringLiteral("Ö&ffnen"), QStyle::SP_DialogOpenButton);
@@ -164,8 +153,7 @@ void TProDefsF::buildActions() {
   // The style's help button is a red and white life buoy that reads as an alarm; a question
   // mark says help.
   m_helpAction = action(QStringLiteral("HilfeAct"), QStringLiteral("Hilfe"), QStyle::SP_MessageBoxQuestion);
-  m_shutterAction = laterAction(QStringLiteral("RolladenAct"), QStringLiteral("Rollladen-Assistent"),
-                                QStyle::SP_ArrowDown);
+  m_shutterAction = action(QStringLiteral("RolladenAct"), QStringLiteral("Rollladen-Assistent"), QStyle::SP_ArrowDown);
   m_contentsAction = action(QStringLiteral("InhaltAct"), QStringLiteral("&Inhalt"), -1);
   m_infoAction = action(QStringLiteral("InfoAct"), QStringLiteral("Inf&o"), -1);
 
@@ -188,6 +176,9 @@ void TProDefsF::buildActions() {
   connect(m_printFontAction, &QAction::triggered, printing, &PrintCommands::chooseFont);
   connect(m_contentsAction, &QAction::triggered, this, [this] { m_context.showHelp(QStringLiteral("Inhalt")); });
   connect(m_infoAction, &QAction::triggered, this, &TProDefsF::showAbout);
+  connect(m_shutterAction, &QAction::triggered, this, [this] {
+    if (runShutterAssistant(m_context, this)) refreshPages();
+  });
 
   // The usual keys of a desktop program. The pages' own keys are Alt mnemonics; Ctrl+Q in
   // the constants box stays the line-log switch, because that box takes it before the menu.

@@ -70,7 +70,6 @@ class TProDefsF : public QMainWindow {
   void projectReplaced();
   void projectWritten(bool written);
   QAction* action(const QString& objectName, const QString& text, int standardIcon);
-  QAction* laterAction(const QString& objectName, const QString& text, int standardIcon);
 
   MainContext m_context;
   QTabWidget* m_notebook = nullptr;
