@@ -1,6 +1,7 @@
 // The layout editor's window on the demo: a shape dragged with the mouse lands in the object's
 // placement, and Ctrl-clicks with an alignment command from the menu line shapes up. The
 // rules themselves are layout_editor_test's.
+#include "assistants/action_form.h"
 #include "elements/ext_shape.h"
 #include "gui_test_support.h"
 #include "layout/layout_window.h"
@@ -119,6 +120,30 @@ class LayoutWindowTest : public QObject {
     window.accept();
     QCOMPARE(f.placement(first).section(QLatin1Char(','), 0, 0), QStringLiteral("7"));
     QCOMPARE(f.placement(third).section(QLatin1Char(','), 0, 0), QStringLiteral("7"));
+  }
+
+  void aSensorsMenuOpensTheActionAssistantWithTheModelCurrent() {
+    Demo f;
+    QVERIFY(f.loaded);
+    kelvaro::gui::TLayoutF window(f.context, 0);
+    window.show();
+    int sensor = -1;
+    for (std::size_t i = 0; i < window.shapeWidgets().size() && sensor < 0; ++i)
+      if (window.shapeMenu(static_cast<int>(i))->objectName() == QStringLiteral("ObjPopUpSensor")) sensor = static_cast<int>(i);
+    QVERIFY(sensor >= 0);
+    window.editor().shapeDragged(sensor, {4, 5, 60, 40});
+    const int object = window.editor().shapes()[static_cast<std::size_t>(sensor)].object;
+    QString seen;
+    QTimer::singleShot(0, [&] {
+      QVERIFY(qobject_cast<kelvaro::gui::TAppFormF*>(QApplication::activeModalWidget()) != nullptr);
+      seen = f.placement(object);  // the assistant sees the placement the shape has now
+      QVERIFY(!window.isVisible());
+      QApplication::activeModalWidget()->close();
+    });
+    menuItem(window.shapeMenu(sensor), QStringLiteral("&Funktionen festlegen"))->trigger();
+    QCOMPARE(seen, QStringLiteral("4,5"));
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.shapeWidgets()[static_cast<std::size_t>(sensor)]->geometry(), QRect(4, 5, 60, 40));
   }
 };
 

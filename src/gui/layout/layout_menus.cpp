@@ -8,6 +8,8 @@
 #include <QWidget>
 
 #include "app/object_commands.h"
+#include "assistants/action_form.h"
+#include "assistants/switching_times_form.h"
 #include "elements/ext_shape.h"
 #include "layout/layout_window.h"
 #include "new_object_dialog.h"
@@ -104,13 +106,11 @@ QMenu* TLayoutF::shapeMenu(int shape) {
   const ShapeMenu kind = shapeMenuOf(o);
   if (kind == ShapeMenu::Sensor) {
     m_shapeMenu->setObjectName(QStringLiteral("ObjPopUpSensor"));
-    // The action assistant's window is not part of the program yet: its entries are shown
-    // so that the menu reads as it will, but cannot be chosen.
-    add(QStringLiteral("&Funktionen festlegen"), {})->setEnabled(false);
+    add(QStringLiteral("&Funktionen festlegen"), [this, object] { openActions(object, 0); });
     const SensorConditionItems conditions = sensorConditionItems(o);
     if (conditions.visible) {
-      add(toQ(conditions.firstCaption), {})->setEnabled(false);
-      add(toQ(conditions.secondCaption), {})->setEnabled(false);
+      add(toQ(conditions.firstCaption), [this, object] { openActions(object, 1); });
+      add(toQ(conditions.secondCaption), [this, object] { openActions(object, 2); });
     }
     const auto switchAction = [this, shape](SwitchAction action) {
       m_editor.startSwitchAction(shape, action);
@@ -122,8 +122,7 @@ QMenu* TLayoutF::shapeMenu(int shape) {
     add(QStringLiteral("&Umschalten"), [switchAction] { switchAction(SwitchAction::Toggle); });
   } else if (kind == ShapeMenu::Actor) {
     m_shapeMenu->setObjectName(QStringLiteral("ObjPopUpAktor"));
-    // As above: the switching-time window is still to come.
-    add(QStringLiteral("&Schaltzeiten"), {})->setEnabled(false);
+    add(QStringLiteral("&Schaltzeiten"), [this, object] { openSwitchingTimes(object); });
   } else {
     m_shapeMenu->setObjectName(QStringLiteral("ObjPopUpAll"));
   }
@@ -141,6 +140,34 @@ QMenu* TLayoutF::shapeMenu(int shape) {
   add(QStringLiteral("Objekt &löschen"), [this, shape] { deleteObjectOf(shape); });
   add(QStringLiteral("Bezüge"), [this, shape] { whereUsedOf(shape); });
   return m_shapeMenu;
+}
+
+void TLayoutF::openActions(int object, int item) {
+  outside([&] {
+    Project& project = m_context.workspace.project;
+    TPSObj& o = project.objects[static_cast<std::size_t>(object)];
+    const ActionAssistantStart start = actionAssistantStart(o, item);
+    TAppFormF window(project, m_context.ui, o.Name, start.condition, o.program, toQ(start.heading), {}, this);
+    window.showHelp = m_context.showHelp;
+    if (window.exec() != QDialog::Accepted) return;
+    window.applyTo(o.program);
+    project.modified = true;
+  });
+}
+
+void TLayoutF::openSwitchingTimes(int object) {
+  outside([&] {
+    Project& project = m_context.workspace.project;
+    TPSObj& o = project.objects[static_cast<std::size_t>(object)];
+    const SwitchingTimesStart start = switchingTimesStart(o);
+    TSTimesF window(project, m_context.ui, o.Name, start.shutter ? SwitchTimesKind::Shutter : SwitchTimesKind::Switchable,
+                    o.program, this);
+    window.setWindowTitle(toQ(start.caption));
+    window.showHelp = m_context.showHelp;
+    if (window.exec() != QDialog::Accepted) return;
+    window.assistant().apply(o.program, o.ACode);
+    project.modified = true;
+  });
 }
 
 void TLayoutF::editObject(int object) {

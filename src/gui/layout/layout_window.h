@@ -80,6 +80,9 @@ class TLayoutF : public QDialog {
   void deleteObjectOf(int shape);
   void whereUsedOf(int shape);
   void newObject();
+  // The assistants on a shape's object: item 0 "&Funktionen festlegen", 1 and 2 the conditions.
+  void openActions(int object, int item);
+  void openSwitchingTimes(int object);
 
   MainContext& m_context;
   int m_view;
