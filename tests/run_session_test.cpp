@@ -283,10 +283,9 @@ TEST(RunSessionCommands, StopStartEndAndAbort) {
   EXPECT_FALSE(a.session->running());
 }
 
+// The output line's wording is checked where the hardware exchange writes it; here its length limit, and
+// that the input line is written under hardware control only.
 TEST(RunSessionProtocol, LinesAndOnlyWithHardwareControl) {
-  EXPECT_EQ(RunSession::protocolOutputLine(at(7, 5, 9), "Lampe", "1"), "15.06.26 07:05:09: Ausgabe von Lampe -> 1");
-  EXPECT_EQ(toUtf8(RunSession::protocolInputLine(at(23, 0, 0), "Fenster", "offen")),
-            "15.06.26 23:00:00: Eingabe für Fenster <- offen");
   EXPECT_EQ(RunSession::protocolOutputLine(at(0, 0, 0), "X", std::string(80, '7')).size(),
             std::string("15.06.26 00:00:00: Ausgabe von X -> ").size() + 64);
   test::TempDir dir;
@@ -336,9 +335,8 @@ TEST(RunSessionActions, ItemsForSpecialObjectsActLikeAClickOrQueue) {
   hidden.SpecSt = true;
   hidden.plans[0].ViewName.clear();  // on no view: the item queues the object
   Session s({lamp, hidden, object("Ohne", "Zahl", "0", 254)});
-  ASSERT_EQ(s.session->actionItems().size(), 2u);
-  EXPECT_EQ(s.session->actionItems()[0].first, "Licht an oder aus");
-  EXPECT_EQ(s.session->actionItems()[1].first, "Zaehler");
+  EXPECT_EQ(s.session->actionItems(),
+            (std::vector<std::pair<std::string, int>>{{"Licht an oder aus", 0}, {"Zaehler", 1}}));
   s.session->actionClick(0);
   EXPECT_EQ(s.text("Lampe"), "an");
   s.session->actionClick(1);

@@ -13,13 +13,6 @@
 namespace kelvaro::test {
 namespace {
 
-sim::UnitConfig unitConfig(int replyCode, sim::Faults faults = {}) {
-  sim::UnitConfig c;
-  c.replyCode = replyCode;
-  c.faults = faults;
-  return c;
-}
-
 struct UnitFixture : SerialFixture {
   explicit UnitFixture(sim::UnitConfig config = {}) : unit(std::move(config)) {
     devices["COM1"] = &unit;
@@ -47,8 +40,8 @@ TEST(UnitCommands, TransferLoadsTheImageSetsTheClockAndAsksForTheSunTable) {
   const struct {
     int line;
     int replyCode;
-    int versionByte;
-    int summerMode;  // extra byte 5 of the identification reply
+    std::uint8_t versionByte;
+    std::uint8_t summerMode;  // extra byte 5 of the identification reply
     int loadBase;
     std::uint64_t blockGapMs;  // 172.8 ms before every block, 17.28 ms inside SendFrame, the hand-shake
     bool summerTimeApplied;    // to the sun table: unless the unit keeps the summer time itself (mode 3 and up)
@@ -59,10 +52,7 @@ TEST(UnitCommands, TransferLoadsTheImageSetsTheClockAndAsksForTheSunTable) {
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
-    sim::UnitConfig config = unitConfig(r.replyCode);
-    config.versionByte = static_cast<std::uint8_t>(r.versionByte);
-    config.extra[2] = static_cast<std::uint8_t>(r.summerMode);
-    UnitFixture f(config);
+    UnitFixture f({.replyCode = r.replyCode, .versionByte = r.versionByte, .extra = {0, 0, r.summerMode}});
     f.clock.set(*encodeDate(2026, 12, 6) + *encodeTime(9, 41, 7));
     f.page.ProjNamLb = "DEMO";
     f.page.StSndTimeCB = true;
@@ -205,7 +195,7 @@ TEST(UnitCommands, ConfigurationBytesByPosition) {
 TEST(UnitCommands, ConfigurationWrittenIsReadBack) {
   for (int code : {14, 11}) {
     SCOPED_TRACE(code);
-    UnitFixture f(unitConfig(code));
+    UnitFixture f({.replyCode = code});
     f.page.ClockKorEd = "52";
     f.page.InitModemEd = "AT&F E0";
     f.page.PasswModemEd = "4071;pw";
@@ -227,7 +217,7 @@ TEST(UnitCommands, ConfigurationWrittenIsReadBack) {
 }
 
 TEST(UnitCommands, ConfigReadFailures) {
-  UnitFixture f(unitConfig(14, {.identifyOnly = true}));
+  UnitFixture f({.faults = {.identifyOnly = true}});
   EXPECT_FALSE(f.commands.ConfigRead());
   EXPECT_EQ(f.page.MsgLb, "Fehler bei Empfang 2");
   EXPECT_FALSE(f.line.portOpen());
@@ -248,7 +238,7 @@ TEST(UnitCommands, EveryActionIsConfirmedAndAnUnconfirmedOneSaysSo) {
     EXPECT_EQ(toUtf8(f.page.MsgLb), std::string(action.name) + " ausgeführt");
     EXPECT_FALSE(f.line.portOpen());
   }
-  UnitFixture f(unitConfig(14, {.identifyOnly = true}));
+  UnitFixture f({.faults = {.identifyOnly = true}});
   EXPECT_FALSE(f.commands.UnitAction(0x31, "Neustart"));
   EXPECT_EQ(f.page.MsgLb, fromUtf8("Keine Bestätigung erhalten"));
   EXPECT_FALSE(f.line.portOpen());
@@ -299,7 +289,7 @@ TEST(UnitCommands, AutoDetectMessages) {
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
-    UnitFixture f(unitConfig(r.replyCode, {.silent = r.silent}));
+    UnitFixture f({.replyCode = r.replyCode, .faults = {.silent = r.silent}});
     f.page.ComPortCoB = "";
     bool changed = false;
     f.commands.typeChanged = [&] { changed = true; };

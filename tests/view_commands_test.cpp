@@ -126,11 +126,18 @@ TEST_F(ViewCommands, CommandsWithoutSelectionTakeTheFirstViewOrRefuse) {
   }
 }
 
-TEST_F(ViewCommands, RenameMovesThePlacementsAndRefusesTheNameOfAnotherView) {
-  ui.inputs = {"keller"};
+TEST_F(ViewCommands, NewAppendsAViewRenameMovesThePlacementsBothRefuseTheNameOfAnother) {
+  ui.inputs = {"keller", "Dachboden"};
   EXPECT_FALSE(newView(workspace, ui));
-  EXPECT_EQ(workspace.project.views.size(), 2u);
+  ASSERT_TRUE(newView(workspace, ui));
+  EXPECT_EQ(ui.inputPrompts.back(), "Bezeichnung f\xFCr neue Ansicht (z.B. Erdgeschoss):");
+  ASSERT_EQ(workspace.project.views.size(), 3u);
+  EXPECT_EQ(workspace.project.views[2].name, "Dachboden");
+  EXPECT_EQ(workspace.app.selectedView, 2);
+  EXPECT_TRUE(workspace.project.modified);
+
   workspace.app.selectedView = 0;
+  workspace.project.modified = false;
   ui.inputs = {"KELLER", "Parterre"};
   EXPECT_FALSE(renameView(workspace, ui));
   EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>(2, "Es gibt schon eine Ansicht mit diesem Namen")));
@@ -142,16 +149,6 @@ TEST_F(ViewCommands, RenameMovesThePlacementsAndRefusesTheNameOfAnotherView) {
   ui.inputs = {"PARTERRE"};
   EXPECT_TRUE(renameView(workspace, ui));
   EXPECT_EQ(workspace.project.views[0].name, "PARTERRE");
-}
-
-TEST_F(ViewCommands, NewAppendsASelectedViewWithoutBitmap) {
-  ui.inputs = {"Dachboden"};
-  ASSERT_TRUE(newView(workspace, ui));
-  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Bezeichnung f\xFCr neue Ansicht (z.B. Erdgeschoss):"}));
-  ASSERT_EQ(workspace.project.views.size(), 3u);
-  EXPECT_EQ(workspace.project.views[2].name, "Dachboden");
-  EXPECT_EQ(workspace.app.selectedView, 2);
-  EXPECT_TRUE(workspace.project.modified);
 }
 
 TEST_F(ViewCommands, ChosenBitmapInTheBitmapDirectoryIsStoredWithoutPath) {

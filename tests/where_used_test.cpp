@@ -35,12 +35,13 @@ TEST(WhereUsed, TheReferenceRuleFindsTheFirstUseInALine) {
   }
 }
 
-TEST(WhereUsed, EntriesNameTheObjectAndTheStoredLineInProjectOrder) {
+TEST(WhereUsed, EntriesInProjectOrderOrTheHeaderSaysThereAreNone) {
   Project project = test::lampProject({
       test::lampObject("Lampe", {"Lampe.CT = 0"}),
       test::lampObject("Taster", {"WENN Taster = an DANN", "Lampe2 EINSCHALTEN", "AKTIVIEREN(Lampe)", "ENDEWENN"}),
       test::lampObject("Lampe2", {"Lampe2 WIE Lampe"}),
       test::lampObject("Stehlampe", {"Stehlampe EINSCHALTEN"}),
+      test::lampObject("Flur"),
   });
   project.objects[1].program.insert(project.objects[1].program.begin(), "-&Lampe EINSCHALTEN");
 
@@ -65,13 +66,10 @@ TEST(WhereUsed, EntriesNameTheObjectAndTheStoredLineInProjectOrder) {
   EXPECT_EQ(generated.page, EditorPage::Program);
   EXPECT_EQ(generated.storedLine, 0);
   EXPECT_EQ(editorRequestFor(uses.entries[2]).storedLine, 3);
-}
 
-TEST(WhereUsed, AnUnusedObjectHasAnEmptyList) {
-  const Project project = test::lampProject({test::lampObject("Lampe", {"EINSCHALTEN"}), test::lampObject("Flur")});
-  const WhereUsed uses = findUses(project, "Flur");
-  EXPECT_EQ(uses.header, "Flur wird in keinem Programm verwendet");
-  EXPECT_TRUE(uses.entries.empty());
+  const WhereUsed unused = findUses(project, "Flur");
+  EXPECT_EQ(unused.header, "Flur wird in keinem Programm verwendet");
+  EXPECT_TRUE(unused.entries.empty());
 }
 
 TEST(WhereUsed, RenameAndDeleteFollowTheSameRule) {
