@@ -145,7 +145,7 @@ TRollAssiF::TRollAssiF(MainContext& context, QWidget* parent)
   layout->addWidget(buttons);
   fillShutters();
   fillGroups();
-  resize(660, 440);
+  resize(780, 460);
   keepOnScreen(this);
 }
 

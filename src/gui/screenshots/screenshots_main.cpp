@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTabWidget>
@@ -16,7 +17,9 @@
 #include <string>
 
 #include "app_start.h"
+#include "app/shutter_assistant.h"
 #include "app/sun_settings.h"
+#include "assistants/shutter_assistant_window.h"
 #include "astro/sun_times.h"
 #include "language/compiler.h"
 #include "main_window.h"
@@ -118,6 +121,38 @@ bool editorScreenshots(MainContext& context, const QDir& dir, QWidget* parent) {
   return allSaved;
 }
 
+// The shutter assistant's three pages on a demo group of three shutters with a time block.
+// It changes the project in memory, so it comes after the other pictures.
+bool shutterScreenshots(MainContext& context, const QDir& dir, QWidget* parent) {
+  {
+    ShutterAssistant setup(context.workspace.project);
+    for (const char* name : {"RolloKueche", "RolloBad", "RolloFlur"}) setup.createShutter(context.ui, name);
+    if (!setup.createGroup(context.ui, "RolloSued")) return false;
+    setup.addAllMembers();
+    const std::array<bool, 7> workdays{false, true, true, true, true, true, false};
+    if (!setup.enterActions(context.ui) ||
+        !setup.addTimes(context.ui, *timeWindowResult(TimeWindowKind::Shutter, "07:30:00", "SU:  :  ", workdays)) ||
+        !setup.finish(context.ui))
+      return false;
+  }
+  TRollAssiF window(context, parent);
+  window.show();
+  auto* shutters = window.findChild<QListWidget*>(QStringLiteral("RollLB"));
+  shutters->setCurrentRow(shutters->count() - 1);
+  bool allSaved = save(window, dir, QStringLiteral("shutter_assistant_1"));
+  window.nextPage();
+  auto* groups = window.findChild<QComboBox*>(QStringLiteral("RollGruppeCB"));
+  groups->setCurrentIndex(groups->findText(QStringLiteral("RolloSued")));
+  Q_EMIT groups->activated(groups->currentIndex());
+  allSaved = save(window, dir, QStringLiteral("shutter_assistant_2")) && allSaved;
+  window.nextPage();
+  auto* statements = window.findChild<QListWidget*>(QStringLiteral("AnwLB"));
+  Q_EMIT statements->itemClicked(statements->item(3));
+  allSaved = save(window, dir, QStringLiteral("shutter_assistant_3")) && allSaved;
+  window.reject();
+  return allSaved;
+}
+
 // The demo running on the PC on a summer evening in virtual time, then its input dialog.
 bool executionScreenshots(Workspace& workspace, UserInterface& ui, const QDir& dir) {
   Project project = workspace.project;
@@ -188,6 +223,7 @@ int takeScreenshots(const std::string& project, const QDir& dir) {
   }
   allSaved = layoutScreenshot(window.context(), dir, &window) && allSaved;
   allSaved = executionScreenshots(workspace, ui, dir) && allSaved;
+  allSaved = shutterScreenshots(window.context(), dir, &window) && allSaved;
   return allSaved ? 0 : 1;
 }
 
