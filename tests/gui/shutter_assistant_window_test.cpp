@@ -128,17 +128,32 @@ class ShutterAssistantWindowTest : public QObject {
     kelvaro::gui::TProDefsF main(workspace, ui);
     workspace.project = shutterProject();
     ui.inputs = {"Wohnen"};
+    QString timeWindow;
+    int statements = -1;
     QTimer::singleShot(0, [&] {
       auto* window = qobject_cast<kelvaro::gui::TRollAssiF*>(QApplication::activeModalWidget());
       QVERIFY(window != nullptr);
       child<QPushButton>(window, "Cont1Btn")->click();
       child<QPushButton>(window, "NeuGrpBtn")->click();
+      child<QPushButton>(window, "Cont2Btn")->click();
+      // "Zeiten für Gruppe" opens the shared time window for shutters; cancelled, it adds nothing.
+      QTimer::singleShot(0, [&] {
+        QWidget* times = QApplication::activeModalWidget();
+        timeWindow = QLatin1String(times->metaObject()->className());
+        for (const QLabel* label : times->findChildren<QLabel*>())
+          if (label->buddy() == child<QWidget>(times, "TimeOn")) timeWindow += QLatin1Char(' ') + label->text();
+        qobject_cast<QDialog*>(times)->reject();
+      });
+      child<QPushButton>(window, "TimeBt")->click();
+      statements = child<QListWidget>(window, "AnwLB")->count();
       window->reject();
     });
     child<QAction>(&main, "RolladenAct")->trigger();
     QVERIFY(workspace.project.modified);
     QVERIFY(kelvaro::findObject(workspace.project, "Wohnen") >= 0);
     QVERIFY(main.windowTitle().contains(QLatin1Char('*')));
+    QCOMPARE(timeWindow, QStringLiteral("kelvaro::gui::TTimeInpF Rolladen rauf um"));
+    QCOMPARE(statements, 0);
   }
 };
 

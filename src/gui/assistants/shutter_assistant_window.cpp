@@ -2,15 +2,12 @@
 #include "assistants/shutter_assistant_window.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QShortcut>
@@ -21,6 +18,7 @@
 #include <algorithm>
 
 #include "assistants/block_list.h"
+#include "assistants/time_input_form.h"
 #include "qt_text.h"
 #include "screen_fit.h"
 
@@ -53,70 +51,15 @@ std::string currentText(const QListWidget* list) {
   return item != nullptr && item->isSelected() ? fromQ(item->text()) : std::string();
 }
 
-// The time window of kind 6 as a small dialog of its own, until the assistants' shared time
-// window takes its place: the two times are checked as the time field checks them on leaving.
-std::optional<TimeWindowResult> askShutterTimes(UserInterface& ui, QWidget* parent) {
-  const TimeWindowLabels labels = timeWindowLabels(TimeWindowKind::Shutter);
-  QDialog dialog(parent);
-  dialog.setObjectName(QStringLiteral("TimeInpF"));
-  dialog.setWindowTitle(QStringLiteral("Zeiten"));
-  auto* grid = new QGridLayout();
-  QLineEdit* fields[2];
-  const std::string_view captions[2] = {labels.first, labels.second};
-  for (int i = 0; i < 2; ++i) {
-    fields[i] = new QLineEdit(&dialog);
-    fields[i]->setObjectName(i == 0 ? QStringLiteral("ClockInp1") : QStringLiteral("ClockInp2"));
-    fields[i]->setInputMask(QStringLiteral(">nn:00:00"));
-    fields[i]->setText(toQ(kEmptyClockText));
-    grid->addWidget(new QLabel(toQ(captions[i]), &dialog), i, 0);
-    grid->addWidget(fields[i], i, 1);
-  }
-  auto* days = new QGroupBox(QStringLiteral("an folgenden Tagen"), &dialog);
-  auto* dayLayout = new QVBoxLayout(days);
-  std::array<QCheckBox*, 7> boxes{};
-  // Monday first, as a week is read here; the masks count from Sunday.
-  for (int k = 1; k <= 7; ++k) {
-    boxes[static_cast<std::size_t>(k % 7)] = new QCheckBox(toQ(kWeekdayNames[static_cast<std::size_t>(k % 7)]), days);
-    dayLayout->addWidget(boxes[static_cast<std::size_t>(k % 7)]);
-  }
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&OK"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("&Abbrechen"));
-  std::string texts[2];
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-    for (int i = 0; i < 2; ++i) {
-      // The mask shows blanks as they are typed; the core reads them the same way.
-      std::string typed = fromQ(fields[i]->displayText()).substr(0, kEmptyClockText.size());
-      typed.resize(kEmptyClockText.size(), ' ');
-      const auto left = leaveClockInput(correctClockInput(typed).text);
-      if (!left) {
-        showError(ui, std::string(kInvalidTimeMessage));
-        fields[i]->setFocus();
-        return;
-      }
-      texts[i] = *left;
-    }
-    dialog.accept();
-  });
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  auto* layout = new QVBoxLayout(&dialog);
-  layout->addLayout(grid);
-  layout->addWidget(days);
-  layout->addWidget(buttons);
-  keepOnScreen(&dialog);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  std::array<bool, 7> checked{};
-  for (std::size_t k = 0; k < 7; ++k) checked[k] = boxes[k]->isChecked();
-  return timeWindowResult(TimeWindowKind::Shutter, texts[0], texts[1], checked);
-}
-
 }  // namespace
 
 TRollAssiF::TRollAssiF(MainContext& context, QWidget* parent)
     : QDialog(parent), m_context(context), m_assistant(context.workspace.project) {
   setObjectName(QStringLiteral("RollAssiF"));
   setWindowTitle(QStringLiteral("Rollladenanwendung"));
-  askTimes = [this](QWidget* owner) { return askShutterTimes(m_context.ui, owner); };
+  askTimes = [this](QWidget* owner) {
+    return TTimeInpF::ask(m_context.ui, TimeWindowKind::Shutter, owner, m_context.showHelp);
+  };
 
   m_pages = new QStackedWidget(this);
   m_pages->setObjectName(QStringLiteral("RollPages"));
