@@ -8,7 +8,10 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTabWidget>
@@ -17,6 +20,11 @@
 #include <string>
 
 #include "app_start.h"
+#include "assistants/action_form.h"
+#include "assistants/clock_input.h"
+#include "assistants/condition_form.h"
+#include "assistants/switching_times_form.h"
+#include "assistants/time_input_form.h"
 #include "app/shutter_assistant.h"
 #include "app/sun_settings.h"
 #include "assistants/shutter_assistant_window.h"
@@ -86,7 +94,6 @@ QString fileNameOf(QString caption) {
   return caption;
 }
 
-// The object editor on an object of the demo, one picture per page.
 // The layout editor on the first view with two shapes marked by Ctrl-clicks.
 bool layoutScreenshot(MainContext& context, const QDir& dir, QWidget* parent) {
   if (context.workspace.project.views.empty()) return false;
@@ -118,6 +125,66 @@ bool editorScreenshots(MainContext& context, const QDir& dir, QWidget* parent) {
     allSaved = save(editor, dir, QStringLiteral("editor_") + fileNameOf(notebook->tabText(i))) && allSaved;
   }
   editor.reject();
+  return allSaved;
+}
+
+// The assistants' windows, filled as a user would have filled them: switching times for the
+// outside light, its time window, the terrace button's actions and a condition around them.
+bool assistantScreenshots(MainContext& context, const QDir& dir, QWidget* parent) {
+  const Project& project = context.workspace.project;
+  const int light = findObject(project, "Aussenlicht");
+  if (light < 0 || findObject(project, "TasterTerrasse") < 0) return false;
+  bool allSaved = true;
+  {
+    TSTimesF times(project, context.ui, "Aussenlicht", SwitchTimesKind::Switchable,
+                   project.objects[static_cast<std::size_t>(light)].program, parent);
+    std::array<bool, 7> workdays{false, true, true, true, true, true, false};
+    times.assistant().addSwitchTime(true, *timeWindowResult(TimeWindowKind::SwitchOn, "SU:  :  ", "", workdays),
+                                    context.ui);
+    times.assistant().addSwitchTime(false, *timeWindowResult(TimeWindowKind::SwitchOff, "23:30:00", "", {}),
+                                    context.ui);
+    times.assistant().addAutomaticSwitchOff("00:10:00", context.ui);
+    times.assistant().list().clickLine(4);
+    times.refreshLists();
+    times.show();
+    allSaved = save(times, dir, QStringLiteral("assistant_switching_times")) && allSaved;
+  }
+  {
+    TTimeInpF time(context.ui, TimeWindowKind::SwitchOn, parent);
+    time.findChild<TClockInp*>(QStringLiteral("TimeOn"))->setClockText(QStringLiteral("07:30:00"));
+    auto* days = time.findChild<QListWidget*>(QStringLiteral("TageCLB"));
+    days->item(0)->setCheckState(Qt::Checked);
+    days->item(4)->setCheckState(Qt::Checked);
+    time.show();
+    allSaved = save(time, dir, QStringLiteral("assistant_time_input")) && allSaved;
+  }
+  {
+    TAppFormF actions(project, context.ui, "TasterTerrasse", " EINGESCHALTET ", {},
+                      QStringLiteral("Wenn TasterTerrasse eingeschaltet wird"), "Gartenlicht", parent);
+    actions.show();
+    // As the user would: the targets, an action, into "dann"; then the other way into "sonst".
+    auto* targets = actions.findChild<QListWidget*>(QStringLiteral("ObjBoxLB"));
+    for (const QString name : {QStringLiteral("Aussenlicht"), QStringLiteral("Gartenlicht")})
+      for (QListWidgetItem* item : targets->findItems(name, Qt::MatchExactly)) item->setSelected(true);
+    const auto actionButtons = actions.findChild<QGroupBox*>(QStringLiteral("SwitchRB"))->findChildren<QRadioButton*>();
+    actionButtons.at(1)->click();
+    actions.findChild<QPushButton*>(QStringLiteral("CrtAnwBtn1"))->click();
+    actionButtons.at(2)->click();
+    actions.findChild<QPushButton*>(QStringLiteral("CrtAnwBtn2"))->click();
+    allSaved = save(actions, dir, QStringLiteral("assistant_actions")) && allSaved;
+  }
+  {
+    TCondiF condition(project, context.ui, {"**--/A2/--**Block mit 2 Anweisungen", "Gartenlicht EINSCHALTEN",
+                                            "Aussenlicht EINSCHALTEN"}, parent);
+    condition.assistant().wrap(conditionLine("Uhrzeit", " groesser ", "18:00:00"), context.ui);
+    auto* subjects = condition.findChild<QComboBox*>(QStringLiteral("ObjCB"));
+    subjects->setCurrentText(QStringLiteral("Uhrzeit"));
+    condition.findChild<TClockInp*>(QStringLiteral("ZeitInp"))->setClockText(QStringLiteral("18:00:00"));
+    condition.findChild<QComboBox*>(QStringLiteral("VerglOp"))->setCurrentIndex(4);
+    condition.refreshLists();
+    condition.show();
+    allSaved = save(condition, dir, QStringLiteral("assistant_condition")) && allSaved;
+  }
   return allSaved;
 }
 
@@ -222,6 +289,7 @@ int takeScreenshots(const std::string& project, const QDir& dir) {
     allSaved = save(uses, dir, QStringLiteral("where_used")) && allSaved;
   }
   allSaved = layoutScreenshot(window.context(), dir, &window) && allSaved;
+  allSaved = assistantScreenshots(window.context(), dir, &window) && allSaved;
   allSaved = executionScreenshots(workspace, ui, dir) && allSaved;
   allSaved = shutterScreenshots(window.context(), dir, &window) && allSaved;
   return allSaved ? 0 : 1;
