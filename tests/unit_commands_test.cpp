@@ -52,7 +52,7 @@ TEST(UnitCommands, TransferLoadsTheImageSetsTheClockAndAsksForTheSunTable) {
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
-    UnitFixture f({.replyCode = r.replyCode, .versionByte = r.versionByte, .extra = {0, 0, r.summerMode}});
+    UnitFixture f({.replyCode = r.replyCode, .versionByte = r.versionByte, .extra = {0, 0, r.summerMode}, .faults = {}});
     f.clock.set(*encodeDate(2026, 12, 6) + *encodeTime(9, 41, 7));
     f.page.ProjNamLb = "DEMO";
     f.page.StSndTimeCB = true;
@@ -195,7 +195,7 @@ TEST(UnitCommands, ConfigurationBytesByPosition) {
 TEST(UnitCommands, ConfigurationWrittenIsReadBack) {
   for (int code : {14, 11}) {
     SCOPED_TRACE(code);
-    UnitFixture f({.replyCode = code});
+    UnitFixture f({.replyCode = code, .faults = {}});
     f.page.ClockKorEd = "52";
     f.page.InitModemEd = "AT&F E0";
     f.page.PasswModemEd = "4071;pw";

@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "assistants/time_input.h"
+#include "model/object_types.h"
 #include "model/project.h"
 
 namespace kelvaro {
 
 class UserInterface;
 
-inline constexpr std::string_view kShutterType = "Rolllade";
 // The station model whose send device the object editor offers first for a new shutter.
 inline constexpr std::string_view kShutterStationModel = "40612x";
 inline constexpr std::int32_t kGroupHardwareRole = 3;    // no input or output of its own

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "assistants/block_list.h"
+#include "model/object_types.h"
 
 namespace kelvaro {
 
 class UserInterface;
 
-inline constexpr std::string_view kShutterType = "Rolllade";
 inline constexpr std::string_view kTargetTypesMixed =
     "Dieser Objekttyp passt nicht zu den anderen ausgew\xE4hlten Objekten";
 

@@ -14,6 +14,9 @@ inline constexpr std::int32_t kTypeClassTwoState = 1;
 inline constexpr std::int32_t kTypeClassDoor = 2;
 inline constexpr std::int32_t kTypeClassShutter = 3;
 
+// The type the assistants give a shutter and compare targets against.
+inline constexpr std::string_view kShutterType = "Rolllade";
+
 // Rebuilds the object's state-bitmap list from the type's states, keeping the entries of
 // states that still exist, and sets CtZust and ObjTypO.
 void syncStateBitmaps(TPSObj& object, const std::vector<TypeStateEntry>& typeStates, std::string_view type);

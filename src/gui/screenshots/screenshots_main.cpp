@@ -164,7 +164,7 @@ bool assistantScreenshots(MainContext& context, const QDir& dir, QWidget* parent
     actions.show();
     // As the user would: the targets, an action, into "dann"; then the other way into "sonst".
     auto* targets = actions.findChild<QListWidget*>(QStringLiteral("ObjBoxLB"));
-    for (const QString name : {QStringLiteral("Aussenlicht"), QStringLiteral("Gartenlicht")})
+    for (const QString& name : {QStringLiteral("Aussenlicht"), QStringLiteral("Gartenlicht")})
       for (QListWidgetItem* item : targets->findItems(name, Qt::MatchExactly)) item->setSelected(true);
     const auto actionButtons = actions.findChild<QGroupBox*>(QStringLiteral("SwitchRB"))->findChildren<QRadioButton*>();
     actionButtons.at(1)->click();
