@@ -9,7 +9,7 @@ packages=(xvfb xauth fonts-dejavu-core)
 source "$root/scripts/install_packages.sh"
 install_missing_packages
 
-cmake --build "$build" --target kelvaro-screenshots execution_window_test print_dialog_test kelvaro-cli
+cmake --build "$build" --target kelvaro-screenshots execution_window_test print_dialog_test unit_visualisation_test kelvaro-cli
 source "$root/scripts/demo_settings.sh"
 ini=$(mktemp --suffix=.INI)
 trap 'rm -f "$ini"' EXIT
@@ -24,3 +24,6 @@ KELVARO_SCREENSHOT_DIR="$root/docs/screenshots" QT_QPA_PLATFORM=xcb xvfb-run -a 
 KELVARO_SCREENSHOT_DIR="$root/docs/screenshots" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
   "$build/tests/gui/print_dialog_test" >/dev/null
 "$build/src/cli/kelvaro-cli" print "$root/examples/demo/DEMO.SPG" --objects -o "$root/docs/demo_objects.pdf"
+# The demo transferred to the built-in simulated unit and visualised, from its window test.
+KELVARO_SCREENSHOT_DIR="$root/docs/screenshots" QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" \
+  "$build/tests/gui/unit_visualisation_test" >/dev/null
