@@ -8,6 +8,7 @@
 #include "assistants/action_assistant.h"
 #include "assistants/assistant_block.h"
 #include "assistants/switching_times.h"
+#include "assistant_arguments.h"
 #include "assistants/time_input.h"
 #include "console_user_interface.h"
 #include "project_loading.h"
@@ -17,30 +18,6 @@
 
 namespace kelvaro::cli {
 namespace {
-
-// A time given on the command line (hh:mm or hh:mm:ss, a one-digit hour too) as the time field would hold it after
-// leaving it. The field corrects what is typed (an hour 27 becomes 23, a second 07 becomes 00); a script gets told
-// instead, since a silently different time is not what it asked for.
-std::optional<std::string> clockField(const std::string& typed, bool sunTimes) {
-  std::string text = upperCase(fromUtf8(typed));
-  if (text.size() > 1 && text[1] == ':') text.insert(0, "0");  // 7:30 as the field shows it, 07:30
-  if (sunTimes && text == "SA") return std::string(kSunriseClockText);
-  if (sunTimes && text == "SU") return std::string(kSunsetClockText);
-  const std::string full = text.size() == 5 ? text + ":00" : text;
-  if (full.size() != kEmptyClockText.size() || full.find(' ') != std::string::npos) return std::nullopt;
-  if (correctClockInput(full).text != full) return std::nullopt;
-  const std::optional<std::string> left = leaveClockInput(full);
-  if (!left || *left == kEmptyClockText) return std::nullopt;
-  return left;
-}
-
-std::optional<int> weekdayIndex(const std::string& text) {
-  const std::string name = fromUtf8(text);
-  for (std::size_t i = 0; i < kWeekdayNames.size(); ++i)
-    if (equalsNoCase(name, kWeekdayNames[i]) || (name.size() == 2 && equalsNoCase(name, kWeekdayNames[i].substr(0, 2))))
-      return static_cast<int>(i);
-  return std::nullopt;
-}
 
 bool argumentError(const char* option, const std::string& value, const char* what) {
   std::cerr << option << ": " << value << " " << what << "\n";
@@ -53,7 +30,6 @@ struct Times {
 };
 
 bool readTimes(const SwitchTimeArguments& a, Times& t) {
-  constexpr const char* kNoTime = "ist keine Uhrzeit (hh:mm, hh:mm:ss in Schritten von 5 s, SA, SU)";
   const std::pair<const std::optional<std::string>*, std::string*> clocks[] = {
       {&a.on, &t.on}, {&a.off, &t.off}, {&a.up, &t.up}, {&a.down, &t.down}};
   const char* names[] = {"--on", "--off", "--up", "--down"};
@@ -61,7 +37,7 @@ bool readTimes(const SwitchTimeArguments& a, Times& t) {
     const auto& [given, field] = clocks[i];
     if (!*given) continue;
     const auto text = clockField(**given, true);
-    if (!text) return argumentError(names[i], **given, kNoTime);
+    if (!text) return argumentError(names[i], **given, kNotAClockTime);
     *field = *text;
   }
   if (a.offAfter) {

@@ -7,6 +7,7 @@
 
 #include "app/shutter_assistant.h"
 #include "assistants/shutter_lines.h"
+#include "assistant_arguments.h"
 #include "assistants/time_input.h"
 #include "console_user_interface.h"
 #include "model/type_states.h"
@@ -17,30 +18,6 @@
 
 namespace kelvaro::cli {
 namespace {
-
-// A time as the time field holds it after leaving it: "hh:mm:ss", or the sunrise and sunset
-// marks. Nothing for anything else. Seconds go in steps of five as in the field: the group's
-// clock looks every five seconds, so any other second would never be met.
-std::optional<std::string> clockFieldText(const std::string& text) {
-  const std::string upper = fromUtf8(text);
-  if (equalsNoCase(upper, "SA")) return std::string(kSunriseClockText);
-  if (equalsNoCase(upper, "SU")) return std::string(kSunsetClockText);
-  const std::string full = upper.size() == 5 ? upper + ":00" : upper;
-  if (full.size() != 8 || full[2] != ':' || full[5] != ':') return std::nullopt;
-  for (std::size_t i : {0u, 1u, 3u, 4u, 6u, 7u})
-    if (full[i] < '0' || full[i] > '9') return std::nullopt;
-  const auto two = [&](std::size_t i) { return (full[i] - '0') * 10 + (full[i + 1] - '0'); };
-  if (two(0) > 23 || two(3) > 59 || two(6) > 59 || two(6) % 5 != 0) return std::nullopt;
-  return full;
-}
-
-std::optional<int> weekdayIndex(const std::string& text) {
-  const std::string name = fromUtf8(text);
-  for (std::size_t i = 0; i < kWeekdayNames.size(); ++i)
-    if (equalsNoCase(name, kWeekdayNames[i]) || (name.size() == 2 && equalsNoCase(name, kWeekdayNames[i].substr(0, 2))))
-      return static_cast<int>(i);
-  return std::nullopt;
-}
 
 bool hasState(const std::vector<std::string>& states, std::string_view state) {
   for (const auto& s : states)
@@ -62,12 +39,12 @@ void printProgram(const Project& project, const std::string& name) {
 int shutterGroupCommand(const ShutterGroupArguments& args) {
   ConsoleUserInterface ui;
   std::optional<std::string> up, down;
-  if (args.up && !(up = clockFieldText(*args.up))) {
-    std::cerr << "--up: " << *args.up << " ist keine Uhrzeit (hh:mm, hh:mm:ss in Schritten von 5 s, SA, SU)\n";
+  if (args.up && !(up = clockField(*args.up, true))) {
+    std::cerr << "--up: " << *args.up << " " << kNotAClockTime << "\n";
     return 2;
   }
-  if (args.down && !(down = clockFieldText(*args.down))) {
-    std::cerr << "--down: " << *args.down << " ist keine Uhrzeit (hh:mm, hh:mm:ss in Schritten von 5 s, SA, SU)\n";
+  if (args.down && !(down = clockField(*args.down, true))) {
+    std::cerr << "--down: " << *args.down << " " << kNotAClockTime << "\n";
     return 2;
   }
   std::array<bool, 7> days{};
