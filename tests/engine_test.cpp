@@ -131,17 +131,6 @@ TEST(EngineClock, AQueuedProgramRunsBeforeTheNextDueObject) {
 
 // --- queue -------------------------------------------------------------------------------
 
-TEST(EngineQueue, FirstInFirstOutIncludingObjectsQueuedWhileItRuns) {
-  Compiled r({object("Log", "Zeichen", "", 254), object("Q1", "Zahl", "0", 254, {"Log:=Log+\"1\"", "AUSFUEHRUNG(Q3)"}),
-         object("Q2", "Zahl", "0", 254, {"Log:=Log+\"2\""}), object("Q3", "Zahl", "0", 254, {"Log:=Log+\"3\""})});
-  r.engine->enqueue(r.index("Q2"));
-  r.engine->enqueue(r.index("Q1"));
-  r.engine->enqueue(r.index("Q2"));
-  r.engine->runQueue();
-  EXPECT_EQ(r.text("Log"), "2123");
-  EXPECT_TRUE(r.engine->queue().empty());
-}
-
 TEST(EngineQueue, TheObjectBeyond255IsDroppedWithAMessage) {
   Compiled r({object("A", "Zahl", "0", 254, {"A:=A+1"})});
   for (int i = 0; i < 255; ++i) r.engine->enqueue(0);

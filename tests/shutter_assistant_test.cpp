@@ -79,35 +79,6 @@ const char* const kSunsetsBlock =
     "-&  Wohnen.RaufZeit:=SONNENUNTERGANG(Datum)\n"
     "-&ENDEWENN\n";
 
-TEST(ShutterGroup, FinishedGroupWritesItsThreeObjects) {
-  GroupFixture f;
-  ASSERT_TRUE(f.assistant.enterActions(f.ui));
-  ASSERT_TRUE(f.assistant.addTimes(f.ui, times("", "SU:  :  ")));
-  ASSERT_TRUE(f.assistant.finish(f.ui));
-  EXPECT_TRUE(f.ui.messages.empty());
-
-  const TPSObj& g = object(f.project, "Wohnen");
-  EXPECT_EQ(
-      joined(g.program),
-      "-&**--/A3/RG--**Block mit 3 Anweisungen\n-&Bad  WIE  Wohnen\n-&Flur  WIE  Wohnen\n-&Kueche  WIE  Wohnen\n");
-  EXPECT_EQ(joined(g.varDefs),
-            "RunterZeit          Zeichen             0\nRaufZeit            Zeichen             0\n");
-  EXPECT_EQ(g.Typ + "/" + g.StartVal + "/" + std::to_string(g.HdwTyp) + "/" + std::to_string(g.ObjTypO),
-            "Rolllade/oben/3/3");
-
-  const TPSObj& setter = object(f.project, "WohnenZeitStellen");
-  EXPECT_EQ(joined(setter.program), std::string("-&**--/A3/--**Block mit 3 Anweisungen\n"
-                                                "-&WENN Wohnen.RunterZeit=\"0\" DANN\n"
-                                                "-&  Wohnen.RunterZeit:=\"SU\"\n"
-                                                "-&ENDEWENN\n") +
-                                        kSunsetsBlock);
-  const TPSObj& clock = object(f.project, "WohnenZeituhr");
-  EXPECT_EQ(joined(clock.program), kClockBlock);
-  EXPECT_EQ(setter.Typ + "|" + setter.OName + "|" + std::to_string(setter.ACode) + "|" + clock.Typ + "|" + clock.OName +
-                "|" + std::to_string(clock.ACode),
-            "(Undefiniert)|WohnenZeitStellen|16|(Undefiniert)|Gruppe WohnenZeituhr|2");
-}
-
 TEST(ShutterGroup, TimeBlocksArmOnlyWhatIsGivenInsideTheirDays) {
   struct Row {
     int line;
@@ -143,14 +114,36 @@ TEST(ShutterGroup, TimeBlocksArmOnlyWhatIsGivenInsideTheirDays) {
   EXPECT_TRUE(groupTimeBlock("Wohnen", TimeWindowResult{}).empty());
 }
 
-TEST(ShutterGroup, ReopeningShowsEarlierTimesAndRewritesEveryBlockOnce) {
+TEST(ShutterGroup, FinishedGroupWritesItsThreeObjectsAndReopeningRewritesEachOnce) {
   GroupFixture f;
   ASSERT_TRUE(f.assistant.enterActions(f.ui));
-  f.assistant.addTimes(f.ui, times("07:00:00", "SU:  :  "));
+  ASSERT_TRUE(f.assistant.addTimes(f.ui, times("", "SU:  :  ")));
   ASSERT_TRUE(f.assistant.finish(f.ui));
+  EXPECT_TRUE(f.ui.messages.empty());
+  const TPSObj& g = object(f.project, "Wohnen");
+  EXPECT_EQ(
+      joined(g.program),
+      "-&**--/A3/RG--**Block mit 3 Anweisungen\n-&Bad  WIE  Wohnen\n-&Flur  WIE  Wohnen\n-&Kueche  WIE  Wohnen\n");
+  EXPECT_EQ(joined(g.varDefs),
+            "RunterZeit          Zeichen             0\nRaufZeit            Zeichen             0\n");
+  EXPECT_EQ(g.Typ + "/" + g.StartVal + "/" + std::to_string(g.HdwTyp) + "/" + std::to_string(g.ObjTypO),
+            "Rolllade/oben/3/3");
+
+  const TPSObj& setter = object(f.project, "WohnenZeitStellen");
+  EXPECT_EQ(joined(setter.program), std::string("-&**--/A3/--**Block mit 3 Anweisungen\n"
+                                                "-&WENN Wohnen.RunterZeit=\"0\" DANN\n"
+                                                "-&  Wohnen.RunterZeit:=\"SU\"\n"
+                                                "-&ENDEWENN\n") +
+                                        kSunsetsBlock);
+  const TPSObj& clock = object(f.project, "WohnenZeituhr");
+  EXPECT_EQ(joined(clock.program), kClockBlock);
+  EXPECT_EQ(setter.Typ + "|" + setter.OName + "|" + std::to_string(setter.ACode) + "|" + clock.Typ + "|" + clock.OName +
+                "|" + std::to_string(clock.ACode),
+            "(Undefiniert)|WohnenZeitStellen|16|(Undefiniert)|Gruppe WohnenZeituhr|2");
+
   const std::vector<std::string> firstTimes = f.assistant.statements();
-  TPSObj& g = f.project.objects[static_cast<std::size_t>(findObject(f.project, "Wohnen"))];
-  g.program.insert(g.program.begin(), "-EINSCHALTEN Bad");  // typed by the user: stays
+  TPSObj& group = f.project.objects[static_cast<std::size_t>(findObject(f.project, "Wohnen"))];
+  group.program.insert(group.program.begin(), "-EINSCHALTEN Bad");  // typed by the user: stays
 
   ShutterAssistant again(f.project);
   ASSERT_TRUE(again.chooseGroup("wohnen"));

@@ -184,7 +184,6 @@ const std::vector<Obj> kSunLamp = {
 TEST(FirmwareDifferential, SmallProjectsChangeTheSameObjectsAsOnThePc) {
   const std::vector<TwinCase> cases = {
       {__LINE__, "clock levels across midnight", at(2026, 6, 15, 23, 58, 2), 5 * kMinute, kLevels, 60},
-      {__LINE__, "hour change", at(2026, 6, 15, 9, 59, 0), 3 * kMinute, kLevels, 40},
       {__LINE__, "queue: AUSFUEHRUNG from *INIT and from a queued program, first in first out",
        at(2026, 6, 15, 10, 0, 2), 100,
        {{"*INIT", "Undefiniert", "", 255, {"AUSFUEHRUNG(A)", "AUSFUEHRUNG(B)"}},
