@@ -82,8 +82,6 @@ class ShutterAssistantWindowTest : public QObject {
 
     child<QPushButton>(&window, "Cont2Btn")->click();
     QCOMPARE(window.page(), 2);
-    QCOMPARE(program(f.workspace.project, "Wohnen"),
-             std::string("-&**--/A2/RG--**Block mit 2 Anweisungen\n-&Bad  WIE  Wohnen\n-&Kueche  WIE  Wohnen\n"));
     child<QPushButton>(&window, "TimeBt")->click();
     auto* statements = child<QListWidget>(&window, "AnwLB");
     const QStringList timeBlock{"**--/A6/--**Block mit 6 Anweisungen", "WENN Wohnen.RunterZeit=\"0\" DANN",
