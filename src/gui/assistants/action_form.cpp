@@ -17,6 +17,7 @@
 
 #include "assistants/action_assistant.h"
 #include "assistants/condition_form.h"
+#include "assistants/ok_cancel_buttons.h"
 #include "assistants/statement_list_view.h"
 #include "model/project.h"
 #include "model/type_states.h"
@@ -120,11 +121,7 @@ TAppFormF::TAppFormF(const Project& project, UserInterface& ui, std::string obje
     }
   });
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("OKBtn"));
-  buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("CancelBtn"));
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* buttons = okCancelButtons(this);
   layout->addWidget(buttons, 5, 0, 1, 3);
 
   connect(m_targets, &QListWidget::itemSelectionChanged, this, &TAppFormF::targetsChanged);

@@ -11,6 +11,7 @@
 #include <QPushButton>
 
 #include "assistants/clock_input.h"
+#include "assistants/ok_cancel_buttons.h"
 #include "assistants/statement_list_view.h"
 #include "assistants/time_input.h"
 #include "qt_text.h"
@@ -64,11 +65,7 @@ TCondiF::TCondiF(const Project& project, UserInterface& ui, std::vector<std::str
   });
   layout->addWidget(remove, 4, 0, 1, 3, Qt::AlignLeft);
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("OKBtn"));
-  buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("CancelBtn"));
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* buttons = okCancelButtons(this);
   layout->addWidget(buttons, 5, 0, 1, 3);
 
   connect(m_subjects, &QComboBox::currentIndexChanged, this, &TCondiF::subjectChosen);
@@ -124,8 +121,6 @@ std::optional<std::vector<std::string>> TCondiF::ask(const Project& project, Use
   return window.assistant().list().lines();
 }
 
-void TCondiF::refreshLists() {
-  m_list->refresh();
-}
+void TCondiF::refreshLists() { m_list->refresh(); }
 
 }  // namespace kelvaro::gui

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "assistants/condition_form.h"
+#include "assistants/ok_cancel_buttons.h"
 #include "assistants/statement_list_view.h"
 #include "assistants/time_input_form.h"
 #include "screen_fit.h"
@@ -29,7 +30,8 @@ TSTimesF::TSTimesF(const Project& project, UserInterface& ui, std::string object
   auto* layout = new QGridLayout(this);
   auto* actions = new QVBoxLayout;
   const bool shutter = kind == SwitchTimesKind::Shutter;
-  auto* on = new QPushButton(shutter ? QStringLiteral("Zeiten zum Öffnen und Schliessen") : QStringLiteral("&Einschaltzeit"), this);
+  auto* on = new QPushButton(
+      shutter ? QStringLiteral("Zeiten zum Öffnen und Schliessen") : QStringLiteral("&Einschaltzeit"), this);
   on->setObjectName(QStringLiteral("SwitchOnBtn"));
   auto* off = new QPushButton(QStringLiteral("&Ausschaltzeit angeben"), this);
   off->setObjectName(QStringLiteral("SwitchOffBtn"));
@@ -74,11 +76,7 @@ TSTimesF::TSTimesF(const Project& project, UserInterface& ui, std::string object
   listButtons->addStretch();
   layout->addLayout(listButtons, 2, 1);
 
-  auto* buttons = new QDialogButtonBox(this);
-  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setObjectName(QStringLiteral("OKBtn"));
-  buttons->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("CancelBtn"));
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  auto* buttons = okCancelButtons(this);
   layout->addWidget(buttons, 3, 0, 1, 2);
   keepOnScreen(this);
 }
@@ -87,12 +85,9 @@ void TSTimesF::addTime(TimeWindowKind kind) {
   const std::optional<TimeWindowResult> time = askTime(kind);
   if (!time) return;
   bool added = false;
-  if (kind == TimeWindowKind::Shutter)
-    added = m_times.addShutterTimes(*time, m_ui);
-  else if (kind == TimeWindowKind::Duration)
-    added = m_times.addAutomaticSwitchOff(time->firstTime, m_ui);
-  else
-    added = m_times.addSwitchTime(kind == TimeWindowKind::SwitchOn, *time, m_ui);
+  if (kind == TimeWindowKind::Shutter) added = m_times.addShutterTimes(*time, m_ui);
+  else if (kind == TimeWindowKind::Duration) added = m_times.addAutomaticSwitchOff(time->firstTime, m_ui);
+  else added = m_times.addSwitchTime(kind == TimeWindowKind::SwitchOn, *time, m_ui);
   if (added) m_list->refresh();
 }
 
@@ -115,8 +110,6 @@ void TSTimesF::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-void TSTimesF::refreshLists() {
-  m_list->refresh();
-}
+void TSTimesF::refreshLists() { m_list->refresh(); }
 
 }  // namespace kelvaro::gui
