@@ -30,39 +30,24 @@ std::string names(const Project& project) {
   return text;
 }
 
-TEST(NewObjectCommand, InitInAnyCaseBecomesTheInitialisationObjectOnce) {
-  Project project;
-  FakeUserInterface ui;
-  ui.inputs = {"Init", "iNiT"};
-  EXPECT_EQ(newObject(project, ui), 0);
-  EXPECT_EQ(newObject(project, ui), -1);
-  EXPECT_EQ(names(project), "*INIT");
-  EXPECT_EQ(project.objects[0].ACode, 255);
-  EXPECT_TRUE(project.modified);
-  EXPECT_EQ(ui.inputPrompts.front(), "Neues Objekt:");
-  EXPECT_EQ(ui.messageTexts(), std::vector<std::string>{"Es gibt schon ein Objekt mit diesem Namen"});
-}
-
-TEST(NewObjectCommand, OrdinaryNamesDuplicatesAndCancel) {
+TEST(NewObjectCommand, InitOnceDuplicatesInAnyCaseAndCancel) {
   Project project = projectWith({{"Lampe", {}}});
   FakeUserInterface ui;
-  ui.inputs = {"LAMPE", "Licht", std::nullopt};
+  ui.inputs = {"LAMPE", "Init", "iNiT", std::nullopt};
   EXPECT_EQ(newObject(project, ui), -1);  // taken, ignoring case
   EXPECT_FALSE(project.modified);
   EXPECT_EQ(newObject(project, ui), 1);
-  EXPECT_EQ(project.objects[1].Name, "Licht");
+  EXPECT_EQ(newObject(project, ui), -1);  // INIT in any case becomes the one initialisation object
   EXPECT_EQ(newObject(project, ui), -1);  // cancelled
-  EXPECT_EQ(names(project), "Lampe,Licht");
-  EXPECT_EQ(ui.messages.size(), 1u);
-}
-
-TEST(NewObjectCommand, CreateNamedObjectAppliesTheNameRule) {
-  Project project;
-  FakeUserInterface ui;
-  EXPECT_EQ(createNamedObject(project, ui, "*INIT"), -1);  // only the typed INIT becomes the init object
-  EXPECT_TRUE(project.objects.empty());
-  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"*INIT\r ist kein gültiger Name"}));
-  EXPECT_EQ(createNamedObject(project, ui, "Tor"), 0);
+  EXPECT_EQ(names(project), "Lampe,*INIT");
+  EXPECT_EQ(project.objects[1].ACode, 255);
+  EXPECT_TRUE(project.modified);
+  EXPECT_EQ(ui.inputPrompts.front(), "Neues Objekt:");
+  // Only the typed INIT becomes the init object: the stored name itself breaks the name rule.
+  EXPECT_EQ(createNamedObject(project, ui, "*INIT"), -1);
+  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Es gibt schon ein Objekt mit diesem Namen",
+                                                         "Es gibt schon ein Objekt mit diesem Namen",
+                                                         "*INIT\r ist kein gültiger Name"}));
 }
 
 TEST(RenameInLine, ReplacesWholeNamesOnly) {

@@ -90,7 +90,13 @@ TEST(FileDialogFilter, TurnsPairsIntoQtFiltersWithLowerCasePatterns) {
   }
 }
 
-TEST_F(ProjectCommands, NewAsksTheNameAndReadsTheDefaultsFromTheProjectDirectory) {
+// The default definitions come from the project directory, else from where the program started.
+TEST_F(ProjectCommands, NewAsksTheNameAndReadsTheDefaults) {
+  writeFile(workspace.workDir + "/INIT.SPI", projectWithView("AusStart"));
+  ASSERT_TRUE(newProject(workspace, ui));
+  EXPECT_TRUE(ui.messages.empty());  // an unmodified project is dropped without asking
+  EXPECT_EQ(summary(workspace), "AusStart | " + inProjects("NEU.SPG") + " | NEU");  // no name given
+
   writeFile(inProjects("INIT.SPI"), projectWithView("Vorgabe"));
   modifiedProject();
   ui.inputs = {"Haus"};
@@ -98,16 +104,9 @@ TEST_F(ProjectCommands, NewAsksTheNameAndReadsTheDefaultsFromTheProjectDirectory
   EXPECT_EQ(ui.messageTexts(),
             (std::vector<std::string>{"Die aktuelle Definition wird gelöscht !\rIst das richtig ?"}));
   EXPECT_EQ(ui.messages.at(0).defaultAnswer, MessageAnswer::No);
-  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>{"Projektname:"}));
+  EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>(2, "Projektname:")));
   EXPECT_EQ(summary(workspace), "Vorgabe | " + inProjects("Haus.SPG") + " | Haus");
   EXPECT_EQ(workspace.app.selectedView, 0);
-}
-
-TEST_F(ProjectCommands, NewWithCancelledNameIsCalledNeuAndFallsBackToDefaultsOfTheWorkingDirectory) {
-  writeFile(workspace.workDir + "/INIT.SPI", projectWithView("AusStart"));
-  ASSERT_TRUE(newProject(workspace, ui));
-  EXPECT_TRUE(ui.messages.empty());  // an unmodified project is dropped without asking
-  EXPECT_EQ(summary(workspace), "AusStart | " + inProjects("NEU.SPG") + " | NEU");
 }
 
 TEST_F(ProjectCommands, NewAndOpenKeepAModifiedProjectWhenTheUserSaysNo) {
@@ -119,21 +118,6 @@ TEST_F(ProjectCommands, NewAndOpenKeepAModifiedProjectWhenTheUserSaysNo) {
   EXPECT_TRUE(ui.dialogs.empty());
   EXPECT_FALSE(openProject(workspace, ui));  // agreed, then the dialog is cancelled
   EXPECT_EQ(summary(workspace), "Alt | alt.SPG |  | modified");
-}
-
-TEST_F(ProjectCommands, OpenReplacesTheProjectAndClearsTheModifiedFlag) {
-  writeFile(inProjects("GARTEN.SPG"), projectWithView("Beet"));
-  modifiedProject();
-  ui.fileNames = {inProjects("GARTEN.SPG")};
-  ASSERT_TRUE(openProject(workspace, ui));
-  EXPECT_EQ(ui.messageTexts(),
-            (std::vector<std::string>{"Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden noch "
-                                      "nicht gespeichert.\rIst das richtig ?"}));
-  EXPECT_EQ(ui.messages.at(0).defaultAnswer, MessageAnswer::No);
-  ASSERT_EQ(ui.dialogs.size(), 1u);
-  EXPECT_EQ(ui.dialogs[0].filter, "Steuerungsprogramm (*.SPG *.spg);;Initialisierungsdatei (*.SPI *.spi)");
-  EXPECT_EQ(ui.dialogs[0].directory, projectDir() + "/");
-  EXPECT_EQ(summary(workspace), "Beet | " + inProjects("GARTEN.SPG") + " | GARTEN");
 }
 
 TEST_F(ProjectCommands, OpenOfAFileThatStopsPartWayForgetsItsNameSoSavingCannotCutIt) {
@@ -250,21 +234,28 @@ TEST(RecentProjects, NewestFirstWithoutRepeatsAndAtMostEight) {
   EXPECT_EQ(recentProjectLabel(1, "/home/u/M&M/HAUS.SPG"), "&2 HAUS.SPG  (/home/u/M&&M)");
 }
 
-// Opened and written files go to the front; a file that has gone since is named and dropped
-// without touching the project.
-TEST_F(ProjectCommands, RecentProjectsFollowOpenAndSaveAndDropAMissingFile) {
+// Open replaces a modified project once agreed; opened and written files go to the front of the
+// recent list; a file that has gone since is named and dropped without touching the project.
+TEST_F(ProjectCommands, OpenReplacesTheProjectAndRecentProjectsFollowOpenAndSave) {
   using List = std::vector<std::string>;
   const std::string garden = inProjects("GARTEN.SPG"), roof = inProjects("DACH.SPG");
   writeFile(garden, projectWithView("Beet"));
+  modifiedProject();
   ui.fileNames = {garden, roof};
   ASSERT_TRUE(openProject(workspace, ui));
+  EXPECT_EQ(ui.messageTexts(), (List{"Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden noch "
+                                     "nicht gespeichert.\rIst das richtig ?"}));
+  EXPECT_EQ(ui.messages.at(0).defaultAnswer, MessageAnswer::No);
+  EXPECT_EQ(ui.dialogs.at(0).filter, "Steuerungsprogramm (*.SPG *.spg);;Initialisierungsdatei (*.SPI *.spi)");
+  EXPECT_EQ(ui.dialogs.at(0).directory, projectDir() + "/");
+  EXPECT_EQ(summary(workspace), "Beet | " + garden + " | GARTEN");  // no longer modified
   ASSERT_TRUE(saveProjectAs(workspace, ui));
   EXPECT_EQ(workspace.settings().recentProjects, (List{roof, garden}));
   EXPECT_TRUE(workspace.settings().recentProjectsChanged);
 
   workspace.project.modified = true;
   ASSERT_TRUE(openRecentProject(workspace, ui, 1));
-  EXPECT_EQ(ui.messages.size(), 1u);  // asked before the modified project went
+  EXPECT_EQ(ui.messages.size(), 2u);  // asked again before the modified project went
   EXPECT_EQ(summary(workspace), "Beet | " + garden + " | GARTEN");
   EXPECT_EQ(workspace.settings().recentProjects, (List{garden, roof}));
 
