@@ -36,6 +36,12 @@ const Bytes kInitBlock = modemBlock("ATZ\r");
 const Bytes kDial = bytes("ATDT0301234\r");
 const Bytes kInitDial = kInitBlock + kDial;
 
+// The window with no port open, waiting for a call after a link, and with a dialled link up
+// (the frames are then the main window's: the answer timer rests, the link timer runs).
+constexpr const char* kIdle = "wait | hidden | &Verbindung herstellen";
+constexpr const char* kWaiting = "port timer1 dtr rts wait | aqua Warten auf Anruf | &Verbindung herstellen";
+constexpr const char* kOnline = "connected link port timer2 dtr rts send | green Verbindung | &Verbindung trennen";
+
 // The modem window, the main window's link frames and a scripted modem on COM2. The pump is
 // the event loop: it moves time on by a millisecond and runs what the user does meanwhile.
 struct ModemFixture {
@@ -71,6 +77,15 @@ struct ModemFixture {
     if (!modem.ConPnlVisible) return "hidden";
     static constexpr const char* kColours[] = {"yellow", "green", "aqua"};
     return std::string(kColours[static_cast<int>(modem.ConPnlColor)]) + " " + toUtf8(modem.ConPnl);
+  }
+  // The link, the port's lines, the timers and the window in one line: the flags that are set,
+  // then the panel and the connect button's caption.
+  std::string state() const {
+    return std::string(modem.connected() ? "connected " : "") + (line.ModemLinkUp ? "link " : "") +
+           (modem.portOpen() ? "port " : "") + (modem.timer1Running() ? "timer1 " : "") +
+           (modem.timer2Running() ? "timer2 " : "") + (dev.dtr ? "dtr " : "") + (dev.rts ? "rts " : "") +
+           (modem.SendBtnEnabled ? "send " : "") + (modem.WaitForConnectBtnVisible ? "wait " : "") + "| " + panel() +
+           " | " + modem.ConnectBtn;
   }
 
   ManualClock clock{45000.5};
@@ -124,23 +139,11 @@ TEST(ModemConnection, DialWritesTheBlocksAndWaitsForTheModemsAnswers) {
     EXPECT_GE(f.clock.monotonicMs() - start, r.doneMs);
     EXPECT_LT(f.clock.monotonicMs() - start, r.doneMs + 1000);
     EXPECT_EQ(hexText(f.dev.written), hexText(r.written));
-    EXPECT_EQ(f.modem.connected(), r.connected);
-    EXPECT_EQ(f.line.ModemLinkUp, r.connected);
+    EXPECT_EQ(f.state(), r.connected ? kOnline : kIdle);
     EXPECT_EQ(f.modem.errorCode(), r.errorCode);
     EXPECT_EQ(f.ui.messageTexts(),
               r.connected ? std::vector<std::string>{}
                           : std::vector<std::string>{"Fehler beim Verbindungsaufbau - Modem antwortet nicht"});
-    EXPECT_EQ(f.modem.portOpen(), r.connected);
-    EXPECT_EQ(f.panel(), r.connected ? "green Verbindung" : "hidden");
-    EXPECT_EQ(f.modem.ConnectBtn, r.connected ? "&Verbindung trennen" : "&Verbindung herstellen");
-    EXPECT_EQ(f.modem.SendBtnEnabled, r.connected);
-    EXPECT_EQ(f.modem.WaitForConnectBtnVisible, !r.connected);
-    // Once connected the frames are the main window's: the answer timer rests, the link timer runs.
-    EXPECT_FALSE(f.modem.timer1Running());
-    EXPECT_EQ(f.modem.timer2Running(), r.connected);
-    if (r.connected) {
-      EXPECT_TRUE(f.dev.dtr && f.dev.rts);
-    }
   }
 }
 
@@ -156,8 +159,7 @@ TEST(ModemConnection, DialRefusesWithoutNumberOrPort) {
             (std::vector<std::string>{"Keine Telefonnummer angegeben", "Fehler beim Öffnen der Schnittstelle COM4",
                                       "Fehler beim Öffnen der Schnittstelle COM4"}));
   EXPECT_EQ(f.ui.beeps, 2);
-  EXPECT_FALSE(f.modem.portOpen());
-  EXPECT_EQ(f.panel(), "hidden");
+  EXPECT_EQ(f.state(), kIdle);
 }
 
 TEST(ModemConnection, FreeCommandAndHangUpWriteTheirBlocksWithTheirPauses) {
@@ -174,14 +176,7 @@ TEST(ModemConnection, FreeCommandAndHangUpWriteTheirBlocksWithTheirPauses) {
   EXPECT_GE(f.dev.writeTimes[2] - f.dev.writeTimes[1], 1728u);
   // DTR dropped, pulsed and dropped, 518.4 ms apart.
   EXPECT_GE(f.clock.monotonicMs() - start, 1728u + 3 * 518u);
-  EXPECT_FALSE(f.dev.dtr);
-  EXPECT_FALSE(f.dev.rts);
-  EXPECT_FALSE(f.line.ModemLinkUp);
-  EXPECT_FALSE(f.modem.portOpen());
-  EXPECT_FALSE(f.modem.timer2Running());
-  EXPECT_EQ(f.panel(), "hidden");
-  EXPECT_EQ(f.modem.ConnectBtn, "&Verbindung herstellen");
-  EXPECT_TRUE(f.modem.WaitForConnectBtnVisible);
+  EXPECT_EQ(f.state(), kIdle);
 }
 
 TEST(ModemConnection, AnswerModeWaitsAgainAfterEveryLinkEnd) {
@@ -189,37 +184,27 @@ TEST(ModemConnection, AnswerModeWaitsAgainAfterEveryLinkEnd) {
   f.answer(50, "OK\r\n");
   f.modem.WaitForConnectBtnClick();
   EXPECT_EQ(hexText(f.dev.written), hexText(kInitBlock));
-  EXPECT_EQ(f.panel(), "aqua Warten auf Anruf");
+  // RTS comes up with the first link and stays up while waiting for the next call.
+  EXPECT_EQ(f.state(), "port timer1 dtr wait | aqua Warten auf Anruf | &Verbindung herstellen");
   EXPECT_EQ(f.modem.WaitForConnectBtn, "&Warten beenden");
-  EXPECT_TRUE(f.modem.timer1Running());
 
   // A call that drops at once: NO CARRIER behind the CONNECT goes back to waiting.
   f.answer(100, "RING\r\nCONNECT 2400\r\nNO CARRIER\r\n");
   f.run(1000);
-  EXPECT_FALSE(f.modem.connected());
-  EXPECT_FALSE(f.line.ModemLinkUp);
-  EXPECT_TRUE(f.modem.portOpen());
-  EXPECT_TRUE(f.modem.timer1Running());
-  EXPECT_EQ(f.panel(), "aqua Warten auf Anruf");
+  EXPECT_EQ(f.state(), kWaiting);
 
   // The next call holds, until the unit ends it with "H": hung up, and waiting again.
   f.answer(100, "RING\r\nCONNECT 2400\r\n");
   f.run(1000);
-  EXPECT_TRUE(f.modem.connected());
-  EXPECT_EQ(f.panel(), "green Verbindung");
+  EXPECT_EQ(f.state(), "connected link port timer2 dtr rts send wait | green Verbindung | &Verbindung trennen");
   f.dev.written.clear();
   f.dev.at(f.clock.monotonicMs() + 100, unitFrame({'H', 0}));
   f.run(500);
-  EXPECT_FALSE(f.modem.connected());
   EXPECT_EQ(hexText(f.dev.written), hexText(modemBlock("+++") + modemBlock("ATH\r")));
-  EXPECT_TRUE(f.modem.portOpen());
-  EXPECT_TRUE(f.dev.dtr && f.dev.rts);
-  EXPECT_TRUE(f.modem.timer1Running());
-  EXPECT_EQ(f.panel(), "aqua Warten auf Anruf");
+  EXPECT_EQ(f.state(), kWaiting);
 
   f.modem.WaitForConnectBtnClick();
-  EXPECT_FALSE(f.modem.portOpen());
-  EXPECT_FALSE(f.modem.timer1Running());
+  EXPECT_EQ(f.state(), kIdle);
   EXPECT_EQ(f.modem.WaitForConnectBtn, "&Warte auf Anruf");
   EXPECT_TRUE(f.ui.messages.empty());
 }
@@ -231,9 +216,7 @@ TEST(ModemConnection, TheUnitEndingADialledLinkLeavesThePanelSayingSo) {
   f.run(400);
   // No "H" back to a unit that has gone: only the modem is hung up.
   EXPECT_EQ(hexText(f.dev.written), hexText(modemBlock("+++") + modemBlock("ATH\r")));
-  EXPECT_FALSE(f.modem.portOpen());
-  EXPECT_EQ(f.panel(), "yellow Verbindung wurde von der Steuereinheit beendet");
-  EXPECT_EQ(f.modem.ConnectBtn, "&Verbindung herstellen");
+  EXPECT_EQ(f.state(), "wait | yellow Verbindung wurde von der Steuereinheit beendet | &Verbindung herstellen");
 }
 
 // Once the link is up only the carrier line tells that the far side has gone. A port whose
@@ -243,12 +226,11 @@ TEST(ModemConnection, ACarrierThatDropsEndsTheLink) {
     int line;
     bool answerMode;
     int linesWhileUp;
-    bool connectedAfter;
-    std::string panel;
+    std::string state;
   } kRows[] = {
-      {__LINE__, false, kStatusCts | kStatusDcd, false, "yellow Keine Verbindung"},
-      {__LINE__, true, kStatusCts | kStatusDcd, false, "aqua Warten auf Anruf"},
-      {__LINE__, false, 0, true, "green Verbindung"},
+      {__LINE__, false, kStatusCts | kStatusDcd, "wait | yellow Keine Verbindung | &Verbindung herstellen"},
+      {__LINE__, true, kStatusCts | kStatusDcd, kWaiting},
+      {__LINE__, false, 0, kOnline},
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
@@ -267,17 +249,12 @@ TEST(ModemConnection, ACarrierThatDropsEndsTheLink) {
     f.dev.written.clear();
     f.dev.lines = kStatusCts;
     f.run(200);
-    EXPECT_EQ(f.modem.connected(), r.connectedAfter);
-    EXPECT_EQ(f.line.ModemLinkUp, r.connectedAfter);
-    EXPECT_EQ(f.panel(), r.panel);
+    EXPECT_EQ(f.state(), r.state);
     // The modem has hung up by itself: nothing is written to it, the unit is not told.
     EXPECT_EQ(hexText(f.dev.written), "");
-    EXPECT_EQ(f.modem.portOpen(), r.connectedAfter || r.answerMode);
-    EXPECT_EQ(f.modem.timer1Running(), r.answerMode && !r.connectedAfter);
-    if (!r.connectedAfter) {
+    if (r.state != kOnline) {
       ASSERT_FALSE(f.modem.InputBox.empty());
       EXPECT_EQ(toUtf8(f.modem.InputBox.back()), "Keine Verbindung - Trägersignal verloren");
-      EXPECT_EQ(f.modem.ConnectBtn, "&Verbindung herstellen");
     }
   }
 }
@@ -294,8 +271,7 @@ TEST(ModemConnection, HangingUpOnItsOwn) {
   ASSERT_EQ(f.dev.writeTimes.size(), 2u);
   EXPECT_GE(f.dev.writeTimes[0] - start, 1728u);
   EXPECT_EQ(f.modem.InputBox, (std::vector<std::string>{"OK"}));
-  EXPECT_FALSE(f.modem.portOpen());
-  EXPECT_FALSE(f.dev.dtr);
+  EXPECT_EQ(f.state(), kIdle);
   f.modem.ComPortCB = "COM9";
   EXPECT_FALSE(f.modem.HangUpModem());
   EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{"Fehler beim Öffnen der Schnittstelle COM9"}));
@@ -320,18 +296,14 @@ TEST(ModemConnection, ClosingAsksWhileConnectedAndSavesTheTexts) {
   EXPECT_EQ(f.ui.messages[0].text, "Es besteht eine aktive Verbindung, soll trotzedem beendet werden?");
   EXPECT_EQ(f.ui.messages[0].buttons, MessageButtons::YesNo);
   // No keeps the link as it was.
-  EXPECT_TRUE(f.modem.connected());
-  EXPECT_TRUE(f.line.ModemLinkUp);
-  EXPECT_TRUE(f.modem.portOpen());
+  EXPECT_EQ(f.state(), kOnline);
   EXPECT_TRUE(f.dev.written.empty());
   EXPECT_FALSE(settings.settingsChanged);
 
   f.modem.TelNrEdt = std::string(70, '7');
   EXPECT_TRUE(f.modem.FormClose(settings));
   EXPECT_EQ(hexText(f.dev.written), hexText(pcFrame({'H', 0}) + modemBlock("+++") + modemBlock("ATH\r")));
-  EXPECT_FALSE(f.line.ModemLinkUp);
-  EXPECT_FALSE(f.modem.portOpen());
-  EXPECT_FALSE(f.modem.timer1Running() || f.modem.timer2Running());
+  EXPECT_EQ(f.state(), kIdle);
   EXPECT_EQ(f.modem.errorCode(), kModemClosed);
   EXPECT_EQ(settings.REMOTETELNR, std::string(64, '7'));
   EXPECT_TRUE(settings.settingsChanged);
@@ -359,9 +331,7 @@ TEST(ModemConnection, ClosingOrCancellingDuringADialEndsItQuietly) {
     f.modem.ConnectBtnClick();
     EXPECT_TRUE(done);
     EXPECT_LT(f.clock.monotonicMs(), 3200u);
-    EXPECT_FALSE(f.modem.portOpen());
-    EXPECT_FALSE(f.modem.timer1Running());
-    EXPECT_EQ(f.modem.ConnectBtn, "&Verbindung herstellen");
+    EXPECT_EQ(f.state(), kIdle);
     EXPECT_TRUE(f.ui.messages.empty());
     EXPECT_EQ(f.modem.errorCode(), close ? kModemClosed : kModemNoError);
   }
@@ -394,18 +364,13 @@ TEST(ModemConnection, ModemTalkOfAnyLengthOrContentStaysBounded) {
 TEST(ModemConnection, TestLinkOverTheCable) {
   ModemFixture f;
   f.modem.ComPortLbDblClick();
-  EXPECT_TRUE(f.line.ModemLinkUp);
-  EXPECT_TRUE(f.modem.connected());
   EXPECT_EQ(f.modem.InputBox, std::vector<std::string>{"Test-Verbindung"});
-  EXPECT_EQ(f.panel(), "green Verbindung");
-  EXPECT_TRUE(f.dev.dtr && f.dev.rts);
+  EXPECT_EQ(f.state(), "connected link port timer2 dtr rts | green Verbindung | &Verbindung trennen");
   EXPECT_TRUE(f.dev.written.empty());
   // A second double click tells the unit and lets the port go; no modem commands on a cable.
   f.modem.ComPortLbDblClick();
   EXPECT_EQ(hexText(f.dev.written), hexText(pcFrame({'H', 0})));
-  EXPECT_FALSE(f.line.ModemLinkUp);
-  EXPECT_FALSE(f.modem.portOpen());
-  EXPECT_EQ(f.panel(), "hidden");
+  EXPECT_EQ(f.state(), kIdle);
 }
 
 TEST(ModemFrames, PasswordRequestWrongPasswordAndCancel) {
