@@ -2,7 +2,6 @@
 // the questions on closing.
 #include <memory>
 
-#include "app_start.h"
 #include "gui_test_support.h"
 #include "main_window.h"
 #include "support/temp_dir.h"
@@ -137,20 +136,6 @@ class MainWindowTest : public QObject {
     QVERIFY(window->isVisible());
     QTest::keyClick(window->notebook()->tabBar(), Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(!window->isVisible());
-  }
-
-  // The settings file named by KELVARO_INI leads to the projects; the argument's is read.
-  void startUpReadsTheSettingsFileAndTheProjectFromTheCommandLine() {
-    kelvaro::test::TempDir dir;
-    kelvaro::test::writeFile(dir.file("kelvaro.INI"), "[INITALL]\r\nDIRDAT=" + dir.file("SPG") + "\r\n");
-    QDir().mkpath(QString::fromStdString(dir.file("SPG")));
-    kelvaro::test::writeFile(dir.file("SPG/HAUS.SPG"), "@Init\r\n View=Erdgeschoss\r\n@E\r\n");
-    qputenv("KELVARO_INI", QByteArray::fromStdString(dir.file("kelvaro.INI")));
-    kelvaro::test::GuiWorkspace w;
-    kelvaro::gui::startWorkspace(w.workspace, w.ui, {"HAUS.SPG-P"});
-    qunsetenv("KELVARO_INI");
-    QCOMPARE(w.ui.messageTexts(), std::vector<std::string>{});
-    QCOMPARE(w.workspace.project.views.size(), std::size_t{1});
   }
 };
 
