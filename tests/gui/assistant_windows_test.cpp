@@ -72,7 +72,8 @@ class AssistantWindowsTest : public QObject {
 
  private Q_SLOTS:
   // Typing goes through the core's corrections, the caret lands on the corrected place, and
-  // leaving with a broken time keeps the focus after the message.
+  // leaving with a broken time keeps the focus after the message (what is corrected and what
+  // is refused is assistants_test's).
   void clockFieldCorrectsAndChecks() {
     kelvaro::test::FakeUserInterface ui;
     QWidget window;
@@ -88,11 +89,6 @@ class AssistantWindowsTest : public QObject {
     QTest::keyClicks(field, QStringLiteral("9"));
     QCOMPARE(field->clockText(), QStringLiteral("2 :  :  "));
     QCOMPARE(field->cursorPosition(), 0);
-
-    field->setClockText(QStringLiteral(" 7:3 :  "));
-    other->setFocus();
-    QTRY_COMPARE(field->clockText(), QStringLiteral("07:30:00"));
-    QVERIFY(ui.messages.empty());
 
     field->setClockText(QStringLiteral("SX:  :  "));
     field->setFocus();
@@ -114,8 +110,6 @@ class AssistantWindowsTest : public QObject {
     kelvaro::gui::TTimeInpF window(ui, kelvaro::TimeWindowKind::SwitchOn);
     window.show();
     auto* days = child<QListWidget>(&window, "TageCLB");
-    QCOMPARE(child<QLabel>(&window, "WochentageHinw")->text(),
-             QStringLiteral("Wenn keine Wochentage\nangegeben werden, gelten\ndie Zeiten für jedenTag"));
     days->item(0)->setCheckState(Qt::Checked);
     days->item(4)->setCheckState(Qt::Checked);
     child<kelvaro::gui::TClockInp>(&window, "TimeOn")->setClockText(QStringLiteral(" 7:3 :  "));
@@ -172,7 +166,6 @@ class AssistantWindowsTest : public QObject {
     auto* targets = child<QListWidget>(&window, "ObjBoxLB");
     QCOMPARE(itemTexts(targets), (QStringList{"Bad", "Tuer", "Rollo1", "Rollo2"}));
     QCOMPARE(selectedRows(targets), QStringList{"0"});
-    QCOMPARE(child<QLabel>(&window, "KopfTxtPnl")->text(), QStringLiteral("Flur schaltet"));
     QVERIFY(!child<QListWidget>(&window, "SonstLB")->isVisible());
     auto* actions = child<QGroupBox>(&window, "SwitchRB");
     targets->item(1)->setSelected(true);
@@ -238,21 +231,17 @@ class AssistantWindowsTest : public QObject {
   }
 
   // The object editor opens the assistants on its generated statements and takes their result
-  // back; only the editor's OK writes it into the object, its Cancel discards it.
+  // back; only the editor's OK writes it into the object.
   void objectEditorOpensTheAssistants() {
     kelvaro::test::GuiWorkspace w;
     w.workspace.project = assistantProject();
     kelvaro::Project& p = w.workspace.project;
     p.objects[0].program = {"-x:=1"};
     p.objects[0].ACode = 254;
-    auto open = [&] {
-      kelvaro::EditorRequest request;
-      request.object = 0;
-      auto dialog = std::make_unique<kelvaro::gui::TObjDefF>(w.context, request, kelvaro::ObjectEditorHooks{});
-      dialog->show();
-      return dialog;
-    };
-    auto dialog = open();
+    kelvaro::EditorRequest request;
+    request.object = 0;
+    auto dialog = std::make_unique<kelvaro::gui::TObjDefF>(w.context, request, kelvaro::ObjectEditorHooks{});
+    dialog->show();
     onModal<kelvaro::gui::TSTimesF>([](kelvaro::gui::TSTimesF* times) {
       times->askTime = [](kelvaro::TimeWindowKind kind) {
         return kelvaro::timeWindowResult(kind, "SA:  :  ", "  :  :  ", {});
@@ -290,16 +279,6 @@ class AssistantWindowsTest : public QObject {
     QCOMPARE(QString::fromStdString(p.objects[0].program[0]), QStringLiteral("-&**--/A3/--**Block mit 3 Anweisungen"));
     QCOMPARE(QString::fromStdString(p.objects[0].program[9]), QStringLiteral("-x:=1"));
     QCOMPARE(int{p.objects[0].ACode}, 2);
-
-    dialog = open();
-    onModal<kelvaro::gui::TSTimesF>([](kelvaro::gui::TSTimesF* times) {
-      child<QToolButton>(times, "MuellBtn")->click();
-      child<QPushButton>(times, "OKBtn")->click();
-    });
-    child<QPushButton>(dialog.get(), "STimesBtn")->click();
-    QCOMPARE(child<QListWidget>(dialog.get(), "AutoAnwLB")->count(), 0);
-    child<QPushButton>(dialog.get(), "CancelBtn")->click();
-    QCOMPARE(p.objects[0].program.size(), std::size_t{10});
   }
 };
 
