@@ -1,6 +1,6 @@
 // The layout editor's window on the demo: a shape dragged with the mouse lands in the object's
-// placement, and Ctrl-clicks with an alignment command from the menu line shapes up. The
-// rules themselves are layout_editor_test's.
+// placement, Ctrl-clicks with an alignment command from the menu line shapes up, and a sensor's
+// menu opens the action assistant. The rules themselves are layout_editor_test's.
 #include "assistants/action_form.h"
 #include "elements/ext_shape.h"
 #include "gui_test_support.h"
@@ -60,7 +60,9 @@ class LayoutWindowTest : public QObject {
   static void initMain() { kelvaro::test::useSmallScreen(); }
 
  private Q_SLOTS:
-  void aDraggedShapeIsStoredInItsPlacement() {
+  // A shape dragged with the mouse moves; Ctrl-clicks mark shapes, which the alignment command
+  // lines up on every press on the background until Esc; "&Zurück" writes the places back.
+  void dragAndAlignReachThePlacements() {
     Demo f;
     QVERIFY(f.loaded);
     kelvaro::gui::TLayoutF window(f.context, 0);
@@ -69,44 +71,28 @@ class LayoutWindowTest : public QObject {
     QCOMPARE(window.windowTitle(), QStringLiteral("Ansicht bearbeiten : Erdgeschoss"));
     QCOMPARE(window.canvas()->minimumSize(), QSize(600, 400));  // the floor plan behind the shapes
     QCOMPARE(window.canvas()->grab().toImage().pixelColor(2, 398), QColor(0x70, 0xac, 0x54));
-    QVERIFY(window.shapeWidgets().size() >= 2);
-    kelvaro::gui::TExtShape* shape = window.shapeWidgets()[0];
-    const int object = window.editor().shapes()[0].object;
-    const QString before = f.placement(object);
-    const QPoint start = shape->pos();
-
-    const QPoint grip(shape->width() / 2, shape->height() / 2);
-    QTest::mousePress(shape, Qt::LeftButton, Qt::NoModifier, grip);
-    QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(30, 20)), QPointF(shape->mapToGlobal(grip) + QPoint(30, 20)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(shape, &move);
-    QTest::mouseRelease(shape, Qt::LeftButton, Qt::NoModifier, grip + QPoint(30, 20));
-    QCOMPARE(shape->pos(), start + QPoint(30, 20));
-    QCOMPARE(f.placement(object), before);  // written back when the window closes
-
-    menuItem(window.menuBar(), QStringLiteral("&Zurück"))->trigger();
-    QCOMPARE(f.placement(object), QStringLiteral("%1,%2").arg(start.x() + 30).arg(start.y() + 20));
-    QVERIFY(f.workspace.project.modified);
-    QVERIFY(f.ui.messages.empty());
-  }
-
-  void ctrlClicksMarkAndTheMenuAlignsTheMarkedShapes() {
-    Demo f;
-    QVERIFY(f.loaded);
-    kelvaro::gui::TLayoutF window(f.context, 0);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
     const auto& shapes = window.shapeWidgets();
     QVERIFY(shapes.size() >= 3);
+    const int first = window.editor().shapes()[0].object, second = window.editor().shapes()[1].object;
+    const int third = window.editor().shapes()[2].object;
+    const QString before = f.placement(second);
+    const QPoint start = shapes[1]->pos();
+
+    const QPoint grip(shapes[1]->width() / 2, shapes[1]->height() / 2);
+    QTest::mousePress(shapes[1], Qt::LeftButton, Qt::NoModifier, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(30, 20)),
+                     QPointF(shapes[1]->mapToGlobal(grip) + QPoint(30, 20)), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(shapes[1], &move);
+    QTest::mouseRelease(shapes[1], Qt::LeftButton, Qt::NoModifier, grip + QPoint(30, 20));
+    QCOMPARE(shapes[1]->pos(), start + QPoint(30, 20));
+    QCOMPARE(f.placement(second), before);  // written back when the window closes
+
     QTest::mouseClick(shapes[0], Qt::LeftButton, Qt::ControlModifier, QPoint(2, 2));
     QTest::mouseClick(shapes[2], Qt::LeftButton, Qt::ControlModifier, QPoint(2, 2));
     QVERIFY(shapes[0]->marked() && !shapes[1]->marked() && shapes[2]->marked());
-    const QPoint unmarked = shapes[1]->pos();
-    const int first = window.editor().shapes()[0].object, third = window.editor().shapes()[2].object;
-
     menuItem(menuOf(window.menuBar(), QStringLiteral("&Positionierung")), QStringLiteral("Ausrichten vertikal"))->trigger();
     QCOMPARE(window.canvas()->cursor().shape(), Qt::SplitHCursor);
-    // Every press on the background aligns again, until Esc.
     const int y = freeRow(window);
     QTest::mouseClick(window.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(3, y));
     QTest::mouseClick(window.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(7, y));
@@ -115,11 +101,14 @@ class LayoutWindowTest : public QObject {
     QVERIFY(window.isVisible());
     QCOMPARE(shapes[0]->x(), 7);
     QCOMPARE(shapes[2]->x(), 7);
-    QCOMPARE(shapes[1]->pos(), unmarked);
+    QCOMPARE(shapes[1]->pos(), start + QPoint(30, 20));
 
-    window.accept();
+    menuItem(window.menuBar(), QStringLiteral("&Zurück"))->trigger();
+    QCOMPARE(f.placement(second), QStringLiteral("%1,%2").arg(start.x() + 30).arg(start.y() + 20));
     QCOMPARE(f.placement(first).section(QLatin1Char(','), 0, 0), QStringLiteral("7"));
     QCOMPARE(f.placement(third).section(QLatin1Char(','), 0, 0), QStringLiteral("7"));
+    QVERIFY(f.workspace.project.modified);
+    QVERIFY(f.ui.messages.empty());
   }
 
   void aSensorsMenuOpensTheActionAssistantWithTheModelCurrent() {
