@@ -72,15 +72,5 @@ TEST(WhereUsed, EntriesInProjectOrderOrTheHeaderSaysThereAreNone) {
   EXPECT_TRUE(unused.entries.empty());
 }
 
-TEST(WhereUsed, RenameAndDeleteFollowTheSameRule) {
-  // A call's argument list used to hide the object from both: the rename left the old name
-  // in the program and the delete check let a used object go.
-  Project project = test::lampProject(
-      {test::lampObject("Lampe"), test::lampObject("Tuer", {"SETZEPOSITION(Lampe,10,20)", "Lampe2 WIE Lampe"})});
-  EXPECT_EQ(findReferrers(project, 0).count, 1);
-  EXPECT_EQ(renameInPrograms(project, "Lampe", "Licht"), 2);
-  EXPECT_EQ(project.objects[1].program, (std::vector<std::string>{"-SETZEPOSITION(Licht,10,20)", "-Lampe2 WIE Licht"}));
-}
-
 }  // namespace
 }  // namespace kelvaro
