@@ -88,8 +88,8 @@ TEST(SerialEndToEnd, TransferThroughAPseudoTerminalDeliversTheCompiledImage) {
 
 // The demo's hour against its scenario, both sped up 600 times. The line keeps its real pace,
 // so the times shift from run to run: what must hold is that the push-button's press reaches the
-// garden light's actuator byte for byte, the sensor's low battery puts the caption, its silence
-// afterwards times out exactly once, and the protocol has the inputs and outputs.
+// garden light's actuator byte for byte and that the sensor's silence times out exactly once on
+// the sped-up clock. What each message means is checked in virtual time (cli_hardware_run_test).
 TEST(SerialEndToEnd, TheDemoRunsAgainstTheSimulatorsDevicesSpedUp) {
   const std::string sim = simPath();
   if (sim.empty() || !std::filesystem::exists(sim)) GTEST_SKIP() << "kelvaro-sim not built: " << sim;
@@ -100,9 +100,9 @@ TEST(SerialEndToEnd, TheDemoRunsAgainstTheSimulatorsDevicesSpedUp) {
   ASSERT_TRUE(unit.running());
   ASSERT_TRUE(unit.ready(link)) << "kelvaro-sim made no pseudo-terminal";
 
-  const CliRun run = runCli("run " + kDemoDir + "DEMO.SPG --start '2026-06-15 12:00:00' --for 75m --speed 600 --port " +
-                                link + " --protocol " + dir.file("PROTOCOL.TXT"),
-                            {}, Stderr::Apart);
+  const CliRun run =
+      runCli("run " + kDemoDir + "DEMO.SPG --start '2026-06-15 12:00:00' --for 75m --speed 600 --port " + link, {},
+             Stderr::Apart);
   unit.stop();
   EXPECT_EQ(run.status, 0) << run.errors;
   const std::string dump = readFile(dir.file("sim.txt"));
@@ -113,20 +113,13 @@ TEST(SerialEndToEnd, TheDemoRunsAgainstTheSimulatorsDevicesSpedUp) {
     for (auto at = run.errors.find(part); at != std::string::npos; at = run.errors.find(part, at + 1)) ++n;
     return n;
   };
-  EXPECT_EQ(count(" Erdgeschoss [Ausführung aktiv] Batterie-Warnung von Außentemperatur (0,1 °C)\n"), 1u) << run.errors;
   EXPECT_EQ(count(" Erdgeschoss [Ausführung aktiv] Zeitüberschreitung bei Außentemperatur (0,1 °C)\n"), 1u)
       << run.errors;
-  EXPECT_EQ(count("\nZeitüberschreitungen: Außentemperatur (0,1 °C), letzte Meldung von FuehlerGarten: "), 1u)
-      << run.errors;
-  const std::string protocol = readFile(dir.file("PROTOCOL.TXT"));
-  for (const char* line : {": Eingabe f\xFCr TasterTerrasse <- 1\r\n", ": Ausgabe von Gartenlicht -> 1\r\n",
-                           ": Eingabe f\xFCr TasterTerrasse <- 0\r\n", ": Ausgabe von Gartenlicht -> 0\r\n"})
-    EXPECT_NE(protocol.find(line), std::string::npos) << line << "\n" << protocol;
 }
 
 // The station and radio commands through the pseudo-terminal, on the machine's clock: the line
-// search finds the scenario's stations, a write is read back, a sensor test reports the values
-// the scenario gave, and a central code written is read back from the radio part.
+// search finds the scenario's stations, a sensor test reports the values the scenario gave, and
+// a central code written is read back from the radio part of the unit type asked for.
 TEST(SerialEndToEnd, StationsAndTheRadioPartAreConfiguredThroughAPseudoTerminal) {
   const std::string sim = simPath();
   if (sim.empty() || !std::filesystem::exists(sim)) GTEST_SKIP() << "kelvaro-sim not built: " << sim;
@@ -144,12 +137,8 @@ TEST(SerialEndToEnd, StationsAndTheRadioPartAreConfiguredThroughAPseudoTerminal)
     const char* output;  // stdout from its start
   } kRows[] = {
       {__LINE__, "station autodetect" + port, "Autodetect:\nLtg.   Adr.   Art\n   1       10   MXB2\n   1       12   40611x\n"},
-      {__LINE__, "station write " + project + " StationEG" + port, "Typ: MXB2\nVersion: 1,20\n"},
-      {__LINE__, "station read " + project + " StationEG" + port,
-       "Typ: MXB2\nVersion: 1,20\nKanal 1: KontaktTuer Funktion 0 Gruppen-Adresse 0 Gruppen-Anschluss 0 Werte 0 0 Offline -\n"},
       {__LINE__, "station test " + project + " StationEG --seconds 5" + port, "Wert1 0\nWert2 0\nWert3 42\nWert4 0\n"},
       {__LINE__, "radio write-code 55" + port, "Zentralencode 55\nSeriennummer 305419896\n"},
-      {__LINE__, "radio read" + port, "Zentralencode 55\n"},
   };
   for (const auto& r : kRows) {
     SCOPED_TRACE(r.line);
