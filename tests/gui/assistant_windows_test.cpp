@@ -51,19 +51,6 @@ kelvaro::Project assistantProject() {
   return p;
 }
 
-// Runs f on the next modal window of type T once it is open.
-template <typename T>
-void onModal(std::function<void(T*)> f) {
-  QTimer::singleShot(0, [f] {
-    auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-    if (window == nullptr) {
-      qWarning("no modal window");
-      return;
-    }
-    f(window);
-  });
-}
-
 class AssistantWindowsTest : public QObject {
   Q_OBJECT
 
@@ -242,7 +229,7 @@ class AssistantWindowsTest : public QObject {
     request.object = 0;
     auto dialog = std::make_unique<kelvaro::gui::TObjDefF>(w.context, request, kelvaro::ObjectEditorHooks{});
     dialog->show();
-    onModal<kelvaro::gui::TSTimesF>([](kelvaro::gui::TSTimesF* times) {
+    kelvaro::test::onModal<kelvaro::gui::TSTimesF>([](kelvaro::gui::TSTimesF* times) {
       times->askTime = [](kelvaro::TimeWindowKind kind) {
         return kelvaro::timeWindowResult(kind, "SA:  :  ", "  :  :  ", {});
       };
@@ -257,7 +244,7 @@ class AssistantWindowsTest : public QObject {
 
     // The condition assistant on the selected generated lines.
     autoList->item(2)->setSelected(true);
-    onModal<kelvaro::gui::TCondiF>([](kelvaro::gui::TCondiF* condition) {
+    kelvaro::test::onModal<kelvaro::gui::TCondiF>([](kelvaro::gui::TCondiF* condition) {
       child<QComboBox>(condition, "ObjCB")->setCurrentText(QStringLiteral("Bad"));
       child<QComboBox>(condition, "WertCB")->setCurrentIndex(0);
       child<QPushButton>(condition, "CrtAnwBtn")->click();
@@ -266,7 +253,7 @@ class AssistantWindowsTest : public QObject {
     child<QPushButton>(dialog.get(), "CondBtn")->click();
     QCOMPARE(autoList->count(), 7);
 
-    onModal<kelvaro::gui::TAppFormF>([](kelvaro::gui::TAppFormF* actions) {
+    kelvaro::test::onModal<kelvaro::gui::TAppFormF>([](kelvaro::gui::TAppFormF* actions) {
       child<QListWidget>(actions, "ObjBoxLB")->item(0)->setSelected(true);
       child<QPushButton>(actions, "CrtAnwBtn1")->click();
       child<QPushButton>(actions, "OKBtn")->click();

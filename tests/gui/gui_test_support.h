@@ -5,6 +5,7 @@
 // The whole of Qt Widgets and Qt Test, which every window test needs much of.
 #include <QtTest>
 #include <QtWidgets>
+#include <functional>
 #include <memory>
 
 #include "language/compiler.h"
@@ -47,6 +48,15 @@ inline QString outOfReach(const QWidget* window, std::initializer_list<const QWi
     if (!c->isVisible() || !window->rect().contains(QRect(c->mapTo(window, QPoint(0, 0)), c->size())))
       out += c->objectName() + QStringLiteral(" ");
   return out;
+}
+
+// Runs look on the modal window of type T once the event loop has opened it; look closes it.
+template <typename T>
+void onModal(std::function<void(T*)> look) {
+  QTimer::singleShot(0, [look] {
+    QTRY_VERIFY(qobject_cast<T*>(QApplication::activeModalWidget()) != nullptr);
+    look(qobject_cast<T*>(QApplication::activeModalWidget()));
+  });
 }
 
 inline QStringList itemTexts(const QListWidget* list) {

@@ -123,11 +123,10 @@ class LayoutWindowTest : public QObject {
     window.editor().shapeDragged(sensor, {4, 5, 60, 40});
     const int object = window.editor().shapes()[static_cast<std::size_t>(sensor)].object;
     QString seen;
-    QTimer::singleShot(0, [&] {
-      QVERIFY(qobject_cast<kelvaro::gui::TAppFormF*>(QApplication::activeModalWidget()) != nullptr);
+    kelvaro::test::onModal<kelvaro::gui::TAppFormF>([&](kelvaro::gui::TAppFormF* assistant) {
       seen = f.placement(object);  // the assistant sees the placement the shape has now
       QVERIFY(!window.isVisible());
-      QApplication::activeModalWidget()->close();
+      assistant->close();
     });
     menuItem(window.shapeMenu(sensor), QStringLiteral("&Funktionen festlegen"))->trigger();
     QCOMPARE(seen, QStringLiteral("4,5"));

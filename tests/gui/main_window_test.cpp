@@ -38,10 +38,9 @@ class MainWindowTest : public QObject {
     auto* bar = kelvaro::test::child<QToolBar>(m.window.get(), "ToolBar");
     QVERIFY(bar->widgetForAction(m.action("DruckenAct"))->isEnabled());
     QString about;
-    QTimer::singleShot(0, [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      about = box != nullptr ? box->text() : QString();
-      if (box != nullptr) box->accept();
+    kelvaro::test::onModal<QMessageBox>([&](QMessageBox* box) {
+      about = box->text();
+      box->accept();
     });
     m.action("InfoAct")->trigger();
     QVERIFY2(about.contains(QRegularExpression(QStringLiteral("Version \\d+\\.\\d+\\.\\d+"))), qPrintable(about));

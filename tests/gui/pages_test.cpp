@@ -99,17 +99,6 @@ struct Unit : PageOn<kelvaro::gui::ControlUnitPage> {
   kelvaro::ManualClock clock{46000.5};
 };
 
-// Runs look on the modal dialog T once it is open, then closes it with Escape if still open.
-template <class T>
-void whenOpen(const std::function<void(T*)>& look) {
-  QTimer::singleShot(0, [look] {
-    QTRY_VERIFY(qobject_cast<T*>(QApplication::activeModalWidget()) != nullptr);
-    auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-    look(dialog);
-    if (dialog->isVisible()) QTest::keyClick(dialog, Qt::Key_Escape);
-  });
-}
-
 QStringList buttonTexts(const QWidget* dialog) {
   QStringList texts;
   for (const QAbstractButton* b : dialog->findChild<QDialogButtonBox*>()->buttons()) texts << b->text();
@@ -426,17 +415,21 @@ class PagesTest : public QObject {
     QVERIFY(kelvaro::gui::useGermanTexts());
     kelvaro::gui::QtUserInterface ui;
     QStringList seen;
-    whenOpen<QInputDialog>([&](QInputDialog* d) { seen << buttonTexts(d); });
+    kelvaro::test::onModal<QInputDialog>([&](QInputDialog* d) {
+      seen << buttonTexts(d);
+      d->reject();
+    });
     QCOMPARE(ui.inputBox("Eingabe", "Neuer Zustand", "x"), std::nullopt);
-    whenOpen<QFileDialog>([&](QFileDialog* d) {
+    kelvaro::test::onModal<QFileDialog>([&](QFileDialog* d) {
       for (const char* label : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
         seen << child<QLabel>(d, label)->text();
       seen << buttonTexts(d);
+      d->reject();
     });
     QCOMPARE(ui.openFileName("Projekt", "Projekte (*.SPG)", QDir::tempPath().toStdString()), std::nullopt);
     QCOMPARE(seen, (QStringList{"OK", "Abbrechen", "Suchen in:", "Datei&name:", "Dateien des Typs:", "&Öffnen",
                                 "Abbrechen"}));
-    whenOpen<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+    kelvaro::test::onModal<QMessageBox>([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
     QCOMPARE(ui.showMessage(kelvaro::destructiveQuestion("Soll die Ansicht entfernt werden?")),
              kelvaro::MessageAnswer::No);
   }

@@ -178,9 +178,7 @@ class RemoteWindowTest : public QObject {
     QString title;
     QString shown;
     QLineEdit::EchoMode echo = QLineEdit::Normal;
-    QTimer::singleShot(0, [&] {
-      auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-      QVERIFY(dialog != nullptr);
+    kelvaro::test::onModal<QInputDialog>([&](QInputDialog* dialog) {
       title = dialog->windowTitle();
       auto* field = child<QLineEdit>(dialog, "PasswEdt");
       QTest::keyClicks(field, "geheim77");

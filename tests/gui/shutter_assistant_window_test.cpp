@@ -114,19 +114,16 @@ class ShutterAssistantWindowTest : public QObject {
     ui.inputs = {"Wohnen"};
     QString timeWindow;
     int statements = -1;
-    QTimer::singleShot(0, [&] {
-      auto* window = qobject_cast<kelvaro::gui::TRollAssiF*>(QApplication::activeModalWidget());
-      QVERIFY(window != nullptr);
+    kelvaro::test::onModal<kelvaro::gui::TRollAssiF>([&](kelvaro::gui::TRollAssiF* window) {
       child<QPushButton>(window, "Cont1Btn")->click();
       child<QPushButton>(window, "NeuGrpBtn")->click();
       child<QPushButton>(window, "Cont2Btn")->click();
       // "Zeiten für Gruppe" opens the shared time window for shutters; cancelled, it adds nothing.
-      QTimer::singleShot(0, [&] {
-        QWidget* times = QApplication::activeModalWidget();
+      kelvaro::test::onModal<QDialog>([&](QDialog* times) {
         timeWindow = QLatin1String(times->metaObject()->className());
         for (const QLabel* label : times->findChildren<QLabel*>())
           if (label->buddy() == child<QWidget>(times, "TimeOn")) timeWindow += QLatin1Char(' ') + label->text();
-        qobject_cast<QDialog*>(times)->reject();
+        times->reject();
       });
       child<QPushButton>(window, "TimeBt")->click();
       statements = child<QListWidget>(window, "AnwLB")->count();
