@@ -145,7 +145,7 @@ TEST_F(ProjectCommands, AddFileMergesAndMarksTheProjectModifiedEvenWhenCancelled
   EXPECT_EQ(ui.dialogs.at(1).filter, ui.dialogs.at(0).filter);
 }
 
-TEST_F(ProjectCommands, SaveAsRefusesToOverwriteWhenTheUserSaysNo) {
+TEST_F(ProjectCommands, SaveAsAsksBeforeOverwritingAndSaveWritesToTheCurrentFile) {
   const std::string existing = inProjects("HAUS.SPG");
   writeFile(existing, "alter Inhalt");
   modifiedProject("/woanders/ALT.SPG");
@@ -161,30 +161,18 @@ TEST_F(ProjectCommands, SaveAsRefusesToOverwriteWhenTheUserSaysNo) {
   EXPECT_EQ(ui.dialogs.at(0).directory, inProjects("ALT.SPG"));
   EXPECT_EQ(ui.dialogs.at(0).filter, "Projekt (*.SPG *.spg)");
 
-  ui.fileNames = {existing};
+  ui.fileNames = {inProjects("HAUS")};  // a name without extension gets ".SPG"
   ui.answers = {MessageAnswer::Yes};
   ASSERT_TRUE(saveProjectAs(workspace, ui));
-  EXPECT_EQ(workspace.fileName, existing);
-  EXPECT_FALSE(workspace.project.modified);
-  Project reread;
-  ASSERT_EQ(readProject(reread, existing, "", ui), ReadStatus::Complete);
-  EXPECT_EQ(viewNames(reread), "Alt");
-}
-
-TEST_F(ProjectCommands, SaveAsAddsTheExtensionAndSaveWritesToTheCurrentFile) {
-  workspace.project.views.push_back({"Dach", {}});
-  ui.fileNames = {inProjects("DACH")};
-  ASSERT_TRUE(saveProjectAs(workspace, ui));
-  EXPECT_TRUE(ui.messages.empty());
-  EXPECT_EQ(workspace.fileName, inProjects("DACH.SPG"));
+  EXPECT_EQ(ui.messages.size(), 2u);
   workspace.project.views.push_back({"Boden", {}});
   workspace.project.modified = true;
   ASSERT_TRUE(saveProject(workspace, ui));
-  EXPECT_EQ(ui.dialogs.size(), 1u);  // no second dialog
-  EXPECT_FALSE(workspace.project.modified);
+  EXPECT_EQ(ui.dialogs.size(), 2u);  // none for the current file
+  EXPECT_EQ(summary(workspace), "Alt,Boden | " + existing + " | HAUS");
   Project reread;
-  ASSERT_EQ(readProject(reread, inProjects("DACH.SPG"), "", ui), ReadStatus::Complete);
-  EXPECT_EQ(viewNames(reread), "Dach,Boden");
+  ASSERT_EQ(readProject(reread, existing, "", ui), ReadStatus::Complete);
+  EXPECT_EQ(viewNames(reread), "Alt,Boden");
 }
 
 TEST_F(ProjectCommands, RenameProposesTheBareNameAndMovesTheFileIntoTheProjectDirectory) {
