@@ -128,7 +128,6 @@ TEST(AuxiliaryObjectRemoval, RemovedOnlyWhenItIsAHelperUsedOnceAtMost) {
   const std::string kLine = "  G.RunterZeit:=Hilfe1       /&/System-Information LO:Hilfe1;";
   const Row kRows[] = {
       {__LINE__, kLine, {"-a", "-b"}, 1, true},
-      {__LINE__, kLine, {"-a", "-b"}, 0, true},
       {__LINE__, kLine, {"-a", "-b"}, 2, false},
       {__LINE__, kLine, {"-a", "-b", "-c"}, 0, false},
       {__LINE__, "G.RaufZeit:=Hilfe1       /&/System-Information LO:Hilfe1", {"-a", "-b"}, 0, true},
@@ -169,8 +168,6 @@ TEST(CopyObjectCommand, CopiesBelowItsSourceWithReplacedTexts) {
   source.Snd.LineNo = 3;
   source.Rcv.AdrA = 2;
   source.ObjIDNr = 17;
-  source.stateBitmaps = {{"AUS", TBitmapNam{"aus.bmp", 1, 1}}, {"EIN", std::nullopt}};
-  source.ExtTransList = {"0", "1"};
   source.plans[0] = {"Erdgeschoss", 100, 200, 80, 50};
   source.plans[2] = {"Keller", 5, 7, 40, 30};
   const TPSObj before = source;
@@ -210,7 +207,6 @@ TEST(CopyObjectCommand, CancelTakenAndEmptyNamesMakeNoCopy) {
       {__LINE__, {std::nullopt}, {}},
       {__LINE__, {"1", std::nullopt}, {}},
       {__LINE__, {"x", "y"}, {"Es gibt schon ein Objekt mit diesem Namen"}},  // name unchanged
-      {__LINE__, {"1", "3"}, {"Es gibt schon ein Objekt mit diesem Namen"}},
       {__LINE__, {"Lampe1", ""}, {"\r ist kein gültiger Name"}},
   };
   for (const auto& row : kRows) {

@@ -100,24 +100,16 @@ TEST_F(ProjectCommands, NewAsksTheNameAndReadsTheDefaults) {
   writeFile(inProjects("INIT.SPI"), projectWithView("Vorgabe"));
   modifiedProject();
   ui.inputs = {"Haus"};
+  ui.answers = {MessageAnswer::No, MessageAnswer::Yes};
+  EXPECT_FALSE(newProject(workspace, ui));  // the modified project stays, and no name is asked
+  EXPECT_EQ(ui.inputPrompts.size(), 1u);
   ASSERT_TRUE(newProject(workspace, ui));
   EXPECT_EQ(ui.messageTexts(),
-            (std::vector<std::string>{"Die aktuelle Definition wird gelöscht !\rIst das richtig ?"}));
+            (std::vector<std::string>(2, "Die aktuelle Definition wird gelöscht !\rIst das richtig ?")));
   EXPECT_EQ(ui.messages.at(0).defaultAnswer, MessageAnswer::No);
   EXPECT_EQ(ui.inputPrompts, (std::vector<std::string>(2, "Projektname:")));
   EXPECT_EQ(summary(workspace), "Vorgabe | " + inProjects("Haus.SPG") + " | Haus");
   EXPECT_EQ(workspace.app.selectedView, 0);
-}
-
-TEST_F(ProjectCommands, NewAndOpenKeepAModifiedProjectWhenTheUserSaysNo) {
-  modifiedProject("alt.SPG");
-  ui.answers = {MessageAnswer::No, MessageAnswer::No, MessageAnswer::Yes};
-  EXPECT_FALSE(newProject(workspace, ui));
-  EXPECT_TRUE(ui.inputPrompts.empty());
-  EXPECT_FALSE(openProject(workspace, ui));
-  EXPECT_TRUE(ui.dialogs.empty());
-  EXPECT_FALSE(openProject(workspace, ui));  // agreed, then the dialog is cancelled
-  EXPECT_EQ(summary(workspace), "Alt | alt.SPG |  | modified");
 }
 
 TEST_F(ProjectCommands, OpenOfAFileThatStopsPartWayForgetsItsNameSoSavingCannotCutIt) {
@@ -230,9 +222,12 @@ TEST_F(ProjectCommands, OpenReplacesTheProjectAndRecentProjectsFollowOpenAndSave
   writeFile(garden, projectWithView("Beet"));
   modifiedProject();
   ui.fileNames = {garden, roof};
+  ui.answers = {MessageAnswer::No, MessageAnswer::Yes};
+  EXPECT_FALSE(openProject(workspace, ui));  // the modified project stays, and no file is asked for
+  EXPECT_TRUE(ui.dialogs.empty());
   ASSERT_TRUE(openProject(workspace, ui));
-  EXPECT_EQ(ui.messageTexts(), (List{"Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden noch "
-                                     "nicht gespeichert.\rIst das richtig ?"}));
+  EXPECT_EQ(ui.messageTexts(), (List(2, "Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden "
+                                        "noch nicht gespeichert.\rIst das richtig ?")));
   EXPECT_EQ(ui.messages.at(0).defaultAnswer, MessageAnswer::No);
   EXPECT_EQ(ui.dialogs.at(0).filter, "Steuerungsprogramm (*.SPG *.spg);;Initialisierungsdatei (*.SPI *.spi)");
   EXPECT_EQ(ui.dialogs.at(0).directory, projectDir() + "/");
@@ -243,7 +238,7 @@ TEST_F(ProjectCommands, OpenReplacesTheProjectAndRecentProjectsFollowOpenAndSave
 
   workspace.project.modified = true;
   ASSERT_TRUE(openRecentProject(workspace, ui, 1));
-  EXPECT_EQ(ui.messages.size(), 2u);  // asked again before the modified project went
+  EXPECT_EQ(ui.messages.size(), 3u);  // asked again before the modified project went
   EXPECT_EQ(summary(workspace), "Beet | " + garden + " | GARTEN");
   EXPECT_EQ(workspace.settings().recentProjects, (List{garden, roof}));
 
