@@ -211,40 +211,34 @@ TEST(LayoutEditor, ShapeMenusAndTheAssistantsTheyOpen) {
     int line;
     int hdwTyp, states, typeClass;
     bool generated;
-    const char* expected;  // menu; visible; first / second caption; headings of items 0, 1, 2; times
+    const char* expected;  // menu; conditions offered; their captions; conditions of items 1 | 2; shutter times
   } kRows[] = {
-      {__LINE__, 0, 2, 1, false,
-       "S;1;wenn ausgeschaltet/wenn eingeschaltet;Aktion bei Betätigung von Knopf|WENN Knopf  AUSGESCHALTET |"
-       "WENN Knopf  EINGESCHALTET ;Schaltzeiten für Knopf/0"},
-      {__LINE__, 0, 2, 2, true,
-       "S;0;wenn geöffnet/wenn geschlossen;Aktion bei Betätigung von Knopf|WENN Knopf  GEOEFFNET |"
-       "WENN Knopf  GESCHLOSSEN ;Schaltzeiten für Knopf/0"},
-      {__LINE__, 0, 3, 0, false,
-       "S;0;wenn ein../wenn aus..;Aktion bei Betätigung von Knopf|Aktion bei Betätigung von Knopf|"
-       "Aktion bei Betätigung von Knopf;Schaltzeiten für Knopf/0"},
-      {__LINE__, 1, 2, 3, false,
-       "A;1;wenn ein../wenn aus..;Aktion bei Betätigung von Knopf|Aktion bei Betätigung von Knopf|"
-       "Aktion bei Betätigung von Knopf;Schaltzeiten für Knopf/1"},
-      {__LINE__, 4, 0, 0, false,
-       "O;0;wenn ein../wenn aus..;Aktion bei Betätigung von Knopf|Aktion bei Betätigung von Knopf|"
-       "Aktion bei Betätigung von Knopf;Schaltzeiten für Knopf/0"},
+      {__LINE__, 0, 2, 1, false, "S;1;wenn ausgeschaltet/wenn eingeschaltet; AUSGESCHALTET | EINGESCHALTET ;0"},
+      {__LINE__, 0, 2, 2, true, "S;0;wenn geöffnet/wenn geschlossen; GEOEFFNET | GESCHLOSSEN ;0"},
+      {__LINE__, 1, 2, 3, false, "A;1;wenn ein../wenn aus..;|;1"},
+      {__LINE__, 4, 0, 0, false, "O;0;wenn ein../wenn aus..;|;0"},
   };
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.line);
     TPSObj o = test::lampObject("K", {"EINSCHALTEN"});
     if (row.generated) o.program.push_back("-&K AUSSCHALTEN");
-    o.OName = "Knopf";
     o.HdwTyp = row.hdwTyp;
     o.CtZust = row.states;
     o.ObjTypO = row.typeClass;
     const SensorConditionItems items = sensorConditionItems(o);
-    const SwitchingTimesStart times = switchingTimesStart(o);
     const std::string text = std::string(1, "SAO"[static_cast<int>(shapeMenuOf(o))]) + ";" +
                              (items.visible ? "1" : "0") + ";" + items.firstCaption + "/" + items.secondCaption + ";" +
-                             actionAssistantStart(o, 0).heading + "|" + actionAssistantStart(o, 1).heading + "|" +
-                             actionAssistantStart(o, 2).heading + ";" + times.caption + "/" + (times.shutter ? "1" : "0");
+                             actionAssistantStart(o, 1).condition + "|" + actionAssistantStart(o, 2).condition + ";" +
+                             (switchingTimesStart(o).shutter ? "1" : "0");
     EXPECT_EQ(toUtf8(text), row.expected);
   }
+  // The headings name the object by its display name, with the condition where an item has one.
+  TPSObj sensor = test::lampObject("K");
+  sensor.OName = "Knopf";
+  sensor.ObjTypO = 1;
+  EXPECT_EQ(toUtf8(actionAssistantStart(sensor, 0).heading + "|" + actionAssistantStart(sensor, 2).heading + "|" +
+                   switchingTimesStart(sensor).caption),
+            "Aktion bei Betätigung von Knopf|WENN Knopf  EINGESCHALTET |Schaltzeiten für Knopf");
 }
 
 }  // namespace
