@@ -28,6 +28,12 @@ const TPSObj& object(const Project& p, std::string_view name) {
   return p.objects.at(static_cast<std::size_t>(i < 0 ? 0 : i));
 }
 
+std::string names(const Project& p) {
+  std::string text;
+  for (const auto& o : p.objects) text += o.Name + ",";
+  return text;
+}
+
 std::string joined(const std::vector<std::string>& lines) {
   std::string text;
   for (const auto& l : lines) text += toUtf8(l) + "\n";
@@ -259,44 +265,30 @@ TEST(ShutterCommands, MembersStaySortedAndOnlyShuttersJoin) {
 }
 
 TEST(ShutterCommands, DeletingAGroupAsksWhetherItsHelpersGoToo) {
-  struct Row {
-    int line;
-    MessageAnswer answer;
-    bool entered;
-    bool deleted;
-    const char* remaining;
-  };
-  const Row kRows[] = {
-      {__LINE__, MessageAnswer::Yes, true, true, "Kueche,Bad,Flur,"},
-      // The clock still moves the group: deleting it alone would leave a program that fails.
-      {__LINE__, MessageAnswer::No, true, false,
-       "Kueche,Bad,Flur,Wohnen,WohnenZeitStellen,WohnenZeituhr,WohnenRunter1,"},
-      {__LINE__, MessageAnswer::No, false, true, "Kueche,Bad,Flur,"},
-  };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.line);
-    GroupFixture f;
-    if (row.entered) {
-      f.assistant.enterActions(f.ui);
-      f.assistant.addTimes(f.ui, times("", "SU:  :  "));
-      f.assistant.screenInput(f.ui, {2});
-      f.assistant.finish(f.ui);
-      f.ui.messages.clear();
-    }
-    f.ui.answers = {row.answer};
-    EXPECT_EQ(f.assistant.deleteGroup(f.ui), row.deleted);
-    std::string names;
-    for (const auto& o : f.project.objects) names += o.Name + ",";
-    EXPECT_EQ(names, row.remaining);
-    ASSERT_GE(f.ui.messages.size(), 1u);
-    EXPECT_EQ(f.ui.messageTexts()[0], "Sollen auch alle zu dieser Gruppe gehörenden\rObjekte gelöscht werden?");
-    EXPECT_EQ(f.ui.messages[0].defaultAnswer, MessageAnswer::No);
-    if (!row.deleted) {
-      EXPECT_EQ(f.ui.messageTexts().at(1),
-                "Das Objekt Wohnen kann nicht gelöscht werden,\rda es im Programm WohnenZeitStellen\rund 1 weiteren "
-                "Programm(en) verwendet wird.");
-    }
-  }
+  GroupFixture f;
+  f.assistant.enterActions(f.ui);
+  f.assistant.addTimes(f.ui, times("", "SU:  :  "));
+  f.assistant.screenInput(f.ui, {2});
+  f.assistant.finish(f.ui);
+  f.ui.messages.clear();
+  const std::string question = "Sollen auch alle zu dieser Gruppe gehörenden\rObjekte gelöscht werden?";
+  // The clock still moves the group: deleting the group alone would leave a program that fails.
+  f.ui.answers = {MessageAnswer::No, MessageAnswer::Yes};
+  EXPECT_FALSE(f.assistant.deleteGroup(f.ui));
+  EXPECT_EQ(names(f.project), "Kueche,Bad,Flur,Wohnen,WohnenZeitStellen,WohnenZeituhr,WohnenRunter1,");
+  EXPECT_EQ(f.ui.messageTexts(),
+            (std::vector<std::string>{question, "Das Objekt Wohnen kann nicht gelöscht werden,\rda es im Programm "
+                                                "WohnenZeitStellen\rund 1 weiteren Programm(en) verwendet wird."}));
+  EXPECT_EQ(f.ui.messages[0].defaultAnswer, MessageAnswer::No);
+  EXPECT_TRUE(f.assistant.deleteGroup(f.ui));
+  EXPECT_EQ(names(f.project), "Kueche,Bad,Flur,");
+
+  // Without helpers the group goes alone.
+  GroupFixture bare;
+  bare.ui.answers = {MessageAnswer::No};
+  EXPECT_TRUE(bare.assistant.deleteGroup(bare.ui));
+  EXPECT_EQ(names(bare.project), "Kueche,Bad,Flur,");
+  EXPECT_EQ(bare.ui.messageTexts(), std::vector<std::string>{question});
 }
 
 }  // namespace
