@@ -146,6 +146,9 @@ class ExecutionWindowTest : public QObject {
     QTest::mouseClick(image, Qt::LeftButton);
     r.ticks(1);
     QCOMPARE(image->bitmap().toImage(), r.pictureOf("BMP/LAMPE_AN.BMP"));
+    QTest::mouseClick(r.window->buttonElement(r.index("Klingel")), Qt::LeftButton);
+    r.ticks(1);
+    QCOMPARE(r.window->panelElement(r.index("Anzeige"))->valueText(), QStringLiteral("Es hat geklingelt"));
     // A right press shows the object's name until released.
     QTest::mousePress(image, Qt::RightButton);
     QCOMPARE(r.window->namePanel()->text(), QStringLiteral(" Licht Flur "));
@@ -205,23 +208,13 @@ class ExecutionWindowTest : public QObject {
     QCOMPARE(r.window->debugDialog(), nullptr);
   }
 
-  void aCancelledRunTimeErrorAsksForTheEditorAtItsObject() {
-    DemoRun r(withHelper("Panne", {"STARTWIN(Panne)"}));
-    QVERIFY(r.ok);
-    r.ui.answers = {MessageAnswer::Cancel};
-    r.ticks(1);
-    r.action(QStringLiteral("Panne"));
-    r.ticks(2);
-    QVERIFY(!r.window->isVisible());
-    const auto request = r.window->editorRequest();
-    QVERIFY(request.has_value());
-    QCOMPARE(request->object, r.index("Panne"));
-    QCOMPARE(request->errorCode, -2013);
-    QCOMPARE(request->page, EditorPage::Program);
-  }
-
-  void statusMessagesAndTimeOutsReachTheScreen() {
-    DemoRun r(withHelper("Flut", std::vector<std::string>(256, "AUSFUEHRUNG(Besucher)")));
+  // The status line, a time-out in the caption and the message lists show what the run reports;
+  // a run-time error the user cancels ends the run and asks for the editor at its object.
+  void statusTimeOutsAndACancelledRunTimeErrorReachTheScreen() {
+    DemoRun r([](Project& p) {
+      withHelper("Flut", std::vector<std::string>(256, "AUSFUEHRUNG(Besucher)"))(p);
+      withHelper("Panne", {"STARTWIN(Panne)"})(p);
+    });
     QVERIFY(r.ok);
     for (TPSObj& o : r.project.objects) o.hardware.deviceCode = 0;
     r.project.objects[static_cast<std::size_t>(r.index("Flurlicht"))].hardware.deviceCode = 551;
@@ -240,6 +233,16 @@ class ExecutionWindowTest : public QObject {
     QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss [Ausführung aktiv]"));
     list->MsgAuswCB->setCurrentIndex(1);
     QCOMPARE(list->ListBox1->count(), 0);
+
+    r.ui.answers = {MessageAnswer::Cancel};
+    r.action(QStringLiteral("Panne"));
+    r.ticks(2);
+    QVERIFY(!r.window->isVisible());
+    const auto request = r.window->editorRequest();
+    QVERIFY(request.has_value());
+    QCOMPARE(request->object, r.index("Panne"));
+    QCOMPARE(request->errorCode, -2013);
+    QCOMPARE(request->page, EditorPage::Program);
   }
 
   void theMainWindowsHookRunsTheWindowModallyAndRestoresTheBitmaps() {
