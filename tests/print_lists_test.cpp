@@ -176,7 +176,6 @@ TEST(PrintListsTest, PageBreaksFollowTheLineAndEntryRules) {
       {__LINE__, 7, false, {7}, 61},
       {__LINE__, 8, false, {8}, 71},       // the break after the last line leaves no empty page
       {__LINE__, 9, false, {8, 1}, 1},
-      {__LINE__, 17, false, {8, 8, 1}, 1},
       {__LINE__, 3, true, {4}, 31},        // Y = 31 after three lines: not beyond 40, the entry stays
       {__LINE__, 4, true, {4, 1}, 1},      // Y = 41: the entry goes to the next page
       {__LINE__, 8, true, {8, 1}, 1},      // the line break already gave a fresh page
