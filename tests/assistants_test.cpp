@@ -64,31 +64,19 @@ TEST(TimeInput, CorrectsWhileTypingAndChecksOnLeaving) {
   }
 }
 
+// The day masks, comments and condition lines of the other kinds are in the blocks of the
+// switching-times and shutter tests.
 TEST(TimeInput, WindowResultForEachKind) {
-  struct Row {
-    int line;
-    TimeWindowKind kind;
-    const char *first, *second;
-    std::array<bool, 7> days;
-    const char* expected;  // mask|comment|condition|first|second, or "-" for nothing
+  // mask|comment|condition|first|second, or "-" for nothing
+  const auto result = [](TimeWindowKind kind, const char* first, const char* second) {
+    const auto r = timeWindowResult(kind, first, second, kMondayFriday);
+    return r ? r->dayMask + "|" + r->dayComment + "|" + r->conditionLine + "|" + r->firstTime + "|" + r->secondTime : "-";
   };
-  // The day masks, comments and condition lines of the other kinds are in the blocks of the
-  // switching-times and shutter tests.
-  const Row rows[] = {
-      {__LINE__, TimeWindowKind::Between, "08:00:00", "SU:  :  ", kNoDays,
-       "0000000||WENN UHRZEIT = \"08:00:00\" DANN|08:00:00|SU"},
-      {__LINE__, TimeWindowKind::SwitchOn, "  :  :  ", "08:00:00", kMondayFriday, "-"},
-      {__LINE__, TimeWindowKind::Duration, "00:10:00", "  :  :  ", kMondayFriday, "|||00:10:00|"},
-      {__LINE__, TimeWindowKind::Shutter, "  :  :  ", "  :  :  ", kMondayFriday, "-"},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.line);
-    const auto result = timeWindowResult(r.kind, r.first, r.second, r.days);
-    EXPECT_EQ(result ? result->dayMask + "|" + result->dayComment + "|" + result->conditionLine + "|" +
-                           result->firstTime + "|" + result->secondTime
-                     : "-",
-              r.expected);
-  }
+  EXPECT_EQ(result(TimeWindowKind::Between, "08:00:00", "SU:  :  "),
+            "0100010|** Am Montag Freitag |WENN TAG =+ \"0100010\" UND UHRZEIT = \"08:00:00\" DANN|08:00:00|SU");
+  EXPECT_EQ(result(TimeWindowKind::SwitchOn, "  :  :  ", "08:00:00"), "-");
+  EXPECT_EQ(result(TimeWindowKind::Duration, "00:10:00", "  :  :  "), "|||00:10:00|");
+  EXPECT_EQ(result(TimeWindowKind::Shutter, "  :  :  ", "  :  :  "), "-");
 }
 
 TEST(SwitchingTimes, EachButtonWritesItsBlock) {

@@ -198,27 +198,16 @@ TEST(CopyObjectCommand, CopiesBelowItsSourceWithReplacedTexts) {
 }
 
 TEST(CopyObjectCommand, CancelTakenAndEmptyNamesMakeNoCopy) {
-  struct Row {
-    int line;
-    std::deque<std::optional<std::string>> inputs;
-    std::vector<std::string> messages;
-  };
-  const Row kRows[] = {
-      {__LINE__, {std::nullopt}, {}},
-      {__LINE__, {"1", std::nullopt}, {}},
-      {__LINE__, {"x", "y"}, {"Es gibt schon ein Objekt mit diesem Namen"}},  // name unchanged
-      {__LINE__, {"Lampe1", ""}, {"\r ist kein gültiger Name"}},
-  };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.line);
-    Project project = projectWith({{"Lampe1", {}}, {"Lampe3", {}}});
-    FakeUserInterface ui;
-    ui.inputs = row.inputs;
-    EXPECT_EQ(copyObject(project, ui, 0), -1);
-    EXPECT_EQ(names(project), "Lampe1,Lampe3");
-    EXPECT_FALSE(project.modified);
-    EXPECT_EQ(ui.messageTexts(), row.messages);
-  }
+  Project project = projectWith({{"Lampe1", {}}, {"Lampe3", {}}});
+  FakeUserInterface ui;
+  // Cancelled at the first and at the second question, the name unchanged, and an empty name.
+  ui.inputs = {std::nullopt, "1", std::nullopt, "x", "y", "Lampe1", ""};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(copyObject(project, ui, 0), -1);
+  EXPECT_TRUE(ui.inputs.empty());
+  EXPECT_EQ(names(project), "Lampe1,Lampe3");
+  EXPECT_FALSE(project.modified);
+  EXPECT_EQ(ui.messageTexts(),
+            (std::vector<std::string>{"Es gibt schon ein Objekt mit diesem Namen", "\r ist kein gültiger Name"}));
 }
 
 TEST(TraceListCommands, AddRemoveClear) {
