@@ -54,7 +54,6 @@ std::string traceLine(DateTime when, const std::string& object, const std::strin
 
 struct TraceHost : EngineHost {
   Engine* engine = nullptr;
-  const Clock* clock = nullptr;
   std::vector<std::string> trace;
   std::vector<int> dirty;
   void refreshDisplay() override {
@@ -70,15 +69,12 @@ struct TraceHost : EngineHost {
   }
 };
 
-SunSettings sunHere() { return SunSettings{}; }
-
 std::vector<std::string> pcTrace(Project project, DateTime start, long ticks) {
   CompileOutput out = compile(project, project.constants, CompileMode::Run);
   EXPECT_EQ(out.result.code, 0) << "object " << out.result.object << " line " << out.result.line;
   ManualClock clock{start};
   test::FakeUserInterface ui;
   EngineOptions options;
-  options.sun = sunHere();
   options.statementLimit = sim::Firmware::kStatementLimit;
   Engine engine(project, out, clock, ui, options);
   TraceHost host;
@@ -96,7 +92,7 @@ std::vector<std::string> pcTrace(Project project, DateTime start, long ticks) {
 CompileOutput imageOf(Project project, int year) {
   CompileOptions options;
   options.programName = "TEST";
-  const SunTableResult table = SunTable(year, true, sunHere());
+  const SunTableResult table = SunTable(year, true, SunSettings{});
   options.sunTable.assign(table.entries.begin(), table.entries.end());
   CompileOutput out = compile(project, project.constants, CompileMode::Image, options);
   EXPECT_EQ(out.result.code, 0) << "object " << out.result.object << " line " << out.result.line;

@@ -97,18 +97,6 @@ TEST(SimModem, CommandsAndDialling) {
   }
 }
 
-TEST(SimModem, ASplitConnectArrivesOverTwoReads) {
-  sim::ModemConfig config;
-  config.splitConnect = true;
-  ModemLine f(config);
-  f.write("ATDT0815\r");
-  EXPECT_EQ(f.after(3100), "CON");
-  EXPECT_EQ(f.after(900), "");
-  EXPECT_EQ(f.modem.state(), sim::Modem::State::Dialling);
-  EXPECT_EQ(f.after(200), "NECT 9600\r\n");
-  EXPECT_EQ(f.modem.state(), sim::Modem::State::Online);
-}
-
 // Over the link: the password exchange, the remote visualisation, the two ways to end a link.
 TEST(SimModem, FramesPassOverTheLinkAfterThePassword) {
   ModemLine f;
