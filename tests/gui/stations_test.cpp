@@ -175,13 +175,17 @@ class StationsTest : public QObject {
   }
 
   // On the line the dialog puts the unit into configuration mode, a read brings the station's
-  // settings and version, marking the project, the test's timer shows the sensor's value, and
-  // closing gives the line back.
-  void onTheLineReadAndTestReachTheStation() {
-    Stations f;
+  // settings and version, marking the project, "&Adressen" waits, under its wait window, for the
+  // station's button and gives the station the new address, which the address field then shows,
+  // the test's timer shows the sensor's value, and closing gives the line back.
+  void onTheLineReadAddressAndTestReachTheStation() {
+    Stations f("at 00:00:05 12 button\n");
     std::function<void()> duringWait;
-    f.unitPage.setLineClock(f.clock, [&f, &duringWait] {
+    bool waitShown = false;
+    f.unitPage.setLineClock(f.clock, [&f, &duringWait, &waitShown] {
       f.clock.advanceMs(1);
+      const auto* wait = f.page.findChild<QProgressDialog*>(QStringLiteral("WaitDlg"));
+      waitShown = waitShown || (wait != nullptr && wait->isVisible());
       if (duringWait) std::exchange(duringWait, nullptr)();
     });
     kelvaro::gui::TCConfigF* d = f.dialog("VerbindBtn");
@@ -191,6 +195,15 @@ class StationsTest : public QObject {
     QCOMPARE(child<QLabel>(d, "ACDEVers")->text(), QStringLiteral("1.20"));
     QCOMPARE(f.workspace.project.stations[0].slots[0].CCon, 1);  // the station's group port
     QVERIFY(f.workspace.project.modified);
+
+    child<QSpinBox>(d, "NewAdrBox")->setValue(20);
+    child<QPushButton>(d, "NewSiSBtn")->click();
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{"Adresse 20 vergeben an Sensorik"});
+    QCOMPARE(child<QSpinBox>(d, "StAdrSBox")->value(), 20);
+    QCOMPARE(f.workspace.project.stations[0].CPAdr[0], 20);
+    const auto* wait = d->findChild<QProgressDialog*>(QStringLiteral("WaitDlg"));
+    QVERIFY(waitShown && (wait == nullptr || wait->isHidden()));
+
     // "Schließen" while a read waits stops the read, not the dialog that holds its line.
     duringWait = [d] { d->reject(); };
     child<QPushButton>(d, "CCfgReadBtn")->click();
@@ -212,28 +225,6 @@ class StationsTest : public QObject {
     d->reject();
     QVERIFY(!f.unitPage.builtInUnit().configurationMode);
     QVERIFY(f.context.openUnitLine(f.ui) != nullptr);  // the line is free again
-  }
-
-  // "&Adressen" waits, under its wait window, for the station's button and gives the station
-  // the new address, which the address field then shows.
-  void addressPanelAssignsTheAddress() {
-    Stations f("at 00:00:05 12 button\n");
-    bool waitShown = false;
-    f.unitPage.setLineClock(f.clock, [&f, &waitShown] {
-      f.clock.advanceMs(1);
-      const auto* wait = f.page.findChild<QProgressDialog*>(QStringLiteral("WaitDlg"));
-      waitShown = waitShown || (wait != nullptr && wait->isVisible());
-    });
-    kelvaro::gui::TCConfigF* d = f.dialog("VerbindBtn");
-    child<QSpinBox>(d, "NewAdrBox")->setValue(20);
-    child<QPushButton>(d, "NewSiSBtn")->click();
-    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>{"Adresse 20 vergeben an Sensorik"});
-    QCOMPARE(child<QSpinBox>(d, "StAdrSBox")->value(), 20);
-    QCOMPARE(f.workspace.project.stations[0].CPAdr[0], 20);
-    QVERIFY(f.workspace.project.modified);
-    const auto* wait = d->findChild<QProgressDialog*>(QStringLiteral("WaitDlg"));
-    QVERIFY(waitShown && (wait == nullptr || wait->isHidden()));
-    d->reject();
   }
 
   // "Einstellungen &Funkschnittstelle" without a unit says so and gives the line back; on a
