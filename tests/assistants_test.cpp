@@ -70,7 +70,8 @@ TEST(TimeInput, WindowResultForEachKind) {
   // mask|comment|condition|first|second, or "-" for nothing
   const auto result = [](TimeWindowKind kind, const char* first, const char* second) {
     const auto r = timeWindowResult(kind, first, second, kMondayFriday);
-    return r ? r->dayMask + "|" + r->dayComment + "|" + r->conditionLine + "|" + r->firstTime + "|" + r->secondTime : "-";
+    return r ? r->dayMask + "|" + r->dayComment + "|" + r->conditionLine + "|" + r->firstTime + "|" + r->secondTime
+             : "-";
   };
   EXPECT_EQ(result(TimeWindowKind::Between, "08:00:00", "SU:  :  "),
             "0100010|** Am Montag Freitag |WENN TAG =+ \"0100010\" UND UHRZEIT = \"08:00:00\" DANN|08:00:00|SU");
@@ -120,8 +121,8 @@ TEST(SwitchingTimes, ReopeningBringsBackTheLinesAndOkWritesThemOnTop) {
             "-&  STOPPZEIT(Lampe.ct) > \"00:01:00\" DANN\n-&  Lampe  AUSSCHALTEN\n-&ENDEWENN\n"
             "-x:=1\n-y:=2\n");
   // The interval becomes every five seconds unless the object already runs on every pass.
-  EXPECT_EQ(std::to_string(acode) + std::to_string(switchingTimeInterval(0)) + std::to_string(switchingTimeInterval(1)) +
-                std::to_string(switchingTimeInterval(3)),
+  EXPECT_EQ(std::to_string(acode) + std::to_string(switchingTimeInterval(0)) +
+                std::to_string(switchingTimeInterval(1)) + std::to_string(switchingTimeInterval(3)),
             "2212");
   // Everything deleted: the generated lines go, the interval stays.
   times.list().deleteAll();

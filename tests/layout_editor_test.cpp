@@ -78,7 +78,8 @@ TEST(LayoutEditor, OpeningAndSwitchingViews) {
   workspace.project = test::lampProject({placed("Lampe", {at("Keller", 5, 5, 20, 20), at("Flur", 7, 8, 30, 40)})});
   workspace.project.views.clear();
   EXPECT_EQ(prepareLayoutEditing(workspace, ui, 0), -1);
-  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Erstellen Sie zuerst eine Ansicht, drücken Sie dazu den Knopf [ Neu ]"}));
+  EXPECT_EQ(ui.messageTexts(),
+            (std::vector<std::string>{"Erstellen Sie zuerst eine Ansicht, drücken Sie dazu den Knopf [ Neu ]"}));
   workspace.project.views = {{"Keller", {}}, {"Flur", {}}};
   EXPECT_EQ(prepareLayoutEditing(workspace, ui, 1), 1);
   EXPECT_EQ(prepareLayoutEditing(workspace, ui, 5), 0);  // a stale index opens the first view
@@ -118,8 +119,9 @@ TEST(ShapeGeometry, ZonesAndDrags) {
     const ShapeZone zone = shapeZoneAt(row.x, row.y, start.width, start.height, row.sizable);
     EXPECT_EQ(zone, row.zone);
     const LayoutRect r = shapeDragRect(zone, start, row.dx, row.dy, previous);
-    EXPECT_EQ(r == previous ? "=" : std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) + "x" +
-                                        std::to_string(r.height),
+    EXPECT_EQ(r == previous ? "="
+                            : std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) +
+                                  "x" + std::to_string(r.height),
               row.expected);
   }
 }
@@ -176,7 +178,8 @@ TEST(LayoutEditor, SwitchActionsWriteOneStatementBlocksAtTheTop) {
   TPSObj sensor = test::lampObject("Taster", {"WENN Taster = an DANN", "ENDEWENN"});
   sensor.ExtActiv = false;
   sensor.plans[0] = at("V", 0, 0, 20, 20);
-  Project project = test::lampProject({sensor, placed("Licht", {at("V", 50, 0, 20, 20)}), placed("Flur", {at("V", 90, 0, 20, 20)})});
+  Project project =
+      test::lampProject({sensor, placed("Licht", {at("V", 50, 0, 20, 20)}), placed("Flur", {at("V", 90, 0, 20, 20)})});
   project.objects[1].OName = "Deckenlicht";
   LayoutEditor editor(project, "V");
   editor.activate();

@@ -45,9 +45,9 @@ TEST(NewObjectCommand, InitOnceDuplicatesInAnyCaseAndCancel) {
   EXPECT_EQ(ui.inputPrompts.front(), "Neues Objekt:");
   // Only the typed INIT becomes the init object: the stored name itself breaks the name rule.
   EXPECT_EQ(createNamedObject(project, ui, "*INIT"), -1);
-  EXPECT_EQ(ui.messageTexts(), (std::vector<std::string>{"Es gibt schon ein Objekt mit diesem Namen",
-                                                         "Es gibt schon ein Objekt mit diesem Namen",
-                                                         "*INIT\r ist kein gültiger Name"}));
+  EXPECT_EQ(ui.messageTexts(),
+            (std::vector<std::string>{"Es gibt schon ein Objekt mit diesem Namen",
+                                      "Es gibt schon ein Objekt mit diesem Namen", "*INIT\r ist kein gültiger Name"}));
 }
 
 TEST(RenameInLine, ReplacesWholeNamesOnly) {

@@ -150,45 +150,29 @@ TEST(PrintListsTest, ModuleListShowsChannelsOfflineGroupsAndConnectedObjects) {
             "  \n  \n--- 8\n");
 }
 
-// A list of n plain lines after an entry start, laid out on a page of the given height.
-std::vector<PrintPage> plainLines(int n, double height, bool entryAfter = false) {
-  std::vector<PrintItem> items;
-  for (int i = 0; i < n; ++i) items.push_back({PrintItemKind::Text, PrintStyle::Plain, "x" + std::to_string(i), 1});
-  if (entryAfter) {
-    items.push_back({PrintItemKind::EntryStart, PrintStyle::Plain, {}, 1});
-    items.push_back({PrintItemKind::Text, PrintStyle::Large, "next", 1});
-  }
-  return layoutPages(items, FixedMeasure(height));
-}
-
+// Page 100 high, H 10: a line is drawn while Y before it is at most 71 (Y after it, 81, is
+// beyond 100 - 2H = 80): eight lines at 1, 11, ..., 71 fit on a page.
+// An entry starts a new page when Y is beyond 100 - 6H = 40.
 TEST(PrintListsTest, PageBreaksFollowTheLineAndEntryRules) {
-  // Page 100 high, H 10: a line is drawn while Y before it is at most 71 (Y after it, 81, is
-  // beyond 100 - 2H = 80): eight lines at 1, 11, ..., 71 fit on a page.
-  // An entry starts a new page when Y is beyond 100 - 6H = 40.
-  struct Case {
-    int line;
-    int lines;
-    bool entryAfter;
-    std::vector<std::size_t> perPage;  // items on each page
-    double lastY;                      // top of the last item drawn
+  // n plain lines, then an entry if asked, as "items on each page / top of the last item".
+  const auto layout = [](int n, bool entryAfter) {
+    std::vector<PrintItem> items;
+    for (int i = 0; i < n; ++i) items.push_back({PrintItemKind::Text, PrintStyle::Plain, "x" + std::to_string(i), 1});
+    if (entryAfter) {
+      items.push_back({PrintItemKind::EntryStart, PrintStyle::Plain, {}, 1});
+      items.push_back({PrintItemKind::Text, PrintStyle::Large, "next", 1});
+    }
+    const std::vector<PrintPage> pages = layoutPages(items, FixedMeasure(100));
+    std::string text;
+    for (const PrintPage& page : pages) text += std::to_string(page.size()) + " ";
+    return text + "/ " + std::to_string(static_cast<int>(pages.back().back().y));
   };
-  const Case kCases[] = {
-      {__LINE__, 7, false, {7}, 61},
-      {__LINE__, 8, false, {8}, 71},       // the break after the last line leaves no empty page
-      {__LINE__, 9, false, {8, 1}, 1},
-      {__LINE__, 3, true, {4}, 31},        // Y = 31 after three lines: not beyond 40, the entry stays
-      {__LINE__, 4, true, {4, 1}, 1},      // Y = 41: the entry goes to the next page
-      {__LINE__, 8, true, {8, 1}, 1},      // the line break already gave a fresh page
-  };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.line);
-    const std::vector<PrintPage> pages = plainLines(c.lines, 100, c.entryAfter);
-    std::vector<std::size_t> perPage;
-    for (const PrintPage& page : pages) perPage.push_back(page.size());
-    EXPECT_EQ(perPage, c.perPage);
-    EXPECT_EQ(pages.back().back().y, c.lastY);
-    EXPECT_EQ(pages.front().front().x, 10);
-  }
+  EXPECT_EQ(layout(7, false), "7 / 61");
+  EXPECT_EQ(layout(8, false), "8 / 71");  // the break after the last line leaves no empty page
+  EXPECT_EQ(layout(9, false), "8 1 / 1");
+  EXPECT_EQ(layout(3, true), "4 / 31");   // Y = 31 after three lines: not beyond 40, the entry stays
+  EXPECT_EQ(layout(4, true), "4 1 / 1");  // Y = 41: the entry goes to the next page
+  EXPECT_EQ(layout(8, true), "8 1 / 1");  // the line break already gave a fresh page
 }
 
 TEST(PrintListsTest, RulesEndAtHalfWidthOrRightMarginAndTakeALine) {
@@ -197,12 +181,12 @@ TEST(PrintListsTest, RulesEndAtHalfWidthOrRightMarginAndTakeALine) {
                                         {PrintItemKind::Rule, PrintStyle::Plain, {}, 8}};
   const std::vector<PrintPage> pages = layoutPages(items, FixedMeasure(300));
   ASSERT_EQ(pages.size(), 1u);
-  ASSERT_EQ(pages[0].size(), 3u);
-  EXPECT_EQ(pages[0][1].y, 11);
-  EXPECT_EQ(pages[0][1].x2, 100);
-  EXPECT_EQ(pages[0][2].y, 21);
-  EXPECT_EQ(pages[0][2].x2, 190);
-  EXPECT_EQ(pages[0][2].penWidth, 8);
+  // Each item as "x,y-x2 pen": the left margin is ten letters W.
+  std::string text;
+  for (const PlacedItem& item : pages[0])
+    text += std::to_string(static_cast<int>(item.x)) + "," + std::to_string(static_cast<int>(item.y)) + "-" +
+            std::to_string(static_cast<int>(item.x2)) + " " + std::to_string(item.penWidth) + "\n";
+  EXPECT_EQ(text, "10,1-0 1\n10,11-100 1\n10,21-190 8\n");
 }
 
 }  // namespace

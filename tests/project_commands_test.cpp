@@ -225,8 +225,9 @@ TEST_F(ProjectCommands, OpenReplacesTheProjectAndRecentProjectsFollowOpenAndSave
   EXPECT_FALSE(openProject(workspace, ui));  // the modified project stays, and no file is asked for
   EXPECT_TRUE(ui.dialogs.empty());
   ASSERT_TRUE(openProject(workspace, ui));
-  EXPECT_EQ(ui.messageTexts(), (List(2, "Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden "
-                                        "noch nicht gespeichert.\rIst das richtig ?")));
+  EXPECT_EQ(ui.messageTexts(), (List(2,
+                                     "Das aktuelle Projekt soll gelöscht werden.\rDie letzten Änderungen wurden "
+                                     "noch nicht gespeichert.\rIst das richtig ?")));
   EXPECT_EQ(ui.messages.at(0).defaultAnswer, MessageAnswer::No);
   EXPECT_EQ(ui.dialogs.at(0).filter, "Steuerungsprogramm (*.SPG *.spg);;Initialisierungsdatei (*.SPI *.spi)");
   EXPECT_EQ(ui.dialogs.at(0).directory, projectDir() + "/");

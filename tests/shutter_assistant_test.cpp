@@ -274,8 +274,9 @@ TEST(ShutterCommands, DeletingAGroupAsksWhetherItsHelpersGoToo) {
   EXPECT_FALSE(f.assistant.deleteGroup(f.ui));
   EXPECT_EQ(names(f.project), "Kueche,Bad,Flur,Wohnen,WohnenZeitStellen,WohnenZeituhr,WohnenRunter1,");
   EXPECT_EQ(f.ui.messageTexts(),
-            (std::vector<std::string>{question, "Das Objekt Wohnen kann nicht gelöscht werden,\rda es im Programm "
-                                                "WohnenZeitStellen\rund 1 weiteren Programm(en) verwendet wird."}));
+            (std::vector<std::string>{question,
+                                      "Das Objekt Wohnen kann nicht gelöscht werden,\rda es im Programm "
+                                      "WohnenZeitStellen\rund 1 weiteren Programm(en) verwendet wird."}));
   EXPECT_EQ(f.ui.messages[0].defaultAnswer, MessageAnswer::No);
   EXPECT_TRUE(f.assistant.deleteGroup(f.ui));
   EXPECT_EQ(names(f.project), "Kueche,Bad,Flur,");
