@@ -117,33 +117,25 @@ TEST(DeleteObjectCommand, RefusalNamesTheFirstReferrerAndCountsTheOthers) {
 }
 
 TEST(AuxiliaryObjectRemoval, RemovedOnlyWhenItIsAHelperUsedOnceAtMost) {
-  struct Row {
-    int line;
-    std::string statement;
-    std::vector<std::string> helperProgram;
-    int users;  // other objects whose program uses the helper
-    bool removed;
+  // What a statement leaves of the helper Hilfe1, with its program, and `users` other objects using it.
+  const auto left = [](std::string_view statement, std::vector<std::string> helperProgram = {"-a", "-b"},
+                       int users = 0) {
+    Project project = projectWith({{"Hilfe1", helperProgram}, {"A", {}}, {"B", {}}});
+    for (int i = 0; i < users; ++i) project.objects[1 + i].program = {"-EINSCHALTEN Hilfe1"};
+    const bool removed = removeAuxiliaryObject(project, statement);
+    return (removed ? "removed: " : "kept: ") + names(project);
   };
   // As the shutter assistant writes a time taken from the screen; the helper is named after "LO:".
-  const std::string kLine = "  G.RunterZeit:=Hilfe1       /&/System-Information LO:Hilfe1;";
-  const Row kRows[] = {
-      {__LINE__, kLine, {"-a", "-b"}, 1, true},
-      {__LINE__, kLine, {"-a", "-b"}, 2, false},
-      {__LINE__, kLine, {"-a", "-b", "-c"}, 0, false},
-      {__LINE__, "G.RaufZeit:=Hilfe1       /&/System-Information LO:Hilfe1", {"-a", "-b"}, 0, true},
-      {__LINE__, "  G.RunterZeit:=Hilfe1 LO:Hilfe1;", {"-a", "-b"}, 0, false},
-      {__LINE__, "  G.RunterZeit:=Hilfe1       /&/System-Information", {"-a", "-b"}, 0, false},
-      {__LINE__, "  G.RunterZeit:=Andere       /&/System-Information LO:Andere;", {"-a", "-b"}, 0, false},
-      // The text before the first ";" is no name: the helper stays.
-      {__LINE__, "Hilfe1;/&/LO:5", {"-a", "-b"}, 0, false},
-  };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.line);
-    Project project = projectWith({{"Hilfe1", row.helperProgram}, {"A", {}}, {"B", {}}});
-    for (int i = 0; i < row.users; ++i) project.objects[1 + i].program = {"-EINSCHALTEN Hilfe1"};
-    EXPECT_EQ(removeAuxiliaryObject(project, row.statement), row.removed);
-    EXPECT_EQ(names(project), row.removed ? "A,B" : "Hilfe1,A,B");
-  }
+  const std::string line = "  G.RunterZeit:=Hilfe1       /&/System-Information LO:Hilfe1;";
+  EXPECT_EQ(left(line, {"-a", "-b"}, 1), "removed: A,B");
+  EXPECT_EQ(left(line, {"-a", "-b"}, 2), "kept: Hilfe1,A,B");
+  EXPECT_EQ(left(line, {"-a", "-b", "-c"}), "kept: Hilfe1,A,B");
+  EXPECT_EQ(left("G.RaufZeit:=Hilfe1       /&/System-Information LO:Hilfe1"), "removed: A,B");
+  EXPECT_EQ(left("  G.RunterZeit:=Hilfe1 LO:Hilfe1;"), "kept: Hilfe1,A,B");
+  EXPECT_EQ(left("  G.RunterZeit:=Hilfe1       /&/System-Information"), "kept: Hilfe1,A,B");
+  EXPECT_EQ(left("  G.RunterZeit:=Andere       /&/System-Information LO:Andere;"), "kept: Hilfe1,A,B");
+  // The text before the first ";" is no name: the helper stays.
+  EXPECT_EQ(left("Hilfe1;/&/LO:5"), "kept: Hilfe1,A,B");
 }
 
 TEST(CopyTextReplacement, ReplacesEveryOccurrenceLeftToRight) {
