@@ -3,12 +3,10 @@
 // view_commands_test, unit_page_commands_test); here the controls reach the commands and their
 // results reach the lists, labels and the user, word for word where only the page says it. Last,
 // the user interface's own windows: the note, and Qt's dialogs in German.
-#include <functional>
 
 #include "app_start.h"
 #include "control_unit.h"
 #include "gui_test_support.h"
-#include "model/type_states.h"
 #include "note_window.h"
 #include "pages/control_unit_page.h"
 #include "pages/objects_page.h"
