@@ -258,27 +258,19 @@ TEST(ConditionAssistant, SubjectsOfferTheirValues) {
   p.objects[0].ObjTypO = kTypeClassTwoState;
   p.objects[2].ObjTypO = kTypeClassDoor;
   EXPECT_EQ(conditionSubjects(p), (Lines{"Licht", "Flur", "Tuer", "Uhrzeit", "Tag", "Datum"}));
-  struct Row {
-    int line;
-    const char* subject;
-    ConditionValueKind kind;
-    Lines values;
-    bool comparison;
+  // A subject's kind (C choice, T time of day, D date), whether it is compared ("<>") or is a state
+  // ("="), and its values.
+  const auto offered = [&p](const char* subject) {
+    const ConditionSubject s = conditionSubject(p, subject);
+    std::string text = std::string(1, "CTD"[static_cast<int>(s.kind)]) + (s.comparison ? " <>" : " =");
+    for (const auto& value : s.values) text += " [" + value + "]";
+    return text;
   };
-  const Row rows[] = {
-      {__LINE__, "Licht", ConditionValueKind::Choice, {" EINGESCHALTET ", " AUSGESCHALTET "}, false},
-      {__LINE__, "Tuer", ConditionValueKind::Choice, {" GEOEFFNET ", " GESCHLOSSEN "}, false},
-      {__LINE__, "Flur", ConditionValueKind::Choice, {"aus", "an"}, true},
-      {__LINE__, "Uhrzeit", ConditionValueKind::Clock, {}, true},
-      {__LINE__, "Datum", ConditionValueKind::Date, {}, true},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.line);
-    const ConditionSubject s = conditionSubject(p, row.subject);
-    EXPECT_EQ(s.kind, row.kind);
-    EXPECT_EQ(s.values, row.values);
-    EXPECT_EQ(s.comparison, row.comparison);
-  }
+  EXPECT_EQ(offered("Licht"), "C = [ EINGESCHALTET ] [ AUSGESCHALTET ]");
+  EXPECT_EQ(offered("Tuer"), "C = [ GEOEFFNET ] [ GESCHLOSSEN ]");
+  EXPECT_EQ(offered("Flur"), "C <> [aus] [an]");
+  EXPECT_EQ(offered("Uhrzeit"), "T <>");
+  EXPECT_EQ(offered("Datum"), "D <>");
 }
 
 TEST(ConditionAssistant, RefusesALineThatWouldNoLongerFit) {

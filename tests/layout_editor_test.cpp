@@ -94,36 +94,25 @@ TEST(LayoutEditor, OpeningAndSwitchingViews) {
   EXPECT_EQ(planText(workspace.project.objects[0].plans[0]), "Keller@50,60,20x20");
 }
 
-// Dragging a shape by its edges or body, from a 20,30 40x50 shape; "=" keeps the previous rectangle.
+// Dragging a shape by its edges or body, from a 20,30 40x50 shape: the zone grabbed (Left, Right,
+// Top, Bottom, Move) and the rectangle, "=" where the previous one is kept.
 TEST(ShapeGeometry, ZonesAndDrags) {
-  const struct {
-    int line;
-    int x, y;
-    bool sizable;
-    int dx, dy;
-    ShapeZone zone;
-    const char* expected;
-  } kRows[] = {
-      {__LINE__, 2, 20, true, 10, 99, kZoneLeft, "30,30,30x50"},
-      {__LINE__, 2, 20, true, 36, 0, kZoneLeft, "="},  // narrower than 5
-      {__LINE__, 34, 2, true, 7, 7, kZoneRight, "20,30,47x50"},
-      {__LINE__, 20, 3, true, 0, -10, kZoneTop, "20,20,40x60"},
-      {__LINE__, 20, 44, true, 0, -80, kZoneBottom, "20,30,40x5"},  // above the top: the least height
-      {__LINE__, 20, 43, true, -25, 4, kZoneMove, "-5,34,40x50"},
-      {__LINE__, 2, 2, false, 3, 4, kZoneMove, "23,34,40x50"},  // not sizable: always moved
+  const auto drag = [](int x, int y, bool sizable, int dx, int dy) {
+    const LayoutRect start{20, 30, 40, 50}, previous{1, 2, 3, 4};
+    const ShapeZone zone = shapeZoneAt(x, y, start.width, start.height, sizable);
+    const LayoutRect r = shapeDragRect(zone, start, dx, dy, previous);
+    return std::string(1, "-LRTBM"[zone]) + " " +
+           (r == previous ? "="
+                          : std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) + "x" +
+                                std::to_string(r.height));
   };
-  const LayoutRect start{20, 30, 40, 50};
-  const LayoutRect previous{1, 2, 3, 4};
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.line);
-    const ShapeZone zone = shapeZoneAt(row.x, row.y, start.width, start.height, row.sizable);
-    EXPECT_EQ(zone, row.zone);
-    const LayoutRect r = shapeDragRect(zone, start, row.dx, row.dy, previous);
-    EXPECT_EQ(r == previous ? "="
-                            : std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) +
-                                  "x" + std::to_string(r.height),
-              row.expected);
-  }
+  EXPECT_EQ(drag(2, 20, true, 10, 99), "L 30,30,30x50");
+  EXPECT_EQ(drag(2, 20, true, 36, 0), "L =");  // narrower than 5
+  EXPECT_EQ(drag(34, 2, true, 7, 7), "R 20,30,47x50");
+  EXPECT_EQ(drag(20, 3, true, 0, -10), "T 20,20,40x60");
+  EXPECT_EQ(drag(20, 44, true, 0, -80), "B 20,30,40x5");  // above the top: the least height
+  EXPECT_EQ(drag(20, 43, true, -25, 4), "M -5,34,40x50");
+  EXPECT_EQ(drag(2, 2, false, 3, 4), "M 23,34,40x50");  // not sizable: always moved
 }
 
 TEST(LayoutEditor, MarkingAndPositioning) {
