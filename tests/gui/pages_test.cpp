@@ -177,8 +177,11 @@ class PagesTest : public QObject {
     QVERIFY(f.workspace.traceList.empty());
   }
 
-  // ---- "Typen"
-  void showsTypesAndMovesStates() {
+  // ---- "Typen": the lists, the state moves, the type and state buttons, the import and the
+  // delete key.
+  void typeAndStateButtonsImportAndDeleteKey() {
+    kelvaro::test::TempDir dir;
+    kelvaro::test::writeFile(dir.file("HAUS.OTY"), "@Typs\r\n Jalousie;1\r\n@TypState\r\n Jalousie:oben\r\n@E\r\n");
     Types f;
     QCOMPARE(itemTexts(f.types()), (QStringList{"Lampe", "Tuer"}));
     QCOMPARE(itemTexts(f.states()), (QStringList{"aus", "an"}));  // the first type is shown at once
@@ -191,12 +194,6 @@ class PagesTest : public QObject {
     QCOMPARE(itemTexts(f.states()), (QStringList{"aus", "an"}));
     f.types()->setCurrentRow(1);
     QCOMPARE(itemTexts(f.states()), (QStringList{"offen", "zu"}));
-  }
-
-  void typeAndStateButtonsImportAndDeleteKey() {
-    kelvaro::test::TempDir dir;
-    kelvaro::test::writeFile(dir.file("HAUS.OTY"), "@Typs\r\n Jalousie;1\r\n@TypState\r\n Jalousie:oben\r\n@E\r\n");
-    Types f;
     f.ui.fileNames = {dir.file("HAUS.OTY")};
     f.click("BiblTypBtn");
     QCOMPARE(itemTexts(f.types()), (QStringList{"Jalousie", "Lampe", "Tuer"}));
@@ -240,7 +237,7 @@ class PagesTest : public QObject {
   }
 
   // ---- "Ansichten"
-  void newAndDeleteButtonsReachTheCommands() {
+  void newDeleteAndColourReachTheCommands() {
     Views f;
     f.ui.answers = {kelvaro::MessageAnswer::Yes};
     f.click("AnsLoeschenBtn");
@@ -252,6 +249,10 @@ class PagesTest : public QObject {
     f.list->setCurrentRow(-1);
     f.click("AnsUmbenennenBtn");
     QCOMPARE(f.ui.messageTexts().back(), std::string("Keine Ansicht ausgewählt"));
+    auto* colours = f.get<QComboBox>("FormBCol");
+    colours->setCurrentIndex(3);
+    Q_EMIT colours->activated(3);
+    QCOMPARE(f.workspace.project.BackColor, 3);
   }
 
   void drawButtonStartsTheProgramOnTheNewBitmap() {
@@ -271,14 +272,6 @@ class PagesTest : public QObject {
     // The new bitmap is shown in the preview with its name.
     QCOMPARE(f.get<QLabel>("ShowName")->text(), QStringLiteral("Keller.bmp"));
     QVERIFY(!f.get<QLabel>("Vorschau")->pixmap().isNull());
-  }
-
-  void backColourChoiceReachesTheProject() {
-    Views f;
-    auto* colours = f.get<QComboBox>("FormBCol");
-    colours->setCurrentIndex(3);
-    Q_EMIT colours->activated(3);
-    QCOMPARE(f.workspace.project.BackColor, 3);
   }
 
   // ---- "Steuereinheit"
