@@ -19,20 +19,22 @@ TPSObj placed(const char* name, std::vector<TPlan> plans) {
 
 TPlan at(const char* view, int left, int top, int width, int height) { return TPlan{view, left, top, width, height}; }
 
-// Every shape as "Name@left,top,width x height" with "*" when marked.
+// "left,top,widthxheight"
+std::string rectText(const LayoutRect& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) + "x" +
+         std::to_string(r.height);
+}
+
+// Every shape as "Name@left,top,widthxheight" with "*" when marked.
 std::string shapesText(const LayoutEditor& editor, const Project& project) {
   std::string text;
   for (const auto& s : editor.shapes())
     text += (text.empty() ? "" : " ") + project.objects[static_cast<std::size_t>(s.object)].Name + "@" +
-            std::to_string(s.rect.left) + "," + std::to_string(s.rect.top) + "," + std::to_string(s.rect.width) + "x" +
-            std::to_string(s.rect.height) + (s.marked ? "*" : "");
+            rectText(s.rect) + (s.marked ? "*" : "");
   return text;
 }
 
-std::string planText(const TPlan& p) {
-  return p.ViewName + "@" + std::to_string(p.Left) + "," + std::to_string(p.Top) + "," + std::to_string(p.Width) + "x" +
-         std::to_string(p.Height);
-}
+std::string planText(const TPlan& p) { return p.ViewName + "@" + rectText({p.Left, p.Top, p.Width, p.Height}); }
 
 TEST(LayoutEditor, ActivationPlacingAndDeactivationKeepTheModelCurrent) {
   TPSObj untyped = placed("Neu", {at("Flur", 1, 1, 30, 30)});
@@ -101,10 +103,7 @@ TEST(ShapeGeometry, ZonesAndDrags) {
     const LayoutRect start{20, 30, 40, 50}, previous{1, 2, 3, 4};
     const ShapeZone zone = shapeZoneAt(x, y, start.width, start.height, sizable);
     const LayoutRect r = shapeDragRect(zone, start, dx, dy, previous);
-    return std::string(1, "-LRTBM"[zone]) + " " +
-           (r == previous ? "="
-                          : std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.width) + "x" +
-                                std::to_string(r.height));
+    return std::string(1, "-LRTBM"[zone]) + " " + (r == previous ? "=" : rectText(r));
   };
   EXPECT_EQ(drag(2, 20, true, 10, 99), "L 30,30,30x50");
   EXPECT_EQ(drag(2, 20, true, 36, 0), "L =");  // narrower than 5
