@@ -58,36 +58,11 @@ class AssistantWindowsTest : public QObject {
   static void initMain() { kelvaro::test::useSmallScreen(); }
 
  private Q_SLOTS:
-  // Typing goes through the core's corrections, the caret lands on the corrected place, and
-  // leaving with a broken time keeps the focus after the message (what is corrected and what
-  // is refused is assistants_test's).
-  void clockFieldCorrectsAndChecks() {
-    kelvaro::test::FakeUserInterface ui;
-    QWidget window;
-    auto* field = new kelvaro::gui::TClockInp(ui, &window);
-    auto* other = new QLineEdit(&window);
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(field);
-    layout->addWidget(other);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    field->setFocus();
-    field->setCursorPosition(0);
-    QTest::keyClicks(field, QStringLiteral("9"));
-    QCOMPARE(field->clockText(), QStringLiteral("2 :  :  "));
-    QCOMPARE(field->cursorPosition(), 0);
-
-    field->setClockText(QStringLiteral("SX:  :  "));
-    field->setFocus();
-    other->setFocus();
-    QTRY_COMPARE(ui.messages.size(), std::size_t{1});
-    QCOMPARE(ui.messages[0].text, std::string(kelvaro::kInvalidTimeMessage));
-    QTRY_VERIFY(field->hasFocus());
-  }
-
-  // The kind decides labels and what is shown; OK hands the fields and the checked days (shown
-  // Monday first) to the core.
-  void timeWindowShowsItsKindAndReturnsTheResult() {
+  // The kind decides what the time window shows. Typing in its time field goes through the
+  // core's corrections, the caret lands on the corrected place, and leaving with a broken time
+  // keeps the focus after the message (what is corrected and refused is assistants_test's); OK
+  // hands the fields and the checked days (shown Monday first) to the core.
+  void timeWindowShowsItsKindCorrectsAndReturnsTheResult() {
     kelvaro::test::FakeUserInterface ui;
     kelvaro::gui::TTimeInpF duration(ui, kelvaro::TimeWindowKind::Duration);
     duration.show();
@@ -96,10 +71,23 @@ class AssistantWindowsTest : public QObject {
 
     kelvaro::gui::TTimeInpF window(ui, kelvaro::TimeWindowKind::SwitchOn);
     window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* field = child<kelvaro::gui::TClockInp>(&window, "TimeOn");
+    field->setFocus();
+    field->setCursorPosition(0);
+    QTest::keyClicks(field, QStringLiteral("9"));
+    QCOMPARE(field->clockText(), QStringLiteral("2 :  :  "));
+    QCOMPARE(field->cursorPosition(), 0);
     auto* days = child<QListWidget>(&window, "TageCLB");
+    field->setClockText(QStringLiteral("SX:  :  "));
+    days->setFocus();
+    QTRY_COMPARE(ui.messages.size(), std::size_t{1});
+    QCOMPARE(ui.messages[0].text, std::string(kelvaro::kInvalidTimeMessage));
+    QTRY_VERIFY(field->hasFocus());
+
     days->item(0)->setCheckState(Qt::Checked);
     days->item(4)->setCheckState(Qt::Checked);
-    child<kelvaro::gui::TClockInp>(&window, "TimeOn")->setClockText(QStringLiteral(" 7:3 :  "));
+    field->setClockText(QStringLiteral(" 7:3 :  "));
     child<QPushButton>(&window, "OKBtn")->click();
     QCOMPARE(window.result().has_value(), true);
     QCOMPARE(window.result()->conditionLine,
