@@ -244,13 +244,15 @@ TEST(ShutterCommands, NewShutterTakesTheStationCodesOfItsStates) {
 // Without a selection the commands only say so; members stay sorted and only shutters join.
 TEST(ShutterCommands, SelectionsAndMembers) {
   GroupFixture f;
+  EXPECT_FALSE(ShutterAssistant(f.project).enterActions(f.ui));  // no group chosen yet
   EXPECT_LT(f.assistant.editShutter(f.ui, ""), 0);
   EXPECT_FALSE(f.assistant.deleteShutter(f.ui, ""));
   EXPECT_FALSE(f.assistant.renameShutter(f.ui, ""));
   ASSERT_TRUE(f.assistant.enterActions(f.ui));
   EXPECT_FALSE(f.assistant.deleteStatements(f.ui, {}));
-  EXPECT_EQ(f.ui.messageTexts(), (std::vector<std::string>{"Kein Objekt ausgewählt", "Kein Objekt ausgewählt",
-                                                           "Kein Objekt ausgewählt", "Kein Eintrag ausgewählt"}));
+  EXPECT_EQ(f.ui.messageTexts(),
+            (std::vector<std::string>{"Keine Gruppe ausgewählt", "Kein Objekt ausgewählt", "Kein Objekt ausgewählt",
+                                      "Kein Objekt ausgewählt", "Kein Eintrag ausgewählt"}));
   EXPECT_EQ(f.assistant.editShutter(f.ui, "Bad"), findObject(f.project, "Bad"));
 
   f.assistant.createGroup(f.ui, "Oben");
