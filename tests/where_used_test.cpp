@@ -11,28 +11,21 @@ namespace {
 
 TEST(WhereUsed, TheReferenceRuleFindsTheFirstUseInALine) {
   // The rule the delete check and the rename share: a separator, "." or the end must follow.
-  const struct {
-    int line;
-    const char* text;
-    int offset;  // -1: no use
-  } kRows[] = {
-      {__LINE__, "-Lampe EINSCHALTEN", 1},
-      {__LINE__, "-WENN Lampe.CT > 3 DANN", 6},
-      {__LINE__, "-X WIE Lampe", 7},
-      {__LINE__, "-AKTIVIEREN(Lampe)", 12},
-      {__LINE__, "-&LAMPE UMSCHALTEN", 2},
-      {__LINE__, "-Stehlampe EINSCHALTEN", 5},  // the character before is not tested
-      {__LINE__, "-Lampe2 EINSCHALTEN", -1},
-      {__LINE__, "-Lampe2 WIE Lampe", 12},            // a use behind a longer name
-      {__LINE__, "-SETZEPOSITION(Lampe,10,20)", 15},  // "," parts arguments
-      {__LINE__, "-Lampen EIN", -1},
-      {__LINE__, "", -1},
+  const auto offset = [](std::string_view line) {
+    const std::size_t found = findReference(line, "Lampe");
+    return found == std::string_view::npos ? -1 : static_cast<int>(found);
   };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.line);
-    const std::size_t found = findReference(row.text, "Lampe");
-    EXPECT_EQ(found == std::string_view::npos ? -1 : static_cast<int>(found), row.offset);
-  }
+  EXPECT_EQ(offset("-Lampe EINSCHALTEN"), 1);
+  EXPECT_EQ(offset("-WENN Lampe.CT > 3 DANN"), 6);
+  EXPECT_EQ(offset("-X WIE Lampe"), 7);
+  EXPECT_EQ(offset("-AKTIVIEREN(Lampe)"), 12);
+  EXPECT_EQ(offset("-&LAMPE UMSCHALTEN"), 2);
+  EXPECT_EQ(offset("-Stehlampe EINSCHALTEN"), 5);  // the character before is not tested
+  EXPECT_EQ(offset("-Lampe2 EINSCHALTEN"), -1);
+  EXPECT_EQ(offset("-Lampe2 WIE Lampe"), 12);            // a use behind a longer name
+  EXPECT_EQ(offset("-SETZEPOSITION(Lampe,10,20)"), 15);  // "," parts arguments
+  EXPECT_EQ(offset("-Lampen EIN"), -1);
+  EXPECT_EQ(offset(""), -1);
 }
 
 TEST(WhereUsed, EntriesInProjectOrderOrTheHeaderSaysThereAreNone) {
