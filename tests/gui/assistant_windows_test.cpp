@@ -90,8 +90,7 @@ class AssistantWindowsTest : public QObject {
     field->setClockText(QStringLiteral(" 7:3 :  "));
     child<QPushButton>(&window, "OKBtn")->click();
     QCOMPARE(window.result().has_value(), true);
-    QCOMPARE(window.result()->conditionLine,
-             std::string("WENN TAG =+ \"0100010\" UND UHRZEIT = \"07:30:00\" DANN"));
+    QCOMPARE(window.result()->conditionLine, std::string("WENN TAG =+ \"0100010\" UND UHRZEIT = \"07:30:00\" DANN"));
   }
 
   // Each button hands the time window's answer to the core and the list shows the block; a click

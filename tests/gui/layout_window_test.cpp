@@ -60,9 +60,10 @@ class LayoutWindowTest : public QObject {
   static void initMain() { kelvaro::test::useSmallScreen(); }
 
  private Q_SLOTS:
-  // A shape dragged with the mouse moves; Ctrl-clicks mark shapes, which the alignment command
-  // lines up on every press on the background until Esc; "&Zurück" writes the places back.
-  void dragAndAlignReachThePlacements() {
+  // A sensor's menu opens the action assistant; a shape dragged with the mouse moves; Ctrl-clicks
+  // mark shapes, which the alignment command lines up on every press on the background until
+  // Esc; "&Zurück" writes the places back.
+  void sensorMenuDragAndAlignReachThePlacements() {
     Demo f;
     QVERIFY(f.loaded);
     kelvaro::gui::TLayoutF window(f.context, 0);
@@ -71,6 +72,25 @@ class LayoutWindowTest : public QObject {
     QCOMPARE(window.windowTitle(), QStringLiteral("Ansicht bearbeiten : Erdgeschoss"));
     QCOMPARE(window.canvas()->minimumSize(), QSize(600, 400));  // the floor plan behind the shapes
     QCOMPARE(window.canvas()->grab().toImage().pixelColor(2, 398), QColor(0x70, 0xac, 0x54));
+    // A sensor's menu opens the action assistant, which sees the placement the shape has now.
+    int sensor = -1;
+    for (std::size_t i = 0; i < window.shapeWidgets().size() && sensor < 0; ++i)
+      if (window.shapeMenu(static_cast<int>(i))->objectName() == QStringLiteral("ObjPopUpSensor"))
+        sensor = static_cast<int>(i);
+    QVERIFY(sensor >= 0);
+    window.editor().shapeDragged(sensor, {4, 5, 60, 40});
+    const int object = window.editor().shapes()[static_cast<std::size_t>(sensor)].object;
+    QString seen;
+    kelvaro::test::onModal<kelvaro::gui::TAppFormF>([&](kelvaro::gui::TAppFormF* assistant) {
+      seen = f.placement(object);
+      QVERIFY(!window.isVisible());
+      assistant->close();
+    });
+    menuItem(window.shapeMenu(sensor), QStringLiteral("&Funktionen festlegen"))->trigger();
+    QCOMPARE(seen, QStringLiteral("4,5"));
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.shapeWidgets()[static_cast<std::size_t>(sensor)]->geometry(), QRect(4, 5, 60, 40));
+
     const auto& shapes = window.shapeWidgets();
     QVERIFY(shapes.size() >= 3);
     const int first = window.editor().shapes()[0].object, second = window.editor().shapes()[1].object;
@@ -91,7 +111,8 @@ class LayoutWindowTest : public QObject {
     QTest::mouseClick(shapes[0], Qt::LeftButton, Qt::ControlModifier, QPoint(2, 2));
     QTest::mouseClick(shapes[2], Qt::LeftButton, Qt::ControlModifier, QPoint(2, 2));
     QVERIFY(shapes[0]->marked() && !shapes[1]->marked() && shapes[2]->marked());
-    menuItem(menuOf(window.menuBar(), QStringLiteral("&Positionierung")), QStringLiteral("Ausrichten vertikal"))->trigger();
+    menuItem(menuOf(window.menuBar(), QStringLiteral("&Positionierung")), QStringLiteral("Ausrichten vertikal"))
+        ->trigger();
     QCOMPARE(window.canvas()->cursor().shape(), Qt::SplitHCursor);
     const int y = freeRow(window);
     QTest::mouseClick(window.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(3, y));
@@ -109,29 +130,6 @@ class LayoutWindowTest : public QObject {
     QCOMPARE(f.placement(third).section(QLatin1Char(','), 0, 0), QStringLiteral("7"));
     QVERIFY(f.workspace.project.modified);
     QVERIFY(f.ui.messages.empty());
-  }
-
-  void aSensorsMenuOpensTheActionAssistantWithTheModelCurrent() {
-    Demo f;
-    QVERIFY(f.loaded);
-    kelvaro::gui::TLayoutF window(f.context, 0);
-    window.show();
-    int sensor = -1;
-    for (std::size_t i = 0; i < window.shapeWidgets().size() && sensor < 0; ++i)
-      if (window.shapeMenu(static_cast<int>(i))->objectName() == QStringLiteral("ObjPopUpSensor")) sensor = static_cast<int>(i);
-    QVERIFY(sensor >= 0);
-    window.editor().shapeDragged(sensor, {4, 5, 60, 40});
-    const int object = window.editor().shapes()[static_cast<std::size_t>(sensor)].object;
-    QString seen;
-    kelvaro::test::onModal<kelvaro::gui::TAppFormF>([&](kelvaro::gui::TAppFormF* assistant) {
-      seen = f.placement(object);  // the assistant sees the placement the shape has now
-      QVERIFY(!window.isVisible());
-      assistant->close();
-    });
-    menuItem(window.shapeMenu(sensor), QStringLiteral("&Funktionen festlegen"))->trigger();
-    QCOMPARE(seen, QStringLiteral("4,5"));
-    QVERIFY(window.isVisible());
-    QCOMPARE(window.shapeWidgets()[static_cast<std::size_t>(sensor)]->geometry(), QRect(4, 5, 60, 40));
   }
 };
 
