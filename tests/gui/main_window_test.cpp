@@ -28,35 +28,6 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void captionPagesAndHelpOfThePageInFront() {
-    Main m;
-    QCOMPARE(m.window->windowTitle(), QStringLiteral("kelvaro"));
-    QStringList captions;
-    for (int i = 0; i < m.window->notebook()->count(); ++i) captions << m.window->notebook()->tabText(i);
-    QCOMPARE(captions, (QStringList{"Ansichten", "Objekte", "Typen", "Steuereinheit", "E/A-Module", "Einstellungen"}));
-    // Printing is ready, in the tool bar too. "Info" names the program's version.
-    auto* bar = kelvaro::test::child<QToolBar>(m.window.get(), "ToolBar");
-    QVERIFY(bar->widgetForAction(m.action("DruckenAct"))->isEnabled());
-    QString about;
-    kelvaro::test::onModal<QMessageBox>([&](QMessageBox* box) {
-      about = box->text();
-      box->accept();
-    });
-    m.action("InfoAct")->trigger();
-    QVERIFY2(about.contains(QRegularExpression(QStringLiteral("Version \\d+\\.\\d+\\.\\d+"))), qPrintable(about));
-
-    // Help opens the topic of the page in front.
-    QStringList topics;
-    m.window->context().showHelp = [&](const QString& topic) { topics << topic; };
-    QTest::mouseClick(kelvaro::test::child<QPushButton>(m.window.get(), "HilfeBtn"), Qt::LeftButton);
-    m.window->notebook()->setCurrentIndex(5);
-    m.window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m.window.get()));
-    QTest::keyClick(m.window.get(), Qt::Key_F1);
-    m.action("InhaltAct")->trigger();
-    QCOMPARE(topics, (QStringList{"seitAnsicht", "seitEinst", "Inhalt"}));
-  }
-
   void timerStartsThePendingAutostartOnceAndOnlyWhileOn() {
     Main m;
     int visualisations = 0;
@@ -87,14 +58,39 @@ class MainWindowTest : public QObject {
     QVERIFY(!m.window->isVisible());
   }
 
-  // A user's round with the keyboard: the keys reach the commands, the title follows the file
-  // and its changes, the status line confirms a save, the menu offers the projects just used
-  // (their order and captions are project_commands_test's).
-  void shortcutsTitleAndRecentProjects() {
+  // A user's round: the caption and the pages, the tool bar and help of the page in front; then
+  // with the keyboard: the keys reach the commands, the title follows the file and its changes,
+  // the status line confirms a save, the menu offers the projects just used (their order and
+  // captions are project_commands_test's).
+  void captionPagesHelpShortcutsAndRecentProjects() {
     Main m;
+    QCOMPARE(m.window->windowTitle(), QStringLiteral("kelvaro"));
+    QStringList captions;
+    for (int i = 0; i < m.window->notebook()->count(); ++i) captions << m.window->notebook()->tabText(i);
+    QCOMPARE(captions, (QStringList{"Ansichten", "Objekte", "Typen", "Steuereinheit", "E/A-Module", "Einstellungen"}));
+    // Printing is ready, in the tool bar too. "Info" names the program's version.
+    auto* bar = kelvaro::test::child<QToolBar>(m.window.get(), "ToolBar");
+    QVERIFY(bar->widgetForAction(m.action("DruckenAct"))->isEnabled());
+    QString about;
+    kelvaro::test::onModal<QMessageBox>([&](QMessageBox* box) {
+      about = box->text();
+      box->accept();
+    });
+    m.action("InfoAct")->trigger();
+    QVERIFY2(about.contains(QRegularExpression(QStringLiteral("Version \\d+\\.\\d+\\.\\d+"))), qPrintable(about));
+
+    // Help opens the topic of the page in front.
+    QStringList topics;
+    m.window->context().showHelp = [&](const QString& topic) { topics << topic; };
+    QTest::mouseClick(kelvaro::test::child<QPushButton>(m.window.get(), "HilfeBtn"), Qt::LeftButton);
+    m.window->notebook()->setCurrentIndex(5);
+    m.window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m.window.get()));
+    QTest::keyClick(m.window.get(), Qt::Key_F1);
+    m.action("InhaltAct")->trigger();
+    QCOMPARE(topics, (QStringList{"seitAnsicht", "seitEinst", "Inhalt"}));
+
     auto* window = m.window.get();
-    window->show();
-    QVERIFY(QTest::qWaitForWindowActive(window));
     const std::string garden = m.dir.file("GARTEN.SPG");
     kelvaro::test::writeFile(garden, "@Init\r\n View=Beet\r\n@E\r\n");
     m.ui.fileNames = {garden, m.dir.file("DACH")};
