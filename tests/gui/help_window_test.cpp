@@ -40,36 +40,57 @@ class HelpWindowTest : public QObject {
 
  private Q_SLOTS:
   // On a 1024 x 768 screen the main window and the help it opens come up inside it, also from a
-  // place outside the screen and when the help is shown again.
-  void theMainWindowAndTheHelpFitASmallScreen() {
+  // place outside the screen and when the help is shown again. One help window serves the
+  // program, as long as the window that opened it lives, and navigates its pages.
+  void theHelpFitsASmallScreenAndNavigatesAsLongAsItsOpenerLives() {
     kelvaro::test::GuiWorkspace w;
-    TProDefsF main(w.workspace, w.ui);
-    main.refreshPages();
-    main.move(700, 600);
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    QCOMPARE(kelvaro::test::outOfReach(&main, {kelvaro::test::child<QPushButton>(&main, "HilfeBtn")}), QString());
+    auto main = std::make_unique<TProDefsF>(w.workspace, w.ui);
+    main->refreshPages();
+    main->move(700, 600);
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    QCOMPARE(kelvaro::test::outOfReach(main.get(), {kelvaro::test::child<QPushButton>(main.get(), "HilfeBtn")}),
+             QString());
     // Sized to its pages before it opened, it shows each of them whole on this screen.
-    for (int i = 0; i < main.notebook()->count(); ++i) {
-      main.notebook()->setCurrentIndex(i);
-      const auto* area = qobject_cast<QScrollArea*>(main.notebook()->widget(i));
+    for (int i = 0; i < main->notebook()->count(); ++i) {
+      main->notebook()->setCurrentIndex(i);
+      const auto* area = qobject_cast<QScrollArea*>(main->notebook()->widget(i));
       QVERIFY(area != nullptr);
       QVERIFY2(area->widget()->minimumSizeHint().height() <= area->maximumViewportSize().height(),
-               qPrintable(main.notebook()->tabText(i)));
+               qPrintable(main->notebook()->tabText(i)));
     }
-    HelpWindow* help = showHelpTopic(QStringLiteral("Inhalt"), &main);
+    QPointer<HelpWindow> help = showHelpTopic(QStringLiteral("Inhalt"), main.get());
     QVERIFY(QTest::qWaitForWindowExposed(help));
     help->hide();
     help->move(600, 500);
-    showHelpTopic(QStringLiteral("seitobj"), &main);
+    QCOMPARE(showHelpTopic(QStringLiteral("seitobj"), main.get()), help.data());
     QCOMPARE(kelvaro::test::outOfReach(help, {kelvaro::test::child<QPushButton>(help, "HelpCloseBtn")}), QString());
-    // Stepping aside for a visualisation and back leaves it where the user put it, even partly
-    // off the screen.
-    main.move(500, 300);
-    const QRect place = main.geometry();
-    showInPlace(&main, false);
-    showInPlace(&main, true);
-    QCOMPARE(main.geometry(), place);
+    QCOMPARE(help->windowTitle(), QStringLiteral("Hilfe - Seite Objekte"));
+    // Decoded as UTF-8: the umlauts arrive intact.
+    QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Übersetzt alle Programme")));
+    QCOMPARE(showHelpTopic(QStringLiteral("debugmode"), nullptr), help.data());
+    showHelpTopic(QStringLiteral("debugmode"), nullptr);  // the page already shown adds no history step
+    QTest::mouseClick(help->findChild<QPushButton*>(QStringLiteral("HelpBackBtn")), Qt::LeftButton);
+    QCOMPARE(help->browser()->source(), QUrl(QStringLiteral("qrc:/help/seitobj.html")));
+    auto* forward = help->findChild<QPushButton*>(QStringLiteral("HelpForwardBtn"));
+    QTest::mouseClick(forward, Qt::LeftButton);
+    QCOMPARE(help->browser()->source(), QUrl(QStringLiteral("qrc:/help/debugmode.html")));
+    QVERIFY(!forward->isEnabled());
+    QTest::mouseClick(help->findChild<QPushButton*>(QStringLiteral("HelpContentsBtn")), Qt::LeftButton);
+    QCOMPARE(help->windowTitle(), QStringLiteral("Hilfe - Inhalt"));
+
+    // Stepping aside for a visualisation and back leaves the main window where the user put it,
+    // even partly off the screen.
+    main->move(500, 300);
+    const QRect place = main->geometry();
+    showInPlace(main.get(), false);
+    showInPlace(main.get(), true);
+    QCOMPARE(main->geometry(), place);
+    main.reset();
+    QVERIFY(help.isNull());
+    std::unique_ptr<HelpWindow> second(showHelpTopic(QStringLiteral("seittypen"), nullptr));
+    QVERIFY(second != nullptr);
+    QCOMPARE(second->browser()->documentTitle(), QStringLiteral("Seite Typen"));
   }
 
   // Each page is UTF-8 with a title for the caption; its links stay inside the help and reach a
@@ -117,31 +138,6 @@ class HelpWindowTest : public QObject {
     QStringList topics;
     for (const int context : contexts) topics << helpTopicForContext(context);
     QCOMPARE(topics, (QStringList{"Namen", "seitobj", "seitAnsicht", "Inhalt"}));
-  }
-
-  // One window for the program, as long as the window that opened it lives.
-  void oneWindowShowsTopicsAndNavigates() {
-    auto parent = std::make_unique<QWidget>();
-    QPointer<HelpWindow> window = showHelpTopic(QStringLiteral("seitobj"), parent.get());
-    QVERIFY(window && window->isVisible());
-    QCOMPARE(window->windowTitle(), QStringLiteral("Hilfe - Seite Objekte"));
-    // Decoded as UTF-8: the umlauts arrive intact.
-    QVERIFY(window->browser()->toPlainText().contains(QStringLiteral("Übersetzt alle Programme")));
-    QCOMPARE(showHelpTopic(QStringLiteral("debugmode"), nullptr), window.data());
-    showHelpTopic(QStringLiteral("debugmode"), nullptr);  // the page already shown adds no history step
-    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("HelpBackBtn")), Qt::LeftButton);
-    QCOMPARE(window->browser()->source(), QUrl(QStringLiteral("qrc:/help/seitobj.html")));
-    auto* forward = window->findChild<QPushButton*>(QStringLiteral("HelpForwardBtn"));
-    QTest::mouseClick(forward, Qt::LeftButton);
-    QCOMPARE(window->browser()->source(), QUrl(QStringLiteral("qrc:/help/debugmode.html")));
-    QVERIFY(!forward->isEnabled());
-    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("HelpContentsBtn")), Qt::LeftButton);
-    QCOMPARE(window->windowTitle(), QStringLiteral("Hilfe - Inhalt"));
-    parent.reset();
-    QVERIFY(window.isNull());
-    std::unique_ptr<HelpWindow> second(showHelpTopic(QStringLiteral("seittypen"), nullptr));
-    QVERIFY(second != nullptr);
-    QCOMPARE(second->browser()->documentTitle(), QStringLiteral("Seite Typen"));
   }
 };
 
