@@ -90,7 +90,7 @@ class ObjectEditorTest : public QObject {
     QCOMPARE(e.child<QPlainTextEdit>("AnwMBox")->textCursor().selectedText(), QStringLiteral("  Nichtda EINSCHALTEN"));
   }
 
-  void variableGridAndGeneratedStatements() {
+  void variableGridGeneratedStatementsAndANewObject() {
     Editor e([](kelvaro::Project& p) {
       p.objects[0].varDefs = {"Licht               Lampe               An                  "};
       p.objects[0].program = {"-&Bad EINSCHALTEN", "-Flur AUSSCHALTEN"};
@@ -111,15 +111,13 @@ class ObjectEditorTest : public QObject {
     QCOMPARE(e.p.objects[0].program, (std::vector<std::string>{"-Bad EINSCHALTEN", "-Flur AUSSCHALTEN"}));
     QCOMPARE(e.p.objects[0].varDefs,
              std::vector<std::string>{"Licht               Zahl                                    "});
-  }
 
-  void newObjectDialogCreatesAndPlacesTheObject() {
-    Editor e;
+    // The dialog for a new object offers the types and places the object on its view.
     kelvaro::gui::TNewObjF dialog(e.context, {"Keller", true});
-    auto* types = kelvaro::test::child<QListWidget>(&dialog, "TypLB");
-    QCOMPARE(itemTexts(types), (QStringList{"Lampe", "Zahl", "Zeichen", "Knopf", "(Undefiniert)"}));
+    auto* newTypes = kelvaro::test::child<QListWidget>(&dialog, "TypLB");
+    QCOMPARE(itemTexts(newTypes), (QStringList{"Lampe", "Zahl", "Zeichen", "Knopf", "(Undefiniert)"}));
     kelvaro::test::child<QLineEdit>(&dialog, "NameEd")->setText(QStringLiteral("Diele"));
-    types->setCurrentRow(0);
+    newTypes->setCurrentRow(0);
     kelvaro::test::child<QPushButton>(&dialog, "OKBtn")->click();
     QCOMPARE(dialog.createdObject(), 2);
     QCOMPARE(QString::fromStdString(e.p.objects[2].plans[0].ViewName), QStringLiteral("Keller"));
