@@ -133,7 +133,8 @@ class PagesTest : public QObject {
     QVERIFY(f.ui.inputPrompts.empty());
   }
 
-  void editAndDoubleClickOpenTheEditorAfterMarkingTheProject() {
+  // "Bearbeiten" and a double-click open the editor after marking the project.
+  void editorSwitchesAndTraceListFollowTheWorkspace() {
     Objects f({kelvaro::createObject("Lampe"), kelvaro::createObject("Tor")});
     std::vector<int> opened;
     f.context.editObject = [&](const kelvaro::EditorRequest& r) {
@@ -145,18 +146,9 @@ class PagesTest : public QObject {
     f.get("ObjBox")->setCurrentRow(0);
     Q_EMIT f.get("ObjBox")->itemDoubleClicked(f.get("ObjBox")->item(0));
     QCOMPARE(opened, (std::vector<int>{1, 0}));
-  }
 
-  void runButtonAndContextReachTheStart() {
-    Objects f({kelvaro::createObject("Lampe")});
-    f.click("PCAusfBtn");
-    QVERIFY(f.context.runOnPc && f.context.visualise);
-    f.context.visualise();
-    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>(2, "Keine Ansicht definiert"));
-  }
-
-  void switchesAndTraceListFollowTheWorkspace() {
-    Objects f({kelvaro::createObject("Lampe"), kelvaro::createObject("Tor")});
+    // The switches and the trace list follow the workspace; the hardware switch marks the project.
+    f.workspace.project.modified = false;
     QCheckBox* protocol = f.get<QCheckBox>("ProtCB");
     QVERIFY(!protocol->isEnabled());
     f.get<QCheckBox>("ExternCB")->click();
@@ -175,6 +167,14 @@ class PagesTest : public QObject {
     QCOMPARE(itemTexts(f.get("DebugLBox")), QStringList{"Tor"});
     f.click("DebugClearBtn");
     QVERIFY(f.workspace.traceList.empty());
+  }
+
+  void runButtonAndContextReachTheStart() {
+    Objects f({kelvaro::createObject("Lampe")});
+    f.click("PCAusfBtn");
+    QVERIFY(f.context.runOnPc && f.context.visualise);
+    f.context.visualise();
+    QCOMPARE(f.ui.messageTexts(), std::vector<std::string>(2, "Keine Ansicht definiert"));
   }
 
   // ---- "Typen": the lists, the state moves, the type and state buttons, the import and the
