@@ -124,7 +124,6 @@ class ExecutionWindowTest : public QObject {
   void opensOnTheFirstViewAndClicksAndTheInputDialogReachTheSession() {
     DemoRun r;
     QVERIFY(r.ok);
-    QCOMPARE(r.window->windowTitle(), QStringLiteral("Erdgeschoss"));
     QVERIFY(r.window->backgroundShown());
     TPSImage* image = r.window->imageElement(r.index("Flurlicht"));
     QCOMPARE(image->bitmap().toImage(), r.pictureOf("BMP/LAMPE_AUS.BMP"));
