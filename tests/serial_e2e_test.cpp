@@ -29,23 +29,26 @@ std::string simPath() {
   return at == std::string::npos ? std::string() : cli.substr(0, at) + "sim/kelvaro-sim";
 }
 
-// kelvaro-sim, stopped when the test ends.
-class Simulator {
- public:
-  explicit Simulator(const std::vector<std::string>& args) {
+// kelvaro-sim on a pseudo-terminal in a temporary directory, stopped when the test ends; the
+// test is skipped when it is not built.
+class SerialEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (m_sim.empty() || !std::filesystem::exists(m_sim)) GTEST_SKIP() << "kelvaro-sim not built: " << m_sim;
+  }
+  void TearDown() override { stop(); }
+  // Starts it with these options and waits for the pseudo-terminal's link to appear.
+  void start(std::vector<std::string> options) {
+    options.insert(options.begin(), {m_sim, "--pty", link});
     std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (auto& a : options) argv.push_back(a.data());
     argv.push_back(nullptr);
     if (posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) m_pid = -1;
-  }
-  ~Simulator() { stop(); }
-  bool running() const { return m_pid > 0; }
-  // Waits for the pseudo-terminal's link to appear.
-  bool ready(const std::string& link) const {
+    ASSERT_GT(m_pid, 0) << "kelvaro-sim did not start";
     std::error_code ec;
     for (int i = 0; i < 500 && !std::filesystem::exists(link, ec); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return std::filesystem::exists(link, ec);
+    ASSERT_TRUE(std::filesystem::exists(link, ec)) << "kelvaro-sim made no pseudo-terminal";
   }
   // Ends it; its dump is then complete.
   void stop() {
@@ -56,19 +59,17 @@ class Simulator {
     m_pid = -1;
   }
 
+  TempDir dir;
+  const std::string link = dir.file("ttySIM");
+
  private:
+  const std::string m_sim = simPath();
   pid_t m_pid = -1;
 };
 
-TEST(SerialEndToEnd, TransferThroughAPseudoTerminalDeliversTheCompiledImage) {
-  const std::string sim = simPath();
-  if (sim.empty() || !std::filesystem::exists(sim)) GTEST_SKIP() << "kelvaro-sim not built: " << sim;
-  TempDir dir;
-  const std::string link = dir.file("ttySIM");
+TEST_F(SerialEndToEnd, TransferThroughAPseudoTerminalDeliversTheCompiledImage) {
   const std::string received = dir.file("received.bin");
-  Simulator unit({sim, "--pty", link, "--image", received});
-  ASSERT_TRUE(unit.running());
-  ASSERT_TRUE(unit.ready(link)) << "kelvaro-sim made no pseudo-terminal";
+  ASSERT_NO_FATAL_FAILURE(start({"--image", received}));
 
   const std::string project = kDemoDir + "DEMO.SPG";
   const test::CliRun transfer = runCli("unit transfer " + project + " --port " + link);
@@ -90,20 +91,14 @@ TEST(SerialEndToEnd, TransferThroughAPseudoTerminalDeliversTheCompiledImage) {
 // so the times shift from run to run: what must hold is that the push-button's press reaches the
 // garden light's actuator byte for byte and that the sensor's silence times out exactly once on
 // the sped-up clock. What each message means is checked in virtual time (cli_hardware_run_test).
-TEST(SerialEndToEnd, TheDemoRunsAgainstTheSimulatorsDevicesSpedUp) {
-  const std::string sim = simPath();
-  if (sim.empty() || !std::filesystem::exists(sim)) GTEST_SKIP() << "kelvaro-sim not built: " << sim;
-  TempDir dir;
-  const std::string link = dir.file("ttySIM");
-  Simulator unit({sim, "--pty", link, "--scenario", kDemoDir + "DEMO.scenario", "--speed", "600", "--dump",
-                  dir.file("sim.txt")});
-  ASSERT_TRUE(unit.running());
-  ASSERT_TRUE(unit.ready(link)) << "kelvaro-sim made no pseudo-terminal";
+TEST_F(SerialEndToEnd, TheDemoRunsAgainstTheSimulatorsDevicesSpedUp) {
+  ASSERT_NO_FATAL_FAILURE(
+      start({"--scenario", kDemoDir + "DEMO.scenario", "--speed", "600", "--dump", dir.file("sim.txt")}));
 
   const CliRun run =
       runCli("run " + kDemoDir + "DEMO.SPG --start '2026-06-15 12:00:00' --for 75m --speed 600 --port " + link, {},
              Stderr::Apart);
-  unit.stop();
+  stop();
   EXPECT_EQ(run.status, 0) << run.errors;
   const std::string dump = readFile(dir.file("sim.txt"));
   EXPECT_NE(dump.find("device 20.1.1 type 201 silent 0 battery 0 received 2\n  got 11\n  got 00\n"), std::string::npos)
@@ -120,15 +115,9 @@ TEST(SerialEndToEnd, TheDemoRunsAgainstTheSimulatorsDevicesSpedUp) {
 // The station and radio commands through the pseudo-terminal, on the machine's clock: the line
 // search finds the scenario's stations, and a central code written is read back from the radio
 // part of the unit type asked for.
-TEST(SerialEndToEnd, StationsAndTheRadioPartAreConfiguredThroughAPseudoTerminal) {
-  const std::string sim = simPath();
-  if (sim.empty() || !std::filesystem::exists(sim)) GTEST_SKIP() << "kelvaro-sim not built: " << sim;
-  TempDir dir;
-  const std::string link = dir.file("ttySIM");
+TEST_F(SerialEndToEnd, StationsAndTheRadioPartAreConfiguredThroughAPseudoTerminal) {
   writeFile(dir.file("S.scenario"), "wired 10 MXB2\nwired 12 40611x\n");
-  Simulator unit({sim, "--pty", link, "--type", "CU/F-A2", "--scenario", dir.file("S.scenario")});
-  ASSERT_TRUE(unit.running());
-  ASSERT_TRUE(unit.ready(link)) << "kelvaro-sim made no pseudo-terminal";
+  ASSERT_NO_FATAL_FAILURE(start({"--type", "CU/F-A2", "--scenario", dir.file("S.scenario")}));
   const CliRun search = runCli("station autodetect --port " + link, dir.path().string(), Stderr::Apart);
   EXPECT_EQ(search.status, 0) << search.errors;
   EXPECT_EQ(search.output, "Autodetect:\nLtg.   Adr.   Art\n   1       10   MXB2\n   1       12   40611x\n");
@@ -139,14 +128,8 @@ TEST(SerialEndToEnd, StationsAndTheRadioPartAreConfiguredThroughAPseudoTerminal)
 
 // kelvaro-sim's modem in real time, its CONNECT in two parts: the dial sees it whole, the link
 // comes up, and the command ends with the escape and ATH.
-TEST(SerialEndToEnd, ModemDialThroughAPseudoTerminalSeesASplitConnect) {
-  const std::string sim = simPath();
-  if (sim.empty() || !std::filesystem::exists(sim)) GTEST_SKIP() << "kelvaro-sim not built: " << sim;
-  TempDir dir;
-  const std::string link = dir.file("ttySIM");
-  Simulator modem({sim, "--pty", link, "--modem", "--split-connect", "--dump", dir.file("sim.txt")});
-  ASSERT_TRUE(modem.running());
-  ASSERT_TRUE(modem.ready(link)) << "kelvaro-sim made no pseudo-terminal";
+TEST_F(SerialEndToEnd, ModemDialThroughAPseudoTerminalSeesASplitConnect) {
+  ASSERT_NO_FATAL_FAILURE(start({"--modem", "--split-connect", "--dump", dir.file("sim.txt")}));
   const CliRun got = runCli("modem dial 0301234 --init ATZ --seconds 2 --port " + link, {}, Stderr::Apart);
   EXPECT_EQ(got.status, 0) << got.errors;
   EXPECT_EQ(got.output, "Modem: OK\nModem: CON\nModem: NECT 9600\nVerbindung\nVerbindung getrennt\n");
