@@ -64,6 +64,8 @@ TEST(LayoutEditor, ActivationPlacingAndDeactivationKeepTheModelCurrent) {
   EXPECT_TRUE(editor.shapes().empty());
   EXPECT_EQ(planText(project.objects[0].plans[1]), "flur@120,60,10x10");
   EXPECT_EQ(planText(project.objects[0].plans[0]), "Keller@5,5,20x20");
+  // On a view it is not on, the first object is offered like any other.
+  EXPECT_EQ(LayoutEditor(project, "Garten").offeredObjects(), (std::vector<int>{0, 2, 4}));
   EXPECT_EQ(planText(project.objects[2].plans[1]), "Flur@30,35,90x55");
   EXPECT_EQ(planText(project.objects[3].plans[0]), "Flur@1,1,30x30");
   EXPECT_TRUE(project.modified);

@@ -155,14 +155,14 @@ TEST(PrintListsTest, ModuleListShowsChannelsOfflineGroupsAndConnectedObjects) {
 // An entry starts a new page when Y is beyond 100 - 6H = 40.
 TEST(PrintListsTest, PageBreaksFollowTheLineAndEntryRules) {
   // n plain lines, then an entry if asked, as "items on each page / top of the last item".
-  const auto layout = [](int n, bool entryAfter) {
+  const auto layout = [](int n, bool entryAfter, double pageHeight = 100) {
     std::vector<PrintItem> items;
     for (int i = 0; i < n; ++i) items.push_back({PrintItemKind::Text, PrintStyle::Plain, "x" + std::to_string(i), 1});
     if (entryAfter) {
       items.push_back({PrintItemKind::EntryStart, PrintStyle::Plain, {}, 1});
       items.push_back({PrintItemKind::Text, PrintStyle::Large, "next", 1});
     }
-    const std::vector<PrintPage> pages = layoutPages(items, FixedMeasure(100));
+    const std::vector<PrintPage> pages = layoutPages(items, FixedMeasure(pageHeight));
     std::string text;
     for (const PrintPage& page : pages) text += std::to_string(page.size()) + " ";
     return text + "/ " + std::to_string(static_cast<int>(pages.back().back().y));
@@ -173,6 +173,9 @@ TEST(PrintListsTest, PageBreaksFollowTheLineAndEntryRules) {
   EXPECT_EQ(layout(3, true), "4 / 31");   // Y = 31 after three lines: not beyond 40, the entry stays
   EXPECT_EQ(layout(4, true), "4 1 / 1");  // Y = 41: the entry goes to the next page
   EXPECT_EQ(layout(8, true), "8 1 / 1");  // the line break already gave a fresh page
+  // A page 101 high: Y reaching a limit exactly (81 = 101 - 2H, 41 = 101 - 6H) is not beyond it.
+  EXPECT_EQ(layout(9, false, 101), "9 / 81");
+  EXPECT_EQ(layout(4, true, 101), "5 / 41");
 }
 
 TEST(PrintListsTest, RulesEndAtHalfWidthOrRightMarginAndTakeALine) {

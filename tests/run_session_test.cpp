@@ -262,6 +262,7 @@ TEST(RunSessionCommands, StopStartEndAndAbort) {
              object("Z", "Zahl", "0", 254)});
   s.ticks(3);
   EXPECT_EQ(s.text("P") + " " + s.text("Z"), "3 1");
+  EXPECT_TRUE(s.session->running());
   s.session->stop();
   EXPECT_EQ(toUtf8(s.session->caption()), "Haus [Ausführung gestoppt]");
   s.ticks(3);

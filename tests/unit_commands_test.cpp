@@ -156,7 +156,7 @@ TEST(UnitCommands, RemoteAccessSplitting) {
     const char* text;
     const char* split;  // number/password
   } kRows[] = {
-      {__LINE__, "1234;ABC", "12340/ABC"}, {__LINE__, "4071", "40710/"},       {__LINE__, "GEHEIM7", "/GEHEIM"},
+      {__LINE__, "1234;ABC", "12340/ABC"}, {__LINE__, "4071", "40710/"},       {__LINE__, "P4SSWORT", "/P4SSWO"},
       {__LINE__, "407189", "40718/"},      {__LINE__, ";PASSWORT", "/PASSWO"}, {__LINE__, "", "/"},
       {__LINE__, "1234567;X", "12345/X"},
   };
