@@ -167,8 +167,6 @@ TEST(TelephoneControl, TonesFollowTheModemTypeAndTheDigitsTheAccessNumber) {
     for (const char* keyed : {"40718#", "1#", "7*#"}) run.modemText(keyed);
     EXPECT_EQ(run.sentTexts(), row.tones);
   }
-  EXPECT_EQ(modemTypeFor("AT&F E0 #CLS=8"), 1);
-  EXPECT_EQ(modemTypeFor("AT&F E0 S0=1 +fclass=8"), 2);
   // The digits a caller keys are the access number; a field with a password only lets nobody
   // in, not even with "#" alone.
   EXPECT_EQ(telephoneOptions("4071;geheim", "AT#CLS").remotePassword, "40710");
