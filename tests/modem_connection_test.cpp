@@ -377,15 +377,11 @@ TEST(ModemFrames, PasswordRequestWrongPasswordAndCancel) {
   ModemFixture f;
   f.modem.ComPortLbDblClick();
   f.ui.inputs = {std::string("geheimnis"), std::string("ab"), std::nullopt};
-  f.dev.at(f.clock.monotonicMs() + 100, unitFrame({'J', 0}));
-  f.run(300);
-  f.dev.at(f.clock.monotonicMs() + 100, unitFrame({'L', 0}));
-  f.run(300);
   // The unit asks again with a "J" straight after its "L": the question of the "L" answers it.
-  f.dev.at(f.clock.monotonicMs() + 100, unitFrame({'J', 0}));
-  f.run(300);
-  f.dev.at(f.clock.monotonicMs() + 100, unitFrame({'L', 0}));
-  f.run(300);
+  for (const std::uint8_t reply : {'J', 'L', 'J', 'L'}) {
+    f.dev.at(f.clock.monotonicMs() + 100, unitFrame({reply, 0}));
+    f.run(300);
+  }
   // Upper case, six characters, padded with blanks; the cancelled third answer sends nothing.
   EXPECT_EQ(hexText(f.dev.written), hexText(pcFrame(bytes(std::string_view("KGEHEIM\0", 8))) +
                                             pcFrame(bytes(std::string_view("KAB    \0", 8)))));

@@ -20,6 +20,7 @@
 #include "support/fake_user_interface.h"
 #include "support/project_builder.h"
 #include "text/cp1252.h"
+#include "text/hex_text.h"
 
 namespace kelvaro {
 namespace {
@@ -413,7 +414,7 @@ TEST(FirmwareUnit, TheDevicesReachTheProgramAndItsOutputsTheDevices) {
     std::string radio;    // what the garden's radio switch received
   };
   // The older layout cuts a radio address to its first byte: the unit cannot reach the switch.
-  for (const Row& row : {Row{__LINE__, 15, 125, "2 1 | ", "1 | 0 | "}, Row{__LINE__, 14, 124, "2 1 | ", ""}}) {
+  for (const Row& row : {Row{__LINE__, 15, 125, "02 01 | ", "01 | 00 | "}, Row{__LINE__, 14, 124, "02 01 | ", ""}}) {
     SCOPED_TRACE(row.line);
     CompileOptions options;
     options.programName = "DEMO";
@@ -432,23 +433,19 @@ TEST(FirmwareUnit, TheDevicesReachTheProgramAndItsOutputsTheDevices) {
     unit.firmware.onChange = [&](int object, const std::string& text, DateTime when, bool fromStation) {
       const ClockTime t = decodeTime(when);
       trace.push_back(std::to_string(t.minute) + ":" + std::to_string(t.second) + " " +
-                      unit.firmware.image()->objects[static_cast<std::size_t>(object)].name + (fromStation ? " <- " : " = ") + text);
+                      unit.firmware.image()->objects[static_cast<std::size_t>(object)].name +
+                      (fromStation ? " <- " : " = ") + text);
     };
     unit.firmware.setClock(at(2026, 1, 8, 0, 0, 2));
     unit.firmware.start();
     std::vector<std::uint8_t> line;
     for (std::uint64_t ms = 0; ms <= 7 * 60'000; ms += 10) unit.toPc(ms, line);
-    auto received = [&](std::size_t device) {
-      std::string text;
-      for (const auto& data : unit.stations().state(device).received) {
-        for (std::uint8_t b : data) text += std::to_string(b) + " ";
-        text += "| ";
-      }
-      return text;
-    };
+    std::string received[2];
+    for (const std::size_t device : {0u, 1u})
+      for (const auto& data : unit.stations().state(device).received) received[device] += hexBytes(data) + " | ";
     EXPECT_EQ(trace, expected);
-    EXPECT_EQ(received(0), row.station);
-    EXPECT_EQ(received(1), row.radio);
+    EXPECT_EQ(received[0], row.station);
+    EXPECT_EQ(received[1], row.radio);
   }
 }
 
