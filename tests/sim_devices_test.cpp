@@ -186,21 +186,13 @@ TEST(SimDevices, DevicesSendTheirMessagesAtTheirTimeInThePcsLayout) {
 TEST(SimDevices, DevicesKeepWhatThePcSendsAndTheUnitReportsASilentStationTwice) {
   Installation f(15, 153, "wired 10 MXB2\nwired 11 MXB2\nradio 1.2.3 221\nradio 40.1 301\nat 00:00:10 10 input 1\n"
                           "from 00:01 11 silent");
-  FrameHeader wired{kKindStation, 1, {10, 0, 0}};
-  const std::uint8_t output[] = {2, 1}, poll[] = {0xC0, 0}, probe[] = {0x80, 0};
-  EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, 2, wired, 6, output), 8);
+  EXPECT_EQ(f.ask(1, 10, 2, {2, 1}), "");
   f.clock.advanceMs(10000);
   EXPECT_EQ(f.received(object(2, 'U')), "1 10.0.0 | C0 01 | in 1; ");  // the input event
-  // A station frame from the PC, and what came back within 100 ms.
-  const auto ask = [&](int sendMode, const FrameHeader& header, std::span<const std::uint8_t> data, StationObject o) {
-    EXPECT_EQ(f.protocol.SendFrame(f.line.LineHandle, sendMode, header, 6, data), 8);
-    f.clock.advanceMs(100);
-    return f.received(o);
-  };
-  EXPECT_EQ(ask(0, wired, poll, object(2, 'U')), "1 10.0.0 | C0 01 | in 1; ");
-  const FrameHeader wholeLine{kKindStation, 1, {0, 0, 0}};  // every station answers
-  EXPECT_EQ(ask(0, wholeLine, poll, object(2, 'U')), "1 10.0.0 | C0 01 | in 1; 1 11.0.0 | C0 00 00 | in 0; ");
-  EXPECT_EQ(ask(1, wholeLine, probe, object(0, 'Z')), "1 10.0.0 | 83 02 | -; 1 11.0.0 | 83 02 | -; ");
+  EXPECT_EQ(f.ask(1, 10, 0, {0xC0, 0}), "1 10.0.0 | C0 01; ");
+  // Every station answers a poll or a probe to the whole line; the radio devices stay out.
+  EXPECT_EQ(f.ask(1, 0, 0, {0xC0, 0}), "1 10.0.0 | C0 01; 1 11.0.0 | C0 00 00; ");
+  EXPECT_EQ(f.ask(1, 0, 1, {0x80, 0}), "1 10.0.0 | 83 02; 1 11.0.0 | 83 02; ");
   EXPECT_EQ(
       f.unit.stations().dumpText(),
       "device 10 type 2 silent 0 battery 0 received 2\n  got 02 01\n  got C0 00\n"
@@ -210,8 +202,7 @@ TEST(SimDevices, DevicesKeepWhatThePcSendsAndTheUnitReportsASilentStationTwice) 
   // Silent from one minute on: an output to it brings two reports, as the PC's filter needs
   // to take it as a failure.
   f.clock.advanceMs(60000);
-  FrameHeader silent{kKindStation, 1, {11, 0, 0}};
-  EXPECT_EQ(ask(2, silent, output, object(2, 'U')), "1 11.0.0 | FE 0B 02 | -; 1 11.0.0 | FE 0B 02 | -; ");
+  EXPECT_EQ(f.ask(1, 11, 2, {2, 1}), "1 11.0.0 | FE 0B 02; 1 11.0.0 | FE 0B 02; ");
 }
 
 // The station dialogs' commands: a read returns the blocks the PC decodes, a write lands at
