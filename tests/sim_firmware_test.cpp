@@ -457,9 +457,8 @@ TEST(FirmwareUnit, TheClockKeepsTheTimeItWasSetToAtTheRateOfItsCorrection) {
     std::vector<std::vector<std::uint8_t>> configuration;  // the frames that write it
     int secondsAfterADay;
   };
-  const std::vector<std::uint8_t> block(75, 0);
-  std::vector<std::uint8_t> blockWith50 = block;
-  blockWith50[0] = 0x37, blockWith50[1] = 50;
+  std::vector<std::uint8_t> blockWith50 = {0x37, 50};  // the configuration block, correction 50
+  blockWith50.resize(75);
   for (const Row& row : {Row{__LINE__, {}, 0}, Row{__LINE__, {{0x50, 45}}, 0}, Row{__LINE__, {{0x50, 55}}, 10},
                          Row{__LINE__, {{0x50, 40}}, -5}, Row{__LINE__, {blockWith50}, 5}}) {
     SCOPED_TRACE(row.line);
