@@ -57,7 +57,8 @@ class ElementsTest : public QObject {
   Q_OBJECT
 
  private Q_SLOTS:
-  void gaugeArithmetic() {
+  // The arithmetic of gauge, slider and panel.
+  void elementArithmetic() {
     const struct {
       int line;
       char kind;
@@ -89,6 +90,45 @@ class ElementsTest : public QObject {
     QCOMPARE(kelvaro::gui::fittedPointSize(12, 6, [](int) { return true; }), 6);
     QCOMPARE(kelvaro::gui::fittedPointSize(12, 6, [](int) { return false; }), 12);
     QCOMPARE(panelFontPixelHeight(4, 3), 1);  // never below one pixel
+
+    const struct {
+      int line, position, track, minValue, maxValue, expected;
+    } kReleases[] = {
+        {__LINE__, 1, 200, 0, 100, 0},     {__LINE__, 195, 200, 0, 100, 98}, {__LINE__, 1, 200, 20, 100, 20},
+        {__LINE__, 250, 200, 0, 100, 100}, {__LINE__, 1, 2, 5, 100, 5},  // the last: a track too short
+        {__LINE__, 2, 3, 0, 100, 100},
+    };
+    for (const auto& r : kReleases)
+      ROW_COMPARE(sliderReleaseValue(r.position, r.track, r.minValue, r.maxValue), r.expected, r.line);
+
+    const struct {
+      int line, mouse, pressOffset, lower, thumb, extent;
+      std::optional<int> expected;
+    } kDrags[] = {
+        // Not so far that the right edge touches the end, nor back to the start, nor onto the top line.
+        {__LINE__, 204, 5, 0, 10, 210, 199},
+        {__LINE__, 205, 5, 0, 10, 210, std::nullopt},
+        {__LINE__, 40, 3, 36, 12, 200, 37},
+        {__LINE__, 39, 3, 36, 12, 200, std::nullopt},
+    };
+    for (const auto& r : kDrags)
+      ROW_COMPARE(sliderDragPosition(r.mouse, r.pressOffset, r.lower, r.thumb, r.extent), r.expected, r.line);
+
+    const struct {
+      int line;
+      const char* value;
+      int charsPerRow, rows;
+      QStringList expected;
+    } kRows[] = {
+        {__LINE__, "Wohnzimmer\\23", 20, 2, {"Wohnzimmer      23"}},
+        {__LINE__, "Schlafzimmer-Ost-Sued\\7", 30, 1, {"Schlafzimmer-Ost-Sued7"}},  // a long name is not cut
+        {__LINE__, "ABCDEFGHIJ", 4, 5, {"ABCD", "EFGH", "IJ"}},
+        {__LINE__, "ABCDEFGHIJ", 4, 2, {"ABCD", "EFGH"}},
+        {__LINE__, "", 4, 3, {}},
+        {__LINE__, "ABC", 0, 3, {}},
+    };
+    for (const auto& r : kRows)
+      ROW_COMPARE(panelRowTexts(QString::fromLatin1(r.value), r.charsPerRow, r.rows), r.expected, r.line);
   }
 
   void gaugeLayoutGivesWayWhenRoomIsShort() {
@@ -215,31 +255,6 @@ class ElementsTest : public QObject {
     }
   }
 
-  void sliderArithmetic() {
-    const struct {
-      int line, position, track, minValue, maxValue, expected;
-    } kReleases[] = {
-        {__LINE__, 1, 200, 0, 100, 0},     {__LINE__, 195, 200, 0, 100, 98}, {__LINE__, 1, 200, 20, 100, 20},
-        {__LINE__, 250, 200, 0, 100, 100}, {__LINE__, 1, 2, 5, 100, 5},  // the last: a track too short
-        {__LINE__, 2, 3, 0, 100, 100},
-    };
-    for (const auto& r : kReleases)
-      ROW_COMPARE(sliderReleaseValue(r.position, r.track, r.minValue, r.maxValue), r.expected, r.line);
-
-    const struct {
-      int line, mouse, pressOffset, lower, thumb, extent;
-      std::optional<int> expected;
-    } kDrags[] = {
-        // Not so far that the right edge touches the end, nor back to the start, nor onto the top line.
-        {__LINE__, 204, 5, 0, 10, 210, 199},
-        {__LINE__, 205, 5, 0, 10, 210, std::nullopt},
-        {__LINE__, 40, 3, 36, 12, 200, 37},
-        {__LINE__, 39, 3, 36, 12, 200, std::nullopt},
-    };
-    for (const auto& r : kDrags)
-      ROW_COMPARE(sliderDragPosition(r.mouse, r.pressOffset, r.lower, r.thumb, r.extent), r.expected, r.line);
-  }
-
   void sliderDragAndReleaseReportsValue() {
     TPSGauge gauge;
     gauge.resize(210, 70);
@@ -257,24 +272,6 @@ class ElementsTest : public QObject {
     QCOMPARE(released.count(), 1);
     QCOMPARE(released.at(0), (QVariantList{50, 7}));  // value and symbol
     QCOMPARE(gauge.value(), 50);
-  }
-
-  void panelRows() {
-    const struct {
-      int line;
-      const char* value;
-      int charsPerRow, rows;
-      QStringList expected;
-    } kRows[] = {
-        {__LINE__, "Wohnzimmer\\23", 20, 2, {"Wohnzimmer      23"}},
-        {__LINE__, "Schlafzimmer-Ost-Sued\\7", 30, 1, {"Schlafzimmer-Ost-Sued7"}},  // a long name is not cut
-        {__LINE__, "ABCDEFGHIJ", 4, 5, {"ABCD", "EFGH", "IJ"}},
-        {__LINE__, "ABCDEFGHIJ", 4, 2, {"ABCD", "EFGH"}},
-        {__LINE__, "", 4, 3, {}},
-        {__LINE__, "ABC", 0, 3, {}},
-    };
-    for (const auto& r : kRows)
-      ROW_COMPARE(panelRowTexts(QString::fromLatin1(r.value), r.charsPerRow, r.rows), r.expected, r.line);
   }
 
   // A left press released on the element clicks it, released outside does not (that clicks and
