@@ -148,6 +148,9 @@ TEST(StatementList, ClickSelectsTheBlockDeleteRemovesIt) {
     list.clickLine(click);
     EXPECT_EQ(list.selection(), selected);
   }
+  StatementList picked(lines);
+  picked.select({7, 4, -1, 4});  // rows outside the list go, a row given twice counts once
+  EXPECT_EQ(picked.selection(), Selection{4});
   test::FakeUserInterface ui;
   StatementList list(lines);
   EXPECT_FALSE(list.deleteSelected(ui));

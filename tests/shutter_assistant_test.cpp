@@ -220,7 +220,10 @@ TEST(ShutterCommands, NewShutterTakesTheStationCodesOfItsStates) {
     for (std::size_t k = 0; k < slots.size(); ++k) c.slots[k] = {.CDevArt = slots[k].first, .CNam = slots[k].second};
     return c;
   };
-  p.stations = {station("MXB2", {{2, "Licht"}}), station("40612x", {{1, "Taste"}, {2, "Rollo A"}, {2, "Rollo B"}})};
+  TPSContr emptied = station("40612x", {{2, "Rollo X"}});
+  emptied.CPDevAnz = 0;  // its outputs were taken away; the old name is left behind
+  p.stations = {emptied, station("MXB2", {{2, "Licht"}}),
+                station("40612x", {{1, "Taste"}, {2, "Rollo A"}, {2, "Rollo B"}})};
   p.objects.push_back(TPSObj{});
   p.objects.back().Name = "Alt";
   p.objects.back().SndDev = "Rollo A";
@@ -261,6 +264,11 @@ TEST(ShutterCommands, SelectionsAndMembers) {
   f.assistant.addAllMembers();
   EXPECT_EQ(f.assistant.members(), (std::vector<std::string>{"Bad", "Flur", "Kueche"}));
   EXPECT_EQ(f.assistant.groups(), (std::vector<std::string>{"Wohnen", "Oben"}));
+  // A deleted shutter leaves the group as well.
+  f.assistant.createShutter(f.ui, "Keller");
+  f.assistant.addMembers({"Keller"});
+  EXPECT_TRUE(f.assistant.deleteShutter(f.ui, "Keller"));
+  EXPECT_EQ(f.assistant.members(), (std::vector<std::string>{"Bad", "Flur", "Kueche"}));
 }
 
 TEST(ShutterCommands, DeletingAGroupAsksWhetherItsHelpersGoToo) {
@@ -280,8 +288,10 @@ TEST(ShutterCommands, DeletingAGroupAsksWhetherItsHelpersGoToo) {
                                       "Das Objekt Wohnen kann nicht gelöscht werden,\rda es im Programm "
                                       "WohnenZeitStellen\rund 1 weiteren Programm(en) verwendet wird."}));
   EXPECT_EQ(f.ui.messages[0].defaultAnswer, MessageAnswer::No);
+  f.project.modified = false;
   EXPECT_TRUE(f.assistant.deleteGroup(f.ui));
   EXPECT_EQ(names(f.project), "Kueche,Bad,Flur,");
+  EXPECT_TRUE(f.project.modified);
 
   // Without helpers the group goes alone.
   GroupFixture bare;
