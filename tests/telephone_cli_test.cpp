@@ -46,6 +46,7 @@ TEST(TelephoneCli, ACallerKeysCommandsIntoAHeadlessRun) {
 TEST(ModemCli, DialsAndAnswersTheSimulatedUnit) {
   TempDir dir;
   writeFile(dir.file("call.scenario"), "at 00:00:02 modem call\n");
+  writeFile(dir.file("hangup.scenario"), "at 00:00:06 unit hangup\n");
   const std::string unit = " --port SIM --sim-password abcd --sim-program GARTEN --seconds 20";
   const struct {
     int line;
@@ -64,6 +65,9 @@ TEST(ModemCli, DialsAndAnswersTheSimulatedUnit) {
        "Modem: CONNECT 9600\nVerbindung\nSteuereinheit: Kennwort angefordert\nSteuereinheit: Kennwort falsch\n"
        "Steuereinheit: Kennwort angefordert\nVerbindung getrennt\n",
        "Falsches Kennwort eingegeben\nKein Kennwort mehr angegeben (--password)\n"},
+      // The unit ends the link while the PC waits for it to accept the password.
+      {__LINE__, "dial 0301234 --password abcd --scenario hangup.scenario" + unit, 1,
+       "Modem: CONNECT 9600\nVerbindung\nSteuereinheit: Kennwort angefordert\nSteuereinheit: Verbindung beendet\n", ""},
       // A modem that answers after two rings (S0=2) takes the unit's call.
       {__LINE__, "answer --init 'AT S0=2' --scenario call.scenario --port SIM --seconds 30", 0,
        "Modem: OK\nModem: RING\nModem: RING\nModem: CONNECT 9600\nVerbindung\nVerbindung getrennt\n", ""},

@@ -218,6 +218,9 @@ int modemCommand(const ModemArguments& a) {
     std::cerr << "Kein Anruf in " << a.seconds << " s\n";
     return 1;
   }
+  // A unit that ends the link before it accepted a password has said so ("Verbindung beendet"):
+  // no password was left unanswered.
+  if (session.endedByUnit() && !session.passwordAccepted()) return 1;
   if (ui.asked > 0 && !session.passwordAccepted()) {
     if (!ui.exhausted && !ui.wrong) std::cerr << "Das Kennwort wurde nicht beantwortet\n";
     return 1;
