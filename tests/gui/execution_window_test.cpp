@@ -39,21 +39,47 @@ std::function<void(Project&)> withHelper(const char* name, std::vector<std::stri
   };
 }
 
+// The built-in simulated unit with a scenario, identified on a line that stays open, and the
+// link a run with the hardware takes, all on the run's clock, which the line's waits move on.
+struct SimulatedLine {
+  SimulatedLine(ManualClock& clock, const char* scenarioText)
+      : line(clock, simulatorOrSerialPort(unit, clock, true), [&clock] { clock.advanceMs(1); }, &ui),
+        protocol(line, ui),
+        link(protocol) {
+    const sim::ScenarioLoad load = sim::loadScenario(scenarioText);
+    ok = load.ok() && protocol.IdentifyUnit("SIM", true);
+    unit.setScenario(load.scenario, clock.monotonicMs());
+  }
+  test::FakeUserInterface ui;
+  sim::ControlUnit unit;
+  SerialLine line;
+  Protocol protocol;
+  ProtocolStationLink link;
+  bool ok = false;
+};
+
 // The demo project in the execution window.
 struct DemoRun : test::RunWindow {
   bool ok = false;
 
-  // adjust, when given, changes the project before the window opens; line, when given, makes the
-  // line to the unit on the run's clock.
+  // With a scenario the run has the hardware: the built-in unit on a line on the run's clock.
+  std::unique_ptr<SimulatedLine> sim;
+
+  // adjust, when given, changes the project before the window opens.
   explicit DemoRun(const std::function<void(Project&)>& adjust = {}, ExecutionWindowOptions options = {},
-                   const std::function<StationLink*(ManualClock&)>& line = {}) {
-    if (line) options.link = line(clock);
+                   const char* scenario = nullptr) {
+    if (scenario) {
+      sim = std::make_unique<SimulatedLine>(clock, scenario);
+      options.link = &sim->link;
+    }
     const std::string dir = demoDir().toStdString();
     if (readProject(project, dir + "DEMO.SPG", dir, ui) != ReadStatus::Complete) return;
     if (adjust) adjust(project);
     options.bitmapDirectory = dir + "BMP/";
     ok = open(std::move(options));
   }
+  // The window lets go of the line first; the line then goes while the clock it reads is still there.
+  ~DemoRun() { window.reset(); }
   std::string text(const char* name) const { return RunWindow::text(index(name)); }
   void action(const QString& caption) {
     for (QAction* a : window->actionMenu()->actions())
@@ -79,24 +105,6 @@ struct DemoRun : test::RunWindow {
   QImage pictureOf(const char* file) const { return QPixmap(demoDir() + QLatin1String(file)).toImage(); }
 };
 
-// The built-in simulated unit with a scenario, identified on a line that stays open, and the
-// link a run with the hardware takes, all on the run's clock, which the line's waits move on.
-struct SimulatedLine {
-  SimulatedLine(ManualClock& clock, const char* scenarioText)
-      : line(clock, simulatorOrSerialPort(unit, clock, true), [&clock] { clock.advanceMs(1); }, &ui),
-        protocol(line, ui),
-        link(protocol) {
-    const sim::ScenarioLoad load = sim::loadScenario(scenarioText);
-    ok = load.ok() && protocol.IdentifyUnit("SIM", true);
-    unit.setScenario(load.scenario, clock.monotonicMs());
-  }
-  test::FakeUserInterface ui;
-  sim::ControlUnit unit;
-  SerialLine line;
-  Protocol protocol;
-  ProtocolStationLink link;
-  bool ok = false;
-};
 
 }  // namespace
 
@@ -263,7 +271,6 @@ class ExecutionWindowTest : public QObject {
   // mark report draws the mark over its element on the garden view. (A visualisation on the unit
   // is unit_visualisation_test's.)
   void aRunWithTheHardwareShowsTheStationsAndSwitchesThem() {
-    std::unique_ptr<SimulatedLine> sim;
     ExecutionWindowOptions options;
     options.hardwareControl = true;
     const auto withRoomController = [](Project& p) {
@@ -273,12 +280,9 @@ class ExecutionWindowTest : public QObject {
       sensor.CPAdrA = 2;
       p.objects[static_cast<std::size_t>(findObject(p, "Aussentemperatur"))].SndDev = "FuehlerGarten";
     };
-    DemoRun r(withRoomController, std::move(options), [&](ManualClock& clock) {
-      sim = std::make_unique<SimulatedLine>(
-          clock, "wired 10 MXB2\nradio 33.0 301\nat 00:00:02 10 input 1\nat 00:00:05 33.0 sends 0xC4\n");
-      return &sim->link;
-    });
-    QVERIFY(r.ok && sim->ok);
+    DemoRun r(withRoomController, std::move(options),
+              "wired 10 MXB2\nradio 33.0 301\nat 00:00:02 10 input 1\nat 00:00:05 33.0 sends 0xC4\n");
+    QVERIFY(r.ok && r.sim->ok);
     TPSImage* window = r.window->imageElement(r.index("FensterKueche"));
     r.ticks(2);
     QCOMPARE(window->bitmap().toImage(), r.pictureOf("BMP/FENSTER_ZU.BMP"));
@@ -286,7 +290,7 @@ class ExecutionWindowTest : public QObject {
     r.ticks(2);
     QCOMPARE(r.text("FensterKueche"), std::string("offen"));
     QCOMPARE(window->bitmap().toImage(), r.pictureOf("BMP/FENSTER_OFFEN.BMP"));
-    const auto& station = sim->unit.stations().state(0);  // address 10
+    const auto& station = r.sim->unit.stations().state(0);  // address 10
     QCOMPARE(station.receivedCount, std::size_t{0});
     QTest::mouseClick(r.window->imageElement(r.index("Flurlicht")), Qt::LeftButton);
     r.ticks(2);

@@ -81,6 +81,10 @@ TCConfigF::TCConfigF(MainContext& context, int station, bool onLine, QWidget* pa
 // The test dialog uses this dialog's commands and status line: it goes first; then the unit
 // leaves configuration mode while the dialog is still whole.
 TCConfigF::~TCConfigF() {
+  // QDialog's destructor hides a dialog that is still open, and the focus leaving an address field
+  // would then report an edit to a dialog that is already half gone.
+  m_radioAddress->disconnect(this);
+  m_newAddress->disconnect(this);
   qDeleteAll(findChildren<TChkStatF*>());
   if (m_commands != nullptr) m_commands->Close();
   m_commands.reset();
