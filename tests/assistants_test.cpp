@@ -153,16 +153,20 @@ TEST(StatementList, ClickSelectsTheBlockDeleteRemovesIt) {
   EXPECT_EQ(picked.selection(), Selection{4});
   test::FakeUserInterface ui;
   StatementList list(lines);
+  const auto wrapped = [&ui](const Lines& selected) -> std::optional<Lines> {
+    ConditionAssistant condition(selected);
+    if (!condition.wrap("WENN Tuer GESCHLOSSEN DANN", ui)) return std::nullopt;
+    return condition.list().lines();
+  };
   EXPECT_FALSE(list.deleteSelected(ui));
-  EXPECT_EQ(ui.messageTexts(), Lines{"Kein Eintrag ausgewählt"});
+  EXPECT_FALSE(list.insertCondition(ui, wrapped));
+  EXPECT_EQ(ui.messageTexts(), Lines(2, "Kein Eintrag ausgewählt"));
   list.clickLine(1);
   EXPECT_TRUE(list.deleteSelected(ui));
   EXPECT_EQ(joined(list.lines()), "x:=1\n**--/A1/--**Block mit 1 Anweisungen\nLampe UMSCHALTEN\n");
   // The condition assistant's result takes the place of the block it was given.
   list.clickLine(2);
-  ConditionAssistant condition(list.selectedLines());
-  ASSERT_TRUE(condition.wrap("WENN Tuer GESCHLOSSEN DANN", ui));
-  list.replaceSelection(condition.list().lines());
+  ASSERT_TRUE(list.insertCondition(ui, wrapped));
   EXPECT_EQ(joined(list.lines()),
             "x:=1\n**--/A3/--**Block mit 3 Anweisungen\nWENN Tuer GESCHLOSSEN DANN\n"
             "  Lampe UMSCHALTEN\nENDEWENN\n");

@@ -207,20 +207,12 @@ void LayoutEditor::markAll() {
   for (auto& s : m_shapes) s.marked = true;
 }
 
-void LayoutEditor::sameWidth() {
-  int width = kShapeOpenMinSize;
+void LayoutEditor::sameSize(int LayoutRect::*size) {
+  int largest = kShapeOpenMinSize;
   for (const auto& s : m_shapes)
-    if (s.marked) width = std::max(width, s.rect.width);
+    if (s.marked) largest = std::max(largest, s.rect.*size);
   for (auto& s : m_shapes)
-    if (s.marked) s.rect.width = width;
-}
-
-void LayoutEditor::sameHeight() {
-  int height = kShapeOpenMinSize;
-  for (const auto& s : m_shapes)
-    if (s.marked) height = std::max(height, s.rect.height);
-  for (auto& s : m_shapes)
-    if (s.marked) s.rect.height = height;
+    if (s.marked) s.rect.*size = largest;
 }
 
 void LayoutEditor::escape() {

@@ -86,8 +86,8 @@ class LayoutEditor {
   void alignLeftEdges() { m_mode = LayoutMode::AlignLeft; }  // "Ausrichten vertikal"
   void alignTopEdges() { m_mode = LayoutMode::AlignTop; }    // "Ausrichten horizontal"
   void moveMarked() { m_mode = LayoutMode::Move; }           // "Verschieben"
-  void sameWidth();
-  void sameHeight();
+  void sameWidth() { sameSize(&LayoutRect::width); }    // "Gleiche Breite"
+  void sameHeight() { sameSize(&LayoutRect::height); }  // "Gleiche Höhe"
   // Esc (and "A&bbruch"): ends the mode and a pending switch action, hides the object list.
   void escape();
 
@@ -108,6 +108,8 @@ class LayoutEditor {
   SwitchAction pendingAction() const { return m_action; }
 
  private:
+  // Every marked shape takes the largest marked size, at least the smallest size a shape opens with.
+  void sameSize(int LayoutRect::*size);
   struct Placed {
     bool shown = false;
     int slot = -1;

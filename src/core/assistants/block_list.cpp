@@ -51,9 +51,17 @@ void StatementList::select(std::vector<int> indices) {
   m_selection = std::move(indices);
 }
 
+namespace {
+
+void tellNothingSelected(UserInterface& ui) {
+  ui.showMessage({MessageKind::Information, std::string(kNoEntrySelected), MessageButtons::Ok, 0});
+}
+
+}  // namespace
+
 bool StatementList::deleteSelected(UserInterface& ui) {
   if (m_selection.empty()) {
-    ui.showMessage({MessageKind::Information, std::string(kNoEntrySelected), MessageButtons::Ok, 0});
+    tellNothingSelected(ui);
     return false;
   }
   for (auto it = m_selection.rbegin(); it != m_selection.rend(); ++it) m_lines.erase(m_lines.begin() + *it);
@@ -70,6 +78,17 @@ std::vector<std::string> StatementList::selectedLines() const {
   std::vector<std::string> lines;
   for (int i : m_selection) lines.push_back(m_lines[static_cast<std::size_t>(i)]);
   return lines;
+}
+
+bool StatementList::insertCondition(UserInterface& ui, const ConditionAsk& ask) {
+  if (m_selection.empty()) {
+    tellNothingSelected(ui);
+    return false;
+  }
+  const auto lines = ask(selectedLines());
+  if (!lines) return false;
+  replaceSelection(*lines);
+  return true;
 }
 
 void StatementList::replaceSelection(const std::vector<std::string>& lines) {

@@ -2,6 +2,8 @@
 // The assistants' statement list AnwLB without its widget: the lines, which of them are
 // selected, and what a click, "Löschen" and "Alles löschen" do to them.
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,8 +44,11 @@ class StatementList {
   // "Alles löschen".
   void deleteAll();
   void append(const std::vector<std::string>& lines);
-  // "wenn - Bedingung einfügen" hands the selected lines to the condition assistant and puts its
-  // result in their place (at the first selected line); the selection is then empty.
+  // "wenn - Bedingung einfügen" hands the selected lines to the condition assistant (ask) and puts
+  // its result in their place (at the first selected line); the selection is then empty. False
+  // after telling the user that nothing was selected, or when the assistant was cancelled.
+  using ConditionAsk = std::function<std::optional<std::vector<std::string>>(const std::vector<std::string>&)>;
+  bool insertCondition(UserInterface& ui, const ConditionAsk& ask);
   std::vector<std::string> selectedLines() const;
   void replaceSelection(const std::vector<std::string>& lines);
 

@@ -174,13 +174,7 @@ void TAppFormF::createLines(bool intoElse) {
 }
 
 void TAppFormF::insertCondition() {
-  StatementList& list = m_actions->thenList();
-  if (list.selection().empty()) {
-    list.deleteSelected(m_ui);  // tells the user that nothing is selected
-    return;
-  }
-  if (const auto lines = askCondition(list.selectedLines())) list.replaceSelection(*lines);
-  m_then->refresh();
+  if (m_actions->thenList().insertCondition(m_ui, askCondition)) m_then->refresh();
 }
 
 void TAppFormF::keyPressEvent(QKeyEvent* event) {

@@ -92,14 +92,7 @@ void TSTimesF::addTime(TimeWindowKind kind) {
 }
 
 void TSTimesF::insertCondition() {
-  StatementList& list = m_times.list();
-  if (list.selection().empty()) {
-    // The same answer as "Löschen" gives without a selection.
-    list.deleteSelected(m_ui);
-    return;
-  }
-  if (const auto lines = askCondition(list.selectedLines())) list.replaceSelection(*lines);
-  m_list->refresh();
+  if (m_times.list().insertCondition(m_ui, askCondition)) m_list->refresh();
 }
 
 void TSTimesF::keyPressEvent(QKeyEvent* event) {

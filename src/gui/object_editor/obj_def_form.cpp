@@ -828,14 +828,14 @@ void TObjDefF::insertCondition() {
   if (!m_editor->fields().showAutoStatements) selected.clear();
   list.select(selected);
   if (selected.empty()) {
+    // Shows the generated statements to choose from; the list tells that nothing was chosen.
     m_editor->fields().showAutoStatements = true;
     showProgramArea();
-    list.deleteSelected(m_context.ui);  // "Kein Eintrag ausgewählt"
-    return;
   }
-  const auto lines = TCondiF::ask(m_editor->project(), m_context.ui, list.selectedLines(), this, m_context.showHelp);
-  if (!lines) return;
-  list.replaceSelection(*lines);
+  const auto ask = [&](const std::vector<std::string>& lines) {
+    return TCondiF::ask(m_editor->project(), m_context.ui, lines, this, m_context.showHelp);
+  };
+  if (!list.insertCondition(m_context.ui, ask)) return;
   showGenerated([&] {
     std::vector<std::string> program;
     for (const auto& line : list.lines()) program.push_back("-&" + line);
